@@ -1,0 +1,37 @@
+#pragma once
+// The application delegate: owns the long-lived objects of one run and
+// creates them in the fixed launch order.
+
+#include "LaunchOptions.h"
+
+#include <QObject>
+
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(std::vector<std::string> arguments, QObject* parent = nullptr);
+
+    /// Runs the launch sequence once the event loop is running.
+    void applicationDidFinishLaunching();
+
+    [[nodiscard]] const LaunchOptions& options() const
+    {
+        return m_options;
+    }
+
+private:
+    /// Writes the picture set and quits; true when the run was an export.
+    bool handleExport();
+
+    std::vector<std::string> m_arguments;
+    LaunchOptions m_options;
+};
+
+} // namespace ostrel

@@ -1,0 +1,27 @@
+#pragma once
+// The five command-line switches, read from the process arguments exactly as
+// given (whole-argument matches, anywhere in the list).
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+struct LaunchOptions
+{
+    /// "--demo" or "--export-snapshots" anywhere.
+    bool isDemo = false;
+    /// The folder after "--export-snapshots"; absent when the switch is missing or last.
+    std::optional<std::filesystem::path> exportFolder;
+    bool preview = false;
+    /// "--light" counts only together with "--preview".
+    bool light = false;
+    bool settings = false;
+
+    /// `arguments` is the full argument list, program path first.
+    [[nodiscard]] static LaunchOptions parse(const std::vector<std::string>& arguments);
+};
+
+} // namespace ostrel

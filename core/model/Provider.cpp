@@ -1,0 +1,48 @@
+#include "model/Provider.h"
+
+namespace ostrel {
+
+std::string_view rawValue(Provider provider)
+{
+    return provider == Provider::claude ? "claude" : "openai";
+}
+
+std::optional<Provider> providerFromRawValue(std::string_view raw)
+{
+    for (Provider provider : allProviders) {
+        if (rawValue(provider) == raw) {
+            return provider;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view displayName(Provider provider)
+{
+    return provider == Provider::claude ? "Claude" : "OpenAI";
+}
+
+std::string_view productName(Provider provider)
+{
+    return provider == Provider::claude ? "Claude Code" : "Codex";
+}
+
+std::string_view cliName(Provider provider)
+{
+    return provider == Provider::claude ? "claude" : "codex";
+}
+
+std::string_view loginCommand(Provider provider)
+{
+    return provider == Provider::claude ? "claude auth login" : "codex login";
+}
+
+std::string installHint(Provider provider)
+{
+    if (provider == Provider::claude) {
+        return "Install Claude Code: curl -fsSL " + std::string(claudeInstallScriptUrl) + " | bash";
+    }
+    return "Install Codex: npm install -g @openai/codex";
+}
+
+} // namespace ostrel

@@ -1,0 +1,31 @@
+#pragma once
+// The two supported providers and their fixed names and commands.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+enum class Provider
+{
+    claude,
+    openai
+};
+
+/// Every provider, in the order used wherever providers are listed.
+inline constexpr std::array<Provider, 2> allProviders{Provider::claude, Provider::openai};
+
+/// The address of the Claude Code install script shown in the install hint.
+inline constexpr std::string_view claudeInstallScriptUrl = "https://claude.ai/install.sh";
+
+[[nodiscard]] std::string_view rawValue(Provider provider);
+[[nodiscard]] std::optional<Provider> providerFromRawValue(std::string_view raw);
+[[nodiscard]] std::string_view displayName(Provider provider);
+[[nodiscard]] std::string_view productName(Provider provider);
+[[nodiscard]] std::string_view cliName(Provider provider);
+[[nodiscard]] std::string_view loginCommand(Provider provider);
+[[nodiscard]] std::string installHint(Provider provider);
+
+} // namespace ostrel

@@ -1,0 +1,29 @@
+#pragma once
+// Matchers for results of type std::expected: assert the specific failure or
+// the value, never a bare has_value().
+
+#include <gmock/gmock.h>
+
+#include <expected>
+
+namespace ostrel::testing {
+
+MATCHER_P(FailsWith, failure, "fails with the given failure")
+{
+    if (arg.has_value()) {
+        *result_listener << "holds a value";
+        return false;
+    }
+    return arg.error() == failure;
+}
+
+MATCHER_P(HoldsValue, matcher, "holds a value that " + ::testing::DescribeMatcher<decltype(matcher)>(matcher))
+{
+    if (!arg.has_value()) {
+        *result_listener << "holds an error";
+        return false;
+    }
+    return ::testing::ExplainMatchResult(matcher, *arg, result_listener);
+}
+
+} // namespace ostrel::testing
