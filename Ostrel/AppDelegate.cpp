@@ -1,9 +1,9 @@
 #include "AppDelegate.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace ostrel {
 
@@ -11,8 +11,7 @@ AppDelegate::AppDelegate(std::vector<std::string> arguments, QObject* parent)
     : QObject(parent)
     , m_arguments(std::move(arguments))
     , m_options(LaunchOptions::parse(m_arguments))
-{
-}
+{}
 
 void AppDelegate::applicationDidFinishLaunching()
 {
@@ -43,4 +42,4 @@ bool AppDelegate::handleExport()
     return true;
 }
 
-} // namespace ostrel
+}  // namespace ostrel

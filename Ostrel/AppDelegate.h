@@ -2,12 +2,12 @@
 // The application delegate: owns the long-lived objects of one run and
 // creates them in the fixed launch order.
 
-#include "LaunchOptions.h"
+#include <string>
+#include <vector>
 
 #include <QObject>
 
-#include <string>
-#include <vector>
+#include "LaunchOptions.h"
 
 namespace ostrel {
 
@@ -34,4 +34,4 @@ private:
     LaunchOptions m_options;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

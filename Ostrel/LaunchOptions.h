@@ -24,4 +24,4 @@ struct LaunchOptions
     [[nodiscard]] static LaunchOptions parse(const std::vector<std::string>& arguments);
 };
 
-} // namespace ostrel
+}  // namespace ostrel

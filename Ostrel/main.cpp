@@ -1,15 +1,15 @@
 // Program entry: a tray-only Qt process. No main window, no taskbar entry,
 // and closing a window never quits it.
 
-#include "AppDelegate.h"
-
-#include <QApplication>
-#include <QTimer>
-
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "AppDelegate.h"
 
 int main(int argc, char* argv[])
 {

@@ -37,4 +37,4 @@ enum class AccountKind
     return std::nullopt;
 }
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -13,13 +13,13 @@ struct AccountTokenUsage
 {
     struct Day
     {
-        std::string date; ///< the service's day label, exactly as given
+        std::string date;  ///< the service's day label, exactly as given
         std::int64_t tokens = 0;
 
         bool operator==(const Day&) const = default;
     };
 
-    std::vector<Day> days; ///< at most 60, in the service's order
+    std::vector<Day> days;  ///< at most 60, in the service's order
     std::optional<std::int64_t> lifetimeTokens;
     std::optional<std::int64_t> peakDailyTokens;
     std::optional<int> currentStreakDays;
@@ -27,4 +27,4 @@ struct AccountTokenUsage
     bool operator==(const AccountTokenUsage&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

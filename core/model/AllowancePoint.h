@@ -1,19 +1,19 @@
 #pragma once
 // One observation of a provider's weekly allowance.
 
-#include "model/Date.h"
-
 #include <optional>
+
+#include "model/Date.h"
 
 namespace ostrel {
 
 struct AllowancePoint
 {
     Date date;
-    double usedPercent = 0; ///< the weekly window's used percentage then
+    double usedPercent = 0;  ///< the weekly window's used percentage then
     std::optional<Date> resetsAt;
 
     bool operator==(const AllowancePoint&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

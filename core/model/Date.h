@@ -32,4 +32,4 @@ inline constexpr Date referenceDate{Seconds{978307200.0}};
     return referenceDate + Seconds{seconds};
 }
 
-} // namespace ostrel
+}  // namespace ostrel

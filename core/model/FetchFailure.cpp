@@ -25,4 +25,4 @@ std::optional<std::string> FetchFailure::detail() const
     return std::nullopt;
 }
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -11,27 +11,30 @@ struct FetchFailure
 {
     enum class Kind
     {
-        unreachable, ///< transport, time-out and tool failures; `text` says what
-        unexpected,  ///< a reply of the wrong shape; `text` says what was wrong
+        unreachable,  ///< transport, time-out and tool failures; `text` says what
+        unexpected,   ///< a reply of the wrong shape; `text` says what was wrong
         cliMissing,
         notLoggedIn
     };
 
     Kind kind = Kind::unexpected;
-    std::string text; ///< empty for cliMissing and notLoggedIn
+    std::string text;  ///< empty for cliMissing and notLoggedIn
 
     [[nodiscard]] static FetchFailure unreachable(std::string what)
     {
         return {Kind::unreachable, std::move(what)};
     }
+
     [[nodiscard]] static FetchFailure unexpected(std::string what)
     {
         return {Kind::unexpected, std::move(what)};
     }
+
     [[nodiscard]] static FetchFailure cliMissing()
     {
         return {Kind::cliMissing, {}};
     }
+
     [[nodiscard]] static FetchFailure notLoggedIn()
     {
         return {Kind::notLoggedIn, {}};
@@ -45,4 +48,4 @@ struct FetchFailure
     bool operator==(const FetchFailure&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -45,4 +45,4 @@ std::string installHint(Provider provider)
     return "Install Codex: npm install -g @openai/codex";
 }
 
-} // namespace ostrel
+}  // namespace ostrel

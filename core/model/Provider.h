@@ -28,4 +28,4 @@ inline constexpr std::string_view claudeInstallScriptUrl = "https://claude.ai/in
 [[nodiscard]] std::string_view loginCommand(Provider provider);
 [[nodiscard]] std::string installHint(Provider provider);
 
-} // namespace ostrel
+}  // namespace ostrel

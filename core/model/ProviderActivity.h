@@ -1,14 +1,14 @@
 #pragma once
 // What the activity scanner reports for one provider.
 
-#include "model/AllowancePoint.h"
-#include "model/Date.h"
-#include "model/TokenSeries.h"
-
 #include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "model/AllowancePoint.h"
+#include "model/Date.h"
+#include "model/TokenSeries.h"
 
 namespace ostrel {
 
@@ -24,10 +24,10 @@ struct ProviderActivity
     }};
 
     TokenSeries tokens;
-    std::vector<AllowancePoint> allowance; ///< sorted by date
+    std::vector<AllowancePoint> allowance;  ///< sorted by date
     Date scannedAt;
 
     bool operator==(const ProviderActivity&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -2,6 +2,11 @@
 // One successful reading of a provider's usage, and the result type every
 // reader returns.
 
+#include <expected>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "model/AccountKind.h"
 #include "model/AccountTokenUsage.h"
 #include "model/Date.h"
@@ -9,11 +14,6 @@
 #include "model/Provider.h"
 #include "model/ResetCredit.h"
 #include "model/UsageWindow.h"
-
-#include <expected>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace ostrel {
 
@@ -27,7 +27,7 @@ struct ProviderReading
     std::optional<UsageWindow> session;
     std::vector<ResetCredit> resetCredits;
     std::optional<std::string> note;
-    std::string source; ///< "usage API", "claude /usage", "claude auth status", "codex app-server"
+    std::string source;  ///< "usage API", "claude /usage", "claude auth status", "codex app-server"
     std::optional<AccountTokenUsage> accountUsage;
 
     bool operator==(const ProviderReading&) const = default;
@@ -35,4 +35,4 @@ struct ProviderReading
 
 using FetchResult = std::expected<ProviderReading, FetchFailure>;
 
-} // namespace ostrel
+}  // namespace ostrel

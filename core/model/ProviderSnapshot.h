@@ -2,11 +2,11 @@
 // Everything remembered about one provider between refreshes: the last good
 // reading survives later failures.
 
+#include <optional>
+
 #include "model/Date.h"
 #include "model/FetchFailure.h"
 #include "model/ProviderReading.h"
-
-#include <optional>
 
 namespace ostrel {
 
@@ -31,4 +31,4 @@ struct ProviderSnapshot
     bool operator==(const ProviderSnapshot&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

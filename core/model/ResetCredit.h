@@ -1,16 +1,16 @@
 #pragma once
 // A reset credit: renews an allowance early, may lapse.
 
-#include "model/Date.h"
-
 #include <optional>
 #include <string>
+
+#include "model/Date.h"
 
 namespace ostrel {
 
 struct ResetCredit
 {
-    static constexpr double expiryWarningWindow = 604800; ///< seconds
+    static constexpr double expiryWarningWindow = 604800;  ///< seconds
 
     std::optional<std::string> title;
     std::optional<Date> expiresAt;
@@ -29,4 +29,4 @@ struct ResetCredit
     bool operator==(const ResetCredit&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

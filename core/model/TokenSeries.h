@@ -1,12 +1,12 @@
 #pragma once
 // Token counts in ten-minute buckets keyed by floor(seconds since 1970 / 600).
 
-#include "model/Date.h"
-#include "model/TokenCounts.h"
-
 #include <cstdint>
 #include <map>
 #include <vector>
+
+#include "model/Date.h"
+#include "model/TokenCounts.h"
 
 namespace ostrel {
 
@@ -14,7 +14,7 @@ namespace ostrel {
 struct TokenBin
 {
     Date start;
-    double width = 0; ///< seconds, as asked for
+    double width = 0;  ///< seconds, as asked for
     TokenCounts counts;
 
     bool operator==(const TokenBin&) const = default;
@@ -46,4 +46,4 @@ struct TokenSeries
     bool operator==(const TokenSeries&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -1,10 +1,10 @@
 #pragma once
 // One rate-limit window: how much is used and when it renews.
 
-#include "model/Date.h"
-
 #include <algorithm>
 #include <optional>
+
+#include "model/Date.h"
 
 namespace ostrel {
 
@@ -13,9 +13,9 @@ struct UsageWindow
     static constexpr double week = 604800;
     static constexpr double fiveHours = 18000;
 
-    double usedPercent = 0; ///< 0...100, may be outside when the provider says so
+    double usedPercent = 0;  ///< 0...100, may be outside when the provider says so
     std::optional<Date> resetsAt;
-    double duration = week; ///< seconds
+    double duration = week;  ///< seconds
 
     /// What is left, as a fraction clamped to 0...1.
     [[nodiscard]] double allowanceFraction() const
@@ -26,4 +26,4 @@ struct UsageWindow
     bool operator==(const UsageWindow&) const = default;
 };
 
-} // namespace ostrel
+}  // namespace ostrel

@@ -1,9 +1,9 @@
 #include "LaunchOptions.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <string_view>
+
+#include <gtest/gtest.h>
 
 namespace ostrel {
 namespace {
@@ -48,5 +48,5 @@ TEST(LaunchOptions, ResolvesARelativeExportFolderAgainstTheWorkingDirectory)
     EXPECT_EQ(*options.exportFolder, std::filesystem::current_path() / "pictures");
 }
 
-} // namespace
-} // namespace ostrel
+}  // namespace
+}  // namespace ostrel

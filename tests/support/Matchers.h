@@ -2,9 +2,9 @@
 // Matchers for results of type std::expected: assert the specific failure or
 // the value, never a bare has_value().
 
-#include <gmock/gmock.h>
-
 #include <expected>
+
+#include <gmock/gmock.h>
 
 namespace ostrel::testing {
 
@@ -26,4 +26,4 @@ MATCHER_P(HoldsValue, matcher, "holds a value that " + ::testing::DescribeMatche
     return ::testing::ExplainMatchResult(matcher, *arg, result_listener);
 }
 
-} // namespace ostrel::testing
+}  // namespace ostrel::testing

@@ -7,7 +7,9 @@ namespace {
 
 TEST(ProviderSnapshot, KeepsTheLastReadingAcrossAFailureAndClearsTheFailureOnSuccess)
 {
-    ProviderReading reading{.provider = Provider::openai, .fetchedAt = dateFromReference(100), .source = "codex app-server"};
+    ProviderReading reading{.provider = Provider::openai,
+                            .fetchedAt = dateFromReference(100),
+                            .source = "codex app-server"};
     ProviderSnapshot snapshot;
 
     snapshot.record(reading, dateFromReference(100));
@@ -21,5 +23,5 @@ TEST(ProviderSnapshot, KeepsTheLastReadingAcrossAFailureAndClearsTheFailureOnSuc
     EXPECT_EQ(snapshot.lastAttemptAt, dateFromReference(300));
 }
 
-} // namespace
-} // namespace ostrel
+}  // namespace
+}  // namespace ostrel
