@@ -1,0 +1,234 @@
+#include "readers/ClaudeUsageParser.h"
+
+#include <array>
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/Matchers.h"
+
+namespace ostrel {
+namespace {
+
+using testing::FailsWith;
+
+const Date now = dateFromSince1970(1772539200);  // 2026-03-03 12:00 UTC
+
+std::unique_ptr<icu::TimeZone> zone(const char* id)
+{
+    return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id)));
+}
+
+TEST(ClaudeUsageParser, ReadsTheWeeklyAndSessionWindowsOfTheEndpointBody)
+{
+    const auto result = ClaudeUsageParser::parseAPI(
+        R"({"seven_day":{"utilization":42,"resets_at":"2026-03-05T09:00:00.5+00:00"},"five_hour":{"utilization":"10"}})",
+        ClaudePlan{"max", "default_claude_max_20x"},
+        now);
+    EXPECT_EQ(result,
+              FetchResult(ProviderReading{
+                  .provider = Provider::claude,
+                  .fetchedAt = now,
+                  .plan = "Max 20\u00d7",
+                  .kind = AccountKind::subscription,
+                  .weekly = UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
+                  .session = UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
+                  .source = "usage API",
+              }));
+}
+
+struct BodyCase
+{
+    std::string_view name;
+    std::string_view body;
+    ClaudePlan plan;
+    FetchResult expected;
+};
+
+ProviderReading apiReading(std::optional<UsageWindow> weekly, std::optional<UsageWindow> session = std::nullopt)
+{
+    return {.provider = Provider::claude,
+            .fetchedAt = now,
+            .weekly = weekly,
+            .session = session,
+            .source = "usage API"};
+}
+
+ProviderReading organisationReading(std::string plan, std::string note)
+{
+    return {.provider = Provider::claude,
+            .fetchedAt = now,
+            .plan = std::move(plan),
+            .kind = AccountKind::enterprise,
+            .note = std::move(note),
+            .source = "usage API"};
+}
+
+TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodies)
+{
+    const UsageWindow weekly30{30, std::nullopt, UsageWindow::week};
+    const auto noWeekly = std::unexpected(FetchFailure::unexpected("Claude reported no weekly allowance"));
+    const auto notJson = std::unexpected(FetchFailure::unexpected("Claude usage response wasn't JSON"));
+    const std::array cases{
+        BodyCase{"a weekly_all limit stands in for seven_day",
+                 R"({"limits":[7,{"kind":"session","percent":5},{"kind":"weekly_all","percent":30}]})",
+                 {},
+                 apiReading(weekly30, UsageWindow{5, std::nullopt, UsageWindow::fiveHours})},
+        BodyCase{"the first weekly_all entry decides even when it has no percent",
+                 R"({"limits":[{"kind":"weekly_all"},{"kind":"weekly_all","percent":30}]})",
+                 {},
+                 noWeekly},
+        BodyCase{"a seven_day without utilization gives way to limits",
+                 R"({"seven_day":{"percent":1},"limits":[{"kind":"weekly_all","percent":true}]})",
+                 {},
+                 apiReading(UsageWindow{1, std::nullopt, UsageWindow::week})},
+        BodyCase{"a null spend marks an organisation",
+                 R"({"spend":null})",
+                 {},
+                 organisationReading("Enterprise", "Usage is managed by your organisation")},
+        BodyCase{"extra_usage marks an organisation and the plan keeps its name",
+                 R"({"extra_usage":{}})",
+                 {"claude_enterprise", std::nullopt},
+                 organisationReading("Claude_enterprise", "Usage is managed by your organisation")},
+        BodyCase{"an organisational plan alone is enough",
+                 R"({})",
+                 {"Team", std::nullopt},
+                 organisationReading("Team", "Usage is managed by your organisation")},
+        BodyCase{"an enabled spend cap rounds half away from zero",
+                 R"({"spend":{"enabled":true,"percent":99.5}})",
+                 {},
+                 organisationReading("Enterprise", "Organisation spend cap: 100% used")},
+        BodyCase{"a disabled spend cap",
+                 R"({"spend":{"enabled":false,"percent":42.5}})",
+                 {},
+                 organisationReading("Enterprise", "Usage is managed by your organisation")},
+        BodyCase{"a huge spend percent",
+                 R"({"spend":{"enabled":true,"percent":1e300}})",
+                 {},
+                 organisationReading("Enterprise", "Usage is managed by your organisation")},
+        BodyCase{"a personal account without weekly data", R"({"five_hour":{"utilization":3}})", {"pro", {}}, noWeekly},
+        BodyCase{"a percent that is not a number", R"({"seven_day":{"utilization":"lots"}})", {}, noWeekly},
+        BodyCase{"a percent that is not finite", R"({"seven_day":{"utilization":"nan"}})", {}, noWeekly},
+        BodyCase{"a body that is a list", R"([1,2])", {}, notJson},
+        BodyCase{"a body cut short", R"({"seven_day":{"utiliz)", {}, notJson},
+        BodyCase{"an empty body", "", {}, notJson},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ClaudeUsageParser::parseAPI(c.body, c.plan, now), c.expected);
+    }
+}
+
+TEST(ClaudeUsageParser, ReadsTheReportTextWithResetsInTheNamedZone)
+{
+    const auto local = zone("America/New_York");
+    const auto result =
+        ClaudeUsageParser::parseCLIText("Current session: 12.5% used · resets 3pm (Europe/Paris)\n"
+                                        "current week (ALL MODELS): 37% used · resets Mar 3 at 9am (Europe/Berlin)\n",
+                                        ClaudePlan{"pro", std::nullopt},
+                                        now,
+                                        *local);
+    EXPECT_EQ(result,
+              FetchResult(ProviderReading{
+                  .provider = Provider::claude,
+                  .fetchedAt = now,
+                  .plan = "Pro",
+                  .weekly = UsageWindow{37, dateFromSince1970(1772524800), UsageWindow::week},
+                  .session = UsageWindow{12.5, dateFromSince1970(1772546400), UsageWindow::fiveHours},
+                  .source = "claude /usage",
+              }));
+}
+
+struct TextCase
+{
+    std::string_view name;
+    std::string_view text;
+    std::optional<double> weeklyReset;  ///< seconds since 1970, when the case has a reading
+    std::optional<FetchFailure> failure;
+};
+
+TEST(ClaudeUsageParser, TellsMissingAndUnreadableReportLinesApart)
+{
+    const auto local = zone("America/New_York");
+    const auto noWeekly = FetchFailure::unexpected("`claude /usage` printed no weekly allowance");
+    const std::array cases{
+        TextCase{"a weekly line without a reset", "Current week (all models): 37% used", std::nullopt, {}},
+        TextCase{"an unknown zone falls back on the user's",
+                 "Current week (all models): 1% used · resets 11pm (Mars/Base)",
+                 1772596800,
+                 {}},
+        TextCase{"a session line alone", "Current session: 10% used", std::nullopt, noWeekly},
+        TextCase{"a weekly percent that is no number",
+                 "Current week (all models): 1.2.3% used",
+                 std::nullopt,
+                 noWeekly},
+        TextCase{"a signed-out text wins over usage lines",
+                 "Current week (all models): 37% used\nError: OAuth token has EXPIRED",
+                 std::nullopt,
+                 FetchFailure::notLoggedIn()},
+        TextCase{"nothing", "", std::nullopt, noWeekly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result = ClaudeUsageParser::parseCLIText(c.text, {}, now, *local);
+        if (c.failure) {
+            EXPECT_THAT(result, FailsWith(*c.failure));
+        } else {
+            ASSERT_TRUE(result && result->weekly) << (result ? "no weekly window" : result.error().text);
+            EXPECT_EQ(result->weekly->resetsAt.transform(secondsSince1970), c.weeklyReset);
+        }
+    }
+}
+
+TEST(ClaudeUsageParser, ReadsNumbersLeniently)
+{
+    using nlohmann::json;
+    const json values = json::parse(R"([12.5, "7.25", true, false, "12abc", null, {}, ""])");
+    const std::array<std::optional<double>, 8>
+        expected{12.5, 7.25, 1.0, 0.0, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(values[i].dump());
+        EXPECT_EQ(ClaudeUsageParser::number(&values[i]), expected[i]);
+    }
+    EXPECT_EQ(ClaudeUsageParser::number(nullptr), std::nullopt);
+}
+
+TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
+{
+    struct Case
+    {
+        std::string_view name;
+        ClaudePlan plan;
+        std::optional<std::string> displayName;
+        bool organisational;
+    };
+
+    const std::array cases{
+        Case{"max with a 20x tier", {"max", "default_claude_max_20x"}, "Max 20\u00d7", false},
+        Case{"max with a 5x tier", {"MAX", "Claude_Max_5X"}, "Max 5\u00d7", false},
+        Case{"max without a tier", {"max", std::nullopt}, "Max", false},
+        Case{"pro", {"pro", std::nullopt}, "Pro", false},
+        Case{"an enterprise type", {"claude_enterprise", std::nullopt}, "Claude_enterprise", true},
+        Case{"a team type in capitals", {"TEAM", std::nullopt}, "Team", true},
+        Case{"an empty type", {"", std::nullopt}, std::nullopt, false},
+        Case{"no type", {std::nullopt, "max_20x"}, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.plan.displayName(), c.displayName);
+        EXPECT_EQ(c.plan.isOrganisational(), c.organisational);
+    }
+}
+
+TEST(ClaudeUsageParser, RecognisesSignedOutTextsInAnyCase)
+{
+    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("Invalid API key · Please run /login"));
+    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("{\"type\":\"AUTHENTICATION_ERROR\"}"));
+    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("You are Not Logged In."));
+    EXPECT_FALSE(ClaudeUsageParser::looksSignedOut("Total cost: $0.00"));
+}
+
+}  // namespace
+}  // namespace ostrel
