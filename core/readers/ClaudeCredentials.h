@@ -1,0 +1,37 @@
+#pragma once
+// The OAuth credentials that the claude tool stores (in the desktop keyring or
+// in ~/.claude/.credentials.json). The access token is a secret: it goes into
+// the Authorization header and nowhere else, never into a text or a file.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/Date.h"
+#include "readers/ClaudePlan.h"
+
+namespace ostrel {
+
+struct ClaudeCredentials
+{
+    /// A token expiring within this many seconds is not worth sending.
+    static constexpr double freshnessMargin = 120;
+
+    std::string accessToken;  ///< never empty
+    std::optional<Date> expiresAt;
+    ClaudePlan plan;
+
+    /// `{"claudeAiOauth": {"accessToken": "...", "expiresAt": <ms since 1970>, ...}}`;
+    /// absent unless the token is a non-empty string.
+    [[nodiscard]] static std::optional<ClaudeCredentials> parse(std::string_view bytes);
+
+    /// No expiry, or an expiry more than two minutes after `now`.
+    [[nodiscard]] bool isFresh(Date now) const
+    {
+        return !expiresAt || (*expiresAt - now).count() > freshnessMargin;
+    }
+
+    bool operator==(const ClaudeCredentials&) const = default;
+};
+
+}  // namespace ostrel
