@@ -1,0 +1,85 @@
+#include "readers/HttpsGet.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/LocalHttpsServer.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+class HttpsGetTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new testing::LocalHttpsServer();
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+
+    [[nodiscard]] static HttpsRequest request(const std::string& path, Seconds timeout = Seconds{15})
+    {
+        return {.url = server->url(path),
+                .headers = {{"Authorization", "Bearer secret-token"}, {"Accept", "application/json"}},
+                .timeout = timeout,
+                .caBundle = server->caBundle()};
+    }
+
+    static inline testing::LocalHttpsServer* server = nullptr;
+};
+
+TEST_F(HttpsGetTest, SendsTheHeaderFieldsAndReturnsStatusAndBody)
+{
+    const auto reply = httpsGet(request("/headers"));
+    ASSERT_TRUE(reply) << reply.error();
+    EXPECT_EQ(reply->status, 200);
+    const auto headers = nlohmann::json::parse(reply->body);
+    EXPECT_EQ(headers.value("authorization", ""), "Bearer secret-token");
+    EXPECT_EQ(headers.value("accept", ""), "application/json");
+    EXPECT_FALSE(headers.contains("cookie"));
+}
+
+TEST_F(HttpsGetTest, HandsBackARedirectInsteadOfFollowingIt)
+{
+    const auto reply = httpsGet(request("/redirect"));
+    ASSERT_TRUE(reply) << reply.error();
+    EXPECT_EQ(reply->status, 302);
+}
+
+TEST_F(HttpsGetTest, ReportsTransportFailuresWithoutTheHeaderValues)
+{
+    struct Case
+    {
+        std::string_view name;
+        HttpsRequest request;
+    };
+
+    HttpsRequest untrusted = request("/body/weekly");
+    untrusted.caBundle.reset();  // the system store does not know the throw-away certificate
+    HttpsRequest plain = request("/body/weekly");
+    plain.url.replace(0, 5, "http");
+    const std::array cases{
+        Case{"a hang past the time-out", request("/hang", Seconds{0.5})},
+        Case{"a connection closed unanswered", request("/close")},
+        Case{"a certificate that is not trusted", untrusted},
+        Case{"plain HTTP", plain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto reply = httpsGet(c.request);
+        ASSERT_FALSE(reply);
+        EXPECT_FALSE(reply.error().empty());
+        EXPECT_THAT(reply.error(), ::testing::Not(HasSubstr("secret-token")));
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
