@@ -19,6 +19,8 @@ inline constexpr std::array<Provider, 2> allProviders{Provider::claude, Provider
 
 /// The address of the Claude Code install script shown in the install hint.
 inline constexpr std::string_view claudeInstallScriptUrl = "https://claude.ai/install.sh";
+/// The Claude usage endpoint, called with the OAuth token of the claude tool.
+inline constexpr std::string_view claudeUsageUrl = "https://api.anthropic.com/api/oauth/usage";
 
 [[nodiscard]] std::string_view rawValue(Provider provider);
 [[nodiscard]] std::optional<Provider> providerFromRawValue(std::string_view raw);
