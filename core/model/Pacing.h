@@ -1,0 +1,63 @@
+#pragma once
+// The pacing of one usage window: how much allowance is left against how much
+// of the window's time is left, condensed into a tier, a five-cell gauge, a
+// percentage and a short time text. Computed fresh, never stored.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/Date.h"
+#include "model/UsageWindow.h"
+
+namespace ostrel {
+
+enum class PaceTier
+{
+    blue,
+    green,
+    yellow,
+    red
+};
+
+inline constexpr std::array allPaceTiers{PaceTier::blue, PaceTier::green, PaceTier::yellow, PaceTier::red};
+
+[[nodiscard]] std::string_view rawValue(PaceTier tier);
+[[nodiscard]] std::optional<PaceTier> paceTierFromRaw(std::string_view raw);
+[[nodiscard]] std::string_view headline(PaceTier tier);
+[[nodiscard]] std::string_view emoji(PaceTier tier);
+
+struct Ostrel
+{
+    static constexpr int squareCount = 5;
+    static constexpr double blueMinimumAllowance = 0.2;
+    static constexpr double resetWarningWindow = 172800;  ///< seconds
+
+    double allowanceFraction = 0;
+    std::optional<double> timeFraction;
+    std::optional<double> timeRemaining;  ///< seconds, never negative
+    double ratio = 0;
+    PaceTier tier = PaceTier::red;
+    int filledSquares = 0;
+    bool resetWarning = false;
+
+    [[nodiscard]] static Ostrel make(const UsageWindow& window, Date now);
+
+    [[nodiscard]] static PaceTier tierFor(double ratio, double allowance);
+    [[nodiscard]] static int squares(double fraction);
+    [[nodiscard]] static int percent(double fraction);
+    [[nodiscard]] static std::string formatTimeRemaining(double seconds);
+
+    [[nodiscard]] int percentLeft() const
+    {
+        return percent(allowanceFraction);
+    }
+
+    [[nodiscard]] std::string timeText() const;
+    [[nodiscard]] std::string emojiLine(std::string_view name) const;
+
+    bool operator==(const Ostrel&) const = default;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,166 @@
+#include "model/Pacing.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+constexpr double hour = 3600;
+const Date now = dateFromReference(800'000'000);
+
+UsageWindow weekWindow(double usedPercent, std::optional<double> hoursToRenewal)
+{
+    UsageWindow window{.usedPercent = usedPercent};
+    if (hoursToRenewal) {
+        window.resetsAt = now + Seconds{*hoursToRenewal * hour};
+    }
+    return window;
+}
+
+TEST(Pacing, GradesWindowsByAllowanceAgainstTimeLeft)
+{
+    struct Case
+    {
+        std::string_view name;
+        UsageWindow window;
+        PaceTier tier;
+        int squares;
+        bool resetWarning;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"unused, halfway through", weekWindow(0, 84), PaceTier::blue, 5, false},
+        {"unused, renews within two days", weekWindow(0, 40), PaceTier::blue, 5, true},
+        {"mostly used, renews in 40 hours", weekWindow(85, 40), PaceTier::yellow, 1, false},
+        {"nearly all used, plenty of time", weekWindow(90, 160), PaceTier::red, 1, false},
+        {"exactly twice the pace at the blue minimum", weekWindow(80, 16.8), PaceTier::blue, 1, true},
+        {"twice the pace below the blue minimum", weekWindow(81, 16.8), PaceTier::green, 1, false},
+        {"no renewal time is never blue", weekWindow(0, std::nullopt), PaceTier::green, 5, false},
+        {"renewal passed, a fifth left", weekWindow(80, -3), PaceTier::blue, 1, true},
+        {"renewal passed, less than a fifth left", weekWindow(90, -3), PaceTier::green, 1, false},
+        {"renewal passed, nothing left", weekWindow(100, -3), PaceTier::red, 0, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Ostrel pace = Ostrel::make(c.window, now);
+        EXPECT_EQ(pace.tier, c.tier);
+        EXPECT_EQ(pace.filledSquares, c.squares);
+        EXPECT_EQ(pace.resetWarning, c.resetWarning);
+    }
+}
+
+TEST(Pacing, IsTwiceAheadWhenUnusedHalfwayThroughTheWeek)
+{
+    const Ostrel pace = Ostrel::make(weekWindow(0, 84), now);
+    EXPECT_DOUBLE_EQ(pace.allowanceFraction, 1);
+    ASSERT_TRUE(pace.timeFraction);
+    EXPECT_DOUBLE_EQ(*pace.timeFraction, 0.5);
+    EXPECT_DOUBLE_EQ(pace.ratio, 2);
+}
+
+TEST(Pacing, TreatsAMissingRenewalOrZeroDurationAsTimeUnknown)
+{
+    UsageWindow zeroDuration = weekWindow(30, 10);
+    zeroDuration.duration = 0;
+    for (const UsageWindow& window : {weekWindow(30, std::nullopt), zeroDuration}) {
+        const Ostrel pace = Ostrel::make(window, now);
+        EXPECT_FALSE(pace.timeFraction);
+        EXPECT_FALSE(pace.timeRemaining);
+        EXPECT_DOUBLE_EQ(pace.ratio, 0.7);
+        EXPECT_EQ(pace.timeText(), "\u2014");
+    }
+}
+
+TEST(Pacing, SeesAPassedRenewalAsNoTimeLeft)
+{
+    const Ostrel pace = Ostrel::make(weekWindow(50, -3), now);
+    EXPECT_EQ(pace.timeRemaining, 0.0);
+    EXPECT_EQ(pace.timeFraction, 0.0);
+    EXPECT_EQ(pace.ratio, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(pace.timeText(), "0m");
+}
+
+TEST(Pacing, NeverShowsASliverAsEmptyNorANearlyFullAllowanceAsFull)
+{
+    struct Case
+    {
+        double fraction;
+        int percent;
+        int squares;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {0.004, 1, 1},
+        {0.005, 1, 1},
+        {0.1, 10, 1},
+        {0.625, 63, 3},
+        {0.95, 95, 4},
+        {0.996, 99, 4},
+        {1, 100, 5},
+        {0, 0, 0},
+        {-0.2, 0, 0},
+        {std::numeric_limits<double>::quiet_NaN(), 0, 0},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fraction);
+        EXPECT_EQ(Ostrel::percent(c.fraction), c.percent);
+        EXPECT_EQ(Ostrel::squares(c.fraction), c.squares);
+    }
+}
+
+TEST(Pacing, WritesTimeRemainingCompactly)
+{
+    struct Case
+    {
+        double seconds;
+        std::string_view text;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {-50, "0m"},
+        {29, "0m"},
+        {30, "1m"},
+        {2700, "45m"},
+        {3599, "1h"},
+        {3600, "1h"},
+        {18000, "5h"},
+        {86400, "24h"},
+        {88200, "1d 1h"},
+        {104400, "1d 5h"},
+        {129600, "1d 12h"},
+        {129601, "2d"},
+        {216000, "3d"},
+        {std::numeric_limits<double>::quiet_NaN(), "0m"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_EQ(Ostrel::formatTimeRemaining(c.seconds), c.text);
+    }
+}
+
+TEST(Pacing, WritesTheSummaryLineWithGaugeNameFiguresAndWarning)
+{
+    UsageWindow onPace = weekWindow(38, 29);
+    onPace.duration = 40 * hour;
+    EXPECT_EQ(Ostrel::make(onPace, now).emojiLine("Claude"),
+              "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B Claude \u00B7 62% \u00B7 1d 5h");
+    EXPECT_EQ(Ostrel::make(weekWindow(0, 40), now).emojiLine("Codex"),
+              "\U0001F7E6\U0001F7E6\U0001F7E6\U0001F7E6\U0001F7E6 Codex \u00B7 100% \u00B7 2d \u23F3");
+}
+
+TEST(Pacing, ReadsOnlyKnownTierNames)
+{
+    for (const PaceTier tier : allPaceTiers) {
+        EXPECT_EQ(paceTierFromRaw(rawValue(tier)), tier);
+    }
+    EXPECT_EQ(paceTierFromRaw("Blue"), std::nullopt);
+    EXPECT_EQ(headline(PaceTier::yellow), "Getting tight");
+}
+
+}  // namespace
+}  // namespace ostrel
