@@ -1,12 +1,12 @@
 #include "readers/ClaudeUsageParser.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <memory>
 
 #include <nlohmann/json.hpp>
 
+#include "model/JsonReading.h"
 #include "readers/DateParsing.h"
 
 namespace ostrel::ClaudeUsageParser {
@@ -18,31 +18,9 @@ constexpr std::string_view apiSource = "usage API";
 constexpr std::string_view cliSource = "claude /usage";
 constexpr std::string_view organisationNote = "Usage is managed by your organisation";
 
-/// The member `key` of an object; absent when `value` is no object or lacks it.
-[[nodiscard]] const json* member(const json* value, std::string_view key)
-{
-    if (value == nullptr || !value->is_object()) {
-        return nullptr;
-    }
-    const auto found = value->find(key);
-    return found == value->end() ? nullptr : &*found;
-}
-
-[[nodiscard]] std::optional<std::string> string(const json* value)
-{
-    return value != nullptr && value->is_string() ? std::optional(value->get<std::string>()) : std::nullopt;
-}
-
-[[nodiscard]] std::optional<double> decimal(std::string_view text)
-{
-    double parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    // A non-finite percentage could not be stored in the readings file.
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || !std::isfinite(parsed)) {
-        return std::nullopt;
-    }
-    return parsed;
-}
+using JsonReading::decimal;
+using JsonReading::member;
+using JsonReading::string;
 
 [[nodiscard]] std::optional<UsageWindow> window(const json* value, std::string_view usedKey, double duration)
 {
@@ -115,19 +93,7 @@ reportWindow(std::string_view text, std::string_view label, double duration, Dat
 
 std::optional<double> number(const json* value)
 {
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    if (value->is_boolean()) {
-        return value->get<bool>() ? 1.0 : 0.0;
-    }
-    if (value->is_number()) {
-        return value->get<double>();
-    }
-    if (value->is_string()) {
-        return decimal(value->get_ref<const std::string&>());
-    }
-    return std::nullopt;
+    return JsonReading::number(value);
 }
 
 bool looksSignedOut(std::string_view text)

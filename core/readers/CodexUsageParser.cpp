@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "readers/ClaudeUsageParser.h"
+#include "model/JsonReading.h"
 
 namespace ostrel::CodexUsageParser {
 namespace {
@@ -18,46 +18,12 @@ constexpr std::string_view source = "codex app-server";
 constexpr double oneDay = 86400;
 constexpr std::size_t maxDays = 60;
 
-[[nodiscard]] const json* member(const json* value, std::string_view key)
-{
-    if (value == nullptr || !value->is_object()) {
-        return nullptr;
-    }
-    const auto found = value->find(key);
-    return found == value->end() ? nullptr : &*found;
-}
-
-[[nodiscard]] const json* object(const json* value)
-{
-    return value != nullptr && value->is_object() ? value : nullptr;
-}
-
-[[nodiscard]] std::optional<std::string> string(const json* value)
-{
-    return value != nullptr && value->is_string() ? std::optional(value->get<std::string>()) : std::nullopt;
-}
-
-[[nodiscard]] bool isTrue(const json* value)
-{
-    return value != nullptr && value->is_boolean() && value->get<bool>();
-}
-
-/// Same lenient rule as the Claude side: numbers, booleans, decimal strings.
-[[nodiscard]] std::optional<double> number(const json* value)
-{
-    return ClaudeUsageParser::number(value);
-}
-
-/// Truncated toward zero; absent when not finite or outside 64 bits.
-[[nodiscard]] std::optional<std::int64_t> integer(const json* value)
-{
-    const auto parsed = number(value);
-    constexpr double limit = 9223372036854775808.0;  // 2^63
-    if (!parsed || !std::isfinite(*parsed) || *parsed >= limit || *parsed < -limit) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(*parsed);
-}
+using JsonReading::integer;
+using JsonReading::isTrue;
+using JsonReading::member;
+using JsonReading::number;
+using JsonReading::object;
+using JsonReading::string;
 
 [[nodiscard]] std::string lowered(std::string_view text)
 {
