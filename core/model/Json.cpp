@@ -1,0 +1,452 @@
+#include "model/Json.h"
+
+#include <cmath>
+#include <optional>
+
+#include "model/JsonFields.h"
+
+namespace ostrel::Json {
+namespace {
+
+using Fields::number;
+using Fields::ObjectReader;
+
+[[nodiscard]] std::string_view caseName(FetchFailure::Kind kind)
+{
+    switch (kind) {
+    case FetchFailure::Kind::unreachable:
+        return "unreachable";
+    case FetchFailure::Kind::unexpected:
+        return "unexpected";
+    case FetchFailure::Kind::cliMissing:
+        return "cliMissing";
+    case FetchFailure::Kind::notLoggedIn:
+        return "notLoggedIn";
+    }
+    return "unexpected";
+}
+
+[[nodiscard]] std::optional<FetchFailure::Kind> kindFromCaseName(std::string_view name)
+{
+    for (auto kind : {FetchFailure::Kind::unreachable,
+                      FetchFailure::Kind::unexpected,
+                      FetchFailure::Kind::cliMissing,
+                      FetchFailure::Kind::notLoggedIn}) {
+        if (caseName(kind) == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+template <class T>
+void putOptional(Value& object, std::string_view key, const std::optional<T>& value)
+{
+    if (value) {
+        object[std::string(key)] = encode(*value);
+    }
+}
+
+void putOptional(Value& object, std::string_view key, const std::optional<std::string>& value)
+{
+    if (value) {
+        object[std::string(key)] = *value;
+    }
+}
+
+template <class Integer>
+void putOptionalInteger(Value& object, std::string_view key, const std::optional<Integer>& value)
+{
+    if (value) {
+        object[std::string(key)] = *value;
+    }
+}
+
+template <class Record>
+[[nodiscard]] Value encodeList(const std::vector<Record>& records)
+{
+    Value list = Value::array();
+    for (const Record& record : records) {
+        list.push_back(encode(record));
+    }
+    return list;
+}
+
+template <class V>
+[[nodiscard]] Value encodeProviderMap(const std::map<Provider, V>& map)
+{
+    Value pairs = Value::array();
+    for (const auto& [provider, value] : map) {
+        pairs.push_back(rawValue(provider));
+        pairs.push_back(encode(value));
+    }
+    return pairs;
+}
+
+/// [k1, v1, k2, v2, ...] into a map; a key given twice makes the document unreadable.
+template <class K, class V>
+[[nodiscard]] Result<std::map<K, V>> decodePairs(const Value& value)
+{
+    if (!value.is_array()) {
+        return std::unexpected(Fields::typeMismatch("an array", value));
+    }
+    if (value.size() % 2 != 0) {
+        return std::unexpected(
+            Error{{}, "Expected an array alternating keys and values, found an odd number of elements."});
+    }
+    std::map<K, V> map;
+    for (std::size_t index = 0; index < value.size(); index += 2) {
+        K key{};
+        if (auto error = Fields::readInto(value[index], key)) {
+            return std::unexpected(Fields::under(std::move(*error), Fields::indexKey(index)));
+        }
+        V element{};
+        if (auto error = Fields::readInto(value[index + 1], element)) {
+            return std::unexpected(Fields::under(std::move(*error), Fields::indexKey(index + 1)));
+        }
+        if (!map.emplace(key, std::move(element)).second) {
+            return std::unexpected(Error{Fields::indexKey(index), "Duplicate key " + value[index].dump() + "."});
+        }
+    }
+    return map;
+}
+
+[[nodiscard]] std::optional<Error> firstNonFinite(const Value& value)
+{
+    if (value.is_number_float() && !std::isfinite(value.get<double>())) {
+        return Error{{}, "Cannot write a number that is not finite."};
+    }
+    if (value.is_object()) {
+        for (const auto& [key, member] : value.items()) {
+            if (auto error = firstNonFinite(member)) {
+                return Fields::under(std::move(*error), key);
+            }
+        }
+    } else if (value.is_array()) {
+        for (std::size_t index = 0; index < value.size(); ++index) {
+            if (auto error = firstNonFinite(value[index])) {
+                return Fields::under(std::move(*error), Fields::indexKey(index));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string Error::text() const
+{
+    return path.empty() ? message : path + ": " + message;
+}
+
+Value encode(Date date)
+{
+    return number(secondsSinceReference(date));
+}
+
+Value encode(const UsageWindow& window)
+{
+    Value object = {{"usedPercent", number(window.usedPercent)}};
+    putOptional(object, "resetsAt", window.resetsAt);
+    object["duration"] = number(window.duration);
+    return object;
+}
+
+Value encode(const ResetCredit& credit)
+{
+    Value object = Value::object();
+    putOptional(object, "title", credit.title);
+    putOptional(object, "expiresAt", credit.expiresAt);
+    return object;
+}
+
+Value encode(const FetchFailure& failure)
+{
+    Value payload = Value::object();
+    if (failure.kind == FetchFailure::Kind::unreachable || failure.kind == FetchFailure::Kind::unexpected) {
+        payload["_0"] = failure.text;
+    }
+    Value object = Value::object();
+    object[std::string(caseName(failure.kind))] = std::move(payload);
+    return object;
+}
+
+Value encode(const AccountTokenUsage::Day& day)
+{
+    return {{"date", day.date}, {"tokens", day.tokens}};
+}
+
+Value encode(const AccountTokenUsage& usage)
+{
+    Value object = {{"days", encodeList(usage.days)}};
+    putOptionalInteger(object, "lifetimeTokens", usage.lifetimeTokens);
+    putOptionalInteger(object, "peakDailyTokens", usage.peakDailyTokens);
+    putOptionalInteger(object, "currentStreakDays", usage.currentStreakDays);
+    return object;
+}
+
+Value encode(const ProviderReading& reading)
+{
+    Value object = {{"provider", rawValue(reading.provider)}, {"fetchedAt", encode(reading.fetchedAt)}};
+    putOptional(object, "plan", reading.plan);
+    object["kind"] = rawValue(reading.kind);
+    putOptional(object, "weekly", reading.weekly);
+    putOptional(object, "session", reading.session);
+    object["resetCredits"] = encodeList(reading.resetCredits);
+    putOptional(object, "note", reading.note);
+    object["source"] = reading.source;
+    putOptional(object, "accountUsage", reading.accountUsage);
+    return object;
+}
+
+Value encode(const ProviderSnapshot& snapshot)
+{
+    Value object = Value::object();
+    putOptional(object, "lastReading", snapshot.lastReading);
+    putOptional(object, "lastAttemptAt", snapshot.lastAttemptAt);
+    putOptional(object, "lastFailure", snapshot.lastFailure);
+    return object;
+}
+
+Value encode(const AllowancePoint& point)
+{
+    Value object = {{"date", encode(point.date)}, {"usedPercent", number(point.usedPercent)}};
+    putOptional(object, "resetsAt", point.resetsAt);
+    return object;
+}
+
+Value encode(const std::vector<AllowancePoint>& points)
+{
+    return encodeList(points);
+}
+
+Value encode(const TokenCounts& counts)
+{
+    return {{"cached", counts.cached}, {"input", counts.input}, {"output", counts.output}};
+}
+
+Value encode(const TokenSeries& series)
+{
+    Value pairs = Value::array();
+    for (const auto& [key, counts] : series.buckets) {
+        pairs.push_back(key);
+        pairs.push_back(encode(counts));
+    }
+    return {{"buckets", std::move(pairs)}};
+}
+
+Value encode(const ProviderActivity& activity)
+{
+    return {{"tokens", encode(activity.tokens)},
+            {"allowance", encodeList(activity.allowance)},
+            {"scannedAt", encode(activity.scannedAt)}};
+}
+
+Value encode(const SnapshotMap& snapshots)
+{
+    return encodeProviderMap(snapshots);
+}
+
+Value encode(const HistoryMap& history)
+{
+    return encodeProviderMap(history);
+}
+
+template <>
+Result<Date> decode<Date>(const Value& value)
+{
+    Date date;
+    if (auto error = Fields::readInto(value, date)) {
+        return std::unexpected(std::move(*error));
+    }
+    return date;
+}
+
+template <>
+Result<UsageWindow> decode<UsageWindow>(const Value& value)
+{
+    ObjectReader reader(value);
+    UsageWindow window;
+    reader.required("usedPercent", window.usedPercent);
+    reader.optional("resetsAt", window.resetsAt);
+    reader.required("duration", window.duration);
+    return reader.finish(window);
+}
+
+template <>
+Result<ResetCredit> decode<ResetCredit>(const Value& value)
+{
+    ObjectReader reader(value);
+    ResetCredit credit;
+    reader.optional("title", credit.title);
+    reader.optional("expiresAt", credit.expiresAt);
+    return reader.finish(std::move(credit));
+}
+
+template <>
+Result<FetchFailure> decode<FetchFailure>(const Value& value)
+{
+    if (!value.is_object()) {
+        return std::unexpected(Fields::typeMismatch("an object", value));
+    }
+    if (value.size() != 1) {
+        return std::unexpected(Error{{}, "Invalid number of keys found, expected one."});
+    }
+    const auto& [name, payload] = *value.items().begin();
+    const auto kind = kindFromCaseName(name);
+    if (!kind) {
+        return std::unexpected(Error{{}, "Unknown failure case \"" + name + "\"."});
+    }
+    ObjectReader reader(payload);
+    FetchFailure failure{*kind, {}};
+    if (*kind == FetchFailure::Kind::unreachable || *kind == FetchFailure::Kind::unexpected) {
+        reader.required("_0", failure.text);
+    }
+    auto result = reader.finish(std::move(failure));
+    if (!result) {
+        return std::unexpected(Fields::under(std::move(result.error()), name));
+    }
+    return result;
+}
+
+template <>
+Result<AccountTokenUsage::Day> decode<AccountTokenUsage::Day>(const Value& value)
+{
+    ObjectReader reader(value);
+    AccountTokenUsage::Day day;
+    reader.required("date", day.date);
+    reader.required("tokens", day.tokens);
+    return reader.finish(std::move(day));
+}
+
+template <>
+Result<AccountTokenUsage> decode<AccountTokenUsage>(const Value& value)
+{
+    ObjectReader reader(value);
+    AccountTokenUsage usage;
+    reader.required("days", usage.days);
+    reader.optional("lifetimeTokens", usage.lifetimeTokens);
+    reader.optional("peakDailyTokens", usage.peakDailyTokens);
+    reader.optional("currentStreakDays", usage.currentStreakDays);
+    return reader.finish(std::move(usage));
+}
+
+template <>
+Result<ProviderReading> decode<ProviderReading>(const Value& value)
+{
+    ObjectReader reader(value);
+    ProviderReading reading;
+    reader.required("provider", reading.provider);
+    reader.required("fetchedAt", reading.fetchedAt);
+    reader.optional("plan", reading.plan);
+    reader.required("kind", reading.kind);
+    reader.optional("weekly", reading.weekly);
+    reader.optional("session", reading.session);
+    reader.required("resetCredits", reading.resetCredits);
+    reader.optional("note", reading.note);
+    reader.required("source", reading.source);
+    reader.optional("accountUsage", reading.accountUsage);
+    return reader.finish(std::move(reading));
+}
+
+template <>
+Result<ProviderSnapshot> decode<ProviderSnapshot>(const Value& value)
+{
+    ObjectReader reader(value);
+    ProviderSnapshot snapshot;
+    reader.optional("lastReading", snapshot.lastReading);
+    reader.optional("lastAttemptAt", snapshot.lastAttemptAt);
+    reader.optional("lastFailure", snapshot.lastFailure);
+    return reader.finish(std::move(snapshot));
+}
+
+template <>
+Result<AllowancePoint> decode<AllowancePoint>(const Value& value)
+{
+    ObjectReader reader(value);
+    AllowancePoint point;
+    reader.required("date", point.date);
+    reader.required("usedPercent", point.usedPercent);
+    reader.optional("resetsAt", point.resetsAt);
+    return reader.finish(point);
+}
+
+template <>
+Result<std::vector<AllowancePoint>> decode<std::vector<AllowancePoint>>(const Value& value)
+{
+    std::vector<AllowancePoint> points;
+    if (auto error = Fields::readInto(value, points)) {
+        return std::unexpected(std::move(*error));
+    }
+    return points;
+}
+
+template <>
+Result<TokenCounts> decode<TokenCounts>(const Value& value)
+{
+    ObjectReader reader(value);
+    TokenCounts counts;
+    reader.required("cached", counts.cached);
+    reader.required("input", counts.input);
+    reader.required("output", counts.output);
+    return reader.finish(counts);
+}
+
+template <>
+Result<TokenSeries> decode<TokenSeries>(const Value& value)
+{
+    ObjectReader reader(value);
+    const Value* buckets = nullptr;
+    reader.required("buckets", buckets);
+    auto ready = reader.finish(buckets);
+    if (!ready) {
+        return std::unexpected(std::move(ready.error()));
+    }
+    auto map = decodePairs<std::int64_t, TokenCounts>(*buckets);
+    if (!map) {
+        return std::unexpected(Fields::under(std::move(map.error()), "buckets"));
+    }
+    return TokenSeries{std::move(*map)};
+}
+
+template <>
+Result<ProviderActivity> decode<ProviderActivity>(const Value& value)
+{
+    ObjectReader reader(value);
+    ProviderActivity activity;
+    reader.required("tokens", activity.tokens);
+    reader.required("allowance", activity.allowance);
+    reader.required("scannedAt", activity.scannedAt);
+    return reader.finish(std::move(activity));
+}
+
+template <>
+Result<SnapshotMap> decode<SnapshotMap>(const Value& value)
+{
+    return decodePairs<Provider, ProviderSnapshot>(value);
+}
+
+template <>
+Result<HistoryMap> decode<HistoryMap>(const Value& value)
+{
+    return decodePairs<Provider, std::vector<AllowancePoint>>(value);
+}
+
+Result<std::string> serialize(const Value& value)
+{
+    if (auto error = firstNonFinite(value)) {
+        return std::unexpected(std::move(*error));
+    }
+    return value.dump(-1, ' ', false, Value::error_handler_t::replace);
+}
+
+Result<Value> parse(std::string_view text)
+{
+    Value value = Value::parse(text, nullptr, false);
+    if (value.is_discarded()) {
+        return std::unexpected(Error{{}, "The data is not valid JSON."});
+    }
+    return value;
+}
+
+}  // namespace ostrel::Json

@@ -1,0 +1,291 @@
+#include "model/Json.h"
+
+#include <array>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/Matchers.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::Eq;
+using testing::FailsWith;
+using testing::HoldsValue;
+
+ProviderReading fullReading()
+{
+    return ProviderReading{
+        .provider = Provider::claude,
+        .fetchedAt = dateFromReference(786000000.25),
+        .plan = "Max 20x",
+        .kind = AccountKind::enterprise,
+        .weekly = UsageWindow{.usedPercent = 37.5, .resetsAt = dateFromReference(786300000.5)},
+        .session = UsageWindow{.usedPercent = 101, .resetsAt = std::nullopt, .duration = UsageWindow::fiveHours},
+        .resetCredits = {ResetCredit{.title = "Weekly reset", .expiresAt = dateFromReference(786600000)},
+                         ResetCredit{}},
+        .note = "Usage is managed by your organisation \u00B7 caf\u00E9",
+        .source = "usage API",
+        .accountUsage = AccountTokenUsage{.days = {{"2025-12-01", 120000}, {"2025-12-02", 0}},
+                                          .lifetimeTokens = 9007199254740993,
+                                          .peakDailyTokens = std::nullopt,
+                                          .currentStreakDays = 4},
+    };
+}
+
+template <class T>
+Json::Result<T> roundTrip(const T& record)
+{
+    const auto text = Json::write(record);
+    if (!text) {
+        return std::unexpected(text.error());
+    }
+    return Json::read<T>(*text);
+}
+
+TEST(Json, ReadsBackEverySnapshotItWrites)
+{
+    struct Case
+    {
+        std::string_view name;
+        ProviderSnapshot snapshot;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"nothing known yet", {}},
+        {"every optional field set, sub-second dates",
+         {fullReading(), dateFromReference(786000300.75), FetchFailure::unreachable("timed out after 30 s")}},
+        {"a reading without windows or credits",
+         {ProviderReading{.provider = Provider::openai, .fetchedAt = dateFromReference(-5.5), .source = ""},
+          std::nullopt,
+          std::nullopt}},
+        {"a failure without text", {std::nullopt, dateFromReference(1), FetchFailure::cliMissing()}},
+        {"signed out", {std::nullopt, std::nullopt, FetchFailure::notLoggedIn()}},
+        {"an unexpected reply", {std::nullopt, std::nullopt, FetchFailure::unexpected("")}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THAT(roundTrip(c.snapshot), HoldsValue(Eq(c.snapshot)));
+    }
+}
+
+TEST(Json, ReadsBackTokenSeriesActivityAndProviderMaps)
+{
+    TokenSeries series;
+    series.buckets = {{-3, {1, 2, 3}}, {2940000, {0, 0, 7}}, {std::numeric_limits<std::int64_t>::max(), {5, 0, 0}}};
+    const ProviderActivity activity{
+        .tokens = series,
+        .allowance = {{dateFromReference(10), 12.5, dateFromReference(20)}, {dateFromReference(11), 13, std::nullopt}},
+        .scannedAt = dateFromReference(786000000.125)};
+    const Json::SnapshotMap snapshots{{Provider::claude, {}}, {Provider::openai, {fullReading(), std::nullopt, {}}}};
+    const Json::HistoryMap history{{Provider::openai, activity.allowance}, {Provider::claude, {}}};
+
+    EXPECT_THAT(roundTrip(series), HoldsValue(Eq(series)));
+    EXPECT_THAT(roundTrip(TokenSeries{}), HoldsValue(Eq(TokenSeries{})));
+    EXPECT_THAT(roundTrip(activity), HoldsValue(Eq(activity)));
+    EXPECT_THAT(roundTrip(snapshots), HoldsValue(Eq(snapshots)));
+    EXPECT_THAT(roundTrip(history), HoldsValue(Eq(history)));
+    EXPECT_THAT(roundTrip(Json::HistoryMap{}), HoldsValue(Eq(Json::HistoryMap{})));
+}
+
+TEST(Json, WritesTheStoredFormExactly)
+{
+    constexpr std::string_view stored =
+        R"({"lastReading":{"provider":"openai","fetchedAt":786000000.5,"plan":"Plus","kind":"subscription",)"
+        R"("weekly":{"usedPercent":42,"resetsAt":786300000,"duration":604800},"resetCredits":[],)"
+        R"("source":"codex app-server"},"lastAttemptAt":786000300.25,)"
+        R"("lastFailure":{"unexpected":{"_0":"Codex returned no rate limits"}}})";
+    const ProviderSnapshot snapshot{
+        ProviderReading{.provider = Provider::openai,
+                        .fetchedAt = dateFromReference(786000000.5),
+                        .plan = "Plus",
+                        .weekly = UsageWindow{.usedPercent = 42, .resetsAt = dateFromReference(786300000)},
+                        .source = "codex app-server"},
+        dateFromReference(786000300.25),
+        FetchFailure::unexpected("Codex returned no rate limits")};
+
+    EXPECT_THAT(Json::write(snapshot), HoldsValue(Eq(std::string(stored))));
+    EXPECT_THAT(Json::read<ProviderSnapshot>(stored), HoldsValue(Eq(snapshot)));
+    EXPECT_THAT(Json::write(ProviderSnapshot{}), HoldsValue(Eq(std::string("{}"))));
+    EXPECT_THAT(Json::write(FetchFailure::notLoggedIn()), HoldsValue(Eq(std::string(R"({"notLoggedIn":{}})"))));
+
+    TokenSeries series;
+    series.buckets[2940000] = {.cached = 1, .input = 2, .output = 3};
+    EXPECT_THAT(Json::write(series),
+                HoldsValue(Eq(std::string(R"({"buckets":[2940000,{"cached":1,"input":2,"output":3}]})"))));
+    const Json::HistoryMap history{{Provider::openai, {{dateFromReference(0.5), 10, std::nullopt}}}};
+    EXPECT_THAT(Json::write(history), HoldsValue(Eq(std::string(R"(["openai",[{"date":0.5,"usedPercent":10}]])"))));
+}
+
+TEST(Json, LeavesOptionalFieldsAbsentWhenMissingOrNull)
+{
+    EXPECT_THAT(Json::read<ProviderSnapshot>(R"({"lastAttemptAt":null,"lastFailure":null,"extra":[1]})"),
+                HoldsValue(Eq(ProviderSnapshot{})));
+    EXPECT_THAT(
+        Json::read<ProviderReading>(
+            R"({"provider":"claude","fetchedAt":1,"kind":"apiBilling","weekly":null,"resetCredits":[],"source":"s"})"),
+        HoldsValue(
+            Eq(ProviderReading{.fetchedAt = dateFromReference(1), .kind = AccountKind::apiBilling, .source = "s"})));
+}
+
+template <class T>
+Json::Error failureOf(std::string_view text)
+{
+    const auto result = Json::read<T>(text);
+    return result ? Json::Error{"", "read successfully"} : result.error();
+}
+
+TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
+{
+    struct Case
+    {
+        std::string_view name;
+        Json::Error (*read)(std::string_view);
+        std::string_view text;
+        std::string_view path;
+        std::string_view message;
+    };
+
+    constexpr auto reading = R"({"lastReading":{"provider":"openai","fetchedAt":1,"kind":"subscription","source":"s")";
+    static const std::string withoutCredits = std::string(reading) + "}}";
+    static const std::string isoDate = R"({"lastAttemptAt":"2025-12-01T00:00:00Z"})";
+    const auto cases = std::to_array<Case>({
+        {"a reading without resetCredits",
+         failureOf<ProviderSnapshot>,
+         withoutCredits,
+         "lastReading",
+         R"(Missing required key "resetCredits".)"},
+        {"a date written as text",
+         failureOf<ProviderSnapshot>,
+         isoDate,
+         "lastAttemptAt",
+         "Expected a number, found string."},
+        {"a window percentage as text",
+         failureOf<UsageWindow>,
+         R"({"usedPercent":"12","duration":1})",
+         "usedPercent",
+         "Expected a number, found string."},
+        {"a required key holding null",
+         failureOf<AllowancePoint>,
+         R"({"date":null,"usedPercent":1})",
+         "date",
+         "Expected a number, found null."},
+        {"an unknown provider",
+         failureOf<ProviderReading>,
+         R"({"provider":"gemini","fetchedAt":1,"kind":"subscription","resetCredits":[],"source":"s"})",
+         "provider",
+         R"(Unknown provider "gemini".)"},
+        {"an unknown account kind",
+         failureOf<ProviderReading>,
+         R"({"provider":"claude","fetchedAt":1,"kind":"team","resetCredits":[],"source":"s"})",
+         "kind",
+         R"(Unknown account kind "team".)"},
+        {"a credit that is no object",
+         failureOf<ProviderReading>,
+         R"({"provider":"claude","fetchedAt":1,"kind":"subscription","resetCredits":[{},3],"source":"s"})",
+         "resetCredits[1]",
+         "Expected an object, found number."},
+        {"a failure with two cases",
+         failureOf<ProviderSnapshot>,
+         R"({"lastFailure":{"cliMissing":{},"notLoggedIn":{}}})",
+         "lastFailure",
+         "Invalid number of keys found, expected one."},
+        {"a failure with no case", failureOf<FetchFailure>, "{}", "", "Invalid number of keys found, expected one."},
+        {"an unknown failure case",
+         failureOf<FetchFailure>,
+         R"({"timedOut":{}})",
+         "",
+         R"(Unknown failure case "timedOut".)"},
+        {"a failure without its text",
+         failureOf<ProviderSnapshot>,
+         R"({"lastFailure":{"unexpected":{}}})",
+         "lastFailure.unexpected",
+         R"(Missing required key "_0".)"},
+        {"a failure case that holds no object",
+         failureOf<FetchFailure>,
+         R"({"cliMissing":true})",
+         "cliMissing",
+         "Expected an object, found boolean."},
+        {"bucket pairs of odd length",
+         failureOf<TokenSeries>,
+         R"({"buckets":[1]})",
+         "buckets",
+         "Expected an array alternating keys and values, found an odd number of elements."},
+        {"a fractional bucket key",
+         failureOf<TokenSeries>,
+         R"({"buckets":[1.5,{"cached":0,"input":0,"output":0}]})",
+         "buckets[0]",
+         "Expected an integer, found a fraction."},
+        {"a bucket key beyond 64 bits",
+         failureOf<TokenSeries>,
+         R"({"buckets":[9223372036854775808,{"cached":0,"input":0,"output":0}]})",
+         "buckets[0]",
+         "Integer out of range."},
+        {"counts without output",
+         failureOf<TokenSeries>,
+         R"({"buckets":[1,{"cached":0,"input":0}]})",
+         "buckets[1]",
+         R"(Missing required key "output".)"},
+        {"a streak beyond an int",
+         failureOf<AccountTokenUsage>,
+         R"({"days":[],"currentStreakDays":4294967296})",
+         "currentStreakDays",
+         "Integer out of range."},
+        {"activity without its scan time",
+         failureOf<ProviderActivity>,
+         R"({"tokens":{"buckets":[]},"allowance":[]})",
+         "",
+         R"(Missing required key "scannedAt".)"},
+        {"a provider given twice",
+         failureOf<Json::SnapshotMap>,
+         R"(["claude",{},"claude",{}])",
+         "[2]",
+         R"(Duplicate key "claude".)"},
+        {"a provider map key that is unknown",
+         failureOf<Json::HistoryMap>,
+         R"(["claude",[],"mistral",[]])",
+         "[2]",
+         R"(Unknown provider "mistral".)"},
+        {"a provider map written as an object",
+         failureOf<Json::SnapshotMap>,
+         R"({"claude":{}})",
+         "",
+         "Expected an array, found object."},
+        {"text that is not JSON",
+         failureOf<ProviderSnapshot>,
+         R"({"lastAttemptAt":)",
+         "",
+         "The data is not valid JSON."},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.read(c.text), (Json::Error{std::string(c.path), std::string(c.message)}));
+    }
+}
+
+TEST(Json, RefusesToWriteNumbersThatAreNotFinite)
+{
+    ProviderSnapshot snapshot{fullReading(), std::nullopt, std::nullopt};
+    snapshot.lastReading->weekly->usedPercent = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THAT(Json::write(snapshot),
+                FailsWith(Json::Error{"lastReading.weekly.usedPercent", "Cannot write a number that is not finite."}));
+
+    const Json::HistoryMap history{{Provider::claude,
+                                    {{dateFromReference(1), 1, std::nullopt},
+                                     {Date{Seconds{std::numeric_limits<double>::infinity()}}, 1, std::nullopt}}}};
+    EXPECT_THAT(Json::write(history),
+                FailsWith(Json::Error{"[1][1].date", "Cannot write a number that is not finite."}));
+}
+
+TEST(Json, WritesTextThatIsNotUtf8WithReplacementCharacters)
+{
+    const ResetCredit credit{.title = std::string("Reset \xFF credit"), .expiresAt = std::nullopt};
+    EXPECT_THAT(Json::write(credit), HoldsValue(Eq(std::string("{\"title\":\"Reset \uFFFD credit\"}"))));
+}
+
+}  // namespace
+}  // namespace ostrel
