@@ -1,0 +1,177 @@
+#include "model/RenewalText.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+/// A wall-clock time in the zone of the texts under test.
+struct Civil
+{
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+    double second = 0;
+};
+
+struct WhenCase
+{
+    std::string_view name;
+    Civil now;
+    Civil date;
+    std::string_view expected;
+};
+
+RenewalText texts(std::string_view zone, std::string_view locale)
+{
+    std::optional<RenewalText> made = RenewalText::make(zone, locale);
+    if (!made) {
+        ADD_FAILURE() << "no zone " << zone;
+        return *RenewalText::make("UTC", locale);
+    }
+    return *made;
+}
+
+Date at(const RenewalText& texts, Civil civil)
+{
+    const std::unique_ptr<icu::Calendar> calendar(texts.calendar().clone());
+    calendar->clear();
+    calendar->set(civil.year, civil.month - 1, civil.day, civil.hour, civil.minute, 0);
+    UErrorCode status = U_ZERO_ERROR;
+    const double millis = calendar->getTime(status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    return dateFromSince1970(millis / 1000 + civil.second);
+}
+
+void expectWhen(const RenewalText& texts, const WhenCase& c)
+{
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(texts.when(at(texts, c.date), at(texts, c.now)), c.expected);
+}
+
+// 2026-12-03 is a Thursday.
+constexpr Civil thursdayNoon{2026, 12, 3, 12, 0};
+constexpr Civil thursdayEvening{2026, 12, 3, 22, 0};
+
+TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
+{
+    constexpr auto cases = std::to_array<WhenCase>({
+        {"29 seconds ahead rounds to this minute", thursdayNoon, {2026, 12, 3, 12, 0, 29}, "now"},
+        {"31 seconds ahead rounds to the next minute", thursdayNoon, {2026, 12, 3, 12, 0, 31}, "in 1 minute"},
+        {"20 seconds ahead still counts a minute", {2026, 12, 3, 12, 0, 40}, {2026, 12, 3, 12, 1}, "in 1 minute"},
+        {"a date already past", thursdayNoon, {2026, 12, 3, 11, 0}, "now"},
+        {"59 minutes ahead", thursdayNoon, {2026, 12, 3, 12, 59}, "in 59 minutes"},
+        {"minutes that round to 60", {2026, 12, 3, 12, 0, 10}, {2026, 12, 3, 12, 59, 50}, "in 1 hour"},
+        {"exactly an hour ahead takes the day form", thursdayNoon, {2026, 12, 3, 13, 0}, "today at 1 PM"},
+        {"later tonight", thursdayEvening, {2026, 12, 3, 23, 30}, "today at 11:30 PM"},
+        {"just after midnight is tomorrow", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 12:30 AM"},
+        {"two days ahead names the weekday", thursdayNoon, {2026, 12, 5, 9, 30}, "Saturday at 9:30 AM"},
+        {"six days ahead names the weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Wednesday at 3 PM"},
+        {"seven days ahead gives the date", thursdayNoon, {2026, 12, 10, 9, 30}, "Dec 10 at 9:30 AM"},
+        {"next year", thursdayNoon, {2027, 1, 15, 8, 0}, "Jan 15 at 8 AM"},
+        // New York springs forward on 2026-03-08 and falls back on 2026-11-01.
+        {"a calendar week across the spring change is only 167 hours",
+         {2026, 3, 1, 21, 0},
+         {2026, 3, 8, 21, 0},
+         "Mar 8 at 9 PM"},
+        {"six calendar days across the spring change", {2026, 3, 2, 21, 0}, {2026, 3, 8, 21, 0}, "Sunday at 9 PM"},
+        {"tomorrow across the autumn change is 25 hours away",
+         {2026, 10, 31, 23, 0},
+         {2026, 11, 1, 23, 30},
+         "tomorrow at 11:30 PM"},
+        {"the hour after the spring gap", {2026, 3, 8, 1, 30}, {2026, 3, 8, 3, 0}, "in 30 minutes"},
+    });
+    const RenewalText us = texts("America/New_York", "en_US");
+    for (const WhenCase& c : cases) {
+        expectWhen(us, c);
+    }
+}
+
+TEST(RenewalText, FollowsTheGermanClockAndNames)
+{
+    constexpr auto cases = std::to_array<WhenCase>({
+        {"on the hour", thursdayNoon, {2026, 12, 3, 15, 0}, "today at 15 Uhr"},
+        {"with minutes", thursdayNoon, {2026, 12, 3, 15, 30}, "today at 15:30"},
+        {"just after midnight", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 00:30"},
+        {"a weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Mittwoch at 15 Uhr"},
+        {"a date", thursdayNoon, {2026, 12, 10, 9, 30}, "10. Dez. at 09:30"},
+        // Berlin springs forward on 2026-03-29.
+        {"tomorrow across the spring change", {2026, 3, 28, 23, 0}, {2026, 3, 29, 23, 30}, "tomorrow at 23:30"},
+    });
+    const RenewalText german = texts("Europe/Berlin", "de_DE");
+    for (const WhenCase& c : cases) {
+        expectWhen(german, c);
+    }
+}
+
+TEST(RenewalText, DropsTheMinutesOnlyWhenTheRoundedTimeIsOnTheHour)
+{
+    const RenewalText us = texts("America/New_York", "en_US");
+    EXPECT_EQ(us.clock(at(us, {2026, 12, 3, 14, 59, 40})), "3 PM");
+    EXPECT_EQ(us.clock(at(us, {2026, 12, 3, 14, 59, 29})), "2:59 PM");
+    EXPECT_EQ(us.clock(at(us, {2026, 7, 1, 15, 30})), "3:30 PM");
+    // Same instant, read in another zone and a 24-hour locale.
+    const RenewalText german = texts("Europe/Berlin", "de_DE.UTF-8");
+    EXPECT_EQ(german.clock(at(us, {2026, 7, 1, 15, 30})), "21:30");
+}
+
+TEST(RenewalText, RefusesAnUnknownTimeZone)
+{
+    EXPECT_FALSE(RenewalText::make("Nowhere/Atlantis", "en_US").has_value());
+}
+
+TEST(RenewalText, MarksDatesThatAreNotFinite)
+{
+    const RenewalText us = texts("America/New_York", "en_US");
+    const Date now = at(us, thursdayNoon);
+    const Date never = dateFromSince1970(std::numeric_limits<double>::infinity());
+    const Date unknown = dateFromSince1970(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(us.when(never, now), "\u2014");
+    EXPECT_EQ(us.when(unknown, now), "\u2014");
+    EXPECT_EQ(us.clock(unknown), "\u2014");
+}
+
+TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)
+{
+    struct Case
+    {
+        std::string_view name;
+        double seconds;
+        std::string_view expected;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a few seconds count as a minute", 10, "1 minute"},
+        {"nothing or less counts as a minute", -30, "1 minute"},
+        {"minutes", 2700, "45 minutes"},
+        {"just under an hour", 3599, "1 hour"},
+        {"an hour", 3600, "1 hour"},
+        {"up to a day and a half in hours", 90000, "25 hours"},
+        {"35 hours", 126000, "35 hours"},
+        {"a day and a half", 129600, "1 day 12 hours"},
+        {"a day and one hour left over", 133200, "1 day 13 hours"},
+        {"two whole days", 172800, "2 days"},
+        {"two days and one hour", 176400, "2 days 1 hour"},
+        {"just under three days", 255600, "2 days 23 hours"},
+        {"three days drop the hours", 259200, "3 days"},
+        {"past three days", 280800, "3 days"},
+        {"a week", 604800, "7 days"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RenewalText::duration(c.seconds), c.expected);
+    }
+    EXPECT_EQ(RenewalText::duration(std::numeric_limits<double>::quiet_NaN()), "1 minute");
+    EXPECT_TRUE(RenewalText::duration(std::numeric_limits<double>::infinity()).ends_with(" days"));
+}
+
+}  // namespace
+}  // namespace ostrel
