@@ -1,6 +1,5 @@
 #include "model/Json.h"
 
-#include <cmath>
 #include <optional>
 
 #include "model/JsonFields.h"
@@ -81,55 +80,6 @@ template <class V>
         pairs.push_back(encode(value));
     }
     return pairs;
-}
-
-/// [k1, v1, k2, v2, ...] into a map; a key given twice makes the document unreadable.
-template <class K, class V>
-[[nodiscard]] Result<std::map<K, V>> decodePairs(const Value& value)
-{
-    if (!value.is_array()) {
-        return std::unexpected(Fields::typeMismatch("an array", value));
-    }
-    if (value.size() % 2 != 0) {
-        return std::unexpected(
-            Error{{}, "Expected an array alternating keys and values, found an odd number of elements."});
-    }
-    std::map<K, V> map;
-    for (std::size_t index = 0; index < value.size(); index += 2) {
-        K key{};
-        if (auto error = Fields::readInto(value[index], key)) {
-            return std::unexpected(Fields::under(std::move(*error), Fields::indexKey(index)));
-        }
-        V element{};
-        if (auto error = Fields::readInto(value[index + 1], element)) {
-            return std::unexpected(Fields::under(std::move(*error), Fields::indexKey(index + 1)));
-        }
-        if (!map.emplace(key, std::move(element)).second) {
-            return std::unexpected(Error{Fields::indexKey(index), "Duplicate key " + value[index].dump() + "."});
-        }
-    }
-    return map;
-}
-
-[[nodiscard]] std::optional<Error> firstNonFinite(const Value& value)
-{
-    if (value.is_number_float() && !std::isfinite(value.get<double>())) {
-        return Error{{}, "Cannot write a number that is not finite."};
-    }
-    if (value.is_object()) {
-        for (const auto& [key, member] : value.items()) {
-            if (auto error = firstNonFinite(member)) {
-                return Fields::under(std::move(*error), key);
-            }
-        }
-    } else if (value.is_array()) {
-        for (std::size_t index = 0; index < value.size(); ++index) {
-            if (auto error = firstNonFinite(value[index])) {
-                return Fields::under(std::move(*error), Fields::indexKey(index));
-            }
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -402,7 +352,7 @@ Result<TokenSeries> decode<TokenSeries>(const Value& value)
     if (!ready) {
         return std::unexpected(std::move(ready.error()));
     }
-    auto map = decodePairs<std::int64_t, TokenCounts>(*buckets);
+    auto map = Fields::decodePairs<std::int64_t, TokenCounts>(*buckets);
     if (!map) {
         return std::unexpected(Fields::under(std::move(map.error()), "buckets"));
     }
@@ -423,18 +373,18 @@ Result<ProviderActivity> decode<ProviderActivity>(const Value& value)
 template <>
 Result<SnapshotMap> decode<SnapshotMap>(const Value& value)
 {
-    return decodePairs<Provider, ProviderSnapshot>(value);
+    return Fields::decodePairs<Provider, ProviderSnapshot>(value);
 }
 
 template <>
 Result<HistoryMap> decode<HistoryMap>(const Value& value)
 {
-    return decodePairs<Provider, std::vector<AllowancePoint>>(value);
+    return Fields::decodePairs<Provider, std::vector<AllowancePoint>>(value);
 }
 
 Result<std::string> serialize(const Value& value)
 {
-    if (auto error = firstNonFinite(value)) {
+    if (auto error = Fields::firstNonFinite(value)) {
         return std::unexpected(std::move(*error));
     }
     return value.dump(-1, ' ', false, Value::error_handler_t::replace);

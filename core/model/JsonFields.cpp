@@ -146,6 +146,27 @@ std::optional<Error> readInto(const Value& value, const Value*& out)
     return std::nullopt;
 }
 
+std::optional<Error> firstNonFinite(const Value& value)
+{
+    if (value.is_number_float() && !std::isfinite(value.get<double>())) {
+        return Error{{}, "Cannot write a number that is not finite."};
+    }
+    if (value.is_object()) {
+        for (const auto& [key, member] : value.items()) {
+            if (auto error = firstNonFinite(member)) {
+                return under(std::move(*error), key);
+            }
+        }
+    } else if (value.is_array()) {
+        for (std::size_t index = 0; index < value.size(); ++index) {
+            if (auto error = firstNonFinite(value[index])) {
+                return under(std::move(*error), indexKey(index));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 ObjectReader::ObjectReader(const Value& value)
     : m_value(value)
 {

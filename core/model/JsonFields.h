@@ -4,6 +4,7 @@
 // keeps the first failure. Internal to the JSON module.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,37 @@ template <class T>
     }
     return std::nullopt;
 }
+
+/// [k1, v1, k2, v2, ...] into a map; a key given twice makes the document unreadable.
+template <class K, class V>
+[[nodiscard]] Result<std::map<K, V>> decodePairs(const Value& value)
+{
+    if (!value.is_array()) {
+        return std::unexpected(typeMismatch("an array", value));
+    }
+    if (value.size() % 2 != 0) {
+        return std::unexpected(
+            Error{{}, "Expected an array alternating keys and values, found an odd number of elements."});
+    }
+    std::map<K, V> map;
+    for (std::size_t index = 0; index < value.size(); index += 2) {
+        K key{};
+        if (auto error = readInto(value[index], key)) {
+            return std::unexpected(under(std::move(*error), indexKey(index)));
+        }
+        V element{};
+        if (auto error = readInto(value[index + 1], element)) {
+            return std::unexpected(under(std::move(*error), indexKey(index + 1)));
+        }
+        if (!map.emplace(key, std::move(element)).second) {
+            return std::unexpected(Error{indexKey(index), "Duplicate key " + value[index].dump() + "."});
+        }
+    }
+    return map;
+}
+
+/// The first number in `value` that is not finite, as an error at its place.
+[[nodiscard]] std::optional<Error> firstNonFinite(const Value& value);
 
 /// Reads the keys of one object in turn; after the first failure the rest are skipped.
 class ObjectReader
