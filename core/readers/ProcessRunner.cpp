@@ -1,0 +1,245 @@
+#include "readers/ProcessRunner.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <climits>
+#include <utility>
+
+#include "readers/Utf8.h"
+#include "readers/posix/ChildProcess.h"
+#include "readers/posix/UniqueFd.h"
+
+namespace ostrel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+/// How long the output is still read after the child's exit: a grandchild that
+/// inherited the pipes may keep them open for ever.
+constexpr milliseconds drainAfterExit{1000};
+/// How long a child asked to terminate has before it is killed.
+constexpr milliseconds killGrace{2000};
+/// Poll interval when the kernel gives no pidfd to wait on.
+constexpr milliseconds exitCheckInterval{20};
+constexpr std::size_t chunkSize = 64 * 1024;
+/// Longer time-outs (an infinite one included) are taken as this.
+constexpr double longestTimeout = 1.0e7;
+
+[[nodiscard]] Clock::time_point deadlineAfter(Clock::time_point start, Seconds timeout)
+{
+    const double seconds = timeout.count() > 0 ? std::min(timeout.count(), longestTimeout) : 0.0;
+    return start + std::chrono::duration_cast<Clock::duration>(Seconds(seconds));
+}
+
+[[nodiscard]] int pollMilliseconds(Clock::duration left)
+{
+    const auto rounded = std::chrono::ceil<milliseconds>(std::max(left, Clock::duration::zero()));
+    return static_cast<int>(std::min<milliseconds::rep>(rounded.count(), INT_MAX));
+}
+
+/// One launched child and what it has printed so far, driven from the caller's thread.
+class ProcessRun
+{
+public:
+    ProcessRun(posix::SpawnedChild child,
+               const std::optional<std::string>& input,
+               const ProcessRunner::Predicate& until,
+               Clock::time_point deadline)
+        : m_child(std::move(child))
+        , m_until(until)
+        , m_deadline(deadline)
+    {
+        if (input && m_child.stdinWrite.isOpen()) {
+            m_pendingInput = *input;
+            // Written as the pipe takes it, so a child that prints before it reads cannot deadlock us.
+            if (!posix::setNonBlocking(m_child.stdinWrite.get())) {
+                m_pendingInput = {};
+            }
+        }
+    }
+
+    ProcessRun(const ProcessRun&) = delete;
+    ProcessRun& operator=(const ProcessRun&) = delete;
+
+    ~ProcessRun()
+    {
+        // Also reached when the predicate throws: the child is never left behind.
+        if (!m_reaped) {
+            endEarly();
+        }
+    }
+
+    [[nodiscard]] ProcessOutput wait()
+    {
+        while (true) {
+            const auto now = Clock::now();
+            if (m_status) {
+                const bool drained = !m_child.stdoutRead.isOpen() && !m_child.stderrRead.isOpen();
+                if (drained || m_stopped || now >= std::min(m_drainUntil, m_deadline)) {
+                    return output(m_status, false);
+                }
+            } else if (m_stopped) {
+                endEarly();
+                return output(std::nullopt, false);
+            } else if (now >= m_deadline) {
+                endEarly();
+                return output(std::nullopt, true);
+            }
+            pumpOnce(now);
+        }
+    }
+
+private:
+    enum Slot : std::size_t
+    {
+        outSlot,
+        errSlot,
+        inSlot,
+        exitSlot,
+        slotCount
+    };
+
+    void pumpOnce(Clock::time_point now)
+    {
+        std::array<pollfd, slotCount> watch{};
+        watch[outSlot] = {m_child.stdoutRead.get(), POLLIN, 0};
+        watch[errSlot] = {m_child.stderrRead.get(), POLLIN, 0};
+        watch[inSlot] = {m_pendingInput.empty() ? -1 : m_child.stdinWrite.get(), POLLOUT, 0};
+        const bool watchExit = !m_status && m_child.exitNotice.isOpen();
+        watch[exitSlot] = {watchExit ? m_child.exitNotice.get() : -1, POLLIN, 0};
+
+        auto left = (m_status ? std::min(m_drainUntil, m_deadline) : m_deadline) - now;
+        if (!m_status && !watchExit) {
+            left = std::min<Clock::duration>(left, exitCheckInterval);
+        }
+        if (::poll(watch.data(), watch.size(), pollMilliseconds(left)) < 0) {
+            return;  // EINTR: the loop looks again
+        }
+        constexpr short readable = POLLIN | POLLHUP | POLLERR;
+        if ((watch[outSlot].revents & readable) != 0) {
+            readFrom(m_child.stdoutRead, m_stdout);
+            askPredicate();
+        }
+        if ((watch[errSlot].revents & readable) != 0) {
+            readFrom(m_child.stderrRead, m_stderr);
+        }
+        if ((watch[inSlot].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+            writeInput();
+        }
+        if (!m_status && (!watchExit || watch[exitSlot].revents != 0)) {
+            if (const auto status = posix::reapIfEnded(m_child.pid)) {
+                m_status = *status;
+                m_reaped = true;
+                m_drainUntil = Clock::now() + drainAfterExit;
+            }
+        }
+    }
+
+    static void readFrom(posix::UniqueFd& fd, std::string& target)
+    {
+        const auto count = posix::readSome(fd.get(), target, chunkSize);
+        if (count ? *count == 0 : count.error() != EAGAIN) {
+            fd.reset();  // end of stream, or a stream that can no longer be read
+        }
+    }
+
+    void askPredicate()
+    {
+        if (m_until && !m_stopped && m_until(m_stdout)) {
+            m_stopped = true;
+        }
+    }
+
+    void writeInput()
+    {
+        const auto written = posix::writeSome(m_child.stdinWrite.get(), m_pendingInput);
+        if (written) {
+            m_pendingInput.erase(0, *written);
+        } else if (written.error() != EAGAIN) {
+            m_pendingInput.clear();  // the child stopped reading; that is its business
+        }
+    }
+
+    void endEarly()
+    {
+        m_child.stdinWrite.reset();
+        posix::terminateInBackground(m_child.pid, std::move(m_child.exitNotice), killGrace);
+        m_reaped = true;
+    }
+
+    [[nodiscard]] ProcessOutput output(std::optional<int> status, bool timedOut)
+    {
+        m_child.stdinWrite.reset();
+        m_child.stdoutRead.reset();
+        m_child.stderrRead.reset();
+        return ProcessOutput{status, std::move(m_stdout), std::move(m_stderr), timedOut};
+    }
+
+    posix::SpawnedChild m_child;
+    const ProcessRunner::Predicate& m_until;
+    Clock::time_point m_deadline;
+    Clock::time_point m_drainUntil{};
+    std::string m_pendingInput;
+    std::string m_stdout;
+    std::string m_stderr;
+    std::optional<int> m_status;
+    bool m_stopped = false;
+    bool m_reaped = false;
+};
+
+[[nodiscard]] std::filesystem::path temporaryFolder()
+{
+    std::error_code error;
+    auto folder = std::filesystem::temp_directory_path(error);
+    return error ? std::filesystem::path("/tmp") : folder;
+}
+
+}  // namespace
+
+std::string ProcessOutput::stdoutText() const
+{
+    return decodeUtf8Lossy(stdoutBytes);
+}
+
+std::string ProcessOutput::stderrText() const
+{
+    return decodeUtf8Lossy(stderrBytes);
+}
+
+namespace ProcessRunner {
+
+std::expected<ProcessOutput, LaunchError> run(const std::filesystem::path& executable,
+                                              const std::vector<std::string>& arguments,
+                                              const std::optional<Environment>& environment,
+                                              const std::optional<std::filesystem::path>& directory,
+                                              const std::optional<std::string>& input,
+                                              Seconds timeout,
+                                              const Predicate& until)
+{
+    const auto start = Clock::now();
+    posix::SpawnRequest request;
+    // The child changes folder before exec, so a relative program is made absolute here.
+    std::error_code error;
+    request.executable = std::filesystem::absolute(executable, error);
+    if (error) {
+        request.executable = executable;
+    }
+    request.arguments = arguments;
+    request.environment = environment;
+    request.directory = directory.value_or(temporaryFolder());
+    request.pipedInput = input.has_value();
+
+    auto child = posix::spawnChild(request);
+    if (!child) {
+        return std::unexpected(LaunchError{child.error(), posix::describeErrno(child.error())});
+    }
+    ProcessRun processRun(std::move(*child), input, until, deadlineAfter(start, timeout));
+    return processRun.wait();
+}
+
+}  // namespace ProcessRunner
+}  // namespace ostrel
