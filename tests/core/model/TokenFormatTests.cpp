@@ -1,0 +1,48 @@
+#include "model/TokenFormat.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+TEST(TokenFormat, ShortensCountsToThreeFiguresWithoutTrailingZeros)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::int64_t count;
+        std::string_view text;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"below a thousand", 999, "999"},
+        {"zero", 0, "0"},
+        {"negative values stay plain", -5, "-5"},
+        {"a large negative value stays plain", -1500, "-1500"},
+        {"exactly a thousand", 1000, "1K"},
+        {"two decimals below ten", 1234, "1.23K"},
+        {"a trailing zero removed", 1500, "1.5K"},
+        {"a rounding that lands on a whole number", 1005, "1K"},
+        {"one decimal from ten", 12345, "12.3K"},
+        {"ten with its point removed", 10000, "10K"},
+        {"rounding up to a hundred", 99999, "100K"},
+        {"no decimals from a hundred", 100000, "100K"},
+        {"the suffix does not roll over", 999999, "1000K"},
+        {"millions", 2500000, "2.5M"},
+        {"billions", 1234567890, "1.23B"},
+        {"trillions", 1000000000000, "1T"},
+        {"the largest count", std::numeric_limits<std::int64_t>::max(), "9223372T"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TokenFormat::shortText(c.count), c.text);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
