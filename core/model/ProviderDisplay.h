@@ -1,0 +1,66 @@
+#pragma once
+// Everything the presentation shows about one provider at one moment, derived
+// from the stored snapshot, the current time and a staleness limit: one status
+// out of nine, the pacing of the weekly window, the reset credits, and the
+// plain-text lines of the tooltip, the copied summary and the morning report.
+// Recomputed on demand, never stored.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/Date.h"
+#include "model/FetchFailure.h"
+#include "model/Pacing.h"
+#include "model/Provider.h"
+#include "model/ProviderReading.h"
+#include "model/ProviderSnapshot.h"
+#include "model/ResetCreditStatus.h"
+
+namespace ostrel {
+
+struct ProviderDisplay
+{
+    enum class Status
+    {
+        loading,     ///< nothing read yet and no failure yet
+        live,        ///< a recent reading with a weekly window, last attempt succeeded
+        stale,       ///< a weekly window shown, but the last attempt failed or the reading is old
+        renewed,     ///< the weekly window renewed since the reading; its numbers no longer apply
+        enterprise,  ///< an organisation-managed account without a weekly window
+        apiBilling,  ///< billed per token; no allowance to pace
+        needsLogin,  ///< the last attempt failed because the user is not signed in
+        cliMissing,  ///< nothing read yet and the command-line tool was not found
+        unavailable  ///< nothing usable
+    };
+
+    Provider provider = Provider::claude;
+    Status status = Status::loading;
+    /// The snapshot's last reading, whatever the status.
+    std::optional<ProviderReading> reading;
+    /// The weekly window's pacing; only for live, stale and needsLogin with a window to pace.
+    std::optional<Ostrel> ostrel;
+    std::optional<FetchFailure> failure;
+    ResetCreditStatus resetCredits;
+
+    /// `staleAfter` in seconds: a reading older than that, without a failure since, is stale.
+    [[nodiscard]] static ProviderDisplay
+    make(const std::optional<ProviderSnapshot>& snapshot, Provider provider, Date now, double staleAfter);
+
+    /// Whether the figures are drawn faded: stale, renewed and needsLogin.
+    [[nodiscard]] bool isDimmed() const
+    {
+        return status == Status::stale || status == Status::renewed || status == Status::needsLogin;
+    }
+
+    /// One line such as the gauge line, or "Claude · sign in: claude auth login".
+    [[nodiscard]] std::string summaryLine(Date now) const;
+    /// The reset-credit headline behind its marker; absent without credits.
+    [[nodiscard]] std::optional<std::string> resetCreditLine() const;
+    /// The summary line, then the reset-credit line when there is one.
+    [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
+
+    bool operator==(const ProviderDisplay&) const = default;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,282 @@
+#include "model/ProviderDisplay.h"
+
+#include <array>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using Status = ProviderDisplay::Status;
+
+constexpr double hour = 3600;
+constexpr double staleAfter = 2 * 15 * 60 + 600;
+const Date now = dateFromReference(800'000'000);
+
+// Half used and halfway through the week: on pace, three green cells.
+UsageWindow halfwayWeek()
+{
+    return {.usedPercent = 50, .resetsAt = now + Seconds{84 * hour}, .duration = UsageWindow::week};
+}
+
+ProviderReading reading(Provider provider,
+                        double secondsOld,
+                        std::optional<UsageWindow> weekly = halfwayWeek(),
+                        AccountKind kind = AccountKind::subscription)
+{
+    return {.provider = provider,
+            .fetchedAt = now - Seconds{secondsOld},
+            .kind = kind,
+            .weekly = weekly,
+            .session = UsageWindow{.usedPercent = 10, .resetsAt = now + Seconds{2 * hour}, .duration = 18000},
+            .source = "usage API"};
+}
+
+ProviderSnapshot snapshot(std::optional<ProviderReading> last, std::optional<FetchFailure> failure = std::nullopt)
+{
+    return {.lastReading = std::move(last), .lastAttemptAt = now - Seconds{1}, .lastFailure = std::move(failure)};
+}
+
+const std::string claudeGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B Claude \u00B7 50% \u00B7 4d";
+const std::string codexGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B OpenAI/Codex \u00B7 50% \u00B7 4d";
+constexpr auto claude = Provider::claude;
+constexpr auto openai = Provider::openai;
+
+struct Case
+{
+    std::string_view name;
+    Provider provider;
+    std::optional<ProviderSnapshot> snapshot;
+    Status status;
+    bool paced;
+    std::string summary;
+};
+
+void expectDisplays(const Case& c)
+{
+    SCOPED_TRACE(c.name);
+    const ProviderDisplay display = ProviderDisplay::make(c.snapshot, c.provider, now, staleAfter);
+    EXPECT_EQ(display.provider, c.provider);
+    EXPECT_EQ(display.status, c.status);
+    EXPECT_EQ(display.ostrel.has_value(), c.paced);
+    EXPECT_EQ(display.reading, c.snapshot ? c.snapshot->lastReading : std::nullopt);
+    EXPECT_EQ(display.failure, c.snapshot ? c.snapshot->lastFailure : std::nullopt);
+    EXPECT_EQ(display.summaryLine(now), c.summary);
+    EXPECT_EQ(display.reportLines(now), std::vector<std::string>{c.summary});
+}
+
+TEST(ProviderDisplay, FollowsTheFailureAloneWithoutAReading)
+{
+    const auto cases = std::to_array<Case>({
+        {"nothing stored", claude, std::nullopt, Status::loading, false, "Claude \u00B7 unavailable"},
+        {"an empty snapshot", openai, ProviderSnapshot{}, Status::loading, false, "OpenAI/Codex \u00B7 unavailable"},
+        {"tool not found",
+         claude,
+         snapshot(std::nullopt, FetchFailure::cliMissing()),
+         Status::cliMissing,
+         false,
+         "Claude \u00B7 claude CLI not found"},
+        {"codex not found",
+         openai,
+         snapshot(std::nullopt, FetchFailure::cliMissing()),
+         Status::cliMissing,
+         false,
+         "OpenAI/Codex \u00B7 codex CLI not found"},
+        {"not signed in",
+         claude,
+         snapshot(std::nullopt, FetchFailure::notLoggedIn()),
+         Status::needsLogin,
+         false,
+         "Claude \u00B7 sign in: claude auth login"},
+        {"codex not signed in",
+         openai,
+         snapshot(std::nullopt, FetchFailure::notLoggedIn()),
+         Status::needsLogin,
+         false,
+         "OpenAI/Codex \u00B7 sign in: codex login"},
+        {"unreachable",
+         claude,
+         snapshot(std::nullopt, FetchFailure::unreachable("timed out")),
+         Status::unavailable,
+         false,
+         "Claude \u00B7 unavailable"},
+        {"unreadable",
+         openai,
+         snapshot(std::nullopt, FetchFailure::unexpected("no rate limits")),
+         Status::unavailable,
+         false,
+         "OpenAI/Codex \u00B7 unavailable"},
+    });
+    for (const Case& c : cases) {
+        expectDisplays(c);
+    }
+}
+
+TEST(ProviderDisplay, PacesAWeeklyWindowAndTellsWhenItIsStale)
+{
+    const auto cases = std::to_array<Case>({
+        {"a fresh reading", claude, snapshot(reading(claude, 60)), Status::live, true, claudeGreen},
+        {"a fresh codex reading", openai, snapshot(reading(openai, 60)), Status::live, true, codexGreen},
+        {"read exactly at the staleness limit",
+         claude,
+         snapshot(reading(claude, staleAfter)),
+         Status::live,
+         true,
+         claudeGreen},
+        {"read a second past the limit",
+         claude,
+         snapshot(reading(claude, staleAfter + 1)),
+         Status::stale,
+         true,
+         claudeGreen + " \u00B7 stale (40m old)"},
+        {"dated in the future", claude, snapshot(reading(claude, -600)), Status::live, true, claudeGreen},
+        {"tool gone after a recent reading",
+         claude,
+         snapshot(reading(claude, 30), FetchFailure::cliMissing()),
+         Status::stale,
+         true,
+         claudeGreen + " \u00B7 stale (now old)"},
+        {"unreachable after an old reading",
+         openai,
+         snapshot(reading(openai, 3 * hour), FetchFailure::unreachable("offline")),
+         Status::stale,
+         true,
+         codexGreen + " \u00B7 stale (3h old)"},
+        {"signed out after a reading",
+         claude,
+         snapshot(reading(claude, 60), FetchFailure::notLoggedIn()),
+         Status::needsLogin,
+         true,
+         "Claude \u00B7 sign in: claude auth login"},
+        {"an organisation's account with a weekly window",
+         claude,
+         snapshot(reading(claude, 60, halfwayWeek(), AccountKind::enterprise)),
+         Status::live,
+         true,
+         claudeGreen},
+        {"a weekly window without a renewal time is paced on allowance alone",
+         claude,
+         snapshot(reading(claude, 60, UsageWindow{.usedPercent = 70, .resetsAt = std::nullopt})),
+         Status::live,
+         true,
+         "\U0001F7E5\U0001F7E5\u2B1B\u2B1B\u2B1B Claude \u00B7 30% \u00B7 \u2014"},
+    });
+    for (const Case& c : cases) {
+        expectDisplays(c);
+    }
+}
+
+TEST(ProviderDisplay, ShowsNoPacingWhenTheReadingHasNothingToPace)
+{
+    const UsageWindow renewedNow{.usedPercent = 70, .resetsAt = now, .duration = UsageWindow::week};
+    const auto cases = std::to_array<Case>({
+        {"the week renewed this very second",
+         claude,
+         snapshot(reading(claude, 60, renewedNow)),
+         Status::renewed,
+         false,
+         "Claude \u00B7 renewed since last reading"},
+        {"renewed and signed out since",
+         claude,
+         snapshot(reading(claude, 60, renewedNow), FetchFailure::notLoggedIn()),
+         Status::needsLogin,
+         false,
+         "Claude \u00B7 sign in: claude auth login"},
+        {"an organisation's account with a session window only",
+         claude,
+         snapshot(reading(claude, 60, std::nullopt, AccountKind::enterprise)),
+         Status::enterprise,
+         false,
+         "Claude \u00B7 enterprise plan, no weekly allowance"},
+        {"a subscription with a session window only",
+         claude,
+         snapshot(reading(claude, 60, std::nullopt)),
+         Status::unavailable,
+         false,
+         "Claude \u00B7 unavailable"},
+        {"billed per token",
+         openai,
+         snapshot(reading(openai, 60, halfwayWeek(), AccountKind::apiBilling)),
+         Status::apiBilling,
+         false,
+         "OpenAI/Codex \u00B7 API billing, no weekly allowance"},
+        {"billed per token and signed out",
+         openai,
+         snapshot(reading(openai, 60, std::nullopt, AccountKind::apiBilling), FetchFailure::notLoggedIn()),
+         Status::needsLogin,
+         false,
+         "OpenAI/Codex \u00B7 sign in: codex login"},
+    });
+    for (const Case& c : cases) {
+        expectDisplays(c);
+    }
+}
+
+TEST(ProviderDisplay, AddsTheResetCreditLineToTheReport)
+{
+    struct CreditCase
+    {
+        std::string_view name;
+        std::vector<ResetCredit> credits;
+        std::optional<std::string> line;
+    };
+
+    const auto credit = [](std::optional<double> days) {
+        return ResetCredit{.expiresAt = days ? std::optional{now + Seconds{*days * 86400}} : std::nullopt};
+    };
+    const auto cases = std::to_array<CreditCase>({
+        {"none", {}, std::nullopt},
+        {"only lapsed", {credit(-1)}, std::nullopt},
+        {"one lapsing soon among others",
+         {credit(-1), credit(std::nullopt), credit(2), credit(10)},
+         "\u21B3 \u26A0\uFE0F 1 reset expires in 2d (3 total)"},
+        {"none lapsing soon",
+         {credit(12), credit(std::nullopt)},
+         "\u21B3 \U0001F501 2 resets available \u00B7 next expires in 12d"},
+    });
+    for (const CreditCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProviderReading withCredits = reading(claude, 60);
+        withCredits.resetCredits = c.credits;
+        const ProviderDisplay display = ProviderDisplay::make(snapshot(withCredits), claude, now, staleAfter);
+        EXPECT_EQ(display.resetCreditLine(), c.line);
+        std::vector<std::string> expected{claudeGreen};
+        if (c.line) {
+            expected.push_back(*c.line);
+        }
+        EXPECT_EQ(display.reportLines(now), expected);
+    }
+}
+
+TEST(ProviderDisplay, SplitsResetCreditsWhateverTheStatus)
+{
+    ProviderReading signedOut = reading(openai, 60, std::nullopt, AccountKind::apiBilling);
+    signedOut.resetCredits = {ResetCredit{.title = "bonus", .expiresAt = now + Seconds{hour}}};
+    const ProviderDisplay display =
+        ProviderDisplay::make(snapshot(signedOut, FetchFailure::notLoggedIn()), openai, now, staleAfter);
+    EXPECT_EQ(display.resetCredits, ResetCreditStatus::make(signedOut.resetCredits, now));
+    EXPECT_EQ(display.resetCreditLine(), "\u21B3 \u26A0\uFE0F 1 reset expires in 1h");
+}
+
+TEST(ProviderDisplay, DimsOnlyFiguresThatNoLongerHold)
+{
+    constexpr auto dimmed = std::to_array<std::pair<Status, bool>>({
+        {Status::loading, false},
+        {Status::live, false},
+        {Status::stale, true},
+        {Status::renewed, true},
+        {Status::enterprise, false},
+        {Status::apiBilling, false},
+        {Status::needsLogin, true},
+        {Status::cliMissing, false},
+        {Status::unavailable, false},
+    });
+    for (const auto& [status, expected] : dimmed) {
+        SCOPED_TRACE(static_cast<int>(status));
+        EXPECT_EQ(ProviderDisplay{.status = status}.isDimmed(), expected);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
