@@ -1,0 +1,322 @@
+#include "readers/ToolLocator.h"
+
+#include <array>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string_view>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::Optional;
+namespace fs = std::filesystem;
+
+/// A temporary home folder with a fake login shell; removed afterwards.
+class FakeHome
+{
+public:
+    FakeHome()
+        : m_folder(fs::temp_directory_path() / ("ostrel-home-" + std::to_string(std::random_device{}())))
+    {
+        fs::create_directories(m_folder);
+    }
+
+    FakeHome(const FakeHome&) = delete;
+    FakeHome& operator=(const FakeHome&) = delete;
+
+    ~FakeHome()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    [[nodiscard]] std::string path(std::string_view relative = {}) const
+    {
+        return relative.empty() ? m_folder.string() : (m_folder / relative).string();
+    }
+
+    /// Writes a file, creating its folders; executable unless told otherwise.
+    std::string write(std::string_view relative, std::string_view content, bool executable = true) const
+    {
+        const fs::path file = m_folder / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << content;
+        fs::permissions(file, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        return file.string();
+    }
+
+    /// A login shell that logs its two arguments and prints `output`.
+    std::string shellPrinting(std::string_view output) const
+    {
+        return write("fake-shell",
+                     "#!/bin/sh\nprintf '%s|%s\\n' \"$1\" \"$2\" >> \"$HOME/shell-calls\"\nprintf '%s' '"
+                         + std::string(output) + "'\n");
+    }
+
+    [[nodiscard]] std::vector<std::string> shellCalls() const
+    {
+        std::ifstream log(m_folder / "shell-calls");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(log, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    [[nodiscard]] ToolLocator::System system(std::string shell, std::string path = "/usr/bin:/bin") const
+    {
+        ToolLocator::System system;
+        system.home = m_folder.string();
+        system.variables = {{"HOME", system.home}, {"PATH", std::move(path)}, {"LANG", "C.UTF-8"}};
+        if (!shell.empty()) {
+            system.variables["SHELL"] = std::move(shell);
+        }
+        system.fallbackShell = m_folder / "no-such-shell";
+        system.shellTimeout = Seconds{5};
+        return system;
+    }
+
+private:
+    fs::path m_folder;
+};
+
+TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
+{
+    const FakeHome home;
+    const auto own = home.write("bin/claude", "#!/bin/sh\n");
+    const auto plain = home.write("plain/claude", "not a program", false);
+    const auto searched = home.write("search/claude", "#!/bin/sh\n");
+    fs::create_directories(home.path("folder/claude"));
+
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::string> override;
+        std::optional<fs::path> found;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a home-relative override with blanks around it", " \t~/bin/claude  ", own},
+        {"an absolute override", own, own},
+        {"an override naming a file that cannot run", plain, std::nullopt},
+        {"an override naming a folder", home.path("folder/claude"), std::nullopt},
+        {"an override naming nothing", home.path("bin/missing"), std::nullopt},
+        {"an override of blanks only", " \t ", searched},
+        {"no override", std::nullopt, searched},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToolLocator locator(home.system(home.shellPrinting(""), home.path("search") + ":/usr/bin:/bin"));
+        EXPECT_EQ(locator.locate("claude", c.override), c.found);
+    }
+    EXPECT_EQ(home.shellCalls().size(), 2U) << "an override that is not blank must not start a search";
+}
+
+TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEachOnce)
+{
+    const FakeHome home;
+    for (const auto* version : {"v10.1.0", "v9.11.2", "v18.10.0", "v18.2.0"}) {
+        fs::create_directories(home.path(std::string(".nvm/versions/node/") + version + "/bin"));
+    }
+    const auto shell = home.shellPrinting("Welcome!\n__OSTREL_PATH__/shell/a::/usr/local/bin__OSTREL_PATH__ bye");
+    ToolLocator locator(home.system(shell, "/usr/local/bin:/own/b::/shell/a:/usr/bin:/bin"));
+
+    const std::string h = home.path();
+    EXPECT_THAT(locator.searchPath(),
+                ElementsAre("/shell/a",
+                            "/usr/local/bin",
+                            h + "/.local/bin",
+                            h + "/.claude/local",
+                            "/opt/homebrew/bin",
+                            h + "/.npm-global/bin",
+                            h + "/.bun/bin",
+                            h + "/.volta/bin",
+                            h + "/Library/pnpm",
+                            h + "/.yarn/bin",
+                            h + "/.nvm/versions/node/v18.10.0/bin",
+                            h + "/.nvm/versions/node/v18.2.0/bin",
+                            h + "/.nvm/versions/node/v10.1.0/bin",
+                            h + "/.nvm/versions/node/v9.11.2/bin",
+                            "/usr/bin",
+                            "/bin",
+                            "/usr/sbin",
+                            "/sbin",
+                            "/own/b"));
+    EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
+}
+
+TEST(ToolLocator, ReadsThePathBetweenTheFirstTwoMarkersOnly)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view output;
+        std::vector<std::string> folders;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"noise on both sides and an empty piece", "motd\n__OSTREL_PATH__/a::/b:__OSTREL_PATH__tail", {"/a", "/b"}},
+        {"a third marker is ordinary text after the second",
+         "__OSTREL_PATH__/a__OSTREL_PATH__/b__OSTREL_PATH__",
+         {"/a"}},
+        {"a single marker", "__OSTREL_PATH__/a:/b", {}},
+        {"no marker at all", "/a:/b", {}},
+        {"nothing between the markers", "__OSTREL_PATH____OSTREL_PATH__", {}},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ToolLocator::parseLoginShellPath(c.output), c.folders);
+    }
+}
+
+TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view left;
+        std::string_view right;
+        std::strong_ordering order;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"one digit before two", "v9", "v10", std::strong_ordering::less},
+        {"minor versions by value", "v18.2", "v18.10", std::strong_ordering::less},
+        {"a newer major version", "22.3.0", "18.20.1", std::strong_ordering::greater},
+        {"an older major version with more digits after it", "9.11.2", "18.20.1", std::strong_ordering::less},
+        {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
+        {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
+        {"the same text", "v18.2.0", "v18.2.0", std::strong_ordering::equal},
+        {"equal values told apart by their bytes", "v09", "v9", std::strong_ordering::less},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ToolLocator::compareNumericAware(c.left, c.right), c.order);
+        EXPECT_EQ(ToolLocator::compareNumericAware(c.right, c.left), 0 <=> (c.order <=> 0));
+    }
+}
+
+TEST(ToolLocator, RunsTheMarkerCommandThroughARealShell)
+{
+    const FakeHome home;
+    const auto shell = home.write("login-shell", "#!/bin/sh\n[ \"$1\" = -ilc ] || exit 9\nexec /bin/sh -c \"$2\"\n");
+    ToolLocator locator(home.system(shell, "/from/profile:/usr/bin:/bin"));
+    const auto folders = locator.searchPath();
+    ASSERT_GE(folders.size(), 3U);
+    EXPECT_THAT((std::vector(folders.begin(), folders.begin() + 3)), ElementsAre("/from/profile", "/usr/bin", "/bin"));
+}
+
+TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
+{
+    const FakeHome home;
+
+    struct Case
+    {
+        std::string_view name;
+        std::string shell;
+        std::string fallback;
+        std::vector<std::string> shellPart;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a shell that cannot be started", home.path("missing-shell"), "", {}},
+        {"a shell that hangs after one marker",
+         home.write("hanging", "#!/bin/sh\nprintf '__OSTREL_PATH__/partial'\nexec /bin/sleep 30\n"),
+         "",
+         {}},
+        {"a shell that hangs after the whole path",
+         home.write("slow", "#!/bin/sh\nprintf '__OSTREL_PATH__/whole__OSTREL_PATH__'\nexec /bin/sleep 30\n"),
+         "",
+         {"/whole"}},
+        {"no SHELL: the fallback shell runs",
+         "",
+         home.write("fallback", "#!/bin/sh\nprintf '__OSTREL_PATH__/fb__OSTREL_PATH__'\n"),
+         {"/fb"}},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto system = home.system(c.shell, "/own");
+        system.shellTimeout = Seconds{0.2};
+        if (!c.fallback.empty()) {
+            system.fallbackShell = c.fallback;
+        }
+        ToolLocator locator(system);
+        auto expected = c.shellPart;
+        const auto known = locator.wellKnownFolders();
+        expected.insert(expected.end(), known.begin(), known.end());
+        expected.emplace_back("/own");
+        EXPECT_EQ(locator.searchPath(), expected);
+    }
+}
+
+TEST(ToolLocator, AsksTheShellOnceUntilReset)
+{
+    const FakeHome home;
+    const auto tool = home.write("tools/codex", "#!/bin/sh\n");
+    ToolLocator locator(home.system(home.shellPrinting("__OSTREL_PATH__" + home.path("tools") + "__OSTREL_PATH__")));
+    EXPECT_THAT(locator.locate("codex", std::nullopt), Optional(fs::path(tool)));
+    EXPECT_THAT(locator.locate("codex", std::nullopt), Optional(fs::path(tool)));
+    static_cast<void>(locator.environment(tool));
+    EXPECT_EQ(home.shellCalls().size(), 1U);
+    locator.reset();
+    EXPECT_THAT(locator.locate("codex", std::nullopt), Optional(fs::path(tool)));
+    EXPECT_EQ(home.shellCalls().size(), 2U);
+    EXPECT_EQ(locator.locate("claude", std::nullopt), std::nullopt);
+}
+
+TEST(ToolLocator, BuildsTheEnvironmentWithTheToolsFolderFirst)
+{
+    const FakeHome home;
+    auto system = home.system(home.shellPrinting("__OSTREL_PATH__/tools:/usr/bin__OSTREL_PATH__"));
+    system.variables["TERM"] = "xterm-256color";
+    system.variables["KEEP"] = "as it is";
+    ToolLocator locator(system);
+    const auto environment = locator.environment("/tools/claude");
+
+    std::string path = "/tools";
+    for (const auto& folder : locator.searchPath()) {
+        path += ":" + folder;
+    }
+    EXPECT_EQ(environment.at("PATH"), path);
+    EXPECT_TRUE(path.starts_with("/tools:/tools:/usr/bin:")) << "the folder comes first even when listed later";
+    EXPECT_EQ(environment.at("NO_COLOR"), "1");
+    EXPECT_EQ(environment.at("TERM"), "dumb");
+    EXPECT_EQ(environment.at("KEEP"), "as it is");
+    EXPECT_EQ(environment.at("HOME"), home.path());
+    EXPECT_EQ(environment.size(), system.variables.size() + 1);
+}
+
+TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreads)
+{
+    const FakeHome home;
+    const auto tool = home.write("tools/claude", "#!/bin/sh\n");
+    const auto shell =
+        home.write("slow-shell",
+                   "#!/bin/sh\nsleep 0.1\nprintf '__OSTREL_PATH__" + home.path("tools") + "__OSTREL_PATH__'\n");
+    ToolLocator locator(home.system(shell));
+    std::vector<std::optional<fs::path>> found(6);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t index = 0; index < found.size(); ++index) {
+            threads.emplace_back([&, index] {
+                if (index == 3) {
+                    locator.reset();
+                }
+                found[index] = locator.locate("claude", std::nullopt);
+            });
+        }
+    }
+    for (const auto& result : found) {
+        EXPECT_THAT(result, Optional(fs::path(tool)));
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
