@@ -28,4 +28,24 @@ MATCHER_P(HoldsValue, matcher, "holds a value that matches")
     return ::testing::ExplainMatchResult(matcher, *arg, result_listener);
 }
 
+/// For failures with several fields: `FailsMatching(Field(&Failure::kind, ...))`.
+MATCHER_P(FailsMatching, matcher, "fails with a failure that matches")
+{
+    if (arg.has_value()) {
+        *result_listener << "holds a value";
+        return false;
+    }
+    return ::testing::ExplainMatchResult(matcher, arg.error(), result_listener);
+}
+
+/// For std::expected<void, E>, which has no value to match.
+MATCHER(Succeeds, "succeeds")
+{
+    if (!arg.has_value()) {
+        *result_listener << "fails";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace ostrel::testing

@@ -1,0 +1,106 @@
+#pragma once
+// The readings file: the last snapshot of each provider and two weeks of weekly
+// allowance history, kept across restarts in the data folder, and the glide path
+// that the chart draws from that history. A file that cannot be read counts as
+// empty and is left as it is; saving replaces it atomically, readable only by
+// the user, since it describes their usage.
+
+#include <cstddef>
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/AllowancePoint.h"
+#include "model/Date.h"
+#include "model/Json.h"
+#include "model/Provider.h"
+#include "model/ProviderReading.h"
+
+namespace ostrel {
+
+/// The whole document: both keys are always written and both must be present to read.
+struct Saved
+{
+    Json::SnapshotMap snapshots;
+    Json::HistoryMap history;
+
+    bool operator==(const Saved&) const = default;
+};
+
+struct ReadingsFileFailure
+{
+    enum class Kind
+    {
+        missing,             ///< no file yet
+        unreadable,          ///< not a regular file, or reading it failed
+        tooLarge,            ///< larger than any file we write
+        undecodable,         ///< not JSON, or not of our shape; `detail` says where
+        unencodable,         ///< the state holds a number JSON cannot carry
+        cannotCreateFolder,  ///< the data folder could not be made
+        cannotWrite          ///< the atomic replacement failed; the old file is untouched
+    };
+
+    Kind kind = Kind::unreadable;
+    std::string detail;
+
+    bool operator==(const ReadingsFileFailure&) const = default;
+};
+
+namespace ReadingsFile {
+
+inline constexpr std::string_view folderName = "Ostrel";
+inline constexpr std::string_view fileName = "readings.json";
+/// History points older than this (seconds, 14 days) go at the next append.
+inline constexpr double historyAge = 1209600;
+inline constexpr std::size_t glidePathPoints = 160;
+/// Points whose renewal time is this close (seconds) belong to the same week.
+inline constexpr double sameWeekTolerance = 3600;
+/// Far beyond what two weeks of readings take; a larger file is not ours.
+inline constexpr std::uintmax_t largestFile = 64 * 1024 * 1024;
+
+/// $XDG_DATA_HOME/Ostrel, else $HOME/.local/share/Ostrel. Empty or relative values
+/// are ignored, as the XDG rules ask; absent when neither gives a folder.
+[[nodiscard]] std::optional<std::filesystem::path> dataFolder(std::optional<std::string_view> xdgDataHome,
+                                                              std::optional<std::string_view> home);
+
+[[nodiscard]] std::filesystem::path filePath(const std::filesystem::path& dataFolder);
+
+/// Compact JSON of the document; fails on a non-finite number.
+[[nodiscard]] Json::Result<std::string> encode(const Saved& saved);
+[[nodiscard]] Json::Result<Saved> decode(std::string_view text);
+
+/// The file's state, or why there is none. Nothing is pruned or checked beyond the JSON rules.
+[[nodiscard]] std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file);
+
+/// `read`, with every failure giving the empty state.
+[[nodiscard]] Saved load(const std::filesystem::path& file);
+
+/// Writes the whole state: folders created 0700 with missing parents, the file
+/// replaced atomically with mode 0600. On failure the previous file stays.
+[[nodiscard]] std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file, const Saved& saved);
+
+/// Appends the point of a reading with a weekly window to its provider's history
+/// and drops that provider's points that are 14 days old or older. Readings
+/// without a weekly window change nothing.
+void appendHistory(Json::HistoryMap& history, const ProviderReading& reading, Date now);
+
+/// Folds one reader result into the provider's snapshot and, on success, the history.
+void record(Saved& saved, Provider provider, const FetchResult& result, Date now);
+
+/// The points of the current weekly window, from the history followed by the
+/// activity scanner's points, sorted by date and thinned to 160. Empty when the
+/// last reading has no weekly window with a renewal time.
+[[nodiscard]] std::vector<AllowancePoint>
+glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint> scannerPoints, Date now);
+
+/// `count` points evenly spread over `points`, the first and the last among them;
+/// `points` unchanged when it holds no more than `count`.
+[[nodiscard]] std::vector<AllowancePoint> thin(std::vector<AllowancePoint> points, std::size_t count);
+
+}  // namespace ReadingsFile
+}  // namespace ostrel

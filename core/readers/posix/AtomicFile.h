@@ -1,0 +1,44 @@
+#pragma once
+// Whole-file replacement that a reader never sees half done: the bytes go to a
+// temporary file in the same folder, are flushed to disk, and the temporary is
+// renamed over the target. Also the creation of private folders.
+
+#include <sys/types.h>
+
+#include <expected>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ostrel::posix {
+
+struct FileWriteFailure
+{
+    enum class Step
+    {
+        createTemporary,
+        write,
+        flush,
+        rename
+    };
+
+    Step step = Step::write;
+    int code = 0;  ///< the errno
+
+    /// For example "cannot rename the temporary file: Is a directory".
+    [[nodiscard]] std::string text() const;
+
+    bool operator==(const FileWriteFailure&) const = default;
+};
+
+/// Replaces `path` with `bytes`; the new file has exactly `mode`. On failure the
+/// old file is untouched and no temporary file is left behind.
+[[nodiscard]] std::expected<void, FileWriteFailure>
+writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
+
+/// Creates `folder` with every missing parent, each with exactly `mode`; folders
+/// that exist already keep theirs. The errno on failure (ENOTDIR when a part of
+/// the path is a file).
+[[nodiscard]] std::expected<void, int> createFolders(const std::filesystem::path& folder, mode_t mode);
+
+}  // namespace ostrel::posix

@@ -1,0 +1,164 @@
+#include "model/ReadingsFile.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+constexpr double day = 86400;
+const Date now = dateFromReference(786000000);
+
+ProviderReading weeklyReading(Provider provider, Date at, double used, std::optional<Date> resetsAt)
+{
+    return ProviderReading{.provider = provider,
+                           .fetchedAt = at,
+                           .weekly = UsageWindow{.usedPercent = used, .resetsAt = resetsAt},
+                           .source = "usage API"};
+}
+
+AllowancePoint point(double daysAgo, double used, std::optional<Date> resetsAt = std::nullopt)
+{
+    return {now - Seconds{daysAgo * day}, used, resetsAt};
+}
+
+std::vector<double> usedValues(const std::vector<AllowancePoint>& points)
+{
+    std::vector<double> values;
+    for (const AllowancePoint& p : points) {
+        values.push_back(p.usedPercent);
+    }
+    return values;
+}
+
+TEST(ReadingsFile, FindsTheDataFolderTheWayXdgAsks)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::string_view> xdgDataHome;
+        std::optional<std::string_view> home;
+        std::optional<std::string_view> folder;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"XDG_DATA_HOME wins", "/data", "/home/ada", "/data/Ostrel"},
+        {"HOME when XDG_DATA_HOME is unset", std::nullopt, "/home/ada", "/home/ada/.local/share/Ostrel"},
+        {"an empty XDG_DATA_HOME is ignored", "", "/home/ada", "/home/ada/.local/share/Ostrel"},
+        {"a relative XDG_DATA_HOME is ignored", "data", "/home/ada", "/home/ada/.local/share/Ostrel"},
+        {"no usable folder at all", std::nullopt, "relative/home", std::nullopt},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto folder = ReadingsFile::dataFolder(c.xdgDataHome, c.home);
+        EXPECT_EQ(folder, c.folder.transform([](std::string_view p) { return std::filesystem::path(p); }));
+    }
+    EXPECT_EQ(ReadingsFile::filePath("/data/Ostrel"), std::filesystem::path("/data/Ostrel/readings.json"));
+}
+
+TEST(ReadingsFile, RequiresBothTopLevelKeys)
+{
+    EXPECT_EQ(ReadingsFile::decode(R"({"snapshots":[],"history":[]})"), Saved{});
+    const auto onlySnapshots = ReadingsFile::decode(R"({"snapshots":[]})");
+    ASSERT_FALSE(onlySnapshots.has_value());
+    EXPECT_EQ(onlySnapshots.error().message, R"(Missing required key "history".)");
+    EXPECT_EQ(ReadingsFile::encode(Saved{}), std::string(R"({"snapshots":[],"history":[]})"));
+}
+
+TEST(ReadingsFile, PrunesAProvidersHistoryOnlyWhenItGainsAPoint)
+{
+    Saved saved;
+    saved.history[Provider::claude] = {point(15, 1), point(14, 2), point(14 - 1.0 / day, 3)};
+    saved.history[Provider::openai] = {point(20, 9)};
+
+    // Failures and readings without a weekly window leave the history as stored.
+    ReadingsFile::record(saved, Provider::claude, std::unexpected(FetchFailure::notLoggedIn()), now);
+    ReadingsFile::record(saved, Provider::claude, ProviderReading{.fetchedAt = now, .source = "usage API"}, now);
+    EXPECT_EQ(saved.history[Provider::claude].size(), 3U);
+    EXPECT_TRUE(saved.snapshots[Provider::claude].lastReading);
+
+    // Exactly 14 days old is gone; one second younger stays, until the next
+    // reading ten seconds later, which counts as well.
+    ReadingsFile::record(saved, Provider::claude, weeklyReading(Provider::claude, now, 40, std::nullopt), now);
+    EXPECT_THAT(usedValues(saved.history[Provider::claude]), ::testing::ElementsAre(3, 40));
+    const Date later = now + Seconds{10};
+    ReadingsFile::record(saved, Provider::claude, weeklyReading(Provider::claude, later, 41, now), later);
+    EXPECT_THAT(usedValues(saved.history[Provider::claude]), ::testing::ElementsAre(40, 41));
+    EXPECT_EQ(saved.history[Provider::claude].back(), (AllowancePoint{later, 41, now}));
+    EXPECT_EQ(saved.history[Provider::openai].size(), 1U);
+}
+
+TEST(ReadingsFile, DrawsTheGlidePathFromPointsOfTheCurrentWeek)
+{
+    const Date renewal = now + Seconds{2 * day};  // the window began five days ago
+    Saved saved;
+    saved.snapshots[Provider::openai].lastReading = weeklyReading(Provider::openai, now, 50, renewal);
+    saved.history[Provider::openai] = {
+        point(6, 1),                           // before the window
+        point(5, 2),                           // exactly at its start
+        point(3, 3, renewal + Seconds{1800}),  // renewal moved by half an hour
+        point(2, 4, renewal - Seconds{7200}),  // another week's renewal
+        point(1, 5),                           //
+        {now + Seconds{1}, 6, std::nullopt},   // after now
+    };
+    const std::vector<AllowancePoint> scanned{point(4, 7), point(1, 8), point(0, 9)};
+
+    EXPECT_THAT(usedValues(ReadingsFile::glidePath(saved, Provider::openai, scanned, now)),
+                ::testing::ElementsAre(2, 7, 3, 5, 8, 9));
+    EXPECT_TRUE(ReadingsFile::glidePath(saved, Provider::claude, scanned, now).empty());
+
+    saved.snapshots[Provider::openai].lastReading->weekly->resetsAt.reset();
+    EXPECT_TRUE(ReadingsFile::glidePath(saved, Provider::openai, scanned, now).empty());
+}
+
+TEST(ReadingsFile, ThinsALongGlidePathToAHundredAndSixtyPoints)
+{
+    const Date renewal = now + Seconds{day};
+    Saved saved;
+    saved.snapshots[Provider::claude].lastReading = weeklyReading(Provider::claude, now, 50, renewal);
+    for (int i = 999; i >= 0; --i) {
+        saved.history[Provider::claude].push_back({now - Seconds{i * 300.0}, static_cast<double>(i), std::nullopt});
+    }
+    const auto path = ReadingsFile::glidePath(saved, Provider::claude, {}, now);
+    ASSERT_EQ(path.size(), 160U);
+    EXPECT_EQ(path.front().usedPercent, 999);
+    EXPECT_EQ(path.back().usedPercent, 0);
+
+    saved.history[Provider::claude].resize(160);
+    EXPECT_EQ(ReadingsFile::glidePath(saved, Provider::claude, {}, now), saved.history[Provider::claude]);
+}
+
+TEST(ReadingsFile, ThinsByRoundingEvenStepsHalfAwayFromZero)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::size_t size;
+        std::size_t count;
+        std::vector<double> kept;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"no more points than asked for", 3, 3, {0, 1, 2}},
+        {"a whole step", 5, 3, {0, 2, 4}},
+        {"a step of one and a half rounds up", 4, 3, {0, 2, 3}},
+        {"one point asked for keeps the first", 4, 1, {0}},
+        {"none asked for", 4, 0, {}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<AllowancePoint> points;
+        for (std::size_t i = 0; i < c.size; ++i) {
+            points.push_back({now, static_cast<double>(i), std::nullopt});
+        }
+        EXPECT_EQ(usedValues(ReadingsFile::thin(points, c.count)), c.kept);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel

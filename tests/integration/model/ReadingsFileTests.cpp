@@ -1,0 +1,203 @@
+#include "model/ReadingsFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/Matchers.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::Eq;
+using testing::FailsMatching;
+using testing::FailsWith;
+using ::testing::Field;
+using testing::HoldsValue;
+using testing::Succeeds;
+
+/// A fresh folder under the system's temporary folder, removed afterwards.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "ostrel-readings-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "mkdtemp failed";
+        }
+        m_path = pattern;
+    }
+
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+
+    [[nodiscard]] const fs::path& path() const
+    {
+        return m_path;
+    }
+
+private:
+    fs::path m_path;
+};
+
+std::string contents(const fs::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+void put(const fs::path& file, std::string_view bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+unsigned mode(const fs::path& path)
+{
+    struct stat status
+    {};
+
+    EXPECT_EQ(::stat(path.c_str(), &status), 0);
+    return status.st_mode & 07777U;
+}
+
+Saved sampleState()
+{
+    Saved saved;
+    const ProviderReading reading{.provider = Provider::openai,
+                                  .fetchedAt = dateFromReference(786000000.5),
+                                  .plan = "Plus",
+                                  .weekly = UsageWindow{.usedPercent = 42, .resetsAt = dateFromReference(786300000)},
+                                  .source = "codex app-server"};
+    ReadingsFile::record(saved, Provider::openai, reading, reading.fetchedAt);
+    ReadingsFile::record(saved,
+                         Provider::claude,
+                         std::unexpected(FetchFailure::unreachable("offline")),
+                         dateFromReference(786000001));
+    return saved;
+}
+
+TEST(ReadingsFile, SavesIntoNewPrivateFoldersAndReadsTheStateBack)
+{
+    const TemporaryFolder temporary;
+    const fs::path data = temporary.path() / "share" / "Ostrel";
+    const fs::path file = ReadingsFile::filePath(data);
+
+    ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+    EXPECT_THAT(ReadingsFile::read(file), HoldsValue(Eq(sampleState())));
+    EXPECT_EQ(ReadingsFile::load(file), sampleState());
+    EXPECT_EQ(mode(file), 0600U);
+    EXPECT_EQ(mode(data), 0700U);
+    EXPECT_EQ(mode(data.parent_path()), 0700U);
+    EXPECT_EQ(std::distance(fs::directory_iterator(data), fs::directory_iterator()), 1) << "no temporary file left";
+    EXPECT_THAT(ReadingsFile::encode(sampleState()), HoldsValue(Eq(contents(file))));
+}
+
+TEST(ReadingsFile, ReplacesAnExistingFileAndTightensItsMode)
+{
+    const TemporaryFolder temporary;
+    const fs::path file = temporary.path() / "readings.json";
+    put(file, "old bytes that are not JSON");
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+
+    ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+    EXPECT_EQ(ReadingsFile::load(file), sampleState());
+    EXPECT_EQ(mode(file), 0600U);
+}
+
+TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndLeavesItAsItIs)
+{
+    const TemporaryFolder temporary;
+    const fs::path file = temporary.path() / "readings.json";
+    ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+    const std::string good = contents(file);
+
+    struct Case
+    {
+        std::string_view name;
+        std::string bytes;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"an empty file", ""},
+        {"a truncated file", good.substr(0, good.size() / 2)},
+        {"only the snapshots", R"({"snapshots":[]})"},
+        {"the history as an object", R"({"snapshots":[],"history":{"claude":[]}})"},
+        {"an unknown provider", R"({"snapshots":["gemini",{}],"history":[]})"},
+        {"a date written as text", R"({"snapshots":["claude",{"lastAttemptAt":"yesterday"}],"history":[]})"},
+        {"a top-level array", "[]"},
+        {"bytes that are not UTF-8", "{\"snapshots\":[],\"history\":[],\"\xFF\":1}"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        put(file, c.bytes);
+        EXPECT_THAT(ReadingsFile::read(file),
+                    FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::undecodable)));
+        EXPECT_EQ(ReadingsFile::load(file), Saved{});
+        EXPECT_EQ(contents(file), c.bytes);
+    }
+}
+
+TEST(ReadingsFile, NamesWhyThereIsNoStateToRead)
+{
+    const TemporaryFolder temporary;
+    const fs::path fifo = temporary.path() / "fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    EXPECT_THAT(ReadingsFile::read(temporary.path() / "readings.json"),
+                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::missing)));
+    EXPECT_THAT(ReadingsFile::read(temporary.path()),
+                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
+    EXPECT_THAT(ReadingsFile::read(fifo),
+                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
+}
+
+TEST(ReadingsFile, ReportsASaveThatFailsAndKeepsThePreviousFile)
+{
+    const TemporaryFolder temporary;
+    const fs::path blocker = temporary.path() / "blocker";
+    put(blocker, "a file where a folder should be");
+    EXPECT_THAT(ReadingsFile::save(blocker / "Ostrel" / "readings.json", sampleState()),
+                FailsWith(ReadingsFileFailure{ReadingsFileFailure::Kind::cannotCreateFolder,
+                                              (blocker / "Ostrel").string() + ": Not a directory"}));
+
+    const fs::path occupied = temporary.path() / "readings.json";
+    fs::create_directory(occupied);
+    put(occupied / "inside", "kept");
+    EXPECT_THAT(ReadingsFile::save(occupied, sampleState()),
+                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::cannotWrite)));
+    EXPECT_EQ(contents(occupied / "inside"), "kept");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 2)
+        << "no temporary file left";
+
+    const fs::path file = temporary.path() / "good.json";
+    ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+    const std::string before = contents(file);
+    Saved broken = sampleState();
+    broken.history[Provider::openai].front().usedPercent = std::numeric_limits<double>::infinity();
+    EXPECT_THAT(ReadingsFile::save(file, broken),
+                FailsWith(ReadingsFileFailure{ReadingsFileFailure::Kind::unencodable,
+                                              "history[1][0].usedPercent: Cannot write a number that is not finite."}));
+    EXPECT_EQ(contents(file), before);
+}
+
+}  // namespace
+}  // namespace ostrel
