@@ -25,7 +25,7 @@ constexpr milliseconds drainAfterExit{1000};
 constexpr milliseconds killGrace{2000};
 /// Poll interval when the kernel gives no pidfd to wait on.
 constexpr milliseconds exitCheckInterval{20};
-constexpr std::size_t chunkSize = 64 * 1024;
+constexpr std::size_t chunkSize = std::size_t{64} * 1024;
 /// Longer time-outs (an infinite one included) are taken as this.
 constexpr double longestTimeout = 1.0e7;
 
@@ -50,7 +50,7 @@ public:
                const ProcessRunner::Predicate& until,
                Clock::time_point deadline)
         : m_child(std::move(child))
-        , m_until(until)
+        , m_until(&until)
         , m_deadline(deadline)
     {
         if (input && m_child.stdinWrite.isOpen()) {
@@ -119,7 +119,7 @@ private:
         if (::poll(watch.data(), watch.size(), pollMilliseconds(left)) < 0) {
             return;  // EINTR: the loop looks again
         }
-        constexpr short readable = POLLIN | POLLHUP | POLLERR;
+        constexpr auto readable = static_cast<decltype(pollfd::revents)>(POLLIN | POLLHUP | POLLERR);
         if ((watch[outSlot].revents & readable) != 0) {
             readFrom(m_child.stdoutRead, m_stdout);
             askPredicate();
@@ -149,7 +149,7 @@ private:
 
     void askPredicate()
     {
-        if (m_until && !m_stopped && m_until(m_stdout)) {
+        if (*m_until && !m_stopped && (*m_until)(m_stdout)) {
             m_stopped = true;
         }
     }
@@ -180,7 +180,7 @@ private:
     }
 
     posix::SpawnedChild m_child;
-    const ProcessRunner::Predicate& m_until;
+    const ProcessRunner::Predicate* m_until;  ///< the caller's, alive for the whole run
     Clock::time_point m_deadline;
     Clock::time_point m_drainUntil{};
     std::string m_pendingInput;
@@ -212,6 +212,7 @@ std::string ProcessOutput::stderrText() const
 
 namespace ProcessRunner {
 
+// NOLINTNEXTLINE(readability-function-size): the operation's fixed signature, used by every reader
 std::expected<ProcessOutput, LaunchError> run(const std::filesystem::path& executable,
                                               const std::vector<std::string>& arguments,
                                               const std::optional<Environment>& environment,

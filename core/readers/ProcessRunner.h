@@ -55,6 +55,7 @@ struct LaunchError
 /// `input` absent: standard input is the null device; present: a pipe that
 /// carries these bytes and stays open until the run is done.
 /// Everything but a failed launch is an output, a non-zero status included.
+// NOLINTNEXTLINE(readability-function-size): the operation's fixed signature, used by every reader
 [[nodiscard]] std::expected<ProcessOutput, LaunchError> run(const std::filesystem::path& executable,
                                                             const std::vector<std::string>& arguments,
                                                             const std::optional<Environment>& environment,

@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-extern char** environ;  // NOLINT(readability-redundant-declaration): POSIX leaves it undeclared
+#include "readers/posix/ChildProcess.h"
 
 namespace ostrel {
 namespace {
@@ -71,9 +71,11 @@ constexpr std::string_view shellCommand = "printf '__OSTREL_PATH__%s__OSTREL_PAT
 /// The length of the run of digits at the start of `text`.
 [[nodiscard]] std::size_t digitRun(std::string_view text)
 {
-    const auto end =
-        std::find_if(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) == 0; });
-    return static_cast<std::size_t>(end - text.begin());
+    std::size_t length = 0;
+    while (length < text.size() && std::isdigit(static_cast<unsigned char>(text[length])) != 0) {
+        ++length;
+    }
+    return length;
 }
 
 [[nodiscard]] std::strong_ordering compareDigits(std::string_view left, std::string_view right)
@@ -96,13 +98,7 @@ constexpr std::string_view shellCommand = "printf '__OSTREL_PATH__%s__OSTREL_PAT
 ToolLocator::System ToolLocator::System::current()
 {
     System system;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const std::string_view text(*entry);
-        const auto equals = text.find('=');
-        if (equals != std::string_view::npos && equals > 0) {
-            system.variables.emplace(text.substr(0, equals), text.substr(equals + 1));
-        }
-    }
+    system.variables = posix::processEnvironment();
     const auto [accountHome, accountShell] = accountEntry();
     system.home = variable(system.variables, "HOME").value_or(accountHome);
     while (system.home.size() > 1 && system.home.ends_with('/')) {
@@ -215,7 +211,7 @@ std::strong_ordering ToolLocator::compareNumericAware(std::string_view left, std
         const auto rightDigits = digitRun(right);
         if (leftDigits > 0 && rightDigits > 0) {
             if (const auto order = compareDigits(left.substr(0, leftDigits), right.substr(0, rightDigits));
-                order != 0) {
+                std::is_neq(order)) {
                 return order;
             }
             left.remove_prefix(leftDigits);
@@ -259,10 +255,14 @@ std::vector<std::string> ToolLocator::wellKnownFolders() const
         versions.push_back(entry->path().filename().string());
     }
     std::sort(versions.begin(), versions.end(), [](const std::string& left, const std::string& right) {
-        return compareNumericAware(left, right) > 0;
+        return std::is_gt(compareNumericAware(left, right));
     });
     for (const auto& version : versions) {
-        folders.push_back(nodeVersions + "/" + version + "/bin");
+        std::string folder = nodeVersions;
+        folder += '/';
+        folder += version;
+        folder += "/bin";
+        folders.push_back(std::move(folder));
     }
     folders.insert(folders.end(), {"/usr/bin", "/bin", "/usr/sbin", "/sbin"});
     return folders;

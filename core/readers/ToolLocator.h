@@ -73,7 +73,7 @@ private:
     [[nodiscard]] std::vector<std::string> buildSearchPath() const;
     [[nodiscard]] std::string expandTilde(std::string path) const;
 
-    const System m_system;
+    System m_system;
     std::mutex m_lock;
     std::optional<std::vector<std::string>> m_cachedSearchPath;
 };

@@ -9,10 +9,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <string_view>
 #include <thread>
 
-extern char** environ;  // NOLINT(readability-redundant-declaration): POSIX leaves it undeclared
+// POSIX declares it in no header; only this file touches it.
+extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables,readability-redundant-declaration)
 
 namespace ostrel::posix {
 namespace {
@@ -89,7 +91,7 @@ private:
     sigemptyset(&none);
     sigset_t all;
     sigfillset(&all);
-    const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID;
+    const auto flags = static_cast<std::int16_t>(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
     if (const int error = posix_spawnattr_setflags(attributes, flags); error != 0) {
         return error;
     }
@@ -140,7 +142,10 @@ launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std:
             // A name with '=' or a NUL would smuggle in a different variable.
             malformed =
                 malformed || name.empty() || name.find('=') != std::string::npos || holdsNul(name) || holdsNul(value);
-            envp.add(name + "=" + value);
+            std::string entry = name;
+            entry += '=';
+            entry += value;
+            envp.add(std::move(entry));
         }
     }
     if (malformed) {
@@ -220,6 +225,20 @@ void killAndReap(pid_t pid, const UniqueFd& exitNotice, std::chrono::millisecond
 }
 
 }  // namespace
+
+std::map<std::string, std::string> processEnvironment()
+{
+    std::map<std::string, std::string> variables;
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-bounds-pointer-arithmetic): environ is a C array
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const std::string_view text(*entry);
+        const auto equals = text.find('=');
+        if (equals != std::string_view::npos && equals > 0) {
+            variables.emplace(text.substr(0, equals), text.substr(equals + 1));
+        }
+    }
+    return variables;
+}
 
 std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request)
 {

@@ -35,6 +35,9 @@ struct SpawnedChild
     UniqueFd stdinWrite;  ///< open only with piped input
 };
 
+/// The application's environment as it is now.
+[[nodiscard]] std::map<std::string, std::string> processEnvironment();
+
 /// Starts the child; the errno of the failed launch otherwise (a missing or
 /// non-executable program included: no child is left running then).
 [[nodiscard]] std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request);

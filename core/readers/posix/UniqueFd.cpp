@@ -89,7 +89,7 @@ std::expected<std::size_t, int> readSome(int fd, std::string& target, std::size_
     target.resize(before + capacity);
     ssize_t count = -1;
     do {
-        count = ::read(fd, target.data() + before, capacity);
+        count = ::read(fd, &target[before], capacity);
     } while (count < 0 && errno == EINTR);
     const int error = errno;
     target.resize(before + (count > 0 ? static_cast<std::size_t>(count) : 0));

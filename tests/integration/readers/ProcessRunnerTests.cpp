@@ -23,7 +23,6 @@ namespace {
 using ostrel::testing::FailsWith;
 using ostrel::testing::HoldsValue;
 using ::testing::Field;
-using ::testing::HasSubstr;
 using ::testing::Optional;
 using ::testing::StartsWith;
 using Clock = std::chrono::steady_clock;
@@ -64,7 +63,7 @@ runShell(const std::string& script,
     return true;
 }
 
-[[nodiscard]] long openDescriptors()
+[[nodiscard]] std::ptrdiff_t openDescriptors()
 {
     const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
     return std::distance(begin(entries), end(entries));
@@ -119,7 +118,7 @@ TEST(ProcessRunner, DeliversTheInputAndKeepsStandardInputOpenUntilTheRunEnds)
 TEST(ProcessRunner, DeliversLargeInputToAChildThatEchoesAsItReads)
 {
     // Larger than a pipe holds, both ways: a runner that wrote before reading would deadlock.
-    std::string input(3 * 1024 * 1024, 'x');
+    std::string input(std::size_t{3} * 1024 * 1024, 'x');
     input.back() = 'y';
     const auto result = runShell("head -c 3145728", Seconds{10}, input);
     ASSERT_TRUE(result.has_value());
@@ -250,7 +249,7 @@ TEST(ProcessRunner, LetsTheChildInheritOnlyItsThreeStandardStreams)
 
 TEST(ProcessRunner, LeavesNoChildAndNoDescriptorBehind)
 {
-    const long before = openDescriptors();
+    const auto before = openDescriptors();
     const auto predicate = [](std::string_view out) {
         return !out.empty();
     };
@@ -266,7 +265,7 @@ TEST(ProcessRunner, LeavesNoChildAndNoDescriptorBehind)
 
 TEST(ProcessRunner, ReplacesInvalidUtf8InTheTexts)
 {
-    const auto result = runShell("printf 'a\\377b'; printf 'caf\\303\\251 \\342\\202' >&2");
+    const auto result = runShell(R"(printf 'a\377b'; printf 'caf\303\251 \342\202' >&2)");
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->stdoutText(), "a\uFFFDb");
     EXPECT_EQ(result->stderrText(), "caf\u00e9 \uFFFD");

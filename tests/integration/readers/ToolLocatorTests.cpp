@@ -14,7 +14,6 @@ namespace ostrel {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::Optional;
 namespace fs = std::filesystem;
 
@@ -43,7 +42,7 @@ public:
     }
 
     /// Writes a file, creating its folders; executable unless told otherwise.
-    std::string write(std::string_view relative, std::string_view content, bool executable = true) const
+    [[nodiscard]] std::string write(std::string_view relative, std::string_view content, bool executable = true) const
     {
         const fs::path file = m_folder / relative;
         fs::create_directories(file.parent_path());
@@ -53,7 +52,7 @@ public:
     }
 
     /// A login shell that logs its two arguments and prints `output`.
-    std::string shellPrinting(std::string_view output) const
+    [[nodiscard]] std::string shellPrinting(std::string_view output) const
     {
         return write("fake-shell",
                      "#!/bin/sh\nprintf '%s|%s\\n' \"$1\" \"$2\" >> \"$HOME/shell-calls\"\nprintf '%s' '"
@@ -178,6 +177,13 @@ TEST(ToolLocator, ReadsThePathBetweenTheFirstTwoMarkersOnly)
 
 TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
 {
+    const auto reversed = [](std::strong_ordering order) {
+        if (std::is_eq(order)) {
+            return order;
+        }
+        return std::is_lt(order) ? std::strong_ordering::greater : std::strong_ordering::less;
+    };
+
     struct Case
     {
         std::string_view name;
@@ -199,7 +205,7 @@ TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ToolLocator::compareNumericAware(c.left, c.right), c.order);
-        EXPECT_EQ(ToolLocator::compareNumericAware(c.right, c.left), 0 <=> (c.order <=> 0));
+        EXPECT_EQ(ToolLocator::compareNumericAware(c.right, c.left), reversed(c.order));
     }
 }
 
