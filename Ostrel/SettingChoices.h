@@ -1,0 +1,68 @@
+#pragma once
+// The enumerated choices that the settings file keeps as raw-value strings:
+// the tray label style and the panel's three remembered choices. A raw value
+// that names no case reads as absent, so the caller's default applies.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+/// How the tray label draws each provider.
+enum class MenuBarStyle
+{
+    bars,
+    barsAndPercent,
+    stacked
+};
+
+inline constexpr std::array<MenuBarStyle, 3> allMenuBarStyles{MenuBarStyle::bars,
+                                                              MenuBarStyle::barsAndPercent,
+                                                              MenuBarStyle::stacked};
+
+/// The panel's two tabs; the raw values are also the tab titles.
+enum class PopoverTab
+{
+    ostrel,
+    activity
+};
+
+inline constexpr std::array<PopoverTab, 2> allPopoverTabs{PopoverTab::ostrel, PopoverTab::activity};
+
+/// The span of the activity chart; the raw values are also the switcher titles.
+enum class ActivityRange
+{
+    day,
+    week
+};
+
+inline constexpr std::array<ActivityRange, 2> allActivityRanges{ActivityRange::day, ActivityRange::week};
+
+/// Which tokens the activity chart counts; the raw values are also the switcher titles.
+enum class ActivityMeasure
+{
+    all,
+    fresh
+};
+
+inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeasure::all, ActivityMeasure::fresh};
+
+[[nodiscard]] std::string_view rawValue(MenuBarStyle style);
+[[nodiscard]] std::string_view rawValue(PopoverTab tab);
+[[nodiscard]] std::string_view rawValue(ActivityRange range);
+[[nodiscard]] std::string_view rawValue(ActivityMeasure measure);
+
+[[nodiscard]] std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
+
+/// The refresh intervals the settings window offers, in minutes.
+inline constexpr std::array<int, 5> offeredRefreshMinutes{15, 30, 60, 120, 240};
+
+/// The picker label of a refresh interval: "15 minutes", "hour", "2 hours".
+[[nodiscard]] std::string refreshIntervalLabel(int minutes);
+
+}  // namespace ostrel
