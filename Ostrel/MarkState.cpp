@@ -2,6 +2,15 @@
 
 namespace ostrel {
 
+MarkState MarkState::from(const ProviderDisplay& display)
+{
+    return {display.provider,
+            display.status,
+            display.ostrel,
+            display.reading.has_value(),
+            !display.resetCredits.expiringSoon.empty()};
+}
+
 bool MarkState::isDimmed() const
 {
     return status == MarkStatus::stale || status == MarkStatus::renewed || status == MarkStatus::needsLogin;

@@ -7,22 +7,12 @@
 
 #include "model/Pacing.h"
 #include "model/Provider.h"
+#include "model/ProviderDisplay.h"
 
 namespace ostrel {
 
-/// The provider's situation, in the order and with the meaning of the display state.
-enum class MarkStatus
-{
-    loading,
-    live,
-    stale,
-    renewed,
-    enterprise,
-    apiBilling,
-    needsLogin,
-    cliMissing,
-    unavailable
-};
+/// The provider's situation, as the display state names it.
+using MarkStatus = ProviderDisplay::Status;
 
 /// What stands after the glyph in the bar styles.
 enum class MarkIndicator
@@ -40,6 +30,9 @@ struct MarkState
     std::optional<Ostrel> ostrel;      ///< the weekly window's pacing, when shown
     bool hasReading = false;           ///< some reading was ever stored
     bool creditsExpiringSoon = false;  ///< a reset credit expires within the week
+
+    /// The parts of a provider's display state that its mark shows.
+    [[nodiscard]] static MarkState from(const ProviderDisplay& display);
 
     /// Stale, renewed and signed-out figures are drawn faded.
     [[nodiscard]] bool isDimmed() const;

@@ -144,6 +144,29 @@ TEST(MarkState, ChoosesTheIndicatorDotsAndFadingFromTheStatus)
     }
 }
 
+TEST(MarkState, TakesWhatTheMarkShowsFromTheDisplayState)
+{
+    const Date now = dateFromSince1970(1.8e9);
+    ProviderReading reading;
+    reading.provider = Provider::openai;
+    reading.fetchedAt = now - Seconds{60};
+    reading.weekly = UsageWindow{40, now + Seconds{3 * 86400.0}, UsageWindow::week};
+    reading.resetCredits = {ResetCredit{std::nullopt, now + Seconds{86400.0}}};
+    ProviderSnapshot snapshot{reading, now, FetchFailure{FetchFailure::Kind::notLoggedIn, {}}};
+
+    const MarkState state = MarkState::from(ProviderDisplay::make(snapshot, Provider::openai, now, 1800));
+    EXPECT_EQ(state.provider, Provider::openai);
+    EXPECT_EQ(state.status, MarkStatus::needsLogin);
+    ASSERT_TRUE(state.ostrel.has_value());
+    EXPECT_EQ(state.filledCells(), 3);
+    EXPECT_TRUE(state.hasReading);
+    EXPECT_TRUE(state.creditsExpiringSoon);
+    EXPECT_EQ(state.indicator(), MarkIndicator::cells);
+
+    const MarkState empty = MarkState::from(ProviderDisplay::make(std::nullopt, Provider::claude, now, 1800));
+    EXPECT_EQ(empty, (MarkState{Provider::claude, MarkStatus::loading, std::nullopt, false, false}));
+}
+
 TEST(MenuBarLabel, WidthFollowsTheStyleAndTheMarks)
 {
     const MarkState loading{Provider::claude, MarkStatus::loading, std::nullopt, false, false};
