@@ -91,7 +91,7 @@ void MenuBarLabel::paintContent(QPainter& painter, const LabelContent& content, 
     }
 }
 
-QImage MenuBarLabel::render(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio)
+QImage MenuBarLabel::renderImage(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio)
 {
     const QSizeF size = contentSize(content);
     QImage image(QSize(static_cast<int>(std::ceil(size.width() * devicePixelRatio)),
@@ -113,7 +113,7 @@ void MenuBarLabel::reevaluate()
 void MenuBarLabel::reevaluate(Date now)
 {
     LabelContent content = m_source ? m_source(now) : LabelContent{};
-    if (content == m_content && !m_content.marks.empty()) {
+    if (content == m_content) {
         return;
     }
     const bool resized = contentSize(content) != contentSize(m_content);

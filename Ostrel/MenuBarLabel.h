@@ -51,7 +51,8 @@ public:
     /// Draws the content with its top-left corner at the painter's origin.
     static void paintContent(QPainter& painter, const LabelContent& content, const LabelColors& colors);
     /// The content drawn on a transparent picture at `devicePixelRatio`.
-    [[nodiscard]] static QImage render(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio);
+    [[nodiscard]] static QImage
+    renderImage(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio);
 
     /// Asks the source again for the current time; call it when the store or the settings change.
     void reevaluate();

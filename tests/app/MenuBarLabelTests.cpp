@@ -219,7 +219,7 @@ TEST(MenuBarLabel, LightsCellsInTheTierGradientAtBothPixelRatios)
         for (const PaceTier tier : allPaceTiers) {
             SCOPED_TRACE(testing::Message() << "dpr " << dpr << " tier " << rawValue(tier));
             const QImage image =
-                MenuBarLabel::render({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, dpr);
+                MenuBarLabel::renderImage({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, dpr);
             EXPECT_EQ(image.size(), QSize(static_cast<int>(std::ceil(55.5 * dpr)), static_cast<int>(22 * dpr)));
             const QColor top = MarkColors::tierHighlight(tier);
             const QColor bottom = MarkColors::tierColor(tier);
@@ -239,9 +239,9 @@ TEST(MenuBarLabel, LightsCellsInTheTierGradientAtBothPixelRatios)
 TEST(MenuBarLabel, FadesTheGaugeAndThePercentOfAStaleReading)
 {
     MarkState stale = live(Provider::claude, PaceTier::red, 5, 100);
-    const QImage fresh = MenuBarLabel::render({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    const QImage fresh = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
     stale.status = MarkStatus::stale;
-    const QImage faded = MenuBarLabel::render({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    const QImage faded = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
     const QColor lit = at(fresh, 24.25, 11);
     const QColor dim = at(faded, 24.25, 11);
     EXPECT_EQ(lit.alpha(), 255);
@@ -270,7 +270,7 @@ TEST(MenuBarLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
     state.creditsExpiringSoon = true;
     for (const qreal dpr : {1.0, 2.0}) {
         SCOPED_TRACE(dpr);
-        const QImage image = MenuBarLabel::render({MenuBarStyle::bars, {state}}, darkText, dpr);
+        const QImage image = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, dpr);
         // The alert dot's centre is the gauge frame's top-right corner (50.5, 5).
         expectNear(at(image, 50.5, 5), MarkColors::alertOrange(), 10);
         expectNear(at(image, 51.5, 4), MarkColors::alertOrange(), 10);
@@ -279,7 +279,7 @@ TEST(MenuBarLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
     }
     state.status = MarkStatus::live;
     state.creditsExpiringSoon = false;
-    const QImage plain = MenuBarLabel::render({MenuBarStyle::bars, {state}}, darkText, 1);
+    const QImage plain = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, 1);
     EXPECT_EQ(at(plain, 51.5, 4).alpha(), 0);
 }
 
@@ -297,7 +297,7 @@ TEST(MenuBarLabel, StackedRowsPutTheirDotAfterTheGauge)
     credits.creditsExpiringSoon = true;
 
     // Two 8-pt rows 2.5 apart are centred in 22: centres at 5.75 and 16.25; the dot sits at x 55...58.
-    const QImage image = MenuBarLabel::render({MenuBarStyle::stacked, {warned, credits}}, darkText, 2);
+    const QImage image = MenuBarLabel::renderImage({MenuBarStyle::stacked, {warned, credits}}, darkText, 2);
     expectNear(at(image, 56.5, 5.75), MarkColors::tierColor(PaceTier::blue), 12);
     expectNear(at(image, 56.5, 16.25), MarkColors::resetCreditAmber(), 12);
 }
@@ -323,6 +323,58 @@ TEST(MenuBarLabel, AsksItsSourceAgainAndReportsSizeChanges)
     EXPECT_EQ(label.content(), next);
 }
 
+TEST(MenuBarLabel, TheWidgetPaintsTheSamePictureCentredInItsBounds)
+{
+    const LabelContent content{MenuBarStyle::bars, {live(Provider::claude, PaceTier::yellow, 4, 70)}};
+    MenuBarLabel label([&](Date) { return content; });
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label.setPalette(palette);
+    label.resize(label.sizeHint() + QSize(10, 4));
+
+    QImage widgetImage(label.size(), QImage::Format_ARGB32_Premultiplied);
+    widgetImage.fill(Qt::transparent);
+    label.render(&widgetImage, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QImage expected = MenuBarLabel::renderImage(content, LabelColors::fromPalette(palette), 1);
+    EXPECT_EQ(widgetImage.copy(QRect(QPoint(5, 2), expected.size())), expected.convertToFormat(widgetImage.format()));
+}
+
+TEST(OstrelCells, GlowsInTheTierColourOnlyAroundLitCells)
+{
+    auto renderCells = [](const OstrelCells& cells) {
+        QImage image(QSize(60, 30) * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        cells.paint(painter, QRectF(10, 10, 40, 10), Qt::black);
+        return image;
+    };
+
+    struct Case
+    {
+        std::string_view name;
+        OstrelCells cells;
+        bool glowsBelowTheFirstCell;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"lit cells glow", {2, PaceTier::red, 1.5, 1.5, true, false}, true},
+        {"without glow nothing spills", {2, PaceTier::red, 1.5, 1.5, false, false}, false},
+        {"no tier lights nothing and casts nothing", {2, std::nullopt, 1.5, 1.5, true, false}, false},
+        {"no lit cell casts nothing", {0, PaceTier::red, 1.5, 1.5, true, false}, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage image = renderCells(c.cells);
+        const QColor below = at(image, 13, 21.5);  // 1.5 pt under the first cell
+        EXPECT_EQ(below.alpha() > 20, c.glowsBelowTheFirstCell);
+        if (c.glowsBelowTheFirstCell) {
+            EXPECT_GT(below.red(), 3 * below.green());  // the red tier's colour, not grey
+        }
+        EXPECT_EQ(at(image, 47, 21.5).alpha(), 0);  // under the unlit last cell
+    }
+}
+
 TEST(MenuBarLabel, GalleryOfEveryStateRendersWithoutBlankMarks)
 {
     const std::array<MarkState, 9> states{{
@@ -344,7 +396,7 @@ TEST(MenuBarLabel, GalleryOfEveryStateRendersWithoutBlankMarks)
     for (std::size_t column = 0; column < allMenuBarStyles.size(); ++column) {
         const MenuBarStyle style = allMenuBarStyles[column];
         for (std::size_t i = 0; i < states.size(); ++i) {
-            const QImage image = MenuBarLabel::render({style, {states[i]}}, darkText, 4);
+            const QImage image = MenuBarLabel::renderImage({style, {states[i]}}, darkText, 4);
             sheetPainter.drawImage(QPointF(100.0 * static_cast<double>(column), 26.0 * static_cast<double>(i)), image);
             int inked = 0;
             for (int y = 0; y < image.height(); ++y) {
@@ -355,11 +407,12 @@ TEST(MenuBarLabel, GalleryOfEveryStateRendersWithoutBlankMarks)
             EXPECT_GT(inked, 200) << rawValue(style) << " state " << i;
         }
     }
-    sheetPainter.drawImage(QPointF(0, 26 * 9),
-                           MenuBarLabel::render({MenuBarStyle::barsAndPercent, {states[8], states[1]}}, darkText, 4));
+    sheetPainter.drawImage(
+        QPointF(0, 26 * 9),
+        MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {states[8], states[1]}}, darkText, 4));
     sheetPainter.drawImage(QPointF(0, 26 * 10),
-                           MenuBarLabel::render({MenuBarStyle::stacked, {states[8], states[2]}}, darkText, 4));
-    sheetPainter.drawImage(QPointF(0, 26 * 11), MenuBarLabel::render({MenuBarStyle::bars, {}}, darkText, 4));
+                           MenuBarLabel::renderImage({MenuBarStyle::stacked, {states[8], states[2]}}, darkText, 4));
+    sheetPainter.drawImage(QPointF(0, 26 * 11), MenuBarLabel::renderImage({MenuBarStyle::bars, {}}, darkText, 4));
     sheetPainter.end();
     saveForViewing(sheet, QStringLiteral("label-sheet"));
 }
