@@ -242,7 +242,10 @@ Result<FetchFailure> decode<FetchFailure>(const Value& value)
     if (value.size() != 1) {
         return std::unexpected(Error{{}, "Invalid number of keys found, expected one."});
     }
-    const auto& [name, payload] = *value.items().begin();
+    // The iterator is kept by name: a binding to *items().begin() would refer into a temporary.
+    const auto first = value.begin();
+    const std::string& name = first.key();
+    const Value& payload = first.value();
     const auto kind = kindFromCaseName(name);
     if (!kind) {
         return std::unexpected(Error{{}, "Unknown failure case \"" + name + "\"."});
