@@ -1,0 +1,240 @@
+#include "readers/ClaudeFetcher.h"
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include "readers/ClaudeCliOutput.h"
+#include "readers/ClaudeUsageParser.h"
+#include "readers/ToolLocator.h"
+
+namespace ostrel {
+namespace {
+
+/// The keyring item the claude tool stores its OAuth credentials under.
+constexpr std::string_view keyringService = "Claude Code-credentials";
+/// Credentials are a few hundred bytes; anything this large is not them.
+constexpr std::uintmax_t largestCredentialsFile = 1024 * 1024;
+
+constexpr std::string_view signInExpired = "Sign-in has expired and the claude CLI wasn't found to refresh it";
+
+/// Every token this fetch has read, so that no failure text can carry one:
+/// the tool's output ends up in failure texts, and it might echo a token.
+class Secrets
+{
+public:
+    void remember(const std::optional<ClaudeCredentials>& credentials)
+    {
+        if (credentials) {
+            m_tokens.push_back(credentials->accessToken);
+        }
+    }
+
+    [[nodiscard]] FetchResult scrub(FetchResult result) const
+    {
+        if (result) {
+            return result;
+        }
+        FetchFailure failure = std::move(result.error());
+        for (const auto& token : m_tokens) {
+            for (auto at = failure.text.find(token); at != std::string::npos; at = failure.text.find(token, at)) {
+                failure.text.replace(at, token.size(), "[token]");
+            }
+        }
+        return std::unexpected(std::move(failure));
+    }
+
+private:
+    std::vector<std::string> m_tokens;
+};
+
+[[nodiscard]] std::unique_ptr<icu::TimeZone> zoneNamed(const std::optional<std::string>& identifier)
+{
+    if (!identifier) {
+        return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault());
+    }
+    return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(*identifier)));
+}
+
+}  // namespace
+
+ClaudeFetcher::ClaudeFetcher(Options options)
+    : m_options(std::move(options))
+{}
+
+ToolLocator& ClaudeFetcher::locator() const
+{
+    return m_options.locator != nullptr ? *m_options.locator : ToolLocator::shared();
+}
+
+FetchResult ClaudeFetcher::fetch(Date now) const
+{
+    Secrets secrets;
+    const auto credentials = readCredentials();
+    secrets.remember(credentials);
+    std::optional<FetchFailure> apiFailure;
+    if (auto answer = callEndpoint(credentials, now)) {
+        if (*answer) {
+            return std::move(*answer);
+        }
+        apiFailure = std::move(answer->error());
+    }
+
+    const auto executable = locator().locate("claude", m_options.executableOverride);
+    if (!executable) {
+        if (!credentials) {
+            return std::unexpected(FetchFailure::cliMissing());
+        }
+        return secrets.scrub(
+            std::unexpected(apiFailure.value_or(FetchFailure::unreachable(std::string(signInExpired)))));
+    }
+    const auto environment = locator().environment(*executable);
+    const auto verdict = [&] {
+        return authStatus(*executable, environment, m_options.statusTimeout, now);
+    };
+
+    auto text = runUsageCommand(*executable, environment, m_options.commandTimeout);
+    if (!text) {
+        if (const auto* failure = std::get_if<FetchFailure>(&text.error())) {
+            if (auto status = verdict()) {
+                return secrets.scrub(std::move(*status));
+            }
+            return secrets.scrub(std::unexpected(apiFailure.value_or(*failure)));
+        }
+        const auto& launch = std::get<ProcessRunner::LaunchError>(text.error());
+        return secrets.scrub(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(launch.description))));
+    }
+
+    // The tool may have refreshed the token while it ran: a fresh one gets one
+    // more try at the endpoint, whose failure this time is of no interest.
+    const auto refreshed = readCredentials();
+    secrets.remember(refreshed);
+    if (auto answer = callEndpoint(refreshed, now); answer && *answer) {
+        return std::move(*answer);
+    }
+    const ClaudePlan plan = refreshed ? refreshed->plan : credentials ? credentials->plan : ClaudePlan{};
+    auto parsed = parseReport(*text, plan, now);
+    if (parsed) {
+        return parsed;
+    }
+    if (auto status = verdict()) {
+        return secrets.scrub(std::move(*status));
+    }
+    return secrets.scrub(std::move(parsed));
+}
+
+std::optional<FetchResult> ClaudeFetcher::callEndpoint(const std::optional<ClaudeCredentials>& credentials,
+                                                       Date now) const
+{
+    if (m_options.cliOnly || !credentials || !credentials->isFresh(now)) {
+        return std::nullopt;
+    }
+    return ClaudeUsageEndpoint::call(*credentials, m_options.endpoint, now);
+}
+
+FetchResult ClaudeFetcher::parseReport(const std::string& text, const ClaudePlan& plan, Date now) const
+{
+    const auto zone = zoneNamed(m_options.timeZone);
+    if (!zone) {
+        return std::unexpected(FetchFailure::unexpected("no time zone to read `claude /usage` in"));
+    }
+    return ClaudeUsageParser::parseCLIText(text, plan, now, *zone);
+}
+
+std::optional<ClaudeCredentials> ClaudeFetcher::readCredentials() const
+{
+    if (auto credentials = keyringCredentials()) {
+        return credentials;
+    }
+    return fileCredentials();
+}
+
+std::optional<ClaudeCredentials> ClaudeFetcher::keyringCredentials() const
+{
+    // A name is searched for; a path is taken as it is (and must be executable).
+    const bool isPath = m_options.keyringTool.find('/') != std::string::npos;
+    const auto tool = isPath ? locator().locate("secret-tool", m_options.keyringTool)
+                             : locator().locate(m_options.keyringTool, std::nullopt);
+    if (!tool) {
+        return std::nullopt;
+    }
+    const auto run = ProcessRunner::run(*tool,
+                                        {"lookup", "service", std::string(keyringService)},
+                                        std::nullopt,
+                                        std::nullopt,
+                                        std::nullopt,
+                                        m_options.keyringTimeout);
+    if (!run || run->status != 0) {
+        return std::nullopt;
+    }
+    return ClaudeCredentials::parse(run->stdoutBytes);
+}
+
+std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials() const
+{
+    const auto file = m_options.home / ".claude" / ".credentials.json";
+    std::error_code error;
+    // Anything but a regular file (a FIFO would block the read) holds no credentials.
+    if (!std::filesystem::is_regular_file(file, error) || error) {
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(file, error);
+    if (error || size > largestCredentialsFile) {
+        return std::nullopt;
+    }
+    std::ifstream stream(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    if (!stream && !stream.eof()) {
+        return std::nullopt;
+    }
+    return ClaudeCredentials::parse(bytes);
+}
+
+std::expected<std::string, ClaudeFetcher::CommandFailure>
+ClaudeFetcher::runUsageCommand(const std::filesystem::path& executable,
+                               const ProcessRunner::Environment& environment,
+                               Seconds timeout)
+{
+    // The tool's hooks could run anything of the user's; this read-only check
+    // must not set them off, nor leave a session behind.
+    const auto run = ProcessRunner::run(executable,
+                                        {"-p",
+                                         "/usage",
+                                         "--no-session-persistence",
+                                         "--output-format",
+                                         "json",
+                                         "--settings",
+                                         R"({"disableAllHooks":true})"},
+                                        environment,
+                                        std::nullopt,
+                                        std::nullopt,
+                                        timeout);
+    if (!run) {
+        return std::unexpected(run.error());
+    }
+    auto text = ClaudeCliOutput::usageText(run->stdoutText(), run->stderrText(), run->timedOut);
+    if (!text) {
+        return std::unexpected(std::move(text.error()));
+    }
+    return std::move(*text);
+}
+
+std::optional<FetchResult> ClaudeFetcher::authStatus(const std::filesystem::path& executable,
+                                                     const ProcessRunner::Environment& environment,
+                                                     Seconds timeout,
+                                                     Date now)
+{
+    const auto run =
+        ProcessRunner::run(executable, {"auth", "status", "--json"}, environment, std::nullopt, std::nullopt, timeout);
+    if (!run) {
+        return std::nullopt;
+    }
+    return ClaudeCliOutput::authVerdict(run->stdoutText(), now);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,353 @@
+#include "readers/ClaudeFetcher.h"
+
+#include <fstream>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "readers/ToolLocator.h"
+#include "support/LocalHttpsServer.h"
+#include "support/Matchers.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using testing::FailsWith;
+using ::testing::Field;
+using ::testing::HasSubstr;
+using testing::HoldsValue;
+using ::testing::Matcher;
+using ::testing::Not;
+using ::testing::Optional;
+namespace fs = std::filesystem;
+
+const Date now = dateFromSince1970(1772539200);
+const std::string fixtures = OSTREL_FIXTURES_DIR;
+
+/// Credentials as the claude tool stores them; `expiresIn` seconds from now, none when absent.
+std::string credentialsJson(const std::string& token, std::optional<double> expiresIn, const std::string& plan = "pro")
+{
+    std::string oauth = R"("accessToken":")" + token + R"(","subscriptionType":")" + plan + '"';
+    if (expiresIn) {
+        oauth +=
+            R"(,"expiresAt":)" + std::to_string(static_cast<long long>((secondsSince1970(now) + *expiresIn) * 1000));
+    }
+    return R"({"claudeAiOauth":{)" + oauth + "}}";
+}
+
+/// What one fetch meets: the stores' contents, the endpoint's answer and the tool.
+struct Situation
+{
+    std::string endpoint = "/body/weekly";  ///< path on the local server
+    std::optional<std::string> keyring;     ///< the keyring item; absent: the lookup fails
+    bool keyringToolInstalled = true;
+    std::optional<std::string> file;  ///< ~/.claude/.credentials.json
+    bool claudeInstalled = true;
+    std::string usage;   ///< what the fake `claude -p /usage` prints
+    std::string status;  ///< what the fake `claude auth status` prints
+    bool cliOnly = false;
+    Seconds commandTimeout{45};
+};
+
+Matcher<FetchResult> readingFrom(const std::string& source, const std::string& plan)
+{
+    return HoldsValue(AllOf(Field(&ProviderReading::provider, Provider::claude),
+                            Field(&ProviderReading::fetchedAt, now),
+                            Field(&ProviderReading::source, source),
+                            Field(&ProviderReading::plan, Optional(plan))));
+}
+
+struct Case
+{
+    std::string_view name;
+    Situation situation;
+    Matcher<FetchResult> expected;
+    std::vector<std::string> runs;  ///< the fake claude's runs
+};
+
+class ClaudeFetcherTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = std::make_unique<testing::LocalHttpsServer>();
+    }
+
+    static void TearDownTestSuite()
+    {
+        server.reset();
+    }
+
+    void SetUp() override
+    {
+        m_home = fs::temp_directory_path() / ("ostrel-claude-home-" + std::to_string(std::random_device{}()));
+        fs::create_directories(m_home);
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_home, ignored);
+    }
+
+    void write(const fs::path& relative, const std::string& content, bool executable = false) const
+    {
+        const fs::path file = m_home / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << content;
+        if (executable) {
+            fs::permissions(file, fs::perms::owner_all);
+        }
+    }
+
+    /// Runs one fetch in a fresh home; the fake claude is found by the search,
+    /// in ~/.local/bin, and the fake keyring tool is given by its path.
+    FetchResult fetch(const Situation& setup)
+    {
+        std::error_code ignored;
+        fs::remove_all(m_home, ignored);
+        fs::create_directories(m_home);
+        if (setup.keyring) {
+            write("keyring-item", *setup.keyring);
+        }
+        write("bin/secret-tool",
+              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' exec '" + fixtures
+                  + "/bin/secret-tool' \"$@\"\n",
+              true);
+        if (setup.file) {
+            write(".claude/.credentials.json", *setup.file);
+        }
+        if (setup.claudeInstalled) {
+            fs::create_directories(m_home / ".local/bin");
+            fs::create_symlink(fixtures + "/bin/claude", m_home / ".local/bin/claude");
+        }
+        ToolLocator::System system;
+        system.home = m_home.string();
+        system.variables = {{"HOME", system.home},
+                            {"PATH", "/usr/bin:/bin"},
+                            {"FAKE_CLAUDE_USAGE", setup.usage},
+                            {"FAKE_CLAUDE_STATUS", setup.status},
+                            {"FAKE_CLAUDE_LOG", (m_home / "claude-calls").string()}};
+        system.fallbackShell = (m_home / "no-such-shell").string();
+        m_locator = std::make_unique<ToolLocator>(system);
+
+        ClaudeFetcher::Options options;
+        options.home = m_home;
+        options.endpoint = {server->url(setup.endpoint), server->caBundle(), Seconds{5}};
+        options.keyringTool = (m_home / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
+        options.cliOnly = setup.cliOnly;
+        options.commandTimeout = setup.commandTimeout;
+        options.timeZone = "Europe/London";
+        options.locator = m_locator.get();
+        return ClaudeFetcher(options).fetch(now);
+    }
+
+    /// "usage" or "status" for each run of the fake claude, in order.
+    [[nodiscard]] std::vector<std::string> claudeRuns() const
+    {
+        std::vector<std::string> runs;
+        std::ifstream log(m_home / "claude-calls");
+        for (std::string line; std::getline(log, line);) {
+            runs.emplace_back(line.starts_with("auth status") ? "status"
+                              : line.starts_with("-p /usage") ? "usage"
+                                                              : line);
+        }
+        return runs;
+    }
+
+    [[nodiscard]] std::vector<std::string> claudeCalls() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream log(m_home / "claude-calls");
+        for (std::string line; std::getline(log, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    /// Runs every case in a fresh home and checks its outcome and the tool's runs.
+    void check(const std::vector<Case>& cases)
+    {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            const auto result = fetch(c.situation);
+            EXPECT_THAT(result, c.expected);
+            EXPECT_EQ(claudeRuns(), c.runs);
+            if (!result) {
+                for (const auto* token :
+                     {"fresh-token", "expiring-token", "forever-token", "file-token", "refreshed-token"}) {
+                    EXPECT_THAT(result.error().text, Not(HasSubstr(token)));
+                }
+            }
+        }
+    }
+
+    static inline std::unique_ptr<testing::LocalHttpsServer> server;
+    fs::path m_home;
+    std::unique_ptr<ToolLocator> m_locator;
+};
+
+const std::string freshToken = credentialsJson("fresh-token", 600);
+const std::string expiringToken = credentialsJson("expiring-token", 90);
+const FetchFailure signInExpired =
+    FetchFailure::unreachable("Sign-in has expired and the claude CLI wasn't found to refresh it");
+
+TEST_F(ClaudeFetcherTest, ChoosesBetweenTheEndpointAndTheTool)
+{
+    const std::vector<Case> cases{
+        {"fresh token and 200: the command never runs", {.file = freshToken}, readingFrom("usage API", "Pro"), {}},
+        {"a token without expiry counts as fresh",
+         {.file = credentialsJson("forever-token", std::nullopt)},
+         readingFrom("usage API", "Pro"),
+         {}},
+        {"token expiring within 120 s: the endpoint is skipped",
+         {.file = expiringToken},
+         readingFrom("claude /usage", "Pro"),
+         {"usage"}},
+        {"no credentials and no tool", {.claudeInstalled = false}, FailsWith(FetchFailure::cliMissing()), {}},
+        {"no credentials: the tool still reports",
+         {},
+         HoldsValue(
+             AllOf(Field(&ProviderReading::source, "claude /usage"), Field(&ProviderReading::plan, std::nullopt))),
+         {"usage"}},
+        {"expiring credentials and no tool",
+         {.file = expiringToken, .claudeInstalled = false},
+         FailsWith(signInExpired),
+         {}},
+        {"command line only, credentials and no tool",
+         {.file = freshToken, .claudeInstalled = false, .cliOnly = true},
+         FailsWith(signInExpired),
+         {}},
+        {"endpoint 401 and no tool: the endpoint's failure",
+         {.endpoint = "/status/401", .file = freshToken, .claudeInstalled = false},
+         FailsWith(FetchFailure::notLoggedIn()),
+         {}},
+        {"endpoint 500 and no tool",
+         {.endpoint = "/status/500", .file = freshToken, .claudeInstalled = false},
+         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
+         {}},
+        {"endpoint 429, then the command succeeds",
+         {.endpoint = "/status/429", .file = freshToken},
+         readingFrom("claude /usage", "Pro"),
+         {"usage"}},
+        {"the token the tool refreshed gets a second try at the endpoint",
+         {.file = expiringToken, .usage = "report-refreshing"},
+         readingFrom("usage API", "Max 5×"),
+         {"usage"}},
+        {"the refreshed token's failure at the endpoint is dropped",
+         {.endpoint = "/status/500", .file = expiringToken, .usage = "report-refreshing"},
+         AllOf(readingFrom("claude /usage", "Max 5×"),
+               HoldsValue(Field(&ProviderReading::weekly, Optional(Field(&UsageWindow::usedPercent, 61.0))))),
+         {"usage"}},
+    };
+    check(cases);
+}
+
+TEST_F(ClaudeFetcherTest, TakesTheKeyringBeforeTheFile)
+{
+    const std::string maxPlan = credentialsJson("file-token", 600, "max");
+    const std::vector<Case> cases{
+        {"keyring beats file", {.keyring = freshToken, .file = maxPlan}, readingFrom("usage API", "Pro"), {}},
+        {"no keyring item: the file", {.file = maxPlan}, readingFrom("usage API", "Max"), {}},
+        {"no keyring tool: the file",
+         {.keyring = freshToken, .keyringToolInstalled = false, .file = maxPlan},
+         readingFrom("usage API", "Max"),
+         {}},
+        {"an unusable keyring item: the file",
+         {.keyring = R"({"claudeAiOauth":{"accessToken":""}})", .file = maxPlan},
+         readingFrom("usage API", "Max"),
+         {}},
+        {"an expiring keyring token is not sent",
+         {.keyring = expiringToken, .file = maxPlan},
+         readingFrom("claude /usage", "Pro"),
+         {"usage"}},
+    };
+    check(cases);
+}
+
+TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
+{
+    const Matcher<FetchResult> signedOut = FailsWith(FetchFailure::notLoggedIn());
+    const std::vector<Case> cases{
+        {"signed-out text on standard error, upper case",
+         {.file = expiringToken, .usage = "signed-out-stderr"},
+         signedOut,
+         {"usage", "status"}},
+        {"signed-out text on standard output, mixed case",
+         {.usage = "signed-out-mixed"},
+         signedOut,
+         {"usage", "status"}},
+        {"an is_error result saying the token expired", {.usage = "is-error-expired"}, signedOut, {"usage", "status"}},
+        {"an is_error result of another kind fails to parse",
+         {.usage = "is-error-other"},
+         FailsWith(FetchFailure::unexpected("`claude /usage` printed no weekly allowance")),
+         {"usage", "status"}},
+        {"a cost summary, signed out: the status's verdict",
+         {.usage = "cost", .status = "signed-out"},
+         signedOut,
+         {"usage", "status"}},
+        {"a cost summary on a team plan",
+         {.usage = "cost", .status = "team"},
+         HoldsValue(AllOf(Field(&ProviderReading::source, "claude auth status"),
+                          Field(&ProviderReading::kind, AccountKind::enterprise),
+                          Field(&ProviderReading::plan, Optional(std::string("Team"))))),
+         {"usage", "status"}},
+        {"non-JSON output",
+         {.usage = "garbage"},
+         FailsWith(FetchFailure::unexpected("Segmentation fault")),
+         {"usage", "status"}},
+        {"non-JSON output, unreadable status",
+         {.usage = "garbage", .status = "garbage"},
+         FailsWith(FetchFailure::unexpected("Segmentation fault")),
+         {"usage", "status"}},
+        {"no output at all",
+         {.usage = "empty"},
+         FailsWith(FetchFailure::unexpected("`claude /usage` printed nothing")),
+         {"usage", "status"}},
+        {"the endpoint's failure outlives the command's",
+         {.endpoint = "/status/500", .file = freshToken, .usage = "garbage"},
+         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
+         {"usage", "status"}},
+        {"a hang past the command's time-out",
+         {.usage = "hang", .commandTimeout = Seconds{0.5}},
+         FailsWith(FetchFailure::unreachable("`claude /usage` timed out")),
+         {"usage", "status"}},
+        {"a token the tool prints is kept out of the failure",
+         {.file = expiringToken, .usage = "leak"},
+         FailsWith(FetchFailure::unexpected(
+             R"(failed to use {"claudeAiOauth":{"accessToken":"[token]","subscriptionType":"pro","expiresAt":1772539290000}})")),
+         {"usage", "status"}},
+    };
+    check(cases);
+}
+
+TEST_F(ClaudeFetcherTest, RunsTheUsageReportWithNoInputAndNoHooks)
+{
+    ASSERT_THAT(fetch({.usage = "is-error-other"}),
+                FailsWith(FetchFailure::unexpected("`claude /usage` printed no weekly allowance")));
+    EXPECT_THAT(
+        claudeCalls(),
+        ElementsAre(
+            R"(-p /usage --no-session-persistence --output-format json --settings {"disableAllHooks":true} </dev/null)",
+            "auth status --json </dev/null"));
+}
+
+TEST_F(ClaudeFetcherTest, ReportsAToolThatCannotStart)
+{
+    write("broken-claude", "#!/no/such/interpreter\n", true);
+    ToolLocator locator({.home = m_home.string(), .variables = {{"PATH", "/usr/bin:/bin"}}, .fallbackShell = "/none"});
+    ClaudeFetcher::Options options;
+    options.executableOverride = (m_home / "broken-claude").string();
+    options.home = m_home;
+    options.keyringTool = (m_home / "missing").string();
+    options.locator = &locator;
+    EXPECT_THAT(ClaudeFetcher(options).fetch(now), FailsWith(FetchFailure::unreachable("No such file or directory")));
+}
+
+}  // namespace
+}  // namespace ostrel
