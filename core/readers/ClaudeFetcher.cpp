@@ -19,7 +19,7 @@ namespace {
 /// The keyring item the claude tool stores its OAuth credentials under.
 constexpr std::string_view keyringService = "Claude Code-credentials";
 /// Credentials are a few hundred bytes; anything this large is not them.
-constexpr std::uintmax_t largestCredentialsFile = 1024 * 1024;
+constexpr std::uintmax_t largestCredentialsFile = std::uintmax_t{1024} * 1024;
 
 constexpr std::string_view signInExpired = "Sign-in has expired and the claude CLI wasn't found to refresh it";
 

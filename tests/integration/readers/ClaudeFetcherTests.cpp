@@ -1,5 +1,6 @@
 #include "readers/ClaudeFetcher.h"
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -35,7 +36,7 @@ std::string credentialsJson(const std::string& token, std::optional<double> expi
     std::string oauth = R"("accessToken":")" + token + R"(","subscriptionType":")" + plan + '"';
     if (expiresIn) {
         oauth +=
-            R"(,"expiresAt":)" + std::to_string(static_cast<long long>((secondsSince1970(now) + *expiresIn) * 1000));
+            R"(,"expiresAt":)" + std::to_string(static_cast<std::int64_t>((secondsSince1970(now) + *expiresIn) * 1000));
     }
     return R"({"claudeAiOauth":{)" + oauth + "}}";
 }
@@ -73,16 +74,6 @@ struct Case
 class ClaudeFetcherTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = std::make_unique<testing::LocalHttpsServer>();
-    }
-
-    static void TearDownTestSuite()
-    {
-        server.reset();
-    }
-
     void SetUp() override
     {
         m_home = fs::temp_directory_path() / ("ostrel-claude-home-" + std::to_string(std::random_device{}()));
@@ -138,7 +129,7 @@ protected:
 
         ClaudeFetcher::Options options;
         options.home = m_home;
-        options.endpoint = {server->url(setup.endpoint), server->caBundle(), Seconds{5}};
+        options.endpoint = {server().url(setup.endpoint), server().caBundle(), Seconds{5}};
         options.keyringTool = (m_home / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
         options.cliOnly = setup.cliOnly;
         options.commandTimeout = setup.commandTimeout;
@@ -147,19 +138,7 @@ protected:
         return ClaudeFetcher(options).fetch(now);
     }
 
-    /// "usage" or "status" for each run of the fake claude, in order.
-    [[nodiscard]] std::vector<std::string> claudeRuns() const
-    {
-        std::vector<std::string> runs;
-        std::ifstream log(m_home / "claude-calls");
-        for (std::string line; std::getline(log, line);) {
-            runs.emplace_back(line.starts_with("auth status") ? "status"
-                              : line.starts_with("-p /usage") ? "usage"
-                                                              : line);
-        }
-        return runs;
-    }
-
+    /// Each run of the fake claude: its arguments, then '<' and its standard input.
     [[nodiscard]] std::vector<std::string> claudeCalls() const
     {
         std::vector<std::string> lines;
@@ -168,6 +147,16 @@ protected:
             lines.push_back(line);
         }
         return lines;
+    }
+
+    /// "usage" or "status" for each run of the fake claude, in order.
+    [[nodiscard]] std::vector<std::string> claudeRuns() const
+    {
+        auto runs = claudeCalls();
+        for (auto& run : runs) {
+            run = run.starts_with("auth status") ? "status" : run.starts_with("-p /usage") ? "usage" : run;
+        }
+        return runs;
     }
 
     /// Runs every case in a fresh home and checks its outcome and the tool's runs.
@@ -187,7 +176,19 @@ protected:
         }
     }
 
-    static inline std::unique_ptr<testing::LocalHttpsServer> server;
+    [[nodiscard]] const fs::path& home() const
+    {
+        return m_home;
+    }
+
+private:
+    /// One server for every test: making its certificate takes a while.
+    static const testing::LocalHttpsServer& server()
+    {
+        static const testing::LocalHttpsServer shared;
+        return shared;
+    }
+
     fs::path m_home;
     std::unique_ptr<ToolLocator> m_locator;
 };
@@ -340,11 +341,11 @@ TEST_F(ClaudeFetcherTest, RunsTheUsageReportWithNoInputAndNoHooks)
 TEST_F(ClaudeFetcherTest, ReportsAToolThatCannotStart)
 {
     write("broken-claude", "#!/no/such/interpreter\n", true);
-    ToolLocator locator({.home = m_home.string(), .variables = {{"PATH", "/usr/bin:/bin"}}, .fallbackShell = "/none"});
+    ToolLocator locator({.home = home().string(), .variables = {{"PATH", "/usr/bin:/bin"}}, .fallbackShell = "/none"});
     ClaudeFetcher::Options options;
-    options.executableOverride = (m_home / "broken-claude").string();
-    options.home = m_home;
-    options.keyringTool = (m_home / "missing").string();
+    options.executableOverride = (home() / "broken-claude").string();
+    options.home = home();
+    options.keyringTool = (home() / "missing").string();
     options.locator = &locator;
     EXPECT_THAT(ClaudeFetcher(options).fetch(now), FailsWith(FetchFailure::unreachable("No such file or directory")));
 }
