@@ -73,4 +73,18 @@ std::string decodeUtf8Lossy(std::string_view bytes)
     return text;
 }
 
+std::string_view lastCharacters(std::string_view text, std::size_t count)
+{
+    std::size_t start = text.size();
+    std::size_t taken = 0;
+    while (start > 0 && taken < count) {
+        --start;
+        // A character begins at every byte that is not a continuation byte.
+        if (!isContinuation(static_cast<std::uint8_t>(text[start]))) {
+            ++taken;
+        }
+    }
+    return text.substr(start);
+}
+
 }  // namespace ostrel

@@ -12,4 +12,8 @@ namespace ostrel {
 /// "\xFF\xFE" two). Valid input comes back unchanged.
 [[nodiscard]] std::string decodeUtf8Lossy(std::string_view bytes);
 
+/// The last `count` characters (code points) of UTF-8 text, all of it when it
+/// is shorter. The cut never falls inside a multi-byte sequence.
+[[nodiscard]] std::string_view lastCharacters(std::string_view text, std::size_t count);
+
 }  // namespace ostrel

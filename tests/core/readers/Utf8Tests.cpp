@@ -36,5 +36,28 @@ TEST(Utf8, ReplacesEachMaximalInvalidSubsequenceWithOneReplacementCharacter)
     }
 }
 
+TEST(Utf8, KeepsTheLastCharactersWithoutCuttingASequence)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view text;
+        std::size_t count;
+        std::string_view tail;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"plain text", "abcdef", 3, "def"},
+        {"characters of two, three and four bytes count once", "x\u00e9\u20ac\U0001F600", 3, "\u00e9\u20ac\U0001F600"},
+        {"shorter text comes back whole", "\u00e9t\u00e9", 10, "\u00e9t\u00e9"},
+        {"nothing asked for", "abc", 0, ""},
+        {"empty text", "", 5, ""},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(lastCharacters(c.text, c.count), c.tail);
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

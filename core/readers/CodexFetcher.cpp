@@ -1,0 +1,100 @@
+#include "readers/CodexFetcher.h"
+
+#include <string_view>
+#include <utility>
+
+#include "readers/CodexAppServer.h"
+#include "readers/CodexUsageParser.h"
+#include "readers/ProcessRunner.h"
+#include "readers/ToolLocator.h"
+#include "readers/Utf8.h"
+
+namespace ostrel {
+namespace {
+
+/// Enough of a long error to say what went wrong, short enough for the panel.
+constexpr std::size_t stderrTailLength = 200;
+
+[[nodiscard]] const nlohmann::json* resultOf(const std::map<std::int64_t, CodexAppServer::Response>& replies,
+                                             std::int64_t id)
+{
+    const auto found = replies.find(id);
+    if (found == replies.end()) {
+        return nullptr;
+    }
+    const auto& result = found->second.result;
+    return result.has_value() ? &*result : nullptr;
+}
+
+[[nodiscard]] std::string_view trimmed(std::string_view text)
+{
+    constexpr std::string_view blanks = " \t\n\r\v\f";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+/// Why a server that never answered the rate-limit request gave nothing.
+[[nodiscard]] FetchFailure silentServerFailure(const ProcessOutput& output)
+{
+    if (output.timedOut) {
+        return FetchFailure::unreachable("Codex app-server timed out");
+    }
+    const std::string errorText = output.stderrText();
+    const std::string_view tail = lastCharacters(trimmed(errorText), stderrTailLength);
+    if (CodexUsageParser::looksSignedOut(tail)) {
+        return FetchFailure::notLoggedIn();
+    }
+    if (!tail.empty()) {
+        return FetchFailure::unreachable(std::string(tail));
+    }
+    return FetchFailure::unreachable("Codex app-server exited without answering");
+}
+
+}  // namespace
+
+CodexFetcher::CodexFetcher(Options options)
+    : m_options(std::move(options))
+{}
+
+FetchResult CodexFetcher::fetch(Date now) const
+{
+    ToolLocator& locator = m_options.locator != nullptr ? *m_options.locator : ToolLocator::shared();
+    const auto executable = locator.locate("codex", m_options.executableOverride);
+    if (!executable) {
+        return std::unexpected(FetchFailure::cliMissing());
+    }
+    const auto environment = locator.environment(*executable);
+    // The server quits as soon as its standard input closes, so the runner keeps
+    // it open until the wanted replies are in.
+    const auto run = ProcessRunner::run(*executable,
+                                        {"app-server"},
+                                        environment,
+                                        std::nullopt,
+                                        CodexAppServer::requests(),
+                                        m_options.timeout,
+                                        CodexAppServer::hasWantedReplies);
+    if (!run) {
+        return std::unexpected(FetchFailure::unreachable("Couldn't start Codex: " + run.error().description));
+    }
+
+    const auto replies = CodexAppServer::responses(run->stdoutBytes);
+    const auto rateLimits = replies.find(CodexAppServer::rateLimitsId);
+    if (rateLimits == replies.end()) {
+        return std::unexpected(silentServerFailure(*run));
+    }
+    // A rate-limit reply that came in time is used even when the run then timed out.
+    auto reading = CodexUsageParser::parse(resultOf(replies, CodexAppServer::accountId),
+                                           resultOf(replies, CodexAppServer::rateLimitsId),
+                                           rateLimits->second.error,
+                                           now);
+    if (reading) {
+        reading->accountUsage =
+            CodexUsageParser::parseAccountTokenUsage(resultOf(replies, CodexAppServer::accountUsageId));
+    }
+    return reading;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,129 @@
+#include "readers/CodexAppServer.h"
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using CodexAppServer::Response;
+using nlohmann::json;
+using Replies = std::map<std::int64_t, Response>;
+
+[[nodiscard]] Response result(std::string_view object)
+{
+    return Response{json::parse(object), std::nullopt};
+}
+
+[[nodiscard]] Response error(std::string message)
+{
+    return Response{std::nullopt, std::move(message)};
+}
+
+TEST(CodexAppServer, SendsTheFiveRequestsAsCompactLines)
+{
+    const std::string& batch = CodexAppServer::requests();
+    ASSERT_TRUE(batch.ends_with('\n'));
+    std::vector<json> sent;
+    for (std::string_view rest = batch; !rest.empty();) {
+        const auto end = rest.find('\n');
+        const auto line = rest.substr(0, end);
+        EXPECT_EQ(line.find_first_of(" \t\r"), std::string_view::npos) << line;
+        sent.push_back(json::parse(line));
+        rest.remove_prefix(end + 1);
+    }
+    EXPECT_EQ(sent,
+              (std::vector<json>{
+                  json::parse(R"({"id":1,"method":"initialize",
+                                  "params":{"clientInfo":{"name":"ostrel","title":"Ostrel","version":"1.0"}}})"),
+                  json::parse(R"({"method":"initialized"})"),
+                  json::parse(R"({"id":2,"method":"account/read","params":{"refreshToken":false}})"),
+                  json::parse(R"({"id":3,"method":"account/rateLimits/read",
+                                  "params":{"excludeResetCreditDetails":false}})"),
+                  json::parse(R"({"id":4,"method":"account/usage/read","params":{}})"),
+              }));
+    EXPECT_TRUE(sent[4]["params"].is_object()) << "the usage request's params is an object, not null";
+    EXPECT_EQ(&CodexAppServer::requests(), &batch) << "built once";
+}
+
+TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view output;
+        Replies replies;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"notifications, noise and blank lines between replies",
+         "{\"method\":\"configWarning\",\"params\":{}}\n\nnot json\n{\"id\":2,\"result\":{\"a\":1}}\n[3]\n\"text\"\n",
+         {{2, result(R"({"a":1})")}}},
+        {"an error with its id after it",
+         R"({"error":{"code":-32600,"message":"denied"},"id":3})",
+         {{3, error("denied")}}},
+        {"an error without a message", R"({"id":3,"error":{"code":-32603}})", {{3, error("Codex returned an error")}}},
+        {"an error whose message is no string",
+         R"({"id":3,"error":{"message":7}})",
+         {{3, error("Codex returned an error")}}},
+        {"an error object wins over a result",
+         R"({"id":3,"result":{"a":1},"error":{"message":"m"}})",
+         {{3, error("m")}}},
+        {"an error that is no object leaves the reply empty", R"({"id":3,"error":"boom"})", {{3, Response{}}}},
+        {"a result that is no object", R"({"id":4,"result":[1,2]})", {{4, Response{}}}},
+        {"ids that are no whole number",
+         "{\"id\":\"3\",\"result\":{}}\n{\"id\":true,\"result\":{}}\n{\"id\":3.5,\"result\":{}}\n"
+         "{\"id\":18446744073709551615,\"result\":{}}\n{\"id\":null,\"result\":{}}\n",
+         {}},
+        {"a whole number written as a fraction", R"({"id":3.0,"result":{}})", {{3, result("{}")}}},
+        {"a later reply replaces an earlier one",
+         "{\"id\":3,\"error\":{\"message\":\"first\"}}\n{\"id\":3,\"result\":{\"b\":2}}\n",
+         {{3, result(R"({"b":2})")}}},
+        {"carriage returns and a last line without a line feed",
+         "{\"id\":2,\"result\":{}}\r\n{\"id\":4,\"result\":{}}",
+         {{2, result("{}")}, {4, result("{}")}}},
+        {"an invalid byte inside a message",
+         "{\"id\":3,\"error\":{\"message\":\"caf\xE9\"}}",
+         {{3, error("caf\uFFFD")}}},
+        {"a line cut off in the middle", R"({"id":3,"result":{"rateLimits":)", {}},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CodexAppServer::responses(c.output), c.replies);
+    }
+}
+
+TEST(CodexAppServer, HasWhatItWantsOnceAccountRateLimitsAndUsageAreAllAnswered)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view output;
+        bool complete;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"nothing yet", "", false},
+        {"all three, errors counting as answers",
+         "{\"id\":1,\"result\":{}}\n{\"id\":4,\"error\":{}}\n{\"id\":3,\"error\":{}}\n{\"id\":2,\"result\":{}}\n",
+         true},
+        {"rate limits and usage before the account", "{\"id\":4,\"result\":{}}\n{\"id\":3,\"result\":{}}\n", false},
+        {"the usage reply still arriving",
+         "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"res",
+         false},
+        {"usage answered under a string id",
+         "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":\"4\",\"result\":{}}\n",
+         false},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CodexAppServer::hasWantedReplies(c.output), c.complete);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel

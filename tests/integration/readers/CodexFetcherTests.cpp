@@ -1,0 +1,242 @@
+#include "readers/CodexFetcher.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string_view>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "readers/CodexAppServer.h"
+#include "readers/ToolLocator.h"
+#include "support/Matchers.h"
+
+namespace ostrel {
+namespace {
+
+using ostrel::testing::FailsWith;
+using ostrel::testing::HoldsValue;
+using ::testing::AllOf;
+using ::testing::Field;
+using ::testing::Optional;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+const fs::path fakeCodex = fs::path(OSTREL_FIXTURES_DIR) / "bin" / "codex";
+constexpr Date now = dateFromSince1970(1796590000);
+
+[[nodiscard]] double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+/// A temporary home and a locator whose children see only what the test sets,
+/// so the fake server's scenario travels in its environment.
+class FakeServer
+{
+public:
+    explicit FakeServer(std::string_view scenario, std::string_view stderrText = {})
+        : m_home(fs::temp_directory_path() / ("ostrel-codex-" + std::to_string(std::random_device{}())))
+        , m_locator(systemFor(m_home, scenario, stderrText))
+    {
+        fs::create_directories(m_home);
+    }
+
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+
+    ~FakeServer()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_home, ignored);
+    }
+
+    [[nodiscard]] FetchResult fetch(Seconds timeout = Seconds{30}, std::optional<std::string> tool = fakeCodex.string())
+    {
+        const CodexFetcher fetcher(CodexFetcher::Options{std::move(tool), timeout, &m_locator});
+        return fetcher.fetch(now);
+    }
+
+    [[nodiscard]] std::string file(std::string_view name) const
+    {
+        const std::ifstream in(m_home / name);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    [[nodiscard]] std::string write(std::string_view name, std::string_view content) const
+    {
+        const auto path = m_home / name;
+        std::ofstream(path) << content;
+        fs::permissions(path, fs::perms::owner_all);
+        return path.string();
+    }
+
+private:
+    [[nodiscard]] static ToolLocator::System
+    systemFor(const fs::path& home, std::string_view scenario, std::string_view stderrText)
+    {
+        ToolLocator::System system;
+        system.home = home.string();
+        system.variables = {
+            {"HOME", system.home},
+            {"PATH", "/usr/bin:/bin"},
+            {"FAKE_CODEX_SCENARIO", std::string(scenario)},
+            {"FAKE_CODEX_STDERR", std::string(stderrText)},
+            {"FAKE_CODEX_LOG", (home / "log").string()},
+            {"FAKE_CODEX_PIDFILE", (home / "pid").string()},
+        };
+        // No SHELL and a fallback that cannot start: no login shell is asked.
+        system.fallbackShell = (home / "no-shell").string();
+        return system;
+    }
+
+    fs::path m_home;
+    ToolLocator m_locator;
+};
+
+/// Waits until no process has the id any more; a zombie still counts as there.
+[[nodiscard]] bool goneWithin(pid_t pid, Seconds limit)
+{
+    const auto start = Clock::now();
+    while (::kill(pid, 0) == 0 || errno != ESRCH) {
+        if (secondsSince(start) > limit.count()) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
+{
+    FakeServer server("answers");
+    const auto start = Clock::now();
+    const auto result = server.fetch();
+    EXPECT_LT(secondsSince(start), 10.0) << "the fetch must not wait for the server to end";
+
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->provider, Provider::openai);
+    EXPECT_EQ(result->fetchedAt, now);
+    EXPECT_EQ(result->source, "codex app-server");
+    EXPECT_EQ(result->plan, "Plus") << "the account's plan comes before the rate limits' one";
+    EXPECT_THAT(result->weekly, Optional(Field(&UsageWindow::usedPercent, 40.0)));
+    EXPECT_THAT(result->session, Optional(Field(&UsageWindow::usedPercent, 25.0)));
+    EXPECT_THAT(result->accountUsage,
+                Optional(Field(&AccountTokenUsage::lifetimeTokens, Optional(std::int64_t{123456}))));
+
+    EXPECT_EQ(server.file("log"), "app-server\n" + CodexAppServer::requests());
+    const pid_t pid = std::stoi(server.file("pid"));
+    EXPECT_TRUE(goneWithin(pid, Seconds{1.5})) << "the server should end on SIGTERM, before any kill";
+}
+
+TEST(CodexFetcher, WaitsForAnAccountReplyThatComesAfterTheRateLimits)
+{
+    // A real server answers in any order; reading the rate-limit error without
+    // the account would call an API-key user signed out.
+    FakeServer server("api-key-last");
+    EXPECT_THAT(server.fetch(),
+                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("API key"))),
+                                 Field(&ProviderReading::kind, AccountKind::apiBilling))));
+}
+
+TEST(CodexFetcher, UsesTheRateLimitsWhenTheUsageReplyNeverComes)
+{
+    FakeServer server("no-usage");
+    const auto start = Clock::now();
+    const auto result = server.fetch(Seconds{0.5});
+    EXPECT_GE(secondsSince(start), 0.5);
+    EXPECT_THAT(result,
+                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
+                                 Field(&ProviderReading::accountUsage, std::nullopt))));
+}
+
+TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
+{
+    const std::string longText = "\n  " + std::string(300, 'x') + [] {
+        std::string accents;
+        for (int count = 0; count < 199; ++count) {
+            accents += "\u00e9";
+        }
+        return accents;
+    }() + "!\n\n";
+    std::string longTail;
+    for (int count = 0; count < 199; ++count) {
+        longTail += "\u00e9";
+    }
+    longTail += "!";
+
+    struct Case
+    {
+        std::string_view name;
+        std::string_view scenario;
+        std::string stderrText;
+        Seconds timeout;
+        FetchFailure failure;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"rate limits refused for want of sign-in", "signed-out", "", Seconds{30}, FetchFailure::notLoggedIn()},
+        {"an error reply without a message",
+         "error-without-message",
+         "",
+         Seconds{30},
+         FetchFailure::unreachable("Codex returned an error")},
+        {"rate limits under a string id, then the end",
+         "string-id",
+         "",
+         Seconds{30},
+         FetchFailure::unreachable("Codex app-server exited without answering")},
+        {"a signed-out message on standard error",
+         "stderr",
+         "Error: Not logged in. Run `codex login` first.\n",
+         Seconds{30},
+         FetchFailure::notLoggedIn()},
+        {"500 characters on standard error: the trimmed last 200",
+         "stderr",
+         longText,
+         Seconds{30},
+         FetchFailure::unreachable(longTail)},
+        {"a short error, trimmed",
+         "stderr",
+         "Error: CODEX_HOME points to \"/nowhere\", but that path does not exist\n",
+         Seconds{30},
+         FetchFailure::unreachable("Error: CODEX_HOME points to \"/nowhere\", but that path does not exist")},
+        {"an exit without a word",
+         "stderr",
+         " \n",
+         Seconds{30},
+         FetchFailure::unreachable("Codex app-server exited without answering")},
+        {"a server that never answers",
+         "silent",
+         "",
+         Seconds{0.3},
+         FetchFailure::unreachable("Codex app-server timed out")},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeServer server(c.scenario, c.stderrText);
+        EXPECT_THAT(server.fetch(c.timeout), FailsWith(c.failure));
+    }
+}
+
+TEST(CodexFetcher, ReportsAToolThatIsMissingOrCannotStart)
+{
+    FakeServer server("answers");
+    EXPECT_THAT(server.fetch(Seconds{5}, "/nonexistent/codex"), FailsWith(FetchFailure::cliMissing()));
+
+    const auto broken = server.write("broken-codex", "#!/nonexistent/interpreter\n");
+    EXPECT_THAT(server.fetch(Seconds{5}, broken),
+                FailsWith(FetchFailure::unreachable("Couldn't start Codex: No such file or directory")));
+}
+
+}  // namespace
+}  // namespace ostrel
