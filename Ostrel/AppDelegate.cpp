@@ -11,6 +11,7 @@ AppDelegate::AppDelegate(std::vector<std::string> arguments, QObject* parent)
     : QObject(parent)
     , m_arguments(std::move(arguments))
     , m_options(LaunchOptions::parse(m_arguments))
+    , m_settings(AppSettings::userFolder(), LoginItem::forCurrentUser())
 {}
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -21,12 +22,15 @@ void AppDelegate::applicationDidFinishLaunching()
     }
 
     // 2. First-launch defaults and the updater, in live non-preview runs.
+    if (!m_options.isDemo && !m_options.preview) {
+        m_settings.applyFirstLaunchDefaults();
+    }
     // 3. The store and the morning reporter.
     // 4. The tray item.
     // 5. store.start().
     // 6. reporter.start(), outside demonstration runs.
     // 7. The preview window ("--light" forces the light appearance).
-    // 8. The settings window.
+    // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
 }
 
 bool AppDelegate::handleExport()

@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include "AppSettings.h"
 #include "LaunchOptions.h"
 
 namespace ostrel {
@@ -26,12 +27,18 @@ public:
         return m_options;
     }
 
+    [[nodiscard]] AppSettings& settings()
+    {
+        return m_settings;
+    }
+
 private:
     /// Writes the picture set and quits; true when the run was an export.
     bool handleExport();
 
     std::vector<std::string> m_arguments;
     LaunchOptions m_options;
+    AppSettings m_settings;
 };
 
 }  // namespace ostrel
