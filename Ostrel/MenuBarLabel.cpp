@@ -8,6 +8,7 @@
 #include "ProviderMark.h"
 #include "StackedRow.h"
 #include "SymbolImage.h"
+#include "WallClock.h"
 
 namespace ostrel {
 namespace {
@@ -15,11 +16,6 @@ namespace {
 SymbolImage emptyGauge()
 {
     return SymbolImage{SymbolName::gauge, 13, SymbolWeight::medium};
-}
-
-Date clockNow()
-{
-    return std::chrono::time_point_cast<Seconds>(std::chrono::system_clock::now());
 }
 
 double stackedHeight(const LabelContent& content)
@@ -107,7 +103,7 @@ QImage MenuBarLabel::renderImage(const LabelContent& content, const LabelColors&
 
 void MenuBarLabel::reevaluate()
 {
-    reevaluate(clockNow());
+    reevaluate(wallClockNow());
 }
 
 void MenuBarLabel::reevaluate(Date now)
