@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTimer>
+
+#include "UsageReaders.h"
 
 namespace ostrel {
 
@@ -26,11 +29,31 @@ void AppDelegate::applicationDidFinishLaunching()
         m_settings.applyFirstLaunchDefaults();
     }
     // 3. The store and the morning reporter.
+    UsageStore& usage = store();
     // 4. The tray item.
-    // 5. store.start().
+    m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
+    m_statusItem->show();
+    // 5. store.start(); nothing happens in demonstration runs.
+    usage.start();
     // 6. reporter.start(), outside demonstration runs.
     // 7. The preview window ("--light" forces the light appearance).
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
+}
+
+UsageStore& AppDelegate::store()
+{
+    if (!m_store) {
+        UsageStore::Options options;
+        options.demo = m_options.isDemo;
+        if (!options.demo) {
+            const std::filesystem::path home = QDir::homePath().toStdString();
+            const std::string xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
+            options.dataFolder = ReadingsFile::dataFolder(xdgDataHome, home.string());
+            options.readers = UsageReaders::live(home, options.dataFolder);
+        }
+        m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
+    }
+    return *m_store;
 }
 
 bool AppDelegate::handleExport()

@@ -2,6 +2,7 @@
 // The application delegate: owns the long-lived objects of one run and
 // creates them in the fixed launch order.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 
 #include "AppSettings.h"
 #include "LaunchOptions.h"
+#include "StatusItemController.h"
+#include "UsageStore.h"
 
 namespace ostrel {
 
@@ -32,6 +35,9 @@ public:
         return m_settings;
     }
 
+    /// The one store of the run, made on first use (demonstration data in demonstration runs).
+    [[nodiscard]] UsageStore& store();
+
 private:
     /// Writes the picture set and quits; true when the run was an export.
     bool handleExport();
@@ -39,6 +45,8 @@ private:
     std::vector<std::string> m_arguments;
     LaunchOptions m_options;
     AppSettings m_settings;
+    std::unique_ptr<UsageStore> m_store;
+    std::unique_ptr<StatusItemController> m_statusItem;
 };
 
 }  // namespace ostrel

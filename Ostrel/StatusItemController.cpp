@@ -45,17 +45,22 @@ StatusItemController::~StatusItemController() = default;
 
 void StatusItemController::buildMenu()
 {
-    m_menu.addAction(QStringLiteral("Refresh Now"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
+    m_menu.addAction(QStringLiteral("Refresh Now"),
+                     QKeySequence(Qt::CTRL | Qt::Key_R),
+                     this,
                      &StatusItemController::refreshNow);
     // The picture of the panel needs the panel; until it exists the item stays visible but inactive.
     QAction* snapshot = m_menu.addAction(QStringLiteral("Copy Snapshot"), QKeySequence(Qt::CTRL | Qt::Key_C));
     snapshot->setEnabled(false);
     m_menu.addAction(QStringLiteral("Copy Summary Text"), this, &StatusItemController::copyText);
     m_menu.addSeparator();
-    m_menu.addAction(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
-                     [this] { openSettings(); });
+    m_menu.addAction(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this, [this] {
+        openSettings();
+    });
     m_menu.addSeparator();
-    m_menu.addAction(QStringLiteral("Quit Ostrel"), QKeySequence(Qt::CTRL | Qt::Key_Q), QCoreApplication::instance(),
+    m_menu.addAction(QStringLiteral("Quit Ostrel"),
+                     QKeySequence(Qt::CTRL | Qt::Key_Q),
+                     QCoreApplication::instance(),
                      &QCoreApplication::quit);
 }
 

@@ -26,7 +26,9 @@ class StatusItemController : public QObject
     Q_OBJECT
 
 public:
-    StatusItemController(UsageStore& store, AppSettings& settings, Clock clock = wallClockNow,
+    StatusItemController(UsageStore& store,
+                         AppSettings& settings,
+                         Clock clock = wallClockNow,
                          QObject* parent = nullptr);
     ~StatusItemController() override;
 
@@ -34,7 +36,8 @@ public:
     StatusItemController& operator=(const StatusItemController&) = delete;
 
     /// Opens settings; does nothing until the application replaces it.
-    std::function<void()> openSettings = [] {};
+    std::function<void()> openSettings = [] {
+    };
 
     /// Shows the tray items.
     void show();
@@ -48,14 +51,17 @@ public:
     void reevaluate();
 
     [[nodiscard]] QString toolTip() const;
+
     [[nodiscard]] const LabelContent& content() const
     {
         return m_content;
     }
+
     [[nodiscard]] const std::vector<std::unique_ptr<QSystemTrayIcon>>& items() const
     {
         return m_items;
     }
+
     [[nodiscard]] QMenu& menu()
     {
         return m_menu;

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "activity/ActivityScanner.h"
 #include "readers/ClaudeFetcher.h"
 #include "readers/CodexFetcher.h"
 #include "readers/ToolLocator.h"
@@ -10,10 +9,8 @@
 namespace ostrel {
 namespace {
 
-constexpr std::string_view activityCacheName = "activity-cache.json";
-
-FetchResult readLive(const std::filesystem::path& home, Provider provider,
-                     const std::optional<std::string>& pathOverride, Date now)
+FetchResult
+readLive(const std::filesystem::path& home, Provider provider, const std::optional<std::string>& pathOverride, Date now)
 {
     switch (provider) {
     case Provider::claude: {
@@ -36,18 +33,17 @@ FetchResult readLive(const std::filesystem::path& home, Provider provider,
 UsageReaders UsageReaders::live(const std::filesystem::path& home,
                                 const std::optional<std::filesystem::path>& dataFolder)
 {
-    std::optional<std::filesystem::path> cacheFile;
-    if (dataFolder) {
-        cacheFile = *dataFolder / activityCacheName;
-    }
-    // One scanner for the whole run: it remembers how far it read each log.
-    auto scanner = std::make_shared<ActivityScanner>(ActivityScanner::Options::forHome(home, cacheFile));
-
+    (void)dataFolder;
     UsageReaders readers;
     readers.read = [home](Provider provider, const std::optional<std::string>& pathOverride, Date now) {
         return readLive(home, provider, pathOverride, now);
     };
-    readers.scan = [scanner](Provider provider, Date now) { return scanner->scan(provider, now); };
+    // The session-log scanner joins here; until then a scan finds no activity.
+    readers.scan = [](Provider, Date now) {
+        ProviderActivity activity;
+        activity.scannedAt = now;
+        return activity;
+    };
     readers.locate = [](const Overrides& pathOverrides) {
         ToolLocator& locator = ToolLocator::shared();
         locator.reset();

@@ -217,8 +217,8 @@ void UsageStore::refreshIfStale(double maxAge)
     std::vector<Provider> stale;
     for (const Provider provider : enabledProviders()) {
         const auto snapshot = m_saved.snapshots.find(provider);
-        if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastAttemptAt ||
-            (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
+        if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastAttemptAt
+            || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
             stale.push_back(provider);
         }
     }
@@ -253,12 +253,13 @@ void UsageStore::scanNext(std::vector<Provider> remaining)
     auto scan = m_options.readers.scan;
     auto clock = m_options.clock;
     // One provider after the other: the scanner works on one scan at a time.
-    QtConcurrent::run(&m_workers, [scan, clock, provider] { return scan(provider, clock()); })
-        .then(this, [this, provider, remaining = std::move(remaining)](const ProviderActivity& activity) mutable {
-            m_activity[provider] = activity;
-            Q_EMIT changed();
-            scanNext(std::move(remaining));
-        });
+    QtConcurrent::run(&m_workers, [scan, clock, provider] {
+        return scan(provider, clock());
+    }).then(this, [this, provider, remaining = std::move(remaining)](const ProviderActivity& activity) mutable {
+        m_activity[provider] = activity;
+        Q_EMIT changed();
+        scanNext(std::move(remaining));
+    });
 }
 
 QFuture<void> UsageStore::detectPaths()
@@ -318,8 +319,8 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
 {
     const auto snapshot = m_saved.snapshots.find(provider);
     const auto activity = m_activity.find(provider);
-    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading ||
-        !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
+    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading
+        || !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
         return std::nullopt;
     }
     const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
@@ -333,8 +334,8 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
     if (server <= 2 * std::max<std::int64_t>(local, 1)) {
         return std::nullopt;
     }
-    return "All devices: " + TokenFormat::shortText(server) + " in 7 days (this computer: " +
-           TokenFormat::shortText(local) + ")";
+    return "All devices: " + TokenFormat::shortText(server)
+           + " in 7 days (this computer: " + TokenFormat::shortText(local) + ")";
 }
 
 std::optional<Date> UsageStore::lastUpdated() const

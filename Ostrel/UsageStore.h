@@ -85,30 +85,37 @@ public:
     {
         return m_saved.snapshots;
     }
+
     [[nodiscard]] const Json::HistoryMap& history() const
     {
         return m_saved.history;
     }
+
     [[nodiscard]] const ActivityMap& activity() const
     {
         return m_activity;
     }
+
     [[nodiscard]] const std::set<Provider>& refreshing() const
     {
         return m_refreshing;
     }
+
     [[nodiscard]] bool scanningActivity() const
     {
         return m_scanningActivity;
     }
+
     [[nodiscard]] const std::map<Provider, std::string>& detectedPaths() const
     {
         return m_detectedPaths;
     }
+
     [[nodiscard]] std::optional<Date> lastActivityScan() const
     {
         return m_lastActivityScan;
     }
+
     [[nodiscard]] bool isDemo() const
     {
         return m_options.demo;
@@ -119,6 +126,7 @@ public:
     {
         return m_scheduleTimer.get();
     }
+
     [[nodiscard]] QTimer* retryTimer()
     {
         return m_retryTimer.get();

@@ -23,7 +23,9 @@ WakeMonitor::WakeMonitor(Options options, QObject* parent)
     }
     m_monotonic.start();
     if (!m_options.monotonicClock) {
-        m_options.monotonicClock = [this] { return static_cast<double>(m_monotonic.elapsed()) / 1000.0; };
+        m_options.monotonicClock = [this] {
+            return static_cast<double>(m_monotonic.elapsed()) / 1000.0;
+        };
     }
     m_lastWall = m_options.wallClock();
     m_lastMonotonic = m_options.monotonicClock();
@@ -38,8 +40,11 @@ bool WakeMonitor::subscribeToLogind(QDBusConnection bus)
     if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(login1Service)) {
         return false;
     }
-    return bus.connect(login1Service, QStringLiteral("/org/freedesktop/login1"),
-                       QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+    return bus.connect(login1Service,
+                       QStringLiteral("/org/freedesktop/login1"),
+                       QStringLiteral("org.freedesktop.login1.Manager"),
+                       QStringLiteral("PrepareForSleep"),
+                       this,
                        SLOT(prepareForSleep(bool)));
 }
 

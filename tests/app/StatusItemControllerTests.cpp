@@ -39,7 +39,9 @@ protected:
     AppSettings& settings = temp.settings;
     std::shared_ptr<Script> script = std::make_shared<Script>();
     UsageStore store{settings, testing::optionsFor(script)};
-    StatusItemController controller{store, settings, [this] { return dateFromSince1970(script->now); }};
+    StatusItemController controller{store, settings, [this] {
+                                        return dateFromSince1970(script->now);
+                                    }};
 };
 
 TEST_F(StatusItemControllerTest, ShowsOneItemPerEnabledProviderOrTheGaugeAlone)
@@ -99,6 +101,7 @@ TEST_F(StatusItemControllerTest, MenuOffersTheActionsInOrderWithTheirShortcuts)
         std::string_view title;
         std::string_view shortcut;
     };
+
     constexpr auto expected = std::to_array<Entry>({
         {"Refresh Now", "Ctrl+R"},
         {"Copy Snapshot", "Ctrl+C"},
@@ -119,7 +122,9 @@ TEST_F(StatusItemControllerTest, MenuOffersTheActionsInOrderWithTheirShortcuts)
     }
 
     int opened = 0;
-    controller.openSettings = [&] { ++opened; };
+    controller.openSettings = [&] {
+        ++opened;
+    };
     actions[4]->trigger();
     EXPECT_EQ(opened, 1);
 }

@@ -17,11 +17,11 @@ namespace ostrel {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::spinFor;
-using testing::spinUntil;
 using testing::optionsFor;
 using testing::readingOf;
 using testing::Script;
+using testing::spinFor;
+using testing::spinUntil;
 using testing::start;
 
 class UsageStoreTest : public ::testing::Test
@@ -54,6 +54,7 @@ TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
         int intervalMinutes;
         double seconds;
     };
+
     constexpr auto cases = std::to_array<Case>({
         {"the first failure waits five minutes", 1, 60, 300},
         {"the second waits ten", 2, 60, 600},
@@ -171,6 +172,7 @@ TEST_F(UsageStoreTest, StaleChecksReadOnlyProvidersAttemptedLongerAgoThanTheirAg
         double maxAge;
         int claudeReads;
     };
+
     // The panel opens with 60 s, the pointer hovers with 300 s; OpenAI was never attempted.
     constexpr auto cases = std::to_array<Case>({
         {"an open half a minute later reads only the never-read provider", 30, 60, 1},

@@ -18,8 +18,12 @@ TEST(WakeMonitor, ClockCheckReportsASleepOnceWhenWallTimeRunsAheadOfTheMonotonic
     double monotonic = 50;
     WakeMonitor::Options options;
     options.bus.reset();
-    options.wallClock = [&] { return dateFromSince1970(wall); };
-    options.monotonicClock = [&] { return monotonic; };
+    options.wallClock = [&] {
+        return dateFromSince1970(wall);
+    };
+    options.monotonicClock = [&] {
+        return monotonic;
+    };
     WakeMonitor monitor(options);
     ASSERT_FALSE(monitor.usesLogind());
     QSignalSpy woke(&monitor, &WakeMonitor::woke);

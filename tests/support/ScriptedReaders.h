@@ -66,11 +66,14 @@ struct Script
     }
 };
 
-inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script, std::optional<std::filesystem::path> folder = {})
+inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script,
+                                      std::optional<std::filesystem::path> folder = {})
 {
     UsageStore::Options options;
     options.dataFolder = std::move(folder);
-    options.clock = [script] { return dateFromSince1970(script->now); };
+    options.clock = [script] {
+        return dateFromSince1970(script->now);
+    };
     options.readers.read = [script](Provider provider, const std::optional<std::string>&, Date) -> FetchResult {
         Script::Step step{std::unexpected(FetchFailure::unreachable("no script")), 0ms};
         {

@@ -12,9 +12,9 @@ namespace ostrel::testing {
 struct TempSettings
 {
     QTemporaryDir folder;
-    AppSettings settings{std::filesystem::path(folder.path().toStdString()),
-                         LoginItem(std::filesystem::path(folder.path().toStdString()) / "autostart/ostrel.desktop",
-                                   "/usr/bin/ostrel")};
+    AppSettings settings{
+        std::filesystem::path(folder.path().toStdString()),
+        LoginItem(std::filesystem::path(folder.path().toStdString()) / "autostart/ostrel.desktop", "/usr/bin/ostrel")};
 };
 
 }  // namespace ostrel::testing
