@@ -1,0 +1,157 @@
+#include "model/MorningSchedule.h"
+
+#include <array>
+#include <limits>
+#include <memory>
+#include <string_view>
+
+#include <gtest/gtest.h>
+#include <unicode/simpletz.h>
+
+namespace ostrel {
+namespace {
+
+struct Civil
+{
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+};
+
+std::unique_ptr<icu::Calendar> calendarIn(icu::TimeZone* zone)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(zone, icu::Locale("en_US"), status));
+    EXPECT_TRUE(U_SUCCESS(status));
+    return calendar;
+}
+
+// New York: clocks go forward at 2:00 on 2027-03-14 and back at 2:00 on
+// 2026-11-01, so 6:00 exists on both days but the days last 23 and 25 hours.
+const std::unique_ptr<icu::Calendar> newYork =
+    calendarIn(icu::TimeZone::createTimeZone(icu::UnicodeString("America/New_York")));
+
+// A zone whose clocks change at 6:00 itself: on 2027-03-14 they jump from
+// 6:00 to 7:00 and on 2026-11-01 from 7:00 back to 6:00 (UTC−5, UTC−4 in summer).
+icu::TimeZone* dawnZone()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    constexpr int32_t hour = 3600 * 1000;
+    auto* zone = new icu::SimpleTimeZone(
+        -5 * hour, icu::UnicodeString("Test/Dawn"), UCAL_MARCH, 14, 0, 6 * hour, UCAL_NOVEMBER, 1, 0, 7 * hour, status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    return zone;
+}
+const std::unique_ptr<icu::Calendar> dawn = calendarIn(dawnZone());
+
+Date local(const icu::Calendar& calendar, Civil civil)
+{
+    const std::unique_ptr<icu::Calendar> working(calendar.clone());
+    working->clear();
+    working->set(civil.year, civil.month - 1, civil.day, civil.hour, civil.minute, 0);
+    UErrorCode status = U_ZERO_ERROR;
+    const double millis = working->getTime(status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    return dateFromSince1970(millis / 1000);
+}
+
+Date utc(Civil civil)
+{
+    static const std::unique_ptr<icu::Calendar> calendar = calendarIn(icu::TimeZone::getGMT()->clone());
+    return local(*calendar, civil);
+}
+
+TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
+{
+    struct Case
+    {
+        std::string_view name;
+        const icu::Calendar* calendar;
+        Date now;
+        Date expected;
+    };
+    const auto cases = std::to_array<Case>({
+        {"one minute before", newYork.get(), utc({2027, 3, 13, 10, 59}), utc({2027, 3, 13, 11, 0})},
+        {"at six the next day is meant", newYork.get(), utc({2027, 3, 13, 11, 0}), utc({2027, 3, 14, 10, 0})},
+        {"over a spring-forward night", newYork.get(), utc({2027, 3, 13, 18, 0}), utc({2027, 3, 14, 10, 0})},
+        {"over a fall-back night", newYork.get(), utc({2026, 10, 31, 13, 30}), utc({2026, 11, 1, 11, 0})},
+        {"on the morning after a fall-back", newYork.get(), utc({2026, 11, 1, 11, 30}), utc({2026, 11, 2, 11, 0})},
+        {"six skipped: the moment the clock jumps to seven",
+         dawn.get(),
+         utc({2027, 3, 13, 18, 0}),
+         utc({2027, 3, 14, 11, 0})},
+        {"six skipped, a minute before", dawn.get(), utc({2027, 3, 14, 10, 59}), utc({2027, 3, 14, 11, 0})},
+        {"six repeated: the first one", dawn.get(), utc({2026, 10, 31, 18, 0}), utc({2026, 11, 1, 10, 0})},
+        {"between the two sixes: tomorrow", dawn.get(), utc({2026, 11, 1, 10, 30}), utc({2026, 11, 2, 11, 0})},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Date> next = MorningSchedule::nextReportTime(c.now, *c.calendar);
+        ASSERT_TRUE(next.has_value());
+        // As seconds since 1970, which read better in a failure than time points.
+        EXPECT_EQ(secondsSince1970(*next), secondsSince1970(c.expected));
+    }
+    EXPECT_EQ(MorningSchedule::nextReportTime(dateFromSince1970(std::numeric_limits<double>::quiet_NaN()), *newYork),
+              std::nullopt);
+}
+
+TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
+{
+    struct Case
+    {
+        std::string_view name;
+        Civil now;
+        bool expected;
+    };
+    const auto cases = std::to_array<Case>({
+        {"5:59", {2026, 12, 7, 5, 59}, false},
+        {"6:00", {2026, 12, 7, 6, 0}, true},
+        {"9:30", {2026, 12, 7, 9, 30}, true},
+        {"11:59", {2026, 12, 7, 11, 59}, true},
+        {"12:00", {2026, 12, 7, 12, 0}, false},
+        {"13:00", {2026, 12, 7, 13, 0}, false},
+        {"9:30 on a spring-forward day", {2027, 3, 14, 9, 30}, true},
+        {"11:59 on a fall-back day", {2026, 11, 1, 11, 59}, true},
+        {"12:00 on a fall-back day", {2026, 11, 1, 12, 0}, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MorningSchedule::isCatchUpTime(local(*newYork, c.now), *newYork), c.expected);
+    }
+    // The local hour counts, not the UTC one: 9:30 UTC is 4:30 in New York.
+    EXPECT_FALSE(MorningSchedule::isCatchUpTime(utc({2026, 12, 7, 9, 30}), *newYork));
+}
+
+TEST(MorningSchedule, KeysTheLocalCalendarDay)
+{
+    struct Case
+    {
+        std::string_view name;
+        Date now;
+        std::string_view expected;
+    };
+    const auto cases = std::to_array<Case>({
+        {"late evening is still the local day", utc({2026, 12, 8, 4, 30}), "2026-12-07"},
+        {"a 25-hour day keeps one key", utc({2026, 11, 2, 4, 59}), "2026-11-01"},
+        {"the hour repeated in a fall-back night", utc({2026, 11, 1, 6, 30}), "2026-11-01"},
+        {"a time the calendar cannot place", dateFromSince1970(std::numeric_limits<double>::infinity()), "0000-00-00"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MorningSchedule::dayKey(c.now, *newYork), c.expected);
+    }
+}
+
+TEST(MorningSchedule, IsDueOncePerDayAndOnlyWhenSwitchedOn)
+{
+    const Date morning = local(*newYork, {2026, 12, 7, 9, 30});
+    EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, ""), "2026-12-07");
+    EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-06"), "2026-12-07");
+    EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-07"), std::nullopt);
+    EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, false, "2026-12-06"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace ostrel
