@@ -39,6 +39,12 @@ private:
     std::uint64_t m_state;
 };
 
+// ICU reports success as a small integer; this keeps the tests boolean.
+bool succeeded(UErrorCode status)
+{
+    return status <= U_ZERO_ERROR;
+}
+
 Date hourFloored(Date date)
 {
     return dateFromSince1970(std::trunc(secondsSince1970(date) / 3600) * 3600);
@@ -51,8 +57,8 @@ double intensity(Date at, icu::Calendar& calendar)
     calendar.setTime(secondsSince1970(at) * 1000.0, status);
     const int32_t hour = calendar.get(UCAL_HOUR_OF_DAY, status);
     const int32_t minute = calendar.get(UCAL_MINUTE, status);
-    const bool weekend = U_SUCCESS(status) && calendar.isWeekend();
-    const double h = U_SUCCESS(status) ? hour + minute / 60.0 : 0.0;
+    const bool weekend = succeeded(status) && calendar.isWeekend() != 0;
+    const double h = succeeded(status) ? hour + minute / 60.0 : 0.0;
 
     const double morning = std::exp(-std::pow((h - 10.5) / 1.6, 2));
     const double afternoon = std::exp(-std::pow((h - 15) * 0.5, 2));
@@ -76,7 +82,7 @@ std::vector<AllowancePoint> burn(double target, Date resetsAt, Date now, Random&
         weights.push_back(intensity(t, calendar) * (0.6 + 0.8 * random.next()));
     }
     double total = 0;
-    for (double w : weights) {
+    for (const double w : weights) {
         total += w;
     }
     total = std::max(total, 1.0);
@@ -175,8 +181,9 @@ DemoSample make(Date now, const icu::Calendar& calendar)
     const ProviderReading claude = claudeReading(now);
     const ProviderReading openai = openaiReading(now);
     for (const ProviderReading& reading : {claude, openai}) {
-        sample.snapshots[reading.provider] = {
-            .lastReading = reading, .lastAttemptAt = now - Seconds{readingAge}, .lastFailure = std::nullopt};
+        sample.snapshots[reading.provider] = {.lastReading = reading,
+                                              .lastAttemptAt = now - Seconds{readingAge},
+                                              .lastFailure = std::nullopt};
     }
 
     // One generator, drawn in this fixed order, so the sample depends only on

@@ -12,6 +12,12 @@ namespace {
 // that once dropped a whole calendar day.
 constexpr int searchDays = 8;
 
+// ICU reports success as a small integer; this keeps the tests boolean.
+bool succeeded(UErrorCode status)
+{
+    return status <= U_ZERO_ERROR;
+}
+
 double udate(Date date)
 {
     return secondsSince1970(date) * 1000.0;
@@ -23,7 +29,7 @@ int field(const icu::Calendar& calendar, UCalendarDateFields which, int offset =
 {
     UErrorCode status = U_ZERO_ERROR;
     const int32_t value = calendar.get(which, status);
-    return U_SUCCESS(status) ? value + offset : 0;
+    return succeeded(status) ? value + offset : 0;
 }
 
 // A working copy of the calendar set to `now`; null when it cannot be.
@@ -38,7 +44,7 @@ std::unique_ptr<icu::Calendar> at(Date now, const icu::Calendar& calendar)
     }
     UErrorCode status = U_ZERO_ERROR;
     working->setTime(udate(now), status);
-    return U_SUCCESS(status) ? std::move(working) : nullptr;
+    return succeeded(status) ? std::move(working) : nullptr;
 }
 
 }  // namespace
@@ -50,7 +56,7 @@ std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar)
         return std::nullopt;
     }
     // Resolving a wall time that a clock change skips needs lenient fields.
-    working->setLenient(true);
+    working->setLenient(static_cast<UBool>(true));
     working->setSkippedWallTimeOption(UCAL_WALLTIME_NEXT_VALID);
     working->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
     const double nowMillis = udate(now);
@@ -63,7 +69,7 @@ std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar)
         working->set(UCAL_SECOND, 0);
         working->set(UCAL_MILLISECOND, 0);
         const double candidate = working->getTime(status);
-        if (U_FAILURE(status)) {
+        if (!succeeded(status)) {
             return std::nullopt;
         }
         if (candidate > nowMillis) {
@@ -81,7 +87,7 @@ bool isCatchUpTime(Date now, const icu::Calendar& calendar)
     }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t hour = working->get(UCAL_HOUR_OF_DAY, status);
-    return U_SUCCESS(status) && hour >= reportHour && hour < catchUpEndHour;
+    return succeeded(status) && hour >= reportHour && hour < catchUpEndHour;
 }
 
 std::string dayKey(Date now, const icu::Calendar& calendar)
@@ -100,10 +106,8 @@ std::string dayKey(Date now, const icu::Calendar& calendar)
     return text.data();
 }
 
-std::optional<std::string> dueDayKey(Date now,
-                                     const icu::Calendar& calendar,
-                                     bool enabled,
-                                     std::string_view lastReportDay)
+std::optional<std::string>
+dueDayKey(Date now, const icu::Calendar& calendar, bool enabled, std::string_view lastReportDay)
 {
     if (!enabled) {
         return std::nullopt;

@@ -31,9 +31,7 @@ inline constexpr int catchUpEndHour = 12;
 
 /// The day key to record before sending when a report is due at `now`: the
 /// report is switched on and none went out on this local day. Absent otherwise.
-[[nodiscard]] std::optional<std::string> dueDayKey(Date now,
-                                                   const icu::Calendar& calendar,
-                                                   bool enabled,
-                                                   std::string_view lastReportDay);
+[[nodiscard]] std::optional<std::string>
+dueDayKey(Date now, const icu::Calendar& calendar, bool enabled, std::string_view lastReportDay);
 
 }  // namespace ostrel::MorningSchedule

@@ -14,8 +14,10 @@ namespace {
 std::unique_ptr<icu::Calendar> calendarIn(const char* zone)
 {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(
-        icu::TimeZone::createTimeZone(icu::UnicodeString(zone)), icu::Locale("en_US"), status));
+    std::unique_ptr<icu::Calendar> calendar(
+        icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
+                                      icu::Locale("en_US"),
+                                      status));
     EXPECT_TRUE(U_SUCCESS(status));
     return calendar;
 }
@@ -93,7 +95,7 @@ TEST(DemoData, ReadsAsTwoRecentSubscriptionsRenewingOnWholeHours)
 TEST(DemoData, LogsActivityOnlyInWorkingHoursOfTheLocalDay)
 {
     const DemoSample sample = DemoData::make(now, *newYork);
-    for (Provider provider : allProviders) {
+    for (const Provider provider : allProviders) {
         SCOPED_TRACE(rawValue(provider));
         const ProviderActivity& activity = sample.activity.at(provider);
         EXPECT_EQ(activity.scannedAt, now);
@@ -124,6 +126,7 @@ TEST(DemoData, WeekendDaysCarryFortyFivePercentOfTheWorkdayIntensity)
         int minute;
         double weekday;
     };
+
     const auto cases = std::to_array<Case>({
         {"the morning peak", 10, 30, 1.0},
         {"the afternoon peak", 15, 0, 1.0},

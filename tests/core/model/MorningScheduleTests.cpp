@@ -39,11 +39,21 @@ icu::TimeZone* dawnZone()
 {
     UErrorCode status = U_ZERO_ERROR;
     constexpr int32_t hour = 3600 * 1000;
-    auto* zone = new icu::SimpleTimeZone(
-        -5 * hour, icu::UnicodeString("Test/Dawn"), UCAL_MARCH, 14, 0, 6 * hour, UCAL_NOVEMBER, 1, 0, 7 * hour, status);
+    auto* zone = new icu::SimpleTimeZone(-5 * hour,
+                                         icu::UnicodeString("Test/Dawn"),
+                                         UCAL_MARCH,
+                                         14,
+                                         0,
+                                         6 * hour,
+                                         UCAL_NOVEMBER,
+                                         1,
+                                         0,
+                                         7 * hour,
+                                         status);
     EXPECT_TRUE(U_SUCCESS(status));
     return zone;
 }
+
 const std::unique_ptr<icu::Calendar> dawn = calendarIn(dawnZone());
 
 Date local(const icu::Calendar& calendar, Civil civil)
@@ -72,6 +82,7 @@ TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
         Date now;
         Date expected;
     };
+
     const auto cases = std::to_array<Case>({
         {"one minute before", newYork.get(), utc({2027, 3, 13, 10, 59}), utc({2027, 3, 13, 11, 0})},
         {"at six the next day is meant", newYork.get(), utc({2027, 3, 13, 11, 0}), utc({2027, 3, 14, 10, 0})},
@@ -105,6 +116,7 @@ TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
         Civil now;
         bool expected;
     };
+
     const auto cases = std::to_array<Case>({
         {"5:59", {2026, 12, 7, 5, 59}, false},
         {"6:00", {2026, 12, 7, 6, 0}, true},
@@ -132,6 +144,7 @@ TEST(MorningSchedule, KeysTheLocalCalendarDay)
         Date now;
         std::string_view expected;
     };
+
     const auto cases = std::to_array<Case>({
         {"late evening is still the local day", utc({2026, 12, 8, 4, 30}), "2026-12-07"},
         {"a 25-hour day keeps one key", utc({2026, 11, 2, 4, 59}), "2026-11-01"},
