@@ -1,36 +1,14 @@
 #include "MorningReporter.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cmath>
 
-#include <QByteArray>
-#include <QTimeZone>
-#include <unicode/locid.h>
-#include <unicode/timezone.h>
-
 #include "DesktopNotifier.h"
+#include "LocalCalendar.h"
 #include "model/MorningSchedule.h"
 
 namespace ostrel {
-namespace {
-
-icu::TimeZone* systemZone()
-{
-    // Qt notices a changed /etc/localtime or TZ; ICU caches the zone it saw first.
-    const QByteArray id = QTimeZone::systemTimeZoneId();
-    if (!id.isEmpty()) {
-        icu::TimeZone* zone = icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id.toStdString()));
-        if (zone != nullptr && *zone != icu::TimeZone::getUnknown()) {
-            return zone;
-        }
-        delete zone;
-    }
-    return icu::TimeZone::detectHostTimeZone();
-}
-
-}  // namespace
 
 MorningReporter::MorningReporter(Hooks hooks, DesktopNotifier& notifier, QObject* parent)
     : QObject(parent)
@@ -46,17 +24,6 @@ MorningReporter::MorningReporter(Hooks hooks, DesktopNotifier& notifier, QObject
     m_dueReport.setSingleShot(true);
     m_dueReport.setInterval(0);
     connect(&m_dueReport, &QTimer::timeout, this, &MorningReporter::sendDailyReport);
-}
-
-std::unique_ptr<icu::Calendar> MorningReporter::systemCalendar()
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(systemZone(), icu::Locale::getDefault(), status));
-    if (status > U_ZERO_ERROR) {
-        return nullptr;
-    }
-    return calendar;
 }
 
 void MorningReporter::start()
@@ -160,15 +127,12 @@ QFuture<void> MorningReporter::send(const QString& title)
 
 Date MorningReporter::now() const
 {
-    if (m_hooks.now) {
-        return m_hooks.now();
-    }
-    return std::chrono::time_point_cast<Seconds>(std::chrono::system_clock::now());
+    return m_hooks.now ? m_hooks.now() : wallClockNow();
 }
 
 std::unique_ptr<icu::Calendar> MorningReporter::calendar() const
 {
-    return m_hooks.calendar ? m_hooks.calendar() : systemCalendar();
+    return m_hooks.calendar ? m_hooks.calendar() : localCalendar();
 }
 
 }  // namespace ostrel

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <unicode/calendar.h>
 
+#include "WallClock.h"
 #include "model/Date.h"
 
 namespace ostrel {
@@ -27,8 +28,8 @@ class MorningReporter : public QObject
 
 public:
     /// What the reporter needs from the store, the settings and the platform.
-    /// The first five are required; `now` and `calendar` default to the
-    /// system clock and the user's current calendar and time zone.
+    /// The first five come from the store and the settings; `now` and
+    /// `calendar` default to the wall clock and the user's current calendar.
     struct Hooks
     {
         /// Fresh readings of every enabled provider, recorded and saved.
@@ -39,7 +40,7 @@ public:
         /// The "lastMorningReport" day key.
         std::function<QString()> lastReportDay;
         std::function<void(const QString&)> setLastReportDay;
-        std::function<Date()> now;
+        Clock now;
         /// Asked anew at each use, so a change of zone or calendar is followed.
         std::function<std::unique_ptr<icu::Calendar>()> calendar;
     };
@@ -60,9 +61,6 @@ public:
 
     /// When the armed timer will report, if it is armed.
     [[nodiscard]] std::optional<Date> nextReportAt() const;
-
-    /// The user's calendar in the zone the system uses now.
-    [[nodiscard]] static std::unique_ptr<icu::Calendar> systemCalendar();
 
 public Q_SLOTS:
     /// After a sleep: timers do not fire reliably across it, so the next 6:00
