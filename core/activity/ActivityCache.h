@@ -1,0 +1,49 @@
+#pragma once
+// The activity scanner's memory between launches: one file state per session
+// log, kept as JSON in the data folder. A file that is missing, corrupt, of
+// another program or of another version reads as absent, so the scanner starts
+// over and replaces it; saving is atomic and readable only by the user.
+
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "activity/FileState.h"
+#include "model/Json.h"
+
+namespace ostrel::ActivityCache {
+
+inline constexpr std::string_view fileName = "activity-cache.json";
+inline constexpr int currentVersion = 2;
+/// Far beyond what eight days of logs take; a larger file is not ours.
+inline constexpr std::uintmax_t largestFile = 256 * 1024 * 1024;
+
+struct State
+{
+    int version = currentVersion;
+    /// Keyed by the provider's raw value, a colon and the log's absolute path.
+    std::map<std::string, FileState> files;
+
+    bool operator==(const State&) const = default;
+};
+
+[[nodiscard]] Json::Value encode(const FileState& file);
+[[nodiscard]] Json::Result<FileState> decodeFile(const Json::Value& value);
+
+/// Compact JSON; fails on a number that JSON cannot carry.
+[[nodiscard]] Json::Result<std::string> encode(const State& state);
+/// Strict: any missing or mistyped part fails the whole document.
+[[nodiscard]] Json::Result<State> decode(std::string_view text);
+
+/// The cache of the current version, or absent for any reason it cannot be used.
+[[nodiscard]] std::optional<State> load(const std::filesystem::path& file);
+
+/// Folders created 0700 with missing parents, the file replaced atomically with
+/// mode 0600. A text saying what failed; the previous file stays then.
+[[nodiscard]] std::expected<void, std::string> save(const std::filesystem::path& file, const State& state);
+
+}  // namespace ostrel::ActivityCache

@@ -1,0 +1,181 @@
+#include "activity/ActivityScanner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "readers/posix/MappedFile.h"
+
+namespace ostrel {
+namespace {
+
+/// Modification dates go through the cache as seconds since 2001 in a double;
+/// a change smaller than this is rounding, not a new write.
+constexpr double sameDateTolerance = 1e-6;
+
+[[nodiscard]] bool sameDate(Date a, Date b)
+{
+    return std::abs((a - b).count()) < sameDateTolerance;
+}
+
+[[nodiscard]] std::filesystem::path madeAbsolute(const std::filesystem::path& path)
+{
+    std::error_code error;
+    auto result = std::filesystem::absolute(path, error);
+    return error ? path : result;
+}
+
+[[nodiscard]] bool isHidden(const std::filesystem::path& path)
+{
+    const auto& name = path.filename().native();
+    return !name.empty() && name.front() == '.';
+}
+
+/// Keeps `points` dated at or after `cutoff`.
+void dropBefore(std::vector<AllowancePoint>& points, Date cutoff)
+{
+    std::erase_if(points, [cutoff](const AllowancePoint& point) { return point.date < cutoff; });
+}
+
+}  // namespace
+
+ActivityScanner::Options ActivityScanner::Options::forHome(const std::filesystem::path& home,
+                                                           std::optional<std::filesystem::path> cacheFile)
+{
+    return Options{std::move(cacheFile),
+                   {home / ".claude" / "projects"},
+                   {home / ".codex" / "sessions", home / ".codex" / "archived_sessions"}};
+}
+
+ActivityScanner::ActivityScanner(Options options)
+    : m_options(std::move(options))
+{
+    // Cache keys hold absolute paths, whatever form the roots were given in.
+    for (auto* roots : {&m_options.claudeRoots, &m_options.codexRoots}) {
+        for (auto& root : *roots) {
+            root = madeAbsolute(root);
+        }
+    }
+}
+
+ProviderActivity ActivityScanner::scan(Provider provider, Date now)
+{
+    const std::scoped_lock lock(m_mutex);
+    loadOnce();
+    const Date cutoff = now - Seconds{lookback};
+    const std::string prefix = std::string(rawValue(provider)) + ":";
+
+    // This provider's entries are taken out; those of listed files go back in,
+    // so files that vanished or aged out are forgotten. The other provider's stay.
+    std::map<std::string, FileState> previous;
+    for (auto it = m_state.files.lower_bound(prefix); it != m_state.files.end() && it->first.starts_with(prefix);) {
+        previous.insert(m_state.files.extract(it++));
+    }
+
+    Report report;
+    bool changed = false;
+    ProviderActivity activity{{}, {}, now};
+    for (auto& listed : list(provider, cutoff)) {
+        ++report.filesListed;
+        std::string key = prefix + listed.path.native();
+        auto node = previous.extract(key);
+        FileState file = node.empty() ? FileState{} : std::move(node.mapped());
+        if (node.empty() || file.size != listed.size || !sameDate(file.modified, listed.modified)) {
+            changed = true;
+            // A log that got smaller was truncated or replaced: its old counts no longer hold.
+            if (listed.size < file.size || listed.size < file.offset) {
+                file = FileState{};
+            }
+            // A file that cannot be read keeps its counts until it changes again.
+            report.bytesRead += file.read(listed.path, provider).value_or(0);
+            ++report.filesRead;
+            file.size = listed.size;
+            file.modified = listed.modified;
+            file.tokens.prune(cutoff);
+            dropBefore(file.allowance, cutoff);
+        }
+        activity.tokens.merge(file.tokens);
+        activity.allowance.insert(activity.allowance.end(), file.allowance.begin(), file.allowance.end());
+        m_state.files.insert_or_assign(std::move(key), std::move(file));
+    }
+    if (changed || !previous.empty()) {
+        m_unsaved = true;
+    }
+    save();
+    report.cacheSaved = m_options.cacheFile && !m_unsaved && (changed || !previous.empty());
+    m_report = report;
+
+    activity.tokens.prune(cutoff);
+    std::ranges::stable_sort(activity.allowance, {}, &AllowancePoint::date);
+    return activity;
+}
+
+ActivityScanner::Report ActivityScanner::lastReport() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_report;
+}
+
+void ActivityScanner::loadOnce()
+{
+    if (std::exchange(m_loaded, true) || !m_options.cacheFile) {
+        return;
+    }
+    if (auto state = ActivityCache::load(*m_options.cacheFile)) {
+        m_state = std::move(*state);
+    } else {
+        // Missing, corrupt, foreign or of another version: replaced at the first save.
+        m_unsaved = true;
+    }
+}
+
+std::vector<ActivityScanner::Listed> ActivityScanner::list(Provider provider, Date cutoff) const
+{
+    const auto& roots = provider == Provider::claude ? m_options.claudeRoots : m_options.codexRoots;
+    std::vector<Listed> listed;
+    for (const auto& root : roots) {
+        std::error_code error;
+        std::filesystem::recursive_directory_iterator it(root,
+                                                         std::filesystem::directory_options::skip_permission_denied,
+                                                         error);
+        for (; !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            const auto& path = it->path();
+            if (isHidden(path)) {
+                std::error_code typeError;
+                if (it->is_directory(typeError)) {
+                    it.disable_recursion_pending();
+                }
+                continue;
+            }
+            if (path.extension() != ".jsonl") {
+                continue;
+            }
+            const auto status = posix::fileStatus(path);
+            if (!status || !status->regular) {
+                continue;
+            }
+            const Date modified = dateFromSince1970(static_cast<double>(status->modifiedSeconds)
+                                                    + static_cast<double>(status->modifiedNanoseconds) * 1e-9);
+            if (modified >= cutoff) {
+                listed.push_back({path, status->size, modified});
+            }
+        }
+    }
+    return listed;
+}
+
+void ActivityScanner::save()
+{
+    if (!m_options.cacheFile || !m_unsaved) {
+        return;
+    }
+    // A failed write is retried after the next scan; the state in memory stays.
+    if (ActivityCache::save(*m_options.cacheFile, m_state)) {
+        m_unsaved = false;
+    }
+}
+
+}  // namespace ostrel

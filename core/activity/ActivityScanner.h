@@ -1,0 +1,82 @@
+#pragma once
+// Gathers, for one provider at a time, the token use and the weekly allowance
+// observations in that assistant's local session logs over the last eight
+// days. Files are read incrementally: the scanner remembers how far it read in
+// each and what that part held, keeps that memory in a cache file between
+// launches, and reads only what was appended since.
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "activity/ActivityCache.h"
+#include "model/Date.h"
+#include "model/Provider.h"
+#include "model/ProviderActivity.h"
+
+namespace ostrel {
+
+class ActivityScanner
+{
+public:
+    /// Eight days, in seconds: files and counts older than this are left out.
+    static constexpr double lookback = 691200;
+
+    struct Options
+    {
+        /// Absent: no cache is loaded or saved (demonstration mode, tests).
+        std::optional<std::filesystem::path> cacheFile;
+        /// Folders searched for Claude Code logs, in order.
+        std::vector<std::filesystem::path> claudeRoots;
+        /// Folders searched for Codex logs, in order.
+        std::vector<std::filesystem::path> codexRoots;
+
+        /// The tools' own folders below `home`: .claude/projects for Claude Code,
+        /// .codex/sessions and .codex/archived_sessions for Codex.
+        [[nodiscard]] static Options forHome(const std::filesystem::path& home,
+                                             std::optional<std::filesystem::path> cacheFile = std::nullopt);
+    };
+
+    /// What the last scan did, for benchmarks and tests.
+    struct Report
+    {
+        std::size_t filesListed = 0;
+        std::size_t filesRead = 0;    ///< files opened because they changed
+        std::uint64_t bytesRead = 0;  ///< bytes of complete lines consumed
+        bool cacheSaved = false;
+    };
+
+    /// Reads nothing yet; the cache is loaded at the first scan.
+    explicit ActivityScanner(Options options);
+
+    /// Scans one provider's logs as of `now`. Never fails: unreadable folders,
+    /// files and caches count as empty. Scans may be called from any thread;
+    /// they run one at a time, each seeing the state the previous one left.
+    [[nodiscard]] ProviderActivity scan(Provider provider, Date now);
+
+    [[nodiscard]] Report lastReport() const;
+
+private:
+    struct Listed
+    {
+        std::filesystem::path path;
+        std::uint64_t size = 0;
+        Date modified;
+    };
+
+    void loadOnce();
+    [[nodiscard]] std::vector<Listed> list(Provider provider, Date cutoff) const;
+    void save();
+
+    Options m_options;
+    mutable std::mutex m_mutex;
+    ActivityCache::State m_state;
+    bool m_loaded = false;
+    /// The cache file is behind the state: rewritten at the end of the next scan.
+    bool m_unsaved = false;
+    Report m_report;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,150 @@
+#include "activity/LogLines.h"
+
+#include <cstring>
+#include <limits>
+
+#include "readers/DateParsing.h"
+
+namespace ostrel::LogLines {
+namespace {
+
+constexpr std::string_view usageKey = "\"usage\":{";
+constexpr std::string_view cacheReadKey = "\"cache_read_input_tokens\":";
+constexpr std::string_view inputKey = "\"input_tokens\":";
+constexpr std::string_view cacheWriteKey = "\"cache_creation_input_tokens\":";
+constexpr std::string_view outputKey = "\"output_tokens\":";
+constexpr std::string_view timestampKey = "\"timestamp\":\"";
+constexpr std::string_view requestIdKey = "\"requestId\":\"";
+/// The message id starts with "msg_", the last four bytes of the filter.
+constexpr std::size_t messageIdPrefix = 4;
+
+/// The text from `start` up to the next double quote; absent without one.
+[[nodiscard]] std::optional<std::string_view> quoted(std::string_view line, std::size_t start)
+{
+    if (start > line.size()) {
+        return std::nullopt;
+    }
+    const void* quote = std::memchr(line.data() + start, '"', line.size() - start);
+    if (quote == nullptr) {
+        return std::nullopt;
+    }
+    return line.substr(start, static_cast<std::size_t>(static_cast<const char*>(quote) - line.data()) - start);
+}
+
+}  // namespace
+
+std::string ClaudeKey::text() const
+{
+    std::string key;
+    key.reserve(messageId.size() + 1 + requestId.size());
+    key.append(messageId).append(":").append(requestId);
+    return key;
+}
+
+bool ClaudeKey::matches(std::string_view stored) const
+{
+    return stored.size() == messageId.size() + 1 + requestId.size() && stored.starts_with(messageId)
+           && stored[messageId.size()] == ':' && stored.ends_with(requestId);
+}
+
+std::optional<std::size_t> first(std::string_view pattern, std::string_view bytes, std::size_t from)
+{
+    if (from >= bytes.size() || pattern.empty()) {
+        return std::nullopt;
+    }
+    const void* hit = ::memmem(bytes.data() + from, bytes.size() - from, pattern.data(), pattern.size());
+    if (hit == nullptr) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data()) + pattern.size();
+}
+
+std::optional<std::size_t> last(std::string_view pattern, std::string_view bytes)
+{
+    const std::size_t length = pattern.size();
+    if (length == 0 || bytes.size() < length) {
+        return std::nullopt;
+    }
+    // Candidates are found by their final byte, searching backwards; the usage
+    // object and the timestamp sit near the end of a line, so this stops early.
+    std::size_t end = bytes.size();
+    while (end >= length) {
+        const void* hit = ::memrchr(bytes.data() + length - 1, pattern.back(), end - (length - 1));
+        if (hit == nullptr) {
+            return std::nullopt;
+        }
+        const auto position = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
+        if (std::memcmp(bytes.data() + position + 1 - length, pattern.data(), length) == 0) {
+            return position + 1;
+        }
+        end = position;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> number(std::string_view pattern, std::string_view bytes)
+{
+    const auto start = first(pattern, bytes);
+    if (!start || *start >= bytes.size()) {
+        return std::nullopt;
+    }
+    constexpr auto limit = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    std::size_t position = *start;
+    for (; position < bytes.size() && bytes[position] >= '0' && bytes[position] <= '9'; ++position) {
+        const int digit = bytes[position] - '0';
+        if (value > (limit - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    if (position == *start) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool passes(std::string_view pattern, std::string_view line)
+{
+    if (line.size() < pattern.size()) {
+        return false;
+    }
+    const std::string_view head = line.substr(0, filterReach);
+    return ::memmem(head.data(), head.size(), pattern.data(), pattern.size()) != nullptr;
+}
+
+std::optional<ClaudeEvent> claudeUsage(std::string_view line)
+{
+    const auto usage = last(usageKey, line);
+    if (!usage) {
+        return std::nullopt;
+    }
+    const std::string_view region = line.substr(*usage);
+    const auto field = [region](std::string_view key) {
+        return number(key, region).value_or(0);
+    };
+    const TokenCounts counts{field(cacheReadKey), field(inputKey) + field(cacheWriteKey), field(outputKey)};
+    if (counts.isZero()) {
+        return std::nullopt;
+    }
+
+    const auto stampStart = last(timestampKey, line);
+    const auto stamp = stampStart ? quoted(line, *stampStart) : std::nullopt;
+    // Text that is not UTF-8 cannot be a timestamp, so there is nothing to repair first.
+    const auto date = stamp ? DateParsing::iso8601(*stamp) : std::nullopt;
+    if (!date) {
+        return std::nullopt;
+    }
+
+    ClaudeEvent event{*date, counts, std::nullopt};
+    const auto idEnd = first(claudeFilter, line);
+    const auto messageId = idEnd ? quoted(line, *idEnd - messageIdPrefix) : std::nullopt;
+    if (messageId) {
+        const auto requestStart = last(requestIdKey, line);
+        const auto requestId = requestStart ? quoted(line, *requestStart) : std::nullopt;
+        event.key = ClaudeKey{*messageId, requestId.value_or(std::string_view{})};
+    }
+    return event;
+}
+
+}  // namespace ostrel::LogLines

@@ -1,0 +1,256 @@
+#include "activity/ActivityScanner.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "activity/ActivityCache.h"
+#include "readers/DateParsing.h"
+#include "readers/ProcessRunner.h"
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TemporaryFolder;
+
+constexpr std::string_view generatorEnd = "2026-12-01T12:00:00Z";
+
+[[nodiscard]] Date at(std::string_view iso)
+{
+    return DateParsing::iso8601(iso).value_or(Date{});
+}
+
+/// Writes (or appends) `text` and sets the modification date, as a tool writing the log would.
+void put(const fs::path& file, std::string_view text, Date modified, bool append = false)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, append ? std::ios::binary | std::ios::app : std::ios::binary) << text;
+    const auto since1970 = std::chrono::duration_cast<std::chrono::system_clock::duration>(modified.time_since_epoch());
+    fs::last_write_time(file, std::chrono::file_clock::from_sys(std::chrono::sys_time(since1970)));
+}
+
+[[nodiscard]] std::string claudeLine(std::string_view id, std::string_view stamp, std::int64_t output)
+{
+    return R"({"type":"assistant","message":{"id":")" + std::string(id)
+           + R"(","content":[],"usage":{"input_tokens":2,"cache_creation_input_tokens":10,)"
+           + R"("cache_read_input_tokens":100,"output_tokens":)" + std::to_string(output)
+           + R"(}},"requestId":"req_1","timestamp":")" + std::string(stamp) + "\"}\n";
+}
+
+[[nodiscard]] std::string codexLine(std::string_view stamp, std::int64_t total, double usedPercent)
+{
+    return R"({"timestamp":")" + std::string(stamp)
+           + R"(","type":"event_msg","payload":{"type":"token_count","info":{"total_token_usage":{"total_tokens":)"
+           + std::to_string(total) + R"(},"last_token_usage":{"input_tokens":50,"cached_input_tokens":20,)"
+           + R"("output_tokens":5}},"rate_limits":{"primary":{"used_percent":)" + std::to_string(usedPercent)
+           + R"(,"window_minutes":10080,"resets_at":1796000000}}}})" + "\n";
+}
+
+/// Runs the session-log generator kept with the fixtures; its expected.json holds the exact totals.
+[[nodiscard]] nlohmann::json generate(const fs::path& home)
+{
+    const auto ran = ProcessRunner::run(fs::path(OSTREL_FIXTURES_DIR) / "gen-session-logs",
+                                        {"--home",
+                                         home.string(),
+                                         "--claude-mb",
+                                         "1.5",
+                                         "--codex-mb",
+                                         "0.8",
+                                         "--files",
+                                         "10",
+                                         "--seed",
+                                         "5",
+                                         "--end",
+                                         std::string(generatorEnd),
+                                         "--partial-rate",
+                                         "0.5",
+                                         "--quiet"},
+                                        std::nullopt,
+                                        std::nullopt,
+                                        std::nullopt,
+                                        Seconds{120});
+    if (!ran || ran->status != 0) {
+        ADD_FAILURE() << "the generator failed: " << (ran ? ran->stderrText() : ran.error().description);
+        return {};
+    }
+    std::ifstream stream(home / "expected.json");
+    return nlohmann::json::parse(stream, nullptr, false);
+}
+
+[[nodiscard]] std::map<std::int64_t, TokenCounts> expectedBuckets(const nlohmann::json& provider)
+{
+    std::map<std::int64_t, TokenCounts> buckets;
+    for (const auto& [key, counts] : provider.at("buckets").items()) {
+        buckets[std::stoll(key)] = {counts.at("cached").get<std::int64_t>(),
+                                    counts.at("input").get<std::int64_t>(),
+                                    counts.at("output").get<std::int64_t>()};
+    }
+    return buckets;
+}
+
+TEST(ActivityScanner, FindsExactlyTheGeneratedTotalsBucketByBucketAndRescansFromTheCache)
+{
+    const TemporaryFolder home("ostrel-activity");
+    const auto expected = generate(home.path());
+    ASSERT_TRUE(expected.is_object());
+    const Date now = at(generatorEnd) + Seconds{600};
+    const fs::path cache = home.path() / "data" / "activity-cache.json";
+
+    ActivityScanner first(ActivityScanner::Options::forHome(home.path(), cache));
+    const auto claude = first.scan(Provider::claude, now);
+    const auto codex = first.scan(Provider::openai, now);
+    EXPECT_EQ(claude.tokens.buckets, expectedBuckets(expected["claude"]));
+    EXPECT_EQ(codex.tokens.buckets, expectedBuckets(expected["codex"]));
+    EXPECT_EQ(codex.allowance.size(), expected["codex"]["allowance_points"].get<std::size_t>());
+    EXPECT_TRUE(std::ranges::is_sorted(codex.allowance, {}, &AllowancePoint::date));
+    EXPECT_EQ(claude.scannedAt, now);
+
+    // A second scanner starts from the saved cache and opens no file.
+    ActivityScanner second(ActivityScanner::Options::forHome(home.path(), cache));
+    EXPECT_EQ(second.scan(Provider::claude, now), claude);
+    EXPECT_EQ(second.lastReport().filesRead, 0U);
+    EXPECT_EQ(second.lastReport().filesListed, expected["claude"]["files"].get<std::size_t>());
+    EXPECT_EQ(second.scan(Provider::openai, now), codex);
+    EXPECT_EQ(second.lastReport().filesRead, 0U);
+
+    struct stat status
+    {};
+
+    ASSERT_EQ(::stat(cache.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600U);
+    ASSERT_EQ(::stat(cache.parent_path().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700U);
+}
+
+TEST(ActivityScanner, ReadsOnlyAppendedCompleteLinesAndStartsOverWhenAFileShrinks)
+{
+    const TemporaryFolder home("ostrel-activity");
+    const Date now = at("2026-12-01T12:00:00Z");
+    const fs::path log = home.path() / ".claude" / "projects" / "p" / "s.jsonl";
+    const std::string firstLine = claudeLine("msg_A", "2026-12-01T10:00:00Z", 5);
+    put(log, firstLine, now - Seconds{3600});
+    ActivityScanner scanner(ActivityScanner::Options::forHome(home.path()));
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+
+    // A line without its newline waits; the bytes before it are not read again.
+    const std::string second = claudeLine("msg_B", "2026-12-01T10:05:00Z", 7);
+    put(log, second.substr(0, second.size() - 1), now - Seconds{3500}, true);
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    EXPECT_EQ(scanner.lastReport().bytesRead, 0U);
+    put(log, "\n", now - Seconds{3400}, true);
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{200, 24, 12}));
+    EXPECT_EQ(scanner.lastReport().bytesRead, second.size());
+
+    // Replaced by a shorter file: only what it holds now counts.
+    put(log, claudeLine("msg_C", "2026-12-01T11:00:00Z", 1), now - Seconds{3000});
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 1}));
+}
+
+TEST(ActivityScanner, ListsRecentVisibleJsonlFilesAndForgetsTheOnesThatAgeOut)
+{
+    const TemporaryFolder home("ostrel-activity");
+    const Date now = at("2026-12-01T12:00:00Z");
+    const fs::path projects = home.path() / ".claude" / "projects";
+    const std::string line = claudeLine("msg_A", "2026-12-01T10:00:00Z", 5);
+    put(projects / "p" / "counted.jsonl", line, now - Seconds{60});
+    put(projects / ".hidden" / "skipped.jsonl", line, now - Seconds{60});
+    put(projects / "p" / ".skipped.jsonl", line, now - Seconds{60});
+    put(projects / "p" / "skipped.JSONL", line, now - Seconds{60});
+    put(projects / "p" / "old.jsonl", line, now - Seconds{9 * 86400});
+    const fs::path ageing = projects / "q" / "ageing.jsonl";
+    put(ageing, line, now - Seconds{7 * 86400});
+    put(home.path() / ".codex" / "archived_sessions" / "r.jsonl",
+        codexLine("2026-12-01T09:00:00Z", 70, 12),
+        now - Seconds{60});
+
+    const fs::path cache = home.path() / "cache.json";
+    ActivityScanner scanner(ActivityScanner::Options::forHome(home.path(), cache));
+    const auto codex = scanner.scan(Provider::openai, now);
+    EXPECT_EQ(codex.tokens.total(86400, now), (TokenCounts{20, 30, 5}));
+    EXPECT_THAT(codex.allowance, ::testing::SizeIs(1));
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{200, 24, 10}));
+    EXPECT_EQ(scanner.lastReport().filesListed, 2U);
+
+    // Two days on, the ageing file is past the look-back; the Codex entry stays untouched.
+    const Date later = now + Seconds{2 * 86400};
+    static_cast<void>(scanner.scan(Provider::claude, later));
+    EXPECT_EQ(scanner.lastReport().filesListed, 1U);
+    const auto saved = ActivityCache::load(cache);
+    ASSERT_TRUE(saved.has_value());
+    std::vector<std::string> keys;
+    for (const auto& [key, file] : saved->files) {
+        keys.push_back(key);
+    }
+    EXPECT_THAT(keys,
+                ::testing::UnorderedElementsAre(
+                    "claude:" + (projects / "p" / "counted.jsonl").string(),
+                    "openai:" + (home.path() / ".codex" / "archived_sessions" / "r.jsonl").string()));
+}
+
+TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUse)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view text;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"Not JSON at all", "{\"version\":2,"},
+        {"Another program's JSON", R"({"windows":[1,2,3]})"},
+        {"An older version", R"({"version":1,"files":{}})"},
+        {"A version-2 file of the wrong shape", R"({"version":2,"files":{"claude:/x.jsonl":{"offset":-1}}})"},
+    });
+    const Date now = at("2026-12-01T12:00:00Z");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TemporaryFolder home("ostrel-activity");
+        put(home.path() / ".claude" / "projects" / "p" / "s.jsonl",
+            claudeLine("msg_A", "2026-12-01T10:00:00Z", 5),
+            now - Seconds{60});
+        const fs::path cache = home.path() / "cache.json";
+        put(cache, c.text, now);
+        ActivityScanner scanner(ActivityScanner::Options::forHome(home.path(), cache));
+        EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+        EXPECT_TRUE(scanner.lastReport().cacheSaved);
+        const auto saved = ActivityCache::load(cache);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->version, 2);
+        EXPECT_EQ(saved->files.size(), 1U);
+    }
+}
+
+TEST(ActivityScanner, KeepsTheCountsOfAFileItCannotReadUntilItChangesAgain)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser reads files whatever their mode";
+    }
+    const TemporaryFolder home("ostrel-activity");
+    const Date now = at("2026-12-01T12:00:00Z");
+    const fs::path log = home.path() / ".claude" / "projects" / "p" / "s.jsonl";
+    put(log, claudeLine("msg_A", "2026-12-01T10:00:00Z", 5), now - Seconds{3600});
+    ActivityScanner scanner(ActivityScanner::Options::forHome(home.path()));
+    static_cast<void>(scanner.scan(Provider::claude, now));
+
+    put(log, claudeLine("msg_B", "2026-12-01T10:05:00Z", 7), now - Seconds{3500}, true);
+    fs::permissions(log, fs::perms::none);
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    fs::permissions(log, fs::perms::owner_read | fs::perms::owner_write);
+    // Same size and date as seen while it was unreadable: not opened again.
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    put(log, claudeLine("msg_C", "2026-12-01T10:06:00Z", 1), now - Seconds{3400}, true);
+    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{300, 36, 13}));
+}
+
+}  // namespace
+}  // namespace ostrel
