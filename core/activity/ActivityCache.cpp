@@ -1,11 +1,10 @@
 #include "activity/ActivityCache.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "model/JsonFields.h"
 #include "readers/posix/AtomicFile.h"
+#include "readers/posix/MappedFile.h"
 
 namespace ostrel::ActivityCache {
 namespace {
@@ -116,19 +115,16 @@ Json::Result<State> decode(std::string_view text)
 
 std::optional<State> load(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
-        return std::nullopt;  // missing, or something that would block or is not ours
-    }
-    if (const auto size = std::filesystem::file_size(file, error); error || size > largestFile) {
+    const auto status = posix::fileStatus(file);
+    // Missing, something that is not a plain file, or larger than we ever write.
+    if (!status || !status->regular || status->size > largestFile) {
         return std::nullopt;
     }
-    std::ifstream stream(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (!stream && !stream.eof()) {
+    const auto map = posix::MappedFile::open(file, 0);
+    if (!map) {
         return std::nullopt;
     }
-    auto state = decode(bytes);
+    auto state = decode(map->bytes());
     if (!state || state->version != currentVersion) {
         return std::nullopt;
     }

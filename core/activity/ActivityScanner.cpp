@@ -30,8 +30,8 @@ constexpr double sameDateTolerance = 1e-6;
 
 [[nodiscard]] bool isHidden(const std::filesystem::path& path)
 {
-    const auto& name = path.filename().native();
-    return !name.empty() && name.front() == '.';
+    const std::filesystem::path name = path.filename();
+    return !name.empty() && name.native().front() == '.';
 }
 
 /// Keeps `points` dated at or after `cutoff`.

@@ -1,0 +1,260 @@
+// Times the activity scanner over a folder of session logs made by
+// tests/fixtures/gen-session-logs: a cold first scan, an unchanged rescan, a
+// rescan after appending 1 MB to one log, and the cache file's size, write and
+// load times, with `cat` and one stat pass over the same files for reference.
+//
+//   ActivityScanBench HOME [NOW]     (NOW: ISO 8601; default: the end in HOME/expected.json)
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "activity/ActivityCache.h"
+#include "activity/ActivityScanner.h"
+#include "readers/DateParsing.h"
+#include "readers/posix/MappedFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ostrel;
+
+/// User plus system CPU time of this process so far, in seconds.
+[[nodiscard]] double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto time = [](const timeval& value) {
+        return static_cast<double>(value.tv_sec) + static_cast<double>(value.tv_usec) * 1e-6;
+    };
+    return time(usage.ru_utime) + time(usage.ru_stime);
+}
+
+/// The same for the children that have ended.
+[[nodiscard]] double childrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+/// Wall time of `work`; its CPU time goes to `cpu` when given. On a busy
+/// machine the two differ, and the CPU time says what the code costs.
+double seconds(const std::function<void()>& work, double* cpu = nullptr)
+{
+    const double cpuStart = cpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (cpu != nullptr) {
+        *cpu = cpuSeconds() - cpuStart;
+    }
+    return wall;
+}
+
+/// A field of /proc/self/status in KiB (VmRSS, VmHWM).
+[[nodiscard]] long statusKiB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+/// Starts a new peak: writing 5 to clear_refs resets VmHWM to the current RSS.
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+[[nodiscard]] std::vector<fs::path> logs(const fs::path& home)
+{
+    std::vector<fs::path> found;
+    for (const auto* root : {".claude/projects", ".codex/sessions", ".codex/archived_sessions"}) {
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(home / root, error), end; !error && it != end; it.increment(error)) {
+            if (it->path().extension() == ".jsonl") {
+                found.push_back(it->path());
+            }
+        }
+    }
+    return found;
+}
+
+[[nodiscard]] Date defaultNow(const fs::path& home)
+{
+    std::ifstream stream(home / "expected.json");
+    const auto expected = nlohmann::json::parse(stream, nullptr, false);
+    if (expected.is_object() && expected.contains("args")) {
+        if (auto end = DateParsing::iso8601(expected["args"].value("end", ""))) {
+            return *end + Seconds{600};
+        }
+    }
+    return std::chrono::time_point_cast<Seconds>(std::chrono::system_clock::now());
+}
+
+struct Totals
+{
+    double wall = 0;
+    double cpu = 0;
+    std::uint64_t bytes = 0;
+    std::size_t filesRead = 0;
+    std::size_t filesListed = 0;
+};
+
+[[nodiscard]] Totals scanBoth(ActivityScanner& scanner, Date now)
+{
+    Totals totals;
+    totals.wall = seconds(
+        [&] {
+            for (const Provider provider : allProviders) {
+                static_cast<void>(scanner.scan(provider, now));
+                const auto report = scanner.lastReport();
+                totals.bytes += report.bytesRead;
+                totals.filesRead += report.filesRead;
+                totals.filesListed += report.filesListed;
+            }
+        },
+        &totals.cpu);
+    return totals;
+}
+
+void print(const char* name, const Totals& totals)
+{
+    const double megabytes = static_cast<double>(totals.bytes) / 1e6;
+    std::printf(
+        "%-28s %9.1f ms wall %7.1f ms CPU  %8.1f MB  %6.0f MB/s wall %6.0f MB/s CPU  files listed %zu, read %zu\n",
+        name,
+        totals.wall * 1e3,
+        totals.cpu * 1e3,
+        megabytes,
+        totals.wall > 0 ? megabytes / totals.wall : 0.0,
+        totals.cpu > 0 ? megabytes / totals.cpu : 0.0,
+        totals.filesListed,
+        totals.filesRead);
+}
+
+/// Appends about 1 MB of the file's own complete lines to it; returns its old size and date.
+[[nodiscard]] std::pair<std::uint64_t, fs::file_time_type> appendMegabyte(const fs::path& file)
+{
+    const auto size = fs::file_size(file);
+    const auto modified = fs::last_write_time(file);
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string chunk;
+    std::istringstream lines(bytes);
+    for (std::string line; chunk.size() < 1000000 && std::getline(lines, line);) {
+        chunk += line + "\n";
+    }
+    std::ofstream(file, std::ios::binary | std::ios::app) << chunk;
+    return {size, modified};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s HOME [NOW]\n", argv[0]);
+        return 2;
+    }
+    const fs::path home = argv[1];
+    const Date now = argc > 2 ? DateParsing::iso8601(argv[2]).value_or(Date{}) : defaultNow(home);
+    const fs::path cache = home / "bench-data" / "activity-cache.json";
+    std::error_code ignored;
+    fs::remove_all(cache.parent_path(), ignored);
+
+    const auto files = logs(home);
+    std::uint64_t total = 0;
+    for (const auto& file : files) {
+        total += fs::file_size(file);
+    }
+    std::printf("%zu log files, %.1f MB\n", files.size(), static_cast<double>(total) / 1e6);
+
+    // References: cat from the page cache (run twice, the first warms it) and one stat pass.
+    const std::string cat = "find '" + home.string() + "' -name '*.jsonl' -print0 | xargs -0 cat > /dev/null";
+    static_cast<void>(std::system(cat.c_str()));
+    const double childrenBefore = childrenCpuSeconds();
+    const double catWall = seconds([&] { static_cast<void>(std::system(cat.c_str())); });
+    const double catCpu = childrenCpuSeconds() - childrenBefore;
+    std::printf("%-28s %9.1f ms wall %7.1f ms CPU  %8.1f MB  %6.0f MB/s wall %6.0f MB/s CPU (find, xargs, cat)\n",
+                "cat (reference)",
+                catWall * 1e3,
+                catCpu * 1e3,
+                static_cast<double>(total) / 1e6,
+                static_cast<double>(total) / 1e6 / catWall,
+                static_cast<double>(total) / 1e6 / catCpu);
+    double statCpu = 0;
+    const double statWall = seconds(
+        [&] {
+            for (const auto& file : logs(home)) {
+                static_cast<void>(posix::fileStatus(file));
+            }
+        },
+        &statCpu);
+    std::printf("%-28s %9.1f ms wall %7.1f ms CPU\n", "walk + stat (reference)", statWall * 1e3, statCpu * 1e3);
+
+    resetPeak();
+    const long idle = statusKiB("VmRSS");
+    ActivityScanner scanner(ActivityScanner::Options::forHome(home, cache));
+    const Totals cold = scanBoth(scanner, now);
+    const long coldPeak = statusKiB("VmHWM");
+    print("cold first scan", cold);
+    std::printf("%-28s %9.1f MiB above the idle %.1f MiB\n",
+                "  peak RSS",
+                static_cast<double>(coldPeak - idle) / 1024,
+                static_cast<double>(idle) / 1024);
+
+    print("unchanged rescan", scanBoth(scanner, now));
+    {
+        ActivityScanner fromCache(ActivityScanner::Options::forHome(home, cache));
+        print("unchanged, new scanner+cache", scanBoth(fromCache, now));
+    }
+
+    const auto cacheSize = fs::file_size(cache);
+    std::optional<ActivityCache::State> state;
+    const double loadWall = seconds([&] { state = ActivityCache::load(cache); });
+    const fs::path copy = cache.parent_path() / "copy.json";
+    const double writeWall =
+        seconds([&] { static_cast<void>(ActivityCache::save(copy, state.value_or(ActivityCache::State{}))); });
+    std::printf("%-28s %9.2f MB, write %.1f ms, load %.1f ms\n",
+                "cache file",
+                static_cast<double>(cacheSize) / 1e6,
+                writeWall * 1e3,
+                loadWall * 1e3);
+
+    // Append 1 MB to the largest Claude log, rescan, then put the file back as it was.
+    fs::path largest;
+    for (const auto& file : files) {
+        if (file.native().find("/.claude/") != std::string::npos
+            && (largest.empty() || fs::file_size(file) > fs::file_size(largest))) {
+            largest = file;
+        }
+    }
+    if (!largest.empty()) {
+        const auto [size, modified] = appendMegabyte(largest);
+        print("rescan after a 1 MB append", scanBoth(scanner, now));
+        fs::resize_file(largest, size);
+        fs::last_write_time(largest, modified);
+    }
+    fs::remove_all(cache.parent_path(), ignored);
+    return 0;
+}

@@ -1,0 +1,108 @@
+#include "activity/LogLines.h"
+
+#include <array>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "readers/DateParsing.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::string_view stamp = R"("timestamp":"2026-12-01T10:00:00.000Z")";
+
+TEST(LogLines, FindsPatternsAndReadsTheDigitsRightAfterThem)
+{
+    EXPECT_EQ(LogLines::first("ab", "xabyab"), 3U);
+    EXPECT_EQ(LogLines::first("ab", "xabyab", 3), 6U);
+    EXPECT_EQ(LogLines::first("ab", "xabyab", 6), std::nullopt);
+    EXPECT_EQ(LogLines::last("ab", "xabyab"), 6U);
+    EXPECT_EQ(LogLines::last("ab", "xaby"), 3U);
+    EXPECT_EQ(LogLines::last("ab", ""), std::nullopt);
+    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":42,"m":7})"), 42);
+    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":-4})"), std::nullopt);
+    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":)"), std::nullopt);
+    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":99999999999999999999})"), std::nullopt);
+    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":12.5})"), 12);
+}
+
+TEST(LogLines, FiltersOnThePatternWithinTheFirst4096Bytes)
+{
+    const std::string filler(4090, 'x');
+    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, R"({"id":"msg_1"})"));
+    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, filler.substr(0, 4086) + R"("id":"msg_1")"));
+    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, filler + R"("id":"msg_1")"));
+    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, R"("id":"ms)"));
+}
+
+TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string line;
+        std::optional<TokenCounts> counts;
+        std::optional<std::string> key;
+    };
+
+    const std::string usage =
+        R"("usage":{"input_tokens":3,"cache_creation_input_tokens":10,"cache_read_input_tokens":100,"output_tokens":7})";
+    const auto cases = std::to_array<Case>({
+        {"A whole response line",
+         R"({"message":{"id":"msg_01A",)" + usage + R"(},"requestId":"req_9",)" + std::string(stamp) + "}",
+         TokenCounts{100, 13, 7},
+         "msg_01A:req_9"},
+        {"Usage quoted in the message text before the real one",
+         R"({"message":{"id":"msg_01A","content":"see \"usage\":{\"output_tokens\":999}",)" + usage + "},"
+             + std::string(stamp) + "}",
+         TokenCounts{100, 13, 7},
+         "msg_01A:"},
+        {"A tool input object named usage before the real one",
+         R"({"message":{"id":"msg_01A","content":[{"input":{"usage":{"output_tokens":4242}}}],)" + usage + "},"
+             + std::string(stamp) + "}",
+         TokenCounts{100, 13, 7},
+         "msg_01A:"},
+        {"A space after a colon reads as no digits",
+         R"({"message":{"id":"msg_01A","usage":{"input_tokens": 12,"output_tokens":5}},)" + std::string(stamp) + "}",
+         TokenCounts{0, 0, 5},
+         "msg_01A:"},
+        {"All-zero usage gives nothing",
+         R"({"message":{"id":"msg_01A","usage":{"input_tokens":0,"output_tokens":0}},)" + std::string(stamp) + "}",
+         std::nullopt,
+         std::nullopt},
+        {"No timestamp gives nothing", R"({"message":{"id":"msg_01A",)" + usage + "}}", std::nullopt, std::nullopt},
+        {"An unreadable timestamp gives nothing",
+         R"({"message":{"id":"msg_01A",)" + usage + R"(},"timestamp":"yesterday"})",
+         std::nullopt,
+         std::nullopt},
+        {"No usage object gives nothing",
+         R"({"message":{"id":"msg_01A"},)" + std::string(stamp) + "}",
+         std::nullopt,
+         std::nullopt},
+        {"No message id gives no key",
+         R"({"toolUseResult":{)" + usage + "}," + std::string(stamp) + "}",
+         TokenCounts{100, 13, 7},
+         std::nullopt},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto event = LogLines::claudeUsage(c.line);
+        ASSERT_EQ(event.has_value(), c.counts.has_value());
+        if (!event) {
+            continue;
+        }
+        EXPECT_EQ(event->counts, *c.counts);
+        EXPECT_EQ(event->date, DateParsing::iso8601("2026-12-01T10:00:00.000Z"));
+        ASSERT_EQ(event->key.has_value(), c.key.has_value());
+        if (event->key) {
+            EXPECT_EQ(event->key->text(), *c.key);
+            EXPECT_TRUE(event->key->matches(*c.key));
+            EXPECT_FALSE(event->key->matches(*c.key + "x"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
