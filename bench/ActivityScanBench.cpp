@@ -64,13 +64,16 @@ double seconds(const std::function<void()>& work, double* cpu = nullptr)
 }
 
 /// A field of /proc/self/status in KiB (VmRSS, VmHWM).
-[[nodiscard]] long statusKiB(const std::string& field)
+[[nodiscard]] std::int64_t statusKiB(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
         if (line.starts_with(field + ":")) {
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+            std::istringstream value(line.substr(field.size() + 1));
+            std::int64_t kib = -1;
+            value >> kib;
+            return kib;
         }
     }
     return -1;
@@ -168,16 +171,14 @@ void print(const char* name, const Totals& totals)
     return {size, modified};
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int run(const std::vector<std::string>& arguments)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s HOME [NOW]\n", argv[0]);
+    if (arguments.size() < 2) {
+        std::fprintf(stderr, "usage: ActivityScanBench HOME [NOW]\n");
         return 2;
     }
-    const fs::path home = argv[1];
-    const Date now = argc > 2 ? DateParsing::iso8601(argv[2]).value_or(Date{}) : defaultNow(home);
+    const fs::path home = arguments[1];
+    const Date now = arguments.size() > 2 ? DateParsing::iso8601(arguments[2]).value_or(Date{}) : defaultNow(home);
     const fs::path cache = home / "bench-data" / "activity-cache.json";
     std::error_code ignored;
     fs::remove_all(cache.parent_path(), ignored);
@@ -213,10 +214,10 @@ int main(int argc, char** argv)
     std::printf("%-28s %9.1f ms wall %7.1f ms CPU\n", "walk + stat (reference)", statWall * 1e3, statCpu * 1e3);
 
     resetPeak();
-    const long idle = statusKiB("VmRSS");
+    const std::int64_t idle = statusKiB("VmRSS");
     ActivityScanner scanner(ActivityScanner::Options::forHome(home, cache));
     const Totals cold = scanBoth(scanner, now);
-    const long coldPeak = statusKiB("VmHWM");
+    const std::int64_t coldPeak = statusKiB("VmHWM");
     print("cold first scan", cold);
     std::printf("%-28s %9.1f MiB above the idle %.1f MiB\n",
                 "  peak RSS",
@@ -257,4 +258,16 @@ int main(int argc, char** argv)
     }
     fs::remove_all(cache.parent_path(), ignored);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(std::vector<std::string>(argv, std::next(argv, argc)));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "ActivityScanBench: %s\n", error.what());
+        return 1;
+    }
 }

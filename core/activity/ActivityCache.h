@@ -20,7 +20,7 @@ namespace ostrel::ActivityCache {
 inline constexpr std::string_view fileName = "activity-cache.json";
 inline constexpr int currentVersion = 2;
 /// Far beyond what eight days of logs take; a larger file is not ours.
-inline constexpr std::uintmax_t largestFile = 256 * 1024 * 1024;
+inline constexpr std::uintmax_t largestFile = std::uintmax_t{256} << 20;
 
 struct State
 {

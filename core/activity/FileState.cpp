@@ -121,13 +121,10 @@ std::uint64_t FileState::consume(std::string_view bytes, Provider provider)
     }
     const auto length = static_cast<std::size_t>(static_cast<const char*>(lastNewline) - bytes.data()) + 1;
     const std::string_view filter = provider == Provider::claude ? LogLines::claudeFilter : LogLines::codexFilter;
-    const char* cursor = bytes.data();
-    const char* const end = bytes.data() + length;
-    while (cursor < end) {
-        const auto* newline =
-            static_cast<const char*>(std::memchr(cursor, '\n', static_cast<std::size_t>(end - cursor)));
-        const std::string_view line(cursor, static_cast<std::size_t>(newline - cursor));
-        cursor = newline + 1;
+    for (std::size_t start = 0; start < length;) {
+        const std::size_t end = bytes.find('\n', start);  // memchr underneath; never npos before `length`
+        const std::string_view line = bytes.substr(start, end - start);
+        start = end + 1;
         if (!LogLines::passes(filter, line)) {
             continue;
         }

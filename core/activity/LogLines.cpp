@@ -13,8 +13,8 @@ constexpr std::string_view cacheReadKey = "\"cache_read_input_tokens\":";
 constexpr std::string_view inputKey = "\"input_tokens\":";
 constexpr std::string_view cacheWriteKey = "\"cache_creation_input_tokens\":";
 constexpr std::string_view outputKey = "\"output_tokens\":";
-constexpr std::string_view timestampKey = "\"timestamp\":\"";
-constexpr std::string_view requestIdKey = "\"requestId\":\"";
+constexpr std::string_view timestampKey = R"("timestamp":")";
+constexpr std::string_view requestIdKey = R"("requestId":")";
 /// The message id starts with "msg_", the last four bytes of the filter.
 constexpr std::size_t messageIdPrefix = 4;
 

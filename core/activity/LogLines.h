@@ -16,9 +16,9 @@
 namespace ostrel::LogLines {
 
 /// Claude lines that report an API response carry the message id.
-inline constexpr std::string_view claudeFilter = "\"id\":\"msg_";
+inline constexpr std::string_view claudeFilter = R"("id":"msg_)";
 /// The only Codex lines with token counts or allowance figures.
-inline constexpr std::string_view codexFilter = "\"type\":\"token_count\"";
+inline constexpr std::string_view codexFilter = R"("type":"token_count")";
 /// The filters look only this far into a line: long lines hold message text.
 inline constexpr std::size_t filterReach = 4096;
 

@@ -8,7 +8,6 @@
 namespace ostrel {
 namespace {
 
-using ::testing::Field;
 using testing::HoldsValue;
 
 TEST(ActivityCache, KeepsEveryFieldOfAFileStateThroughItsJson)

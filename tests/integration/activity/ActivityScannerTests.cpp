@@ -36,7 +36,9 @@ void put(const fs::path& file, std::string_view text, Date modified, bool append
     fs::create_directories(file.parent_path());
     std::ofstream(file, append ? std::ios::binary | std::ios::app : std::ios::binary) << text;
     const auto since1970 = std::chrono::duration_cast<std::chrono::system_clock::duration>(modified.time_since_epoch());
-    fs::last_write_time(file, std::chrono::file_clock::from_sys(std::chrono::sys_time(since1970)));
+    fs::last_write_time(
+        file,
+        std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::system_clock::duration>(since1970)));
 }
 
 [[nodiscard]] std::string claudeLine(std::string_view id, std::string_view stamp, std::int64_t output)
@@ -185,10 +187,10 @@ TEST(ActivityScanner, ListsRecentVisibleJsonlFilesAndForgetsTheOnesThatAgeOut)
     const Date later = now + Seconds{2 * 86400};
     static_cast<void>(scanner.scan(Provider::claude, later));
     EXPECT_EQ(scanner.lastReport().filesListed, 1U);
-    const auto saved = ActivityCache::load(cache);
-    ASSERT_TRUE(saved.has_value());
+    const auto saved = ActivityCache::load(cache).value_or(ActivityCache::State{});
     std::vector<std::string> keys;
-    for (const auto& [key, file] : saved->files) {
+    keys.reserve(saved.files.size());
+    for (const auto& [key, file] : saved.files) {
         keys.push_back(key);
     }
     EXPECT_THAT(keys,
