@@ -30,12 +30,18 @@ void AppDelegate::applicationDidFinishLaunching()
     }
     // 3. The store and the morning reporter.
     UsageStore& usage = store();
+    createReporter(usage);
     // 4. The tray item.
     m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
     m_statusItem->show();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
-    // 6. reporter.start(), outside demonstration runs.
+    // 6. reporter.start(), outside demonstration runs; it follows wakes on its own.
+    if (!m_options.isDemo) {
+        m_reporter->start();
+        m_reporterWake = std::make_unique<WakeMonitor>();
+        connect(m_reporterWake.get(), &WakeMonitor::woke, m_reporter.get(), &MorningReporter::handleWake);
+    }
     // 7. The preview window ("--light" forces the light appearance).
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
 }
@@ -54,6 +60,40 @@ UsageStore& AppDelegate::store()
         m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
     }
     return *m_store;
+}
+
+void AppDelegate::createReporter(UsageStore& usage)
+{
+    m_notifier = std::make_unique<DesktopNotifier>();
+    AppSettings& settings = m_settings;
+    MorningReporter::Hooks hooks;
+    hooks.refreshAndWait = [&usage] {
+        return usage.refreshAndWait();
+    };
+    hooks.reportLines = [&usage](Date now) {
+        QStringList lines;
+        for (const std::string& line : usage.reportLines(now)) {
+            lines.append(QString::fromStdString(line));
+        }
+        return lines;
+    };
+    hooks.enabled = [&settings] {
+        return settings.morningReport();
+    };
+    hooks.lastReportDay = [&settings] {
+        return QString::fromStdString(settings.lastMorningReport().value_or(std::string()));
+    };
+    hooks.setLastReportDay = [&settings](const QString& day) {
+        settings.setLastMorningReport(day.toStdString());
+    };
+    m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
+}
+
+void AppDelegate::sendTestReport()
+{
+    if (m_reporter) {
+        (void)m_reporter->send(QString::fromLatin1(MorningReporter::testTitle));
+    }
 }
 
 bool AppDelegate::handleExport()

@@ -9,9 +9,12 @@
 #include <QObject>
 
 #include "AppSettings.h"
+#include "DesktopNotifier.h"
 #include "LaunchOptions.h"
+#include "MorningReporter.h"
 #include "StatusItemController.h"
 #include "UsageStore.h"
+#include "WakeMonitor.h"
 
 namespace ostrel {
 
@@ -38,7 +41,11 @@ public:
     /// The one store of the run, made on first use (demonstration data in demonstration runs).
     [[nodiscard]] UsageStore& store();
 
+    /// The settings window's "send a test report": ignores the switch and the last-sent day.
+    void sendTestReport();
+
 private:
+    void createReporter(UsageStore& usage);
     /// Writes the picture set and quits; true when the run was an export.
     bool handleExport();
 
@@ -47,6 +54,10 @@ private:
     AppSettings m_settings;
     std::unique_ptr<UsageStore> m_store;
     std::unique_ptr<StatusItemController> m_statusItem;
+    // The reporter's hooks refer to the store and the settings, so it goes before them.
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<MorningReporter> m_reporter;
+    std::unique_ptr<WakeMonitor> m_reporterWake;
 };
 
 }  // namespace ostrel

@@ -9,7 +9,9 @@
 #include <QtConcurrent>
 
 #include "AppSettings.h"
+#include "LocalCalendar.h"
 #include "WakeMonitor.h"
+#include "model/DemoData.h"
 #include "model/TokenFormat.h"
 
 namespace ostrel {
@@ -33,6 +35,13 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
 {
     m_workers.setMaxThreadCount(workerThreads);
     if (m_options.demo) {
+        // Demonstration data replaces every reader, scan and file for the whole run.
+        if (const std::unique_ptr<icu::Calendar> calendar = localCalendar()) {
+            DemoSample sample = DemoData::make(m_options.clock(), *calendar);
+            m_saved.snapshots = std::move(sample.snapshots);
+            m_saved.history = std::move(sample.history);
+            m_activity = std::move(sample.activity);
+        }
         return;
     }
     if (m_options.dataFolder) {

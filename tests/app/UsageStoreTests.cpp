@@ -252,6 +252,10 @@ TEST_F(UsageStoreTest, DemonstrationTouchesNoReaderTimerScannerOrFile)
     EXPECT_EQ(script->scans + script->locates, 0);
     EXPECT_EQ(store.scheduleTimer(), nullptr);
     EXPECT_TRUE(std::filesystem::is_empty(folder));
+    // What the views show instead comes from the demonstration data, for both providers.
+    EXPECT_EQ(store.snapshots().size(), 2U);
+    EXPECT_EQ(store.history().size(), 2U);
+    EXPECT_EQ(store.activity().size(), 2U);
 }
 
 TEST_F(UsageStoreTest, StartSchedulesReadsScansAndFindsTheTools)
