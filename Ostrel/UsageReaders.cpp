@@ -2,12 +2,15 @@
 
 #include <memory>
 
+#include "activity/ActivityScanner.h"
 #include "readers/ClaudeFetcher.h"
 #include "readers/CodexFetcher.h"
 #include "readers/ToolLocator.h"
 
 namespace ostrel {
 namespace {
+
+constexpr std::string_view activityCacheName = "activity-cache.json";
 
 FetchResult
 readLive(const std::filesystem::path& home, Provider provider, const std::optional<std::string>& pathOverride, Date now)
@@ -33,16 +36,19 @@ readLive(const std::filesystem::path& home, Provider provider, const std::option
 UsageReaders UsageReaders::live(const std::filesystem::path& home,
                                 const std::optional<std::filesystem::path>& dataFolder)
 {
-    (void)dataFolder;
+    std::optional<std::filesystem::path> cacheFile;
+    if (dataFolder) {
+        cacheFile = *dataFolder / activityCacheName;
+    }
+    // One scanner for the whole run: it remembers how far it read each log.
+    auto scanner = std::make_shared<ActivityScanner>(ActivityScanner::Options::forHome(home, cacheFile));
+
     UsageReaders readers;
     readers.read = [home](Provider provider, const std::optional<std::string>& pathOverride, Date now) {
         return readLive(home, provider, pathOverride, now);
     };
-    // The session-log scanner joins here; until then a scan finds no activity.
-    readers.scan = [](Provider, Date now) {
-        ProviderActivity activity;
-        activity.scannedAt = now;
-        return activity;
+    readers.scan = [scanner](Provider provider, Date now) {
+        return scanner->scan(provider, now);
     };
     readers.locate = [](const Overrides& pathOverrides) {
         ToolLocator& locator = ToolLocator::shared();
