@@ -240,11 +240,14 @@ std::vector<std::string> ToolLocator::wellKnownFolders() const
         home + "/.local/bin",
         home + "/.claude/local",
         "/opt/homebrew/bin",
+        // Linux homes of the same installers: Homebrew on Linux and pnpm's XDG folder.
+        "/home/linuxbrew/.linuxbrew/bin",
         "/usr/local/bin",
         home + "/.npm-global/bin",
         home + "/.bun/bin",
         home + "/.volta/bin",
         home + "/Library/pnpm",
+        home + "/.local/share/pnpm",
         home + "/.yarn/bin",
     };
     const std::string nodeVersions = home + "/.nvm/versions/node";
