@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -111,10 +112,27 @@ void resetPeak()
     return std::chrono::time_point_cast<Seconds>(std::chrono::system_clock::now());
 }
 
+/// The sum of both providers' totals in the generator's expected.json.
+[[nodiscard]] std::optional<std::int64_t> expectedTokens(const fs::path& home)
+{
+    std::ifstream stream(home / "expected.json");
+    const auto expected = nlohmann::json::parse(stream, nullptr, false);
+    if (!expected.is_object()) {
+        return std::nullopt;
+    }
+    std::int64_t sum = 0;
+    for (const char* provider : {"claude", "codex"}) {
+        sum += expected.value(nlohmann::json::json_pointer("/" + std::string(provider) + "/totals/total"),
+                              std::int64_t{0});
+    }
+    return sum;
+}
+
 struct Totals
 {
     double wall = 0;
     double cpu = 0;
+    std::int64_t tokens = 0;  ///< both providers, the whole look-back
     std::uint64_t bytes = 0;
     std::size_t filesRead = 0;
     std::size_t filesListed = 0;
@@ -126,7 +144,7 @@ struct Totals
     totals.wall = seconds(
         [&] {
             for (const Provider provider : allProviders) {
-                static_cast<void>(scanner.scan(provider, now));
+                totals.tokens += scanner.scan(provider, now).tokens.total(ActivityScanner::lookback, now).total();
                 const auto report = scanner.lastReport();
                 totals.bytes += report.bytesRead;
                 totals.filesRead += report.filesRead;
@@ -219,6 +237,12 @@ int run(const std::vector<std::string>& arguments)
     const Totals cold = scanBoth(scanner, now);
     const std::int64_t coldPeak = statusKiB("VmHWM");
     print("cold first scan", cold);
+    if (const auto expected = expectedTokens(home)) {
+        std::printf("%-28s %s (%" PRId64 " tokens)\n",
+                    "  totals",
+                    cold.tokens == *expected ? "equal expected.json" : "DIFFER from expected.json",
+                    cold.tokens);
+    }
     std::printf("%-28s %9.1f MiB above the idle %.1f MiB\n",
                 "  peak RSS",
                 static_cast<double>(coldPeak - idle) / 1024,

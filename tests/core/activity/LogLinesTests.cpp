@@ -37,6 +37,20 @@ TEST(LogLines, FiltersOnThePatternWithinTheFirst4096Bytes)
     EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, R"("id":"ms)"));
 }
 
+TEST(LogLines, FindsTheFilterPatternAtEveryPlaceInLinesOfEveryLength)
+{
+    // The search runs sixteen bytes at a time with a tail: every start and end position must count.
+    for (std::size_t length = 0; length < 60; ++length) {
+        for (std::size_t at = 0; at + LogLines::claudeFilter.size() <= length; ++at) {
+            std::string line(length, '"');
+            line.replace(at, LogLines::claudeFilter.size(), LogLines::claudeFilter);
+            EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, line)) << "length " << length << ", at " << at;
+            line[at + LogLines::claudeFilter.size() - 1] = 'x';
+            EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, line)) << "length " << length << ", at " << at;
+        }
+    }
+}
+
 TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
 {
     struct Case
