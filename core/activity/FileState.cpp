@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "activity/CodexLine.h"
 #include "activity/LogLines.h"
 #include "model/JsonReading.h"
 #include "readers/DateParsing.h"
@@ -14,10 +15,6 @@
 
 namespace ostrel {
 namespace {
-
-using JsonReading::member;
-using JsonReading::number;
-using JsonReading::object;
 
 /// Pages behind the reader are given back after this many bytes, so a huge log
 /// never becomes resident as a whole.
@@ -41,52 +38,52 @@ constexpr std::size_t residentWindow = std::size_t{16} << 20;
 }
 
 /// A number as a 64-bit integer, truncated; absent when not finite or out of range.
-[[nodiscard]] std::optional<std::int64_t> wholeNumber(const nlohmann::json* value)
+[[nodiscard]] std::optional<std::int64_t> wholeNumber(std::optional<double> value)
 {
-    const auto read = number(value);
     // 2^63 is exactly representable; anything at or beyond it does not fit.
-    if (!read || !std::isfinite(*read) || std::abs(*read) >= 9223372036854775808.0) {
+    if (!value || !std::isfinite(*value) || std::abs(*value) >= 9223372036854775808.0) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(*read);
+    return static_cast<std::int64_t>(*value);
 }
 
-[[nodiscard]] bool isWeekly(const nlohmann::json* window)
+[[nodiscard]] TokenCounts countsOf(const CodexLine::Usage& usage)
 {
-    const auto minutes = number(member(window, "window_minutes"));
-    return minutes && *minutes >= FileState::weeklyMinutesLow && *minutes <= FileState::weeklyMinutesHigh;
+    const std::int64_t input = wholeNumber(usage.input).value_or(0);
+    const std::int64_t output = wholeNumber(usage.output).value_or(0);
+    if (input != 0 || output != 0) {
+        const std::int64_t cached = std::min(wholeNumber(usage.cached).value_or(0), input);
+        return {cached, input - cached, output};
+    }
+    return {0, wholeNumber(usage.total).value_or(0), 0};
+}
+
+[[nodiscard]] bool isWeekly(const CodexLine::Window& window)
+{
+    return window.isObject && window.minutes && *window.minutes >= FileState::weeklyMinutesLow
+           && *window.minutes <= FileState::weeklyMinutesHigh;
 }
 
 /// The weekly window of a Codex rate-limits object as an allowance point at `date`.
-[[nodiscard]] std::optional<AllowancePoint> weeklyPoint(const nlohmann::json* limits, Date date)
+[[nodiscard]] std::optional<AllowancePoint> weeklyPoint(const CodexLine::Fields& fields, Date date)
 {
-    if (const auto* id = member(limits, "limit_id"); id != nullptr && id->is_string() && *id != "codex") {
+    if (fields.limitId && *fields.limitId != "codex") {
         return std::nullopt;  // the limits of another product
     }
-    const nlohmann::json* weekly = nullptr;
-    for (const char* name : {"primary", "secondary"}) {
-        if (const auto* window = object(member(limits, name)); window != nullptr && isWeekly(window)) {
-            weekly = window;
-            break;
-        }
-    }
-    if (weekly == nullptr) {
+    const CodexLine::Window* weekly = isWeekly(fields.primary)     ? &fields.primary
+                                      : isWeekly(fields.secondary) ? &fields.secondary
+                                                                   : nullptr;
+    if (weekly == nullptr || !weekly->usedPercent || !std::isfinite(*weekly->usedPercent)) {
         return std::nullopt;
     }
-    const auto used = number(member(weekly, "used_percent"));
-    if (!used || !std::isfinite(*used)) {
-        return std::nullopt;
-    }
-    AllowancePoint point{date, *used, std::nullopt};
-    if (const auto resetsAt = number(member(weekly, "resets_at"))) {
-        if (std::isfinite(*resetsAt)) {
-            point.resetsAt = dateFromSince1970(*resetsAt);
+    AllowancePoint point{date, *weekly->usedPercent, std::nullopt};
+    if (weekly->resetsAt) {
+        if (std::isfinite(*weekly->resetsAt)) {
+            point.resetsAt = dateFromSince1970(*weekly->resetsAt);
         }
-    } else if (const auto resetsIn = number(member(weekly, "resets_in_seconds"))) {
+    } else if (weekly->resetsIn && std::isfinite(*weekly->resetsIn)) {
         // Older Codex versions give the time left instead of the moment.
-        if (std::isfinite(*resetsIn)) {
-            point.resetsAt = date + Seconds{*resetsIn};
-        }
+        point.resetsAt = date + Seconds{*weekly->resetsIn};
     }
     return point;
 }
@@ -167,34 +164,30 @@ void FileState::ingestClaude(std::string_view line)
 
 void FileState::ingestCodex(std::string_view line)
 {
-    const auto document = nlohmann::json::parse(line, nullptr, false);
-    if (!document.is_object()) {
+    const auto read = CodexLine::read(line);
+    if (!read) {
         return;
     }
-    const auto stamp = JsonReading::string(member(&document, "timestamp"));
-    const auto date = stamp ? DateParsing::iso8601(*stamp) : std::nullopt;
-    const auto* payload = object(member(&document, "payload"));
-    if (!date || payload == nullptr) {
+    const CodexLine::Fields& fields = *read;
+    const auto date = fields.timestamp ? DateParsing::iso8601(*fields.timestamp) : std::nullopt;
+    if (!date || !fields.payloadIsObject) {
         return;
     }
 
-    const auto* info = object(member(payload, "info"));
-    const auto* lastUsage = object(member(info, "last_token_usage"));
-    const auto total = wholeNumber(member(object(member(info, "total_token_usage")), "total_tokens"));
-    if (lastUsage != nullptr && total) {
+    const auto total = wholeNumber(fields.totalUsage.total);
+    if (fields.infoIsObject && fields.totalUsage.isObject && fields.lastUsage.isObject && total) {
         std::string key = std::to_string(*total);
         // An unchanged cumulative total means the event repeats the previous one.
         if (key != lastKey) {
             lastKey = std::move(key);
-            tokens.add(codexCounts(*lastUsage), *date);
+            tokens.add(countsOf(fields.lastUsage), *date);
         }
     }
 
-    const auto* limits = object(member(payload, "rate_limits"));
-    if (limits == nullptr) {
+    if (!fields.limitsIsObject) {
         return;
     }
-    if (auto point = weeklyPoint(limits, *date)) {
+    if (auto point = weeklyPoint(fields, *date)) {
         if (!allowance.empty() && TokenSeries::bucketKey(allowance.back().date) == TokenSeries::bucketKey(*date)) {
             allowance.back() = *point;
         } else {
@@ -206,15 +199,14 @@ void FileState::ingestCodex(std::string_view line)
 TokenCounts FileState::codexCounts(const nlohmann::json& usage)
 {
     const auto field = [&usage](std::string_view key) {
-        return wholeNumber(member(&usage, key)).value_or(0);
+        return JsonReading::number(JsonReading::member(&usage, key));
     };
-    const std::int64_t input = field("input_tokens");
-    const std::int64_t output = field("output_tokens");
-    if (input != 0 || output != 0) {
-        const std::int64_t cached = std::min(field("cached_input_tokens"), input);
-        return {cached, input - cached, output};
-    }
-    return {0, field("total_tokens"), 0};
+    const CodexLine::Usage read{usage.is_object(),
+                                field("input_tokens"),
+                                field("cached_input_tokens"),
+                                field("output_tokens"),
+                                field("total_tokens")};
+    return countsOf(read);
 }
 
 }  // namespace ostrel

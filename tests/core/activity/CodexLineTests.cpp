@@ -1,0 +1,57 @@
+#include "activity/CodexLine.h"
+
+#include <array>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+TEST(CodexLine, ReadsOnlyTheMembersAtTheirOwnPlaces)
+{
+    const auto fields = CodexLine::read(
+        R"({"timestamp":"2026-12-01T10:00:00Z","payload":{"type":"token_count","other":{"info":{"total_token_usage":{"total_tokens":1}}},)"
+        R"("info":{"total_token_usage":{"total_tokens":"180"},"last_token_usage":{"input_tokens":60,"cached_input_tokens":5.5,"output_tokens":true}},)"
+        R"("rate_limits":{"limit_id":"codex","primary":[{"window_minutes":10080}],"secondary":{"used_percent":41,"window_minutes":10080,"resets_at":null}}}})");
+    ASSERT_TRUE(fields.has_value());
+    const CodexLine::Fields f = fields.value_or(CodexLine::Fields{});
+    EXPECT_EQ(f.timestamp, "2026-12-01T10:00:00Z");
+    EXPECT_TRUE(f.payloadIsObject && f.infoIsObject && f.limitsIsObject);
+    EXPECT_EQ(f.totalUsage.total, 180);
+    EXPECT_EQ(f.lastUsage.input, 60);
+    EXPECT_EQ(f.lastUsage.cached, 5.5);
+    EXPECT_EQ(f.lastUsage.output, 1);
+    EXPECT_EQ(f.limitId, "codex");
+    EXPECT_FALSE(f.primary.isObject);
+    EXPECT_EQ(f.secondary.minutes, 10080);
+    EXPECT_EQ(f.secondary.usedPercent, 41);
+    EXPECT_EQ(f.secondary.resetsAt, std::nullopt);
+}
+
+TEST(CodexLine, CountsARepeatedMemberAsItsLastAppearance)
+{
+    const auto fields = CodexLine::read(
+        R"({"timestamp":5,"payload":{"info":{"total_token_usage":{"total_tokens":9}},"info":null,)"
+        R"("rate_limits":{"limit_id":"other","limit_id":{"x":1},"secondary":{"used_percent":4},"secondary":{"window_minutes":300}}}})");
+    ASSERT_TRUE(fields.has_value());
+    const CodexLine::Fields f = fields.value_or(CodexLine::Fields{});
+    EXPECT_EQ(f.timestamp, std::nullopt);
+    EXPECT_FALSE(f.infoIsObject);
+    EXPECT_EQ(f.totalUsage.total, std::nullopt);
+    EXPECT_EQ(f.limitId, std::nullopt);
+    EXPECT_EQ(f.secondary.usedPercent, std::nullopt);
+    EXPECT_EQ(f.secondary.minutes, 300);
+}
+
+TEST(CodexLine, RefusesLinesThatAreNotOneJsonObject)
+{
+    for (const std::string_view line :
+         {"", "[1,2]", "\"text\"", R"({"payload":{})", R"({"a":1} {"b":2})", "{\"a\":\"\xff\"}"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(CodexLine::read(line).has_value(), false);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
