@@ -1,7 +1,10 @@
 #include "StatusItemController.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
 #include <QKeySequence>
 #include <QPalette>
 
@@ -80,6 +83,7 @@ void StatusItemController::rebuildItems(std::size_t count)
     while (m_items.size() < count) {
         auto item = std::make_unique<QSystemTrayIcon>();
         item->setContextMenu(&m_menu);
+        item->installEventFilter(this);
         connect(item.get(), &QSystemTrayIcon::activated, this, &StatusItemController::activated);
         if (m_shown) {
             item->show();
@@ -93,7 +97,6 @@ void StatusItemController::reevaluate()
     const Date now = m_clock();
     m_content = labelContent(m_store, m_settings, now);
     const LabelColors colors = LabelColors::fromPalette(QApplication::palette());
-    const QString tip = toolTip();
     if (m_content.marks.empty()) {
         rebuildItems(1);
         m_items.front()->setIcon(TrayMark::emptyIcon(colors));
@@ -103,9 +106,34 @@ void StatusItemController::reevaluate()
             m_items[index]->setIcon(TrayMark::icon(m_content.marks[index], m_content.style, colors));
         }
     }
+    applyToolTip();
+}
+
+void StatusItemController::applyToolTip()
+{
+    const QString tip = toolTip();
     for (const auto& item : m_items) {
         item->setToolTip(tip);
     }
+}
+
+bool StatusItemController::eventFilter(QObject* watched, QEvent* event)
+{
+    // QSystemTrayIcon has no hover signal; the tooltip request is the one sign
+    // of a resting pointer, and it is let through so the fresh tip is shown.
+    if (event->type() == QEvent::ToolTip) {
+        const bool ours = std::ranges::any_of(m_items, [&](const auto& item) { return item.get() == watched; });
+        if (ours) {
+            hovered();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void StatusItemController::hovered()
+{
+    applyToolTip();
+    m_store.refreshIfStale(300);
 }
 
 QString StatusItemController::toolTip() const

@@ -2,7 +2,8 @@
 // The tray presence: one tray item per enabled provider, each showing that
 // provider's mark (tray hosts draw icons square), or one item with the gauge
 // symbol when none is enabled. Every item has the same tooltip (the report
-// lines), menu and click behaviour. Main thread only.
+// lines), menu and click behaviour. Hover is known only where the host passes
+// the pointer's rest on as a tooltip request (XEmbed trays do). Main thread only.
 
 #include <functional>
 #include <memory>
@@ -49,6 +50,8 @@ public:
     void copyText();
     /// Redraws the marks and the tooltip for `now`; the minute timer and every change call it.
     void reevaluate();
+    /// The pointer rests on an item: the tooltip is brought up to date, then old readings are checked.
+    void hovered();
 
     [[nodiscard]] QString toolTip() const;
 
@@ -67,8 +70,12 @@ public:
         return m_menu;
     }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
+    void applyToolTip();
     void rebuildItems(std::size_t count);
     void activated(QSystemTrayIcon::ActivationReason reason);
 

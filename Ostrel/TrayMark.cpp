@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 
+#include <QIconEngine>
 #include <QPainter>
 
 #include "MarkColors.h"
@@ -96,27 +97,99 @@ void paintStacked(QPainter& painter, const MarkState& state, const LabelColors& 
     }
 }
 
-QPixmap drawnSquare(int slotSize, qreal devicePixelRatio, const std::function<void(QPainter&)>& draw)
+// A transparent square of `pixels` device pixels with the design square scaled to fill it.
+QPixmap drawnSquare(int pixels, qreal devicePixelRatio, const std::function<void(QPainter&)>& draw)
 {
-    const int pixels = static_cast<int>(std::lround(slotSize * devicePixelRatio));
     QPixmap pixmap(pixels, pixels);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    painter.scale(slotSize / designSide, slotSize / designSide);
+    const double scale = pixels / devicePixelRatio / designSide;
+    painter.scale(scale, scale);
     draw(painter);
     return pixmap;
 }
 
-QIcon iconOf(const std::function<QPixmap(int, qreal)>& make)
+int squareSide(const QSize& size)
 {
-    QIcon icon;
-    for (const int size : traySizes) {
-        icon.addPixmap(make(size, 1));
-        icon.addPixmap(make(size, 2));
+    return std::max(0, std::min(size.width(), size.height()));
+}
+
+// Draws the mark afresh at whatever size and pixel ratio the host asks for.
+// Tray slots come in sizes of the host's choosing (an XEmbed panel gives 22
+// pixels across and its own height less two), and a stored pixmap scaled to
+// such a slot blurs the cells into each other.
+class MarkEngine final : public QIconEngine
+{
+public:
+    explicit MarkEngine(std::function<void(QPainter&)> draw)
+        : m_draw(std::move(draw))
+    {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+    {
+        const double side = squareSide(rect.size());
+        if (side <= 0) {
+            return;
+        }
+        painter->save();
+        painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
+        painter->scale(side / designSide, side / designSide);
+        m_draw(*painter);
+        painter->restore();
     }
-    return icon;
+
+    QSize actualSize(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+    {
+        const int side = squareSide(size);
+        return {side, side};
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1);
+    }
+
+    // `size` counts device pixels.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/, qreal scale) override
+    {
+        const int side = squareSide(size);
+        return side > 0 ? drawnSquare(side, scale > 0 ? scale : 1, m_draw) : QPixmap();
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+    {
+        QList<QSize> sizes;
+        for (const int side : traySizes) {
+            sizes.append(QSize(side, side));
+        }
+        return sizes;
+    }
+
+    bool isNull() override
+    {
+        return false;
+    }
+
+    [[nodiscard]] QString key() const override
+    {
+        return QStringLiteral("ostrel-tray-mark");
+    }
+
+    [[nodiscard]] QIconEngine* clone() const override
+    {
+        return new MarkEngine(m_draw);
+    }
+
+private:
+    std::function<void(QPainter&)> m_draw;
+};
+
+QPixmap slotSquare(int slotSize, qreal devicePixelRatio, const std::function<void(QPainter&)>& draw)
+{
+    return drawnSquare(static_cast<int>(std::lround(slotSize * devicePixelRatio)), devicePixelRatio, draw);
 }
 
 }  // namespace
@@ -149,22 +222,22 @@ void paintEmpty(QPainter& painter, const LabelColors& colors)
 QPixmap
 pixmap(const MarkState& state, MenuBarStyle style, int slotSize, qreal devicePixelRatio, const LabelColors& colors)
 {
-    return drawnSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paint(painter, state, style, colors); });
+    return slotSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paint(painter, state, style, colors); });
 }
 
 QPixmap emptyPixmap(int slotSize, qreal devicePixelRatio, const LabelColors& colors)
 {
-    return drawnSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paintEmpty(painter, colors); });
+    return slotSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paintEmpty(painter, colors); });
 }
 
 QIcon icon(const MarkState& state, MenuBarStyle style, const LabelColors& colors)
 {
-    return iconOf([&](int size, qreal dpr) { return pixmap(state, style, size, dpr, colors); });
+    return QIcon(new MarkEngine([state, style, colors](QPainter& painter) { paint(painter, state, style, colors); }));
 }
 
 QIcon emptyIcon(const LabelColors& colors)
 {
-    return iconOf([&](int size, qreal dpr) { return emptyPixmap(size, dpr, colors); });
+    return QIcon(new MarkEngine([colors](QPainter& painter) { paintEmpty(painter, colors); }));
 }
 
 }  // namespace ostrel::TrayMark

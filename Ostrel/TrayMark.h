@@ -28,7 +28,7 @@ void paintEmpty(QPainter& painter, const LabelColors& colors);
 pixmap(const MarkState& state, MenuBarStyle style, int slotSize, qreal devicePixelRatio, const LabelColors& colors);
 [[nodiscard]] QPixmap emptyPixmap(int slotSize, qreal devicePixelRatio, const LabelColors& colors);
 
-/// An icon holding the mark at the usual tray sizes, at pixel ratios 1 and 2.
+/// An icon that draws the mark afresh, square, for any size and pixel ratio asked of it.
 [[nodiscard]] QIcon icon(const MarkState& state, MenuBarStyle style, const LabelColors& colors);
 [[nodiscard]] QIcon emptyIcon(const LabelColors& colors);
 

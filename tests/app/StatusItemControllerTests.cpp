@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -91,6 +92,29 @@ TEST_F(StatusItemControllerTest, AClickReadsOnlyWhatIsOlderThanAMinute)
     script->advance(31);
     controller.togglePopover();
     settle();
+    EXPECT_EQ(script->readsOf(Provider::claude), 2);
+}
+
+TEST_F(StatusItemControllerTest, ATooltipRequestIsTheHoverThatChecksReadingsOlderThanFiveMinutes)
+{
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+    controller.refreshNow();
+    settle();
+    QSystemTrayIcon& item = *controller.items().back();
+    const auto restPointer = [&] {
+        item.setToolTip(QStringLiteral("out of date"));
+        QHelpEvent request(QEvent::ToolTip, QPoint(4, 4), QPoint(4, 4));
+        QCoreApplication::sendEvent(&item, &request);
+        settle();
+    };
+
+    script->advance(299);
+    restPointer();
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(item.toolTip(), controller.toolTip());
+
+    script->advance(2);
+    restPointer();
     EXPECT_EQ(script->readsOf(Provider::claude), 2);
 }
 

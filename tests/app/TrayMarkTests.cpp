@@ -76,10 +76,39 @@ TEST(TrayMark, FillsASquareSlotAtEachPixelRatio)
             EXPECT_EQ(at(pixmap, slot, 0.5, 0.5).alpha(), 0);  // the corner stays clear
         }
     }
+}
+
+TEST(TrayMark, IconDrawsAfreshForTheSlotTheHostGives)
+{
+    // An XEmbed panel 16 pixels high gives 22 by 14; a scaled 16-pixel picture would blur there.
+    const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::yellow, 4), true, false};
     const QIcon icon = TrayMark::icon(state, MenuBarStyle::bars, whiteText);
-    EXPECT_TRUE(icon.availableSizes().contains(QSize(22, 22)));
-    EXPECT_TRUE(icon.availableSizes().contains(QSize(44, 44)));
-    EXPECT_FALSE(icon.pixmap(QSize(22, 22), 2.0).isNull());
+    for (const qreal dpr : {1.0, 2.0}) {
+        SCOPED_TRACE(dpr);
+        const QImage exact = TrayMark::pixmap(state, MenuBarStyle::bars, 14, dpr, whiteText).toImage();
+        const QPixmap fromIcon = icon.pixmap(QSize(22, 14), dpr);
+        EXPECT_EQ(fromIcon.size(), QSize(14, 14) * dpr);
+        EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);
+
+        // Painted the way the tray paints it: into the whole slot, centred.
+        QImage slot(QSize(22, 14) * dpr, QImage::Format_ARGB32_Premultiplied);
+        slot.setDevicePixelRatio(dpr);
+        slot.fill(Qt::transparent);
+        QPainter painter(&slot);
+        icon.paint(&painter, QRect(0, 0, 22, 14));
+        painter.end();
+        EXPECT_EQ(slot.copy(QRect(QPoint(4, 0) * dpr, exact.size())).convertToFormat(exact.format()), exact);
+        int marked = 0;
+        for (int y = 0; y < slot.height(); ++y) {
+            for (int x = 0; x < slot.width(); ++x) {
+                const bool margin = x < 4 * dpr || x >= 18 * dpr;
+                marked += margin && slot.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(marked, 0) << "the margins stay clear";
+    }
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_FALSE(TrayMark::emptyIcon(whiteText).pixmap(QSize(22, 24), 2).isNull());
 }
 
 TEST(TrayMark, ShowsTheGlyphAboveTheCells)
