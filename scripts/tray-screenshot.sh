@@ -3,31 +3,32 @@
 # until its tray items are embedded, photographs the tray and prints the path
 # of the picture. It stops only the processes it started, by their ids.
 #
-#   scripts/tray-screenshot.sh [--fake | --demo | --real] [--hover] [-- extra ostrel arguments]
+#   scripts/tray-screenshot.sh [--demo | --fake | --real] [--hover] [-- extra ostrel arguments]
 #
-# --fake (default): a throw-away home with the test doubles of `claude` and
-#         `codex` on PATH, so both items show live readings; FAKE_CLAUDE_USAGE,
-#         FAKE_CLAUDE_STATUS and FAKE_CODEX_SCENARIO pick other answers.
-# --demo: the demonstration data (`ostrel --demo`).
-# --real: the installed tools from ~/.cache/ostrel-clis, in a throw-away home
-#         (signed out, so the items show the sign-in state).
+# --demo (default): the demonstration data (`ostrel --demo`).
+# --fake: the test doubles of `claude` and `codex` on PATH, so both items show
+#         live readings; FAKE_CLAUDE_USAGE, FAKE_CLAUDE_STATUS and
+#         FAKE_CODEX_SCENARIO pick other answers.
+# --real: the installed official tools from ~/.cache/ostrel-clis (signed out,
+#         so the items show the sign-in state).
 # --hover: also rests the pointer on the first item and photographs the whole
 #         screen with the tooltip (tray-hover.png next to the tray picture).
+# Every run has a throw-away home of its own.
 # OSTREL_BIN picks the binary (default build/debug/Ostrel/ostrel); TRAY_HEIGHT
 # the tray's height in pixels (default 26, trayer's own default);
 # TRAY_SCALE the enlargement of the second, magnified picture (default 8).
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 
-source=fake
+source=demo
 hover=false
 extra=()
 while (($#)); do
   case "$1" in
-    --fake | --demo | --real) source="${1#--}" ;;
+    --demo | --fake | --real) source="${1#--}" ;;
     --hover) hover=true ;;
     --) shift; extra=("$@"); break ;;
-    *) echo "usage: $0 [--fake | --demo | --real] [--hover] [-- ostrel arguments]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--demo | --fake | --real] [--hover] [-- ostrel arguments]" >&2; exit 2 ;;
   esac
   shift
 done
