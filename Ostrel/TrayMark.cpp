@@ -7,6 +7,7 @@
 
 #include <QIconEngine>
 #include <QPainter>
+#include <QTransform>
 
 #include "MarkColors.h"
 #include "OstrelCells.h"
@@ -22,6 +23,39 @@ constexpr QRectF barCells{1, 15, 20, 6};
 // The stacked row's slim gauge (36 by 6) scaled to the square's width.
 constexpr QRectF stackedCells{1, 16.5, 20, 20.0 / 6};
 constexpr std::array traySizes{16, 22, 24, 32, 48};
+
+struct CellsPlace
+{
+    QRectF frame;
+    double spacing = 0;
+};
+
+// The gauge moved onto whole device pixels. At tray sizes a cell is two to six
+// pixels wide, and edges that fall between pixels smear the cells into each
+// other; the gauge keeps its centre and at most its design width, unless two
+// pixels per cell need the square's whole width.
+CellsPlace onPixels(const QPainter& painter, const QRectF& frame, double spacing)
+{
+    const QTransform toDevice = painter.deviceTransform();
+    const double scale = toDevice.m11();
+    if (scale <= 0 || toDevice.isRotating()) {
+        return {frame, spacing};
+    }
+    const QRectF device = toDevice.mapRect(frame);
+    const double gap = std::max(1.0, std::round(spacing * scale));
+    const auto cellFor = [&](double width) {
+        return std::floor((width - gap * (OstrelCells::cellCount - 1)) / OstrelCells::cellCount);
+    };
+    double cell = cellFor(device.width());
+    if (cell < 2) {
+        cell = std::max(1.0, cellFor(designSide * scale));
+    }
+    const double width = cell * OstrelCells::cellCount + gap * (OstrelCells::cellCount - 1);
+    const double left = std::round(device.center().x() - width / 2);
+    const double top = std::round(device.top());
+    const double bottom = std::max(top + 1, std::round(device.bottom()));
+    return {toDevice.inverted().mapRect(QRectF(left, top, width, bottom - top)), gap / scale};
+}
 
 void fillDot(QPainter& painter, const QRectF& rect, const QColor& colour)
 {
@@ -67,9 +101,10 @@ void paintBars(QPainter& painter, const MarkState& state, const LabelColors& col
     case MarkIndicator::cells:
         break;
     }
-    OstrelCells{state.filledCells(), state.cellTier(), 1, 1, false, state.isDimmed()}.paint(painter,
-                                                                                            barCells,
-                                                                                            colors.primary);
+    const CellsPlace place = onPixels(painter, barCells, 1);
+    OstrelCells{state.filledCells(), state.cellTier(), place.spacing, 1, false, state.isDimmed()}.paint(painter,
+                                                                                                        place.frame,
+                                                                                                        colors.primary);
     if (state.alertDot()) {
         fillDot(painter, QRectF(designSide - 4, barCells.top() - 2, 4, 4), MarkColors::alertOrange());
     }
@@ -82,9 +117,10 @@ void paintBars(QPainter& painter, const MarkState& state, const LabelColors& col
 
 void paintStacked(QPainter& painter, const MarkState& state, const LabelColors& colors)
 {
-    OstrelCells{state.filledCells(), state.cellTier(), 20.0 / 36 * 1.5, 20.0 / 36 * 1.2, false, state.isDimmed()}.paint(
+    const CellsPlace place = onPixels(painter, stackedCells, 20.0 / 36 * 1.5);
+    OstrelCells{state.filledCells(), state.cellTier(), place.spacing, 20.0 / 36 * 1.2, false, state.isDimmed()}.paint(
         painter,
-        stackedCells,
+        place.frame,
         colors.primary);
     std::optional<QColor> dot;
     if (const std::optional<PaceTier> tier = state.resetWarningTier()) {
