@@ -170,9 +170,8 @@ TEST(TrayMark, CellsSitOnWholePixelsInEverySlot)
 
 TEST(TrayMark, ShowsTheGlyphAboveTheCells)
 {
-    constexpr std::string_view names[] = {"bars", "stacked"};
     for (const MenuBarStyle style : {MenuBarStyle::bars, MenuBarStyle::stacked}) {
-        SCOPED_TRACE(names[style == MenuBarStyle::stacked ? 1 : 0]);
+        SCOPED_TRACE(style == MenuBarStyle::stacked ? "stacked" : "bars");
         const MarkState state{Provider::claude, MarkStatus::live, pacing(PaceTier::blue, 2), true, false};
         const QPixmap pixmap = TrayMark::pixmap(state, style, 44, 1, whiteText);
         saveForViewing(pixmap, QStringLiteral("tray-%1").arg(static_cast<int>(style)));
