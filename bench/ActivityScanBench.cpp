@@ -178,7 +178,9 @@ void print(const char* name, const Totals& totals)
     std::string bytes;
     {
         std::ifstream in(file, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::ostringstream whole;
+        whole << in.rdbuf();
+        bytes = std::move(whole).str();
     }
     std::string chunk;
     std::istringstream lines(bytes);

@@ -35,7 +35,11 @@ Error under(Error error, std::string_view key)
 
 std::string indexKey(std::size_t index)
 {
-    return "[" + std::to_string(index) + "]";
+    // Appended piece by piece: GCC 12 at -O3 reports a false overlap (-Wrestrict) for "[" + text.
+    std::string key = "[";
+    key += std::to_string(index);
+    key += ']';
+    return key;
 }
 
 Error typeMismatch(std::string_view expected, const Value& found)

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <cstring>
 #include <iterator>
 #include <system_error>
 
 #include "model/JsonFields.h"
 #include "readers/posix/AtomicFile.h"
+#include "readers/posix/MappedFile.h"
 
 namespace ostrel::ReadingsFile {
 namespace {
@@ -84,12 +85,13 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
     if (!error && size > largestFile) {
         return failure(ReadingsFileFailure::Kind::tooLarge, std::to_string(size) + " bytes");
     }
-    std::ifstream stream(file, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (!stream && !stream.eof()) {
-        return failure(ReadingsFileFailure::Kind::unreadable, "cannot read " + file.string());
+    // Saves replace the file by renaming, never truncate it, so a mapped view stays whole.
+    const auto map = posix::MappedFile::open(file, 0);
+    if (!map) {
+        return failure(ReadingsFileFailure::Kind::unreadable,
+                       "cannot read " + file.string() + ": " + std::strerror(map.error()));
     }
-    auto saved = decode(bytes);
+    auto saved = decode(map->bytes());
     if (!saved) {
         return failure(ReadingsFileFailure::Kind::undecodable, saved.error().text());
     }

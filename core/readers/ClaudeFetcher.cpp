@@ -188,10 +188,17 @@ std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials() const
         return std::nullopt;
     }
     std::ifstream stream(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (!stream && !stream.eof()) {
+    if (!stream) {
         return std::nullopt;
     }
+    // One read of the size just checked: the tool may rewrite the file meanwhile, and a
+    // torn copy simply fails to parse.
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (stream.bad()) {
+        return std::nullopt;
+    }
+    bytes.resize(static_cast<std::size_t>(stream.gcount()));
     return ClaudeCredentials::parse(bytes);
 }
 

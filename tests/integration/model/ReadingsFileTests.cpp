@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -62,7 +63,9 @@ private:
 std::string contents(const fs::path& file)
 {
     std::ifstream stream(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return std::move(bytes).str();
 }
 
 void put(const fs::path& file, std::string_view bytes)
