@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include "Dot.h"
 #include "MarkColors.h"
 #include "OstrelCells.h"
 #include "ProviderGlyph.h"
@@ -34,16 +35,6 @@ std::optional<SymbolImage> indicatorSymbol(MarkIndicator indicator)
 SymbolImage hourglassSymbol()
 {
     return SymbolImage{SymbolName::hourglass, 9, SymbolWeight::bold};
-}
-
-void fillDot(QPainter& painter, const QRectF& rect, const QColor& colour)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    painter.drawEllipse(rect);
-    painter.restore();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include "Dot.h"
 #include "MarkColors.h"
 #include "OstrelCells.h"
 #include "ProviderGlyph.h"
@@ -48,12 +49,7 @@ void StackedRow::paint(QPainter& painter, QPointF leftCentre, const LabelColors&
                                                                                                       frame,
                                                                                                       colors.primary);
     if (const std::optional<QColor> colour = dotColor()) {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(*colour);
-        painter.drawEllipse(QRectF(frame.right() + spacing, centre - dotSize / 2, dotSize, dotSize));
-        painter.restore();
+        fillDot(painter, QRectF(frame.right() + spacing, centre - dotSize / 2, dotSize, dotSize), *colour);
     }
 }
 

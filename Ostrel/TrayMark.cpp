@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include "Dot.h"
 #include "MarkColors.h"
 #include "OstrelCells.h"
 #include "ProviderGlyph.h"
@@ -55,16 +56,6 @@ CellsPlace onPixels(const QPainter& painter, const QRectF& frame, double spacing
     const double top = std::round(device.top());
     const double bottom = std::max(top + 1, std::round(device.bottom()));
     return {toDevice.inverted().mapRect(QRectF(left, top, width, bottom - top)), gap / scale};
-}
-
-void fillDot(QPainter& painter, const QRectF& rect, const QColor& colour)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    painter.drawEllipse(rect);
-    painter.restore();
 }
 
 // A status symbol shrunk, never grown, to fit `box`, and centred in it.
