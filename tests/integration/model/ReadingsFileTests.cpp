@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Matchers.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -28,37 +28,7 @@ using testing::FailsWith;
 using ::testing::Field;
 using testing::HoldsValue;
 using testing::Succeeds;
-
-/// A fresh folder under the system's temporary folder, removed afterwards.
-class TemporaryFolder
-{
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ostrel-readings-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp failed";
-        }
-        m_path = pattern;
-    }
-
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    ~TemporaryFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-
-    [[nodiscard]] const fs::path& path() const
-    {
-        return m_path;
-    }
-
-private:
-    fs::path m_path;
-};
+using testing::TemporaryFolder;
 
 std::string contents(const fs::path& file)
 {
