@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTimer>
 
+#include "QtText.h"
 #include "UsageReaders.h"
 
 namespace ostrel {
@@ -36,11 +37,10 @@ void AppDelegate::applicationDidFinishLaunching()
     m_statusItem->show();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
-    // 6. reporter.start(), outside demonstration runs; it follows wakes on its own.
+    // 6. reporter.start(), outside demonstration runs; it follows the store's wake watch.
     if (!m_options.isDemo) {
         m_reporter->start();
-        m_reporterWake = std::make_unique<WakeMonitor>();
-        connect(m_reporterWake.get(), &WakeMonitor::woke, m_reporter.get(), &MorningReporter::handleWake);
+        connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
     }
     // 7. The preview window ("--light" forces the light appearance).
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
@@ -71,11 +71,7 @@ void AppDelegate::createReporter(UsageStore& usage)
         return usage.refreshAndWait();
     };
     hooks.reportLines = [&usage](Date now) {
-        QStringList lines;
-        for (const std::string& line : usage.reportLines(now)) {
-            lines.append(QString::fromStdString(line));
-        }
-        return lines;
+        return toQStringList(usage.reportLines(now));
     };
     hooks.enabled = [&settings] {
         return settings.morningReport();

@@ -14,7 +14,6 @@
 #include "MorningReporter.h"
 #include "StatusItemController.h"
 #include "UsageStore.h"
-#include "WakeMonitor.h"
 
 namespace ostrel {
 
@@ -57,7 +56,6 @@ private:
     // The reporter's hooks refer to the store and the settings, so it goes before them.
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MorningReporter> m_reporter;
-    std::unique_ptr<WakeMonitor> m_reporterWake;
 };
 
 }  // namespace ostrel

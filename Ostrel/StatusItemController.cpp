@@ -9,6 +9,7 @@
 #include <QPalette>
 
 #include "AppSettings.h"
+#include "QtText.h"
 #include "TrayMark.h"
 #include "UsageStore.h"
 
@@ -19,11 +20,7 @@ constexpr int minute = 60 * 1000;
 
 QString joinedLines(const std::vector<std::string>& lines)
 {
-    QStringList texts;
-    for (const std::string& line : lines) {
-        texts.append(QString::fromStdString(line));
-    }
-    return texts.join(QLatin1Char('\n'));
+    return toQStringList(lines).join(QLatin1Char('\n'));
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ void UsageStore::start()
     connect(&m_settings, &AppSettings::refreshMinutesChanged, this, &UsageStore::reschedule);
     m_wakeMonitor = std::make_unique<WakeMonitor>();
     connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::handleWake);
+    connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::woke);
 }
 
 void UsageStore::handleWake()

@@ -139,6 +139,9 @@ Q_SIGNALS:
     /// Any observed field changed: snapshots, history, activity, refreshing,
     /// scanningActivity or detectedPaths.
     void changed();
+    /// The computer woke from sleep (live runs, after start()); the store has made its
+    /// own checks, and the morning report listens too, so one watch serves both.
+    void woke();
 
 private:
     [[nodiscard]] int intervalMinutes() const;
