@@ -22,8 +22,8 @@
 
 #include "activity/ActivityCache.h"
 #include "activity/ActivityScanner.h"
+#include "posix/MappedFile.h"
 #include "readers/DateParsing.h"
-#include "readers/posix/MappedFile.h"
 
 namespace {
 

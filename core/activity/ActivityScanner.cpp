@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "readers/posix/MappedFile.h"
+#include "posix/MappedFile.h"
 
 namespace ostrel {
 namespace {

@@ -10,8 +10,8 @@
 #include "activity/CodexLine.h"
 #include "activity/LogLines.h"
 #include "model/JsonReading.h"
+#include "posix/MappedFile.h"
 #include "readers/DateParsing.h"
-#include "readers/posix/MappedFile.h"
 
 namespace ostrel {
 namespace {

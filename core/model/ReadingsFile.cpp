@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "model/JsonFields.h"
-#include "readers/posix/AtomicFile.h"
-#include "readers/posix/MappedFile.h"
+#include "posix/AtomicFile.h"
+#include "posix/MappedFile.h"
 
 namespace ostrel::ReadingsFile {
 namespace {

@@ -8,9 +8,9 @@
 #include <climits>
 #include <utility>
 
+#include "posix/ChildProcess.h"
+#include "posix/UniqueFd.h"
 #include "readers/Utf8.h"
-#include "readers/posix/ChildProcess.h"
-#include "readers/posix/UniqueFd.h"
 
 namespace ostrel {
 namespace {

@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-#include "readers/posix/ChildProcess.h"
+#include "posix/ChildProcess.h"
 
 namespace ostrel {
 namespace {

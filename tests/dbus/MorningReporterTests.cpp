@@ -1,4 +1,4 @@
-#include "MorningReporter.h"
+#include "report/MorningReporter.h"
 
 #include <memory>
 #include <mutex>
@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
-#include "DesktopNotifier.h"
+#include "report/DesktopNotifier.h"
 
 namespace ostrel {
 namespace {

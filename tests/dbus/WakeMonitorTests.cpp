@@ -1,4 +1,4 @@
-#include "WakeMonitor.h"
+#include "store/WakeMonitor.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

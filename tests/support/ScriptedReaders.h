@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "UsageStore.h"
+#include "store/UsageStore.h"
 
 namespace ostrel::testing {
 

@@ -5,7 +5,7 @@
 
 #include <QTemporaryDir>
 
-#include "AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace ostrel::testing {
 

@@ -1,0 +1,108 @@
+#include "app/AppDelegate.h"
+
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+
+#include "store/QtText.h"
+#include "store/UsageReaders.h"
+
+namespace ostrel {
+
+AppDelegate::AppDelegate(std::vector<std::string> arguments, QObject* parent)
+    : QObject(parent)
+    , m_arguments(std::move(arguments))
+    , m_options(LaunchOptions::parse(m_arguments))
+    , m_settings(AppSettings::userFolder(), LoginItem::forCurrentUser())
+{}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // 1. A picture export ends the run.
+    if (handleExport()) {
+        return;
+    }
+
+    // 2. First-launch defaults and the updater, in live non-preview runs.
+    if (!m_options.isDemo && !m_options.preview) {
+        m_settings.applyFirstLaunchDefaults();
+    }
+    // 3. The store and the morning reporter.
+    UsageStore& usage = store();
+    createReporter(usage);
+    // 4. The tray item.
+    m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
+    m_statusItem->show();
+    // 5. store.start(); nothing happens in demonstration runs.
+    usage.start();
+    // 6. reporter.start(), outside demonstration runs; it follows the store's wake watch.
+    if (!m_options.isDemo) {
+        m_reporter->start();
+        connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
+    }
+    // 7. The preview window ("--light" forces the light appearance).
+    // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
+}
+
+UsageStore& AppDelegate::store()
+{
+    if (!m_store) {
+        UsageStore::Options options;
+        options.demo = m_options.isDemo;
+        if (!options.demo) {
+            const std::filesystem::path home = QDir::homePath().toStdString();
+            const std::string xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
+            options.dataFolder = ReadingsFile::dataFolder(xdgDataHome, home.string());
+            options.readers = UsageReaders::live(home, options.dataFolder);
+        }
+        m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
+    }
+    return *m_store;
+}
+
+void AppDelegate::createReporter(UsageStore& usage)
+{
+    m_notifier = std::make_unique<DesktopNotifier>();
+    AppSettings& settings = m_settings;
+    MorningReporter::Hooks hooks;
+    hooks.refreshAndWait = [&usage] {
+        return usage.refreshAndWait();
+    };
+    hooks.reportLines = [&usage](Date now) {
+        return toQStringList(usage.reportLines(now));
+    };
+    hooks.enabled = [&settings] {
+        return settings.morningReport();
+    };
+    hooks.lastReportDay = [&settings] {
+        return QString::fromStdString(settings.lastMorningReport().value_or(std::string()));
+    };
+    hooks.setLastReportDay = [&settings](const QString& day) {
+        settings.setLastMorningReport(day.toStdString());
+    };
+    m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
+}
+
+void AppDelegate::sendTestReport()
+{
+    if (m_reporter) {
+        (void)m_reporter->send(QString::fromLatin1(MorningReporter::testTitle));
+    }
+}
+
+bool AppDelegate::handleExport()
+{
+    if (!m_options.exportFolder) {
+        return false;
+    }
+    // The picture set needs the panel views; until they are part of the build
+    // the export says so instead of pretending to have written anything.
+    std::fputs("Export failed: picture export is not part of this build\n", stderr);
+    // Quit once the event loop has control again, as a normal termination.
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    return true;
+}
+
+}  // namespace ostrel

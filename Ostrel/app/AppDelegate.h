@@ -1,0 +1,61 @@
+#pragma once
+// The application delegate: owns the long-lived objects of one run and
+// creates them in the fixed launch order.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QObject>
+
+#include "app/LaunchOptions.h"
+#include "report/DesktopNotifier.h"
+#include "report/MorningReporter.h"
+#include "settings/AppSettings.h"
+#include "store/UsageStore.h"
+#include "tray/StatusItemController.h"
+
+namespace ostrel {
+
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(std::vector<std::string> arguments, QObject* parent = nullptr);
+
+    /// Runs the launch sequence once the event loop is running.
+    void applicationDidFinishLaunching();
+
+    [[nodiscard]] const LaunchOptions& options() const
+    {
+        return m_options;
+    }
+
+    [[nodiscard]] AppSettings& settings()
+    {
+        return m_settings;
+    }
+
+    /// The one store of the run, made on first use (demonstration data in demonstration runs).
+    [[nodiscard]] UsageStore& store();
+
+    /// The settings window's "send a test report": ignores the switch and the last-sent day.
+    void sendTestReport();
+
+private:
+    void createReporter(UsageStore& usage);
+    /// Writes the picture set and quits; true when the run was an export.
+    bool handleExport();
+
+    std::vector<std::string> m_arguments;
+    LaunchOptions m_options;
+    AppSettings m_settings;
+    std::unique_ptr<UsageStore> m_store;
+    std::unique_ptr<StatusItemController> m_statusItem;
+    // The reporter's hooks refer to the store and the settings, so it goes before them.
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<MorningReporter> m_reporter;
+};
+
+}  // namespace ostrel

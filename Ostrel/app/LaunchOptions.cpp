@@ -1,0 +1,26 @@
+#include "app/LaunchOptions.h"
+
+#include <algorithm>
+
+namespace ostrel {
+
+LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments)
+{
+    auto has = [&](std::string_view flag) {
+        return std::ranges::find(arguments, flag) != arguments.end();
+    };
+
+    LaunchOptions options;
+    options.isDemo = has("--demo") || has("--export-snapshots");
+    if (auto it = std::ranges::find(arguments, "--export-snapshots");
+        it != arguments.end() && it + 1 != arguments.end()) {
+        // A relative folder is relative to the working directory at launch.
+        options.exportFolder = std::filesystem::absolute(*(it + 1));
+    }
+    options.preview = has("--preview");
+    options.light = options.preview && has("--light");
+    options.settings = has("--settings");
+    return options;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,33 @@
+// Program entry: a tray-only Qt process. No main window, no taskbar entry,
+// and closing a window never quits it.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/AppDelegate.h"
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::string> arguments(argv, argv + argc);
+    for (std::string_view argument : arguments) {
+        if (argument == "--version") {
+            std::printf("ostrel %s\n", OSTREL_VERSION);
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ostrel::AppDelegate delegate(std::move(arguments));
+    QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::applicationDidFinishLaunching);
+    return QApplication::exec();
+}

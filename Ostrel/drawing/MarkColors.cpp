@@ -1,0 +1,60 @@
+#include "drawing/MarkColors.h"
+
+namespace ostrel::MarkColors {
+
+QColor accent(Provider provider)
+{
+    return provider == Provider::claude ? QColor(217, 119, 87) : QColor(16, 163, 127);
+}
+
+QColor accentHighlight(Provider provider)
+{
+    return provider == Provider::claude ? QColor(240, 164, 135) : QColor(95, 211, 176);
+}
+
+QColor accentDeep(Provider provider)
+{
+    return provider == Provider::claude ? QColor(158, 74, 47) : QColor(7, 102, 79);
+}
+
+QColor tierColor(PaceTier tier)
+{
+    switch (tier) {
+    case PaceTier::blue:
+        return {61, 139, 255};
+    case PaceTier::green:
+        return {47, 203, 110};
+    case PaceTier::yellow:
+        return {255, 197, 61};
+    case PaceTier::red:
+        break;
+    }
+    return {255, 77, 79};
+}
+
+QColor tierHighlight(PaceTier tier)
+{
+    switch (tier) {
+    case PaceTier::blue:
+        return {140, 192, 255};
+    case PaceTier::green:
+        return {139, 235, 176};
+    case PaceTier::yellow:
+        return {255, 226, 138};
+    case PaceTier::red:
+        break;
+    }
+    return {255, 154, 155};
+}
+
+QColor resetCreditAmber()
+{
+    return {255, 176, 32};
+}
+
+QColor alertOrange()
+{
+    return {255, 149, 0};
+}
+
+}  // namespace ostrel::MarkColors

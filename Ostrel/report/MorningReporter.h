@@ -1,0 +1,86 @@
+#pragma once
+// The daily report: at 6:00 local time, after fresh readings, one desktop
+// notification with the report lines of every enabled provider; caught up at
+// start and after a wake until noon; at most one scheduled report per local
+// calendar day. The store and the settings are reached through hooks.
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QFuture>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <unicode/calendar.h>
+
+#include "model/Date.h"
+#include "store/WallClock.h"
+
+namespace ostrel {
+
+class DesktopNotifier;
+
+class MorningReporter : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// What the reporter needs from the store, the settings and the platform.
+    /// The first five come from the store and the settings; `now` and
+    /// `calendar` default to the wall clock and the user's current calendar.
+    struct Hooks
+    {
+        /// Fresh readings of every enabled provider, recorded and saved.
+        std::function<QFuture<void>()> refreshAndWait;
+        std::function<QStringList(Date now)> reportLines;
+        /// The `morningReport` setting, read when a report falls due.
+        std::function<bool()> enabled;
+        /// The "lastMorningReport" day key.
+        std::function<QString()> lastReportDay;
+        std::function<void(const QString&)> setLastReportDay;
+        Clock now;
+        /// Asked anew at each use, so a change of zone or calendar is followed.
+        std::function<std::unique_ptr<icu::Calendar>()> calendar;
+    };
+
+    static constexpr const char* dailyTitle = "Ostrel this morning";
+    static constexpr const char* testTitle = "Ostrel test report";
+
+    /// `notifier` is borrowed and must outlive the reporter.
+    MorningReporter(Hooks hooks, DesktopNotifier& notifier, QObject* parent = nullptr);
+
+    /// Arms the timer for the next 6:00 and catches up a report missed this
+    /// morning. Called once, in live runs only.
+    void start();
+
+    /// Refreshes, then posts one notification with `title` and the report
+    /// lines of that moment. Not gated by the setting or the day key.
+    QFuture<void> send(const QString& title);
+
+    /// When the armed timer will report, if it is armed.
+    [[nodiscard]] std::optional<Date> nextReportAt() const;
+
+public Q_SLOTS:
+    /// After a sleep: timers do not fire reliably across it, so the next 6:00
+    /// is found again and a missed report is caught up until noon.
+    void handleWake();
+
+private:
+    void schedule(Date after);
+    void sendIfDue();
+    void timerFired();
+    void catchUp();
+    void sendDailyReport();
+    [[nodiscard]] Date now() const;
+    [[nodiscard]] std::unique_ptr<icu::Calendar> calendar() const;
+
+    Hooks m_hooks;
+    DesktopNotifier* m_notifier;  ///< never null
+    QTimer m_timer;               ///< the next 6:00
+    QTimer m_dueReport;           ///< zero-delay hop from "due" to sending
+    std::optional<Date> m_nextReportAt;
+};
+
+}  // namespace ostrel

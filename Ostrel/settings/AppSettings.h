@@ -1,0 +1,207 @@
+#pragma once
+// The user's choices, read once from the settings file and kept in memory;
+// every assignment writes its key and syncs at once. Defaults live here in code
+// and are never written. Also owns the login item and the panel's and morning
+// report's remembered keys. Main thread only.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <QSettings>
+
+#include "model/Provider.h"
+#include "settings/LoginItem.h"
+#include "settings/SettingChoices.h"
+
+namespace ostrel {
+
+class AppSettings : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::string_view fileName = "Ostrel.conf";
+    static constexpr int defaultRefreshMinutes = 60;
+    /// The longest interval whose milliseconds still fit a timer's int.
+    static constexpr int longestRefreshMinutes = 35791;
+
+    /// Keeps the settings in `folder`/Ostrel.conf (the folder is made, 0700, on
+    /// the first write) and the login item as `loginItem`.
+    AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent = nullptr);
+
+    /// $XDG_CONFIG_HOME/Ostrel, else ~/.config/Ostrel.
+    [[nodiscard]] static std::filesystem::path userFolder();
+
+    [[nodiscard]] std::filesystem::path filePath() const;
+
+    [[nodiscard]] bool claudeEnabled() const
+    {
+        return m_claudeEnabled;
+    }
+
+    void setClaudeEnabled(bool enabled);
+
+    [[nodiscard]] bool openaiEnabled() const
+    {
+        return m_openaiEnabled;
+    }
+
+    void setOpenaiEnabled(bool enabled);
+
+    /// `claudeEnabled` or `openaiEnabled`.
+    [[nodiscard]] bool isEnabled(Provider provider) const;
+    /// The enabled providers in the order of `allProviders`.
+    [[nodiscard]] std::vector<Provider> enabledProviders() const;
+
+    /// The interval in effect, in minutes: a stored value below 1 counts as 60
+    /// (it would make the timer fire continuously) and one above
+    /// `longestRefreshMinutes` as that. Every consumer reads this one.
+    [[nodiscard]] int refreshMinutes() const;
+
+    /// The value as stored, which the sanitising above never rewrites.
+    [[nodiscard]] int storedRefreshMinutes() const
+    {
+        return m_refreshMinutes;
+    }
+
+    void setRefreshMinutes(int minutes);
+
+    [[nodiscard]] MenuBarStyle menuBarStyle() const
+    {
+        return m_menuBarStyle;
+    }
+
+    void setMenuBarStyle(MenuBarStyle style);
+
+    [[nodiscard]] bool morningReport() const
+    {
+        return m_morningReport;
+    }
+
+    void setMorningReport(bool enabled);
+
+    [[nodiscard]] const std::string& claudePath() const
+    {
+        return m_claudePath;
+    }
+
+    void setClaudePath(const std::string& path);
+
+    [[nodiscard]] const std::string& codexPath() const
+    {
+        return m_codexPath;
+    }
+
+    void setCodexPath(const std::string& path);
+
+    /// The tool path to use instead of searching: the stored text as it is,
+    /// absent when only blanks and tabs (or nothing) are stored.
+    [[nodiscard]] std::optional<std::string> pathOverride(Provider provider) const;
+
+    /// Mirrors the login item; assigning a different value turns the item on or off.
+    [[nodiscard]] bool launchAtLogin() const
+    {
+        return m_launchAtLogin;
+    }
+
+    /// A failure keeps the requested value and sets `launchAtLoginError`.
+    void setLaunchAtLogin(bool enabled);
+
+    /// The description of the last failed login-item change; a later success
+    /// does not clear it.
+    [[nodiscard]] const std::optional<std::string>& launchAtLoginError() const
+    {
+        return m_launchAtLoginError;
+    }
+
+    /// On the first normal launch for a user, turns the login item on, once.
+    void applyFirstLaunchDefaults();
+
+    /// Takes over the login item's state when it changed outside Ostrel.
+    void syncLaunchAtLogin();
+
+    /// "configuredLoginItem": true once the first-launch login item was set up.
+    [[nodiscard]] bool configuredLoginItem() const
+    {
+        return m_configuredLoginItem;
+    }
+
+    /// "lastMorningReport": the day key ("2026-03-09") of the last morning report.
+    [[nodiscard]] const std::optional<std::string>& lastMorningReport() const
+    {
+        return m_lastMorningReport;
+    }
+
+    void setLastMorningReport(const std::string& dayKey);
+
+    [[nodiscard]] PopoverTab popoverTab() const
+    {
+        return m_popoverTab;
+    }
+
+    void setPopoverTab(PopoverTab tab);
+
+    [[nodiscard]] ActivityRange activityRange() const
+    {
+        return m_activityRange;
+    }
+
+    void setActivityRange(ActivityRange range);
+
+    [[nodiscard]] ActivityMeasure activityMeasure() const
+    {
+        return m_activityMeasure;
+    }
+
+    void setActivityMeasure(ActivityMeasure measure);
+
+Q_SIGNALS:
+    // Each is emitted after its value changed (an assignment of the same value
+    // writes the key but notifies nobody), followed by `changed`.
+    void claudeEnabledChanged(bool enabled);
+    void openaiEnabledChanged(bool enabled);
+    /// Carries the interval in effect.
+    void refreshMinutesChanged(int minutes);
+    void menuBarStyleChanged(ostrel::MenuBarStyle style);
+    void morningReportChanged(bool enabled);
+    void claudePathChanged();
+    void codexPathChanged();
+    void launchAtLoginChanged(bool enabled);
+    void launchAtLoginErrorChanged();
+    void popoverTabChanged(ostrel::PopoverTab tab);
+    void activityRangeChanged(ostrel::ActivityRange range);
+    void activityMeasureChanged(ostrel::ActivityMeasure measure);
+    /// After any of the above.
+    void changed();
+
+private:
+    void load();
+    /// Stores `value` under `key`, syncs, and keeps the folder and file private.
+    void write(std::string_view key, const QVariant& value);
+
+    std::filesystem::path m_folder;
+    QSettings m_store;
+    LoginItem m_loginItem;
+    /// Declared after the login item, which it is read from.
+    bool m_launchAtLogin = false;
+
+    bool m_claudeEnabled = true;
+    bool m_openaiEnabled = true;
+    int m_refreshMinutes = defaultRefreshMinutes;
+    MenuBarStyle m_menuBarStyle = MenuBarStyle::bars;
+    bool m_morningReport = true;
+    std::string m_claudePath;
+    std::string m_codexPath;
+    std::optional<std::string> m_launchAtLoginError;
+
+    bool m_configuredLoginItem = false;
+    std::optional<std::string> m_lastMorningReport;
+    PopoverTab m_popoverTab = PopoverTab::ostrel;
+    ActivityRange m_activityRange = ActivityRange::day;
+    ActivityMeasure m_activityMeasure = ActivityMeasure::all;
+};
+
+}  // namespace ostrel

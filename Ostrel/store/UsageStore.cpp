@@ -1,0 +1,364 @@
+#include "store/UsageStore.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <utility>
+
+#include <QPromise>
+#include <QtConcurrent>
+
+#include "model/DemoData.h"
+#include "model/TokenFormat.h"
+#include "report/LocalCalendar.h"
+#include "settings/AppSettings.h"
+#include "store/WakeMonitor.h"
+
+namespace ostrel {
+namespace {
+
+/// Two readings, a scan and a tool search can all be in flight at once.
+constexpr int workerThreads = 4;
+
+int milliseconds(double seconds)
+{
+    // QTimer counts in int milliseconds; a huge stored interval must not wrap around.
+    return static_cast<int>(std::clamp(std::round(seconds * 1000), 0.0, static_cast<double>(INT_MAX)));
+}
+
+}  // namespace
+
+UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_options(std::move(options))
+{
+    m_workers.setMaxThreadCount(workerThreads);
+    if (m_options.demo) {
+        // Demonstration data replaces every reader, scan and file for the whole run.
+        if (const std::unique_ptr<icu::Calendar> calendar = localCalendar()) {
+            DemoSample sample = DemoData::make(m_options.clock(), *calendar);
+            m_saved.snapshots = std::move(sample.snapshots);
+            m_saved.history = std::move(sample.history);
+            m_activity = std::move(sample.activity);
+        }
+        return;
+    }
+    if (m_options.dataFolder) {
+        m_saved = ReadingsFile::load(ReadingsFile::filePath(*m_options.dataFolder));
+    }
+}
+
+UsageStore::~UsageStore()
+{
+    // The readers bound their own run time; results that arrive now are dropped.
+    m_workers.waitForDone();
+}
+
+void UsageStore::start()
+{
+    if (m_options.demo) {
+        return;
+    }
+    reschedule();
+    refresh();
+    refreshActivity(0);
+    (void)detectPaths();
+    connect(&m_settings, &AppSettings::refreshMinutesChanged, this, &UsageStore::reschedule);
+    m_wakeMonitor = std::make_unique<WakeMonitor>();
+    connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::handleWake);
+    connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::woke);
+}
+
+void UsageStore::handleWake()
+{
+    const double interval = intervalMinutes() * 60.0;
+    refreshIfStale(interval);
+    refreshActivity(interval);
+}
+
+int UsageStore::intervalMinutes() const
+{
+    return m_settings.refreshMinutes();
+}
+
+std::optional<std::string> UsageStore::pathOverride(Provider provider) const
+{
+    return m_settings.pathOverride(provider);
+}
+
+std::vector<Provider> UsageStore::enabledProviders() const
+{
+    return m_settings.enabledProviders();
+}
+
+double UsageStore::staleAfter() const
+{
+    return 2.0 * intervalMinutes() * 60.0 + 600.0;
+}
+
+void UsageStore::reschedule()
+{
+    if (m_options.demo) {
+        return;
+    }
+    const double interval = intervalMinutes() * 60.0;
+    m_scheduleTimer = std::make_unique<QTimer>();
+    // Coarse: the system may batch the wake-up within a few percent of the interval.
+    m_scheduleTimer->setTimerType(Qt::CoarseTimer);
+    m_scheduleTimer->setInterval(milliseconds(interval));
+    connect(m_scheduleTimer.get(), &QTimer::timeout, this, [this] {
+        refresh();
+        refreshActivity(0);
+    });
+    m_scheduleTimer->start();
+}
+
+void UsageStore::refresh(const std::optional<std::vector<Provider>>& providers)
+{
+    if (m_options.demo) {
+        return;
+    }
+    const std::vector<Provider> list = providers ? *providers : enabledProviders();
+    for (const Provider provider : list) {
+        if (m_refreshing.contains(provider)) {
+            continue;
+        }
+        startReading(provider).then(this, [this, provider](const FetchResult& result) { record(result, provider); });
+    }
+}
+
+QFuture<FetchResult> UsageStore::startReading(Provider provider)
+{
+    m_refreshing.insert(provider);
+    Q_EMIT changed();
+    auto read = m_options.readers.read;
+    auto clock = m_options.clock;
+    return QtConcurrent::run(&m_workers, [read, clock, provider, override = pathOverride(provider)] {
+        return read(provider, override, clock());
+    });
+}
+
+QFuture<void> UsageStore::refreshAndWait()
+{
+    if (m_options.demo) {
+        return QtFuture::makeReadyFuture();
+    }
+    const std::vector<Provider> providers = enabledProviders();
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    QFuture<void> done = promise->future();
+    if (providers.empty()) {
+        promise->finish();
+        return done;
+    }
+    auto remaining = std::make_shared<std::size_t>(providers.size());
+    for (const Provider provider : providers) {
+        // Unlike refresh(), a provider already in flight is read again: the caller waits for fresh results.
+        startReading(provider).then(this, [this, provider, promise, remaining](const FetchResult& result) {
+            record(result, provider);
+            if (--*remaining == 0) {
+                promise->finish();
+            }
+        });
+    }
+    return done;
+}
+
+void UsageStore::record(const FetchResult& result, Provider provider)
+{
+    const Date now = m_options.clock();
+    m_refreshing.erase(provider);
+    ReadingsFile::record(m_saved, provider, result, now);
+    if (result) {
+        m_consecutiveFailures.erase(provider);
+    } else {
+        switch (result.error().kind) {
+        case FetchFailure::Kind::cliMissing:
+        case FetchFailure::Kind::notLoggedIn:
+            // These wait for the user; the next regular check reads again.
+            m_consecutiveFailures.erase(provider);
+            break;
+        case FetchFailure::Kind::unreachable:
+        case FetchFailure::Kind::unexpected:
+            ++m_consecutiveFailures[provider];
+            scheduleRetry();
+            break;
+        }
+    }
+    save();
+    Q_EMIT changed();
+}
+
+double UsageStore::retryDelay(int failures, int intervalMinutes)
+{
+    const double backOff = 300.0 * std::pow(2.0, failures - 1);
+    return std::min(backOff, intervalMinutes * 60.0);
+}
+
+void UsageStore::scheduleRetry()
+{
+    int most = 0;
+    for (const auto& [provider, count] : m_consecutiveFailures) {
+        most = std::max(most, count);
+    }
+    if (most < 1) {
+        return;
+    }
+    m_retryTimer = std::make_unique<QTimer>();
+    m_retryTimer->setSingleShot(true);
+    m_retryTimer->setTimerType(Qt::PreciseTimer);
+    m_retryTimer->setInterval(milliseconds(retryDelay(most, intervalMinutes())));
+    connect(m_retryTimer.get(), &QTimer::timeout, this, [this] {
+        std::vector<Provider> failing;
+        for (const auto& [provider, count] : m_consecutiveFailures) {
+            if (count > 0) {
+                failing.push_back(provider);
+            }
+        }
+        refresh(failing);
+    });
+    m_retryTimer->start();
+}
+
+void UsageStore::refreshIfStale(double maxAge)
+{
+    const Date now = m_options.clock();
+    std::vector<Provider> stale;
+    for (const Provider provider : enabledProviders()) {
+        const auto snapshot = m_saved.snapshots.find(provider);
+        if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastAttemptAt
+            || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
+            stale.push_back(provider);
+        }
+    }
+    if (!stale.empty()) {
+        refresh(stale);
+    }
+}
+
+void UsageStore::refreshActivity(double maxAge)
+{
+    if (m_options.demo || m_scanningActivity) {
+        return;
+    }
+    if (m_lastActivityScan && (m_options.clock() - *m_lastActivityScan).count() < maxAge) {
+        return;
+    }
+    m_scanningActivity = true;
+    Q_EMIT changed();
+    scanNext(enabledProviders());
+}
+
+void UsageStore::scanNext(std::vector<Provider> remaining)
+{
+    if (remaining.empty()) {
+        m_lastActivityScan = m_options.clock();
+        m_scanningActivity = false;
+        Q_EMIT changed();
+        return;
+    }
+    const Provider provider = remaining.front();
+    remaining.erase(remaining.begin());
+    auto scan = m_options.readers.scan;
+    auto clock = m_options.clock;
+    // One provider after the other: the scanner works on one scan at a time.
+    QtConcurrent::run(&m_workers, [scan, clock, provider] {
+        return scan(provider, clock());
+    }).then(this, [this, provider, remaining = std::move(remaining)](const ProviderActivity& activity) mutable {
+        m_activity[provider] = activity;
+        Q_EMIT changed();
+        scanNext(std::move(remaining));
+    });
+}
+
+QFuture<void> UsageStore::detectPaths()
+{
+    UsageReaders::Overrides overrides;
+    for (const Provider provider : allProviders) {
+        overrides[provider] = pathOverride(provider);
+    }
+    auto locate = m_options.readers.locate;
+    return QtConcurrent::run(&m_workers, [locate, overrides] { return locate(overrides); })
+        .then(this, [this](UsageReaders::Paths found) {
+            m_detectedPaths = std::move(found);
+            Q_EMIT changed();
+        });
+}
+
+void UsageStore::save()
+{
+    if (m_options.demo || !m_options.dataFolder) {
+        return;
+    }
+    // A failed save keeps the previous file; the next reading tries again.
+    (void)ReadingsFile::save(ReadingsFile::filePath(*m_options.dataFolder), m_saved);
+}
+
+ProviderDisplay UsageStore::display(Provider provider, Date now) const
+{
+    const auto found = m_saved.snapshots.find(provider);
+    std::optional<ProviderSnapshot> snapshot;
+    if (found != m_saved.snapshots.end()) {
+        snapshot = found->second;
+    }
+    return ProviderDisplay::make(snapshot, provider, now, staleAfter());
+}
+
+std::vector<std::string> UsageStore::reportLines(Date now) const
+{
+    std::vector<std::string> lines;
+    for (const Provider provider : enabledProviders()) {
+        std::vector<std::string> more = display(provider, now).reportLines(now);
+        lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    return lines;
+}
+
+std::vector<AllowancePoint> UsageStore::glidePath(Provider provider) const
+{
+    const auto found = m_activity.find(provider);
+    std::span<const AllowancePoint> scanned;
+    if (found != m_activity.end()) {
+        scanned = found->second.allowance;
+    }
+    return ReadingsFile::glidePath(m_saved, provider, scanned, m_options.clock());
+}
+
+std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
+{
+    const auto snapshot = m_saved.snapshots.find(provider);
+    const auto activity = m_activity.find(provider);
+    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading
+        || !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
+        return std::nullopt;
+    }
+    const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
+    const std::int64_t local = localCounts.total();
+    const auto& days = snapshot->second.lastReading->accountUsage->days;
+    const std::size_t first = days.size() > 7 ? days.size() - 7 : 0;
+    std::int64_t server = 0;
+    for (std::size_t index = first; index < days.size(); ++index) {
+        server += days[index].tokens;
+    }
+    if (server <= 2 * std::max<std::int64_t>(local, 1)) {
+        return std::nullopt;
+    }
+    return "All devices: " + TokenFormat::shortText(server)
+           + " in 7 days (this computer: " + TokenFormat::shortText(local) + ")";
+}
+
+std::optional<Date> UsageStore::lastUpdated() const
+{
+    std::optional<Date> latest;
+    for (const Provider provider : enabledProviders()) {
+        const auto snapshot = m_saved.snapshots.find(provider);
+        if (snapshot != m_saved.snapshots.end() && snapshot->second.lastReading) {
+            const Date fetched = snapshot->second.lastReading->fetchedAt;
+            latest = latest ? std::max(*latest, fetched) : fetched;
+        }
+    }
+    return latest;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,171 @@
+#pragma once
+// The application's single source of truth and its main loop: the last
+// reading and failure of each provider, the allowance history, the local
+// activity and the detected tool paths. It decides when each provider is read,
+// runs the readers off the main thread, records and saves their results, and
+// tells observers through `changed()`. Confined to the main thread.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QFuture>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+
+#include "model/AllowancePoint.h"
+#include "model/Date.h"
+#include "model/Provider.h"
+#include "model/ProviderActivity.h"
+#include "model/ProviderDisplay.h"
+#include "model/ReadingsFile.h"
+#include "store/UsageReaders.h"
+#include "store/WallClock.h"
+
+namespace ostrel {
+
+class AppSettings;
+class WakeMonitor;
+
+class UsageStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using ActivityMap = std::map<Provider, ProviderActivity>;
+
+    struct Options
+    {
+        bool demo = false;
+        /// Where readings.json lives; absent means nothing is loaded or saved.
+        std::optional<std::filesystem::path> dataFolder;
+        UsageReaders readers;
+        Clock clock = wallClockNow;
+    };
+
+    UsageStore(const AppSettings& settings, Options options, QObject* parent = nullptr);
+    ~UsageStore() override;
+
+    UsageStore(const UsageStore&) = delete;
+    UsageStore& operator=(const UsageStore&) = delete;
+
+    /// Live operation: the schedule, a first reading, a first scan, the tool search.
+    void start();
+    /// Reads the given providers exactly as listed, or the enabled ones; returns at once.
+    void refresh(const std::optional<std::vector<Provider>>& providers = std::nullopt);
+    /// Reads each enabled provider last attempted more than `maxAge` seconds ago, or never.
+    void refreshIfStale(double maxAge);
+    /// Scans activity unless a scan runs or the last one ended less than `maxAge` seconds ago.
+    void refreshActivity(double maxAge);
+    /// (Re)creates the regular refresh from the settings' interval.
+    void reschedule();
+    /// Searches both tools afresh and publishes what was found.
+    QFuture<void> detectPaths();
+    /// Reads every enabled provider at once; finishes when all results are recorded.
+    QFuture<void> refreshAndWait();
+    /// The two checks after the computer wakes from sleep.
+    void handleWake();
+
+    [[nodiscard]] std::vector<Provider> enabledProviders() const;
+    /// Seconds after which a reading without a later failure counts as stale.
+    [[nodiscard]] double staleAfter() const;
+    [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
+    [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
+    [[nodiscard]] std::vector<AllowancePoint> glidePath(Provider provider) const;
+    /// Set when the account's server-side usage is far above what this computer logged.
+    [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;
+    [[nodiscard]] std::optional<Date> lastUpdated() const;
+
+    [[nodiscard]] const Json::SnapshotMap& snapshots() const
+    {
+        return m_saved.snapshots;
+    }
+
+    [[nodiscard]] const Json::HistoryMap& history() const
+    {
+        return m_saved.history;
+    }
+
+    [[nodiscard]] const ActivityMap& activity() const
+    {
+        return m_activity;
+    }
+
+    [[nodiscard]] const std::set<Provider>& refreshing() const
+    {
+        return m_refreshing;
+    }
+
+    [[nodiscard]] bool scanningActivity() const
+    {
+        return m_scanningActivity;
+    }
+
+    [[nodiscard]] const std::map<Provider, std::string>& detectedPaths() const
+    {
+        return m_detectedPaths;
+    }
+
+    [[nodiscard]] std::optional<Date> lastActivityScan() const
+    {
+        return m_lastActivityScan;
+    }
+
+    [[nodiscard]] bool isDemo() const
+    {
+        return m_options.demo;
+    }
+
+    /// The timers, for tests that check delays without waiting for them.
+    [[nodiscard]] QTimer* scheduleTimer()
+    {
+        return m_scheduleTimer.get();
+    }
+
+    [[nodiscard]] QTimer* retryTimer()
+    {
+        return m_retryTimer.get();
+    }
+
+    /// min(300 × 2^(failures − 1), interval) seconds.
+    [[nodiscard]] static double retryDelay(int failures, int intervalMinutes);
+
+Q_SIGNALS:
+    /// Any observed field changed: snapshots, history, activity, refreshing,
+    /// scanningActivity or detectedPaths.
+    void changed();
+    /// The computer woke from sleep (live runs, after start()); the store has made its
+    /// own checks, and the morning report listens too, so one watch serves both.
+    void woke();
+
+private:
+    [[nodiscard]] int intervalMinutes() const;
+    [[nodiscard]] std::optional<std::string> pathOverride(Provider provider) const;
+    [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
+    void record(const FetchResult& result, Provider provider);
+    void scheduleRetry();
+    void scanNext(std::vector<Provider> remaining);
+    void save();
+
+    const AppSettings& m_settings;
+    Options m_options;
+    Saved m_saved;
+    ActivityMap m_activity;
+    std::set<Provider> m_refreshing;
+    bool m_scanningActivity = false;
+    std::map<Provider, std::string> m_detectedPaths;
+    std::optional<Date> m_lastActivityScan;
+    std::map<Provider, int> m_consecutiveFailures;
+    std::unique_ptr<QTimer> m_scheduleTimer;
+    std::unique_ptr<QTimer> m_retryTimer;
+    std::unique_ptr<WakeMonitor> m_wakeMonitor;
+    /// Readings, scans and tool searches; sized so a slow reading never holds up the others.
+    QThreadPool m_workers;
+};
+
+}  // namespace ostrel

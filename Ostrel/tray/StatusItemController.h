@@ -1,0 +1,92 @@
+#pragma once
+// The tray presence: one tray item per enabled provider, each showing that
+// provider's mark (tray hosts draw icons square), or one item with the gauge
+// symbol when none is enabled. Every item has the same tooltip (the report
+// lines), menu and click behaviour. Hover is known only where the host passes
+// the pointer's rest on as a tooltip request (XEmbed trays do). Main thread only.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QMenu>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "store/WallClock.h"
+#include "tray/LabelSource.h"
+
+namespace ostrel {
+
+class AppSettings;
+class UsageStore;
+
+class StatusItemController : public QObject
+{
+    Q_OBJECT
+
+public:
+    StatusItemController(UsageStore& store,
+                         AppSettings& settings,
+                         Clock clock = wallClockNow,
+                         QObject* parent = nullptr);
+    ~StatusItemController() override;
+
+    StatusItemController(const StatusItemController&) = delete;
+    StatusItemController& operator=(const StatusItemController&) = delete;
+
+    /// Opens settings; does nothing until the application replaces it.
+    std::function<void()> openSettings = [] {
+    };
+
+    /// Shows the tray items.
+    void show();
+    /// A left click: the checks made when the panel opens.
+    void togglePopover();
+    /// "Refresh Now": every enabled provider and the activity, whatever their age.
+    void refreshNow();
+    /// "Copy Summary Text": the report lines as plain text on the clipboard.
+    void copyText();
+    /// Redraws the marks and the tooltip for `now`; the minute timer and every change call it.
+    void reevaluate();
+    /// The pointer rests on an item: the tooltip is brought up to date, then old readings are checked.
+    void hovered();
+
+    [[nodiscard]] QString toolTip() const;
+
+    [[nodiscard]] const LabelContent& content() const
+    {
+        return m_content;
+    }
+
+    [[nodiscard]] const std::vector<std::unique_ptr<QSystemTrayIcon>>& items() const
+    {
+        return m_items;
+    }
+
+    [[nodiscard]] QMenu& menu()
+    {
+        return m_menu;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void applyToolTip();
+    void rebuildItems(std::size_t count);
+    void activated(QSystemTrayIcon::ActivationReason reason);
+
+    UsageStore& m_store;
+    AppSettings& m_settings;
+    Clock m_clock;
+    QMenu m_menu;
+    QTimer m_minuteTimer;
+    LabelContent m_content;
+    bool m_shown = false;
+    std::vector<std::unique_ptr<QSystemTrayIcon>> m_items;
+};
+
+}  // namespace ostrel

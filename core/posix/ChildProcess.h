@@ -1,0 +1,53 @@
+#pragma once
+// Starting and ending one child process on POSIX: posix_spawn with piped
+// standard streams in a session of its own, nothing but 0, 1 and 2 inherited,
+// and reaping that never leaves a zombie behind, even after a kill.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <expected>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "posix/UniqueFd.h"
+
+namespace ostrel::posix {
+
+struct SpawnRequest
+{
+    std::filesystem::path executable;
+    std::vector<std::string> arguments;                             ///< without the program name
+    std::optional<std::map<std::string, std::string>> environment;  ///< absent: the application's
+    std::filesystem::path directory;
+    bool pipedInput = false;  ///< a pipe on standard input, else the null device
+};
+
+struct SpawnedChild
+{
+    pid_t pid = -1;
+    UniqueFd exitNotice;  ///< a pidfd that turns readable at exit; closed when the kernel has none
+    UniqueFd stdoutRead;
+    UniqueFd stderrRead;
+    UniqueFd stdinWrite;  ///< open only with piped input
+};
+
+/// The application's environment as it is now.
+[[nodiscard]] std::map<std::string, std::string> processEnvironment();
+
+/// Starts the child; the errno of the failed launch otherwise (a missing or
+/// non-executable program included: no child is left running then).
+[[nodiscard]] std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request);
+
+/// Reaps the child when it has ended: its exit status (128 + the signal number
+/// when a signal ended it), absent while it still runs.
+[[nodiscard]] std::optional<int> reapIfEnded(pid_t pid);
+
+/// Sends SIGTERM now and, from a background thread, SIGKILL after `grace` if
+/// the child still runs; that thread reaps it. Returns at once.
+void terminateInBackground(pid_t pid, UniqueFd exitNotice, std::chrono::milliseconds grace);
+
+}  // namespace ostrel::posix

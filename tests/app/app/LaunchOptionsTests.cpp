@@ -1,0 +1,52 @@
+#include "app/LaunchOptions.h"
+
+#include <array>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+struct Case
+{
+    std::string_view name;
+    std::vector<std::string> arguments;
+    bool isDemo;
+    bool exports;
+    bool preview;
+    bool light;
+    bool settings;
+};
+
+TEST(LaunchOptions, ReadsTheFiveSwitchesAsWholeArguments)
+{
+    const auto cases = std::to_array<Case>({
+        {"a bare run has no switch", {"ostrel"}, false, false, false, false, false},
+        {"demo anywhere", {"ostrel", "--settings", "--demo"}, true, false, false, false, true},
+        {"export with a folder", {"ostrel", "--export-snapshots", "out"}, true, true, false, false, false},
+        {"export as the last argument is a demo", {"ostrel", "--export-snapshots"}, true, false, false, false, false},
+        {"light without preview changes nothing", {"ostrel", "--light"}, false, false, false, false, false},
+        {"light with preview", {"ostrel", "--light", "--preview"}, false, false, true, true, false},
+        {"prefixes do not match", {"ostrel", "--demo=1", "--previews", "-settings"}, false, false, false, false, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LaunchOptions options = LaunchOptions::parse(c.arguments);
+        EXPECT_EQ(options.isDemo, c.isDemo);
+        EXPECT_EQ(options.exportFolder.has_value(), c.exports);
+        EXPECT_EQ(options.preview, c.preview);
+        EXPECT_EQ(options.light, c.light);
+        EXPECT_EQ(options.settings, c.settings);
+    }
+}
+
+TEST(LaunchOptions, ResolvesARelativeExportFolderAgainstTheWorkingDirectory)
+{
+    const LaunchOptions options = LaunchOptions::parse({"ostrel", "--export-snapshots", "pictures"});
+    ASSERT_TRUE(options.exportFolder);
+    EXPECT_EQ(*options.exportFolder, std::filesystem::current_path() / "pictures");
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,294 @@
+#include "store/UsageStore.h"
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string_view>
+
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/EventLoop.h"
+#include "support/ScriptedReaders.h"
+#include "support/TempSettings.h"
+
+namespace ostrel {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::optionsFor;
+using testing::readingOf;
+using testing::Script;
+using testing::spinFor;
+using testing::spinUntil;
+using testing::start;
+
+class UsageStoreTest : public ::testing::Test
+{
+protected:
+    /// Runs one refresh of `providers` and waits until every result is recorded.
+    static void refreshAndSettle(UsageStore& store, const std::vector<Provider>& providers)
+    {
+        store.refresh(providers);
+        ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+    }
+
+    static double retrySeconds(UsageStore& store)
+    {
+        return store.retryTimer() == nullptr ? -1 : store.retryTimer()->interval() / 1000.0;
+    }
+
+    testing::TempSettings temp;
+    AppSettings& settings = temp.settings;
+    QTemporaryDir data;
+    std::shared_ptr<Script> script = std::make_shared<Script>();
+};
+
+TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
+{
+    struct Case
+    {
+        std::string_view name;
+        int failures;
+        int intervalMinutes;
+        double seconds;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"the first failure waits five minutes", 1, 60, 300},
+        {"the second waits ten", 2, 60, 600},
+        {"the third waits twenty", 3, 60, 1200},
+        {"the fourth is capped at an hour's interval", 4, 60, 2400},
+        {"the fifth is capped at the hour", 5, 60, 3600},
+        {"a quarter-hour interval caps the fourth at 900 s", 4, 15, 900},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_DOUBLE_EQ(UsageStore::retryDelay(c.failures, c.intervalMinutes), c.seconds);
+    }
+}
+
+TEST_F(UsageStoreTest, RetriesNetworkFailuresWithGrowingDelays)
+{
+    settings.setRefreshMinutes(15);
+    UsageStore store(settings, optionsFor(script));
+    const std::array expected{300.0, 600.0, 900.0, 900.0};
+    for (const double delay : expected) {
+        script->add(Provider::claude, std::unexpected(FetchFailure::unreachable("offline")));
+        refreshAndSettle(store, {Provider::claude});
+        EXPECT_EQ(retrySeconds(store), delay);
+    }
+}
+
+TEST_F(UsageStoreTest, WaitsByTheLargestCountAndThenRetriesEveryFailingProvider)
+{
+    UsageStore store(settings, optionsFor(script));
+    for (int round = 0; round < 3; ++round) {
+        script->add(Provider::claude, std::unexpected(FetchFailure::unexpected("odd reply")));
+        refreshAndSettle(store, {Provider::claude});
+    }
+    script->add(Provider::openai, std::unexpected(FetchFailure::unreachable("offline")));
+    refreshAndSettle(store, {Provider::openai});
+    EXPECT_EQ(retrySeconds(store), 1200);
+
+    script->add(Provider::claude, readingOf(Provider::claude, 20));
+    script->add(Provider::openai, readingOf(Provider::openai, 30));
+    store.retryTimer()->start(0);
+    ASSERT_TRUE(spinUntil([&] { return script->readsOf(Provider::openai) == 2; }));
+    ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+    EXPECT_EQ(script->readsOf(Provider::claude), 4);
+}
+
+TEST_F(UsageStoreTest, SignedOutClearsTheCountAndSchedulesNoRetry)
+{
+    UsageStore store(settings, optionsFor(script));
+    script->add(Provider::claude, std::unexpected(FetchFailure::notLoggedIn()));
+    refreshAndSettle(store, {Provider::claude});
+    EXPECT_EQ(store.retryTimer(), nullptr);
+
+    for (int round = 0; round < 2; ++round) {
+        script->add(Provider::claude, std::unexpected(FetchFailure::unreachable("offline")));
+        refreshAndSettle(store, {Provider::claude});
+    }
+    script->add(Provider::claude, std::unexpected(FetchFailure::cliMissing()));
+    refreshAndSettle(store, {Provider::claude});
+    ASSERT_NE(store.retryTimer(), nullptr);
+    EXPECT_EQ(retrySeconds(store), 600) << "the pending timer is left as it was";
+
+    // When the earlier timer fires nobody is failing any more, so nothing is read.
+    store.retryTimer()->start(0);
+    spinFor(100ms);
+    EXPECT_EQ(script->readsOf(Provider::claude), 4);
+}
+
+TEST_F(UsageStoreTest, AFailureKeepsTheLastReadingAndEveryResultIsSaved)
+{
+    const std::filesystem::path folder = data.path().toStdString();
+    {
+        UsageStore store(settings, optionsFor(script, folder));
+        script->add(Provider::openai, readingOf(Provider::openai, 42));
+        refreshAndSettle(store, {Provider::openai});
+        script->advance(120);
+        script->add(Provider::openai, std::unexpected(FetchFailure::unreachable("offline")));
+        refreshAndSettle(store, {Provider::openai});
+
+        const ProviderSnapshot& snapshot = store.snapshots().at(Provider::openai);
+        ASSERT_TRUE(snapshot.lastReading.has_value());
+        EXPECT_EQ(snapshot.lastReading->weekly->usedPercent, 42);
+        EXPECT_EQ(snapshot.lastFailure, FetchFailure::unreachable("offline"));
+        EXPECT_EQ(snapshot.lastAttemptAt, start + Seconds{120});
+        EXPECT_EQ(store.history().at(Provider::openai).size(), 1U);
+    }
+    // A new store (the next launch) starts from what was saved.
+    UsageStore reloaded(settings, optionsFor(script, folder));
+    EXPECT_EQ(reloaded.snapshots().at(Provider::openai).lastFailure, FetchFailure::unreachable("offline"));
+    EXPECT_EQ(reloaded.history().at(Provider::openai).size(), 1U);
+}
+
+TEST_F(UsageStoreTest, ReadsOneProviderAtATime)
+{
+    UsageStore store(settings, optionsFor(script));
+    script->add(Provider::claude, readingOf(Provider::claude, 10), 200ms);
+    store.refresh(std::vector{Provider::claude});
+    store.refresh(std::vector{Provider::claude});
+    store.refresh();
+    EXPECT_EQ(store.refreshing(), (std::set{Provider::claude, Provider::openai}));
+    ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(script->readsOf(Provider::openai), 1);
+}
+
+TEST_F(UsageStoreTest, StaleChecksReadOnlyProvidersAttemptedLongerAgoThanTheirAge)
+{
+    UsageStore store(settings, optionsFor(script));
+    script->add(Provider::claude, readingOf(Provider::claude, 10));
+    refreshAndSettle(store, {Provider::claude});
+
+    struct Case
+    {
+        std::string_view name;
+        double later;
+        double maxAge;
+        int claudeReads;
+    };
+
+    // The panel opens with 60 s, the pointer hovers with 300 s; OpenAI was never attempted.
+    constexpr auto cases = std::to_array<Case>({
+        {"an open half a minute later reads only the never-read provider", 30, 60, 1},
+        {"an open exactly a minute later is not stale yet", 30, 60, 1},
+        {"an open past the minute reads again", 1, 60, 2},
+        {"a hover within five minutes reads nothing", 200, 300, 2},
+        {"a hover past five minutes reads again", 301, 300, 3},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        script->add(Provider::claude, readingOf(Provider::claude, 10));
+        script->advance(c.later);
+        store.refreshIfStale(c.maxAge);
+        ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+        EXPECT_EQ(script->readsOf(Provider::claude), c.claudeReads);
+    }
+}
+
+TEST_F(UsageStoreTest, DisabledProvidersAreNeitherReadNorScanned)
+{
+    settings.setClaudeEnabled(false);
+    settings.setOpenaiEnabled(false);
+    UsageStore store(settings, optionsFor(script));
+    store.refresh();
+    store.refreshIfStale(0);
+    store.refreshActivity(0);
+    ASSERT_TRUE(spinUntil([&] { return !store.scanningActivity(); }));
+    EXPECT_EQ(script->readsOf(Provider::claude) + script->readsOf(Provider::openai), 0);
+    EXPECT_EQ(script->scans, 0);
+    EXPECT_EQ(store.lastActivityScan(), start) << "an empty scan still counts as done";
+}
+
+TEST_F(UsageStoreTest, ScansAtMostOnceWithinTheAgeAndPublishesEachProvider)
+{
+    UsageStore store(settings, optionsFor(script));
+    store.refreshActivity(120);
+    store.refreshActivity(0);
+    ASSERT_TRUE(spinUntil([&] { return !store.scanningActivity(); }));
+    EXPECT_EQ(script->scans, 2);
+    EXPECT_EQ(store.activity().size(), 2U);
+
+    script->advance(60);
+    store.refreshActivity(120);
+    EXPECT_FALSE(store.scanningActivity());
+    script->advance(61);
+    store.refreshActivity(120);
+    ASSERT_TRUE(spinUntil([&] { return !store.scanningActivity(); }));
+    EXPECT_EQ(script->scans, 4);
+}
+
+TEST_F(UsageStoreTest, RefreshAndWaitFinishesOnceBothResultsAreRecorded)
+{
+    UsageStore store(settings, optionsFor(script));
+    script->add(Provider::claude, readingOf(Provider::claude, 10), 50ms);
+    script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), 100ms);
+    QFuture<void> done = store.refreshAndWait();
+    ASSERT_TRUE(spinUntil([&] { return done.isFinished(); }));
+    EXPECT_TRUE(store.snapshots().at(Provider::claude).lastReading.has_value());
+    EXPECT_EQ(store.snapshots().at(Provider::openai).lastFailure, FetchFailure::notLoggedIn());
+    EXPECT_TRUE(store.refreshing().empty());
+}
+
+TEST_F(UsageStoreTest, DemonstrationTouchesNoReaderTimerScannerOrFile)
+{
+    const std::filesystem::path folder = data.path().toStdString();
+    UsageStore::Options options = optionsFor(script, folder);
+    options.demo = true;
+    UsageStore store(settings, std::move(options));
+    store.start();
+    store.refresh();
+    store.refreshIfStale(0);
+    store.refreshActivity(0);
+    QFuture<void> done = store.refreshAndWait();
+    spinFor(100ms);
+    EXPECT_TRUE(done.isFinished());
+    EXPECT_EQ(script->readsOf(Provider::claude) + script->readsOf(Provider::openai), 0);
+    EXPECT_EQ(script->scans + script->locates, 0);
+    EXPECT_EQ(store.scheduleTimer(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    // What the views show instead comes from the demonstration data, for both providers.
+    EXPECT_EQ(store.snapshots().size(), 2U);
+    EXPECT_EQ(store.history().size(), 2U);
+    EXPECT_EQ(store.activity().size(), 2U);
+}
+
+TEST_F(UsageStoreTest, StartSchedulesReadsScansAndFindsTheTools)
+{
+    settings.setRefreshMinutes(30);
+    UsageStore store(settings, optionsFor(script));
+    store.start();
+    ASSERT_NE(store.scheduleTimer(), nullptr);
+    EXPECT_EQ(store.scheduleTimer()->interval(), 30 * 60 * 1000);
+    ASSERT_TRUE(spinUntil([&] { return store.detectedPaths().size() == 2 && store.refreshing().empty(); }));
+    EXPECT_EQ(store.detectedPaths().at(Provider::openai), "/usr/bin/codex");
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(script->readsOf(Provider::openai), 1);
+}
+
+TEST_F(UsageStoreTest, NotesOtherDevicesWhenTheAccountUsedFarMoreThanThisComputer)
+{
+    UsageStore store(settings, optionsFor(script));
+    ProviderReading reading = readingOf(Provider::openai, 50);
+    AccountTokenUsage usage;
+    for (int day = 0; day < 9; ++day) {
+        usage.days.push_back({"2026-05-0" + std::to_string(day + 1), 1'000'000});
+    }
+    reading.accountUsage = usage;
+    script->add(Provider::openai, reading);
+    refreshAndSettle(store, {Provider::openai});
+    EXPECT_EQ(store.otherDevicesNote(Provider::openai), std::nullopt) << "no activity scanned yet";
+
+    store.refreshActivity(0);
+    ASSERT_TRUE(spinUntil([&] { return !store.scanningActivity(); }));
+    EXPECT_EQ(store.otherDevicesNote(Provider::openai), "All devices: 7M in 7 days (this computer: 0)");
+    EXPECT_EQ(store.otherDevicesNote(Provider::claude), std::nullopt);
+}
+
+}  // namespace
+}  // namespace ostrel

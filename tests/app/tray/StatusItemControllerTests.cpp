@@ -1,0 +1,157 @@
+#include "tray/StatusItemController.h"
+
+#include <array>
+#include <string_view>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/EventLoop.h"
+#include "support/ScriptedReaders.h"
+#include "support/TempSettings.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::Script;
+
+class StatusItemControllerTest : public ::testing::Test
+{
+protected:
+    void settle()
+    {
+        ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty() && !store.scanningActivity(); }));
+    }
+
+    std::vector<Provider> markedProviders() const
+    {
+        std::vector<Provider> providers;
+        for (const MarkState& mark : controller.content().marks) {
+            providers.push_back(mark.provider);
+        }
+        return providers;
+    }
+
+    testing::TempSettings temp;
+    AppSettings& settings = temp.settings;
+    std::shared_ptr<Script> script = std::make_shared<Script>();
+    UsageStore store{settings, testing::optionsFor(script)};
+    StatusItemController controller{store, settings, [this] {
+                                        return dateFromSince1970(script->now);
+                                    }};
+};
+
+TEST_F(StatusItemControllerTest, ShowsOneItemPerEnabledProviderOrTheGaugeAlone)
+{
+    EXPECT_EQ(controller.items().size(), 2U);
+    EXPECT_THAT(markedProviders(), ElementsAre(Provider::claude, Provider::openai));
+
+    settings.setClaudeEnabled(false);
+    EXPECT_EQ(controller.items().size(), 1U);
+    EXPECT_THAT(markedProviders(), ElementsAre(Provider::openai));
+
+    settings.setOpenaiEnabled(false);
+    ASSERT_EQ(controller.items().size(), 1U);
+    EXPECT_TRUE(controller.content().marks.empty());
+    EXPECT_FALSE(controller.items().front()->icon().isNull());
+    EXPECT_EQ(controller.items().front()->toolTip(), QStringLiteral("Ostrel"));
+
+    settings.setMenuBarStyle(MenuBarStyle::stacked);
+    EXPECT_EQ(controller.content().style, MenuBarStyle::stacked);
+}
+
+TEST_F(StatusItemControllerTest, TooltipAndCopiedTextAreTheReportLines)
+{
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+    script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()));
+    controller.refreshNow();
+    settle();
+    const QString tip = controller.items().front()->toolTip();
+    EXPECT_THAT(tip.toStdString(), ::testing::HasSubstr("Claude"));
+    EXPECT_EQ(tip.count(QLatin1Char('\n')) + 1, static_cast<int>(store.reportLines(testing::start).size()));
+    EXPECT_EQ(controller.items().back()->toolTip(), tip);
+
+    controller.copyText();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), tip);
+}
+
+TEST_F(StatusItemControllerTest, AClickReadsOnlyWhatIsOlderThanAMinute)
+{
+    controller.togglePopover();
+    settle();
+    script->advance(30);
+    controller.togglePopover();
+    settle();
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(script->scans, 2);
+
+    script->advance(31);
+    controller.togglePopover();
+    settle();
+    EXPECT_EQ(script->readsOf(Provider::claude), 2);
+}
+
+TEST_F(StatusItemControllerTest, ATooltipRequestIsTheHoverThatChecksReadingsOlderThanFiveMinutes)
+{
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+    controller.refreshNow();
+    settle();
+    QSystemTrayIcon& item = *controller.items().back();
+    const auto restPointer = [&] {
+        item.setToolTip(QStringLiteral("out of date"));
+        QHelpEvent request(QEvent::ToolTip, QPoint(4, 4), QPoint(4, 4));
+        QCoreApplication::sendEvent(&item, &request);
+        settle();
+    };
+
+    script->advance(299);
+    restPointer();
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(item.toolTip(), controller.toolTip());
+
+    script->advance(2);
+    restPointer();
+    EXPECT_EQ(script->readsOf(Provider::claude), 2);
+}
+
+TEST_F(StatusItemControllerTest, MenuOffersTheActionsInOrderWithTheirShortcuts)
+{
+    struct Entry
+    {
+        std::string_view title;
+        std::string_view shortcut;
+    };
+
+    constexpr auto expected = std::to_array<Entry>({
+        {"Refresh Now", "Ctrl+R"},
+        {"Copy Snapshot", "Ctrl+C"},
+        {"Copy Summary Text", ""},
+        {"", ""},
+        {"Settings…", "Ctrl+,"},
+        {"", ""},
+        {"Quit Ostrel", "Ctrl+Q"},
+    });
+    const QList<QAction*> actions = controller.menu().actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
+    for (std::size_t index = 0; index < expected.size(); ++index) {
+        SCOPED_TRACE(expected[index].title);
+        const QAction& action = *actions[static_cast<qsizetype>(index)];
+        EXPECT_EQ(action.isSeparator(), expected[index].title.empty());
+        EXPECT_EQ(action.text().toStdString(), expected[index].title);
+        EXPECT_EQ(action.shortcut().toString().toStdString(), expected[index].shortcut);
+    }
+
+    int opened = 0;
+    controller.openSettings = [&] {
+        ++opened;
+    };
+    actions[4]->trigger();
+    EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace ostrel
