@@ -1,0 +1,183 @@
+// The vendored symbols: every one names itself after its system name, finds
+// its file in the resources and draws in nothing but the colour asked for, at
+// the size and pixel ratio asked for.
+
+#include "drawing/Symbols.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+struct Drawn
+{
+    int opaque = 0;     ///< pixels fully covered
+    int offColour = 0;  ///< clearly visible pixels of another colour
+    QRect painted;      ///< bounds of every pixel with some coverage, in device pixels
+    int maxAlpha = 0;
+};
+
+Drawn inspect(const QImage& drawn, const QColor& tint)
+{
+    const QImage image = drawn.convertToFormat(QImage::Format_ARGB32);
+    Drawn result;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            const int alpha = qAlpha(pixel);
+            if (alpha == 0) {
+                continue;
+            }
+            result.painted |= QRect(x, y, 1, 1);
+            result.maxAlpha = std::max(result.maxAlpha, alpha);
+            result.opaque += alpha == 255 ? 1 : 0;
+            // Faint edge pixels lose colour precision to premultiplication.
+            const bool far = std::abs(qRed(pixel) - tint.red()) > 3 || std::abs(qGreen(pixel) - tint.green()) > 3
+                             || std::abs(qBlue(pixel) - tint.blue()) > 3;
+            result.offColour += alpha >= 64 && far ? 1 : 0;
+        }
+    }
+    return result;
+}
+
+// "arrow.clockwise.circle" → "arrowClockwiseCircle", the enumeration's convention.
+std::string caseName(std::string_view systemName)
+{
+    std::string name;
+    bool capital = false;
+    for (const char c : systemName) {
+        if (c == '.') {
+            capital = true;
+            continue;
+        }
+        name += capital ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        capital = false;
+    }
+    return name;
+}
+
+struct Case
+{
+    std::string_view name;  ///< the enumeration case, spelled out
+    Symbol symbol;
+};
+
+constexpr auto cases = std::to_array<Case>({
+    {"arrowClockwise", Symbol::arrowClockwise},
+    {"arrowClockwiseCircle", Symbol::arrowClockwiseCircle},
+    {"arrowCounterclockwiseCircle", Symbol::arrowCounterclockwiseCircle},
+    {"arrowDownCircleFill", Symbol::arrowDownCircleFill},
+    {"building2", Symbol::building2},
+    {"cameraViewfinder", Symbol::cameraViewfinder},
+    {"checkmark", Symbol::checkmark},
+    {"checkmarkCircleFill", Symbol::checkmarkCircleFill},
+    {"clock", Symbol::clock},
+    {"clockBadgeExclamationmark", Symbol::clockBadgeExclamationmark},
+    {"creditcard", Symbol::creditcard},
+    {"docOnDoc", Symbol::docOnDoc},
+    {"ellipsisCircle", Symbol::ellipsisCircle},
+    {"exclamationmarkArrowCirclepath", Symbol::exclamationmarkArrowCirclepath},
+    {"exclamationmarkCircleFill", Symbol::exclamationmarkCircleFill},
+    {"gaugeWithDotsNeedle33percent", Symbol::gaugeWithDotsNeedle33percent},
+    {"hourglass", Symbol::hourglass},
+    {"infinity", Symbol::infinity},
+    {"infoCircle", Symbol::infoCircle},
+    {"laptopcomputerAndIphone", Symbol::laptopcomputerAndIphone},
+    {"personCropCircleBadgeExclamationmark", Symbol::personCropCircleBadgeExclamationmark},
+    {"shippingbox", Symbol::shippingbox},
+    {"switch2", Symbol::switch2},
+    {"wifiExclamationmark", Symbol::wifiExclamationmark},
+});
+static_assert(cases.size() == static_cast<std::size_t>(Symbol::wifiExclamationmark) + 1);
+
+TEST(Symbols, EachHasItsOwnNameAndFileAndDrawsOnlyInItsTintAtTheAskedSize)
+{
+    const QColor tint(200, 60, 20);
+    std::set<std::string_view> names;
+    std::set<QString> files;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(caseName(Symbols::systemName(c.symbol)), c.name);
+        EXPECT_TRUE(names.insert(Symbols::systemName(c.symbol)).second);
+        EXPECT_TRUE(files.insert(Symbols::resourcePath(c.symbol)).second);
+        EXPECT_TRUE(QFile::exists(Symbols::resourcePath(c.symbol)));
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QPixmap image = Symbols::pixmap(c.symbol, 24, tint, ratio);
+            EXPECT_EQ(image.size(), QSize(24, 24) * ratio);
+            EXPECT_EQ(image.devicePixelRatio(), ratio);
+            const Drawn drawn = inspect(image.toImage(), tint);
+            EXPECT_GT(drawn.opaque, 0);
+            EXPECT_EQ(drawn.offColour, 0);
+        }
+    }
+}
+
+TEST(Symbols, KeepTheTintsOpacityAndDimTheDisabledIcon)
+{
+    const QColor translucent(40, 90, 250, 128);
+    const Drawn drawn =
+        inspect(Symbols::pixmap(Symbol::checkmarkCircleFill, 20, translucent, 1).toImage(), translucent);
+    EXPECT_NEAR(drawn.maxAlpha, 128, 1);
+    EXPECT_EQ(drawn.offColour, 0);
+
+    const QIcon icon = Symbols::icon(Symbol::checkmarkCircleFill, 20, Qt::black);
+    const int normal = inspect(icon.pixmap(QSize(20, 20), 1.0, QIcon::Normal).toImage(), Qt::black).maxAlpha;
+    const int disabled = inspect(icon.pixmap(QSize(20, 20), 1.0, QIcon::Disabled).toImage(), Qt::black).maxAlpha;
+    EXPECT_EQ(normal, 255);
+    EXPECT_LT(disabled, normal / 2);
+}
+
+TEST(Symbols, AskedTwiceTheSameWayComeFromTheCache)
+{
+    const QPixmap first = Symbols::pixmap(Symbol::clock, 18, Qt::red, 2);
+    EXPECT_EQ(Symbols::pixmap(Symbol::clock, 18, Qt::red, 2).cacheKey(), first.cacheKey());
+    EXPECT_NE(Symbols::pixmap(Symbol::clock, 18, Qt::blue, 2).cacheKey(), first.cacheKey());
+    EXPECT_NE(Symbols::pixmap(Symbol::clock, 36, Qt::red, 1).cacheKey(), first.cacheKey());
+}
+
+TEST(Symbols, PaintFitsTheSymbolCentredInItsBoxAtTheDevicesRatio)
+{
+    struct PaintCase
+    {
+        std::string_view name;
+        QRectF box;
+        qreal ratio;
+    };
+
+    constexpr auto paintCases = std::to_array<PaintCase>({
+        {"a wide box centres a square across", QRectF(0, 0, 60, 20), 1},
+        {"a tall box centres a square down", QRectF(10, 0, 20, 40), 2},
+        {"an offset box on a fractional ratio", QRectF(5.5, 7.25, 24, 24), 1.5},
+    });
+    for (const PaintCase& c : paintCases) {
+        SCOPED_TRACE(c.name);
+        QImage canvas(QSize(64, 48) * c.ratio, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(c.ratio);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            Symbols::paint(painter, Symbol::exclamationmarkCircleFill, c.box, Qt::black);
+        }
+        const double side = std::min(c.box.width(), c.box.height());
+        const QRectF square(c.box.center() - QPointF(side, side) / 2, QSizeF(side, side));
+        const QRectF device(square.topLeft() * c.ratio, square.size() * c.ratio);
+        const QRect painted = inspect(canvas, Qt::black).painted;
+        // The filled disc spans nearly the whole square and stays inside it.
+        EXPECT_TRUE(device.adjusted(-1, -1, 1, 1).contains(QRectF(painted)));
+        EXPECT_GT(painted.width(), 0.8 * device.width());
+        EXPECT_GT(painted.height(), 0.8 * device.height());
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
