@@ -62,6 +62,7 @@ RenewalText::RenewalText(const icu::Calendar& calendar, const icu::Locale& local
     m_hourMinutePattern = bestPattern(usable, "jmm", "HH:mm");
     m_weekdayPattern = bestPattern(usable, "EEEE", "cccc");
     m_monthDayPattern = bestPattern(usable, "MMMd", "MMM d");
+    m_stampPattern = bestPattern(usable, "EEEMMMdjmm", "EEE MMM d HH:mm");
 }
 
 std::optional<RenewalText> RenewalText::make(std::string_view timeZoneId, std::string_view localeId)
@@ -117,6 +118,14 @@ std::optional<int> RenewalText::calendarDaysBetween(Date from, Date to) const
         return std::nullopt;
     }
     return toDay - fromDay;
+}
+
+std::string RenewalText::stamp(Date date) const
+{
+    if (!std::isfinite(secondsSince1970(date))) {
+        return std::string(unknownMark);
+    }
+    return format(m_stampPattern, date);
 }
 
 std::string RenewalText::clock(Date date) const

@@ -48,6 +48,9 @@ public:
     /// hour ("3 PM", "3:30 PM"; "15 Uhr", "15:30"). Not finite gives "—".
     [[nodiscard]] std::string clock(Date date) const;
 
+    /// Weekday, month, day and clock time, as a picture's time stamp
+    /// ("Mon, Dec 7, 3:40 PM"). Not finite gives "—".
+    [[nodiscard]] std::string stamp(Date date) const;
     /// "45 minutes", "35 hours", "1 day 16 hours", "3 days".
     [[nodiscard]] static std::string duration(double seconds);
 
@@ -63,6 +66,7 @@ private:
     icu::UnicodeString m_hourMinutePattern;
     icu::UnicodeString m_weekdayPattern;
     icu::UnicodeString m_monthDayPattern;
+    icu::UnicodeString m_stampPattern;
 };
 
 }  // namespace ostrel

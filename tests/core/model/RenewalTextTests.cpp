@@ -123,6 +123,14 @@ TEST(RenewalText, DropsTheMinutesOnlyWhenTheRoundedTimeIsOnTheHour)
     EXPECT_EQ(german.clock(at(us, {2026, 7, 1, 15, 30})), "21:30");
 }
 
+TEST(RenewalText, StampsAPictureWithWeekdayDateAndClockInTheLocale)
+{
+    const RenewalText us = texts("America/New_York", "en_US");
+    EXPECT_EQ(us.stamp(at(us, {2026, 12, 7, 15, 40})), "Mon, Dec 7, 3:40 PM");
+    const RenewalText german = texts("Europe/Berlin", "de_DE");
+    EXPECT_EQ(german.stamp(at(us, {2026, 12, 7, 15, 40})), "Mo., 7. Dez., 21:40");
+}
+
 TEST(RenewalText, RefusesAnUnknownTimeZone)
 {
     EXPECT_FALSE(RenewalText::make("Nowhere/Atlantis", "en_US").has_value());
@@ -137,6 +145,7 @@ TEST(RenewalText, MarksDatesThatAreNotFinite)
     EXPECT_EQ(us.when(never, now), "\u2014");
     EXPECT_EQ(us.when(unknown, now), "\u2014");
     EXPECT_EQ(us.clock(unknown), "\u2014");
+    EXPECT_EQ(us.stamp(unknown), "\u2014");
 }
 
 TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)
