@@ -2,10 +2,15 @@
 
 #include <cstdio>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
 
+#include "drawing/Theme.h"
+#include "panel/PopoverView.h"
 #include "store/QtText.h"
 #include "store/UsageReaders.h"
 
@@ -43,6 +48,12 @@ void AppDelegate::applicationDidFinishLaunching()
         connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
     }
     // 7. The preview window ("--light" forces the light appearance).
+    if (m_options.preview) {
+        if (m_options.light) {
+            QApplication::setPalette(Theme::palette(ColorScheme::light));
+        }
+        showPreviewWindow();
+    }
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
 }
 
@@ -90,6 +101,29 @@ void AppDelegate::sendTestReport()
     if (m_reporter) {
         (void)m_reporter->send(QString::fromLatin1(MorningReporter::testTitle));
     }
+}
+
+void AppDelegate::showPreviewWindow()
+{
+    PopoverActions actions;
+    actions.quit = [] {
+        QCoreApplication::quit();
+    };
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Ostrel Preview"));
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(new PopoverView(store(), m_settings, std::move(actions), PopoverView::Options{}));
+    window->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_previewWindow = std::move(window);
 }
 
 bool AppDelegate::handleExport()

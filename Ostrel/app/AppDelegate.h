@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QObject>
+#include <QWidget>
 
 #include "app/LaunchOptions.h"
 #include "report/DesktopNotifier.h"
@@ -42,6 +43,18 @@ public:
 
     /// The settings window's "send a test report": ignores the switch and the last-sent day.
     void sendTestReport();
+    /// A window showing the panel, made afresh each time ("--preview").
+    void showPreviewWindow();
+
+    [[nodiscard]] QWidget* previewWindow() const
+    {
+        return m_previewWindow.get();
+    }
+
+    [[nodiscard]] StatusItemController* statusItem() const
+    {
+        return m_statusItem.get();
+    }
 
 private:
     void createReporter(UsageStore& usage);
@@ -56,6 +69,7 @@ private:
     // The reporter's hooks refer to the store and the settings, so it goes before them.
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MorningReporter> m_reporter;
+    std::unique_ptr<QWidget> m_previewWindow;
 };
 
 }  // namespace ostrel

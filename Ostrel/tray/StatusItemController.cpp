@@ -8,6 +8,9 @@
 #include <QKeySequence>
 #include <QPalette>
 
+#include "panel/PanelPicture.h"
+#include "panel/PopoverView.h"
+#include "panel/PopoverWindow.h"
 #include "settings/AppSettings.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
@@ -32,6 +35,27 @@ StatusItemController::StatusItemController(UsageStore& store, AppSettings& setti
     , m_clock(std::move(clock))
 {
     buildMenu();
+    PopoverActions actions;
+    actions.openSettings = [this] {
+        m_popover->hide();
+        openSettings();
+    };
+    actions.copySnapshot = [this] {
+        copySnapshot();
+    };
+    actions.copyText = [this] {
+        copyText();
+    };
+    actions.checkForUpdates = [this] {
+        m_popover->hide();
+    };
+    actions.quit = [] {
+        QCoreApplication::quit();
+    };
+    PopoverView::Options options;
+    options.clock = m_clock;
+    // The live panel stamps no time: the footer says how old the reading is instead.
+    m_popover = std::make_unique<PopoverWindow>(new PopoverView(m_store, m_settings, std::move(actions), options));
     connect(&m_store, &UsageStore::changed, this, &StatusItemController::reevaluate);
     connect(&m_settings, &AppSettings::changed, this, &StatusItemController::reevaluate);
     // Pacing moves with time alone, so the marks are redrawn every minute too.
@@ -49,9 +73,10 @@ void StatusItemController::buildMenu()
                      QKeySequence(Qt::CTRL | Qt::Key_R),
                      this,
                      &StatusItemController::refreshNow);
-    // The picture of the panel needs the panel; until it exists the item stays visible but inactive.
-    QAction* snapshot = m_menu.addAction(QStringLiteral("Copy Snapshot"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    snapshot->setEnabled(false);
+    m_menu.addAction(QStringLiteral("Copy Snapshot"),
+                     QKeySequence(Qt::CTRL | Qt::Key_C),
+                     this,
+                     &StatusItemController::copySnapshot);
     m_menu.addAction(QStringLiteral("Copy Summary Text"), this, &StatusItemController::copyText);
     m_menu.addSeparator();
     m_menu.addAction(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this, [this] {
@@ -81,7 +106,10 @@ void StatusItemController::rebuildItems(std::size_t count)
         auto item = std::make_unique<QSystemTrayIcon>();
         item->setContextMenu(&m_menu);
         item->installEventFilter(this);
-        connect(item.get(), &QSystemTrayIcon::activated, this, &StatusItemController::activated);
+        connect(item.get(),
+                &QSystemTrayIcon::activated,
+                this,
+                [this, icon = item.get()](QSystemTrayIcon::ActivationReason reason) { activated(icon, reason); });
         if (m_shown) {
             item->show();
         }
@@ -139,18 +167,27 @@ QString StatusItemController::toolTip() const
     return lines.empty() ? QStringLiteral("Ostrel") : joinedLines(lines);
 }
 
-void StatusItemController::activated(QSystemTrayIcon::ActivationReason reason)
+void StatusItemController::activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason)
 {
-    // The host opens the context menu itself; a plain or double click is the left click.
-    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-        togglePopover();
+    // The host opens the context menu itself; a plain click is the left click.
+    // A double click arrives after its first click's Trigger, so it is not a second toggle.
+    if (reason == QSystemTrayIcon::Trigger) {
+        togglePopover(item->geometry());
     }
 }
 
-void StatusItemController::togglePopover()
+void StatusItemController::togglePopover(std::optional<QRect> anchor)
 {
-    m_store.refreshIfStale(60);
-    m_store.refreshActivity(120);
+    if (!m_popover->isVisible()) {
+        m_store.refreshIfStale(60);
+        m_store.refreshActivity(120);
+    }
+    m_popover->toggle(anchor);
+}
+
+void StatusItemController::copySnapshot()
+{
+    PanelPicture::copy(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
 }
 
 void StatusItemController::refreshNow()

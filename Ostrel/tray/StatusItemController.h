@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QMenu>
@@ -20,6 +21,7 @@
 namespace ostrel {
 
 class AppSettings;
+class PopoverWindow;
 class UsageStore;
 
 class StatusItemController : public QObject
@@ -42,8 +44,11 @@ public:
 
     /// Shows the tray items.
     void show();
-    /// A left click: the checks made when the panel opens.
-    void togglePopover();
+    /// A left click: opens the panel by `anchor` (the item, where the host
+    /// reports it) after the checks an opening makes, or closes it.
+    void togglePopover(std::optional<QRect> anchor = std::nullopt);
+    /// "Copy Snapshot": a picture of the panel on the clipboard.
+    void copySnapshot();
     /// "Refresh Now": every enabled provider and the activity, whatever their age.
     void refreshNow();
     /// "Copy Summary Text": the report lines as plain text on the clipboard.
@@ -70,6 +75,11 @@ public:
         return m_menu;
     }
 
+    [[nodiscard]] PopoverWindow& popover() const
+    {
+        return *m_popover;
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,7 +87,7 @@ private:
     void buildMenu();
     void applyToolTip();
     void rebuildItems(std::size_t count);
-    void activated(QSystemTrayIcon::ActivationReason reason);
+    void activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason);
 
     UsageStore& m_store;
     AppSettings& m_settings;
@@ -87,6 +97,7 @@ private:
     LabelContent m_content;
     bool m_shown = false;
     std::vector<std::unique_ptr<QSystemTrayIcon>> m_items;
+    std::unique_ptr<PopoverWindow> m_popover;
 };
 
 }  // namespace ostrel

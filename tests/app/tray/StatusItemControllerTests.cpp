@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "panel/PopoverWindow.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -79,19 +80,27 @@ TEST_F(StatusItemControllerTest, TooltipAndCopiedTextAreTheReportLines)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), tip);
 }
 
-TEST_F(StatusItemControllerTest, AClickReadsOnlyWhatIsOlderThanAMinute)
+TEST_F(StatusItemControllerTest, AClickOpensThePanelAfterReadingWhatIsOlderThanAMinute)
 {
-    controller.togglePopover();
-    settle();
+    const auto click = [&] {
+        controller.togglePopover();
+        settle();
+    };
+    click();
+    EXPECT_TRUE(controller.popover().isVisible());
+    // A click on the open panel's item closes it and reads nothing.
+    click();
+    EXPECT_FALSE(controller.popover().isVisible());
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+
     script->advance(30);
-    controller.togglePopover();
-    settle();
+    click();
+    controller.popover().hide();
     EXPECT_EQ(script->readsOf(Provider::claude), 1);
     EXPECT_EQ(script->scans, 2);
 
     script->advance(31);
-    controller.togglePopover();
-    settle();
+    click();
     EXPECT_EQ(script->readsOf(Provider::claude), 2);
 }
 

@@ -1,0 +1,246 @@
+#include "panel/PopoverView.h"
+
+#include <QTimer>
+#include <unicode/locid.h>
+
+#include "model/ProviderDisplay.h"
+#include "model/RenewalText.h"
+#include "model/TokenFormat.h"
+#include "panel/EmptyProvidersView.h"
+#include "panel/PanelFooter.h"
+#include "panel/PanelHeader.h"
+#include "panel/ProviderSlot.h"
+#include "report/LocalCalendar.h"
+#include "settings/AppSettings.h"
+#include "store/UsageStore.h"
+
+namespace ostrel {
+namespace {
+
+constexpr int padding = 14;
+constexpr int gap = 12;
+constexpr int scheduleMilliseconds = 30 * 1000;
+constexpr int copiedMilliseconds = 1800;
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// The user's clock and calendar words; absent only when ICU can build no calendar.
+std::optional<RenewalText> userRenewalText()
+{
+    const std::unique_ptr<icu::Calendar> calendar = localCalendar();
+    if (!calendar) {
+        return std::nullopt;
+    }
+    return RenewalText(*calendar, icu::Locale::getDefault());
+}
+
+QString activityLine(const UsageStore& store, Provider provider, Date now)
+{
+    const auto found = store.activity().find(provider);
+    if (found == store.activity().end()) {
+        return store.scanningActivity() ? QStringLiteral("Reading session logs…")
+                                        : QStringLiteral("No sessions logged on this computer");
+    }
+    const std::int64_t day = found->second.tokens.total(86400, now).total();
+    const std::int64_t week = found->second.tokens.total(604800, now).total();
+    return QStringLiteral("%1 tokens in 24 hours · %2 in 7 days")
+        .arg(qText(TokenFormat::shortText(day)), qText(TokenFormat::shortText(week)));
+}
+
+}  // namespace
+
+PopoverView::PopoverView(UsageStore& store,
+                         AppSettings& settings,
+                         PopoverActions actions,
+                         Options options,
+                         QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_settings(settings)
+    , m_actions(std::move(actions))
+    , m_options(std::move(options))
+{
+    if (m_options.scheme) {
+        setPalette(Theme::palette(*m_options.scheme));
+    }
+    setAutoFillBackground(true);
+    setAccessibleName(QStringLiteral("Ostrel"));
+    setFixedWidth(panelWidth);
+
+    m_column = new QVBoxLayout(this);
+    m_column->setContentsMargins(padding, padding, padding, padding);
+    m_column->setSpacing(gap);
+
+    m_header = new PanelHeader(m_options.isSnapshot, m_options.hasUpdater, this);
+    m_column->addWidget(m_header);
+    m_content = new QWidget(this);
+    m_contentColumn = new QVBoxLayout(m_content);
+    m_contentColumn->setContentsMargins(0, 0, 0, 0);
+    m_contentColumn->setSpacing(gap);
+    m_column->addWidget(m_content);
+    m_footer = new PanelFooter(m_options.isSnapshot, this);
+    m_column->addWidget(m_footer);
+
+    connect(m_header, &PanelHeader::tabChosen, this, [this](PopoverTab tab) {
+        // A forced tab belongs to the owner; the remembered one is left as it was.
+        if (!m_options.forced.tab) {
+            m_settings.setPopoverTab(tab);
+        }
+        reevaluate();
+    });
+    connect(m_header, &PanelHeader::refreshRequested, this, [this] {
+        m_store.refresh();
+        m_store.refreshActivity(0);
+    });
+    connect(m_header, &PanelHeader::copySnapshotRequested, this, &PopoverView::copySnapshot);
+    connect(m_header, &PanelHeader::copyTextRequested, this, [this] { m_actions.copyText(); });
+    connect(m_header, &PanelHeader::settingsRequested, this, [this] { m_actions.openSettings(); });
+    connect(m_header, &PanelHeader::updatesRequested, this, [this] { m_actions.checkForUpdates(); });
+    connect(m_header, &PanelHeader::quitRequested, this, [this] { m_actions.quit(); });
+    connect(m_footer, &PanelFooter::copyRequested, this, &PopoverView::copySnapshot);
+    connect(m_footer, &PanelFooter::updateRequested, this, [this] { m_actions.checkForUpdates(); });
+
+    connect(&m_store, &UsageStore::changed, this, &PopoverView::reevaluateIfShown);
+    connect(&m_settings, &AppSettings::changed, this, &PopoverView::reevaluateIfShown);
+    // Ages, pacing and the next refresh move with time alone; the schedule runs while the panel shows.
+    m_schedule.setInterval(scheduleMilliseconds);
+    connect(&m_schedule, &QTimer::timeout, this, &PopoverView::reevaluate);
+    reevaluate();
+}
+
+PopoverView::~PopoverView() = default;
+
+PopoverTab PopoverView::effectiveTab() const
+{
+    return m_options.forced.tab.value_or(m_settings.popoverTab());
+}
+
+ActivityRange PopoverView::effectiveRange() const
+{
+    return m_options.forced.range.value_or(m_settings.activityRange());
+}
+
+ActivityMeasure PopoverView::effectiveMeasure() const
+{
+    return m_options.forced.measure.value_or(m_settings.activityMeasure());
+}
+
+void PopoverView::setAvailableVersion(std::optional<std::string> version)
+{
+    m_availableVersion = std::move(version);
+    reevaluate();
+}
+
+void PopoverView::reevaluate()
+{
+    m_outOfDate = false;
+    const Date now = m_options.clock();
+    const PopoverTab tab = effectiveTab();
+    const std::vector<Provider> providers = m_store.enabledProviders();
+    if (tab != m_builtTab || providers != m_builtProviders) {
+        rebuildContent(tab, providers);
+    }
+    fillSlots(tab, now);
+    m_header->setTab(tab);
+    m_header->setRefreshing(!m_options.isSnapshot && !m_store.refreshing().empty());
+
+    const std::optional<RenewalText> renewal = userRenewalText();
+    if (renewal) {
+        FooterText::Inputs inputs;
+        inputs.lastUpdated = m_store.lastUpdated();
+        if (const QTimer* timer = m_store.scheduleTimer(); timer != nullptr && timer->isActive()) {
+            inputs.nextRefresh = now + Seconds(timer->remainingTime() / 1000.0);
+        }
+        inputs.copied = m_copiedAt.has_value();
+        inputs.availableVersion = m_availableVersion;
+        m_footer->show(FooterText::make(inputs, now, *renewal));
+        m_footer->setStamp(m_options.forced.timestamp ? std::optional(renewal->stamp(now)) : std::nullopt);
+    }
+    fitHeight();
+}
+
+void PopoverView::reevaluateIfShown()
+{
+    if (isVisible()) {
+        reevaluate();
+    } else {
+        m_outOfDate = true;
+    }
+}
+
+void PopoverView::showEvent(QShowEvent* event)
+{
+    if (m_outOfDate) {
+        reevaluate();
+    }
+    m_schedule.start();
+    QWidget::showEvent(event);
+}
+
+void PopoverView::hideEvent(QHideEvent* event)
+{
+    m_schedule.stop();
+    QWidget::hideEvent(event);
+}
+
+void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& providers)
+{
+    m_builtTab = tab;
+    m_builtProviders = providers;
+    for (ProviderSlot* slot : m_slots) {
+        delete slot;
+    }
+    m_slots.clear();
+    delete m_empty;
+    m_empty = nullptr;
+
+    if (providers.empty()) {
+        m_empty = new EmptyProvidersView([this] { m_actions.openSettings(); }, m_content);
+        m_contentColumn->addWidget(m_empty);
+        return;
+    }
+    for (const Provider provider : providers) {
+        auto* slot = new ProviderSlot(provider, m_content);
+        m_contentColumn->addWidget(slot);
+        m_slots.push_back(slot);
+    }
+}
+
+void PopoverView::fillSlots(PopoverTab tab, Date now)
+{
+    for (ProviderSlot* slot : m_slots) {
+        if (tab == PopoverTab::ostrel) {
+            slot->setLine(qText(m_store.display(slot->provider(), now).summaryLine(now)));
+        } else {
+            slot->setLine(activityLine(m_store, slot->provider(), now));
+        }
+    }
+}
+
+void PopoverView::fitHeight()
+{
+    m_column->activate();
+    const int height =
+        m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(panelWidth) : m_column->totalSizeHint().height();
+    setFixedHeight(height);
+}
+
+void PopoverView::copySnapshot()
+{
+    m_actions.copySnapshot();
+    m_copiedAt = m_options.clock();
+    // A second copy within the 1.8 seconds starts its own wait; only the last one clears.
+    const int generation = ++m_copyGeneration;
+    QTimer::singleShot(copiedMilliseconds, this, [this, generation] {
+        if (generation == m_copyGeneration) {
+            m_copiedAt.reset();
+            reevaluate();
+        }
+    });
+    reevaluate();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,127 @@
+#pragma once
+// The panel: a 384-point column of the header (mark, tab switcher, refresh,
+// menu), one place per enabled provider in the chosen tab (or the empty view),
+// and the footer. It is the one view that talks to the store and the
+// settings; everything inside it is given values. It re-evaluates every 30
+// seconds and on every change of the store or the settings.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "drawing/Theme.h"
+#include "model/Provider.h"
+#include "panel/PanelState.h"
+#include "store/WallClock.h"
+
+namespace ostrel {
+
+class AppSettings;
+class EmptyProvidersView;
+class PanelFooter;
+class PanelHeader;
+class ProviderSlot;
+class UsageStore;
+
+class PopoverView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int panelWidth = 384;
+
+    struct Options
+    {
+        /// Values that override the remembered tab, range and measure; never written back.
+        PanelState forced;
+        /// Drawn for a still picture: no buttons, the product in the footer.
+        bool isSnapshot = false;
+        /// Whether an updater exists; without one nothing offers to check.
+        bool hasUpdater = false;
+        /// A scheme of its own (a snapshot); absent follows the application's palette.
+        std::optional<ColorScheme> scheme;
+        Clock clock = wallClockNow;
+    };
+
+    PopoverView(UsageStore& store,
+                AppSettings& settings,
+                PopoverActions actions,
+                Options options,
+                QWidget* parent = nullptr);
+    ~PopoverView() override;
+
+    PopoverView(const PopoverView&) = delete;
+    PopoverView& operator=(const PopoverView&) = delete;
+
+    [[nodiscard]] PopoverTab effectiveTab() const;
+    [[nodiscard]] ActivityRange effectiveRange() const;
+    [[nodiscard]] ActivityMeasure effectiveMeasure() const;
+
+    /// The version an updater offers, or none.
+    void setAvailableVersion(std::optional<std::string> version);
+
+    /// Redraws everything for the current time.
+    void reevaluate();
+    /// The panel's own copy: the owner copies, the footer confirms for 1.8 seconds.
+    void copySnapshot();
+
+    [[nodiscard]] PanelHeader& header() const
+    {
+        return *m_header;
+    }
+
+    [[nodiscard]] PanelFooter& footer() const
+    {
+        return *m_footer;
+    }
+
+    /// The providers' places in the shown tab, in provider order.
+    [[nodiscard]] const std::vector<ProviderSlot*>& providerSlots() const
+    {
+        return m_slots;
+    }
+
+    /// The empty view, when no provider is turned on.
+    [[nodiscard]] EmptyProvidersView* emptyView() const
+    {
+        return m_empty;
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    /// Changes while the panel is closed wait for it to open: a closed panel costs nothing.
+    void reevaluateIfShown();
+    void rebuildContent(PopoverTab tab, const std::vector<Provider>& providers);
+    void fillSlots(PopoverTab tab, Date now);
+    void fitHeight();
+
+    UsageStore& m_store;
+    AppSettings& m_settings;
+    PopoverActions m_actions;
+    Options m_options;
+    std::optional<std::string> m_availableVersion;
+    std::optional<Date> m_copiedAt;
+    int m_copyGeneration = 0;
+
+    QVBoxLayout* m_column = nullptr;
+    PanelHeader* m_header = nullptr;
+    QWidget* m_content = nullptr;
+    QVBoxLayout* m_contentColumn = nullptr;
+    PanelFooter* m_footer = nullptr;
+    std::vector<ProviderSlot*> m_slots;
+    EmptyProvidersView* m_empty = nullptr;
+    /// Something changed while the panel was closed.
+    bool m_outOfDate = false;
+    std::optional<PopoverTab> m_builtTab;
+    std::vector<Provider> m_builtProviders;
+    QTimer m_schedule;
+};
+
+}  // namespace ostrel

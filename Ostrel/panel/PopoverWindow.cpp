@@ -1,0 +1,98 @@
+#include "panel/PopoverWindow.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "panel/PopoverPlacement.h"
+#include "panel/PopoverView.h"
+
+namespace ostrel {
+namespace {
+
+// A click on the tray item while the panel is open first closes the panel
+// (a click outside a popup), then arrives as the item's own click; within
+// this time it is the same click and must not open the panel again.
+constexpr auto sameClick = std::chrono::milliseconds(350);
+
+bool compositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
+}  // namespace
+
+PopoverWindow::PopoverWindow(PopoverView* view)
+    : m_view(view)
+    , m_placedByCompositor(compositorPlacesWindows())
+{
+    setWindowFlags(m_placedByCompositor ? Qt::Window | Qt::FramelessWindowHint : Qt::Popup | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("Ostrel"));
+    setAccessibleName(QStringLiteral("Ostrel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    view->setParent(this);
+    layout->addWidget(view);
+}
+
+void PopoverWindow::toggle(std::optional<QRect> anchor)
+{
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    if (std::chrono::steady_clock::now() - m_hiddenAt < sameClick) {
+        return;
+    }
+    open(anchor);
+}
+
+void PopoverWindow::open(std::optional<QRect> anchor)
+{
+    m_view->reevaluate();
+    adjustSize();
+    if (!m_placedByCompositor) {
+        const QPoint pointer = QCursor::pos();
+        QScreen* screen = QGuiApplication::screenAt(pointer);
+        if (screen == nullptr) {
+            screen = QGuiApplication::primaryScreen();
+        }
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
+        move(PopoverPlacement::topLeft(size(), anchor, pointer, available));
+    }
+    show();
+    raise();
+    activateWindow();
+    Q_EMIT opened();
+}
+
+void PopoverWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PopoverWindow::hideEvent(QHideEvent* event)
+{
+    // Only a popup closed by a press elsewhere can be followed by that press's own click.
+    const bool byPress = QGuiApplication::mouseButtons() != Qt::NoButton;
+    m_hiddenAt = byPress ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    QWidget::hideEvent(event);
+}
+
+void PopoverWindow::changeEvent(QEvent* event)
+{
+    // Without a popup grab, losing focus is the click elsewhere.
+    if (event->type() == QEvent::ActivationChange && m_placedByCompositor && isVisible() && !isActiveWindow()) {
+        hide();
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace ostrel

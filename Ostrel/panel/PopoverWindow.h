@@ -1,0 +1,49 @@
+#pragma once
+// The transient window that holds the panel next to the tray: opened and
+// closed by a click on a tray item, closed by Escape and by a click
+// elsewhere. On X11 it is a popup placed by the item; under Wayland, where a
+// client cannot place its windows, it is a frameless window that the
+// compositor places and that closes when it loses focus.
+
+#include <chrono>
+#include <optional>
+
+#include <QRect>
+#include <QWidget>
+
+namespace ostrel {
+
+class PopoverView;
+
+class PopoverWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Takes ownership of `view`.
+    explicit PopoverWindow(PopoverView* view);
+
+    [[nodiscard]] PopoverView& view() const
+    {
+        return *m_view;
+    }
+
+    /// Opens next to `anchor` (the tray item, when the host reports it), or closes.
+    void toggle(std::optional<QRect> anchor);
+    void open(std::optional<QRect> anchor);
+
+Q_SIGNALS:
+    void opened();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    PopoverView* m_view;
+    bool m_placedByCompositor;
+    std::chrono::steady_clock::time_point m_hiddenAt;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,69 @@
+#include "panel/RefreshButton.h"
+
+#include <QPainter>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
+
+#include "drawing/Symbols.h"
+#include "drawing/Theme.h"
+
+namespace ostrel {
+namespace {
+
+constexpr int turnMilliseconds = 900;
+constexpr double symbolPoints = 12;
+
+}  // namespace
+
+RefreshButton::RefreshButton(QWidget* parent)
+    : QToolButton(parent)
+{
+    setAutoRaise(true);
+    setFixedSize(24, 24);
+    setFocusPolicy(Qt::StrongFocus);
+    setToolTip(QStringLiteral("Refresh now"));
+    setAccessibleName(QStringLiteral("Refresh now"));
+    m_turn.setStartValue(0.0);
+    m_turn.setEndValue(360.0);
+    m_turn.setDuration(turnMilliseconds);
+    m_turn.setLoopCount(-1);
+    connect(&m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_angle = value.toDouble();
+        update();
+    });
+}
+
+void RefreshButton::setSpinning(bool spinning)
+{
+    if (spinning == isSpinning()) {
+        return;
+    }
+    if (spinning) {
+        m_turn.start();
+    } else {
+        // The arrow comes to rest upright rather than wherever the turn was.
+        m_turn.stop();
+        m_angle = 0;
+        update();
+    }
+}
+
+void RefreshButton::paintEvent(QPaintEvent* /*event*/)
+{
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.icon = QIcon();
+    option.text.clear();
+    // The style draws the hover and press background and the focus frame; the arrow is ours.
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    const Theme theme = Theme::fromPalette(palette());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(QRectF(rect()).center());
+    painter.rotate(m_angle);
+    const QRectF box(-symbolPoints / 2, -symbolPoints / 2, symbolPoints, symbolPoints);
+    Symbols::paint(painter, Symbol::arrowClockwise, box, isEnabled() ? theme.primary : theme.secondary);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,37 @@
+#pragma once
+// The panel's refresh button: the clockwise arrow, turning a full circle every
+// 0.9 seconds while any provider is being read and at rest otherwise.
+
+#include <QToolButton>
+#include <QVariantAnimation>
+
+namespace ostrel {
+
+class RefreshButton : public QToolButton
+{
+    Q_OBJECT
+
+public:
+    explicit RefreshButton(QWidget* parent = nullptr);
+
+    void setSpinning(bool spinning);
+
+    [[nodiscard]] bool isSpinning() const
+    {
+        return m_turn.state() == QAbstractAnimation::Running;
+    }
+
+    [[nodiscard]] QSize sizeHint() const override
+    {
+        return {24, 24};
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QVariantAnimation m_turn;
+    double m_angle = 0;
+};
+
+}  // namespace ostrel

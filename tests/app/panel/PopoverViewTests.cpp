@@ -1,0 +1,246 @@
+#include "panel/PopoverView.h"
+
+#include <array>
+#include <string_view>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "panel/CapsuleSwitcher.h"
+#include "panel/EmptyProvidersView.h"
+#include "panel/PanelFooter.h"
+#include "panel/PanelHeader.h"
+#include "panel/ProviderSlot.h"
+#include "panel/RefreshButton.h"
+#include "support/EventLoop.h"
+#include "support/ScriptedReaders.h"
+#include "support/TempSettings.h"
+
+namespace ostrel {
+namespace {
+
+using testing::Script;
+
+class PopoverViewTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<PopoverView> makeView(PopoverView::Options options = {})
+    {
+        options.clock = [this] {
+            return dateFromSince1970(script->now);
+        };
+        PopoverActions actions;
+        actions.copySnapshot = [this] {
+            ++copies;
+        };
+        auto view = std::make_unique<PopoverView>(store, settings, actions, options);
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->show();
+        return view;
+    }
+
+    void readBoth()
+    {
+        script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+        script->add(Provider::openai, testing::readingOf(Provider::openai, 70));
+        store.refresh();
+        ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
+    }
+
+    testing::TempSettings temp;
+    AppSettings& settings = temp.settings;
+    std::shared_ptr<Script> script = std::make_shared<Script>();
+    UsageStore store{settings, testing::optionsFor(script)};
+    int copies = 0;
+};
+
+std::vector<Provider> slotProviders(const PopoverView& view)
+{
+    std::vector<Provider> providers;
+    for (const ProviderSlot* slot : view.providerSlots()) {
+        providers.push_back(slot->provider());
+    }
+    return providers;
+}
+
+TEST_F(PopoverViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
+{
+    const auto view = makeView();
+    PanelHeader& header = view->header();
+    const auto* title = header.findChild<QLabel*>();
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), QStringLiteral("Ostrel"));
+    ASSERT_NE(header.refreshButton(), nullptr);
+    ASSERT_NE(header.menuButton(), nullptr);
+    const std::array<int, 4> xs{title->x(), header.tabs().x(), header.refreshButton()->x(), header.menuButton()->x()};
+    EXPECT_TRUE(std::ranges::is_sorted(xs)) << xs[0] << ' ' << xs[1] << ' ' << xs[2] << ' ' << xs[3];
+    EXPECT_EQ(header.tabs().option(0)->accessibleName(), QStringLiteral("Ostrel"));
+    EXPECT_EQ(header.tabs().option(1)->accessibleName(), QStringLiteral("Activity"));
+
+    QStringList items;
+    for (const QAction* action : header.menu().actions()) {
+        items.append(action->isSeparator() ? QStringLiteral("—") : action->text());
+    }
+    // Without an updater nothing offers to check for one.
+    EXPECT_EQ(items.join(QLatin1Char('|')),
+              QStringLiteral("Copy Snapshot|Copy Summary Text|—|Settings…|—|Quit Ostrel"));
+}
+
+TEST_F(PopoverViewTest, IsThreeHundredEightyFourPointsWideAtEveryScale)
+{
+    const auto view = makeView();
+    for (const double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        QImage image(view->size() * scale, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        view->render(&image);
+        EXPECT_EQ(image.width(), static_cast<int>(PopoverView::panelWidth * scale));
+        EXPECT_GT(image.height(), 100 * scale);
+    }
+}
+
+TEST_F(PopoverViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool claude;
+        bool openai;
+        std::vector<Provider> expected;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"both", true, true, {Provider::claude, Provider::openai}},
+        {"only Codex", false, true, {Provider::openai}},
+        {"none", false, false, {}},
+    });
+    const auto view = makeView();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.setClaudeEnabled(c.claude);
+        settings.setOpenaiEnabled(c.openai);
+        for (const PopoverTab tab : allPopoverTabs) {
+            settings.setPopoverTab(tab);
+            EXPECT_EQ(slotProviders(*view), c.expected);
+            EXPECT_EQ(view->emptyView() != nullptr, c.expected.empty());
+            EXPECT_TRUE(view->header().isVisibleTo(view.get()));
+            EXPECT_TRUE(view->footer().isVisibleTo(view.get()));
+        }
+    }
+}
+
+TEST_F(PopoverViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
+{
+    {
+        const auto view = makeView();
+        EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+        view->header().tabs().option(1)->click();
+        EXPECT_EQ(view->effectiveTab(), PopoverTab::activity);
+    }
+    // Settings read afresh from the file, as after a restart.
+    AppSettings reloaded(std::filesystem::path(temp.folder.path().toStdString()), LoginItem::forCurrentUser());
+    EXPECT_EQ(reloaded.popoverTab(), PopoverTab::activity);
+    EXPECT_EQ(makeView()->header().tabs().selectedIndex(), 1);
+
+    PopoverView::Options forced;
+    forced.forced.tab = PopoverTab::ostrel;
+    const auto view = makeView(forced);
+    EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+    view->header().tabs().option(1)->click();
+    EXPECT_EQ(settings.popoverTab(), PopoverTab::activity);
+    EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+}
+
+TEST_F(PopoverViewTest, FooterSaysHowOldTheReadingIsAndWhenTheNextComes)
+{
+    const auto view = makeView();
+    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Waiting for first reading"));
+    EXPECT_TRUE(view->footer().nextText().isEmpty());
+
+    readBoth();
+    view->reevaluate();
+    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Updated just now"));
+    script->advance(5 * 60 + 10);
+    view->reevaluate();
+    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Updated 5m ago"));
+
+    store.reschedule();
+    view->reevaluate();
+    EXPECT_THAT(view->footer().nextText().toStdString(), ::testing::StartsWith("next "));
+    EXPECT_EQ(view->footer().button()->text(), QStringLiteral("Copy"));
+}
+
+TEST_F(PopoverViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
+{
+    store.reschedule();
+    const auto view = makeView();
+    view->footer().button()->click();
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Snapshot copied"));
+    EXPECT_TRUE(view->footer().nextText().isEmpty());
+    EXPECT_TRUE(testing::spinUntil([&] { return view->footer().statusText() != QStringLiteral("Snapshot copied"); },
+                                   std::chrono::seconds(5)));
+    EXPECT_FALSE(view->footer().nextText().isEmpty());
+}
+
+TEST_F(PopoverViewTest, AnAvailableUpdateTakesTheCopyButtonsPlace)
+{
+    const auto view = makeView();
+    view->setAvailableVersion("1.4.0");
+    EXPECT_EQ(view->footer().button()->text(), QStringLiteral("Update 1.4.0"));
+    EXPECT_EQ(view->footer().button()->toolTip(), QStringLiteral("Install Ostrel 1.4.0"));
+    // The menu still copies.
+    EXPECT_EQ(view->header().menu().actions().front()->text(), QStringLiteral("Copy Snapshot"));
+}
+
+TEST_F(PopoverViewTest, ASnapshotHasNoControlsAndNamesTheProduct)
+{
+    PopoverView::Options options;
+    options.isSnapshot = true;
+    options.forced.tab = PopoverTab::activity;
+    options.forced.timestamp = true;
+    const auto view = makeView(options);
+    EXPECT_EQ(view->header().refreshButton(), nullptr);
+    EXPECT_EQ(view->header().menuButton(), nullptr);
+    EXPECT_EQ(view->footer().button(), nullptr);
+    QStringList texts;
+    for (const QLabel* label : view->footer().findChildren<QLabel*>()) {
+        if (label->isVisibleTo(view.get())) {
+            texts.append(label->text());
+        }
+    }
+    ASSERT_GE(texts.size(), 4);
+    EXPECT_EQ(texts.mid(0, 3).join(QLatin1Char(' ')), QStringLiteral("Ostrel · ostrel.app"));
+    EXPECT_EQ(view->effectiveTab(), PopoverTab::activity);
+}
+
+TEST_F(PopoverViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
+{
+    const auto view = makeView();
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40), std::chrono::milliseconds(300));
+    view->header().refreshButton()->click();
+    EXPECT_TRUE(view->header().refreshButton()->isSpinning());
+    ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
+    EXPECT_FALSE(view->header().refreshButton()->isSpinning());
+}
+
+TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface)
+{
+    for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+        PopoverView::Options options;
+        options.scheme = scheme;
+        const auto view = makeView(options);
+        const QImage image = view->grab().toImage();
+        // A corner of the surface, outside every card.
+        const QColor corner = image.pixelColor(3, 3);
+        EXPECT_EQ(corner.lightnessF() < 0.5F, scheme == ColorScheme::dark);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
