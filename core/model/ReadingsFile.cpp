@@ -8,7 +8,7 @@
 
 #include "model/JsonFields.h"
 #include "posix/AtomicFile.h"
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 
 namespace ostrel::ReadingsFile {
 namespace {
@@ -85,13 +85,15 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
     if (!error && size > largestFile) {
         return failure(ReadingsFileFailure::Kind::tooLarge, std::to_string(size) + " bytes");
     }
-    // Saves replace the file by renaming, never truncate it, so a mapped view stays whole.
-    const auto map = posix::MappedFile::open(file, 0);
-    if (!map) {
+    const auto bytes = posix::readWhole(file, largestFile);
+    if (!bytes) {
+        if (bytes.error() == EFBIG) {
+            return failure(ReadingsFileFailure::Kind::tooLarge, "more than " + std::to_string(largestFile) + " bytes");
+        }
         return failure(ReadingsFileFailure::Kind::unreadable,
-                       "cannot read " + file.string() + ": " + std::strerror(map.error()));
+                       "cannot read " + file.string() + ": " + std::strerror(bytes.error()));
     }
-    auto saved = decode(map->bytes());
+    auto saved = decode(*bytes);
     if (!saved) {
         return failure(ReadingsFileFailure::Kind::undecodable, saved.error().text());
     }

@@ -1,15 +1,11 @@
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <utility>
-
-#include "posix/UniqueFd.h"
 
 namespace ostrel::posix {
 
@@ -27,36 +23,10 @@ std::expected<FileStatus, int> fileStatus(const std::filesystem::path& path)
                       std::int64_t{status.st_mtim.tv_nsec}};
 }
 
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_base(std::exchange(other.m_base, nullptr))
-    , m_length(std::exchange(other.m_length, 0))
-    , m_data(std::exchange(other.m_data, nullptr))
-    , m_size(std::exchange(other.m_size, 0))
-    , m_released(std::exchange(other.m_released, 0))
-{}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
+std::expected<ReadOnlyFile, int> ReadOnlyFile::open(const std::filesystem::path& path)
 {
-    if (this != &other) {
-        unmap();
-        m_base = std::exchange(other.m_base, nullptr);
-        m_length = std::exchange(other.m_length, 0);
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-        m_released = std::exchange(other.m_released, 0);
-    }
-    return *this;
-}
-
-MappedFile::~MappedFile()
-{
-    unmap();
-}
-
-std::expected<MappedFile, int> MappedFile::open(const std::filesystem::path& path, std::uint64_t from)
-{
-    // O_NONBLOCK keeps a FIFO that took a log's name from blocking the open.
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    // O_NONBLOCK keeps a FIFO that took a file's name from blocking the open.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.isOpen()) {
         return std::unexpected(errno);
     }
@@ -70,52 +40,53 @@ std::expected<MappedFile, int> MappedFile::open(const std::filesystem::path& pat
     if (!S_ISREG(status.st_mode)) {
         return std::unexpected(EINVAL);
     }
-    MappedFile file;
-    const auto size = static_cast<std::uint64_t>(status.st_size);
-    if (size <= from) {
-        return file;
-    }
-    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    const std::uint64_t start = from - from % page;
-    const std::size_t length = size - start;
-    void* base = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd.get(), static_cast<off_t>(start));
-    if (base == MAP_FAILED) {
+    // Read-ahead helps a single forward pass; a failed hint changes nothing.
+    static_cast<void>(::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL));
+    return ReadOnlyFile(std::move(fd), static_cast<std::uint64_t>(status.st_size));
+}
+
+std::expected<std::size_t, int> ReadOnlyFile::readAt(std::uint64_t offset, std::span<char> into) const
+{
+    ssize_t count = -1;
+    do {
+        count = ::pread(m_fd.get(), into.data(), into.size(), static_cast<off_t>(offset));
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
         return std::unexpected(errno);
     }
-    // The scanner walks forward once; read-ahead helps and pages behind it are not needed again.
-    static_cast<void>(::madvise(base, length, MADV_SEQUENTIAL));
-    file.m_base = base;
-    file.m_length = length;
-    file.m_data = static_cast<const char*>(base) + (from - start);
-    file.m_size = size - from;
-    return file;
+    return static_cast<std::size_t>(count);
 }
 
-void MappedFile::release(std::size_t position) noexcept
+std::expected<std::string, int> readWhole(const std::filesystem::path& path, std::uint64_t limit)
 {
-    if (m_base == nullptr) {
-        return;
+    const auto file = ReadOnlyFile::open(path);
+    if (!file) {
+        return std::unexpected(file.error());
     }
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const auto head = static_cast<std::size_t>(m_data - static_cast<const char*>(m_base));
-    std::size_t end = head + std::min(position, m_size);
-    end -= end % page;
-    if (end > m_released) {
-        static_cast<void>(::madvise(static_cast<char*>(m_base) + m_released, end - m_released, MADV_DONTNEED));
-        m_released = end;
+    if (file->size() > limit) {
+        return std::unexpected(EFBIG);
     }
-}
-
-void MappedFile::unmap() noexcept
-{
-    if (m_base != nullptr) {
-        static_cast<void>(::munmap(m_base, m_length));
-        m_base = nullptr;
-        m_length = 0;
-        m_data = nullptr;
-        m_size = 0;
-        m_released = 0;
+    // One byte beyond the size seen, so that growth since the open is noticed.
+    std::string bytes(file->size() + 1, '\0');
+    std::size_t held = 0;
+    while (true) {
+        if (held == bytes.size()) {
+            if (bytes.size() > limit) {
+                return std::unexpected(EFBIG);
+            }
+            bytes.resize(bytes.size() * 2);
+        }
+        const auto count = file->readAt(held, std::span(bytes).subspan(held));
+        if (!count) {
+            return std::unexpected(count.error());
+        }
+        if (*count == 0) {
+            break;
+        }
+        held += *count;
     }
+    bytes.resize(held);
+    return bytes;
 }
 
 }  // namespace ostrel::posix

@@ -1,13 +1,16 @@
 #pragma once
-// Read-only memory maps of whole files, one owner per map, and the one stat call
-// the activity scanner needs. Nothing outside core/readers/posix calls mmap.
+// Reading files with pread, never through a memory map: a file that another
+// program truncates while we read it just ends early, where a map would raise
+// SIGBUS. Also the one stat call the activity scanner needs.
 
 #include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
-#include <optional>
-#include <string_view>
+#include <span>
+#include <string>
+
+#include "posix/UniqueFd.h"
 
 namespace ostrel::posix {
 
@@ -25,39 +28,36 @@ struct FileStatus
 /// The errno when the path cannot be examined.
 [[nodiscard]] std::expected<FileStatus, int> fileStatus(const std::filesystem::path& path);
 
-class MappedFile
+/// An open regular file, read at explicit offsets.
+class ReadOnlyFile
 {
 public:
-    MappedFile() = default;
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    MappedFile(MappedFile&& other) noexcept;
-    MappedFile& operator=(MappedFile&& other) noexcept;
-    ~MappedFile();
+    /// Opens a regular file for reading, hinted as read once from start to end.
+    /// The errno on failure; EINVAL when the path is not a regular file.
+    [[nodiscard]] static std::expected<ReadOnlyFile, int> open(const std::filesystem::path& path);
 
-    /// Maps the bytes of a regular file from `from` to its current end (an empty
-    /// view when the file is no longer than that). The errno on failure; EINVAL
-    /// when the path is not a regular file.
-    [[nodiscard]] static std::expected<MappedFile, int> open(const std::filesystem::path& path, std::uint64_t from);
-
-    /// The mapped bytes, starting at the offset given to `open`.
-    [[nodiscard]] std::string_view bytes() const noexcept
+    /// The size when opened; the file may have shrunk or grown since.
+    [[nodiscard]] std::uint64_t size() const noexcept
     {
-        return {m_data, m_size};
+        return m_size;
     }
 
-    /// Lets the kernel drop the pages before `position` (an offset into `bytes()`)
-    /// from this process, so walking a large file keeps only a window resident.
-    void release(std::size_t position) noexcept;
+    /// One read of up to `into.size()` bytes at `offset`: the count read, 0 at
+    /// the file's current end, or the errno. Retries EINTR.
+    [[nodiscard]] std::expected<std::size_t, int> readAt(std::uint64_t offset, std::span<char> into) const;
 
 private:
-    void unmap() noexcept;
+    ReadOnlyFile(UniqueFd fd, std::uint64_t size)
+        : m_fd(std::move(fd))
+        , m_size(size)
+    {}
 
-    void* m_base = nullptr;        ///< start of the map, page aligned
-    std::size_t m_length = 0;      ///< length of the map
-    const char* m_data = nullptr;  ///< first byte asked for
-    std::size_t m_size = 0;
-    std::size_t m_released = 0;  ///< bytes of the map already given back
+    UniqueFd m_fd;
+    std::uint64_t m_size = 0;
 };
+
+/// The whole content of a regular file of at most `limit` bytes: the errno on
+/// failure, EFBIG when it is larger, EINVAL when it is not a regular file.
+[[nodiscard]] std::expected<std::string, int> readWhole(const std::filesystem::path& path, std::uint64_t limit);
 
 }  // namespace ostrel::posix
