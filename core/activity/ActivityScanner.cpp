@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
 
 namespace ostrel {
@@ -125,6 +126,8 @@ void ActivityScanner::loadOnce()
     if (std::exchange(m_loaded, true) || !m_options.cacheFile) {
         return;
     }
+    // Saves that a kill interrupted leave their temporary files; nothing else removes them.
+    posix::removeTemporaries(*m_options.cacheFile);
     if (auto state = ActivityCache::load(*m_options.cacheFile)) {
         m_state = std::move(*state);
     } else {
