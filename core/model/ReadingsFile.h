@@ -2,8 +2,8 @@
 // The readings file: the last snapshot of each provider and two weeks of weekly
 // allowance history, kept across restarts in the data folder, and the glide path
 // that the chart draws from that history. A file that cannot be read counts as
-// empty and is left as it is; saving replaces it atomically, readable only by
-// the user, since it describes their usage.
+// empty and is set aside when a run starts, never silently replaced; saving
+// replaces it atomically, readable only by the user, since it describes their usage.
 
 #include <cstddef>
 #include <cstdint>
