@@ -22,7 +22,7 @@
 
 #include "activity/ActivityCache.h"
 #include "activity/ActivityScanner.h"
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 #include "readers/DateParsing.h"
 
 namespace {

@@ -45,7 +45,7 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
         return;
     }
     if (m_options.dataFolder) {
-        m_saved = ReadingsFile::load(ReadingsFile::filePath(*m_options.dataFolder));
+        m_saved = ReadingsFile::load(ReadingsFile::filePath(*m_options.dataFolder), m_options.clock());
     }
 }
 
@@ -288,11 +288,13 @@ QFuture<void> UsageStore::detectPaths()
 
 void UsageStore::save()
 {
-    if (m_options.demo || !m_options.dataFolder) {
+    if (m_options.demo || !m_options.dataFolder || m_savingBlocked) {
         return;
     }
-    // A failed save keeps the previous file; the next reading tries again.
-    (void)ReadingsFile::save(ReadingsFile::filePath(*m_options.dataFolder), m_saved);
+    // A failed save keeps the previous file; the next reading tries again, unless
+    // something that is no file holds the place, which will not go away by itself.
+    const auto saved = ReadingsFile::save(ReadingsFile::filePath(*m_options.dataFolder), m_saved);
+    m_savingBlocked = !saved && saved.error().kind == ReadingsFileFailure::Kind::notAFile;
 }
 
 ProviderDisplay UsageStore::display(Provider provider, Date now) const

@@ -155,6 +155,7 @@ private:
     const AppSettings& m_settings;
     Options m_options;
     Saved m_saved;
+    bool m_savingBlocked = false;  ///< a folder or the like is where readings.json belongs
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;
     bool m_scanningActivity = false;

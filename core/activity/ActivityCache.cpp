@@ -4,7 +4,7 @@
 
 #include "model/JsonFields.h"
 #include "posix/AtomicFile.h"
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 
 namespace ostrel::ActivityCache {
 namespace {
@@ -120,11 +120,11 @@ std::optional<State> load(const std::filesystem::path& file)
     if (!status || !status->regular || status->size > largestFile) {
         return std::nullopt;
     }
-    const auto map = posix::MappedFile::open(file, 0);
-    if (!map) {
+    const auto bytes = posix::readWhole(file, largestFile);
+    if (!bytes) {
         return std::nullopt;
     }
-    auto state = decode(map->bytes());
+    auto state = decode(*bytes);
     if (!state || state->version != currentVersion) {
         return std::nullopt;
     }

@@ -7,7 +7,8 @@
 #include <system_error>
 #include <utility>
 
-#include "posix/MappedFile.h"
+#include "posix/AtomicFile.h"
+#include "posix/ReadOnlyFile.h"
 
 namespace ostrel {
 namespace {
@@ -78,6 +79,7 @@ ProviderActivity ActivityScanner::scan(Provider provider, Date now)
     Report report;
     bool changed = false;
     ProviderActivity activity{{}, {}, now};
+    std::vector<char> buffer;  // one for all the files of this scan, freed after it
     for (auto& listed : list(provider, cutoff)) {
         ++report.filesListed;
         std::string key = prefix + listed.path.native();
@@ -90,7 +92,7 @@ ProviderActivity ActivityScanner::scan(Provider provider, Date now)
                 file = FileState{};
             }
             // A file that cannot be read keeps its counts until it changes again.
-            report.bytesRead += file.read(listed.path, provider).value_or(0);
+            report.bytesRead += file.read(listed.path, provider, buffer).value_or(0);
             ++report.filesRead;
             file.size = listed.size;
             file.modified = listed.modified;
@@ -124,6 +126,8 @@ void ActivityScanner::loadOnce()
     if (std::exchange(m_loaded, true) || !m_options.cacheFile) {
         return;
     }
+    // Saves that a kill interrupted leave their temporary files; nothing else removes them.
+    posix::removeTemporaries(*m_options.cacheFile);
     if (auto state = ActivityCache::load(*m_options.cacheFile)) {
         m_state = std::move(*state);
     } else {

@@ -4,38 +4,21 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <span>
 
 #include <nlohmann/json.hpp>
 
 #include "activity/CodexLine.h"
 #include "activity/LogLines.h"
 #include "model/JsonReading.h"
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 #include "readers/DateParsing.h"
 
 namespace ostrel {
 namespace {
 
-/// Pages behind the reader are given back after this many bytes, so a huge log
-/// never becomes resident as a whole.
-constexpr std::size_t residentWindow = std::size_t{16} << 20;
-
-/// The end of the next slice of whole lines from `start`: just after the last
-/// newline within `window` bytes, else after the first one beyond, else the end.
-[[nodiscard]] std::size_t sliceEnd(std::string_view bytes, std::size_t start, std::size_t window)
-{
-    const std::size_t limit = std::min(bytes.size(), start + window);
-    if (limit == bytes.size()) {
-        return limit;
-    }
-    if (const void* newline = ::memrchr(bytes.data() + start, '\n', limit - start)) {
-        return static_cast<std::size_t>(static_cast<const char*>(newline) - bytes.data()) + 1;
-    }
-    if (const void* newline = std::memchr(bytes.data() + limit, '\n', bytes.size() - limit)) {
-        return static_cast<std::size_t>(static_cast<const char*>(newline) - bytes.data()) + 1;
-    }
-    return bytes.size();
-}
+/// Bytes asked for per read; the buffer grows beyond this only to hold a longer line.
+constexpr std::size_t chunkSize = std::size_t{1} << 20;
 
 /// A number as a 64-bit integer, truncated; absent when not finite or out of range.
 [[nodiscard]] std::optional<std::int64_t> wholeNumber(std::optional<double> value)
@@ -47,15 +30,34 @@ constexpr std::size_t residentWindow = std::size_t{16} << 20;
     return static_cast<std::int64_t>(*value);
 }
 
-[[nodiscard]] TokenCounts countsOf(const CodexLine::Usage& usage)
+/// A token figure: absent stays 0, anything but a whole number from 0 to 2^63 - 1
+/// (truncated) makes the event malformed.
+[[nodiscard]] std::optional<std::int64_t> tokenFigure(std::optional<double> value)
 {
-    const std::int64_t input = wholeNumber(usage.input).value_or(0);
-    const std::int64_t output = wholeNumber(usage.output).value_or(0);
-    if (input != 0 || output != 0) {
-        const std::int64_t cached = std::min(wholeNumber(usage.cached).value_or(0), input);
-        return {cached, input - cached, output};
+    if (!value) {
+        return 0;
     }
-    return {0, wholeNumber(usage.total).value_or(0), 0};
+    const auto whole = wholeNumber(value);
+    return whole && *whole >= 0 ? whole : std::nullopt;
+}
+
+/// The counts of a Codex usage object; absent when malformed, the same rule as
+/// for Claude lines: a figure out of range or counts that do not fit together.
+[[nodiscard]] std::optional<TokenCounts> countsOf(const CodexLine::Usage& usage)
+{
+    const auto input = tokenFigure(usage.input);
+    const auto cached = tokenFigure(usage.cached);
+    const auto output = tokenFigure(usage.output);
+    const auto total = tokenFigure(usage.total);
+    std::int64_t sum = 0;
+    if (!input || !cached || !output || !total || __builtin_add_overflow(*input, *output, &sum)) {
+        return std::nullopt;
+    }
+    if (*input != 0 || *output != 0) {
+        const std::int64_t inCache = std::min(*cached, *input);
+        return TokenCounts{inCache, *input - inCache, *output};
+    }
+    return TokenCounts{0, *total, 0};
 }
 
 [[nodiscard]] bool isWeekly(const CodexLine::Window& window)
@@ -90,22 +92,48 @@ constexpr std::size_t residentWindow = std::size_t{16} << 20;
 
 }  // namespace
 
-std::expected<std::uint64_t, int> FileState::read(const std::filesystem::path& file, Provider provider)
+std::expected<std::uint64_t, int>
+FileState::read(const std::filesystem::path& path, Provider provider, std::vector<char>& buffer)
 {
-    auto map = posix::MappedFile::open(file, offset);
-    if (!map) {
-        return std::unexpected(map.error());
+    const auto file = posix::ReadOnlyFile::open(path);
+    if (!file) {
+        return std::unexpected(file.error());
     }
-    const std::string_view bytes = map->bytes();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t end = sliceEnd(bytes, done, residentWindow);
-        const auto used = consume(bytes.substr(done, end - done), provider);
-        if (used == 0) {
-            break;
+    return read(*file, provider, buffer);
+}
+
+std::expected<std::uint64_t, int>
+FileState::read(const posix::ReadOnlyFile& file, Provider provider, std::vector<char>& buffer)
+{
+    // Only what the file held when opened: a log written faster than it is read
+    // cannot keep this going; the rest waits for the next scan.
+    const std::uint64_t end = file.size();
+    if (buffer.size() < chunkSize) {
+        buffer.resize(chunkSize);
+    }
+    std::uint64_t done = 0;
+    std::size_t held = 0;  // bytes in `buffer` from `offset` on, without a newline after the last one consumed
+    while (offset + held < end) {
+        if (held == buffer.size()) {
+            buffer.resize(buffer.size() * 2);  // a line longer than the buffer
         }
-        done += static_cast<std::size_t>(used);
-        map->release(done);
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size() - held, end - offset - held));
+        const auto count = file.readAt(offset + held, std::span(buffer).subspan(held, wanted));
+        if (!count) {
+            // Lines consumed so far stay consumed; the rest is read again next time.
+            return done == 0 ? std::expected<std::uint64_t, int>(std::unexpected(count.error())) : done;
+        }
+        if (*count == 0) {
+            break;  // truncated since it was opened: what is there is all there is
+        }
+        held += *count;
+        const std::size_t used = consume({buffer.data(), held}, provider);
+        if (used != 0) {
+            std::memmove(buffer.data(), buffer.data() + used, held - used);
+            held -= used;
+        }
+        done += used;
     }
     return done;
 }
@@ -150,9 +178,12 @@ void FileState::ingestClaude(std::string_view line)
         // early ones may carry a partial output count: the run counts once, at
         // its largest figures, so a repeat adds only what grew.
         const TokenCounts counted = lastCounts.value_or(event->counts);
-        const TokenCounts grown{std::max<std::int64_t>(event->counts.cached - counted.cached, 0),
-                                std::max<std::int64_t>(event->counts.input - counted.input, 0),
-                                std::max<std::int64_t>(event->counts.output - counted.output, 0)};
+        const auto growth = [](std::int64_t now, std::int64_t before) {
+            return std::max<std::int64_t>(saturatingDifference(now, before), 0);
+        };
+        const TokenCounts grown{growth(event->counts.cached, counted.cached),
+                                growth(event->counts.input, counted.input),
+                                growth(event->counts.output, counted.output)};
         lastCounts = counted + grown;
         tokens.add(grown, event->date);
         return;
@@ -178,9 +209,10 @@ void FileState::ingestCodex(std::string_view line)
     if (fields.infoIsObject && fields.totalUsage.isObject && fields.lastUsage.isObject && total) {
         std::string key = std::to_string(*total);
         // An unchanged cumulative total means the event repeats the previous one.
-        if (key != lastKey) {
+        const auto counts = countsOf(fields.lastUsage);
+        if (key != lastKey && counts) {
             lastKey = std::move(key);
-            tokens.add(countsOf(fields.lastUsage), *date);
+            tokens.add(*counts, *date);
         }
     }
 
@@ -196,7 +228,7 @@ void FileState::ingestCodex(std::string_view line)
     }
 }
 
-TokenCounts FileState::codexCounts(const nlohmann::json& usage)
+std::optional<TokenCounts> FileState::codexCounts(const nlohmann::json& usage)
 {
     const auto field = [&usage](std::string_view key) {
         return JsonReading::number(JsonReading::member(&usage, key));

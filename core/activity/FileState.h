@@ -18,6 +18,7 @@
 #include "model/Provider.h"
 #include "model/TokenCounts.h"
 #include "model/TokenSeries.h"
+#include "posix/ReadOnlyFile.h"
 
 namespace ostrel {
 
@@ -37,10 +38,16 @@ struct FileState
     /// response adds only what grew. Absent in caches of older versions.
     std::optional<TokenCounts> lastCounts;
 
-    /// Reads the complete lines after `offset` (memory-mapped) and moves
-    /// `offset` past them. The errno when the file cannot be read; nothing
-    /// changes then. Returns the bytes consumed.
-    [[nodiscard]] std::expected<std::uint64_t, int> read(const std::filesystem::path& file, Provider provider);
+    /// Reads the complete lines after `offset`, up to the file's size when
+    /// opened, through `buffer` (kept for the next file), and moves `offset`
+    /// past them. Returns the bytes consumed; the errno when the file cannot be
+    /// opened or nothing could be read, and nothing changes then. A file that
+    /// shrinks meanwhile just ends early; a later read failure keeps what was
+    /// consumed before it.
+    [[nodiscard]] std::expected<std::uint64_t, int>
+    read(const std::filesystem::path& path, Provider provider, std::vector<char>& buffer);
+    [[nodiscard]] std::expected<std::uint64_t, int>
+    read(const posix::ReadOnlyFile& file, Provider provider, std::vector<char>& buffer);
 
     /// Ingests every complete line of `bytes` (which start at `offset`) and moves
     /// `offset` past the last newline; the rest waits. Returns the bytes consumed.
@@ -54,8 +61,10 @@ struct FileState
     /// moved, and a weekly allowance point (one per ten-minute bucket, the latest).
     void ingestCodex(std::string_view line);
 
-    /// Codex reports cached tokens inside its input count.
-    [[nodiscard]] static TokenCounts codexCounts(const nlohmann::json& usage);
+    /// Codex reports cached tokens inside its input count. Absent when a figure
+    /// is negative or beyond 64 bits, or input and output do not fit together:
+    /// such an event is malformed and counts nothing.
+    [[nodiscard]] static std::optional<TokenCounts> codexCounts(const nlohmann::json& usage);
 
     bool operator==(const FileState&) const = default;
 };

@@ -70,6 +70,58 @@ constexpr std::size_t messageIdPrefix = 4;
     return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
 }
 
+/// The decimal digits at `start` of `bytes`, and whether they fit in 64 bits.
+struct Figure
+{
+    enum class Digits
+    {
+        none,
+        fit,
+        tooLarge
+    };
+
+    Digits digits = Digits::none;
+    std::int64_t value = 0;
+};
+
+[[nodiscard]] Figure figureAt(std::string_view bytes, std::size_t start)
+{
+    constexpr auto limit = std::numeric_limits<std::int64_t>::max();
+    Figure figure;
+    for (std::size_t position = start; position < bytes.size() && bytes[position] >= '0' && bytes[position] <= '9';
+         ++position) {
+        const int digit = bytes[position] - '0';
+        if (figure.value > (limit - digit) / 10) {
+            return {Figure::Digits::tooLarge, 0};
+        }
+        figure = {Figure::Digits::fit, figure.value * 10 + digit};
+    }
+    return figure;
+}
+
+/// The counts of a usage object's region; absent when a figure, or a sum the
+/// counts are made of, does not fit in 64 bits: such a line is malformed.
+[[nodiscard]] std::optional<TokenCounts> countsIn(std::string_view region)
+{
+    bool fits = true;
+    const auto field = [region, &fits](std::string_view key) -> std::int64_t {
+        const auto start = first(key, region);
+        const Figure figure = start ? figureAt(region, *start) : Figure{};
+        fits = fits && figure.digits != Figure::Digits::tooLarge;
+        return figure.value;
+    };
+    TokenCounts counts{field(cacheReadKey), 0, field(outputKey)};
+    const std::int64_t fresh = field(inputKey);
+    const std::int64_t written = field(cacheWriteKey);
+    std::int64_t total = 0;
+    if (!fits || __builtin_add_overflow(fresh, written, &counts.input)
+        || __builtin_add_overflow(counts.cached, counts.input, &total)
+        || __builtin_add_overflow(total, counts.output, &total)) {
+        return std::nullopt;
+    }
+    return counts;
+}
+
 }  // namespace
 
 std::string ClaudeKey::text() const
@@ -124,23 +176,11 @@ std::optional<std::size_t> last(std::string_view pattern, std::string_view bytes
 std::optional<std::int64_t> number(std::string_view pattern, std::string_view bytes)
 {
     const auto start = first(pattern, bytes);
-    if (!start || *start >= bytes.size()) {
+    if (!start) {
         return std::nullopt;
     }
-    constexpr auto limit = std::numeric_limits<std::int64_t>::max();
-    std::int64_t value = 0;
-    std::size_t position = *start;
-    for (; position < bytes.size() && bytes[position] >= '0' && bytes[position] <= '9'; ++position) {
-        const int digit = bytes[position] - '0';
-        if (value > (limit - digit) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 + digit;
-    }
-    if (position == *start) {
-        return std::nullopt;
-    }
-    return value;
+    const Figure figure = figureAt(bytes, *start);
+    return figure.digits == Figure::Digits::fit ? std::optional(figure.value) : std::nullopt;
 }
 
 bool passes(std::string_view pattern, std::string_view line)
@@ -157,12 +197,8 @@ std::optional<ClaudeEvent> claudeUsage(std::string_view line)
     if (!usage) {
         return std::nullopt;
     }
-    const std::string_view region = line.substr(*usage);
-    const auto field = [region](std::string_view key) {
-        return number(key, region).value_or(0);
-    };
-    const TokenCounts counts{field(cacheReadKey), field(inputKey) + field(cacheWriteKey), field(outputKey)};
-    if (counts.isZero()) {
+    const auto counts = countsIn(line.substr(*usage));
+    if (!counts || counts->isZero()) {
         return std::nullopt;
     }
 
@@ -174,7 +210,7 @@ std::optional<ClaudeEvent> claudeUsage(std::string_view line)
         return std::nullopt;
     }
 
-    ClaudeEvent event{*date, counts, std::nullopt};
+    ClaudeEvent event{*date, *counts, std::nullopt};
     const auto idEnd = first(claudeFilter, line);
     const auto messageId = idEnd ? quoted(line, *idEnd - messageIdPrefix) : std::nullopt;
     if (messageId) {

@@ -58,7 +58,8 @@ struct ClaudeEvent
 [[nodiscard]] bool passes(std::string_view pattern, std::string_view line);
 
 /// The token counts, time and key of one Claude line; absent when the line has
-/// no usage object, only zero counts, or no readable timestamp.
+/// no usage object, only zero counts, or no readable timestamp, and when it is
+/// malformed: a count beyond 64 bits, alone or summed with the others.
 [[nodiscard]] std::optional<ClaudeEvent> claudeUsage(std::string_view line);
 
 }  // namespace ostrel::LogLines

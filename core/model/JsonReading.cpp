@@ -11,6 +11,10 @@ using nlohmann::json;
 
 std::optional<double> decimal(std::string_view text)
 {
+    // from_chars takes a minus sign only; a plus before a digit or point means the same number.
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
+        text.remove_prefix(1);
+    }
     double parsed = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
     // A non-finite value could not be written back into our own files.

@@ -30,7 +30,7 @@ namespace ostrel::JsonReading {
 /// finite decimal number and nothing else; absent otherwise, including a missing value.
 [[nodiscard]] std::optional<double> number(const nlohmann::json* value);
 
-/// Text that is entirely a finite decimal number ("12.5", "-3", "1e6").
+/// Text that is entirely a finite decimal number ("12.5", "-3", "+5", "1e6").
 [[nodiscard]] std::optional<double> decimal(std::string_view text);
 
 /// `number`, truncated toward zero; absent when it does not fit in 64 bits.

@@ -1,14 +1,18 @@
 #include "model/ReadingsFile.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <system_error>
 
 #include "model/JsonFields.h"
 #include "posix/AtomicFile.h"
-#include "posix/MappedFile.h"
+#include "posix/ReadOnlyFile.h"
 
 namespace ostrel::ReadingsFile {
 namespace {
@@ -28,6 +32,67 @@ constexpr mode_t folderMode = 0700;
 [[nodiscard]] std::unexpected<ReadingsFileFailure> failure(ReadingsFileFailure::Kind kind, std::string detail)
 {
     return std::unexpected(ReadingsFileFailure{kind, std::move(detail)});
+}
+
+/// `now` as "20261207T101500Z": fixed width, so names sort by date.
+[[nodiscard]] std::string compactUtc(Date now)
+{
+    using namespace std::chrono;
+    const auto second = floor<seconds>(sys_time<duration<double>>(now.time_since_epoch()));
+    const auto day = floor<days>(second);
+    const year_month_day date(day);
+    const hh_mm_ss time(second - day);
+    std::array<char, 40> text{};
+    const int length = std::snprintf(text.data(),
+                                     text.size(),
+                                     "%04d%02u%02uT%02ld%02ld%02ldZ",
+                                     static_cast<int>(date.year()),
+                                     static_cast<unsigned>(date.month()),
+                                     static_cast<unsigned>(date.day()),
+                                     time.hours().count(),
+                                     time.minutes().count(),
+                                     time.seconds().count());
+    return {text.data(), static_cast<std::size_t>(std::max(length, 0))};
+}
+
+/// Keeps the newest `keptCorruptFiles` copies set aside next to `target`.
+void pruneSetAside(const std::filesystem::path& target)
+{
+    const std::string prefix = target.filename().string() + std::string(corruptInfix);
+    std::vector<std::filesystem::path> aside;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(target.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().filename().string().starts_with(prefix)) {
+            aside.push_back(it->path());
+        }
+    }
+    std::ranges::sort(aside, std::greater<>());
+    for (std::size_t i = keptCorruptFiles; i < aside.size(); ++i) {
+        std::error_code ignored;
+        std::filesystem::remove(aside[i], ignored);
+    }
+}
+
+/// Moves an unreadable file (the one a link leads to) out of the way of the
+/// next save, so that nothing the user had is replaced without a trace.
+void setAside(const std::filesystem::path& file, Date now)
+{
+    const std::filesystem::path target = posix::finalTarget(file);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
+        return;  // nothing there, or no file of ours: a save will not replace it either
+    }
+    const std::string stem = target.string() + std::string(corruptInfix) + compactUtc(now);
+    std::filesystem::path aside = stem;
+    // Two in the same second (a restart loop) keep apart; the suffix sorts after the plain name.
+    for (int copy = 2; std::filesystem::exists(std::filesystem::symlink_status(aside)) && copy < 10; ++copy) {
+        aside = stem + "-" + std::to_string(copy);
+    }
+    std::filesystem::rename(target, aside, error);
+    if (!error) {
+        pruneSetAside(target);
+    }
 }
 
 }  // namespace
@@ -85,22 +150,29 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
     if (!error && size > largestFile) {
         return failure(ReadingsFileFailure::Kind::tooLarge, std::to_string(size) + " bytes");
     }
-    // Saves replace the file by renaming, never truncate it, so a mapped view stays whole.
-    const auto map = posix::MappedFile::open(file, 0);
-    if (!map) {
+    const auto bytes = posix::readWhole(file, largestFile);
+    if (!bytes) {
+        if (bytes.error() == EFBIG) {
+            return failure(ReadingsFileFailure::Kind::tooLarge, "more than " + std::to_string(largestFile) + " bytes");
+        }
         return failure(ReadingsFileFailure::Kind::unreadable,
-                       "cannot read " + file.string() + ": " + std::strerror(map.error()));
+                       "cannot read " + file.string() + ": " + std::strerror(bytes.error()));
     }
-    auto saved = decode(map->bytes());
+    auto saved = decode(*bytes);
     if (!saved) {
         return failure(ReadingsFileFailure::Kind::undecodable, saved.error().text());
     }
     return std::move(*saved);
 }
 
-Saved load(const std::filesystem::path& file)
+Saved load(const std::filesystem::path& file, Date now)
 {
-    return read(file).value_or(Saved{});
+    posix::removeTemporaries(file);
+    auto saved = read(file);
+    if (!saved && saved.error().kind != ReadingsFileFailure::Kind::missing) {
+        setAside(file, now);
+    }
+    return std::move(saved).value_or(Saved{});
 }
 
 std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file, const Saved& saved)
@@ -116,7 +188,9 @@ std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file,
         }
     }
     if (const auto written = posix::writeAtomically(file, *bytes, fileMode); !written) {
-        return failure(ReadingsFileFailure::Kind::cannotWrite, written.error().text());
+        const bool blocked = written.error().step == posix::FileWriteFailure::Step::target;
+        return failure(blocked ? ReadingsFileFailure::Kind::notAFile : ReadingsFileFailure::Kind::cannotWrite,
+                       file.string() + ": " + written.error().text());
     }
     return {};
 }

@@ -2,8 +2,8 @@
 // The readings file: the last snapshot of each provider and two weeks of weekly
 // allowance history, kept across restarts in the data folder, and the glide path
 // that the chart draws from that history. A file that cannot be read counts as
-// empty and is left as it is; saving replaces it atomically, readable only by
-// the user, since it describes their usage.
+// empty and is set aside when a run starts, never silently replaced; saving
+// replaces it atomically, readable only by the user, since it describes their usage.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +42,7 @@ struct ReadingsFileFailure
         undecodable,         ///< not JSON, or not of our shape; `detail` says where
         unencodable,         ///< the state holds a number JSON cannot carry
         cannotCreateFolder,  ///< the data folder could not be made
+        notAFile,            ///< a folder or other non-file is in the file's place; it is left alone
         cannotWrite          ///< the atomic replacement failed; the old file is untouched
     };
 
@@ -62,6 +63,9 @@ inline constexpr std::size_t glidePathPoints = 160;
 inline constexpr double sameWeekTolerance = 3600;
 /// Far beyond what two weeks of readings take; a larger file is not ours.
 inline constexpr std::uintmax_t largestFile = 64 * 1024 * 1024;
+/// Between the file's name and the date of a copy set aside as unreadable.
+inline constexpr std::string_view corruptInfix = ".corrupt-";
+inline constexpr std::size_t keptCorruptFiles = 3;
 
 /// $XDG_DATA_HOME/Ostrel, else $HOME/.local/share/Ostrel. Empty or relative values
 /// are ignored, as the XDG rules ask; absent when neither gives a folder.
@@ -77,11 +81,17 @@ inline constexpr std::uintmax_t largestFile = 64 * 1024 * 1024;
 /// The file's state, or why there is none. Nothing is pruned or checked beyond the JSON rules.
 [[nodiscard]] std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file);
 
-/// `read`, with every failure giving the empty state.
-[[nodiscard]] Saved load(const std::filesystem::path& file);
+/// `read`, with every failure giving the empty state, for the start of a run.
+/// Temporary files of saves that a kill interrupted are removed first. A file
+/// that exists but cannot be read back is moved aside as
+/// "readings.json.corrupt-<now, UTC>" before a save can replace it; of those
+/// aside, the newest three are kept.
+[[nodiscard]] Saved load(const std::filesystem::path& file, Date now);
 
 /// Writes the whole state: folders created 0700 with missing parents, the file
-/// replaced atomically with mode 0600. On failure the previous file stays.
+/// replaced atomically with mode 0600, or the file a symbolic link in its place
+/// leads to. On failure the previous file stays; `notAFile` will not go away by
+/// itself, so a caller need not try again.
 [[nodiscard]] std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file, const Saved& saved);
 
 /// Appends the point of a reading with a weekly window to its provider's history

@@ -1,10 +1,32 @@
 #pragma once
 // Token counts split the way both assistants bill them: cache reads, other
-// input, output.
+// input, output. Sums saturate at the limits of 64 bits instead of wrapping,
+// so absurd figures in a log can never turn into negative totals.
 
 #include <cstdint>
+#include <limits>
 
 namespace ostrel {
+
+/// `a + b`, held at the largest or smallest 64-bit value instead of overflowing.
+[[nodiscard]] constexpr std::int64_t saturatingSum(std::int64_t a, std::int64_t b)
+{
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    }
+    return sum;
+}
+
+/// `a - b`, held at the largest or smallest 64-bit value instead of overflowing.
+[[nodiscard]] constexpr std::int64_t saturatingDifference(std::int64_t a, std::int64_t b)
+{
+    std::int64_t difference = 0;
+    if (__builtin_sub_overflow(a, b, &difference)) {
+        return b < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    }
+    return difference;
+}
 
 struct TokenCounts
 {
@@ -14,12 +36,12 @@ struct TokenCounts
 
     [[nodiscard]] constexpr std::int64_t total() const
     {
-        return cached + input + output;
+        return saturatingSum(saturatingSum(cached, input), output);
     }
 
     [[nodiscard]] constexpr std::int64_t fresh() const
     {
-        return input + output;
+        return saturatingSum(input, output);
     }
 
     [[nodiscard]] constexpr bool isZero() const
@@ -29,9 +51,9 @@ struct TokenCounts
 
     constexpr TokenCounts& operator+=(const TokenCounts& other)
     {
-        cached += other.cached;
-        input += other.input;
-        output += other.output;
+        cached = saturatingSum(cached, other.cached);
+        input = saturatingSum(input, other.input);
+        output = saturatingSum(output, other.output);
         return *this;
     }
 

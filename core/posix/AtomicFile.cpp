@@ -13,9 +13,22 @@
 namespace ostrel::posix {
 namespace {
 
+/// Links followed at most, as the kernel does for a path (its MAXSYMLINKS).
+constexpr int mostLinks = 40;
+
+/// What mkostemp replaces with random characters at the end of a temporary file's name.
+constexpr std::string_view temporarySuffix = "XXXXXX";
+
+[[nodiscard]] std::string temporaryStem(const std::filesystem::path& path)
+{
+    return "." + path.filename().string() + ".";
+}
+
 [[nodiscard]] std::string_view describe(FileWriteFailure::Step step)
 {
     switch (step) {
+    case FileWriteFailure::Step::target:
+        return "cannot replace what is in the file's place";
     case FileWriteFailure::Step::createTemporary:
         return "cannot create a temporary file";
     case FileWriteFailure::Step::write:
@@ -66,11 +79,52 @@ std::string FileWriteFailure::text() const
     return std::string(describe(step)) + ": " + describeErrno(code);
 }
 
-std::expected<void, FileWriteFailure>
-writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode)
+std::filesystem::path finalTarget(const std::filesystem::path& path)
 {
+    std::filesystem::path target = path;
+    for (int hop = 0; hop < mostLinks; ++hop) {
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) {
+            return target;  // no link (or unreadable): this is the file itself
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+void removeTemporaries(const std::filesystem::path& link)
+{
+    const std::filesystem::path path = finalTarget(link);
+    const std::string stem = temporaryStem(path);
+    const std::size_t length = stem.size() + temporarySuffix.size();
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (name.size() == length && name.starts_with(stem) && it->is_regular_file(typeError)) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
+
+std::expected<void, FileWriteFailure>
+writeAtomically(const std::filesystem::path& link, std::string_view bytes, mode_t mode)
+{
+    // Renaming over a symbolic link would replace the link: the file it leads to is replaced instead.
+    const std::filesystem::path path = finalTarget(link);
+
+    struct stat existing
+    {};
+
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        return std::unexpected(
+            FileWriteFailure{FileWriteFailure::Step::target, S_ISDIR(existing.st_mode) ? EISDIR : EEXIST});
+    }
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::string pattern = (folder / (temporaryStem(path) + std::string(temporarySuffix))).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     // mkostemp creates the file exclusively with mode 0600, so nobody else can open it meanwhile.

@@ -1,13 +1,18 @@
 #include "activity/FileState.h"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <limits>
 #include <string>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "posix/ReadOnlyFile.h"
 #include "readers/DateParsing.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -85,26 +90,48 @@ TEST(FileState, CountsCodexUsageOnceForEachNewCumulativeTotal)
     EXPECT_EQ(file.lastKey, "180");
 }
 
-TEST(FileState, SplitsCodexInputIntoCachedAndFresh)
+TEST(FileState, SplitsCodexInputIntoCachedAndFreshAndRejectsFiguresOutOfRange)
 {
     struct Case
     {
         std::string_view name;
         std::string_view usage;
-        TokenCounts counts;
+        std::optional<TokenCounts> counts;
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"Cached within input", R"({"input_tokens":1000,"cached_input_tokens":600,"output_tokens":9})", {600, 400, 9}},
-        {"More cached than input", R"({"input_tokens":1000,"cached_input_tokens":1500})", {1000, 0, 0}},
-        {"Only a total", R"({"input_tokens":0,"output_tokens":0,"total_tokens":500})", {0, 500, 0}},
-        {"Numbers as text", R"({"input_tokens":"70","output_tokens":"3.9"})", {0, 70, 3}},
-        {"Nothing known", R"({"input_tokens":null})", {0, 0, 0}},
+        {"Cached within input",
+         R"({"input_tokens":1000,"cached_input_tokens":600,"output_tokens":9})",
+         {{600, 400, 9}}},
+        {"More cached than input", R"({"input_tokens":1000,"cached_input_tokens":1500})", {{1000, 0, 0}}},
+        {"Only a total", R"({"input_tokens":0,"output_tokens":0,"total_tokens":500})", {{0, 500, 0}}},
+        {"Numbers as text", R"({"input_tokens":"70","output_tokens":"3.9"})", {{0, 70, 3}}},
+        {"A number as text with a plus sign", R"({"input_tokens":"+70","output_tokens":"+3"})", {{0, 70, 3}}},
+        {"Nothing known", R"({"input_tokens":null})", {{0, 0, 0}}},
+        {"A negative figure is malformed", R"({"input_tokens":1000,"cached_input_tokens":-5})", std::nullopt},
+        {"A figure of 2^63 is malformed", R"({"input_tokens":9223372036854775807,"output_tokens":1})", std::nullopt},
+        {"Input and output that do not fit together are malformed",
+         R"({"input_tokens":9000000000000000000,"output_tokens":9000000000000000000})",
+         std::nullopt},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FileState::codexCounts(nlohmann::json::parse(c.usage)), c.counts);
     }
+}
+
+TEST(FileState, NeverWrapsWhenSummingHugeClaudeCounts)
+{
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    FileState file;
+    // A cache of an older version, or a hostile one, may hold any figures at all.
+    file.lastKey = "msg_A:req_1";
+    file.lastCounts = TokenCounts{std::numeric_limits<std::int64_t>::min(), 0, 0};
+    file.ingestClaude(claude("msg_A", "10:00:00", most - 1, 0));
+    file.ingestClaude(claude("msg_B", "10:00:01", most - 1, 0));
+    const TokenCounts total = file.tokens.total(86400, at("2026-12-01T11:00:00Z"));
+    EXPECT_EQ(total, (TokenCounts{most, 2, 0}));
+    EXPECT_EQ(total.total(), most);
 }
 
 TEST(FileState, KeepsOneWeeklyAllowancePointPerTenMinutes)
@@ -159,9 +186,54 @@ TEST(FileState, LeavesItselfUnchangedWhenTheFileCannotBeRead)
 {
     FileState file;
     file.offset = 12;
-    EXPECT_FALSE(file.read("/nonexistent/ostrel/log.jsonl", Provider::claude).has_value());
-    EXPECT_FALSE(file.read("/", Provider::claude).has_value());
+    std::vector<char> buffer;
+    EXPECT_FALSE(file.read("/nonexistent/ostrel/log.jsonl", Provider::claude, buffer).has_value());
+    EXPECT_FALSE(file.read("/", Provider::claude, buffer).has_value());
     EXPECT_EQ(file, FileState{.offset = 12});
+}
+
+TEST(FileState, ReadsWhatALogHoldsEvenWhenItChangesWhileOpen)
+{
+    // The middle line is longer than one read, so it spans reads and grows the buffer.
+    const std::string first = claude("msg_A", "10:00:00", 100, 3) + "\n";
+    const std::string longLine = R"({"message":{"id":"msg_B","content":")" + std::string(std::size_t{3} << 20, 'x')
+                                 + R"(","usage":{"output_tokens":20}},"timestamp":"2026-12-01T10:00:01Z"})" + "\n";
+    const std::string last = claude("msg_C", "10:00:02", 0, 7) + "\n";
+    const std::string whole = first + longLine + last;
+
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::size_t> truncatedTo;  ///< after opening, before reading
+        std::string appended;                    ///< after opening, before reading
+        std::uint64_t consumed;
+        TokenCounts counts;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"an unchanged log", std::nullopt, "", whole.size(), {100, 2, 30}},
+        {"a log truncated inside a line longer than one read", first.size() + 5000, "", first.size(), {100, 1, 3}},
+        {"a log truncated to nothing", 0, "", 0, {}},
+        {"a log grown meanwhile is read as far as it was", std::nullopt, first, whole.size(), {100, 2, 30}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder folder;
+        const auto path = folder.path() / "log.jsonl";
+        std::ofstream(path, std::ios::binary) << whole;
+        const auto opened = posix::ReadOnlyFile::open(path);
+        ASSERT_TRUE(opened.has_value());
+        if (c.truncatedTo) {
+            std::filesystem::resize_file(path, *c.truncatedTo);
+        }
+        std::ofstream(path, std::ios::binary | std::ios::app) << c.appended;
+
+        FileState file;
+        std::vector<char> buffer;
+        EXPECT_EQ(file.read(*opened, Provider::claude, buffer), c.consumed);
+        EXPECT_EQ(file.offset, c.consumed);
+        EXPECT_EQ(file.tokens.total(86400, at("2026-12-01T11:00:00Z")), c.counts);
+    }
 }
 
 }  // namespace

@@ -95,6 +95,26 @@ TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
          R"({"message":{"id":"msg_01A"},)" + std::string(stamp) + "}",
          std::nullopt,
          std::nullopt},
+        {"Input at the 64-bit limit plus cache writes is malformed",
+         R"({"message":{"id":"msg_01A","usage":{"input_tokens":9223372036854775807,"cache_creation_input_tokens":1}},)"
+             + std::string(stamp) + "}",
+         std::nullopt,
+         std::nullopt},
+        {"Counts that fit alone but not together are malformed",
+         R"({"message":{"id":"msg_01A","usage":{"input_tokens":9223372036854775807,"output_tokens":1}},)"
+             + std::string(stamp) + "}",
+         std::nullopt,
+         std::nullopt},
+        {"A count beyond 64 bits is malformed, not zero",
+         R"({"message":{"id":"msg_01A","usage":{"input_tokens":99999999999999999999,"output_tokens":5}},)"
+             + std::string(stamp) + "}",
+         std::nullopt,
+         std::nullopt},
+        {"The largest count alone still fits",
+         R"({"message":{"id":"msg_01A","usage":{"cache_read_input_tokens":9223372036854775807}},)" + std::string(stamp)
+             + "}",
+         TokenCounts{9223372036854775807, 0, 0},
+         "msg_01A:"},
         {"No message id gives no key",
          R"({"toolUseResult":{)" + usage + "}," + std::string(stamp) + "}",
          TokenCounts{100, 13, 7},

@@ -53,5 +53,33 @@ TEST(JsonReading, ReadsIntegersTruncatedAndWithinSixtyFourBits)
     }
 }
 
+TEST(JsonReading, ReadsDecimalTextWithAnOptionalSignAndNothingElse)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view text;
+        std::optional<double> expected;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a whole number", "5", 5},
+        {"a plus sign", "+5", 5},
+        {"a minus sign", "-5", -5},
+        {"a plus sign before a fraction", "+2.5e1", 25},
+        {"a lone plus sign", "+", std::nullopt},
+        {"two signs", "+-5", std::nullopt},
+        {"two plus signs", "++5", std::nullopt},
+        {"a space after the sign", "+ 5", std::nullopt},
+        {"a leading space", " 5", std::nullopt},
+        {"an infinity with a sign", "+inf", std::nullopt},
+        {"empty text", "", std::nullopt},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(JsonReading::decimal(c.text), c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

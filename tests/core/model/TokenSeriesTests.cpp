@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,7 @@ Date utc(unsigned day, int hour, int minute, int second = 0)
 }
 
 constexpr TokenCounts one{.cached = 0, .input = 1, .output = 0};
+constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
 
 std::vector<Date> starts(const std::vector<TokenBin>& bins)
 {
@@ -139,6 +141,64 @@ TEST(TokenSeries, AlignsBinsToMultiplesOfTheirSpanFrom1970)
     const auto week = TokenSeries{}.bins(28, 21600, utc(2, 12, 34));
     ASSERT_EQ(week.size(), 28U);
     EXPECT_EQ(week.front().start, utc(1, 18, 0) - 144h);  // 2025-11-25 18:00
+}
+
+TEST(TokenSeries, HoldsSumsAtTheLargestCountInsteadOfWrapping)
+{
+    static constexpr TokenCounts huge{.cached = most - 1, .input = 2, .output = 0};
+
+    struct Case
+    {
+        std::string_view name;
+        TokenCounts (*sum)();
+        TokenCounts expected;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"two adds into one bucket",
+         [] {
+             TokenSeries series;
+             series.add(huge, utc(1, 12, 0));
+             series.add(huge, utc(1, 12, 1));
+             return series.buckets.begin()->second;
+         },
+         {most, 4, 0}},
+        {"a merge of overlapping buckets",
+         [] {
+             TokenSeries series;
+             series.add(huge, utc(1, 12, 0));
+             series.merge(series);
+             return series.buckets.begin()->second;
+         },
+         {most, 4, 0}},
+        {"a total over several buckets",
+         [] {
+             TokenSeries series;
+             series.add(huge, utc(1, 11, 0));
+             series.add(huge, utc(1, 12, 0));
+             return series.total(86400, utc(1, 12, 0));
+         },
+         {most, 4, 0}},
+        {"a bin over several buckets",
+         [] {
+             TokenSeries series;
+             series.add(huge, utc(1, 11, 0));
+             series.add(huge, utc(1, 11, 30));
+             return series.bins(1, 3600, utc(1, 11, 59)).front().counts;
+         },
+         {most, 4, 0}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TokenCounts sum = c.sum();
+        EXPECT_EQ(sum, c.expected);
+        EXPECT_EQ(sum.total(), most);
+        EXPECT_EQ(sum.fresh(), 4);
+    }
+    EXPECT_EQ((TokenCounts{.cached = most, .input = most, .output = most}).fresh(), most);
+    EXPECT_EQ(saturatingDifference(std::numeric_limits<std::int64_t>::min(), 1),
+              std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(saturatingDifference(0, std::numeric_limits<std::int64_t>::min()), most);
 }
 
 }  // namespace

@@ -199,7 +199,7 @@ TEST(ActivityScanner, ListsRecentVisibleJsonlFilesAndForgetsTheOnesThatAgeOut)
                     "openai:" + (home.path() / ".codex" / "archived_sessions" / "r.jsonl").string()));
 }
 
-TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUse)
+TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLeftByAKill)
 {
     struct Case
     {
@@ -222,9 +222,12 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUse)
             now - Seconds{60});
         const fs::path cache = home.path() / "cache.json";
         put(cache, c.text, now);
+        const fs::path leftover = home.path() / ".cache.json.a1B2c3";
+        put(leftover, "{\"version\":2", now);
         ActivityScanner scanner(ActivityScanner::Options::forHome(home.path(), cache));
         EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
         EXPECT_TRUE(scanner.lastReport().cacheSaved);
+        EXPECT_FALSE(fs::exists(leftover));
         const auto saved = ActivityCache::load(cache);
         ASSERT_TRUE(saved.has_value());
         EXPECT_EQ(saved->version, 2);

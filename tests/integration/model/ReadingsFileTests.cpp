@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -52,6 +55,9 @@ unsigned mode(const fs::path& path)
     return status.st_mode & 07777U;
 }
 
+/// The moment a run starts, for `load`.
+const Date start = dateFromSince1970(1796601600);  // 2026-12-07 00:00:00 UTC
+
 Saved sampleState()
 {
     Saved saved;
@@ -76,7 +82,7 @@ TEST(ReadingsFile, SavesIntoNewPrivateFoldersAndReadsTheStateBack)
 
     ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
     EXPECT_THAT(ReadingsFile::read(file), HoldsValue(Eq(sampleState())));
-    EXPECT_EQ(ReadingsFile::load(file), sampleState());
+    EXPECT_EQ(ReadingsFile::load(file, start), sampleState());
     EXPECT_EQ(mode(file), 0600U);
     EXPECT_EQ(mode(data), 0700U);
     EXPECT_EQ(mode(data.parent_path()), 0700U);
@@ -92,11 +98,11 @@ TEST(ReadingsFile, ReplacesAnExistingFileAndTightensItsMode)
     ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
 
     ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
-    EXPECT_EQ(ReadingsFile::load(file), sampleState());
+    EXPECT_EQ(ReadingsFile::load(file, start), sampleState());
     EXPECT_EQ(mode(file), 0600U);
 }
 
-TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndLeavesItAsItIs)
+TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndSetsTheNewestThreeAside)
 {
     const TemporaryFolder temporary;
     const fs::path file = temporary.path() / "readings.json";
@@ -119,13 +125,95 @@ TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndLeavesItAsItIs)
         {"a top-level array", "[]"},
         {"bytes that are not UTF-8", "{\"snapshots\":[],\"history\":[],\"\xFF\":1}"},
     });
+    Date now = start;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         put(file, c.bytes);
         EXPECT_THAT(ReadingsFile::read(file),
                     FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::undecodable)));
-        EXPECT_EQ(ReadingsFile::load(file), Saved{});
-        EXPECT_EQ(contents(file), c.bytes);
+        now += std::chrono::hours{25};
+        EXPECT_EQ(ReadingsFile::load(file, now), Saved{});
+        EXPECT_FALSE(fs::exists(file)) << "a save cannot replace it";
+    }
+    // The last three cases, moved aside 25 hours apart.
+    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261213T060000Z"), cases[5].bytes);
+    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261214T070000Z"), cases[6].bytes);
+    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261215T080000Z"), cases[7].bytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 3);
+
+    // Two in the same second both stay.
+    put(file, "first");
+    EXPECT_EQ(ReadingsFile::load(file, now), Saved{});
+    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261215T080000Z-2"), "first");
+}
+
+TEST(ReadingsFile, RemovesTheTemporaryFilesOfInterruptedSavesAtTheStart)
+{
+    const TemporaryFolder temporary;
+    const fs::path file = temporary.path() / "readings.json";
+    ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+    for (const std::string_view name : {".readings.json.a1B2c3",
+                                        ".readings.json.Zz9Yy8",
+                                        ".readings.json.longest",
+                                        ".readings.json.corrupt",
+                                        "readings.json.X1y2Z3",
+                                        ".other.json.a1B2c3"}) {
+        put(temporary.path() / name, "left");
+    }
+
+    EXPECT_EQ(ReadingsFile::load(file, start), sampleState());
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(temporary.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::ranges::sort(left);
+    EXPECT_EQ(left,
+              (std::vector<std::string>{".other.json.a1B2c3",
+                                        ".readings.json.corrupt",
+                                        ".readings.json.longest",
+                                        "readings.json",
+                                        "readings.json.X1y2Z3"}));
+}
+
+TEST(ReadingsFile, WritesThroughASymbolicLinkAndKeepsIt)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view link;  ///< what readings.json holds; "@" stands for the temporary folder
+        bool targetExists;
+        std::string_view target;  ///< relative to the temporary folder
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a relative link", "elsewhere/kept.json", true, "elsewhere/kept.json"},
+        {"an absolute link", "@/elsewhere/kept.json", true, "elsewhere/kept.json"},
+        {"a dangling link", "elsewhere/kept.json", false, "elsewhere/kept.json"},
+        {"a link to a link", "hop.json", true, "elsewhere/kept.json"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TemporaryFolder temporary;
+        fs::create_directory(temporary.path() / "elsewhere");
+        fs::create_symlink("elsewhere/kept.json", temporary.path() / "hop.json");
+        if (c.targetExists) {
+            put(temporary.path() / c.target, "not JSON");
+        }
+        std::string link(c.link);
+        if (link.starts_with('@')) {
+            link = temporary.path().string() + link.substr(1);
+        }
+        const fs::path file = temporary.path() / "readings.json";
+        fs::create_symlink(link, file);
+
+        // An unreadable target is set aside, and the link waits for the next save.
+        EXPECT_EQ(ReadingsFile::load(file, start), Saved{});
+        EXPECT_EQ(fs::exists(temporary.path() / (std::string(c.target) + ".corrupt-20261207T000000Z")), c.targetExists);
+        ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file)));
+        EXPECT_EQ(fs::read_symlink(file), link);
+        EXPECT_THAT(ReadingsFile::encode(sampleState()), HoldsValue(Eq(contents(temporary.path() / c.target))));
+        EXPECT_EQ(ReadingsFile::load(file, start), sampleState());
     }
 }
 
@@ -156,7 +244,11 @@ TEST(ReadingsFile, ReportsASaveThatFailsAndKeepsThePreviousFile)
     fs::create_directory(occupied);
     put(occupied / "inside", "kept");
     EXPECT_THAT(ReadingsFile::save(occupied, sampleState()),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::cannotWrite)));
+                FailsWith(ReadingsFileFailure{ReadingsFileFailure::Kind::notAFile,
+                                              occupied.string()
+                                                  + ": cannot replace what is in the file's place: Is a directory"}));
+    EXPECT_EQ(ReadingsFile::load(occupied, start), Saved{});
+    EXPECT_TRUE(fs::is_directory(occupied)) << "a folder is not set aside";
     EXPECT_EQ(contents(occupied / "inside"), "kept");
     EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 2)
         << "no temporary file left";
