@@ -220,6 +220,12 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
          "Error: CODEX_HOME points to \"/nowhere\", but that path does not exist\n",
          Seconds{30},
          FetchFailure::unreachable("Error: CODEX_HOME points to \"/nowhere\", but that path does not exist")},
+        {"a missing CODEX_HOME under a folder whose name begins with auth",
+         "stderr",
+         "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist\n",
+         Seconds{30},
+         FetchFailure::unreachable(
+             "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist")},
         {"an exit without a word",
          "stderr",
          " \n",
