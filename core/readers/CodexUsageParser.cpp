@@ -69,10 +69,9 @@ void blankQuotedPaths(std::string& text)
         if (close == std::string::npos) {
             continue;
         }
-        if (looksLikePath(std::string_view(text).substr(at + 1, close - at - 1))) {
-            std::fill(text.begin() + static_cast<std::ptrdiff_t>(at),
-                      text.begin() + static_cast<std::ptrdiff_t>(close) + 1,
-                      ' ');
+        const std::string_view quoted = text;
+        if (looksLikePath(quoted.substr(at + 1, close - at - 1))) {
+            text.replace(at, close - at + 1, close - at + 1, ' ');
         }
         at = close;
     }
@@ -99,14 +98,15 @@ void blankQuotedPaths(std::string& text)
         if (looksLikePath(piece)) {
             continue;
         }
-        for (std::size_t at = 0; at < piece.size();) {
-            const auto end =
-                std::find_if_not(piece.begin() + static_cast<std::ptrdiff_t>(at), piece.end(), isAlphanumeric);
-            const auto length = static_cast<std::size_t>(end - piece.begin()) - at;
-            if (length > 0) {
-                words.append(piece.substr(at, length)).push_back(' ');
+        for (const char c : piece) {
+            if (isAlphanumeric(c)) {
+                words.push_back(c);
+            } else if (words.back() != ' ') {
+                words.push_back(' ');
             }
-            at += length + 1;
+        }
+        if (words.back() != ' ') {
+            words.push_back(' ');
         }
     }
     return words;

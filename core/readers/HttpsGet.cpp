@@ -32,7 +32,7 @@ constexpr std::size_t largestBody = std::size_t{1024} * 1024;
 /// Where the body goes, and whether it grew past the limit.
 struct BodySink
 {
-    std::string* body;
+    std::string* body = nullptr;
     bool tooLarge = false;
 };
 

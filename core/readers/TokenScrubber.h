@@ -38,8 +38,8 @@ private:
         explicit Token(std::string token);
         /// How much of the token is matched after `c`, with `matched` before it.
         [[nodiscard]] std::size_t step(std::size_t matched, char c) const;
-        /// Where the token next stands in `text` from `from` on.
-        [[nodiscard]] std::size_t find(std::string_view text, std::size_t from) const;
+        /// Where the token next stands in `haystack` from `from` on.
+        [[nodiscard]] std::size_t find(std::string_view haystack, std::size_t from) const;
     };
 
     [[nodiscard]] std::string replaceWhole(std::string_view text) const;
