@@ -11,6 +11,7 @@
 
 #include "readers/ClaudeCliOutput.h"
 #include "readers/ClaudeUsageParser.h"
+#include "readers/TokenScrubber.h"
 #include "readers/ToolLocator.h"
 
 namespace ostrel {
@@ -23,35 +24,24 @@ constexpr std::uintmax_t largestCredentialsFile = std::uintmax_t{1024} * 1024;
 
 constexpr std::string_view signInExpired = "Sign-in has expired and the claude CLI wasn't found to refresh it";
 
-/// Every token this fetch has read, so that no failure text can carry one:
-/// the tool's output ends up in failure texts, and it might echo a token.
-class Secrets
+/// The failure with every token this fetch has read kept out of its text.
+[[nodiscard]] FetchResult scrubbed(FetchResult result, const TokenScrubber& tokens)
 {
-public:
-    void remember(const std::optional<ClaudeCredentials>& credentials)
-    {
-        if (credentials) {
-            m_tokens.push_back(credentials->accessToken);
-        }
+    if (result) {
+        return result;
     }
+    FetchFailure failure = std::move(result.error());
+    failure.text = tokens.scrub(failure.text);
+    return std::unexpected(std::move(failure));
+}
 
-    [[nodiscard]] FetchResult scrub(FetchResult result) const
-    {
-        if (result) {
-            return result;
-        }
-        FetchFailure failure = std::move(result.error());
-        for (const auto& token : m_tokens) {
-            for (auto at = failure.text.find(token); at != std::string::npos; at = failure.text.find(token, at)) {
-                failure.text.replace(at, token.size(), "[token]");
-            }
-        }
-        return std::unexpected(std::move(failure));
+/// Remembers the access token of credentials that were read.
+void remember(TokenScrubber& tokens, const std::optional<ClaudeCredentials>& credentials)
+{
+    if (credentials) {
+        tokens.remember(credentials->accessToken);
     }
-
-private:
-    std::vector<std::string> m_tokens;
-};
+}
 
 [[nodiscard]] std::unique_ptr<icu::TimeZone> zoneNamed(const std::optional<std::string>& identifier)
 {
@@ -74,9 +64,10 @@ ToolLocator& ClaudeFetcher::locator() const
 
 FetchResult ClaudeFetcher::fetch(Date now) const
 {
-    Secrets secrets;
+    // The tool's output ends up in failure texts, and it might echo a token.
+    TokenScrubber tokens;
     const auto credentials = readCredentials();
-    secrets.remember(credentials);
+    remember(tokens, credentials);
     std::optional<FetchFailure> apiFailure;
     if (auto answer = callEndpoint(credentials, now)) {
         if (*answer) {
@@ -90,30 +81,30 @@ FetchResult ClaudeFetcher::fetch(Date now) const
         if (!credentials) {
             return std::unexpected(FetchFailure::cliMissing());
         }
-        return secrets.scrub(
-            std::unexpected(apiFailure.value_or(FetchFailure::unreachable(std::string(signInExpired)))));
+        return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(std::string(signInExpired)))),
+                        tokens);
     }
     const auto environment = locator().environment(*executable);
     const auto verdict = [&] {
         return authStatus(*executable, environment, m_options.statusTimeout, now);
     };
 
-    auto text = runUsageCommand(*executable, environment, m_options.commandTimeout);
+    auto text = runUsageCommand(*executable, environment, m_options.commandTimeout, tokens);
     if (!text) {
         if (const auto* failure = std::get_if<FetchFailure>(&text.error())) {
             if (auto status = verdict()) {
-                return secrets.scrub(std::move(*status));
+                return scrubbed(std::move(*status), tokens);
             }
-            return secrets.scrub(std::unexpected(apiFailure.value_or(*failure)));
+            return scrubbed(std::unexpected(apiFailure.value_or(*failure)), tokens);
         }
         const auto& launch = std::get<ProcessRunner::LaunchError>(text.error());
-        return secrets.scrub(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(launch.description))));
+        return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(launch.description))), tokens);
     }
 
     // The tool may have refreshed the token while it ran: a fresh one gets one
     // more try at the endpoint, whose failure this time is of no interest.
     const auto refreshed = readCredentials();
-    secrets.remember(refreshed);
+    remember(tokens, refreshed);
     if (auto answer = callEndpoint(refreshed, now); answer && *answer) {
         return std::move(*answer);
     }
@@ -123,9 +114,9 @@ FetchResult ClaudeFetcher::fetch(Date now) const
         return parsed;
     }
     if (auto status = verdict()) {
-        return secrets.scrub(std::move(*status));
+        return scrubbed(std::move(*status), tokens);
     }
-    return secrets.scrub(std::move(parsed));
+    return scrubbed(std::move(parsed), tokens);
 }
 
 std::optional<FetchResult> ClaudeFetcher::callEndpoint(const std::optional<ClaudeCredentials>& credentials,
@@ -205,7 +196,8 @@ std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials() const
 std::expected<std::string, ClaudeFetcher::CommandFailure>
 ClaudeFetcher::runUsageCommand(const std::filesystem::path& executable,
                                const ProcessRunner::Environment& environment,
-                               Seconds timeout)
+                               Seconds timeout,
+                               const TokenScrubber& tokens)
 {
     // The tool's hooks could run anything of the user's; this read-only check
     // must not set them off, nor leave a session behind.
@@ -224,7 +216,9 @@ ClaudeFetcher::runUsageCommand(const std::filesystem::path& executable,
     if (!run) {
         return std::unexpected(run.error());
     }
-    auto text = ClaudeCliOutput::usageText(run->stdoutText(), run->stderrText(), run->timedOut);
+    // Scrubbed whole, before any cut: a cut token is no longer found.
+    auto text =
+        ClaudeCliOutput::usageText(tokens.scrub(run->stdoutText()), tokens.scrub(run->stderrText()), run->timedOut);
     if (!text) {
         return std::unexpected(std::move(text.error()));
     }

@@ -15,6 +15,7 @@
 #include "readers/ClaudeCredentials.h"
 #include "readers/ClaudeUsageEndpoint.h"
 #include "readers/ProcessRunner.h"
+#include "readers/TokenScrubber.h"
 
 namespace ostrel {
 
@@ -57,11 +58,13 @@ public:
     /// credentials, else the credentials file; absent when neither has any.
     [[nodiscard]] std::optional<ClaudeCredentials> readCredentials() const;
 
-    /// `claude -p /usage` with JSON output, stdin the null device: the report text.
+    /// `claude -p /usage` with JSON output, stdin the null device: the report
+    /// text, whose output is read with the `tokens` scrubbed out of it.
     [[nodiscard]] static std::expected<std::string, CommandFailure>
     runUsageCommand(const std::filesystem::path& executable,
                     const ProcessRunner::Environment& environment,
-                    Seconds timeout);
+                    Seconds timeout,
+                    const TokenScrubber& tokens);
 
     /// `claude auth status --json`: notLoggedIn, a reading for accounts without
     /// a personal allowance, or absent when it gives no verdict.

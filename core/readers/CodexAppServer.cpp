@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "readers/Utf8.h"
@@ -84,6 +85,24 @@ constexpr std::string_view fallbackErrorText = "Codex returned an error";
     return parsed;
 }
 
+/// The reply on one line of output; absent for anything else.
+[[nodiscard]] std::optional<std::pair<std::int64_t, Response>> replyOn(std::string_view text)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    // A stray invalid byte inside a message must not cost the whole reply.
+    const json reply = json::parse(decodeUtf8Lossy(text), nullptr, false);
+    if (!reply.is_object()) {
+        return std::nullopt;
+    }
+    const auto id = replyId(reply);
+    if (!id) {
+        return std::nullopt;
+    }
+    return std::pair{*id, response(reply)};
+}
+
 }  // namespace
 
 const std::string& requests()
@@ -99,25 +118,29 @@ std::map<std::int64_t, Response> responses(std::string_view output)
         const auto end = output.find('\n');
         const std::string_view text = output.substr(0, end);
         output.remove_prefix(end == std::string_view::npos ? output.size() : end + 1);
-        if (text.empty()) {
-            continue;
-        }
-        // A stray invalid byte inside a message must not cost the whole reply.
-        const json reply = json::parse(decodeUtf8Lossy(text), nullptr, false);
-        if (!reply.is_object()) {
-            continue;
-        }
-        if (const auto id = replyId(reply)) {
-            replies.insert_or_assign(*id, response(reply));
+        if (auto reply = replyOn(text)) {
+            replies.insert_or_assign(reply->first, std::move(reply->second));
         }
     }
     return replies;
 }
 
-bool hasWantedReplies(std::string_view output)
+bool ReplyWatch::operator()(std::string_view output)
 {
-    const auto replies = responses(output);
-    return replies.contains(accountId) && replies.contains(rateLimitsId) && replies.contains(accountUsageId);
+    if (output.size() < m_read) {
+        *this = {};  // not the output watched so far: start again
+    }
+    // Only whole lines: the last one may still be arriving.
+    for (auto end = output.find('\n', m_read); end != std::string_view::npos; end = output.find('\n', m_read)) {
+        const auto reply = replyOn(output.substr(m_read, end - m_read));
+        m_read = end + 1;
+        if (reply) {
+            m_account = m_account || reply->first == accountId;
+            m_rateLimits = m_rateLimits || reply->first == rateLimitsId;
+            m_accountUsage = m_accountUsage || reply->first == accountUsageId;
+        }
+    }
+    return m_account && m_rateLimits && m_accountUsage;
 }
 
 }  // namespace ostrel::CodexAppServer

@@ -1,6 +1,6 @@
 #pragma once
 // The line protocol spoken with `codex app-server`: the fixed request batch,
-// the reading of its replies from standard output, and the test that says the
+// the reading of its replies from standard output, and the watch that says the
 // replies the reading needs have all arrived. Pure; no process is run here.
 
 #include <cstdint>
@@ -35,8 +35,21 @@ struct Response
 /// are skipped; a later reply replaces an earlier one with the same id.
 [[nodiscard]] std::map<std::int64_t, Response> responses(std::string_view output);
 
-/// The replies to the account, rate-limit and account-usage requests are all in
-/// `output`, the whole standard output so far.
-[[nodiscard]] bool hasWantedReplies(std::string_view output);
+/// Watches the server's standard output as it grows and says when the replies
+/// to the account, rate-limit and account-usage requests are all in. Each line
+/// is read once, when its line feed has come, so a long run of notifications
+/// costs time in proportion to its length. One watch serves one run.
+class ReplyWatch
+{
+public:
+    /// `output` is the whole standard output so far: what was seen before, and more.
+    [[nodiscard]] bool operator()(std::string_view output);
+
+private:
+    std::size_t m_read = 0;  ///< the bytes of `output` up to the last line feed seen
+    bool m_account = false;
+    bool m_rateLimits = false;
+    bool m_accountUsage = false;
+};
 
 }  // namespace ostrel::CodexAppServer

@@ -75,7 +75,7 @@ FetchResult CodexFetcher::fetch(Date now) const
                                         std::nullopt,
                                         CodexAppServer::requests(),
                                         m_options.timeout,
-                                        CodexAppServer::hasWantedReplies);
+                                        CodexAppServer::ReplyWatch{});
     if (!run) {
         return std::unexpected(FetchFailure::unreachable("Couldn't start Codex: " + run.error().description));
     }

@@ -35,7 +35,8 @@ namespace ostrel::CodexUsageParser {
 /// The plan is managed by a workspace (enterprise, business, edu, team, usage based).
 [[nodiscard]] bool isOrganisational(const std::optional<std::string>& planType);
 
-/// The error text says, in any letter case, that the user is not signed in.
+/// The error text says, in any letter case and in whole words, that the user is
+/// not signed in. Paths, quoted or not, URLs and file names are no words of it.
 [[nodiscard]] bool looksSignedOut(std::string_view text);
 
 /// The credits of `rateLimitResetCredits` whose status is exactly "available", in order.

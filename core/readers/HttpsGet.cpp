@@ -25,10 +25,27 @@ struct ListDeleter
     }
 };
 
+/// Far above any reply the readers ask for; a body past it is no answer of theirs,
+/// and reading it on would only cost memory.
+constexpr std::size_t largestBody = std::size_t{1024} * 1024;
+
+/// Where the body goes, and whether it grew past the limit.
+struct BodySink
+{
+    std::string* body = nullptr;
+    bool tooLarge = false;
+};
+
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target)
 {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    auto& sink = *static_cast<BodySink*>(target);
+    const std::size_t length = size * count;
+    if (length > largestBody - sink.body->size()) {
+        sink.tooLarge = true;
+        return 0;  // anything but `length` ends the transfer
+    }
+    sink.body->append(data, length);
+    return length;
 }
 
 /// The description of a transport failure: curl's detailed message when it gave one.
@@ -77,9 +94,13 @@ std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request)
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(std::ceil(request.timeout.count() * 1000)));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply.body);
+    BodySink sink{&reply.body};
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
 
     const CURLcode code = curl_easy_perform(easy);
+    if (sink.tooLarge) {
+        return std::unexpected("The reply was larger than 1 MiB; its transfer was stopped");
+    }
     if (code != CURLE_OK) {
         return std::unexpected(describe(code, errorText));
     }

@@ -28,7 +28,8 @@ struct HttpsReply
 };
 
 /// The reply, whatever its status; the transport failure's description otherwise
-/// (no connection, time-out, TLS). The description never holds header values.
+/// (no connection, time-out, TLS, a body larger than 1 MiB, whose transfer is
+/// then stopped). The description never holds header values.
 [[nodiscard]] std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request);
 
 }  // namespace ostrel

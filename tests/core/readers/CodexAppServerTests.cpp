@@ -97,7 +97,7 @@ TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
     }
 }
 
-TEST(CodexAppServer, HasWhatItWantsOnceAccountRateLimitsAndUsageAreAllAnswered)
+TEST(CodexAppServer, WatchesForTheAccountRateLimitsAndUsageRepliesAsTheOutputGrows)
 {
     struct Case
     {
@@ -111,9 +111,16 @@ TEST(CodexAppServer, HasWhatItWantsOnceAccountRateLimitsAndUsageAreAllAnswered)
         {"all three, errors counting as answers",
          "{\"id\":1,\"result\":{}}\n{\"id\":4,\"error\":{}}\n{\"id\":3,\"error\":{}}\n{\"id\":2,\"result\":{}}\n",
          true},
+        {"all three after notifications and noise",
+         "{\"method\":\"a\"}\nnot "
+         "json\n{\"id\":2,\"result\":{}}\n\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"result\":{}}\n",
+         true},
         {"rate limits and usage before the account", "{\"id\":4,\"result\":{}}\n{\"id\":3,\"result\":{}}\n", false},
         {"the usage reply still arriving",
          "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"res",
+         false},
+        {"the usage reply without its line feed yet",
+         "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"result\":{}}",
          false},
         {"usage answered under a string id",
          "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":\"4\",\"result\":{}}\n",
@@ -121,7 +128,16 @@ TEST(CodexAppServer, HasWhatItWantsOnceAccountRateLimitsAndUsageAreAllAnswered)
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(CodexAppServer::hasWantedReplies(c.output), c.complete);
+        EXPECT_EQ(CodexAppServer::ReplyWatch{}(c.output), c.complete) << "all at once";
+        // As a pipe hands it over: in pieces of every size, each piece seen once.
+        for (std::size_t piece = 1; piece <= 7; ++piece) {
+            CodexAppServer::ReplyWatch watch;
+            bool complete = watch({});
+            for (std::size_t end = piece; end < c.output.size() + piece; end += piece) {
+                complete = watch(c.output.substr(0, end));
+            }
+            EXPECT_EQ(complete, c.complete) << "in pieces of " << piece << " bytes";
+        }
     }
 }
 

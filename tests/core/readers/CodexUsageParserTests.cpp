@@ -91,6 +91,43 @@ TEST(CodexUsageParser, ReportsEachFailureFromTheFirstRuleThatApplies)
                 FailsWith(FetchFailure::unexpected("Codex reported no usage window")));
 }
 
+TEST(CodexUsageParser, TellsSignedOutErrorsByWholeWordsOutsidePaths)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view text;
+        bool signedOut;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"the server's refusal of the rate limits", "codex account authentication required to read rate limits", true},
+        {"the command line's advice", "Error: Not logged in. Run `codex login` first.", true},
+        {"an HTTP status", "unexpected status 401 Unauthorized", true},
+        {"an expired token inside a JSON body",
+         R"(unexpected status 401: {"error":{"message":"Your authentication token has expired. Please try signing in again."}})",
+         true},
+        {"a code joined by an underscore", "error: LOGIN_REQUIRED", true},
+        {"upper case and a hyphen", "Please LOG-IN again", true},
+        {"a missing CODEX_HOME under a folder named author-home",
+         R"(Error: CODEX_HOME points to "/home/author-home/.codex", but that path does not exist)",
+         false},
+        {"a single-quoted path with login in it",
+         "Error: CODEX_HOME points to '/srv/login/.codex', but that path does not exist",
+         false},
+        {"an unquoted path with auth in it", "failed to read /home/me/auth/401/config.toml: Permission denied", false},
+        {"a file name", "auth.json: Permission denied (os error 13)", false},
+        {"a URL", "error sending request for url (https://auth.example.com/oauth/token): connection refused", false},
+        {"words that only begin like one", "Authors: unknown; logins disabled; retry in 4010 ms", false},
+        {"an apostrophe before a path", "couldn't open /tmp/login: No such file or directory", false},
+        {"signed in, but the server is busy", "Logged in as someone@example.com, but the server is overloaded", false},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CodexUsageParser::looksSignedOut(c.text), c.signedOut);
+    }
+}
+
 TEST(CodexUsageParser, ReportsPerTokenAndWorkspaceAccountsWithoutWindows)
 {
     const json apiKey = json::parse(R"({"account":{"type":"apiKey"}})");

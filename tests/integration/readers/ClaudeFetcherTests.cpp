@@ -49,8 +49,9 @@ struct Situation
     bool keyringToolInstalled = true;
     std::optional<std::string> file;  ///< ~/.claude/.credentials.json
     bool claudeInstalled = true;
-    std::string usage;   ///< what the fake `claude -p /usage` prints
-    std::string status;  ///< what the fake `claude auth status` prints
+    std::string usage;      ///< what the fake `claude -p /usage` prints
+    std::string status;     ///< what the fake `claude auth status` prints
+    std::string errorText;  ///< what the fake's stderr mode prints
     bool cliOnly = false;
     Seconds commandTimeout{45};
 };
@@ -123,6 +124,7 @@ protected:
                             {"PATH", "/usr/bin:/bin"},
                             {"FAKE_CLAUDE_USAGE", setup.usage},
                             {"FAKE_CLAUDE_STATUS", setup.status},
+                            {"FAKE_CLAUDE_STDERR", setup.errorText},
                             {"FAKE_CLAUDE_LOG", (m_home / "claude-calls").string()}};
         system.fallbackShell = (m_home / "no-such-shell").string();
         m_locator = std::make_unique<ToolLocator>(system);
@@ -322,6 +324,32 @@ TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
          {.file = expiringToken, .usage = "leak"},
          FailsWith(FetchFailure::unexpected(
              R"(failed to use {"claudeAiOauth":{"accessToken":"[token]","subscriptionType":"pro","expiresAt":1772539290000}})")),
+         {"usage", "status"}},
+    };
+    check(cases);
+}
+
+TEST_F(ClaudeFetcherTest, KeepsEveryTokenOutOfTheFailureWhateverItsLength)
+{
+    const std::string realToken = "sk-ant-oat01-" + std::string(40, 'Q') + "-" + std::string(34, 'z') + "AA";
+    const std::string real = credentialsJson(realToken, 90);
+    const std::string padding(192, '.');
+    const std::vector<Case> cases{
+        {"a token that is part of its own placeholder",
+         {.file = credentialsJson("token", 90), .usage = "stderr", .errorText = "the token is token"},
+         FailsWith(FetchFailure::unexpected("the [token] is [token]")),
+         {"usage", "status"}},
+        {"a one-letter token does not garble the words it is in",
+         {.endpoint = "/status/500", .file = credentialsJson("T", 600), .usage = "garbage"},
+         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
+         {"usage", "status"}},
+        {"a token cut by the 200-character tail of the output",
+         {.file = real, .usage = "stderr", .errorText = realToken + " " + padding},
+         FailsWith(FetchFailure::unexpected("[token] " + padding)),
+         {"usage", "status"}},
+        {"the start of a token at the end of the output",
+         {.file = real, .usage = "stderr", .errorText = "sent Bearer " + realToken.substr(0, 20) + "\n"},
+         FailsWith(FetchFailure::unexpected("sent Bearer [token]")),
          {"usage", "status"}},
     };
     check(cases);

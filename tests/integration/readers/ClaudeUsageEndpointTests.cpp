@@ -67,6 +67,9 @@ TEST(ClaudeUsageEndpoint, MapsEachKindOfAnswer)
         Case{"a redirect is not followed",
              "/redirect",
              std::unexpected(FetchFailure::unreachable("Claude usage endpoint returned HTTP 302"))},
+        Case{"an endless body is cut off",
+             "/endless",
+             std::unexpected(FetchFailure::unreachable("The reply was larger than 1 MiB; its transfer was stopped"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

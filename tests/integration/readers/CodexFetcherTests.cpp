@@ -148,6 +148,16 @@ TEST(CodexFetcher, WaitsForAnAccountReplyThatComesAfterTheRateLimits)
                                  Field(&ProviderReading::kind, AccountKind::apiBilling))));
 }
 
+TEST(CodexFetcher, ReadsRepliesThatFollowMegabytesOfNotifications)
+{
+    // Each line is read once as it comes: reading all the output again after
+    // every chunk once lost this reading to the time-out.
+    FakeServer server("chatty");
+    const auto start = Clock::now();
+    EXPECT_THAT(server.fetch(), HoldsValue(Field(&ProviderReading::plan, Optional(std::string("Plus")))));
+    EXPECT_LT(secondsSince(start), 20.0) << "well inside the time-out, and far above the time it takes";
+}
+
 TEST(CodexFetcher, UsesTheRateLimitsWhenTheUsageReplyNeverComes)
 {
     FakeServer server("no-usage");
@@ -210,6 +220,12 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
          "Error: CODEX_HOME points to \"/nowhere\", but that path does not exist\n",
          Seconds{30},
          FetchFailure::unreachable("Error: CODEX_HOME points to \"/nowhere\", but that path does not exist")},
+        {"a missing CODEX_HOME under a folder whose name begins with auth",
+         "stderr",
+         "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist\n",
+         Seconds{30},
+         FetchFailure::unreachable(
+             "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist")},
         {"an exit without a word",
          "stderr",
          " \n",

@@ -1,5 +1,8 @@
 #include "readers/HttpsGet.h"
 
+#include <array>
+#include <optional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -52,6 +55,34 @@ TEST_F(HttpsGetTest, HandsBackARedirectInsteadOfFollowingIt)
     const auto reply = httpsGet(request("/redirect"));
     ASSERT_TRUE(reply) << reply.error();
     EXPECT_EQ(reply->status, 302);
+}
+
+TEST_F(HttpsGetTest, TakesABodyUpTo1MiBAndStopsTheTransferOfALargerOne)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string path;
+        std::optional<std::size_t> bodySize;  ///< absent: the reply is refused
+    };
+
+    constexpr std::size_t mebibyte = std::size_t{1024} * 1024;
+    const auto cases = std::to_array<Case>({
+        {"a body of exactly 1 MiB", "/size/" + std::to_string(mebibyte), mebibyte},
+        {"one byte more", "/size/" + std::to_string(mebibyte + 1), std::nullopt},
+        {"a body announced as 1 GiB and sent without end", "/endless", std::nullopt},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto reply = httpsGet(request(c.path));
+        if (c.bodySize) {
+            ASSERT_TRUE(reply) << reply.error();
+            EXPECT_EQ(reply->body.size(), *c.bodySize);
+        } else {
+            ASSERT_FALSE(reply.has_value()) << "a body of " << reply->body.size() << " bytes was taken";
+            EXPECT_EQ(reply.error(), "The reply was larger than 1 MiB; its transfer was stopped");
+        }
+    }
 }
 
 TEST_F(HttpsGetTest, ReportsTransportFailuresWithoutTheHeaderValues)
