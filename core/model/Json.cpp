@@ -1,5 +1,6 @@
 #include "model/Json.h"
 
+#include <cmath>
 #include <optional>
 
 #include "model/JsonFields.h"
@@ -91,7 +92,18 @@ std::string Error::text() const
 
 Value encode(Date date)
 {
-    return number(secondsSinceReference(date));
+    // Dates live as seconds since 1970, so one read from a file comes back a few
+    // ulps off ("786000300.1" would be written as 786000300.0999999); rounding to
+    // the microsecond writes back what was read. Beyond about 285 years a double
+    // no longer holds microseconds, and such dates are written as they are.
+    constexpr double microsecondsPerSecond = 1e6;
+    constexpr double roundedUpTo = 9.0e9;
+    const double seconds = secondsSinceReference(date);
+    if (std::abs(seconds) < roundedUpTo) {
+        // Divided, not multiplied by 1e-6: the division by an exact 1e6 rounds correctly.
+        return number(std::round(seconds * microsecondsPerSecond) / microsecondsPerSecond);
+    }
+    return number(seconds);
 }
 
 Value encode(const UsageWindow& window)

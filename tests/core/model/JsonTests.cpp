@@ -121,6 +121,34 @@ TEST(Json, WritesTheStoredFormExactly)
     EXPECT_THAT(Json::write(history), HoldsValue(Eq(std::string(R"(["openai",[{"date":0.5,"usedPercent":10}]])"))));
 }
 
+TEST(Json, WritesADateReadFromAFileBackAsItWas)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view stored;
+        std::string_view written;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a tenth of a second", "786000300.1", "786000300.1"},
+        {"a microsecond", "786000300.000001", "786000300.000001"},
+        {"a date before the reference", "-12345.7", "-12345.7"},
+        {"a whole second", "786000300", "786000300"},
+        {"a whole second written as a double", "786000300.0", "786000300"},
+        {"below a microsecond is dropped", "786000300.1234567", "786000300.123457"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto document = [](std::string_view date) {
+            return R"(["claude",[{"date":)" + std::string(date) + R"(,"usedPercent":1}]])";
+        };
+        const auto history = Json::read<Json::HistoryMap>(document(c.stored));
+        ASSERT_TRUE(history.has_value());
+        EXPECT_THAT(Json::write(*history), HoldsValue(Eq(document(c.written))));
+    }
+}
+
 TEST(Json, LeavesOptionalFieldsAbsentWhenMissingOrNull)
 {
     EXPECT_THAT(Json::read<ProviderSnapshot>(R"({"lastAttemptAt":null,"lastFailure":null,"extra":[1]})"),
