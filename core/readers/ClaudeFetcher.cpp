@@ -106,8 +106,8 @@ FetchResult ClaudeFetcher::fetch(Date now) const
             }
             return secrets.scrub(std::unexpected(apiFailure.value_or(*failure)));
         }
-        const auto& launch = std::get<ProcessRunner::LaunchError>(text.error());
-        return secrets.scrub(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(launch.description))));
+        const auto& run = std::get<ProcessRunner::Failure>(text.error());
+        return secrets.scrub(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(run.description))));
     }
 
     // The tool may have refreshed the token while it ran: a fresh one gets one
