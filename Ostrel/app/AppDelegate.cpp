@@ -23,6 +23,15 @@ AppDelegate::AppDelegate(std::vector<std::string> arguments, QObject* parent)
     , m_settings(AppSettings::userFolder(), LoginItem::forCurrentUser())
 {}
 
+AppDelegate::~AppDelegate()
+{
+    // The store goes before the reporter: a report waiting on a reading sees that
+    // wait end (cancelled, as the store ends its readings) while the reporter it
+    // reports to still exists. The tray item shows the store, so it goes first.
+    m_statusItem.reset();
+    m_store.reset();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     // 1. A picture export ends the run.

@@ -24,6 +24,10 @@ class AppDelegate : public QObject
 
 public:
     explicit AppDelegate(std::vector<std::string> arguments, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
 
     /// Runs the launch sequence once the event loop is running.
     void applicationDidFinishLaunching();

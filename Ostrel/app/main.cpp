@@ -1,5 +1,6 @@
 // Program entry: a tray-only Qt process. No main window, no taskbar entry,
-// and closing a window never quits it.
+// and closing a window never quits it; SIGTERM, SIGINT and SIGHUP quit it
+// normally.
 
 #include <cstdio>
 #include <string>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include "app/AppDelegate.h"
+#include "app/QuitSignals.h"
 
 int main(int argc, char* argv[])
 {
@@ -21,12 +23,16 @@ int main(int argc, char* argv[])
         }
     }
 
+    // Before QApplication starts any thread.
+    ostrel::QuitSignals::block();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    const ostrel::QuitSignals quitSignals;
+    // Destroyed before the application object: the store ends its readings and joins its workers.
     ostrel::AppDelegate delegate(std::move(arguments));
     QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::applicationDidFinishLaunching);
     return QApplication::exec();

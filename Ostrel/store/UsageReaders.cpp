@@ -5,6 +5,7 @@
 #include "activity/ActivityScanner.h"
 #include "readers/ClaudeFetcher.h"
 #include "readers/CodexFetcher.h"
+#include "readers/ProcessRunner.h"
 #include "readers/ToolLocator.h"
 
 namespace ostrel {
@@ -60,6 +61,9 @@ UsageReaders UsageReaders::live(const std::filesystem::path& home,
             }
         }
         return found;
+    };
+    readers.stop = [] {
+        ProcessRunner::terminateAll();
     };
     return readers;
 }

@@ -27,12 +27,18 @@ struct UsageReaders
     /// A fresh search (earlier results forgotten) for each provider's tool; found ones only.
     using Locate = std::function<Paths(const Overrides& pathOverrides)>;
 
+    /// Ends every reading in flight at once; the store calls it as it goes away.
+    using Stop = std::function<void()>;
+
     Read read;
     Scan scan;
     Locate locate;
+    Stop stop;
 
     /// The real readers, the activity scanner with its cache in `dataFolder`
     /// (none when absent) and the shared tool locator, for the user's `home`.
+    /// Their `stop` ends every outside program this process runs, for good:
+    /// it is meant for quitting.
     [[nodiscard]] static UsageReaders live(const std::filesystem::path& home,
                                            const std::optional<std::filesystem::path>& dataFolder);
 };

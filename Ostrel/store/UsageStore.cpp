@@ -51,7 +51,10 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
 
 UsageStore::~UsageStore()
 {
-    // The readers bound their own run time; results that arrive now are dropped.
+    // Readings in flight end now rather than at their time-outs; results that arrive now are dropped.
+    if (m_options.readers.stop) {
+        m_options.readers.stop();
+    }
     m_workers.waitForDone();
 }
 
@@ -154,14 +157,14 @@ QFuture<void> UsageStore::refreshAndWait()
     }
     auto remaining = std::make_shared<std::size_t>(providers.size());
     for (const Provider provider : providers) {
-        // Unlike refresh(), a provider already in flight is read again: the caller waits for fresh results.
-        startReading(provider).then(this, [this, provider, promise, remaining](const FetchResult& result) {
-            record(result, provider);
+        // A reading already in flight started no earlier than this call's own would: it is joined.
+        m_waiting[provider].emplace_back([promise, remaining] {
             if (--*remaining == 0) {
                 promise->finish();
             }
         });
     }
+    refresh(providers);
     return done;
 }
 
@@ -188,6 +191,12 @@ void UsageStore::record(const FetchResult& result, Provider provider)
     }
     save();
     Q_EMIT changed();
+    const auto waiting = m_waiting.extract(provider);
+    if (!waiting.empty()) {
+        for (const auto& recorded : waiting.mapped()) {
+            recorded();
+        }
+    }
 }
 
 double UsageStore::retryDelay(int failures, int intervalMinutes)

@@ -6,6 +6,7 @@
 // tells observers through `changed()`. Confined to the main thread.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,7 +67,8 @@ public:
     void reschedule();
     /// Searches both tools afresh and publishes what was found.
     QFuture<void> detectPaths();
-    /// Reads every enabled provider at once; finishes when all results are recorded.
+    /// Reads every enabled provider at once, joining a reading already in
+    /// flight; finishes when all results are recorded.
     QFuture<void> refreshAndWait();
     /// The two checks after the computer wakes from sleep.
     void handleWake();
@@ -162,6 +164,8 @@ private:
     std::map<Provider, std::string> m_detectedPaths;
     std::optional<Date> m_lastActivityScan;
     std::map<Provider, int> m_consecutiveFailures;
+    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers).
+    std::map<Provider, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;

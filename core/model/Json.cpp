@@ -1,6 +1,11 @@
 #include "model/Json.h"
 
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
 #include <optional>
+#include <system_error>
 
 #include "model/JsonFields.h"
 
@@ -82,6 +87,30 @@ template <class V>
     return pairs;
 }
 
+/// Dates live as seconds since 1970, so the exact seconds since 2001 of one
+/// read from a file are a few ulps off ("786000300.1" would come back as
+/// 786000300.0999999). The shortest decimal that reads back as the same date
+/// keeps both the text and the date unchanged through any number of saves.
+[[nodiscard]] double shortestReferenceSeconds(Date date)
+{
+    const double exact = secondsSinceReference(date);
+    if (!std::isfinite(exact)) {
+        return exact;
+    }
+    constexpr int mostDigits = std::numeric_limits<double>::max_digits10;
+    std::array<char, 32> text{};
+    for (int digits = 1; digits < mostDigits; ++digits) {
+        const auto written =
+            std::to_chars(text.data(), text.data() + text.size(), exact, std::chars_format::general, digits);
+        double candidate = 0;
+        const auto read = std::from_chars(text.data(), written.ptr, candidate);
+        if (written.ec == std::errc() && read.ec == std::errc() && dateFromReference(candidate) == date) {
+            return candidate;
+        }
+    }
+    return exact;
+}
+
 }  // namespace
 
 std::string Error::text() const
@@ -91,7 +120,7 @@ std::string Error::text() const
 
 Value encode(Date date)
 {
-    return number(secondsSinceReference(date));
+    return number(shortestReferenceSeconds(date));
 }
 
 Value encode(const UsageWindow& window)

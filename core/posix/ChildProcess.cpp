@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdint>
+#include <mutex>
+#include <set>
 #include <string_view>
 #include <thread>
 
@@ -18,6 +21,52 @@ extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-varia
 
 namespace ostrel::posix {
 namespace {
+
+using Clock = std::chrono::steady_clock;
+/// How long terminateAll still waits for the reaping after its SIGKILL.
+constexpr std::chrono::seconds reapAfterKill{1};
+/// Poll interval while a group outlives its leader, or without a pidfd.
+constexpr std::chrono::milliseconds recheckInterval{20};
+constexpr std::chrono::milliseconds longestPoll{1000};
+
+/// Every child started here until it is reaped or, when it was ended early,
+/// until its whole group is gone. Children are reaped under `lock`, so a process
+/// id listed here is never one the kernel could have handed to someone else.
+struct Registry
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    std::set<pid_t> live;
+    bool closing = false;
+    /// Written once when closing begins and never read, so it stays readable.
+    std::expected<Pipe, int> notice = makePipe();
+
+    /// Never destroyed: detached threads ending children may still use it while the process exits.
+    [[nodiscard]] static Registry& instance()
+    {
+        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): deliberately leaked, see above
+        static auto* const registry = new Registry();
+        return *registry;
+    }
+
+    void forget(pid_t pid)
+    {
+        const std::scoped_lock guard(lock);
+        live.erase(pid);
+        changed.notify_all();
+    }
+};
+
+/// Signals the group the child leads (its session made it the leader).
+void signalGroup(pid_t pid, int signal)
+{
+    ::kill(-pid, signal);
+}
+
+[[nodiscard]] bool groupExists(pid_t pid)
+{
+    return ::kill(-pid, 0) == 0 || errno == EPERM;
+}
 
 /// posix_spawn's attribute and file-action objects, destroyed on every path.
 class SpawnSetup
@@ -191,37 +240,72 @@ launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std:
     return raw;
 }
 
-/// Waits for the child until `grace` has passed; true when it ended and was reaped.
-[[nodiscard]] bool reapWithin(pid_t pid, const UniqueFd& exitNotice, std::chrono::milliseconds grace)
+/// waitpid without blocking: the decoded status once the child has ended.
+[[nodiscard]] std::optional<int> reapNow(pid_t pid)
 {
-    const auto deadline = std::chrono::steady_clock::now() + grace;
+    int raw = 0;
+    pid_t reaped = -1;
+    do {
+        reaped = ::waitpid(pid, &raw, WNOHANG);
+    } while (reaped < 0 && errno == EINTR);
+    if (reaped == pid) {
+        return decodeStatus(raw);
+    }
+    if (reaped < 0 && errno == ECHILD) {
+        // Someone else reaped it; it has ended all the same.
+        return -1;
+    }
+    return std::nullopt;
+}
+
+[[nodiscard]] bool reapLocked(pid_t pid)
+{
+    const std::scoped_lock guard(Registry::instance().lock);
+    return reapNow(pid).has_value();
+}
+
+/// Waits for the child until `deadline`; true when it ended and was reaped.
+/// The registry still lists it afterwards: its group may outlive it.
+[[nodiscard]] bool reapBy(pid_t pid, const UniqueFd& exitNotice, Clock::time_point deadline)
+{
     while (true) {
-        if (reapIfEnded(pid)) {
+        if (reapLocked(pid)) {
             return true;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             return false;
         }
         if (exitNotice.isOpen()) {
+            // Bounded, so an unlimited deadline cannot overflow poll's int.
             pollfd watch{exitNotice.get(), POLLIN, 0};
-            static_cast<void>(::poll(&watch, 1, static_cast<int>(left.count())));
+            static_cast<void>(::poll(&watch, 1, static_cast<int>(std::min(left, longestPoll).count())));
         } else {
-            std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(20)));
+            std::this_thread::sleep_for(std::min(left, recheckInterval));
         }
     }
 }
 
-void killAndReap(pid_t pid, const UniqueFd& exitNotice, std::chrono::milliseconds grace)
+/// Ends a child already sent SIGTERM, and its group: SIGKILL after `grace` to
+/// whatever still runs, the child reaped, then forgotten.
+void endGroup(pid_t pid, const UniqueFd& exitNotice, std::chrono::milliseconds grace)
 {
-    if (reapWithin(pid, exitNotice, grace)) {
-        return;
+    const auto deadline = Clock::now() + grace;
+    if (reapBy(pid, exitNotice, deadline)) {
+        // What the child forked gets the rest of the grace; the group keeps its
+        // id reserved while any member lives.
+        while (groupExists(pid) && Clock::now() < deadline) {
+            std::this_thread::sleep_for(recheckInterval);
+        }
+        if (groupExists(pid)) {
+            signalGroup(pid, SIGKILL);
+        }
+    } else {
+        // Not yet reaped, so the id cannot have been reused by another process.
+        signalGroup(pid, SIGKILL);
+        static_cast<void>(reapBy(pid, exitNotice, Clock::time_point::max()));
     }
-    // Not yet reaped, so the process id cannot have been reused by another process.
-    ::kill(pid, SIGKILL);
-    int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {}
+    Registry::instance().forget(pid);
 }
 
 }  // namespace
@@ -255,10 +339,17 @@ std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request)
         }
         in = std::move(*pipe);
     }
+    Registry& registry = Registry::instance();
+    std::unique_lock guard(registry.lock);
+    if (registry.closing) {
+        return std::unexpected(ECANCELED);
+    }
     const auto pid = launch(request, *out, *err, in);
     if (!pid) {
         return std::unexpected(pid.error());
     }
+    registry.live.insert(*pid);
+    guard.unlock();
     SpawnedChild child;
     child.pid = *pid;
     // Until it is reaped the child's id stays ours, so opening the pidfd now is safe.
@@ -273,30 +364,55 @@ std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request)
 
 std::optional<int> reapIfEnded(pid_t pid)
 {
-    int raw = 0;
-    pid_t reaped = -1;
-    do {
-        reaped = ::waitpid(pid, &raw, WNOHANG);
-    } while (reaped < 0 && errno == EINTR);
-    if (reaped == pid) {
-        return decodeStatus(raw);
+    Registry& registry = Registry::instance();
+    const std::scoped_lock guard(registry.lock);
+    const auto status = reapNow(pid);
+    if (status) {
+        registry.live.erase(pid);
+        registry.changed.notify_all();
     }
-    if (reaped < 0 && errno == ECHILD) {
-        // Someone else reaped it; it has ended all the same.
-        return -1;
-    }
-    return std::nullopt;
+    return status;
 }
 
 void terminateInBackground(pid_t pid, UniqueFd exitNotice, std::chrono::milliseconds grace)
 {
-    ::kill(pid, SIGTERM);
+    signalGroup(pid, SIGTERM);
     try {
-        std::thread([pid, notice = std::move(exitNotice), grace] { killAndReap(pid, notice, grace); }).detach();
+        std::thread([pid, notice = std::move(exitNotice), grace] { endGroup(pid, notice, grace); }).detach();
     } catch (const std::system_error&) {
-        // No thread to wait in: end the child at once rather than leave a zombie.
+        // No thread to wait in: end the group at once rather than leave a zombie.
         const UniqueFd none;
-        killAndReap(pid, none, std::chrono::milliseconds(0));
+        endGroup(pid, none, std::chrono::milliseconds(0));
+    }
+}
+
+int closingNotice()
+{
+    const Registry& registry = Registry::instance();
+    return registry.notice ? registry.notice->readEnd.get() : -1;
+}
+
+void terminateAll(std::chrono::milliseconds grace)
+{
+    Registry& registry = Registry::instance();
+    std::unique_lock guard(registry.lock);
+    if (!registry.closing) {
+        registry.closing = true;
+        if (registry.notice) {
+            static_cast<void>(writeSome(registry.notice->writeEnd.get(), "q"));
+        }
+    }
+    for (const pid_t pid : registry.live) {
+        signalGroup(pid, SIGTERM);
+    }
+    const auto allEnded = [&registry] {
+        return registry.live.empty();
+    };
+    if (!registry.changed.wait_for(guard, grace, allEnded)) {
+        for (const pid_t pid : registry.live) {
+            signalGroup(pid, SIGKILL);
+        }
+        static_cast<void>(registry.changed.wait_for(guard, reapAfterKill, allEnded));
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// Starting and ending one child process on POSIX: posix_spawn with piped
+// Starting and ending child processes on POSIX: posix_spawn with piped
 // standard streams in a session of its own, nothing but 0, 1 and 2 inherited,
-// and reaping that never leaves a zombie behind, even after a kill.
+// and reaping that never leaves a zombie behind, even after a kill. A child is
+// ended with its whole process group, so what it forked goes with it; every
+// child not yet reaped is known here, so quitting can end them all at once.
 
 #include <sys/types.h>
 
@@ -40,14 +42,26 @@ struct SpawnedChild
 
 /// Starts the child; the errno of the failed launch otherwise (a missing or
 /// non-executable program included: no child is left running then).
+/// ECANCELED once `terminateAll` has begun.
 [[nodiscard]] std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request);
 
 /// Reaps the child when it has ended: its exit status (128 + the signal number
 /// when a signal ended it), absent while it still runs.
 [[nodiscard]] std::optional<int> reapIfEnded(pid_t pid);
 
-/// Sends SIGTERM now and, from a background thread, SIGKILL after `grace` if
-/// the child still runs; that thread reaps it. Returns at once.
+/// Sends SIGTERM to the child's process group now and, from a background
+/// thread, SIGKILL to whatever of the group still runs after `grace`; that
+/// thread reaps the child. Returns at once.
 void terminateInBackground(pid_t pid, UniqueFd exitNotice, std::chrono::milliseconds grace);
+
+/// A descriptor that turns readable, for good, once `terminateAll` has begun;
+/// -1 when the kernel gave none.
+[[nodiscard]] int closingNotice();
+
+/// Ends every child started here and not yet reaped, each with its process
+/// group: SIGTERM now, SIGKILL after `grace` to what remains. No child starts
+/// from then on. Returns once all are reaped, or after `grace` and one more
+/// second at most.
+void terminateAll(std::chrono::milliseconds grace);
 
 }  // namespace ostrel::posix

@@ -97,8 +97,8 @@ FetchResult ClaudeFetcher::fetch(Date now) const
             }
             return scrubbed(std::unexpected(apiFailure.value_or(*failure)), tokens);
         }
-        const auto& launch = std::get<ProcessRunner::LaunchError>(text.error());
-        return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(launch.description))), tokens);
+        const auto& run = std::get<ProcessRunner::Failure>(text.error());
+        return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(run.description))), tokens);
     }
 
     // The tool may have refreshed the token while it ran: a fresh one gets one

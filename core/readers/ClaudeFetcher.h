@@ -45,7 +45,7 @@ public:
     };
 
     /// How the usage command can fail: a failure of the reading, or no launch.
-    using CommandFailure = std::variant<FetchFailure, ProcessRunner::LaunchError>;
+    using CommandFailure = std::variant<FetchFailure, ProcessRunner::Failure>;
 
     explicit ClaudeFetcher(Options options);
 

@@ -77,7 +77,10 @@ FetchResult CodexFetcher::fetch(Date now) const
                                         m_options.timeout,
                                         CodexAppServer::ReplyWatch{});
     if (!run) {
-        return std::unexpected(FetchFailure::unreachable("Couldn't start Codex: " + run.error().description));
+        const auto& failure = run.error();
+        const bool launch = failure.kind == ProcessRunner::Failure::Kind::launch;
+        return std::unexpected(
+            FetchFailure::unreachable(launch ? "Couldn't start Codex: " + failure.description : failure.description));
     }
 
     const auto replies = CodexAppServer::responses(run->stdoutBytes);

@@ -26,6 +26,7 @@ constexpr milliseconds killGrace{2000};
 /// Poll interval when the kernel gives no pidfd to wait on.
 constexpr milliseconds exitCheckInterval{20};
 constexpr std::size_t chunkSize = std::size_t{64} * 1024;
+static_assert(ProcessRunner::outputLimit == std::size_t{16} * 1024 * 1024, "the failure text names the limit");
 /// Longer time-outs (an infinite one included) are taken as this.
 constexpr double longestTimeout = 1.0e7;
 
@@ -46,10 +47,12 @@ class ProcessRun
 {
 public:
     ProcessRun(posix::SpawnedChild child,
+               std::string name,
                const std::optional<std::string>& input,
                const ProcessRunner::Predicate& until,
                Clock::time_point deadline)
         : m_child(std::move(child))
+        , m_name(std::move(name))
         , m_until(&until)
         , m_deadline(deadline)
     {
@@ -73,10 +76,17 @@ public:
         }
     }
 
-    [[nodiscard]] ProcessOutput wait()
+    [[nodiscard]] std::expected<ProcessOutput, ProcessRunner::Failure> wait()
     {
         while (true) {
             const auto now = Clock::now();
+            if (auto failure = endingFailure()) {
+                if (!m_reaped) {
+                    endEarly();
+                }
+                closeStreams();
+                return std::unexpected(std::move(*failure));
+            }
             if (m_status) {
                 const bool drained = !m_child.stdoutRead.isOpen() && !m_child.stderrRead.isOpen();
                 if (drained || m_stopped || now >= std::min(m_drainUntil, m_deadline)) {
@@ -100,6 +110,7 @@ private:
         errSlot,
         inSlot,
         exitSlot,
+        quitSlot,
         slotCount
     };
 
@@ -111,6 +122,7 @@ private:
         watch[inSlot] = {m_pendingInput.empty() ? -1 : m_child.stdinWrite.get(), POLLOUT, 0};
         const bool watchExit = !m_status && m_child.exitNotice.isOpen();
         watch[exitSlot] = {watchExit ? m_child.exitNotice.get() : -1, POLLIN, 0};
+        watch[quitSlot] = {posix::closingNotice(), POLLIN, 0};
 
         auto left = (m_status ? std::min(m_drainUntil, m_deadline) : m_deadline) - now;
         if (!m_status && !watchExit) {
@@ -122,11 +134,19 @@ private:
         constexpr auto readable = static_cast<decltype(pollfd::revents)>(POLLIN | POLLHUP | POLLERR);
         if ((watch[outSlot].revents & readable) != 0) {
             readFrom(m_child.stdoutRead, m_stdout);
-            askPredicate();
+            if (m_stdout.size() > ProcessRunner::outputLimit) {
+                m_overflow = "standard output";
+            } else {
+                askPredicate();
+            }
         }
         if ((watch[errSlot].revents & readable) != 0) {
             readFrom(m_child.stderrRead, m_stderr);
+            if (m_stderr.size() > ProcessRunner::outputLimit) {
+                m_overflow = "standard error";
+            }
         }
+        m_quitting = m_quitting || watch[quitSlot].revents != 0;
         if ((watch[inSlot].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
             writeInput();
         }
@@ -141,7 +161,9 @@ private:
 
     static void readFrom(posix::UniqueFd& fd, std::string& target)
     {
-        const auto count = posix::readSome(fd.get(), target, chunkSize);
+        // One byte past the limit tells an overflow from output of exactly the limit.
+        const std::size_t room = ProcessRunner::outputLimit + 1 - std::min(target.size(), ProcessRunner::outputLimit);
+        const auto count = posix::readSome(fd.get(), target, std::min(chunkSize, room));
         if (count ? *count == 0 : count.error() != EAGAIN) {
             fd.reset();  // end of stream, or a stream that can no longer be read
         }
@@ -164,6 +186,21 @@ private:
         }
     }
 
+    /// Set once the run must fail whatever the child does next.
+    [[nodiscard]] std::optional<ProcessRunner::Failure> endingFailure() const
+    {
+        using Kind = ProcessRunner::Failure::Kind;
+        if (m_quitting) {
+            return ProcessRunner::Failure{Kind::quitting, 0, m_name + " was ended because the application is quitting"};
+        }
+        if (m_overflow) {
+            return ProcessRunner::Failure{Kind::outputTooLarge,
+                                          0,
+                                          m_name + " printed more than 16 MiB on " + std::string(m_overflow)};
+        }
+        return std::nullopt;
+    }
+
     void endEarly()
     {
         m_child.stdinWrite.reset();
@@ -171,15 +208,21 @@ private:
         m_reaped = true;
     }
 
-    [[nodiscard]] ProcessOutput output(std::optional<int> status, bool timedOut)
+    void closeStreams()
     {
         m_child.stdinWrite.reset();
         m_child.stdoutRead.reset();
         m_child.stderrRead.reset();
+    }
+
+    [[nodiscard]] ProcessOutput output(std::optional<int> status, bool timedOut)
+    {
+        closeStreams();
         return ProcessOutput{status, std::move(m_stdout), std::move(m_stderr), timedOut};
     }
 
     posix::SpawnedChild m_child;
+    std::string m_name;                       ///< the program's file name, for failure texts
     const ProcessRunner::Predicate* m_until;  ///< the caller's, alive for the whole run
     Clock::time_point m_deadline;
     Clock::time_point m_drainUntil{};
@@ -189,6 +232,8 @@ private:
     std::optional<int> m_status;
     bool m_stopped = false;
     bool m_reaped = false;
+    bool m_quitting = false;
+    const char* m_overflow = nullptr;  ///< the stream that printed too much
 };
 
 [[nodiscard]] std::filesystem::path temporaryFolder()
@@ -213,13 +258,13 @@ std::string ProcessOutput::stderrText() const
 namespace ProcessRunner {
 
 // NOLINTNEXTLINE(readability-function-size): the operation's fixed signature, used by every reader
-std::expected<ProcessOutput, LaunchError> run(const std::filesystem::path& executable,
-                                              const std::vector<std::string>& arguments,
-                                              const std::optional<Environment>& environment,
-                                              const std::optional<std::filesystem::path>& directory,
-                                              const std::optional<std::string>& input,
-                                              Seconds timeout,
-                                              const Predicate& until)
+std::expected<ProcessOutput, Failure> run(const std::filesystem::path& executable,
+                                          const std::vector<std::string>& arguments,
+                                          const std::optional<Environment>& environment,
+                                          const std::optional<std::filesystem::path>& directory,
+                                          const std::optional<std::string>& input,
+                                          Seconds timeout,
+                                          const Predicate& until)
 {
     const auto start = Clock::now();
     posix::SpawnRequest request;
@@ -236,10 +281,19 @@ std::expected<ProcessOutput, LaunchError> run(const std::filesystem::path& execu
 
     auto child = posix::spawnChild(request);
     if (!child) {
-        return std::unexpected(LaunchError{child.error(), posix::describeErrno(child.error())});
+        return std::unexpected(Failure{Failure::Kind::launch, child.error(), posix::describeErrno(child.error())});
     }
-    ProcessRun processRun(std::move(*child), input, until, deadlineAfter(start, timeout));
+    ProcessRun processRun(std::move(*child),
+                          executable.filename().string(),
+                          input,
+                          until,
+                          deadlineAfter(start, timeout));
     return processRun.wait();
+}
+
+void terminateAll()
+{
+    posix::terminateAll(killGrace);
 }
 
 }  // namespace ProcessRunner

@@ -1,10 +1,13 @@
 #include "store/UsageStore.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string_view>
+#include <thread>
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -223,16 +226,65 @@ TEST_F(UsageStoreTest, ScansAtMostOnceWithinTheAgeAndPublishesEachProvider)
     EXPECT_EQ(script->scans, 4);
 }
 
-TEST_F(UsageStoreTest, RefreshAndWaitFinishesOnceBothResultsAreRecorded)
+TEST_F(UsageStoreTest, RefreshAndWaitJoinsAReadingInFlightAndFinishesOnceEveryResultIsRecorded)
 {
-    UsageStore store(settings, optionsFor(script));
-    script->add(Provider::claude, readingOf(Provider::claude, 10), 50ms);
-    script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), 100ms);
-    QFuture<void> done = store.refreshAndWait();
-    ASSERT_TRUE(spinUntil([&] { return done.isFinished(); }));
-    EXPECT_TRUE(store.snapshots().at(Provider::claude).lastReading.has_value());
-    EXPECT_EQ(store.snapshots().at(Provider::openai).lastFailure, FetchFailure::notLoggedIn());
-    EXPECT_TRUE(store.refreshing().empty());
+    struct Case
+    {
+        std::string_view name;
+        bool claudeInFlight;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"nothing in flight: both are read", false},
+        {"claude in flight: its reading is joined, not repeated", true},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        script = std::make_shared<Script>();
+        UsageStore store(settings, optionsFor(script));
+        script->add(Provider::claude, readingOf(Provider::claude, 10), 150ms);
+        script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), 50ms);
+        script->add(Provider::claude, readingOf(Provider::claude, 99));
+        if (c.claudeInFlight) {
+            store.refresh(std::vector{Provider::claude});
+        }
+        QFuture<void> done = store.refreshAndWait();
+        // Neither a second wait nor a plain refresh may start another reading meanwhile.
+        QFuture<void> again = store.refreshAndWait();
+        store.refresh();
+        ASSERT_TRUE(spinUntil([&] { return done.isFinished() && again.isFinished(); }));
+        EXPECT_EQ(store.snapshots().at(Provider::claude).lastReading->weekly->usedPercent, 10);
+        EXPECT_EQ(store.snapshots().at(Provider::openai).lastFailure, FetchFailure::notLoggedIn());
+        EXPECT_TRUE(store.refreshing().empty());
+        spinFor(100ms);
+        EXPECT_EQ(script->readsOf(Provider::claude), 1);
+        EXPECT_EQ(script->readsOf(Provider::openai), 1);
+    }
+}
+
+TEST_F(UsageStoreTest, GoingAwayEndsAHungReadingAtOnce)
+{
+    UsageStore::Options options = optionsFor(script);
+    auto stopped = std::make_shared<std::atomic<bool>>(false);
+    options.readers.read = [stopped](Provider, const std::optional<std::string>&, Date) -> FetchResult {
+        // A reader that only its stop ends, or its own time-out of half a minute.
+        for (int waited = 0; !*stopped && waited < 3000; ++waited) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::unexpected(FetchFailure::unreachable("stopped"));
+    };
+    options.readers.stop = [stopped] {
+        *stopped = true;
+    };
+    QElapsedTimer timer;
+    {
+        UsageStore store(settings, std::move(options));
+        store.refresh();
+        ASSERT_EQ(store.refreshing().size(), 2U);
+        spinFor(50ms);
+        timer.start();
+    }
+    EXPECT_LT(timer.elapsed(), 2000);
 }
 
 TEST_F(UsageStoreTest, DemonstrationTouchesNoReaderTimerScannerOrFile)

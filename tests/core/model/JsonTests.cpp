@@ -121,6 +121,42 @@ TEST(Json, WritesTheStoredFormExactly)
     EXPECT_THAT(Json::write(history), HoldsValue(Eq(std::string(R"(["openai",[{"date":0.5,"usedPercent":10}]])"))));
 }
 
+TEST(Json, WritesADateReadFromAFileBackAsItWas)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view stored;
+        std::string_view written;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a tenth of a second", "786000300.1", "786000300.1"},
+        {"a microsecond", "786000300.000001", "786000300.000001"},
+        {"a date before the reference", "-12345.7", "-12345.7"},
+        {"a whole second", "786000300", "786000300"},
+        {"a whole second written as a double", "786000300.0", "786000300"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto document = [](std::string_view date) {
+            return R"(["claude",[{"date":)" + std::string(date) + R"(,"usedPercent":1}]])";
+        };
+        const auto history = Json::read<Json::HistoryMap>(document(c.stored));
+        ASSERT_TRUE(history.has_value());
+        EXPECT_THAT(Json::write(*history), HoldsValue(Eq(document(c.written))));
+    }
+
+    // Dates the clock or a log made read back exactly, so a reload changes nothing.
+    for (const double since1970 : {1764307500.1234567, 1764307500.123, 0.5, -978307200.5}) {
+        SCOPED_TRACE(since1970);
+        const Json::HistoryMap history{{Provider::openai, {{dateFromSince1970(since1970), 1, std::nullopt}}}};
+        const auto text = Json::write(history);
+        ASSERT_TRUE(text.has_value());
+        EXPECT_THAT(Json::read<Json::HistoryMap>(*text), HoldsValue(Eq(history)));
+    }
+}
+
 TEST(Json, LeavesOptionalFieldsAbsentWhenMissingOrNull)
 {
     EXPECT_THAT(Json::read<ProviderSnapshot>(R"({"lastAttemptAt":null,"lastFailure":null,"extra":[1]})"),

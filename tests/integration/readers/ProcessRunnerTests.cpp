@@ -16,20 +16,24 @@
 #include <gtest/gtest.h>
 
 #include "support/Matchers.h"
+#include "support/ProcessIds.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
 
+using ostrel::testing::allEndedWithin;
 using ostrel::testing::FailsWith;
 using ostrel::testing::HoldsValue;
 using ::testing::Field;
 using ::testing::Optional;
 using ::testing::StartsWith;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 const std::filesystem::path shell = "/bin/sh";
 
-[[nodiscard]] std::expected<ProcessOutput, ProcessRunner::LaunchError>
+[[nodiscard]] std::expected<ProcessOutput, ProcessRunner::Failure>
 runShell(const std::string& script,
          Seconds timeout = Seconds{10},
          const std::optional<std::string>& input = {},
@@ -176,6 +180,118 @@ TEST(ProcessRunner, KillsAChildThatIgnoresTerminationWithoutMakingTheCallerWait)
     EXPECT_GT(secondsSince(start), 2.0) << "killed before the grace period ended";
 }
 
+/// Runs the fixture that hangs after starting a grandchild; both their ids land in `pids`.
+[[nodiscard]] std::expected<ProcessOutput, ProcessRunner::Failure>
+runHangingTool(const std::filesystem::path& pids, bool stubborn, Seconds timeout)
+{
+    ProcessRunner::Environment environment{{"HANG_PIDS", pids.string()}, {"PATH", "/usr/bin:/bin"}};
+    if (stubborn) {
+        environment.emplace("HANG_STUBBORN", "1");
+    }
+    return ProcessRunner::run(std::filesystem::path(OSTREL_FIXTURES_DIR) / "bin" / "hang-with-grandchild",
+                              {},
+                              environment,
+                              std::nullopt,
+                              std::nullopt,
+                              timeout);
+}
+
+struct HangCase
+{
+    std::string_view name;
+    bool stubborn;
+    std::chrono::milliseconds allGoneWithin;
+};
+
+constexpr auto hangCases = std::to_array<HangCase>({
+    {"a child and grandchild that end on SIGTERM", false, 1500ms},
+    {"a child and grandchild that ignore SIGTERM until SIGKILL", true, 4000ms},
+});
+
+TEST(ProcessRunner, EndsTheChildsWholeProcessGroupAtTheTimeOut)
+{
+    for (const HangCase& c : hangCases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder folder;
+        const auto pids = folder.path() / "pids";
+        const auto result = runHangingTool(pids, c.stubborn, Seconds{0.5});
+        ASSERT_TRUE(result.has_value());
+        EXPECT_TRUE(result->timedOut);
+        ASSERT_EQ(testing::readPids(pids).size(), 2U);
+        EXPECT_TRUE(allEndedWithin(testing::readPids(pids), c.allGoneWithin)) << "the grandchild outlived the time-out";
+        EXPECT_TRUE(childrenGoneWithin(Seconds{3}));
+    }
+}
+
+TEST(ProcessRunner, QuittingEndsEveryRunAtOnceAndLeavesNoProcess)
+{
+    // terminateAll refuses every later run, so each case quits in a process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const HangCase& c : hangCases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder folder;
+        const auto pids = folder.path() / "pids";
+        const auto quitDuringAHungRun = [&] {
+            std::expected<ProcessOutput, ProcessRunner::Failure> result;
+            std::thread reader([&] { result = runHangingTool(pids, c.stubborn, Seconds{30}); });
+            const bool started = testing::pidsWrittenWithin(pids, 2, 5000ms);
+            const auto start = Clock::now();
+            ProcessRunner::terminateAll();
+            reader.join();
+            const bool prompt = secondsSince(start) < std::chrono::duration<double>(c.allGoneWithin).count();
+            const bool quitting = !result.has_value() && result.error().kind == ProcessRunner::Failure::Kind::quitting;
+            const bool allGone = allEndedWithin(testing::readPids(pids), 0ms) && !hasChildren();
+            const bool refused = !runShell("exit 0").has_value();
+            std::fprintf(stderr,
+                         "started %d prompt %d quitting %d gone %d refused %d\n",
+                         started,
+                         prompt,
+                         quitting,
+                         allGone,
+                         refused);
+            std::_Exit(started && prompt && quitting && allGone && refused ? 0 : 1);
+        };
+        EXPECT_EXIT(quitDuringAHungRun(),
+                    ::testing::ExitedWithCode(0),
+                    "started 1 prompt 1 quitting 1 gone 1 refused 1");
+    }
+}
+
+TEST(ProcessRunner, FailsAndEndsAChildThatPrintsMoreThanTheLimit)
+{
+    using Kind = ProcessRunner::Failure::Kind;
+
+    struct Case
+    {
+        std::string_view name;
+        std::string_view script;
+        std::optional<ProcessRunner::Failure> failure;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"exactly the limit on standard output is kept", "head -c 16777216 /dev/zero", std::nullopt},
+        {"one byte more on standard output",
+         "head -c 16777217 /dev/zero; exec sleep 30",
+         ProcessRunner::Failure{Kind::outputTooLarge, 0, "sh printed more than 16 MiB on standard output"}},
+        {"an endless standard error",
+         "exec cat /dev/zero >&2",
+         ProcessRunner::Failure{Kind::outputTooLarge, 0, "sh printed more than 16 MiB on standard error"}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = Clock::now();
+        const auto result = runShell(std::string(c.script), Seconds{20});
+        EXPECT_LT(secondsSince(start), 10.0);
+        if (c.failure) {
+            EXPECT_THAT(result, FailsWith(*c.failure));
+        } else {
+            ASSERT_TRUE(result.has_value());
+            EXPECT_EQ(result->stdoutBytes.size(), ProcessRunner::outputLimit);
+        }
+        EXPECT_TRUE(childrenGoneWithin(Seconds{3}));
+    }
+}
+
 TEST(ProcessRunner, DoesNotHangOnAGrandchildThatKeepsThePipesOpen)
 {
     const auto start = Clock::now();
@@ -199,14 +315,15 @@ TEST(ProcessRunner, FailsToLaunchWithTheSystemsDescription)
         std::string_view name;
         std::filesystem::path program;
         ProcessRunner::Environment environment;
-        ProcessRunner::LaunchError error;
+        ProcessRunner::Failure error;
     };
 
+    constexpr auto launch = ProcessRunner::Failure::Kind::launch;
     const auto cases = std::to_array<Case>({
-        {"a missing program", folder / "missing", {}, {ENOENT, "No such file or directory"}},
-        {"a file without the execute bit", plainFile, {}, {EACCES, "Permission denied"}},
-        {"a folder", folder, {}, {EACCES, "Permission denied"}},
-        {"a variable name holding '='", "/bin/true", {{"A=B", "c"}}, {EINVAL, "Invalid argument"}},
+        {"a missing program", folder / "missing", {}, {launch, ENOENT, "No such file or directory"}},
+        {"a file without the execute bit", plainFile, {}, {launch, EACCES, "Permission denied"}},
+        {"a folder", folder, {}, {launch, EACCES, "Permission denied"}},
+        {"a variable name holding '='", "/bin/true", {{"A=B", "c"}}, {launch, EINVAL, "Invalid argument"}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -249,17 +366,24 @@ TEST(ProcessRunner, LetsTheChildInheritOnlyItsThreeStandardStreams)
 
 TEST(ProcessRunner, LeavesNoChildAndNoDescriptorBehind)
 {
+    // The first run opens what every later one shares for good.
+    static_cast<void>(runShell("echo done"));
     const auto before = openDescriptors();
     const auto predicate = [](std::string_view out) {
         return !out.empty();
     };
-    static_cast<void>(runShell("echo done"));
     static_cast<void>(runShell("exec sleep 30", Seconds{0.1}));
     static_cast<void>(runShell("echo early; exec sleep 30", Seconds{10}, {}, predicate));
     static_cast<void>(runShell("cat >/dev/null", Seconds{0.1}, std::string("bytes")));
     static_cast<void>(
         ProcessRunner::run("/nonexistent/program", {}, std::nullopt, std::nullopt, std::nullopt, Seconds{1}));
     ASSERT_TRUE(childrenGoneWithin(Seconds{3}));
+    // The thread that ended a child early lets go of its descriptor once the whole
+    // group is gone, which waits for whoever reaps a grandchild orphaned by the kill.
+    const auto start = Clock::now();
+    while (openDescriptors() != before && secondsSince(start) < 3.0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(openDescriptors(), before);
 }
 
