@@ -17,6 +17,8 @@ packages=(
   libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
   # lint
   clang-format-16 clang-tidy-16
+  # fuzzing: clang with its libFuzzer and sanitizer runtimes
+  clang-16 libclang-rt-16-dev
 )
 
 missing=()

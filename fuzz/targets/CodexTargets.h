@@ -1,0 +1,78 @@
+#pragma once
+// Fuzz targets for what the Codex side hands us: the app-server's replies, the
+// results they carry and the session-log lines.
+
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "Support.h"
+#include "activity/CodexLine.h"
+#include "activity/FileState.h"
+#include "model/JsonReading.h"
+#include "readers/CodexAppServer.h"
+#include "readers/CodexUsageParser.h"
+
+namespace ostrel::fuzz {
+
+[[nodiscard]] inline const nlohmann::json* resultOf(const std::map<std::int64_t, CodexAppServer::Response>& replies,
+                                                    std::int64_t id)
+{
+    const auto found = replies.find(id);
+    return found != replies.end() && found->second.result ? &*found->second.result : nullptr;
+}
+
+/// The server's standard output, read as the fetcher reads it.
+[[nodiscard]] inline bool codexAppServer(std::string_view bytes)
+{
+    const auto replies = CodexAppServer::responses(bytes);
+    const bool complete = replies.contains(CodexAppServer::accountId) && replies.contains(CodexAppServer::rateLimitsId)
+                          && replies.contains(CodexAppServer::accountUsageId);
+    if (CodexAppServer::hasWantedReplies(bytes) != complete) {
+        return false;
+    }
+    const auto limits = replies.find(CodexAppServer::rateLimitsId);
+    if (limits == replies.end()) {
+        return true;
+    }
+    auto reading = CodexUsageParser::parse(resultOf(replies, CodexAppServer::accountId),
+                                           resultOf(replies, CodexAppServer::rateLimitsId),
+                                           limits->second.error,
+                                           now);
+    if (reading) {
+        reading->accountUsage =
+            CodexUsageParser::parseAccountTokenUsage(resultOf(replies, CodexAppServer::accountUsageId));
+    }
+    return survivesReadingsFile(Provider::openai, reading);
+}
+
+/// One JSON document in every role at once: the account, rate-limit and usage
+/// results use different keys, so a seed may hold any of them; an "error"
+/// string stands for the rate-limit request's error reply.
+[[nodiscard]] inline bool codexUsage(std::string_view bytes)
+{
+    (void)CodexUsageParser::looksSignedOut(bytes);
+    const auto document = nlohmann::json::parse(bytes, nullptr, false);
+    if (document.is_discarded()) {
+        return true;
+    }
+    const auto error = JsonReading::string(JsonReading::member(&document, "error"));
+    auto reading = CodexUsageParser::parse(&document, &document, error, now);
+    if (reading) {
+        reading->accountUsage = CodexUsageParser::parseAccountTokenUsage(&document);
+    }
+    (void)CodexUsageParser::window(&document);
+    (void)CodexUsageParser::verifiedResetCredits(&document);
+    return survivesReadingsFile(Provider::openai, reading);
+}
+
+/// Every line as the scanner ingests it, and the whole input as one line.
+[[nodiscard]] inline bool codexLogLines(std::string_view bytes)
+{
+    (void)CodexLine::read(bytes);
+    FileState file;
+    const auto consumed = file.consume(bytes, Provider::openai);
+    return consumed <= bytes.size() && file.offset == consumed && survivesActivityCache(file);
+}
+
+}  // namespace ostrel::fuzz

@@ -1,0 +1,63 @@
+#pragma once
+// What every fuzz target shares: the fixed clock and zones the parsers are
+// given, and the check that a reading or a scanned log survives the trip
+// through the file it is kept in. A target returns false when a property that
+// must hold for every input did not; the fuzzer then stops on that input.
+
+#include <array>
+#include <memory>
+#include <string_view>
+
+#include <unicode/timezone.h>
+
+#include "activity/ActivityCache.h"
+#include "model/Date.h"
+#include "model/ReadingsFile.h"
+
+namespace ostrel::fuzz {
+
+struct Target
+{
+    std::string_view name;  ///< the folder of its corpus and of its kept inputs
+    bool (*run)(std::string_view bytes);
+};
+
+/// 2026-03-03 12:00 UTC: a fixed now keeps every run of an input the same.
+inline constexpr Date now = dateFromSince1970(1772539200);
+
+/// A zone chosen by the input's length, so one corpus reaches a zone without
+/// daylight saving and two with it, on both sides of the date line's offsets.
+[[nodiscard]] inline const icu::TimeZone& zoneFor(std::string_view bytes)
+{
+    static const auto zones = [] {
+        std::array<std::unique_ptr<icu::TimeZone>, 3> made;
+        constexpr std::array<const char*, 3> ids{"UTC", "America/New_York", "Europe/Paris"};
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            made[i].reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(ids[i])));
+        }
+        return made;
+    }();
+    return *zones[bytes.size() % zones.size()];
+}
+
+/// What a reader returns must be writable to the readings file and readable
+/// back: a number JSON cannot carry may refuse the write, but a written file
+/// that does not read would lose the user's history at the next start.
+[[nodiscard]] inline bool survivesReadingsFile(Provider provider, const FetchResult& result)
+{
+    Saved saved;
+    ReadingsFile::record(saved, provider, result, now);
+    const auto text = ReadingsFile::encode(saved);
+    return !text || ReadingsFile::decode(*text).has_value();
+}
+
+/// The same for the activity cache and what the scanner read from a log.
+[[nodiscard]] inline bool survivesActivityCache(const FileState& file)
+{
+    ActivityCache::State state;
+    state.files.emplace("claude:/fuzz.jsonl", file);
+    const auto text = ActivityCache::encode(state);
+    return !text || ActivityCache::decode(*text).has_value();
+}
+
+}  // namespace ostrel::fuzz
