@@ -27,7 +27,8 @@ AppDelegate::~AppDelegate()
 {
     // The store goes before the reporter: a report waiting on a reading sees that
     // wait end (cancelled, as the store ends its readings) while the reporter it
-    // reports to still exists. The tray item shows the store, so it goes first.
+    // reports to still exists. The windows show the store, so they go first.
+    m_previewWindow.reset();
     m_statusItem.reset();
     m_store.reset();
 }

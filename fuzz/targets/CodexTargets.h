@@ -28,7 +28,14 @@ namespace ostrel::fuzz {
     const auto replies = CodexAppServer::responses(bytes);
     const bool complete = replies.contains(CodexAppServer::accountId) && replies.contains(CodexAppServer::rateLimitsId)
                           && replies.contains(CodexAppServer::accountUsageId);
-    if (CodexAppServer::hasWantedReplies(bytes) != complete) {
+    // The early stop reads complete lines only, as they arrive: fed in two
+    // pieces it must agree with itself fed at once, and it may only stop when
+    // the replies are really all there.
+    CodexAppServer::ReplyWatch atOnce;
+    const bool stops = atOnce(bytes);
+    CodexAppServer::ReplyWatch inPieces;
+    (void)inPieces(bytes.substr(0, bytes.size() / 2));
+    if (inPieces(bytes) != stops || (stops && !complete)) {
         return false;
     }
     const auto limits = replies.find(CodexAppServer::rateLimitsId);
