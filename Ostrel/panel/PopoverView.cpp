@@ -9,6 +9,7 @@
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
+#include "panel/ProviderCard.h"
 #include "panel/ProviderSlot.h"
 #include "report/LocalCalendar.h"
 #include "settings/AppSettings.h"
@@ -143,11 +144,11 @@ void PopoverView::reevaluate()
     if (tab != m_builtTab || providers != m_builtProviders) {
         rebuildContent(tab, providers);
     }
-    fillSlots(tab, now);
+    const std::optional<RenewalText> renewal = userRenewalText();
+    fillContent(now, renewal);
     m_header->setTab(tab);
     m_header->setRefreshing(!m_options.isSnapshot && !m_store.refreshing().empty());
 
-    const std::optional<RenewalText> renewal = userRenewalText();
     if (renewal) {
         FooterText::Inputs inputs;
         inputs.lastUpdated = m_store.lastUpdated();
@@ -190,6 +191,10 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
 {
     m_builtTab = tab;
     m_builtProviders = providers;
+    for (ProviderCard* card : m_cards) {
+        delete card;
+    }
+    m_cards.clear();
     for (ProviderSlot* slot : m_slots) {
         delete slot;
     }
@@ -203,20 +208,35 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
         return;
     }
     for (const Provider provider : providers) {
+        if (tab == PopoverTab::ostrel) {
+            auto* card = new ProviderCard(
+                provider,
+                [this, provider] { m_store.refresh(std::vector{provider}); },
+                m_options.isSnapshot,
+                m_content);
+            m_contentColumn->addWidget(card);
+            m_cards.push_back(card);
+            continue;
+        }
         auto* slot = new ProviderSlot(provider, m_content);
         m_contentColumn->addWidget(slot);
         m_slots.push_back(slot);
     }
 }
 
-void PopoverView::fillSlots(PopoverTab tab, Date now)
+void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewal)
 {
+    for (ProviderCard* card : m_cards) {
+        ProviderCard::Value value;
+        value.display = m_store.display(card->provider(), now);
+        value.refreshing = !m_options.isSnapshot && m_store.refreshing().contains(card->provider());
+        value.glidePath = m_store.glidePath(card->provider());
+        value.now = now;
+        value.renewal = renewal;
+        card->set(value);
+    }
     for (ProviderSlot* slot : m_slots) {
-        if (tab == PopoverTab::ostrel) {
-            slot->setLine(qText(m_store.display(slot->provider(), now).summaryLine(now)));
-        } else {
-            slot->setLine(activityLine(m_store, slot->provider(), now));
-        }
+        slot->setLine(activityLine(m_store, slot->provider(), now));
     }
 }
 

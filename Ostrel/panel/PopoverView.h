@@ -24,7 +24,9 @@ class AppSettings;
 class EmptyProvidersView;
 class PanelFooter;
 class PanelHeader;
+class ProviderCard;
 class ProviderSlot;
+class RenewalText;
 class UsageStore;
 
 class PopoverView : public QWidget
@@ -79,7 +81,13 @@ public:
         return *m_footer;
     }
 
-    /// The providers' places in the shown tab, in provider order.
+    /// The providers' cards in the first tab, in provider order; empty in the other tab.
+    [[nodiscard]] const std::vector<ProviderCard*>& providerCards() const
+    {
+        return m_cards;
+    }
+
+    /// The providers' places in the activity tab, in provider order; empty in the first tab.
     [[nodiscard]] const std::vector<ProviderSlot*>& providerSlots() const
     {
         return m_slots;
@@ -99,7 +107,7 @@ private:
     /// Changes while the panel is closed wait for it to open: a closed panel costs nothing.
     void reevaluateIfShown();
     void rebuildContent(PopoverTab tab, const std::vector<Provider>& providers);
-    void fillSlots(PopoverTab tab, Date now);
+    void fillContent(Date now, const std::optional<RenewalText>& renewal);
     void fitHeight();
 
     UsageStore& m_store;
@@ -115,6 +123,7 @@ private:
     QWidget* m_content = nullptr;
     QVBoxLayout* m_contentColumn = nullptr;
     PanelFooter* m_footer = nullptr;
+    std::vector<ProviderCard*> m_cards;
     std::vector<ProviderSlot*> m_slots;
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.

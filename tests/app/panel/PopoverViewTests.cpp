@@ -15,6 +15,7 @@
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
+#include "panel/ProviderCard.h"
 #include "panel/ProviderSlot.h"
 #include "panel/RefreshButton.h"
 #include "support/EventLoop.h"
@@ -59,9 +60,13 @@ protected:
     int copies = 0;
 };
 
+/// The providers shown in the current tab: cards in the first, places in the other.
 std::vector<Provider> slotProviders(const PopoverView& view)
 {
     std::vector<Provider> providers;
+    for (const ProviderCard* card : view.providerCards()) {
+        providers.push_back(card->provider());
+    }
     for (const ProviderSlot* slot : view.providerSlots()) {
         providers.push_back(slot->provider());
     }

@@ -1,0 +1,26 @@
+#pragma once
+// The small text pieces every part of a provider card is made of: labels in
+// the design's point sizes whose colour follows the theme of their palette.
+
+#include <string_view>
+
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QString>
+
+namespace ostrel::CardLabel {
+
+/// UTF-8 from the core, converted once at the boundary.
+[[nodiscard]] QString qText(std::string_view text);
+
+/// A plain-text label at `points` and `weight`; wrapping when `wraps`.
+[[nodiscard]] QLabel* make(double points, QFont::Weight weight, bool wraps, QWidget* parent);
+
+/// Sets the label's text colour (a no-op when unchanged).
+void setColor(QWidget* widget, const QColor& colour);
+
+/// Sets the text, hiding the label when it is empty.
+void setTextOrHide(QLabel* label, const QString& text);
+
+}  // namespace ostrel::CardLabel
