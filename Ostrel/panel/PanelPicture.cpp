@@ -27,6 +27,8 @@ QImage render(UsageStore& store, AppSettings& settings, double scale)
     PopoverView view(store, settings, PopoverActions{}, options);
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.show();
+    // Let wrapped texts settle their heights before the picture is taken.
+    QCoreApplication::sendPostedEvents();
     const QSize points = view.size();
     QImage image(static_cast<int>(std::round(points.width() * scale)),
                  static_cast<int>(std::round(points.height() * scale)),

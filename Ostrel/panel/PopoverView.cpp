@@ -1,5 +1,7 @@
 #include "panel/PopoverView.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
 #include <unicode/locid.h>
 
@@ -172,6 +174,17 @@ void PopoverView::reevaluateIfShown()
     }
 }
 
+bool PopoverView::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // Wrapped texts settle their heights only once polished and laid out at the
+    // panel's width; the column's height follows every such change.
+    if (event->type() == QEvent::LayoutRequest) {
+        fitHeight();
+    }
+    return handled;
+}
+
 void PopoverView::showEvent(QShowEvent* event)
 {
     if (m_outOfDate) {
@@ -242,10 +255,20 @@ void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewa
 
 void PopoverView::fitHeight()
 {
+    if (m_fitting) {
+        return;
+    }
+    m_fitting = true;
+    // Texts changed by this evaluation ask their layouts to settle; those
+    // requests are answered first, so the height below counts every wrapped line.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    ensurePolished();
+    m_column->invalidate();
     m_column->activate();
     const int height =
         m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(panelWidth) : m_column->totalSizeHint().height();
     setFixedHeight(height);
+    m_fitting = false;
 }
 
 void PopoverView::copySnapshot()

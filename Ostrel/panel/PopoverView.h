@@ -100,6 +100,7 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -128,6 +129,7 @@ private:
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;
+    bool m_fitting = false;
     std::optional<PopoverTab> m_builtTab;
     std::vector<Provider> m_builtProviders;
     QTimer m_schedule;

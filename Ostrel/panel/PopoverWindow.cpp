@@ -54,19 +54,35 @@ void PopoverWindow::open(std::optional<QRect> anchor)
 {
     m_view->reevaluate();
     adjustSize();
-    if (!m_placedByCompositor) {
-        const QPoint pointer = QCursor::pos();
-        QScreen* screen = QGuiApplication::screenAt(pointer);
-        if (screen == nullptr) {
-            screen = QGuiApplication::primaryScreen();
-        }
-        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
-        move(PopoverPlacement::topLeft(size(), anchor, pointer, available));
-    }
+    m_anchor = anchor;
+    m_pointer = QCursor::pos();
+    place();
     show();
     raise();
     activateWindow();
     Q_EMIT opened();
+}
+
+void PopoverWindow::place()
+{
+    if (m_placedByCompositor) {
+        return;
+    }
+    QScreen* screen = QGuiApplication::screenAt(m_pointer);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
+    move(PopoverPlacement::topLeft(size(), m_anchor, m_pointer, available));
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event)
+{
+    // The panel's height can settle after it shows (wrapped texts); it stays by its item.
+    QWidget::resizeEvent(event);
+    if (isVisible()) {
+        place();
+    }
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event)

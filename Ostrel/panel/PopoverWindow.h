@@ -39,10 +39,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// Puts the window by the anchor it was opened for, on the screen under the pointer.
+    void place();
+
     PopoverView* m_view;
     bool m_placedByCompositor;
+    std::optional<QRect> m_anchor;
+    QPoint m_pointer;
     std::chrono::steady_clock::time_point m_hiddenAt;
 };
 

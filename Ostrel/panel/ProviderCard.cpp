@@ -11,6 +11,7 @@
 #include "panel/CardHeader.h"
 #include "panel/CardLabel.h"
 #include "panel/DetailRows.h"
+#include "panel/GlidePathChart.h"
 #include "panel/OstrelHero.h"
 #include "panel/ResetCreditsRow.h"
 #include "panel/StaleBanner.h"
@@ -25,16 +26,6 @@ constexpr double gaugeSpacing = 5;
 constexpr double gaugeCornerRadius = 5;
 
 /// The glide-path chart's place: 70 points high, as wide as the card.
-QWidget* makeChart(const std::vector<AllowancePoint>& /*points*/,
-                   const UsageWindow& /*window*/,
-                   const Ostrel& /*ostrel*/,
-                   Date /*now*/,
-                   QWidget* parent)
-{
-    auto* chart = new QWidget(parent);
-    chart->setFixedHeight(ProviderCard::chartHeight);
-    return chart;
-}
 
 /// The hero, gauge, chart and advice, faded together as one picture. The
 /// gauge is drawn by the group itself, so its glow may spill into the gaps.
@@ -135,7 +126,7 @@ void ProviderCard::buildPacedGroup()
     auto* gaugeSpace = new QSpacerItem(0, gaugeHeight, QSizePolicy::Expanding, QSizePolicy::Fixed);
     group->column().addItem(gaugeSpace);
     group->setGaugeSpace(gaugeSpace);
-    m_chart = makeChart({}, {}, {}, {}, group);
+    m_chart = new GlidePathChart(group);
     group->column().addWidget(m_chart);
     m_advice = new AdviceLine(group);
     group->column().addWidget(m_advice);
@@ -169,21 +160,10 @@ void ProviderCard::setPaced(const Value& value)
     m_hero->set(ostrel, resetsAt, value.now, value.renewal, !m_isSnapshot);
     m_gauge.filled = ostrel.filledSquares;
     m_gauge.tier = ostrel.tier;
-    replaceChart(value);
+    m_chart->setValue({value.glidePath, *display.reading->weekly, ostrel, value.now, value.renewal});
     m_advice->set(ostrel, resetsAt, value.now, value.renewal);
     m_details->set(display.reading, value.now, value.renewal);
     m_group->update();
-}
-
-void ProviderCard::replaceChart(const Value& value)
-{
-    auto& column = static_cast<PacedGroup*>(m_group)->column();
-    const int index = column.indexOf(m_chart);
-    QWidget* chart =
-        makeChart(value.glidePath, *value.display.reading->weekly, *value.display.ostrel, value.now, m_group);
-    column.insertWidget(index, chart);
-    delete m_chart;
-    m_chart = chart;
 }
 
 bool ProviderCard::isPaced() const

@@ -24,6 +24,7 @@ namespace ostrel {
 class AdviceLine;
 class CardHeader;
 class DetailRows;
+class GlidePathChart;
 class OstrelHero;
 class ResetCreditsRow;
 class StaleBanner;
@@ -35,7 +36,6 @@ class ProviderCard : public QWidget
 
 public:
     static constexpr double dimmedOpacity = 0.6;
-    static constexpr int chartHeight = 70;
     static constexpr int gaugeHeight = 18;
 
     struct Value
@@ -107,8 +107,8 @@ public:
         return *m_details;
     }
 
-    /// The glide-path chart's place, rebuilt with every paced value.
-    [[nodiscard]] QWidget* chart() const
+    /// The glide-path chart, given every paced value.
+    [[nodiscard]] GlidePathChart* chart() const
     {
         return m_chart;
     }
@@ -119,7 +119,6 @@ protected:
 private:
     void buildPacedGroup();
     void setPaced(const Value& value);
-    void replaceChart(const Value& value);
 
     Provider m_provider;
     bool m_isSnapshot = false;
@@ -129,7 +128,7 @@ private:
     StaleBanner* m_banner = nullptr;
     QWidget* m_group = nullptr;
     OstrelHero* m_hero = nullptr;
-    QWidget* m_chart = nullptr;
+    GlidePathChart* m_chart = nullptr;
     AdviceLine* m_advice = nullptr;
     StateMessage* m_state = nullptr;
     ResetCreditsRow* m_credits = nullptr;

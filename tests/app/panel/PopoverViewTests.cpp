@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -232,6 +233,23 @@ TEST_F(PopoverViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
     EXPECT_TRUE(view->header().refreshButton()->isSpinning());
     ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
     EXPECT_FALSE(view->header().refreshButton()->isSpinning());
+}
+
+TEST_F(PopoverViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvaluation)
+{
+    readBoth();
+    const auto view = makeView();
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(view->providerCards().size(), 2U);
+        for (const ProviderCard* card : view->providerCards()) {
+            EXPECT_EQ(card->height(), card->heightForWidth(card->width()));
+        }
+        EXPECT_EQ(view->height(), view->layout()->totalHeightForWidth(PopoverView::panelWidth));
+        script->advance(600);
+        view->reevaluate();
+    }
 }
 
 TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface)
