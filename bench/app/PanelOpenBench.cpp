@@ -83,7 +83,7 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
         samples.push_back(milliseconds(Clock::now() - click));
-        if (popover.view().providerSlots().size() != 2) {
+        if (popover.view().providerCards().size() != 2) {
             std::fprintf(stderr, "the panel opened without both providers\n");
             return 1;
         }
