@@ -25,8 +25,6 @@ constexpr int gap = 11;
 constexpr double gaugeSpacing = 5;
 constexpr double gaugeCornerRadius = 5;
 
-/// The glide-path chart's place: 70 points high, as wide as the card.
-
 /// The hero, gauge, chart and advice, faded together as one picture. The
 /// gauge is drawn by the group itself, so its glow may spill into the gaps.
 class PacedGroup : public QWidget

@@ -10,7 +10,6 @@
 namespace ostrel {
 namespace {
 
-constexpr int turnMilliseconds = 900;
 constexpr double symbolPoints = 12;
 
 }  // namespace
@@ -23,29 +22,11 @@ RefreshButton::RefreshButton(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(QStringLiteral("Refresh now"));
     setAccessibleName(QStringLiteral("Refresh now"));
-    m_turn.setStartValue(0.0);
-    m_turn.setEndValue(360.0);
-    m_turn.setDuration(turnMilliseconds);
-    m_turn.setLoopCount(-1);
-    connect(&m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_angle = value.toDouble();
-        update();
-    });
 }
 
 void RefreshButton::setSpinning(bool spinning)
 {
-    if (spinning == isSpinning()) {
-        return;
-    }
-    if (spinning) {
-        m_turn.start();
-    } else {
-        // The arrow comes to rest upright rather than wherever the turn was.
-        m_turn.stop();
-        m_angle = 0;
-        update();
-    }
+    m_turn.setRunning(spinning);
 }
 
 void RefreshButton::paintEvent(QPaintEvent* /*event*/)
@@ -61,7 +42,7 @@ void RefreshButton::paintEvent(QPaintEvent* /*event*/)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.translate(QRectF(rect()).center());
-    painter.rotate(m_angle);
+    painter.rotate(m_turn.angle());
     const QRectF box(-symbolPoints / 2, -symbolPoints / 2, symbolPoints, symbolPoints);
     Symbols::paint(painter, Symbol::arrowClockwise, box, isEnabled() ? theme.primary : theme.secondary);
 }

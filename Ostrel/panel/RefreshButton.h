@@ -3,7 +3,8 @@
 // 0.9 seconds while any provider is being read and at rest otherwise.
 
 #include <QToolButton>
-#include <QVariantAnimation>
+
+#include "panel/Turn.h"
 
 namespace ostrel {
 
@@ -18,7 +19,7 @@ public:
 
     [[nodiscard]] bool isSpinning() const
     {
-        return m_turn.state() == QAbstractAnimation::Running;
+        return m_turn.isRunning();
     }
 
     [[nodiscard]] QSize sizeHint() const override
@@ -30,8 +31,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QVariantAnimation m_turn;
-    double m_angle = 0;
+    Turn m_turn{*this};
 };
 
 }  // namespace ostrel

@@ -16,7 +16,6 @@ constexpr double textPoints = 11;
 constexpr double gap = 5;
 constexpr double spinnerSize = 10;
 constexpr double spinnerWidth = 1.6;
-constexpr int turnMilliseconds = 900;
 
 using Status = ProviderDisplay::Status;
 
@@ -56,14 +55,6 @@ StatusBadge::StatusBadge(bool still, QWidget* parent)
 {
     setFont(Theme::font(textPoints, QFont::Medium));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_turn.setStartValue(0.0);
-    m_turn.setEndValue(360.0);
-    m_turn.setDuration(turnMilliseconds);
-    m_turn.setLoopCount(-1);
-    connect(&m_turn, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_angle = value.toDouble();
-        update();
-    });
 }
 
 QString StatusBadge::textFor(const ProviderDisplay& display, bool refreshing, Date now)
@@ -155,7 +146,7 @@ void StatusBadge::paintEvent(QPaintEvent* /*event*/)
         // Three quarters of a ring, turned; at rest it points up.
         painter.save();
         painter.translate(indicator.center());
-        painter.rotate(m_angle);
+        painter.rotate(m_turn.angle());
         const double radius = (spinnerSize - spinnerWidth) / 2;
         painter.setPen(QPen(theme.secondary, spinnerWidth, Qt::SolidLine, Qt::RoundCap));
         painter.drawArc(QRectF(-radius, -radius, 2 * radius, 2 * radius), 90 * 16, -270 * 16);
@@ -171,12 +162,7 @@ void StatusBadge::paintEvent(QPaintEvent* /*event*/)
 void StatusBadge::updateTurning(bool shown)
 {
     const bool turns = m_refreshing && shown && !m_still && !Motion::reduced();
-    if (turns && !isTurning()) {
-        m_turn.start();
-    } else if (!turns && isTurning()) {
-        m_turn.stop();
-        m_angle = 0;
-    }
+    m_turn.setRunning(turns);
 }
 
 void StatusBadge::showEvent(QShowEvent* event)

@@ -5,11 +5,11 @@
 
 #include <QColor>
 #include <QString>
-#include <QVariantAnimation>
 #include <QWidget>
 
 #include "model/Date.h"
 #include "model/ProviderDisplay.h"
+#include "panel/Turn.h"
 
 namespace ostrel {
 
@@ -40,7 +40,7 @@ public:
     /// Whether the spinner is turning now (never while hidden or with reduced motion).
     [[nodiscard]] bool isTurning() const
     {
-        return m_turn.state() == QAbstractAnimation::Running;
+        return m_turn.isRunning();
     }
 
     /// Where the dot or spinner is drawn, in the badge's coordinates.
@@ -69,8 +69,7 @@ private:
     ProviderDisplay::Status m_status = ProviderDisplay::Status::loading;
     bool m_refreshing = false;
     QString m_text;
-    QVariantAnimation m_turn;
-    double m_angle = 0;
+    Turn m_turn{*this};
     bool m_still = false;
 };
 
