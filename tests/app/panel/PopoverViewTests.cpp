@@ -252,6 +252,30 @@ TEST_F(PopoverViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvalua
     }
 }
 
+TEST_F(PopoverViewTest, TabReachesEveryControlAndEachHasAName)
+{
+    readBoth();
+    const auto view = makeView();
+    QWidget* first = view->header().tabs().option(0);
+    first->setFocus(Qt::TabFocusReason);
+    QStringList reached;
+    QWidget* focused = first;
+    for (int step = 0; step < 40; ++step) {
+        ASSERT_FALSE(focused->accessibleName().isEmpty()) << focused->metaObject()->className();
+        reached.append(focused->accessibleName());
+        focused = focused->nextInFocusChain();
+        while (focused->focusPolicy() & Qt::TabFocus ? !focused->isVisibleTo(view.get()) : true) {
+            focused = focused->nextInFocusChain();
+        }
+        if (focused == first) {
+            break;
+        }
+    }
+    for (const char* name : {"Ostrel", "Activity", "Refresh now", "More", "Copy"}) {
+        EXPECT_TRUE(reached.contains(QString::fromUtf8(name))) << name;
+    }
+}
+
 TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface)
 {
     for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
