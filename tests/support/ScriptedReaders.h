@@ -45,6 +45,8 @@ struct Script
     std::map<Provider, std::deque<Step>> steps;
     std::map<Provider, int> reads;
     std::atomic<int> scans{0};
+    /// How long each scan takes, so a test can act while one is in flight.
+    std::atomic<int> scanMilliseconds{0};
     std::atomic<int> locates{0};
     std::atomic<double> now{secondsSince1970(start)};
 
@@ -90,6 +92,7 @@ inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script,
     };
     options.readers.scan = [script](Provider, Date now) {
         ++script->scans;
+        std::this_thread::sleep_for(std::chrono::milliseconds(script->scanMilliseconds.load()));
         ProviderActivity activity;
         activity.scannedAt = now;
         return activity;

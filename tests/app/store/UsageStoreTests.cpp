@@ -210,6 +210,8 @@ TEST_F(UsageStoreTest, DisabledProvidersAreNeitherReadNorScanned)
 
 TEST_F(UsageStoreTest, ScansAtMostOnceWithinTheAgeAndPublishesEachProvider)
 {
+    // Long enough that the second call below surely finds the first scan in flight.
+    script->scanMilliseconds = 100;
     UsageStore store(settings, optionsFor(script));
     store.refreshActivity(120);
     store.refreshActivity(0);
