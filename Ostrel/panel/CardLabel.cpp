@@ -21,11 +21,6 @@ public:
 
 }  // namespace
 
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QLabel* make(double points, QFont::Weight weight, bool wraps, QWidget* parent)
 {
     QLabel* label = wraps ? new WrappingLabel(parent) : new QLabel(parent);

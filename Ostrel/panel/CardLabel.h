@@ -9,10 +9,11 @@
 #include <QLabel>
 #include <QString>
 
+#include "store/QtText.h"
+
 namespace ostrel::CardLabel {
 
-/// UTF-8 from the core, converted once at the boundary.
-[[nodiscard]] QString qText(std::string_view text);
+using ostrel::qText;
 
 /// A plain-text label at `points` and `weight`; wrapping when `wraps`.
 [[nodiscard]] QLabel* make(double points, QFont::Weight weight, bool wraps, QWidget* parent);

@@ -4,6 +4,7 @@
 
 #include "drawing/Symbols.h"
 #include "drawing/Theme.h"
+#include "store/QtText.h"
 
 namespace ostrel {
 namespace {
@@ -12,11 +13,6 @@ constexpr double footerPoints = 11;
 constexpr int itemGap = 6;
 /// The address the snapshot footer names.
 constexpr auto productAddress = "ostrel.app";
-
-QString qText(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 QLabel* footerLabel(const QString& text, QWidget* parent)
 {

@@ -15,6 +15,7 @@
 #include "panel/ProviderSlot.h"
 #include "report/LocalCalendar.h"
 #include "settings/AppSettings.h"
+#include "store/QtText.h"
 #include "store/UsageStore.h"
 
 namespace ostrel {
@@ -24,11 +25,6 @@ constexpr int padding = 14;
 constexpr int gap = 12;
 constexpr int scheduleMilliseconds = 30 * 1000;
 constexpr int copiedMilliseconds = 1800;
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 /// The user's clock and calendar words; absent only when ICU can build no calendar.
 std::optional<RenewalText> userRenewalText()

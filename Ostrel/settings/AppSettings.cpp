@@ -12,6 +12,7 @@
 
 #include "posix/AtomicFile.h"
 #include "settings/ConfigHome.h"
+#include "store/QtText.h"
 
 namespace ostrel {
 namespace {
@@ -30,11 +31,6 @@ constexpr std::string_view popoverTab = "popoverTab";
 constexpr std::string_view activityRange = "activityRange";
 constexpr std::string_view activityMeasure = "activityMeasure";
 }  // namespace Key
-
-[[nodiscard]] QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 /// The stored text of `key`. An INI value with unquoted commas reads back as a
 /// list (a hand-edited path, say); joined again it is the text that was typed.
