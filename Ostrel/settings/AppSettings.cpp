@@ -22,6 +22,7 @@ constexpr std::string_view claudeEnabled = "claudeEnabled";
 constexpr std::string_view openaiEnabled = "openaiEnabled";
 constexpr std::string_view refreshMinutes = "refreshMinutes";
 constexpr std::string_view menuBarStyle = "menuBarStyle";
+constexpr std::string_view trayIcon = "trayIcon";
 constexpr std::string_view morningReport = "morningReport";
 constexpr std::string_view claudePath = "claudePath";
 constexpr std::string_view codexPath = "codexPath";
@@ -124,6 +125,7 @@ void AppSettings::load()
     m_openaiEnabled = readBool(m_store, Key::openaiEnabled, true);
     m_refreshMinutes = readInt(m_store, Key::refreshMinutes, defaultRefreshMinutes);
     m_menuBarStyle = readChoice(m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
+    m_trayIconMode = readChoice(m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
     m_morningReport = readBool(m_store, Key::morningReport, true);
     m_claudePath = readString(m_store, Key::claudePath).value_or("");
     m_codexPath = readString(m_store, Key::codexPath).value_or("");
@@ -211,6 +213,15 @@ void AppSettings::setMenuBarStyle(MenuBarStyle style)
     write(Key::menuBarStyle, qText(rawValue(style)));
     if (std::exchange(m_menuBarStyle, style) != style) {
         Q_EMIT menuBarStyleChanged(style);
+        Q_EMIT changed();
+    }
+}
+
+void AppSettings::setTrayIconMode(TrayIconMode mode)
+{
+    write(Key::trayIcon, qText(rawValue(mode)));
+    if (std::exchange(m_trayIconMode, mode) != mode) {
+        Q_EMIT trayIconModeChanged(mode);
         Q_EMIT changed();
     }
 }

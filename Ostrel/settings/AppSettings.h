@@ -76,6 +76,14 @@ public:
 
     void setMenuBarStyle(MenuBarStyle style);
 
+    /// "trayIcon": the panel colour the tray marks are drawn for.
+    [[nodiscard]] TrayIconMode trayIconMode() const
+    {
+        return m_trayIconMode;
+    }
+
+    void setTrayIconMode(TrayIconMode mode);
+
     [[nodiscard]] bool morningReport() const
     {
         return m_morningReport;
@@ -166,6 +174,7 @@ Q_SIGNALS:
     /// Carries the interval in effect.
     void refreshMinutesChanged(int minutes);
     void menuBarStyleChanged(ostrel::MenuBarStyle style);
+    void trayIconModeChanged(ostrel::TrayIconMode mode);
     void morningReportChanged(bool enabled);
     void claudePathChanged();
     void codexPathChanged();
@@ -192,6 +201,7 @@ private:
     bool m_openaiEnabled = true;
     int m_refreshMinutes = defaultRefreshMinutes;
     MenuBarStyle m_menuBarStyle = MenuBarStyle::bars;
+    TrayIconMode m_trayIconMode = TrayIconMode::automatic;
     bool m_morningReport = true;
     std::string m_claudePath;
     std::string m_codexPath;

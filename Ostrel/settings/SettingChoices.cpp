@@ -29,6 +29,36 @@ std::string_view rawValue(MenuBarStyle style)
     return "bars";
 }
 
+std::string_view rawValue(TrayIconMode mode)
+{
+    switch (mode) {
+    case TrayIconMode::automatic:
+        return "automatic";
+    case TrayIconMode::colourful:
+        return "colourful";
+    case TrayIconMode::lightPanel:
+        return "lightPanel";
+    case TrayIconMode::darkPanel:
+        return "darkPanel";
+    }
+    return "automatic";
+}
+
+std::string_view trayIconModeLabel(TrayIconMode mode)
+{
+    switch (mode) {
+    case TrayIconMode::automatic:
+        return "Automatic";
+    case TrayIconMode::colourful:
+        return "Colourful";
+    case TrayIconMode::lightPanel:
+        return "Light panel";
+    case TrayIconMode::darkPanel:
+        return "Dark panel";
+    }
+    return "Automatic";
+}
+
 std::string_view rawValue(PopoverTab tab)
 {
     switch (tab) {
@@ -65,6 +95,11 @@ std::string_view rawValue(ActivityMeasure measure)
 std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw)
 {
     return fromRawValue(allMenuBarStyles, raw);
+}
+
+std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw)
+{
+    return fromRawValue(allTrayIconModes, raw);
 }
 
 std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw)

@@ -22,6 +22,22 @@ inline constexpr std::array<MenuBarStyle, 3> allMenuBarStyles{MenuBarStyle::bars
                                                               MenuBarStyle::barsAndPercent,
                                                               MenuBarStyle::stacked};
 
+/// Which panel colour the tray marks are drawn for. Automatic follows the
+/// platform palette; Colourful keeps the provider accents and edges them so
+/// they read on light and dark panels alike.
+enum class TrayIconMode
+{
+    automatic,
+    colourful,
+    lightPanel,
+    darkPanel
+};
+
+inline constexpr std::array<TrayIconMode, 4> allTrayIconModes{TrayIconMode::automatic,
+                                                              TrayIconMode::colourful,
+                                                              TrayIconMode::lightPanel,
+                                                              TrayIconMode::darkPanel};
+
 /// The panel's two tabs; the raw values are also the tab titles.
 enum class PopoverTab
 {
@@ -50,14 +66,19 @@ enum class ActivityMeasure
 inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeasure::all, ActivityMeasure::fresh};
 
 [[nodiscard]] std::string_view rawValue(MenuBarStyle style);
+[[nodiscard]] std::string_view rawValue(TrayIconMode mode);
 [[nodiscard]] std::string_view rawValue(PopoverTab tab);
 [[nodiscard]] std::string_view rawValue(ActivityRange range);
 [[nodiscard]] std::string_view rawValue(ActivityMeasure measure);
 
 [[nodiscard]] std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
+
+/// The picker label of a tray-icon mode: "Automatic", "Colourful", "Light panel", "Dark panel".
+[[nodiscard]] std::string_view trayIconModeLabel(TrayIconMode mode);
 
 /// The refresh intervals the settings window offers, in minutes.
 inline constexpr std::array<int, 5> offeredRefreshMinutes{15, 30, 60, 120, 240};

@@ -52,6 +52,7 @@ TEST(AppSettings, AFreshAccountReadsTheDefaultsWithoutWritingAnything)
     EXPECT_TRUE(settings->openaiEnabled());
     EXPECT_EQ(settings->refreshMinutes(), 60);
     EXPECT_EQ(settings->menuBarStyle(), MenuBarStyle::bars);
+    EXPECT_EQ(settings->trayIconMode(), TrayIconMode::automatic);
     EXPECT_TRUE(settings->morningReport());
     EXPECT_EQ(settings->claudePath(), "");
     EXPECT_EQ(settings->codexPath(), "");
@@ -74,6 +75,7 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         settings->setClaudeEnabled(false);
         settings->setRefreshMinutes(15);
         settings->setMenuBarStyle(MenuBarStyle::stacked);
+        settings->setTrayIconMode(TrayIconMode::darkPanel);
         settings->setMorningReport(false);
         settings->setClaudePath("/opt/claude, the tool");
         settings->setCodexPath("~/bin/codex");
@@ -84,6 +86,7 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         // Read while the first instance is still alive: nothing waits for its destructor.
         EXPECT_EQ(box.stored("menuBarStyle").toString(), QLatin1String("stacked"));
         EXPECT_EQ(box.stored("activityMeasure").toString(), QLatin1String("New only"));
+        EXPECT_EQ(box.stored("trayIcon").toString(), QLatin1String("darkPanel"));
         EXPECT_EQ(box.stored("claudeEnabled").toString(), QLatin1String("false"));
 
         const auto second = box.open();
@@ -91,6 +94,7 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         EXPECT_TRUE(second->openaiEnabled());
         EXPECT_EQ(second->refreshMinutes(), 15);
         EXPECT_EQ(second->menuBarStyle(), MenuBarStyle::stacked);
+        EXPECT_EQ(second->trayIconMode(), TrayIconMode::darkPanel);
         EXPECT_FALSE(second->morningReport());
         EXPECT_EQ(second->claudePath(), "/opt/claude, the tool");
         EXPECT_EQ(second->codexPath(), "~/bin/codex");
@@ -133,6 +137,7 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
                   "openaiEnabled=FALSE\n"
                   "refreshMinutes=often\n"
                   "menuBarStyle=Bars\n"
+                  "trayIcon=dark\n"
                   "morningReport=0\n"
                   "claudePath=/opt/a,b/claude\n"
                   "popoverTab=Usage\n"
@@ -143,6 +148,7 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
     EXPECT_FALSE(settings->openaiEnabled());
     EXPECT_EQ(settings->refreshMinutes(), 60);
     EXPECT_EQ(settings->menuBarStyle(), MenuBarStyle::bars);
+    EXPECT_EQ(settings->trayIconMode(), TrayIconMode::automatic);
     EXPECT_FALSE(settings->morningReport());
     EXPECT_EQ(settings->claudePath(), "/opt/a,b/claude") << "an unquoted comma is part of the path";
     EXPECT_EQ(settings->popoverTab(), PopoverTab::ostrel);
