@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,6 +12,7 @@
 
 #include "drawing/Theme.h"
 #include "panel/PopoverView.h"
+#include "panel/PopoverWindow.h"
 #include "store/QtText.h"
 #include "store/UsageReaders.h"
 
@@ -39,6 +41,11 @@ void AppDelegate::applicationDidFinishLaunching()
     if (handleExport()) {
         return;
     }
+    // One Ostrel per session: a later launch hands its switches over and ends.
+    // Demonstration runs stand apart.
+    if (!m_options.isDemo && !claimSession()) {
+        return;
+    }
 
     // 2. First-launch defaults and the updater, in live non-preview runs.
     if (!m_options.isDemo && !m_options.preview) {
@@ -47,9 +54,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 3. The store and the morning reporter.
     UsageStore& usage = store();
     createReporter(usage);
-    // 4. The tray item.
-    m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
-    m_statusItem->show();
+    // 4. The tray items, now or as soon as a tray can show them.
+    watchTray();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
     // 6. reporter.start(), outside demonstration runs; it follows the store's wake watch.
@@ -65,6 +71,105 @@ void AppDelegate::applicationDidFinishLaunching()
         showPreviewWindow();
     }
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
+    if (m_options.settings) {
+        openSettings();
+    }
+}
+
+bool AppDelegate::claimSession()
+{
+    m_instance = std::make_unique<SingleInstance>(QDBusConnection::sessionBus(),
+                                                  qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString());
+    QStringList switches;
+    for (std::size_t index = 1; index < m_arguments.size(); ++index) {
+        switches.append(QString::fromStdString(m_arguments[index]));
+    }
+    int exitCode = 0;
+    switch (m_instance->claim(switches)) {
+    case SingleInstance::Claim::first:
+        connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::openRequested);
+        return true;
+    case SingleInstance::Claim::handedOver:
+        break;
+    case SingleInstance::Claim::alreadyRunning:
+        std::fputs("Ostrel is already running.\n", stderr);
+        break;
+    case SingleInstance::Claim::unanswered:
+        std::fputs("Ostrel is already running but did not answer.\n", stderr);
+        exitCode = 1;
+        break;
+    }
+    // Quit once the event loop has control again, as a normal termination.
+    QTimer::singleShot(0, QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); });
+    return false;
+}
+
+void AppDelegate::watchTray()
+{
+    const bool embedding = QGuiApplication::platformName() == QStringLiteral("xcb");
+    m_trayHost = std::make_unique<TrayHost>(QDBusConnection::sessionBus(), embedding);
+    connect(m_trayHost.get(), &TrayHost::appeared, this, &AppDelegate::showTrayItems);
+    connect(m_trayHost.get(), &TrayHost::missing, this, &AppDelegate::reportNoTray);
+    m_trayHost->start();
+}
+
+void AppDelegate::showTrayItems()
+{
+    // Made only once a tray is there: Qt settles on how it talks to trays when
+    // its first tray icon is made, and on Wayland a wrong guess is final.
+    // Later the items follow a tray that goes and comes back by themselves.
+    if (m_statusItem) {
+        return;
+    }
+    m_statusItem = std::make_unique<StatusItemController>(store(), m_settings);
+    m_statusItem->openSettings = [this] {
+        openSettings();
+    };
+    m_statusItem->show();
+}
+
+void AppDelegate::reportNoTray()
+{
+    if (m_notifier) {
+        (void)m_notifier->post(QStringLiteral("ostrel-no-tray"),
+                               QStringLiteral("Ostrel"),
+                               QString::fromUtf8(noTrayMessage));
+    }
+}
+
+void AppDelegate::openSettings()
+{
+    Q_EMIT settingsRequested();
+}
+
+void AppDelegate::openRequested(const QStringList& switches)
+{
+    std::vector<std::string> arguments{m_arguments.empty() ? std::string("ostrel") : m_arguments.front()};
+    for (const QString& argument : switches) {
+        arguments.push_back(argument.toStdString());
+    }
+    // "--light" is not handed on: the running app keeps its appearance.
+    const LaunchOptions asked = LaunchOptions::parse(arguments);
+    if (asked.preview) {
+        showPreviewWindow();
+    }
+    if (asked.settings) {
+        openSettings();
+    }
+    if (!asked.preview && !asked.settings) {
+        openPanel();
+    }
+}
+
+void AppDelegate::openPanel()
+{
+    if (!m_statusItem) {
+        showPreviewWindow();
+        return;
+    }
+    if (!m_statusItem->popover().isVisible()) {
+        m_statusItem->togglePopover();
+    }
 }
 
 UsageStore& AppDelegate::store()

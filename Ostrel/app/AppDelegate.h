@@ -7,14 +7,17 @@
 #include <vector>
 
 #include <QObject>
+#include <QStringList>
 #include <QWidget>
 
 #include "app/LaunchOptions.h"
+#include "app/SingleInstance.h"
 #include "report/DesktopNotifier.h"
 #include "report/MorningReporter.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
+#include "tray/TrayHost.h"
 
 namespace ostrel {
 
@@ -60,7 +63,30 @@ public:
         return m_statusItem.get();
     }
 
+    /// Opens the settings window ("--settings", the menu, a later launch).
+    void openSettings();
+    /// What a later launch asked for with `switches` (its arguments after the
+    /// program path): the preview, the settings window, or else the panel.
+    void openRequested(const QStringList& switches);
+
+    /// The text of the notification shown when no tray can show the items.
+    static constexpr const char* noTrayMessage =
+        "No system tray found. Ostrel keeps reading in the background; open it with `ostrel --preview`, "
+        "or enable your desktop's tray (on GNOME: the AppIndicator extension).";
+
+Q_SIGNALS:
+    /// The settings window is to be shown.
+    void settingsRequested();
+
 private:
+    /// Makes this run the session's one Ostrel; false when another one runs and this run ends.
+    bool claimSession();
+    /// Shows the tray items as soon as a tray can show them, and says so when none can.
+    void watchTray();
+    void showTrayItems();
+    void reportNoTray();
+    /// The panel by its tray item, or in a window when there is no tray.
+    void openPanel();
     void createReporter(UsageStore& usage);
     /// Writes the picture set and quits; true when the run was an export.
     bool handleExport();
@@ -74,6 +100,8 @@ private:
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MorningReporter> m_reporter;
     std::unique_ptr<QWidget> m_previewWindow;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<TrayHost> m_trayHost;
 };
 
 }  // namespace ostrel

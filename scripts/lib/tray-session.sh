@@ -3,8 +3,10 @@
 # home, and helpers to wait for things. Everything started is stopped on exit,
 # by its own process id, and nothing else.
 #
-# Callers set TRAY_SCREEN (default 480x120), TRAY_HEIGHT (default 26) and call
+# Callers set TRAY_SCREEN (default 480x120), TRAY_HEIGHT (default 26),
+# TRAY_HOST=none to start without trayer, and call
 #   tray_session_start            # X, bus and trayer; exports DISPLAY and the bus
+#   tray_start_trayer             # trayer, when the session started without it
 #   tray_run_ostrel <binary> [env assignments --] [arguments]
 #   tray_await <tenths> <command...>
 #   tray_items                    # xwininfo lines of the embedded ostrel items
@@ -52,6 +54,10 @@ tray_session_start() {
   DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tray_work/bus")"
   export DBUS_SESSION_BUS_ADDRESS
 
+  [[ "${TRAY_HOST:-trayer}" == none ]] || tray_start_trayer
+}
+
+tray_start_trayer() {
   trayer --edge top --align left --widthtype request --height "${TRAY_HEIGHT:-26}" --transparent false \
     --SetDockType false --expand true >"$tray_work/trayer.log" 2>&1 &
   tray_pids+=($!)
@@ -71,8 +77,8 @@ tray_items() {
 tray_has_item() { [[ -n "$(tray_items)" ]]; }
 
 # tray_run_ostrel <binary> [VAR=value ...] [--] [ostrel arguments]: starts it in
-# a throw-away home, logs to $tray_work/ostrel.log, and records its pid in
-# tray_ostrel_pid.
+# a throw-away home, logs to $tray_work/ostrel.log (or $tray_work/$TRAY_LOG),
+# and records its pid in tray_ostrel_pid.
 tray_run_ostrel() {
   local binary="$1"
   shift
@@ -87,7 +93,7 @@ tray_run_ostrel() {
     shift
   done
   [[ "${1:-}" == -- ]] && shift
-  env "${run_env[@]}" "$binary" "$@" >"$tray_work/ostrel.log" 2>&1 &
+  env "${run_env[@]}" "$binary" "$@" >"$tray_work/${TRAY_LOG:-ostrel.log}" 2>&1 &
   tray_ostrel_pid=$!
   tray_pids+=("$tray_ostrel_pid")
 }

@@ -1,0 +1,87 @@
+#include "app/AppDelegate.h"
+
+#include <array>
+#include <chrono>
+#include <string_view>
+
+#include <QDBusConnection>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include "support/EventLoop.h"
+#include "support/NotificationService.h"
+#include "support/StatusNotifierWatcher.h"
+
+namespace ostrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(AppDelegate, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
+{
+    // The desktop's services, each on a connection of its own as separate programs would be.
+    QDBusConnection desktop = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
+    ASSERT_TRUE(desktop.isConnected()) << "no session bus: run under dbus-run-session";
+    testing::NotificationService notifications;
+    ASSERT_TRUE(desktop.registerVirtualObject(QString::fromLatin1(DesktopNotifier::path), &notifications));
+    ASSERT_TRUE(desktop.registerService(QString::fromLatin1(DesktopNotifier::service)));
+
+    AppDelegate delegate({"ostrel", "--demo"});
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(delegate.statusItem(), nullptr);
+
+    ASSERT_TRUE(testing::spinUntil([&] { return !notifications.calls().empty(); }, TrayHost::defaultGrace + 3s));
+    testing::spinFor(TrayHost::defaultGrace);
+    const auto calls = notifications.calls();
+    ASSERT_EQ(calls.size(), 1U);
+    EXPECT_EQ(calls[0].summary, QStringLiteral("Ostrel"));
+    EXPECT_EQ(calls[0].body, QString::fromUtf8(AppDelegate::noTrayMessage));
+
+    // A panel starts: its watcher takes the name, and both items register with it.
+    testing::StatusNotifierWatcher watcher;
+    QDBusConnection panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("panel"));
+    ASSERT_TRUE(panel.registerVirtualObject(QString::fromLatin1(testing::StatusNotifierWatcher::path), &watcher));
+    ASSERT_TRUE(panel.registerService(QString::fromLatin1(testing::StatusNotifierWatcher::service)));
+    ASSERT_TRUE(testing::spinUntil([&] { return delegate.statusItem() != nullptr; }, 5s));
+    EXPECT_EQ(delegate.statusItem()->items().size(), 2U);
+    EXPECT_TRUE(testing::spinUntil([&] { return watcher.items().size() == 2; }, 5s)) << watcher.items().size();
+    EXPECT_EQ(notifications.calls().size(), 1U);
+
+    panel.unregisterService(QString::fromLatin1(testing::StatusNotifierWatcher::service));
+    QDBusConnection::disconnectFromBus(panel.name());
+    QDBusConnection::disconnectFromBus(desktop.name());
+}
+
+TEST(AppDelegate, OpensWhatALaterLaunchAsksFor)
+{
+    struct Case
+    {
+        std::string_view name;
+        QStringList switches;
+        bool preview;
+        bool settings;
+    };
+
+    const auto cases = std::to_array<Case>({
+        // No tray on this bus, so the panel comes in a window of its own.
+        {"a bare launch opens the panel", {}, true, false},
+        {"the settings window", {QStringLiteral("--settings")}, false, true},
+        {"the preview", {QStringLiteral("--preview"), QStringLiteral("--light")}, true, false},
+        {"both windows", {QStringLiteral("--settings"), QStringLiteral("--preview")}, true, true},
+        {"demonstration switches are no request of their own", {QStringLiteral("--demo")}, true, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppDelegate delegate({"ostrel", "--demo"});
+        delegate.applicationDidFinishLaunching();
+        ASSERT_EQ(delegate.previewWindow(), nullptr);
+        QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
+
+        delegate.openRequested(c.switches);
+        EXPECT_EQ(delegate.previewWindow() != nullptr, c.preview);
+        EXPECT_EQ(settings.count(), c.settings ? 1 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
