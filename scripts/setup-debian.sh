@@ -10,9 +10,13 @@ packages=(
   nlohmann-json3-dev libicu-dev libcurl4-openssl-dev
   # desktop
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
+  # the Wayland platform, for Wayland desktops
+  qt6-wayland
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev openssl python3 dbus dbus-x11
   xvfb xauth trayer x11-apps x11-utils netpbm xdotool procps
+  # a headless Wayland compositor and a stand-in for the desktop's bus services
+  weston python3-dbus python3-gi
   # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
   libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
   # lint
