@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, testing and running Ostrel
-# needs. Idempotent: apt-get runs only when a package is missing.
+# Installs the Debian 12 packages Ostrel needs. Idempotent: apt-get runs only
+# when a package is missing.
+#   setup-debian.sh run    what building, installing and running need (run.sh)
+#   setup-debian.sh test   that plus tests, lint, fuzzing and packaging (test.sh; the default)
 set -euo pipefail
 
-packages=(
+run_packages=(
   # build
   g++ cmake ninja-build pkg-config git
   # core libraries
@@ -12,18 +14,34 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   # the Wayland platform, for Wayland desktops
   qt6-wayland
+  # the icon's fixed sizes are rendered from its SVG at build time
+  librsvg2-bin
+  # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
+  libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
+)
+
+test_packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev openssl python3 dbus dbus-x11
   xvfb xauth trayer x11-apps x11-utils netpbm xdotool procps
   # a headless Wayland compositor and a stand-in for the desktop's bus services
   weston python3-dbus python3-gi
-  # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
-  libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
   # lint
   clang-format-16 clang-tidy-16
   # fuzzing: clang with its libFuzzer and sanitizer runtimes
   clang-16 libclang-rt-16-dev
+  # installation and Debian package checks
+  desktop-file-utils appstream dpkg-dev file lintian
 )
+
+case ${1:-test} in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "drawing/Theme.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
+#include "report/WelcomeNote.h"
 #include "store/QtText.h"
 #include "store/UsageReaders.h"
 
@@ -62,6 +63,10 @@ void AppDelegate::applicationDidFinishLaunching()
     if (!m_options.isDemo) {
         m_reporter->start();
         connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
+    }
+    // The first live launch says, once per user, where Ostrel went and what it will do.
+    if (!m_options.isDemo && !m_options.preview) {
+        WelcomeNote::postOnce(m_settings, *m_notifier);
     }
     // 7. The preview window ("--light" forces the light appearance).
     if (m_options.preview) {

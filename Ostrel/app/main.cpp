@@ -11,11 +11,21 @@
 #include <QTimer>
 
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "app/QuitSignals.h"
 
 int main(int argc, char* argv[])
 {
     std::vector<std::string> arguments(argv, argv + argc);
+    // Answered before any display is needed, so they work from a plain terminal.
+    if (ostrel::CommandLine::asksForHelp(arguments)) {
+        std::fputs(ostrel::CommandLine::usage().c_str(), stdout);
+        return 0;
+    }
+    if (const auto unknown = ostrel::CommandLine::unknownOption(arguments)) {
+        std::fputs(ostrel::CommandLine::unknownOptionMessage(*unknown).c_str(), stderr);
+        return ostrel::CommandLine::usageError;
+    }
     for (std::string_view argument : arguments) {
         if (argument == "--version") {
             std::printf("ostrel %s\n", OSTREL_VERSION);

@@ -28,6 +28,7 @@ constexpr std::string_view claudePath = "claudePath";
 constexpr std::string_view codexPath = "codexPath";
 constexpr std::string_view configuredLoginItem = "configuredLoginItem";
 constexpr std::string_view lastMorningReport = "lastMorningReport";
+constexpr std::string_view welcomed = "welcomed";
 constexpr std::string_view popoverTab = "popoverTab";
 constexpr std::string_view activityRange = "activityRange";
 constexpr std::string_view activityMeasure = "activityMeasure";
@@ -131,6 +132,7 @@ void AppSettings::load()
     m_codexPath = readString(m_store, Key::codexPath).value_or("");
     m_configuredLoginItem = readBool(m_store, Key::configuredLoginItem, false);
     m_lastMorningReport = readString(m_store, Key::lastMorningReport);
+    m_welcomed = readBool(m_store, Key::welcomed, false);
     m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
     m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
     m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
@@ -300,6 +302,12 @@ void AppSettings::setLastMorningReport(const std::string& dayKey)
 {
     write(Key::lastMorningReport, QString::fromStdString(dayKey));
     m_lastMorningReport = dayKey;
+}
+
+void AppSettings::setWelcomed()
+{
+    write(Key::welcomed, true);
+    m_welcomed = true;
 }
 
 void AppSettings::setPopoverTab(PopoverTab tab)

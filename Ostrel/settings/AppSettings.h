@@ -145,6 +145,14 @@ public:
 
     void setLastMorningReport(const std::string& dayKey);
 
+    /// "welcomed": true once the first live launch told the user where Ostrel lives.
+    [[nodiscard]] bool welcomed() const
+    {
+        return m_welcomed;
+    }
+
+    void setWelcomed();
+
     [[nodiscard]] PopoverTab popoverTab() const
     {
         return m_popoverTab;
@@ -209,6 +217,7 @@ private:
 
     bool m_configuredLoginItem = false;
     std::optional<std::string> m_lastMorningReport;
+    bool m_welcomed = false;
     PopoverTab m_popoverTab = PopoverTab::ostrel;
     ActivityRange m_activityRange = ActivityRange::day;
     ActivityMeasure m_activityMeasure = ActivityMeasure::all;

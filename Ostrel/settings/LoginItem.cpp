@@ -112,7 +112,7 @@ std::string LoginItem::desktopEntry(const std::filesystem::path& executable)
            "Exec="
            + execArgument(executable.string())
            + "\n"
-             "Icon=utilities-system-monitor\n"
+             "Icon=ostrel\n"
              "Terminal=false\n"
              "StartupNotify=false\n"
              "X-GNOME-Autostart-enabled=true\n";

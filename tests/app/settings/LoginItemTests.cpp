@@ -53,6 +53,7 @@ TEST(LoginItem, EnablingWritesAPrivateEntryThatStartsTheExecutableAndDisablingRe
     EXPECT_THAT(contents(box.entry),
                 AllOf(HasSubstr("[Desktop Entry]\n"),
                       HasSubstr("\nType=Application\n"),
+                      HasSubstr("\nIcon=ostrel\n"),
                       HasSubstr("\nExec=\"/opt/Ostrel Tools/ostrel\"\n")));
     EXPECT_EQ(fs::status(box.entry).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(box.entry.parent_path()).permissions(), fs::perms::owner_all);

@@ -1,0 +1,31 @@
+#pragma once
+// What the command line may hold before anything starts: the usage text, and
+// the first argument that is an option of neither Ostrel nor Qt. Pure: the
+// checks run before the application object exists, so that "--help" and a
+// mistyped option answer without a display.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ostrel::CommandLine {
+
+/// The exit status of a run refused for an unknown option.
+inline constexpr int usageError = 2;
+
+/// One line per switch, ending in a line feed.
+[[nodiscard]] std::string usage();
+
+/// "--help" or "-h" anywhere after the program path.
+[[nodiscard]] bool asksForHelp(const std::vector<std::string>& arguments);
+
+/// The first argument after the program path that starts with "-" and is
+/// neither one of Ostrel's switches nor one of Qt's own options; values that
+/// follow a switch taking one are skipped, whatever they look like.
+[[nodiscard]] std::optional<std::string> unknownOption(const std::vector<std::string>& arguments);
+
+/// "ostrel: unknown option <option>" and the usage, as written to standard error.
+[[nodiscard]] std::string unknownOptionMessage(std::string_view option);
+
+}  // namespace ostrel::CommandLine
