@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QEvent>
 #include <QKeySequence>
 #include <QPalette>
@@ -104,21 +102,11 @@ void StatusItemController::show()
     applyTitles();
 }
 
-// XEmbed trays put a newly docked item to the left of the ones they have, so
-// there the items are shown last first; StatusNotifierItem hosts (whose
-// watcher is on the session bus, and which Qt then uses) line the items up in
-// the order they register. Either way the first provider ends up leftmost.
+// Hosts put a newly shown item to the left of the ones they have (XEmbed
+// trays do), so the items are shown last first and the first provider ends up
+// leftmost.
 void StatusItemController::showInOrder()
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    const bool notifierHost = bus.isConnected() && bus.interface() != nullptr
-                              && bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
-    if (notifierHost) {
-        for (const auto& item : m_items) {
-            item->show();
-        }
-        return;
-    }
     for (auto item = m_items.rbegin(); item != m_items.rend(); ++item) {
         (*item)->show();
     }
