@@ -47,6 +47,26 @@ QColor tierHighlight(PaceTier tier)
     return {255, 154, 155};
 }
 
+QColor tierOnAnyPanel(PaceTier tier)
+{
+    switch (tier) {
+    case PaceTier::blue:
+        return {45, 120, 240};
+    case PaceTier::green:
+        return {24, 150, 80};
+    case PaceTier::yellow:
+        return {180, 124, 0};
+    case PaceTier::red:
+        break;
+    }
+    return {230, 50, 50};
+}
+
+QColor neutralOnAnyPanel()
+{
+    return {120, 120, 120};
+}
+
 QColor resetCreditAmber()
 {
     return {255, 176, 32};

@@ -18,6 +18,12 @@ namespace ostrel::MarkColors {
 [[nodiscard]] QColor tierColor(PaceTier tier);
 /// The lit cell's top colour.
 [[nodiscard]] QColor tierHighlight(PaceTier tier);
+/// The tier colour deepened to a middle luminance that keeps 3:1 against
+/// both a light (#f0f0f0) and a dark (#2b2b2b) panel, for marks that cannot
+/// know which they sit on.
+[[nodiscard]] QColor tierOnAnyPanel(PaceTier tier);
+/// A grey with the same property, for outlines and symbols.
+[[nodiscard]] QColor neutralOnAnyPanel();
 
 /// The dot that says a reset credit expires soon.
 [[nodiscard]] QColor resetCreditAmber();

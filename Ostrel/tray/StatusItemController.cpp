@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QKeySequence>
 #include <QPalette>
+#include <QWidget>
 
 #include "panel/PanelPicture.h"
 #include "panel/PopoverView.h"
@@ -14,6 +15,7 @@
 #include "settings/AppSettings.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
+#include "tray/TrayColors.h"
 #include "tray/TrayMark.h"
 
 namespace ostrel {
@@ -25,6 +27,9 @@ QString joinedLines(const std::vector<std::string>& lines)
 {
     return toQStringList(lines).join(QLatin1Char('\n'));
 }
+
+// Qt names the widget it embeds in an XEmbed tray for each item this way.
+constexpr QLatin1String embeddedItemName{"QSystemTrayIconSys"};
 
 }  // namespace
 
@@ -57,6 +62,7 @@ StatusItemController::StatusItemController(UsageStore& store, AppSettings& setti
     // The live panel stamps no time: the footer says how old the reading is instead.
     m_popover = std::make_unique<PopoverWindow>(new PopoverView(m_store, m_settings, std::move(actions), options));
     connect(&m_store, &UsageStore::changed, this, &StatusItemController::reevaluate);
+    // Every setting change, the tray-icon mode included, redraws the marks.
     connect(&m_settings, &AppSettings::changed, this, &StatusItemController::reevaluate);
     // Pacing moves with time alone, so the marks are redrawn every minute too.
     m_minuteTimer.setInterval(minute);
@@ -92,13 +98,29 @@ void StatusItemController::buildMenu()
 void StatusItemController::show()
 {
     m_shown = true;
-    for (const auto& item : m_items) {
-        item->show();
+    showInOrder();
+    applyTitles();
+}
+
+// Hosts put a newly shown item to the left of the ones they have (XEmbed
+// trays do), so the items are shown last first and the first provider ends up
+// leftmost.
+void StatusItemController::showInOrder()
+{
+    for (auto item = m_items.rbegin(); item != m_items.rend(); ++item) {
+        (*item)->show();
     }
 }
 
 void StatusItemController::rebuildItems(std::size_t count)
 {
+    if (m_items.size() == count) {
+        return;
+    }
+    // Shown again as a whole, in order: a lone new item would land left of the others.
+    for (const auto& item : m_items) {
+        item->hide();
+    }
     while (m_items.size() > count) {
         m_items.pop_back();
     }
@@ -110,10 +132,10 @@ void StatusItemController::rebuildItems(std::size_t count)
                 &QSystemTrayIcon::activated,
                 this,
                 [this, icon = item.get()](QSystemTrayIcon::ActivationReason reason) { activated(icon, reason); });
-        if (m_shown) {
-            item->show();
-        }
         m_items.push_back(std::move(item));
+    }
+    if (m_shown) {
+        showInOrder();
     }
 }
 
@@ -121,24 +143,69 @@ void StatusItemController::reevaluate()
 {
     const Date now = m_clock();
     m_content = labelContent(m_store, m_settings, now);
-    const LabelColors colors = LabelColors::fromPalette(QApplication::palette());
+    const TrayColors colors = TrayColors::forMode(m_settings.trayIconMode(), QApplication::palette());
     if (m_content.marks.empty()) {
         rebuildItems(1);
         m_items.front()->setIcon(TrayMark::emptyIcon(colors));
+    } else if (m_content.style == MenuBarStyle::stacked) {
+        rebuildItems(1);
+        m_items.front()->setIcon(TrayMark::icon(m_content.marks, m_content.style, colors));
     } else {
         rebuildItems(m_content.marks.size());
         for (std::size_t index = 0; index < m_content.marks.size(); ++index) {
-            m_items[index]->setIcon(TrayMark::icon(m_content.marks[index], m_content.style, colors));
+            m_items[index]->setIcon(TrayMark::icon({m_content.marks[index]}, m_content.style, colors));
         }
     }
     applyToolTip();
+    applyTitles();
+}
+
+std::vector<Provider> StatusItemController::providersOf(std::size_t index) const
+{
+    std::vector<Provider> providers;
+    const bool oneEach = m_content.style != MenuBarStyle::stacked;
+    for (std::size_t mark = 0; mark < m_content.marks.size(); ++mark) {
+        if (!oneEach || mark == index) {
+            providers.push_back(m_content.marks[mark].provider);
+        }
+    }
+    return providers;
+}
+
+QString StatusItemController::title(std::size_t index) const
+{
+    const std::vector<Provider> providers = providersOf(index);
+    if (providers.size() != 1) {
+        return QStringLiteral("Ostrel");
+    }
+    return QStringLiteral("Ostrel — ") + QString::fromUtf8(displayName(providers.front()));
 }
 
 void StatusItemController::applyToolTip()
 {
-    const QString tip = toolTip();
-    for (const auto& item : m_items) {
-        item->setToolTip(tip);
+    for (std::size_t index = 0; index < m_items.size(); ++index) {
+        m_items[index]->setToolTip(toolTip(index));
+    }
+}
+
+// QSystemTrayIcon has no setter for an item's title. In an XEmbed tray each
+// item is a window of Qt's, which carries the tooltip of its item; titling
+// that window lets the desktop and its tools tell the items apart. Over
+// StatusNotifierItem Qt reports the application's name as every item's title.
+void StatusItemController::applyTitles()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() != embeddedItemName) {
+            continue;
+        }
+        for (std::size_t index = 0; index < m_items.size(); ++index) {
+            if (widget->toolTip() == m_items[index]->toolTip()) {
+                widget->setWindowTitle(title(index));
+            }
+        }
+    }
+    for (std::size_t index = 0; index < m_items.size(); ++index) {
+        m_items[index]->setObjectName(title(index));
     }
 }
 
@@ -165,6 +232,33 @@ QString StatusItemController::toolTip() const
 {
     const std::vector<std::string> lines = m_store.reportLines(m_clock());
     return lines.empty() ? QStringLiteral("Ostrel") : joinedLines(lines);
+}
+
+QString StatusItemController::toolTip(std::size_t index) const
+{
+    const std::vector<Provider> own = providersOf(index);
+    if (own.size() != 1) {
+        return toolTip();
+    }
+    // The item's own summary line, then the other providers' lines, then the reset-credit lines.
+    const Date now = m_clock();
+    std::vector<Provider> order = own;
+    for (const MarkState& mark : m_content.marks) {
+        if (mark.provider != own.front()) {
+            order.push_back(mark.provider);
+        }
+    }
+    std::vector<std::string> lines;
+    std::vector<std::string> credits;
+    for (const Provider provider : order) {
+        const ProviderDisplay display = m_store.display(provider, now);
+        lines.push_back(display.summaryLine(now));
+        if (std::optional<std::string> credit = display.resetCreditLine()) {
+            credits.push_back(std::move(*credit));
+        }
+    }
+    lines.insert(lines.end(), credits.begin(), credits.end());
+    return joinedLines(lines);
 }
 
 void StatusItemController::activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason)

@@ -1,9 +1,11 @@
 #pragma once
 // The tray presence: one tray item per enabled provider, each showing that
-// provider's mark (tray hosts draw icons square), or one item with the gauge
-// symbol when none is enabled. Every item has the same tooltip (the report
-// lines), menu and click behaviour. Hover is known only where the host passes
-// the pointer's rest on as a tooltip request (XEmbed trays do). Main thread only.
+// provider's mark (tray hosts draw icons square), one item with a row per
+// provider in the stacked style, or one item with the gauge symbol when none
+// is enabled. Each item has its own title and a tooltip that starts with its
+// own provider's line; all share the menu and click behaviour. Hover is known
+// only where the host passes the pointer's rest on as a tooltip request
+// (XEmbed trays do). Main thread only.
 
 #include <functional>
 #include <memory>
@@ -58,7 +60,12 @@ public:
     /// The pointer rests on an item: the tooltip is brought up to date, then old readings are checked.
     void hovered();
 
+    /// Every report line, for the copied text and the item that stands for all providers.
     [[nodiscard]] QString toolTip() const;
+    /// The tooltip of item `index`: its own provider's line first, then the others.
+    [[nodiscard]] QString toolTip(std::size_t index) const;
+    /// "Ostrel — Claude" for an item of one provider, "Ostrel" for the others.
+    [[nodiscard]] QString title(std::size_t index) const;
 
     [[nodiscard]] const LabelContent& content() const
     {
@@ -86,7 +93,10 @@ protected:
 private:
     void buildMenu();
     void applyToolTip();
+    void applyTitles();
     void rebuildItems(std::size_t count);
+    void showInOrder();
+    [[nodiscard]] std::vector<Provider> providersOf(std::size_t index) const;
     void activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason);
 
     UsageStore& m_store;

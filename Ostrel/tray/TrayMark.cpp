@@ -1,141 +1,218 @@
 #include "tray/TrayMark.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <functional>
+#include <utility>
 
+#include <QFontMetricsF>
 #include <QIconEngine>
 #include <QPainter>
-#include <QTransform>
+#include <QPainterPath>
 
 #include "drawing/Dot.h"
 #include "drawing/MarkColors.h"
-#include "drawing/OstrelCells.h"
 #include "drawing/ProviderGlyph.h"
 #include "drawing/SymbolImage.h"
+#include "tray/ProviderMark.h"
+#include "tray/TrayLayout.h"
 
 namespace ostrel::TrayMark {
 namespace {
 
-constexpr double glyphSize = 12;
-constexpr QPointF glyphTopLeft{5, 1};
-constexpr QRectF barCells{1, 15, 20, 6};
-// The stacked row's slim gauge (36 by 6) scaled to the square's width.
-constexpr QRectF stackedCells{1, 16.5, 20, 20.0 / 6};
-constexpr std::array traySizes{16, 22, 24, 32, 48};
-
-struct CellsPlace
+int dotSide(int pixels)
 {
-    QRectF frame;
-    double spacing = 0;
-};
-
-// The gauge moved onto whole device pixels. At tray sizes a cell is two to six
-// pixels wide, and edges that fall between pixels smear the cells into each
-// other; the gauge keeps its centre and at most its design width, unless two
-// pixels per cell need the square's whole width.
-CellsPlace onPixels(const QPainter& painter, const QRectF& frame, double spacing)
-{
-    const QTransform toDevice = painter.deviceTransform();
-    const double scale = toDevice.m11();
-    if (scale <= 0 || toDevice.isRotating()) {
-        return {frame, spacing};
-    }
-    const QRectF device = toDevice.mapRect(frame);
-    const double gap = std::max(1.0, std::round(spacing * scale));
-    const auto cellFor = [&](double width) {
-        return std::floor((width - gap * (OstrelCells::cellCount - 1)) / OstrelCells::cellCount);
-    };
-    double cell = cellFor(device.width());
-    if (cell < 2) {
-        cell = std::max(1.0, cellFor(designSide * scale));
-    }
-    const double width = cell * OstrelCells::cellCount + gap * (OstrelCells::cellCount - 1);
-    const double left = std::round(device.center().x() - width / 2);
-    const double top = std::round(device.top());
-    const double bottom = std::max(top + 1, std::round(device.bottom()));
-    return {toDevice.inverted().mapRect(QRectF(left, top, width, bottom - top)), gap / scale};
+    return std::max(3, pixels / 5);
 }
 
-// A status symbol shrunk, never grown, to fit `box`, and centred in it.
+void paintGlyph(QPainter& painter, Provider provider, const QRect& box, const TrayColors& colors)
+{
+    const ProviderGlyph glyph{provider, static_cast<double>(box.width()), false};
+    const QPainterPath path = glyph.path(box.topLeft());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (const std::optional<QColor> edge = colors.glyphEdge(provider)) {
+        // Stroked twice as wide as the edge, then filled over: the edge lies outside the glyph.
+        const double width = std::max(1.0, box.width() / 14.0);
+        painter.strokePath(path, QPen(*edge, 2 * width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    painter.fillPath(path, colors.glyph(provider));
+    painter.restore();
+}
+
+// Faded figures keep their colour, for contrast, and light only the lower half of each step.
+void paintSteps(QPainter& painter,
+                const std::array<QRect, TrayLayout::stepCount>& steps,
+                const MarkState& state,
+                const TrayColors& colors)
+{
+    const std::optional<PaceTier> tier = state.cellTier();
+    for (int i = 0; i < TrayLayout::stepCount; ++i) {
+        const QRect& step = steps.at(static_cast<std::size_t>(i));
+        const bool lit = tier && i < state.filledCells();
+        if (!lit || state.isDimmed()) {
+            painter.fillRect(step, colors.unlit);
+        }
+        if (lit) {
+            const QRect part = state.isDimmed() ? step.adjusted(0, step.height() / 2, 0, 0) : step;
+            painter.fillRect(part, colors.lit(*tier));
+        }
+    }
+}
+
+// A status symbol scaled to fit `box`, centred in it.
 void paintFitted(QPainter& painter, SymbolImage symbol, const QRectF& box, const QColor& colour)
 {
     const QSizeF natural = symbol.size();
-    const double fit = std::min({1.0, box.width() / natural.width(), box.height() / natural.height()});
-    symbol.pointSize *= fit;
+    symbol.pointSize *= std::min(box.width() / natural.width(), box.height() / natural.height());
     const QSizeF size = symbol.size();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
     symbol.paint(painter, box.center() - QPointF(size.width() / 2, size.height() / 2), colour);
+    painter.restore();
 }
 
-void paintBars(QPainter& painter, const MarkState& state, const LabelColors& colors)
+std::optional<SymbolImage> statusSymbol(MarkIndicator indicator)
 {
-    switch (state.indicator()) {
+    switch (indicator) {
     case MarkIndicator::infinity:
-        paintFitted(painter,
-                    {SymbolName::infinity, 11, SymbolWeight::semibold},
-                    barCells.adjusted(0, -1.5, 0, 1),
-                    colors.secondary);
-        return;
+        return SymbolImage{SymbolName::infinity, 11, SymbolWeight::bold};
     case MarkIndicator::renewedArrow:
-        paintFitted(painter,
-                    {SymbolName::arrowClockwise, 10, SymbolWeight::semibold},
-                    barCells.adjusted(0, -1.5, 0, 1),
-                    colors.secondary);
-        return;
+        return SymbolImage{SymbolName::arrowClockwise, 10, SymbolWeight::bold};
     case MarkIndicator::loginAlert:
-        paintFitted(painter,
-                    {SymbolName::exclamationCircleFill, 11, SymbolWeight::regular},
-                    barCells.adjusted(0, -1.5, 0, 1),
-                    MarkColors::alertOrange());
-        return;
+        return SymbolImage{SymbolName::exclamationCircleFill, 11, SymbolWeight::regular};
     case MarkIndicator::cells:
         break;
     }
-    const CellsPlace place = onPixels(painter, barCells, 1);
-    OstrelCells{state.filledCells(), state.cellTier(), place.spacing, 1, false, state.isDimmed()}.paint(painter,
-                                                                                                        place.frame,
-                                                                                                        colors.primary);
-    if (state.alertDot()) {
-        fillDot(painter, QRectF(designSide - 4, barCells.top() - 2, 4, 4), MarkColors::alertOrange());
+    return std::nullopt;
+}
+
+// The corner marks of a glyph: the tier's hourglass on the left, the reset
+// credits' amber on the right, and the sign-in orange in the square's corner.
+void paintCornerMarks(QPainter& painter,
+                      const MarkState& state,
+                      const TrayLayout& place,
+                      int pixels,
+                      const TrayColors& colors)
+{
+    const int dot = dotSide(pixels);
+    if (state.creditsExpiringSoon) {
+        fillDot(painter,
+                QRectF(std::min(place.glyph.right() - dot / 2, pixels - dot), 0, dot, dot),
+                MarkColors::resetCreditAmber());
+    }
+    if (state.alertDot() && state.indicator() == MarkIndicator::cells) {
+        fillDot(painter, QRectF(pixels - dot, place.steps.front().top() - dot, dot, dot), MarkColors::alertOrange());
     }
     if (const std::optional<PaceTier> tier = state.resetWarningTier()) {
-        SymbolImage{SymbolName::hourglass, 7, SymbolWeight::bold}.paint(painter,
-                                                                        QPointF(0, 2.5),
-                                                                        MarkColors::tierColor(*tier));
+        const double side = std::max(5, pixels * 2 / 5);
+        paintFitted(painter,
+                    {SymbolName::hourglass, 9, SymbolWeight::bold},
+                    QRectF(0, 0, side * 0.7, side),
+                    colors.lit(*tier));
     }
 }
 
-void paintStacked(QPainter& painter, const MarkState& state, const LabelColors& colors)
+void paintBars(QPainter& painter, const MarkState& state, int pixels, const TrayColors& colors)
 {
-    const CellsPlace place = onPixels(painter, stackedCells, 20.0 / 36 * 1.5);
-    OstrelCells{state.filledCells(), state.cellTier(), place.spacing, 20.0 / 36 * 1.2, false, state.isDimmed()}.paint(
-        painter,
-        place.frame,
-        colors.primary);
-    std::optional<QColor> dot;
-    if (const std::optional<PaceTier> tier = state.resetWarningTier()) {
-        dot = MarkColors::tierColor(*tier);
-    } else if (state.creditsExpiringSoon) {
-        dot = MarkColors::resetCreditAmber();
+    const std::optional<SymbolImage> symbol = statusSymbol(state.indicator());
+    const TrayLayout place = TrayLayout::bars(pixels, symbol.has_value());
+    paintGlyph(painter, state.provider, place.glyph, colors);
+    if (symbol) {
+        const QRect band = place.steps.front().united(place.steps.back());
+        const QColor colour =
+            state.indicator() == MarkIndicator::loginAlert ? MarkColors::alertOrange() : colors.primary;
+        paintFitted(painter, *symbol, QRectF(0, band.top(), pixels, band.height()), colour);
+    } else {
+        paintSteps(painter, place.steps, state, colors);
     }
-    if (dot) {
-        fillDot(painter, QRectF(designSide - 4, 1, 3, 3), *dot);
+    paintCornerMarks(painter, state, place, pixels, colors);
+}
+
+// The percentage as large as the box allows, "%" only where there is room for it.
+void paintPercent(QPainter& painter, int percent, const QRect& box, const QColor& colour)
+{
+    const QString number = QString::number(percent);
+    const QString text = box.width() >= 30 ? number + QLatin1Char('%') : number;
+    QFont font = ProviderMark::percentFont();
+    font.setWeight(QFont::Bold);
+    QRectF ink;
+    for (int size = box.height() * 3 / 2; size > 4; --size) {
+        font.setPixelSize(size);
+        ink = QFontMetricsF(font).tightBoundingRect(text);
+        if (ink.width() <= box.width() && ink.height() <= box.height()) {
+            break;
+        }
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(colour);
+    const QPointF origin(box.left() + (box.width() - ink.width()) / 2 - ink.left(),
+                         box.top() + (box.height() - ink.height()) / 2 - ink.top());
+    painter.drawText(origin, text);
+    painter.restore();
+}
+
+void paintBarsAndPercent(QPainter& painter, const MarkState& state, int pixels, const TrayColors& colors)
+{
+    const std::optional<int> percent = state.percentLeft();
+    const std::optional<PaceTier> tier = state.cellTier();
+    // Without a percentage, or signed out, the glyph and the gauge say more.
+    if (!percent || !tier || state.indicator() != MarkIndicator::cells || state.alertDot()) {
+        paintBars(painter, state, pixels, colors);
+        return;
+    }
+    const TrayLayout place = TrayLayout::percent(pixels);
+    paintPercent(painter,
+                 *percent,
+                 QRect(0, 0, pixels, place.glyph.top() - TrayLayout::gapFor(pixels)),
+                 colors.lit(*tier));
+    paintGlyph(painter, state.provider, place.glyph, colors);
+    paintSteps(painter, place.steps, state, colors);
+    const int dot = dotSide(pixels);
+    if (state.creditsExpiringSoon) {
+        fillDot(painter,
+                QRectF(place.glyph.right() - dot / 2, place.glyph.top() - dot / 2, dot, dot),
+                MarkColors::resetCreditAmber());
     }
 }
 
-// A transparent square of `pixels` device pixels with the design square scaled to fill it.
-QPixmap drawnSquare(int pixels, qreal devicePixelRatio, const std::function<void(QPainter&)>& draw)
+// The one dot a stacked row has room for, most urgent first.
+std::optional<QColor> rowDot(const MarkState& state, const TrayColors& colors)
 {
-    QPixmap pixmap(pixels, pixels);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    const double scale = pixels / devicePixelRatio / designSide;
-    painter.scale(scale, scale);
-    draw(painter);
-    return pixmap;
+    if (state.alertDot() || state.indicator() == MarkIndicator::loginAlert) {
+        return MarkColors::alertOrange();
+    }
+    if (const std::optional<PaceTier> tier = state.resetWarningTier()) {
+        return colors.lit(*tier);
+    }
+    if (state.creditsExpiringSoon) {
+        return MarkColors::resetCreditAmber();
+    }
+    return std::nullopt;
+}
+
+void paintStacked(QPainter& painter, std::span<const MarkState> marks, int pixels, const TrayColors& colors)
+{
+    const int rows = static_cast<int>(marks.size());
+    for (int row = 0; row < rows; ++row) {
+        const MarkState& state = marks[static_cast<std::size_t>(row)];
+        const TrayLayout place = TrayLayout::stacked(pixels, row, rows);
+        paintGlyph(painter, state.provider, place.glyph, colors);
+        paintSteps(painter, place.steps, state, colors);
+        if (const std::optional<QColor> dot = rowDot(state, colors)) {
+            const int side = std::max(3, place.glyph.height() / 2);
+            fillDot(painter, QRectF(place.glyph.right() + 1 - side * 2 / 3, place.glyph.top() - 1, side, side), *dot);
+        }
+    }
+}
+
+QImage blankSquare(int pixels)
+{
+    QImage image(std::max(pixels, 1), std::max(pixels, 1), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
 }
 
 int squareSide(const QSize& size)
@@ -143,29 +220,30 @@ int squareSide(const QSize& size)
     return std::max(0, std::min(size.width(), size.height()));
 }
 
-// Draws the mark afresh at whatever size and pixel ratio the host asks for.
-// Tray slots come in sizes of the host's choosing (an XEmbed panel gives 22
-// pixels across and its own height less two), and a stored pixmap scaled to
-// such a slot blurs the cells into each other.
+using Render = std::function<QImage(int pixels)>;
+
+// Lays the mark out afresh at whatever size and pixel ratio the host asks for:
+// tray slots come in sizes of the host's choosing (an XEmbed panel gives 22
+// pixels across and its own height less two).
 class MarkEngine final : public QIconEngine
 {
 public:
-    explicit MarkEngine(std::function<void(QPainter&)> draw)
-        : m_draw(std::move(draw))
+    explicit MarkEngine(Render render)
+        : m_render(std::move(render))
     {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
     {
-        const double side = squareSide(rect.size());
+        const int side = squareSide(rect.size());
         if (side <= 0) {
             return;
         }
-        painter->save();
-        painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
-        painter->scale(side / designSide, side / designSide);
-        m_draw(*painter);
-        painter->restore();
+        const qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
+        QImage image = m_render(static_cast<int>(std::lround(side * ratio)));
+        image.setDevicePixelRatio(ratio);
+        painter->drawImage(
+            QRectF(rect.x() + (rect.width() - side) / 2.0, rect.y() + (rect.height() - side) / 2.0, side, side),
+            image);
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
@@ -183,13 +261,18 @@ public:
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/, qreal scale) override
     {
         const int side = squareSide(size);
-        return side > 0 ? drawnSquare(side, scale > 0 ? scale : 1, m_draw) : QPixmap();
+        if (side <= 0) {
+            return {};
+        }
+        QPixmap pixmap = QPixmap::fromImage(m_render(side));
+        pixmap.setDevicePixelRatio(scale > 0 ? scale : 1);
+        return pixmap;
     }
 
     QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override
     {
         QList<QSize> sizes;
-        for (const int side : traySizes) {
+        for (const int side : slotSizes) {
             sizes.append(QSize(side, side));
         }
         return sizes;
@@ -207,64 +290,69 @@ public:
 
     [[nodiscard]] QIconEngine* clone() const override
     {
-        return new MarkEngine(m_draw);
+        return new MarkEngine(m_render);
     }
 
 private:
-    std::function<void(QPainter&)> m_draw;
+    Render m_render;
 };
-
-QPixmap slotSquare(int slotSize, qreal devicePixelRatio, const std::function<void(QPainter&)>& draw)
-{
-    return drawnSquare(static_cast<int>(std::lround(slotSize * devicePixelRatio)), devicePixelRatio, draw);
-}
 
 }  // namespace
 
-void paint(QPainter& painter, const MarkState& state, MenuBarStyle style, const LabelColors& colors)
+QImage image(std::span<const MarkState> marks, MenuBarStyle style, int pixels, const TrayColors& colors)
 {
-    const bool stacked = style == MenuBarStyle::stacked;
-    const QPointF glyphAt = stacked ? glyphTopLeft + QPointF(0, 1) : glyphTopLeft;
-    ProviderGlyph{state.provider, glyphSize, true}.paint(painter, glyphAt, colors.primary);
-    if (stacked) {
-        paintStacked(painter, state, colors);
-        return;
+    QImage square = blankSquare(pixels);
+    if (marks.empty()) {
+        return square;
     }
-    if (state.creditsExpiringSoon) {
-        fillDot(painter,
-                QRectF(glyphAt.x() + glyphSize - 5 + 2, glyphAt.y() - 1, 5, 5),
-                MarkColors::resetCreditAmber());
+    QPainter painter(&square);
+    switch (style) {
+    case MenuBarStyle::bars:
+        paintBars(painter, marks.front(), pixels, colors);
+        break;
+    case MenuBarStyle::barsAndPercent:
+        paintBarsAndPercent(painter, marks.front(), pixels, colors);
+        break;
+    case MenuBarStyle::stacked:
+        paintStacked(painter, marks, pixels, colors);
+        break;
     }
-    paintBars(painter, state, colors);
+    return square;
 }
 
-void paintEmpty(QPainter& painter, const LabelColors& colors)
+QImage emptyImage(int pixels, const TrayColors& colors)
 {
+    QImage square = blankSquare(pixels);
+    QPainter painter(&square);
+    const double margin = pixels / 16.0;
     paintFitted(painter,
-                {SymbolName::gauge, 13, SymbolWeight::medium},
-                QRectF(0, 0, designSide, designSide),
+                {SymbolName::gauge, 13, SymbolWeight::bold},
+                QRectF(margin, margin, pixels - 2 * margin, pixels - 2 * margin),
                 colors.primary);
+    return square;
 }
 
-QPixmap
-pixmap(const MarkState& state, MenuBarStyle style, int slotSize, qreal devicePixelRatio, const LabelColors& colors)
+QPixmap pixmap(std::span<const MarkState> marks,
+               MenuBarStyle style,
+               int slotSize,
+               qreal devicePixelRatio,
+               const TrayColors& colors)
 {
-    return slotSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paint(painter, state, style, colors); });
+    QPixmap pixmap =
+        QPixmap::fromImage(image(marks, style, static_cast<int>(std::lround(slotSize * devicePixelRatio)), colors));
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
 }
 
-QPixmap emptyPixmap(int slotSize, qreal devicePixelRatio, const LabelColors& colors)
+QIcon icon(std::vector<MarkState> marks, MenuBarStyle style, const TrayColors& colors)
 {
-    return slotSquare(slotSize, devicePixelRatio, [&](QPainter& painter) { paintEmpty(painter, colors); });
+    return QIcon(new MarkEngine(
+        [marks = std::move(marks), style, colors](int pixels) { return image(marks, style, pixels, colors); }));
 }
 
-QIcon icon(const MarkState& state, MenuBarStyle style, const LabelColors& colors)
+QIcon emptyIcon(const TrayColors& colors)
 {
-    return QIcon(new MarkEngine([state, style, colors](QPainter& painter) { paint(painter, state, style, colors); }));
-}
-
-QIcon emptyIcon(const LabelColors& colors)
-{
-    return QIcon(new MarkEngine([colors](QPainter& painter) { paintEmpty(painter, colors); }));
+    return QIcon(new MarkEngine([colors](int pixels) { return emptyImage(pixels, colors); }));
 }
 
 }  // namespace ostrel::TrayMark

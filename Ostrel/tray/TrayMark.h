@@ -1,35 +1,44 @@
 #pragma once
-// One provider's mark fitted into a square tray slot. Tray hosts draw icons
-// square and squash wide ones, so the tray shows one item per enabled
-// provider: the glyph above the five cells, with the label's dots, symbols
-// and fading, or the gauge symbol alone when no provider is enabled.
+// The marks of the tray items, laid out for the slot in device pixels rather
+// than shrunk from one design: hosts give square slots of 16 to 48 pixels at
+// pixel ratios 1 and 2, and a mark scaled to them blurs its steps together.
+// `bars` is the provider's glyph over a five-step gauge; `barsAndPercent` the
+// percentage left, large, over a small glyph and a thin gauge; `stacked` one
+// item with a row (small glyph and gauge) per enabled provider. The status
+// dots and symbols stay, and the glyph is drawn in every state.
+
+#include <array>
+#include <span>
+#include <vector>
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
-#include "drawing/LabelColors.h"
 #include "drawing/MarkState.h"
 #include "settings/SettingChoices.h"
-
-class QPainter;
+#include "tray/TrayColors.h"
 
 namespace ostrel::TrayMark {
 
-/// The square the marks are laid out in before scaling to the slot.
-inline constexpr double designSide = 22;
+/// The slot sides, in logical pixels, that tray hosts commonly ask for.
+inline constexpr std::array slotSizes{16, 22, 24, 32, 48};
 
-/// Draws `state` in the 22-point design square at the painter's origin.
-void paint(QPainter& painter, const MarkState& state, MenuBarStyle style, const LabelColors& colors);
-/// Draws the gauge symbol that stands for "no provider enabled".
-void paintEmpty(QPainter& painter, const LabelColors& colors);
+/// The mark as a transparent square image of `pixels` device pixels. `marks`
+/// holds the one provider of a bar style, or every row of the stacked style.
+[[nodiscard]] QImage image(std::span<const MarkState> marks, MenuBarStyle style, int pixels, const TrayColors& colors);
+/// The gauge symbol that stands for "no provider enabled".
+[[nodiscard]] QImage emptyImage(int pixels, const TrayColors& colors);
 
-/// The mark as a transparent `slotSize` square pixmap at `devicePixelRatio`.
-[[nodiscard]] QPixmap
-pixmap(const MarkState& state, MenuBarStyle style, int slotSize, qreal devicePixelRatio, const LabelColors& colors);
-[[nodiscard]] QPixmap emptyPixmap(int slotSize, qreal devicePixelRatio, const LabelColors& colors);
+/// The mark as a `slotSize` square pixmap at `devicePixelRatio`.
+[[nodiscard]] QPixmap pixmap(std::span<const MarkState> marks,
+                             MenuBarStyle style,
+                             int slotSize,
+                             qreal devicePixelRatio,
+                             const TrayColors& colors);
 
-/// An icon that draws the mark afresh, square, for any size and pixel ratio asked of it.
-[[nodiscard]] QIcon icon(const MarkState& state, MenuBarStyle style, const LabelColors& colors);
-[[nodiscard]] QIcon emptyIcon(const LabelColors& colors);
+/// An icon that lays the mark out afresh for any size and pixel ratio asked of it.
+[[nodiscard]] QIcon icon(std::vector<MarkState> marks, MenuBarStyle style, const TrayColors& colors);
+[[nodiscard]] QIcon emptyIcon(const TrayColors& colors);
 
 }  // namespace ostrel::TrayMark

@@ -4,9 +4,15 @@
 # by its own process id, and nothing else.
 #
 # Callers set TRAY_SCREEN (default 480x120), TRAY_HEIGHT (default 26),
+<<<<<<< HEAD
 # TRAY_HOST=none to start without trayer, and call
 #   tray_session_start            # X, bus and trayer; exports DISPLAY and the bus
 #   tray_start_trayer             # trayer, when the session started without it
+=======
+# TRAY_HOST (trayer, the default, an XEmbed tray; or xfce4-panel, whose
+# systray hosts StatusNotifierItems) and call
+#   tray_session_start            # X, bus and the tray host; exports DISPLAY and the bus
+>>>>>>> traymarks
 #   tray_run_ostrel <binary> [env assignments --] [arguments]
 #   tray_await <tenths> <command...>
 #   tray_items                    # xwininfo lines of the embedded ostrel items
@@ -48,21 +54,85 @@ tray_session_start() {
 
   # A session bus of its own, so nothing talks to the caller's desktop; it has no
   # StatusNotifierItem host, so Qt embeds its items in the XEmbed tray.
-  dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$tray_work/bus" 2>"$tray_work/dbus.log" &
+  # Services the bus starts (xfce4-panel's settings daemon) read the throw-away home.
+  local host_home="$tray_work/host"
+  mkdir -p "$host_home/.config"
+  HOME="$host_home" XDG_CONFIG_HOME="$host_home/.config" \
+    dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$tray_work/bus" 2>"$tray_work/dbus.log" &
   tray_pids+=($!)
   tray_await 50 test -s "$tray_work/bus" || { echo "dbus-daemon did not start; see $tray_work/dbus.log" >&2; return 1; }
   DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tray_work/bus")"
   export DBUS_SESSION_BUS_ADDRESS
 
+<<<<<<< HEAD
   [[ "${TRAY_HOST:-trayer}" == none ]] || tray_start_trayer
 }
 
 tray_start_trayer() {
+=======
+  if [[ "${TRAY_HOST:-trayer}" == xfce4-panel ]]; then
+    tray_start_xfce4_panel "$host_home" || return 1
+    return 0
+  fi
+>>>>>>> traymarks
   trayer --edge top --align left --widthtype request --height "${TRAY_HEIGHT:-26}" --transparent false \
     --SetDockType false --expand true >"$tray_work/trayer.log" 2>&1 &
   tray_pids+=($!)
   tray_await 50 tray_has_panel || { echo "trayer did not map its panel; see $tray_work/trayer.log" >&2; return 1; }
   tray_panel="$(tray_panel_window)"
+}
+
+# One panel along the top holding only the systray, which hosts StatusNotifierItems
+# (it owns org.kde.StatusNotifierWatcher) and needs no window manager.
+tray_start_xfce4_panel() {
+  local home="$1"
+  command -v xfce4-panel >/dev/null || { echo "missing xfce4-panel: run scripts/setup-debian.sh" >&2; return 1; }
+  local channel="$home/.config/xfce4/xfconf/xfce-perchannel-xml"
+  mkdir -p "$channel"
+  cat >"$channel/xfce4-panel.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="${TRAY_HEIGHT:-26}"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray">
+      <property name="square-icons" type="bool" value="true"/>
+    </property>
+  </property>
+</channel>
+XML
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" xfce4-panel --disable-wm-check >"$tray_work/panel.log" 2>&1 &
+  tray_pids+=($!)
+  tray_await 100 tray_has_watcher || { echo "xfce4-panel hosts no items; see $tray_work/panel.log" >&2; return 1; }
+  tray_panel="$(xwininfo -root -tree | awk '/"xfce4-panel"/ && / [0-9]+x[0-9]+\+0\+0 / { print $1; exit }')"
+}
+
+tray_has_watcher() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.ListNames | grep -q '"org.kde.StatusNotifierWatcher"'
+}
+
+# The bus names and paths ("name/path") of the items the watcher knows, in the order they came.
+tray_sni_items() {
+  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:RegisteredStatusNotifierItems | sed -n 's/^ *string "\(.*\)"$/\1/p'
+}
+
+# tray_sni_property <name/path> <property>: the property's printed value.
+tray_sni_property() {
+  local service="${1%%/*}" path="/${1#*/}"
+  dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Properties.Get \
+    string:org.kde.StatusNotifierItem "string:$2"
 }
 
 tray_panel_window() {

@@ -46,23 +46,90 @@ protected:
                                     }};
 };
 
-TEST_F(StatusItemControllerTest, ShowsOneItemPerEnabledProviderOrTheGaugeAlone)
+TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTheGaugeAlone)
 {
-    EXPECT_EQ(controller.items().size(), 2U);
-    EXPECT_THAT(markedProviders(), ElementsAre(Provider::claude, Provider::openai));
+    struct Case
+    {
+        std::string_view name;
+        bool claude;
+        bool openai;
+        MenuBarStyle style;
+        std::vector<Provider> marked;
+        std::vector<std::string_view> titles;
+    };
 
-    settings.setClaudeEnabled(false);
-    EXPECT_EQ(controller.items().size(), 1U);
-    EXPECT_THAT(markedProviders(), ElementsAre(Provider::openai));
+    const auto cases = std::to_array<Case>({
+        {"both, one item each",
+         true,
+         true,
+         MenuBarStyle::bars,
+         {Provider::claude, Provider::openai},
+         {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both stacked in one item",
+         true,
+         true,
+         MenuBarStyle::stacked,
+         {Provider::claude, Provider::openai},
+         {"Ostrel"}},
+        {"OpenAI alone", false, true, MenuBarStyle::barsAndPercent, {Provider::openai}, {"Ostrel — OpenAI"}},
+        {"OpenAI alone, stacked", false, true, MenuBarStyle::stacked, {Provider::openai}, {"Ostrel — OpenAI"}},
+        {"none: the gauge", false, false, MenuBarStyle::bars, {}, {"Ostrel"}},
+        {"both again",
+         true,
+         true,
+         MenuBarStyle::barsAndPercent,
+         {Provider::claude, Provider::openai},
+         {"Ostrel — Claude", "Ostrel — OpenAI"}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.setClaudeEnabled(c.claude);
+        settings.setOpenaiEnabled(c.openai);
+        settings.setMenuBarStyle(c.style);
+        EXPECT_EQ(markedProviders(), c.marked);
+        ASSERT_EQ(controller.items().size(), c.titles.size());
+        for (std::size_t index = 0; index < c.titles.size(); ++index) {
+            EXPECT_EQ(controller.title(index).toStdString(), c.titles[index]);
+            EXPECT_FALSE(controller.items()[index]->icon().isNull());
+        }
+        if (c.marked.empty()) {
+            EXPECT_EQ(controller.items().front()->toolTip(), QStringLiteral("Ostrel"));
+        }
+    }
+}
 
-    settings.setOpenaiEnabled(false);
-    ASSERT_EQ(controller.items().size(), 1U);
-    EXPECT_TRUE(controller.content().marks.empty());
-    EXPECT_FALSE(controller.items().front()->icon().isNull());
-    EXPECT_EQ(controller.items().front()->toolTip(), QStringLiteral("Ostrel"));
+TEST_F(StatusItemControllerTest, EachItemsTooltipStartsWithItsOwnProvider)
+{
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+    script->add(Provider::openai, testing::readingOf(Provider::openai, 70));
+    controller.refreshNow();
+    settle();
+    const Date now = dateFromSince1970(script->now);
+    const std::string claudeLine = store.display(Provider::claude, now).summaryLine(now);
+    const std::string openaiLine = store.display(Provider::openai, now).summaryLine(now);
+    ASSERT_EQ(controller.items().size(), 2U);
+    const QStringList first = controller.items()[0]->toolTip().split(QLatin1Char('\n'));
+    const QStringList second = controller.items()[1]->toolTip().split(QLatin1Char('\n'));
+    ASSERT_GE(first.size(), 2);
+    ASSERT_GE(second.size(), 2);
+    EXPECT_EQ(first[0].toStdString(), claudeLine);
+    EXPECT_EQ(first[1].toStdString(), openaiLine);
+    EXPECT_EQ(second[0].toStdString(), openaiLine);
+    EXPECT_EQ(second[1].toStdString(), claudeLine);
+    EXPECT_EQ(first.size(), second.size());
+}
 
-    settings.setMenuBarStyle(MenuBarStyle::stacked);
-    EXPECT_EQ(controller.content().style, MenuBarStyle::stacked);
+TEST_F(StatusItemControllerTest, ATrayIconModeChangeRedrawsTheMarks)
+{
+    const auto picture = [&] {
+        return controller.items().front()->icon().pixmap(QSize(22, 22), 1).toImage();
+    };
+    settings.setTrayIconMode(TrayIconMode::lightPanel);
+    const QImage onLight = picture();
+    settings.setTrayIconMode(TrayIconMode::darkPanel);
+    EXPECT_NE(picture(), onLight);
+    settings.setTrayIconMode(TrayIconMode::lightPanel);
+    EXPECT_EQ(picture(), onLight);
 }
 
 TEST_F(StatusItemControllerTest, TooltipAndCopiedTextAreTheReportLines)
@@ -71,10 +138,9 @@ TEST_F(StatusItemControllerTest, TooltipAndCopiedTextAreTheReportLines)
     script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()));
     controller.refreshNow();
     settle();
-    const QString tip = controller.items().front()->toolTip();
+    const QString tip = controller.toolTip();
     EXPECT_THAT(tip.toStdString(), ::testing::HasSubstr("Claude"));
     EXPECT_EQ(tip.count(QLatin1Char('\n')) + 1, static_cast<int>(store.reportLines(testing::start).size()));
-    EXPECT_EQ(controller.items().back()->toolTip(), tip);
 
     controller.copyText();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), tip);
@@ -120,7 +186,7 @@ TEST_F(StatusItemControllerTest, ATooltipRequestIsTheHoverThatChecksReadingsOlde
     script->advance(299);
     restPointer();
     EXPECT_EQ(script->readsOf(Provider::claude), 1);
-    EXPECT_EQ(item.toolTip(), controller.toolTip());
+    EXPECT_EQ(item.toolTip(), controller.toolTip(controller.items().size() - 1));
 
     script->advance(2);
     restPointer();

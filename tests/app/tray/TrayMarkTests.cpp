@@ -1,23 +1,28 @@
-// A provider's mark fitted into a square tray slot, rendered for real at
-// pixel ratios 1 and 2 and checked at known pixels.
+// The tray marks rendered for real in every style, slot size, pixel ratio,
+// tray-icon mode and representative status, and read back from their pixels:
+// the lit steps can be counted, the glyph and lit steps reach 3:1 against the
+// panels the mode is for, the styles and providers look different.
 
 #include "tray/TrayMark.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "drawing/Contrast.h"
 #include "drawing/MarkColors.h"
+#include "drawing/Theme.h"
+#include "tray/TrayLayout.h"
 
 namespace ostrel {
 namespace {
-
-const LabelColors whiteText{QColor(255, 255, 255), QColor(255, 255, 255, 140)};
 
 Ostrel pacing(PaceTier tier, int filled, bool resetWarning = false)
 {
@@ -29,167 +34,201 @@ Ostrel pacing(PaceTier tier, int filled, bool resetWarning = false)
     return o;
 }
 
-// The colour at a point of the 22-point design square, in a slot of any size.
-QColor at(const QPixmap& pixmap, int slot, double x, double y)
+// The colour a tray shows for `pixel` drawn over `panel`.
+QColor over(QRgb pixel, const QColor& panel)
 {
-    const QImage image = pixmap.toImage();
-    const double scale = slot / TrayMark::designSide * pixmap.devicePixelRatio();
-    return image.pixelColor(static_cast<int>(x * scale), static_cast<int>(y * scale));
+    const double alpha = qAlpha(pixel) / 255.0;
+    const auto mix = [&](int premultiplied, int under) {
+        return static_cast<int>(std::lround(premultiplied + under * (1 - alpha)));
+    };
+    return {mix(qRed(pixel), panel.red()), mix(qGreen(pixel), panel.green()), mix(qBlue(pixel), panel.blue())};
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-           && std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
+           && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// Compared as composited: colours of nearly transparent pixels do not count.
-bool nearOnScreen(QRgb a, QRgb b)
+struct Mode
 {
-    const QRgb pa = qPremultiply(a);
-    const QRgb pb = qPremultiply(b);
-    constexpr int tolerance = 16;
-    return std::abs(qRed(pa) - qRed(pb)) <= tolerance && std::abs(qGreen(pa) - qGreen(pb)) <= tolerance
-           && std::abs(qBlue(pa) - qBlue(pb)) <= tolerance && std::abs(qAlpha(pa) - qAlpha(pb)) <= tolerance;
+    std::string_view name;
+    TrayIconMode mode;
+    ColorScheme desktop;  ///< the palette Automatic follows
+};
+
+constexpr auto modes = std::to_array<Mode>({
+    {"automatic on a light desktop", TrayIconMode::automatic, ColorScheme::light},
+    {"automatic on a dark desktop", TrayIconMode::automatic, ColorScheme::dark},
+    {"colourful", TrayIconMode::colourful, ColorScheme::light},
+    {"light panel", TrayIconMode::lightPanel, ColorScheme::dark},
+    {"dark panel", TrayIconMode::darkPanel, ColorScheme::light},
+});
+
+TrayColors colorsOf(const Mode& mode)
+{
+    return TrayColors::forMode(mode.mode, Theme::palette(mode.desktop));
 }
 
-int countNear(const QPixmap& pixmap, const QColor& colour, int tolerance)
+struct Status
 {
-    const QImage image = pixmap.toImage();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += near(image.pixelColor(x, y), colour, tolerance) ? 1 : 0;
+    std::string_view name;
+    MarkStatus status;
+    std::optional<PaceTier> tier;
+    int filled;
+    bool hasReading;
+};
+
+constexpr auto statuses = std::to_array<Status>({
+    {"live blue, one step", MarkStatus::live, PaceTier::blue, 1, true},
+    {"live green, two steps", MarkStatus::live, PaceTier::green, 2, true},
+    {"live yellow, four steps", MarkStatus::live, PaceTier::yellow, 4, true},
+    {"live red, all five", MarkStatus::live, PaceTier::red, 5, true},
+    {"stale green, three steps", MarkStatus::stale, PaceTier::green, 3, true},
+    {"signed out with a reading", MarkStatus::needsLogin, PaceTier::yellow, 2, true},
+    {"signed out, nothing read", MarkStatus::needsLogin, std::nullopt, 0, false},
+    {"no command-line tool", MarkStatus::cliMissing, std::nullopt, 0, false},
+});
+
+MarkState stateOf(const Status& s, Provider provider)
+{
+    return {provider, s.status, s.tier ? std::optional(pacing(*s.tier, s.filled)) : std::nullopt, s.hasReading, false};
+}
+
+// The glyph reads when a solid core of what is drawn in its box, at least a
+// line of its width and a sixth of its pixels, stands out 3:1 from the panel;
+// an accent or ink too close to the panel leaves none (a tiny glyph is mostly
+// antialiased edge, hence the low share).
+bool reads(const QImage& image, const QRect& box, const QColor& panel)
+{
+    int drawn = 0;
+    int readable = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qAlpha(pixel) < 32) {
+                continue;
+            }
+            ++drawn;
+            readable += Contrast::ratio(over(pixel, panel), panel) >= Contrast::forGraphics ? 1 : 0;
         }
     }
-    return count;
+    return readable >= box.width() && readable * 6 >= drawn;
 }
 
-void saveForViewing(const QPixmap& pixmap, const QString& name)
+int differingPixels(const QImage& a, const QImage& b, const QRect& box)
 {
-    if (const QByteArray folder = qgetenv("OSTREL_PICTURES_DIR"); !folder.isEmpty()) {
-        QImage onDark(pixmap.size(), QImage::Format_ARGB32_Premultiplied);
-        onDark.setDevicePixelRatio(pixmap.devicePixelRatio());
-        onDark.fill(QColor(40, 40, 44));
-        QPainter(&onDark).drawImage(QPoint(0, 0), pixmap.toImage());
-        onDark.save(QString::fromUtf8(folder) + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
-}
-
-TEST(TrayMark, FillsASquareSlotAtEachPixelRatio)
-{
-    const MarkState state{Provider::claude, MarkStatus::live, pacing(PaceTier::green, 3), true, false};
-    for (const int slot : {16, 22, 24, 32}) {
-        for (const qreal dpr : {1.0, 2.0}) {
-            SCOPED_TRACE(testing::Message() << slot << " at " << dpr);
-            const QPixmap pixmap = TrayMark::pixmap(state, MenuBarStyle::bars, slot, dpr, whiteText);
-            EXPECT_EQ(pixmap.size(), QSize(slot, slot) * dpr);
-            EXPECT_EQ(pixmap.devicePixelRatio(), dpr);
-            EXPECT_EQ(at(pixmap, slot, 0.5, 0.5).alpha(), 0);  // the corner stays clear
+    int differing = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            differing += near(over(a.pixel(x, y), Qt::black), over(b.pixel(x, y), Qt::black), 24) ? 0 : 1;
         }
     }
+    return differing;
 }
 
-TEST(TrayMark, IconDrawsAfreshForTheSlotTheHostGives)
+// Counts the lit steps the way an eye does: the lower part of each step in a lit colour.
+int litSteps(const QImage& image, const TrayLayout& place, const TrayColors& colors)
 {
-    // An XEmbed panel 16 pixels high gives 22 by 14; a scaled 16-pixel picture would blur there.
-    const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::yellow, 4), true, false};
-    const QIcon icon = TrayMark::icon(state, MenuBarStyle::bars, whiteText);
-    for (const qreal dpr : {1.0, 2.0}) {
-        SCOPED_TRACE(dpr);
-        const QImage exact = TrayMark::pixmap(state, MenuBarStyle::bars, 14, dpr, whiteText).toImage();
-        const QPixmap fromIcon = icon.pixmap(QSize(22, 14), dpr);
-        EXPECT_EQ(fromIcon.size(), QSize(14, 14) * dpr);
-        EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);
+    int lit = 0;
+    for (const QRect& step : place.steps) {
+        const QRgb pixel = image.pixel(step.center().x(), step.top() + step.height() * 3 / 4);
+        const bool isLit = std::ranges::any_of(allPaceTiers, [&](PaceTier tier) {
+            return qAlpha(pixel) == 255 && near(QColor(pixel), colors.lit(tier), 6);
+        });
+        lit += isLit ? 1 : 0;
+    }
+    return lit;
+}
 
-        // Painted the way the tray paints it: into the whole slot, centred.
-        QImage slot(QSize(22, 14) * dpr, QImage::Format_ARGB32_Premultiplied);
-        slot.setDevicePixelRatio(dpr);
-        slot.fill(Qt::transparent);
-        QPainter painter(&slot);
-        icon.paint(&painter, QRect(0, 0, 22, 14));
-        painter.end();
-        const QImage square = slot.copy(QRect(QPoint(4, 0) * dpr, exact.size()));
-        int differing = 0;
-        int marked = 0;
-        for (int y = 0; y < slot.height(); ++y) {
-            for (int x = 0; x < slot.width(); ++x) {
-                const bool margin = x < 4 * dpr || x >= 18 * dpr;
-                marked += margin && slot.pixelColor(x, y).alpha() > 16 ? 1 : 0;
-                const QPoint inSquare(x - static_cast<int>(4 * dpr), y);
-                differing += !margin && !nearOnScreen(square.pixel(inSquare), exact.pixel(inSquare)) ? 1 : 0;
+void checkSteps(const QImage& image, const TrayLayout& place, MenuBarStyle style, int pixels)
+{
+    for (std::size_t i = 0; i + 1 < place.steps.size(); ++i) {
+        const QRect& step = place.steps.at(i);
+        ASSERT_TRUE(QRect(0, 0, pixels, pixels).contains(step));
+        // A visible gap: the column after each step is left clear.
+        const int gapColumn = step.right() + 1;
+        ASSERT_LT(gapColumn, place.steps.at(i + 1).left() + 1);
+        EXPECT_LT(qAlpha(image.pixel(gapColumn, step.center().y())), 40) << "step " << i;
+        EXPECT_FALSE(step.intersects(place.glyph));
+    }
+    if (style == MenuBarStyle::bars) {
+        EXPECT_GE(place.steps.front().width(), 2);
+        EXPECT_GE(place.steps.front().height(), 4);
+    }
+}
+
+TEST(TrayMark, ReadsInEveryStyleSlotModeAndStatus)
+{
+    for (const Mode& mode : modes) {
+        const TrayColors colors = colorsOf(mode);
+        for (const Status& status : statuses) {
+            for (const int slot : TrayMark::slotSizes) {
+                for (const int ratio : {1, 2}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << mode.name << ", " << status.name << ", " << slot << " px at " << ratio);
+                    const int pixels = slot * ratio;
+                    std::vector<QImage> styles;
+                    for (const MenuBarStyle style : allMenuBarStyles) {
+                        SCOPED_TRACE(static_cast<int>(style));
+                        const MarkState claude = stateOf(status, Provider::claude);
+                        const MarkState openai = stateOf(status, Provider::openai);
+                        const std::vector<MarkState> marks =
+                            style == MenuBarStyle::stacked ? std::vector{claude, openai} : std::vector{claude};
+                        const QImage image = TrayMark::image(marks, style, pixels, colors);
+                        ASSERT_EQ(image.size(), QSize(pixels, pixels));
+                        const bool symbol =
+                            style != MenuBarStyle::stacked && claude.indicator() != MarkIndicator::cells;
+                        const bool asBars =
+                            style == MenuBarStyle::barsAndPercent && (!status.tier || claude.alertDot());
+                        const TrayLayout place = TrayLayout::forStyle(asBars ? MenuBarStyle::bars : style,
+                                                                      pixels,
+                                                                      0,
+                                                                      static_cast<int>(marks.size()),
+                                                                      symbol);
+                        if (!symbol) {
+                            checkSteps(image, place, style, pixels);
+                            EXPECT_EQ(litSteps(image, place, colors), status.tier ? status.filled : 0);
+                        }
+                        for (const QColor& panel : colors.panels) {
+                            EXPECT_TRUE(reads(image, place.glyph, panel)) << "glyph on " << panel.name().toStdString();
+                            if (status.tier && !symbol) {
+                                const QRect& step = place.steps.front();
+                                const QColor lit = over(image.pixel(step.center().x(), step.bottom()), panel);
+                                EXPECT_GE(Contrast::ratio(lit, panel), Contrast::forGraphics)
+                                    << "lit step on " << panel.name().toStdString();
+                            }
+                        }
+                        // The other provider's mark differs where the glyph is.
+                        std::vector<MarkState> others = marks;
+                        others.front().provider = Provider::openai;
+                        const QImage other = TrayMark::image(others, style, pixels, colors);
+                        EXPECT_GT(differingPixels(image, other, place.glyph),
+                                  place.glyph.width() * place.glyph.height() / 8);
+                        styles.push_back(image);
+                    }
+                    for (std::size_t a = 0; a < styles.size(); ++a) {
+                        for (std::size_t b = a + 1; b < styles.size(); ++b) {
+                            const bool sameByDesign  // no percentage to show
+                                = (!status.tier || status.status == MarkStatus::needsLogin) && a == 0 && b == 1;
+                            if (!sameByDesign) {
+                                EXPECT_GT(differingPixels(styles[a], styles[b], QRect(0, 0, pixels, pixels)),
+                                          pixels * pixels / 10)
+                                    << "styles " << a << " and " << b;
+                            }
+                        }
+                    }
+                }
             }
         }
-        EXPECT_EQ(differing, 0);
-        EXPECT_EQ(marked, 0) << "the margins stay clear";
-    }
-    EXPECT_FALSE(icon.isNull());
-    EXPECT_FALSE(TrayMark::emptyIcon(whiteText).pixmap(QSize(22, 24), 2).isNull());
-}
-
-TEST(TrayMark, CellsSitOnWholePixelsInEverySlot)
-{
-    // Cell edges between pixels would smear five lit cells into one bar.
-    struct Slot
-    {
-        int side;
-        qreal dpr;
-    };
-
-    const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::green, 5), true, false};
-    for (const MenuBarStyle style : {MenuBarStyle::bars, MenuBarStyle::stacked}) {
-        for (const Slot slot : {Slot{14, 1}, Slot{18, 1}, Slot{22, 1}, Slot{24, 1}, Slot{22, 2}, Slot{30, 1.5}}) {
-            SCOPED_TRACE(testing::Message()
-                         << (style == MenuBarStyle::bars ? "bars " : "stacked ") << slot.side << " at " << slot.dpr);
-            const QImage image = TrayMark::pixmap(state, style, slot.side, slot.dpr, whiteText).toImage();
-            const double middle = style == MenuBarStyle::bars ? 18 : 16.5 + 10.0 / 6;
-            const int row = static_cast<int>(middle * slot.side / TrayMark::designSide * slot.dpr);
-            std::vector<int> runs;
-            int partial = 0;
-            bool inside = false;
-            for (int x = 0; x < image.width(); ++x) {
-                const int alpha = image.pixelColor(x, row).alpha();
-                // The rasteriser's rounding leaves a few per cent in the gaps; a smeared edge is half.
-                partial += alpha > 30 && alpha < 225 ? 1 : 0;
-                const bool solid = alpha >= 225;
-                if (solid && !inside) {
-                    runs.push_back(0);
-                }
-                if (solid) {
-                    ++runs.back();
-                }
-                inside = solid;
-            }
-            EXPECT_EQ(partial, 0);
-            ASSERT_EQ(runs.size(), 5U);
-            EXPECT_GE(runs.front(), 2);
-            EXPECT_THAT(runs, ::testing::Each(runs.front()));
-        }
     }
 }
 
-TEST(TrayMark, ShowsTheGlyphAboveTheCells)
-{
-    for (const MenuBarStyle style : {MenuBarStyle::bars, MenuBarStyle::stacked}) {
-        SCOPED_TRACE(style == MenuBarStyle::stacked ? "stacked" : "bars");
-        const MarkState state{Provider::claude, MarkStatus::live, pacing(PaceTier::blue, 2), true, false};
-        const QPixmap pixmap = TrayMark::pixmap(state, style, 44, 1, whiteText);
-        saveForViewing(pixmap, QStringLiteral("tray-%1").arg(static_cast<int>(style)));
-        // The glyph's centre is the spark's disc, in the primary colour.
-        EXPECT_TRUE(near(at(pixmap, 44, 11, style == MenuBarStyle::stacked ? 8 : 7), Qt::white, 10));
-        // Cells are 20 wide from x = 1; the first two are lit in the tier, the third is not.
-        const double cellsMiddle = style == MenuBarStyle::stacked ? 16.5 + 10.0 / 6 : 18;
-        const QColor lit = at(pixmap, 44, 2.5, cellsMiddle);
-        EXPECT_GT(lit.blue(), 240);
-        EXPECT_LT(lit.red(), 150);
-        EXPECT_LT(at(pixmap, 44, 13, cellsMiddle).alpha(), 40);
-    }
-}
-
-TEST(TrayMark, CarriesTheLabelsDotsSymbolsAndFading)
+TEST(TrayMark, CarriesTheStatusDotsAndSymbols)
 {
     const QColor orange = MarkColors::alertOrange();
     const QColor amber = MarkColors::resetCreditAmber();
+    const TrayColors colors = TrayColors::forMode(TrayIconMode::darkPanel, Theme::palette(ColorScheme::dark));
 
     struct Case
     {
@@ -208,17 +247,17 @@ TEST(TrayMark, CarriesTheLabelsDotsSymbolsAndFading)
          true},
         {"signed out without pacing: the orange symbol",
          {Provider::openai, MarkStatus::needsLogin, std::nullopt, false, false},
-         MenuBarStyle::bars,
+         MenuBarStyle::barsAndPercent,
          orange,
          true},
-        {"stacked never shows the symbol",
+        {"stacked signed out: the orange dot on its row",
          {Provider::openai, MarkStatus::needsLogin, std::nullopt, false, false},
          MenuBarStyle::stacked,
          orange,
-         false},
+         true},
         {"credits expiring: the amber dot",
          {Provider::claude, MarkStatus::live, pacing(PaceTier::green, 3), true, true},
-         MenuBarStyle::bars,
+         MenuBarStyle::barsAndPercent,
          amber,
          true},
         {"stacked credits: the amber dot",
@@ -226,49 +265,130 @@ TEST(TrayMark, CarriesTheLabelsDotsSymbolsAndFading)
          MenuBarStyle::stacked,
          amber,
          true},
-        {"a reset warning in the tier colour",
+        {"a reset warning: the hourglass in the tier colour",
          {Provider::claude, MarkStatus::live, pacing(PaceTier::blue, 5, true), true, false},
-         MenuBarStyle::stacked,
-         MarkColors::tierColor(PaceTier::blue),
+         MenuBarStyle::bars,
+         colors.lit(PaceTier::blue),
          true},
         {"live without credits has no amber",
          {Provider::claude, MarkStatus::live, pacing(PaceTier::green, 3), true, false},
          MenuBarStyle::bars,
          amber,
          false},
+        {"live has no orange",
+         {Provider::openai, MarkStatus::live, pacing(PaceTier::red, 3), true, false},
+         MenuBarStyle::bars,
+         orange,
+         false},
     });
-    QPixmap strip(QSize(24 * 8, 22) * 4);
-    strip.setDevicePixelRatio(4);
-    strip.fill(Qt::transparent);
-    QPainter stripPainter(&strip);
-    stripPainter.drawPixmap(QPointF(24.0 * 7, 0), TrayMark::emptyPixmap(22, 4, whiteText));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QPixmap pixmap = TrayMark::pixmap(c.state, c.style, 22, 2, whiteText);
-        stripPainter.drawPixmap(QPointF(24.0 * static_cast<double>(&c - cases.data()), 0),
-                                TrayMark::pixmap(c.state, c.style, 22, 4, whiteText));
-        EXPECT_EQ(countNear(pixmap, c.colour, 12) > 4, c.shown);
+        const std::array marks{c.state};
+        const QImage image = TrayMark::image(marks, c.style, 44, colors);
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += qAlpha(image.pixel(x, y)) > 200 && near(QColor(image.pixel(x, y)), c.colour, 12) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(count > 4, c.shown) << count;
     }
-
-    stripPainter.end();
-    saveForViewing(strip, QStringLiteral("tray-strip"));
-
-    MarkState stale{Provider::claude, MarkStatus::live, pacing(PaceTier::green, 5), true, false};
-    const QColor fresh = at(TrayMark::pixmap(stale, MenuBarStyle::bars, 22, 2, whiteText), 22, 2.5, 18);
-    stale.status = MarkStatus::stale;
-    const QColor faded = at(TrayMark::pixmap(stale, MenuBarStyle::bars, 22, 2, whiteText), 22, 2.5, 18);
-    EXPECT_EQ(fresh.alpha(), 255);
-    EXPECT_NEAR(faded.alpha(), 0.45 * 255, 3);
 }
 
-TEST(TrayMark, NoProviderIsTheGaugeSymbolAlone)
+TEST(TrayMark, IconLaysTheMarkOutAfreshForTheSlotTheHostGives)
 {
-    const QPixmap pixmap = TrayMark::emptyPixmap(22, 2, whiteText);
-    saveForViewing(pixmap, QStringLiteral("tray-empty"));
-    EXPECT_EQ(pixmap.size(), QSize(44, 44));
-    EXPECT_GT(countNear(pixmap, Qt::white, 20), 60);
-    EXPECT_EQ(at(pixmap, 22, 0.5, 0.5).alpha(), 0);
-    EXPECT_FALSE(TrayMark::emptyIcon(whiteText).isNull());
+    // An XEmbed panel 16 pixels high gives 22 by 14: the square is 14 and sits in the middle.
+    const TrayColors colors = TrayColors::forMode(TrayIconMode::lightPanel, Theme::palette(ColorScheme::light));
+    const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::yellow, 4), true, false};
+    const QIcon icon = TrayMark::icon({state}, MenuBarStyle::bars, colors);
+    for (const int ratio : {1, 2}) {
+        SCOPED_TRACE(ratio);
+        const std::array marks{state};
+        const QImage exact = TrayMark::image(marks, MenuBarStyle::bars, 14 * ratio, colors);
+        const QPixmap fromIcon = icon.pixmap(QSize(22, 14), ratio);
+        EXPECT_EQ(fromIcon.size(), QSize(14, 14) * ratio);
+        EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);
+
+        QImage slot(QSize(22, 14) * ratio, QImage::Format_ARGB32_Premultiplied);
+        slot.setDevicePixelRatio(ratio);
+        slot.fill(Qt::transparent);
+        QPainter painter(&slot);
+        icon.paint(&painter, QRect(0, 0, 22, 14));
+        painter.end();
+        QImage square = slot.copy(QRect(QPoint(4, 0) * ratio, exact.size()));
+        square.setDevicePixelRatio(1);
+        EXPECT_EQ(square, exact);
+        int marked = 0;
+        for (int y = 0; y < slot.height(); ++y) {
+            for (int x = 0; x < slot.width(); ++x) {
+                const bool margin = x < 4 * ratio || x >= 18 * ratio;
+                marked += margin && qAlpha(slot.pixel(x, y)) > 16 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(marked, 0) << "the margins stay clear";
+    }
+    EXPECT_FALSE(TrayMark::emptyIcon(colors).pixmap(QSize(22, 24), 2).isNull());
+}
+
+TEST(TrayMark, NoProviderIsTheGaugeSymbolInTheModesInk)
+{
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        const TrayColors colors = colorsOf(mode);
+        const QImage image = TrayMark::emptyImage(44, colors);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        for (const QColor& panel : colors.panels) {
+            EXPECT_TRUE(reads(image, image.rect(), panel));
+        }
+    }
+}
+
+// With OSTREL_TRAY_SHEET_DIR set, writes one contact sheet per pixel ratio and
+// panel: a row per mode and style, a column per status and slot size.
+TEST(TrayMark, ContactSheet)
+{
+    const QString folder = qEnvironmentVariable("OSTREL_TRAY_SHEET_DIR");
+    if (folder.isEmpty()) {
+        GTEST_SKIP() << "set OSTREL_TRAY_SHEET_DIR to write the sheets";
+    }
+    constexpr int cell = 160;
+    for (const int ratio : {1, 2}) {
+        for (const QColor& panel : {TrayColors::lightPanel(), TrayColors::darkPanel()}) {
+            QImage sheet(cell * static_cast<int>(statuses.size()) * ratio,
+                         56 * ratio * static_cast<int>(modes.size() * allMenuBarStyles.size()),
+                         QImage::Format_ARGB32_Premultiplied);
+            sheet.fill(panel);
+            QPainter painter(&sheet);
+            int row = 0;
+            for (const Mode& mode : modes) {
+                for (const MenuBarStyle style : allMenuBarStyles) {
+                    int x = 0;
+                    for (const Status& status : statuses) {
+                        std::vector marks{stateOf(status, Provider::claude)};
+                        if (style == MenuBarStyle::stacked) {
+                            marks.push_back(stateOf(status, Provider::openai));
+                        }
+                        int left = x;
+                        for (const int slot : TrayMark::slotSizes) {
+                            painter.drawImage(QPoint(left, row * 56 * ratio + 4),
+                                              TrayMark::image(marks, style, slot * ratio, colorsOf(mode)));
+                            left += (slot + 2) * ratio;
+                        }
+                        x += cell * ratio;
+                    }
+                    ++row;
+                }
+            }
+            painter.end();
+            const QString name =
+                QStringLiteral("%1/tray-sheet-%2x-%3.png")
+                    .arg(folder)
+                    .arg(ratio)
+                    .arg(panel == TrayColors::lightPanel() ? QStringLiteral("light") : QStringLiteral("dark"));
+            const int enlarge = ratio == 1 ? 2 : 1;
+            EXPECT_TRUE(sheet.scaled(sheet.size() * enlarge, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(name));
+        }
+    }
 }
 
 }  // namespace
