@@ -23,15 +23,9 @@ run_packages=(
 test_packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev openssl python3 dbus dbus-x11
-<<<<<<< HEAD
-  xvfb xauth trayer x11-apps x11-utils netpbm xdotool procps
+  xvfb xauth trayer xfce4-panel x11-apps x11-utils netpbm xdotool procps
   # a headless Wayland compositor and a stand-in for the desktop's bus services
   weston python3-dbus python3-gi
-=======
-  xvfb xauth trayer xfce4-panel x11-apps x11-utils netpbm xdotool procps
-  # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
-  libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
->>>>>>> traymarks
   # lint
   clang-format-16 clang-tidy-16
   # fuzzing: clang with its libFuzzer and sanitizer runtimes

@@ -4,15 +4,10 @@
 # by its own process id, and nothing else.
 #
 # Callers set TRAY_SCREEN (default 480x120), TRAY_HEIGHT (default 26),
-<<<<<<< HEAD
-# TRAY_HOST=none to start without trayer, and call
-#   tray_session_start            # X, bus and trayer; exports DISPLAY and the bus
-#   tray_start_trayer             # trayer, when the session started without it
-=======
-# TRAY_HOST (trayer, the default, an XEmbed tray; or xfce4-panel, whose
-# systray hosts StatusNotifierItems) and call
+# TRAY_HOST (trayer, the default, an XEmbed tray; xfce4-panel, whose systray
+# hosts StatusNotifierItems; or none, to start without a tray) and call
 #   tray_session_start            # X, bus and the tray host; exports DISPLAY and the bus
->>>>>>> traymarks
+#   tray_start_trayer             # trayer, when the session started without a tray
 #   tray_run_ostrel <binary> [env assignments --] [arguments]
 #   tray_await <tenths> <command...>
 #   tray_items                    # xwininfo lines of the embedded ostrel items
@@ -64,17 +59,17 @@ tray_session_start() {
   DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tray_work/bus")"
   export DBUS_SESSION_BUS_ADDRESS
 
-<<<<<<< HEAD
-  [[ "${TRAY_HOST:-trayer}" == none ]] || tray_start_trayer
+  case "${TRAY_HOST:-trayer}" in
+    none) return 0 ;;
+    xfce4-panel)
+      tray_start_xfce4_panel "$host_home" || return 1
+      return 0
+      ;;
+  esac
+  tray_start_trayer
 }
 
 tray_start_trayer() {
-=======
-  if [[ "${TRAY_HOST:-trayer}" == xfce4-panel ]]; then
-    tray_start_xfce4_panel "$host_home" || return 1
-    return 0
-  fi
->>>>>>> traymarks
   trayer --edge top --align left --widthtype request --height "${TRAY_HEIGHT:-26}" --transparent false \
     --SetDockType false --expand true >"$tray_work/trayer.log" 2>&1 &
   tray_pids+=($!)
