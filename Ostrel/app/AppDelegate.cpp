@@ -31,6 +31,7 @@ AppDelegate::~AppDelegate()
     m_previewWindow.reset();
     m_statusItem.reset();
     m_store.reset();
+    m_updates.reset();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -43,15 +44,24 @@ void AppDelegate::applicationDidFinishLaunching()
     // 2. First-launch defaults and the updater, in live non-preview runs.
     if (!m_options.isDemo && !m_options.preview) {
         m_settings.applyFirstLaunchDefaults();
+        if (auto feed = UpdateController::builtInFeed()) {
+            m_updates =
+                std::make_unique<UpdateController>([feed = std::move(*feed)] { return ReleaseFeed::fetch(feed); },
+                                                   OSTREL_VERSION,
+                                                   m_settings);
+        }
     }
     // 3. The store and the morning reporter.
     UsageStore& usage = store();
     createReporter(usage);
     // 4. The tray item.
-    m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
+    m_statusItem = std::make_unique<StatusItemController>(usage, m_settings, wallClockNow, m_updates.get());
     m_statusItem->show();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
+    if (m_updates) {
+        startUpdateChecksAfterFirstReadings(usage);
+    }
     // 6. reporter.start(), outside demonstration runs; it follows the store's wake watch.
     if (!m_options.isDemo) {
         m_reporter->start();
@@ -81,6 +91,21 @@ UsageStore& AppDelegate::store()
         m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
     }
     return *m_store;
+}
+
+void AppDelegate::startUpdateChecksAfterFirstReadings(UsageStore& usage)
+{
+    if (usage.refreshing().empty()) {
+        m_updates->startAutomaticChecks();
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(&usage, &UsageStore::changed, m_updates.get(), [this, &usage, connection] {
+        if (usage.refreshing().empty()) {
+            disconnect(*connection);
+            m_updates->startAutomaticChecks();
+        }
+    });
 }
 
 void AppDelegate::createReporter(UsageStore& usage)

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,8 @@ constexpr std::string_view claudePath = "claudePath";
 constexpr std::string_view codexPath = "codexPath";
 constexpr std::string_view configuredLoginItem = "configuredLoginItem";
 constexpr std::string_view lastMorningReport = "lastMorningReport";
+constexpr std::string_view automaticallyChecksForUpdates = "automaticallyChecksForUpdates";
+constexpr std::string_view lastUpdateCheck = "lastUpdateCheck";
 constexpr std::string_view popoverTab = "popoverTab";
 constexpr std::string_view activityRange = "activityRange";
 constexpr std::string_view activityMeasure = "activityMeasure";
@@ -92,6 +95,20 @@ template <typename Enum>
     return raw ? fromRawValue(*raw).value_or(fallback) : fallback;
 }
 
+/// A time written as ISO 8601 UTC text; anything else reads as absent.
+[[nodiscard]] std::optional<Date> readDate(const QSettings& store, std::string_view key)
+{
+    const std::optional<QString> text = readText(store, key);
+    if (!text) {
+        return std::nullopt;
+    }
+    const QDateTime time = QDateTime::fromString(text->trimmed(), Qt::ISODate);
+    if (!time.isValid()) {
+        return std::nullopt;
+    }
+    return dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch()));
+}
+
 [[nodiscard]] bool isBlank(std::string_view text)
 {
     return text.find_first_not_of(" \t") == std::string_view::npos;
@@ -131,6 +148,8 @@ void AppSettings::load()
     m_codexPath = readString(m_store, Key::codexPath).value_or("");
     m_configuredLoginItem = readBool(m_store, Key::configuredLoginItem, false);
     m_lastMorningReport = readString(m_store, Key::lastMorningReport);
+    m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
+    m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
     m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
     m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
     m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
@@ -300,6 +319,22 @@ void AppSettings::setLastMorningReport(const std::string& dayKey)
 {
     write(Key::lastMorningReport, QString::fromStdString(dayKey));
     m_lastMorningReport = dayKey;
+}
+
+void AppSettings::setAutomaticallyChecksForUpdates(bool enabled)
+{
+    write(Key::automaticallyChecksForUpdates, enabled);
+    if (std::exchange(m_automaticallyChecksForUpdates, enabled) != enabled) {
+        Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
+        Q_EMIT changed();
+    }
+}
+
+void AppSettings::setLastUpdateCheck(Date when)
+{
+    const auto seconds = static_cast<qint64>(secondsSince1970(when));
+    write(Key::lastUpdateCheck, QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate));
+    m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
 }
 
 void AppSettings::setPopoverTab(PopoverTab tab)

@@ -22,6 +22,7 @@ namespace ostrel {
 
 class AppSettings;
 class PopoverWindow;
+class UpdateController;
 class UsageStore;
 
 class StatusItemController : public QObject
@@ -29,9 +30,11 @@ class StatusItemController : public QObject
     Q_OBJECT
 
 public:
+    /// `updates` may be absent: then nothing offers to check for updates.
     StatusItemController(UsageStore& store,
                          AppSettings& settings,
                          Clock clock = wallClockNow,
+                         UpdateController* updates = nullptr,
                          QObject* parent = nullptr);
     ~StatusItemController() override;
 
@@ -51,6 +54,8 @@ public:
     void copySnapshot();
     /// "Refresh Now": every enabled provider and the activity, whatever their age.
     void refreshNow();
+    /// "Check for Updates…" (only with an updater): the update check dialog.
+    void checkForUpdates();
     /// "Copy Summary Text": the report lines as plain text on the clipboard.
     void copyText();
     /// Redraws the marks and the tooltip for `now`; the minute timer and every change call it.
@@ -92,6 +97,7 @@ private:
     UsageStore& m_store;
     AppSettings& m_settings;
     Clock m_clock;
+    UpdateController* m_updates;
     QMenu m_menu;
     QTimer m_minuteTimer;
     LabelContent m_content;
