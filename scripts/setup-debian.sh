@@ -9,7 +9,7 @@ run_packages=(
   # build
   g++ cmake ninja-build pkg-config git
   # core libraries
-  nlohmann-json3-dev libicu-dev libcurl4-openssl-dev
+  nlohmann-json3-dev libicu-dev libcurl4-openssl-dev libssl-dev
   # desktop
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   # the Wayland platform, for Wayland desktops

@@ -34,6 +34,7 @@ AppDelegate::~AppDelegate()
     m_previewWindow.reset();
     m_statusItem.reset();
     m_store.reset();
+    m_updates.reset();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -51,6 +52,12 @@ void AppDelegate::applicationDidFinishLaunching()
     // 2. First-launch defaults and the updater, in live non-preview runs.
     if (!m_options.isDemo && !m_options.preview) {
         m_settings.applyFirstLaunchDefaults();
+        if (auto feed = UpdateController::builtInFeed()) {
+            m_updates =
+                std::make_unique<UpdateController>([feed = std::move(*feed)] { return ReleaseFeed::fetch(feed); },
+                                                   OSTREL_VERSION,
+                                                   m_settings);
+        }
     }
     // 3. The store and the morning reporter.
     UsageStore& usage = store();
@@ -59,6 +66,9 @@ void AppDelegate::applicationDidFinishLaunching()
     watchTray();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
+    if (m_updates) {
+        startUpdateChecksAfterFirstReadings(usage);
+    }
     // 6. reporter.start(), outside demonstration runs; it follows the store's wake watch.
     if (!m_options.isDemo) {
         m_reporter->start();
@@ -126,7 +136,7 @@ void AppDelegate::showTrayItems()
     if (m_statusItem) {
         return;
     }
-    m_statusItem = std::make_unique<StatusItemController>(store(), m_settings);
+    m_statusItem = std::make_unique<StatusItemController>(store(), m_settings, wallClockNow, m_updates.get());
     m_statusItem->openSettings = [this] {
         openSettings();
     };
@@ -191,6 +201,21 @@ UsageStore& AppDelegate::store()
         m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
     }
     return *m_store;
+}
+
+void AppDelegate::startUpdateChecksAfterFirstReadings(UsageStore& usage)
+{
+    if (usage.refreshing().empty()) {
+        m_updates->startAutomaticChecks();
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(&usage, &UsageStore::changed, m_updates.get(), [this, &usage, connection] {
+        if (usage.refreshing().empty()) {
+            disconnect(*connection);
+            m_updates->startAutomaticChecks();
+        }
+    });
 }
 
 void AppDelegate::createReporter(UsageStore& usage)

@@ -18,6 +18,7 @@
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
 #include "tray/TrayHost.h"
+#include "updates/UpdateController.h"
 
 namespace ostrel {
 
@@ -58,6 +59,13 @@ public:
         return m_previewWindow.get();
     }
 
+    /// The updater: absent in demonstration, preview and export runs, and in
+    /// builds that name no release feed.
+    [[nodiscard]] UpdateController* updates() const
+    {
+        return m_updates.get();
+    }
+
     [[nodiscard]] StatusItemController* statusItem() const
     {
         return m_statusItem.get();
@@ -88,12 +96,15 @@ private:
     /// The panel by its tray item, or in a window when there is no tray.
     void openPanel();
     void createReporter(UsageStore& usage);
+    /// Lets the updater check on its own once the first readings are done.
+    void startUpdateChecksAfterFirstReadings(UsageStore& usage);
     /// Writes the picture set and quits; true when the run was an export.
     bool handleExport();
 
     std::vector<std::string> m_arguments;
     LaunchOptions m_options;
     AppSettings m_settings;
+    std::unique_ptr<UpdateController> m_updates;
     std::unique_ptr<UsageStore> m_store;
     std::unique_ptr<StatusItemController> m_statusItem;
     // The reporter's hooks refer to the store and the settings, so it goes before them.

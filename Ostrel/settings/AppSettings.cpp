@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,8 @@ constexpr std::string_view codexPath = "codexPath";
 constexpr std::string_view configuredLoginItem = "configuredLoginItem";
 constexpr std::string_view lastMorningReport = "lastMorningReport";
 constexpr std::string_view welcomed = "welcomed";
+constexpr std::string_view automaticallyChecksForUpdates = "automaticallyChecksForUpdates";
+constexpr std::string_view lastUpdateCheck = "lastUpdateCheck";
 constexpr std::string_view popoverTab = "popoverTab";
 constexpr std::string_view activityRange = "activityRange";
 constexpr std::string_view activityMeasure = "activityMeasure";
@@ -93,6 +96,20 @@ template <typename Enum>
     return raw ? fromRawValue(*raw).value_or(fallback) : fallback;
 }
 
+/// A time written as ISO 8601 UTC text; anything else reads as absent.
+[[nodiscard]] std::optional<Date> readDate(const QSettings& store, std::string_view key)
+{
+    const std::optional<QString> text = readText(store, key);
+    if (!text) {
+        return std::nullopt;
+    }
+    const QDateTime time = QDateTime::fromString(text->trimmed(), Qt::ISODate);
+    if (!time.isValid()) {
+        return std::nullopt;
+    }
+    return dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch()));
+}
+
 [[nodiscard]] bool isBlank(std::string_view text)
 {
     return text.find_first_not_of(" \t") == std::string_view::npos;
@@ -133,6 +150,8 @@ void AppSettings::load()
     m_configuredLoginItem = readBool(m_store, Key::configuredLoginItem, false);
     m_lastMorningReport = readString(m_store, Key::lastMorningReport);
     m_welcomed = readBool(m_store, Key::welcomed, false);
+    m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
+    m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
     m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
     m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
     m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
@@ -308,33 +327,47 @@ void AppSettings::setWelcomed()
 {
     write(Key::welcomed, true);
     m_welcomed = true;
-}
-
-void AppSettings::setPopoverTab(PopoverTab tab)
-{
-    write(Key::popoverTab, qText(rawValue(tab)));
-    if (std::exchange(m_popoverTab, tab) != tab) {
-        Q_EMIT popoverTabChanged(tab);
-        Q_EMIT changed();
+    void AppSettings::setAutomaticallyChecksForUpdates(bool enabled)
+    {
+        write(Key::automaticallyChecksForUpdates, enabled);
+        if (std::exchange(m_automaticallyChecksForUpdates, enabled) != enabled) {
+            Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
+            Q_EMIT changed();
+        }
     }
-}
 
-void AppSettings::setActivityRange(ActivityRange range)
-{
-    write(Key::activityRange, qText(rawValue(range)));
-    if (std::exchange(m_activityRange, range) != range) {
-        Q_EMIT activityRangeChanged(range);
-        Q_EMIT changed();
+    void AppSettings::setLastUpdateCheck(Date when)
+    {
+        const auto seconds = static_cast<qint64>(secondsSince1970(when));
+        write(Key::lastUpdateCheck, QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate));
+        m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
     }
-}
 
-void AppSettings::setActivityMeasure(ActivityMeasure measure)
-{
-    write(Key::activityMeasure, qText(rawValue(measure)));
-    if (std::exchange(m_activityMeasure, measure) != measure) {
-        Q_EMIT activityMeasureChanged(measure);
-        Q_EMIT changed();
+    void AppSettings::setPopoverTab(PopoverTab tab)
+    {
+        write(Key::popoverTab, qText(rawValue(tab)));
+        if (std::exchange(m_popoverTab, tab) != tab) {
+            Q_EMIT popoverTabChanged(tab);
+            Q_EMIT changed();
+        }
     }
-}
+
+    void AppSettings::setActivityRange(ActivityRange range)
+    {
+        write(Key::activityRange, qText(rawValue(range)));
+        if (std::exchange(m_activityRange, range) != range) {
+            Q_EMIT activityRangeChanged(range);
+            Q_EMIT changed();
+        }
+    }
+
+    void AppSettings::setActivityMeasure(ActivityMeasure measure)
+    {
+        write(Key::activityMeasure, qText(rawValue(measure)));
+        if (std::exchange(m_activityMeasure, measure) != measure) {
+            Q_EMIT activityMeasureChanged(measure);
+            Q_EMIT changed();
+        }
+    }
 
 }  // namespace ostrel

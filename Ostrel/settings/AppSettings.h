@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QSettings>
 
+#include "model/Date.h"
 #include "model/Provider.h"
 #include "settings/LoginItem.h"
 #include "settings/SettingChoices.h"
@@ -153,6 +154,23 @@ public:
 
     void setWelcomed();
 
+    /// "automaticallyChecksForUpdates": whether the updater checks on its own, once a day.
+    [[nodiscard]] bool automaticallyChecksForUpdates() const
+    {
+        return m_automaticallyChecksForUpdates;
+    }
+
+    void setAutomaticallyChecksForUpdates(bool enabled);
+
+    /// "lastUpdateCheck": when the updater last asked the release feed (stored
+    /// as ISO 8601 UTC text, whole seconds); absent before the first check.
+    [[nodiscard]] std::optional<Date> lastUpdateCheck() const
+    {
+        return m_lastUpdateCheck;
+    }
+
+    void setLastUpdateCheck(Date when);
+
     [[nodiscard]] PopoverTab popoverTab() const
     {
         return m_popoverTab;
@@ -188,6 +206,7 @@ Q_SIGNALS:
     void codexPathChanged();
     void launchAtLoginChanged(bool enabled);
     void launchAtLoginErrorChanged();
+    void automaticallyChecksForUpdatesChanged(bool enabled);
     void popoverTabChanged(ostrel::PopoverTab tab);
     void activityRangeChanged(ostrel::ActivityRange range);
     void activityMeasureChanged(ostrel::ActivityMeasure measure);
@@ -218,6 +237,8 @@ private:
     bool m_configuredLoginItem = false;
     std::optional<std::string> m_lastMorningReport;
     bool m_welcomed = false;
+    bool m_automaticallyChecksForUpdates = true;
+    std::optional<Date> m_lastUpdateCheck;
     PopoverTab m_popoverTab = PopoverTab::ostrel;
     ActivityRange m_activityRange = ActivityRange::day;
     ActivityMeasure m_activityMeasure = ActivityMeasure::all;

@@ -17,6 +17,7 @@
 #include "store/UsageStore.h"
 #include "tray/TrayColors.h"
 #include "tray/TrayMark.h"
+#include "updates/UpdateController.h"
 
 namespace ostrel {
 namespace {
@@ -33,11 +34,16 @@ constexpr QLatin1String embeddedItemName{"QSystemTrayIconSys"};
 
 }  // namespace
 
-StatusItemController::StatusItemController(UsageStore& store, AppSettings& settings, Clock clock, QObject* parent)
+StatusItemController::StatusItemController(UsageStore& store,
+                                           AppSettings& settings,
+                                           Clock clock,
+                                           UpdateController* updates,
+                                           QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_settings(settings)
     , m_clock(std::move(clock))
+    , m_updates(updates)
 {
     buildMenu();
     PopoverActions actions;
@@ -53,14 +59,22 @@ StatusItemController::StatusItemController(UsageStore& store, AppSettings& setti
     };
     actions.checkForUpdates = [this] {
         m_popover->hide();
+        checkForUpdates();
     };
     actions.quit = [] {
         QCoreApplication::quit();
     };
     PopoverView::Options options;
     options.clock = m_clock;
+    options.hasUpdater = m_updates != nullptr;
     // The live panel stamps no time: the footer says how old the reading is instead.
     m_popover = std::make_unique<PopoverWindow>(new PopoverView(m_store, m_settings, std::move(actions), options));
+    if (m_updates) {
+        connect(m_updates, &UpdateController::availableVersionChanged, this, [this] {
+            m_popover->view().setAvailableVersion(m_updates->availableVersion());
+        });
+        m_popover->view().setAvailableVersion(m_updates->availableVersion());
+    }
     connect(&m_store, &UsageStore::changed, this, &StatusItemController::reevaluate);
     // Every setting change, the tray-icon mode included, redraws the marks.
     connect(&m_settings, &AppSettings::changed, this, &StatusItemController::reevaluate);
@@ -88,11 +102,21 @@ void StatusItemController::buildMenu()
     m_menu.addAction(QStringLiteral("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this, [this] {
         openSettings();
     });
+    if (m_updates) {
+        m_menu.addAction(QStringLiteral("Check for Updates…"), this, &StatusItemController::checkForUpdates);
+    }
     m_menu.addSeparator();
     m_menu.addAction(QStringLiteral("Quit Ostrel"),
                      QKeySequence(Qt::CTRL | Qt::Key_Q),
                      QCoreApplication::instance(),
                      &QCoreApplication::quit);
+}
+
+void StatusItemController::checkForUpdates()
+{
+    if (m_updates) {
+        m_updates->showCheckDialog();
+    }
 }
 
 void StatusItemController::show()

@@ -24,6 +24,7 @@ namespace ostrel {
 
 class AppSettings;
 class PopoverWindow;
+class UpdateController;
 class UsageStore;
 
 class StatusItemController : public QObject
@@ -31,9 +32,11 @@ class StatusItemController : public QObject
     Q_OBJECT
 
 public:
+    /// `updates` may be absent: then nothing offers to check for updates.
     StatusItemController(UsageStore& store,
                          AppSettings& settings,
                          Clock clock = wallClockNow,
+                         UpdateController* updates = nullptr,
                          QObject* parent = nullptr);
     ~StatusItemController() override;
 
@@ -53,6 +56,8 @@ public:
     void copySnapshot();
     /// "Refresh Now": every enabled provider and the activity, whatever their age.
     void refreshNow();
+    /// "Check for Updates…" (only with an updater): the update check dialog.
+    void checkForUpdates();
     /// "Copy Summary Text": the report lines as plain text on the clipboard.
     void copyText();
     /// Redraws the marks and the tooltip for `now`; the minute timer and every change call it.
@@ -102,6 +107,7 @@ private:
     UsageStore& m_store;
     AppSettings& m_settings;
     Clock m_clock;
+    UpdateController* m_updates;
     QMenu m_menu;
     QTimer m_minuteTimer;
     LabelContent m_content;

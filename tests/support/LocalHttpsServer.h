@@ -24,7 +24,7 @@ public:
     LocalHttpsServer()
         : m_folder(std::filesystem::temp_directory_path() / ("ostrel-https-" + std::to_string(std::random_device{}())))
     {
-        std::filesystem::create_directories(m_folder);
+        std::filesystem::create_directories(filesFolder());
         const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
                                     " -addext subjectAltName=IP:127.0.0.1 -keyout '"
                                     + (m_folder / "key.pem").string() + "' -out '" + caBundle() + "' 2>/dev/null";
@@ -43,10 +43,12 @@ public:
         const std::string script = std::string(OSTREL_FIXTURES_DIR) + "/https_server.py";
         const std::string cert = caBundle();
         const std::string key = (m_folder / "key.pem").string();
+        const std::string files = filesFolder().string();
         char* argv[] = {const_cast<char*>("python3"),
                         const_cast<char*>(script.c_str()),
                         const_cast<char*>(cert.c_str()),
                         const_cast<char*>(key.c_str()),
+                        const_cast<char*>(files.c_str()),
                         nullptr};
         const int spawned = posix_spawnp(&m_pid, "python3", &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -85,6 +87,12 @@ public:
     [[nodiscard]] std::string caBundle() const
     {
         return (m_folder / "cert.pem").string();
+    }
+
+    /// What /file/NAME serves: the file NAME in this folder, read at each request.
+    [[nodiscard]] std::filesystem::path filesFolder() const
+    {
+        return m_folder / "files";
     }
 
 private:

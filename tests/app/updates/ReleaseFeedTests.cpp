@@ -1,0 +1,147 @@
+#include "updates/ReleaseFeed.h"
+
+#include <array>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/FeedSigner.h"
+#include "support/LocalHttpsServer.h"
+#include "updates/ReleaseVersion.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(ReleaseVersion, ComparesPartsAsNumbersAndPutsPreReleasesFirst)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view older;
+        std::string_view newer;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a part compares as a number", "1.9", "1.10"},
+        {"a later part decides when the first ones match", "1.2.3", "1.2.4"},
+        {"a pre-release comes before its release", "1.2.0-rc.1", "1.2.0"},
+        {"pre-release numbers compare as numbers", "2.0-rc.9", "2.0-rc.10"},
+        {"numbers come before words in a pre-release", "2.0-1", "2.0-beta"},
+        {"a longer pre-release that matches so far is later", "2.0-rc", "2.0-rc.1"},
+        {"a leading v is ignored", "v0.9.9", "1"},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto older = ReleaseVersion::parse(c.older);
+        const auto newer = ReleaseVersion::parse(c.newer);
+        ASSERT_TRUE(older && newer);
+        EXPECT_LT(*older, *newer);
+        EXPECT_GT(*newer, *older);
+    }
+    EXPECT_EQ(ReleaseVersion::parse("1.2"), ReleaseVersion::parse("1.2.0")) << "missing parts count as 0";
+    for (const std::string_view text : {"", "1..2", "1.a", "1.2-", "-rc", "1.2.", "99999999999999999999"}) {
+        EXPECT_EQ(ReleaseVersion::parse(text), std::nullopt) << text;
+    }
+}
+
+class ReleaseFeedTest : public ::testing::Test
+{
+protected:
+    testing::LocalHttpsServer server;
+    testing::FeedSigner signer;
+
+    void publish(std::string_view document, std::string_view signature) const
+    {
+        std::ofstream(server.filesFolder() / "feed.json", std::ios::binary) << document;
+        std::ofstream(server.filesFolder() / "feed.json.sig", std::ios::binary) << signature;
+    }
+
+    [[nodiscard]] ReleaseFeedAddress address(const std::string& path = "/file/feed.json") const
+    {
+        return {server.url(path), signer.publicKey(), server.caBundle(), Seconds{2}};
+    }
+};
+
+constexpr std::string_view release = R"({"version": "9.1.0", "date": "2026-11-30",
+    "page": "https://example.org/ostrel/9.1.0", "notes": "Faster.", "package": "http://example.org/x.deb"})";
+
+TEST_F(ReleaseFeedTest, BelievesOnlyASignedDocumentFetchedOverVerifiedHttps)
+{
+    std::string alteredDocument(release);
+    alteredDocument[alteredDocument.find("9.1.0")] = '8';
+    std::string alteredSignature = signer.sign(release);
+    alteredSignature[10] = alteredSignature[10] == 'A' ? 'B' : 'A';
+
+    struct Case
+    {
+        std::string_view name;
+        std::string document;
+        std::string signature;
+        ReleaseFeedAddress address;
+        std::string_view failure;  ///< empty: accepted
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a signed release", std::string(release), signer.sign(release), address(), ""},
+        {"one byte of the document altered",
+         alteredDocument,
+         signer.sign(release),
+         address(),
+         "signature does not match"},
+        {"one byte of the signature altered", std::string(release), alteredSignature, address(), "does not match"},
+        {"a signature by another key",
+         std::string(release),
+         testing::FeedSigner().sign(release),
+         address(),
+         "does not match"},
+        {"no signature at all", std::string(release), "", address(), "signature is malformed"},
+        {"a signed document without a release page",
+         R"({"version": "9.1.0", "date": "2026-11-30", "page": "http://example.org"})",
+         signer.sign(R"({"version": "9.1.0", "date": "2026-11-30", "page": "http://example.org"})"),
+         address(),
+         "no https release page"},
+        {"a signed document that is no JSON", "9.1.0", signer.sign("9.1.0"), address(), "not a JSON object"},
+        {"an http address",
+         std::string(release),
+         signer.sign(release),
+         {"http://127.0.0.1/file/feed.json", signer.publicKey(), {}, Seconds{2}},
+         "not an https address"},
+        {"a redirect is not followed", std::string(release), signer.sign(release), address("/redirect"), "HTTP 302"},
+        {"a certificate nobody vouches for",
+         std::string(release),
+         signer.sign(release),
+         {server.url("/file/feed.json"), signer.publicKey(), std::nullopt, Seconds{2}},
+         "could not be reached"},
+        {"a 5 MB reply", std::string(release), signer.sign(release), address("/size/5000000"), "could not be reached"},
+        {"a server that never answers",
+         std::string(release),
+         signer.sign(release),
+         address("/hang"),
+         "could not be reached"},
+        {"a missing feed", std::string(release), signer.sign(release), address("/file/none.json"), "HTTP 404"},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        publish(c.document, c.signature);
+        const auto entry = ReleaseFeed::fetch(c.address);
+        if (c.failure.empty()) {
+            ASSERT_TRUE(entry.has_value()) << entry.error();
+            EXPECT_EQ(entry->version, "9.1.0");
+            EXPECT_EQ(entry->page, "https://example.org/ostrel/9.1.0");
+            EXPECT_EQ(entry->notes, "Faster.");
+            EXPECT_EQ(entry->package, std::nullopt) << "a package address that is not https is dropped";
+        } else {
+            ASSERT_FALSE(entry.has_value());
+            EXPECT_THAT(entry.error(), HasSubstr(std::string(c.failure)));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
