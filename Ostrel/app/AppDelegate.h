@@ -62,7 +62,7 @@ public:
 
 private:
     void createReporter(UsageStore& usage);
-    /// Writes the picture set and quits; true when the run was an export.
+    /// Writes the picture set and quits (status 0 when complete, 1 after a failure); true when the run was an export.
     bool handleExport();
 
     std::vector<std::string> m_arguments;

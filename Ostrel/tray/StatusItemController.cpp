@@ -8,10 +8,10 @@
 #include <QKeySequence>
 #include <QPalette>
 
-#include "panel/PanelPicture.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
 #include "settings/AppSettings.h"
+#include "snapshots/PanelSnapshot.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
 #include "tray/TrayMark.h"
@@ -187,7 +187,7 @@ void StatusItemController::togglePopover(std::optional<QRect> anchor)
 
 void StatusItemController::copySnapshot()
 {
-    PanelPicture::copy(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
+    PanelSnapshot::copySnapshot(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
 }
 
 void StatusItemController::refreshNow()
