@@ -32,6 +32,7 @@ public:
     struct Call
     {
         QString appName;
+        QString appIcon;
         QString summary;
         QString body;
         QVariantMap hints;
@@ -57,6 +58,7 @@ public:
         const QList<QVariant> args = message.arguments();
         const std::lock_guard lock(m_mutex);
         m_calls.push_back({.appName = args[0].toString(),
+                           .appIcon = args[2].toString(),
                            .summary = args[3].toString(),
                            .body = args[4].toString(),
                            .hints = qdbus_cast<QVariantMap>(args[6])});
@@ -197,6 +199,8 @@ TEST_F(MorningReporterTest, StartingAtHalfPastNineReportsOnceAfterItsOwnRefresh)
     ASSERT_EQ(calls.size(), 1U);
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(calls[0].appName, QStringLiteral("Ostrel"));
+    // The icon theme's name of the application's own icon.
+    EXPECT_EQ(calls[0].appIcon, QStringLiteral("ostrel"));
     EXPECT_EQ(calls[0].summary, QStringLiteral("Ostrel this morning"));
     EXPECT_EQ(calls[0].body, QStringLiteral("Claude fresh\nOpenAI fresh"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^ostrel-report-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
