@@ -14,6 +14,7 @@
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
 #include "report/WelcomeNote.h"
+#include "snapshots/PanelSnapshot.h"
 #include "store/QtText.h"
 #include "store/UsageReaders.h"
 
@@ -276,11 +277,20 @@ bool AppDelegate::handleExport()
     if (!m_options.exportFolder) {
         return false;
     }
-    // The picture set needs the panel views; until they are part of the build
-    // the export says so instead of pretending to have written anything.
-    std::fputs("Export failed: picture export is not part of this build\n", stderr);
+    const auto written = PanelSnapshot::exportAll(store(), m_settings, *m_options.exportFolder);
+    int status = 0;
+    if (written) {
+        for (const std::filesystem::path& path : *written) {
+            std::printf("%s\n", path.c_str());
+        }
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "Export failed: %s\n", written.error().description().c_str());
+        // Scripts tell a failed export from a complete one by the exit status.
+        status = 1;
+    }
     // Quit once the event loop has control again, as a normal termination.
-    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    QTimer::singleShot(0, QCoreApplication::instance(), [status] { QCoreApplication::exit(status); });
     return true;
 }
 

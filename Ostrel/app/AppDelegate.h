@@ -98,7 +98,7 @@ private:
     void createReporter(UsageStore& usage);
     /// Lets the updater check on its own once the first readings are done.
     void startUpdateChecksAfterFirstReadings(UsageStore& usage);
-    /// Writes the picture set and quits; true when the run was an export.
+    /// Writes the picture set and quits (status 0 when complete, 1 after a failure); true when the run was an export.
     bool handleExport();
 
     std::vector<std::string> m_arguments;

@@ -13,6 +13,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/QuitSignals.h"
+#include "drawing/AppIcon.h"
 
 int main(int argc, char* argv[])
 {
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ostrel::AppIcon::icon());
 
     const ostrel::QuitSignals quitSignals;
     // Destroyed before the application object: the store ends its readings and joins its workers.

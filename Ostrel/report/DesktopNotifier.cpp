@@ -10,6 +10,8 @@
 #include <QUuid>
 #include <QVariantMap>
 
+#include "drawing/AppIcon.h"
+
 namespace ostrel {
 namespace {
 
@@ -46,8 +48,8 @@ QFuture<void> DesktopNotifier::post(const QString& identifier, const QString& ti
         {QStringLiteral("desktop-entry"), QStringLiteral("ostrel")},
         {QStringLiteral("suppress-sound"), true},
     };
-    call << QStringLiteral("Ostrel") << 0U << QString() << title << body << QStringList() << hints
-         << serverDefaultTimeout;
+    call << QStringLiteral("Ostrel") << 0U << QString::fromLatin1(AppIcon::themeName) << title << body << QStringList()
+         << hints << serverDefaultTimeout;
 
     // Not connected (no session bus at all): nothing can be shown, and that is fine.
     if (!m_bus.isConnected()) {

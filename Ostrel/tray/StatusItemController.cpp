@@ -9,10 +9,10 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "panel/PanelPicture.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
 #include "settings/AppSettings.h"
+#include "snapshots/PanelSnapshot.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
 #include "tray/TrayColors.h"
@@ -305,7 +305,7 @@ void StatusItemController::togglePopover(std::optional<QRect> anchor)
 
 void StatusItemController::copySnapshot()
 {
-    PanelPicture::copy(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
+    PanelSnapshot::copySnapshot(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
 }
 
 void StatusItemController::refreshNow()

@@ -155,6 +155,8 @@ TEST_F(MorningReporterTest, StartingAtHalfPastNineReportsOnceAfterItsOwnRefresh)
     ASSERT_EQ(calls.size(), 1U);
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(calls[0].appName, QStringLiteral("Ostrel"));
+    // The icon theme's name of the application's own icon.
+    EXPECT_EQ(calls[0].appIcon, QStringLiteral("ostrel"));
     EXPECT_EQ(calls[0].summary, QStringLiteral("Ostrel this morning"));
     EXPECT_EQ(calls[0].body, QStringLiteral("Claude fresh\nOpenAI fresh"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^ostrel-report-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))

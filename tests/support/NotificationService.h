@@ -20,6 +20,7 @@ public:
     struct Call
     {
         QString appName;
+        QString appIcon;
         QString summary;
         QString body;
         QVariantMap hints;
@@ -45,6 +46,7 @@ public:
         const QList<QVariant> args = message.arguments();
         const std::lock_guard lock(m_mutex);
         m_calls.push_back({.appName = args[0].toString(),
+                           .appIcon = args[2].toString(),
                            .summary = args[3].toString(),
                            .body = args[4].toString(),
                            .hints = qdbus_cast<QVariantMap>(args[6])});

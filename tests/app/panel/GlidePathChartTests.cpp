@@ -23,6 +23,7 @@
 
 #include "drawing/MarkColors.h"
 #include "drawing/Theme.h"
+#include "support/ReviewPictures.h"
 
 namespace ostrel {
 namespace {
@@ -348,8 +349,9 @@ TEST(GlidePathChart, RandomHistoriesStayInsideThePlot)
     }
 }
 
-// Pictures for a person to look at; run with --gtest_also_run_disabled_tests.
-TEST(GlidePathChart, DISABLED_WritesPicturesForReview)
+// Each tier's chart drawn as a still picture in both schemes, at 1× and 2×
+// (OSTREL_REVIEW_PICTURES keeps them for a person to look at).
+TEST(GlidePathChart, DrawsEachTierAsAPictureInBothSchemes)
 {
     struct State
     {
@@ -378,18 +380,32 @@ TEST(GlidePathChart, DISABLED_WritesPicturesForReview)
     for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
         const Theme theme = Theme::forScheme(scheme);
         for (const State& state : states) {
+            SCOPED_TRACE(state.name);
+            GlidePathChart chart(state.value);
+            chart.setPalette(Theme::palette(scheme));
+            chart.setFixedSize(chartSize);
             for (const qreal ratio : {1.0, 2.0}) {
-                GlidePathChart chart(state.value);
-                chart.setPalette(Theme::palette(scheme));
-                chart.resize(chartSize);
-                QImage image(chartSize * ratio, QImage::Format_ARGB32_Premultiplied);
-                image.setDevicePixelRatio(ratio);
-                image.fill(theme.window);
-                chart.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-                image.save(QStringLiteral("/tmp/ostrel-glide-%1-%2-%3x.png")
-                               .arg(QString::fromUtf8(state.name),
-                                    theme.isDark() ? QStringLiteral("dark") : QStringLiteral("light"))
-                               .arg(ratio));
+                const std::optional<QImage> picture = PanelSnapshot::render(chart, ratio);
+                testing::checkAndKeep(picture,
+                                      chartSize,
+                                      ratio,
+                                      QStringLiteral("glide-%1-%2-%3x")
+                                          .arg(QString::fromUtf8(state.name),
+                                               theme.isDark() ? QStringLiteral("dark") : QStringLiteral("light"))
+                                          .arg(ratio));
+                // The line is drawn in the tier's colour somewhere in the picture.
+                const QColor tier = MarkColors::tierColor(state.value.ostrel.tier);
+                const auto near = [&tier](QColor seen) {
+                    return std::abs(seen.red() - tier.red()) <= 6 && std::abs(seen.green() - tier.green()) <= 6
+                           && std::abs(seen.blue() - tier.blue()) <= 6;
+                };
+                bool found = false;
+                for (int y = 0; y < picture->height() && !found; ++y) {
+                    for (int x = 0; x < picture->width() && !found; ++x) {
+                        found = near(picture->pixelColor(x, y));
+                    }
+                }
+                EXPECT_TRUE(found) << "no pixel in the tier colour";
             }
         }
     }

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
+#include <QImage>
+#include <QMimeData>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "drawing/Theme.h"
 #include "panel/PopoverWindow.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
@@ -226,6 +229,35 @@ TEST_F(StatusItemControllerTest, MenuOffersTheActionsInOrderWithTheirShortcuts)
     };
     actions[4]->trigger();
     EXPECT_EQ(opened, 1);
+}
+
+TEST_F(StatusItemControllerTest, CopySnapshotPutsATwiceSizedPictureInTheDesktopsSchemeOnTheClipboard)
+{
+    struct Case
+    {
+        std::string_view name;
+        ColorScheme desktop;
+        QColor frame;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a dark desktop gets the dark frame", ColorScheme::dark, QColor(28, 29, 34)},
+        {"a light desktop gets the light frame", ColorScheme::light, QColor(244, 244, 246)},
+    });
+    const QPalette before = QApplication::palette();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QApplication::setPalette(Theme::palette(c.desktop));
+        QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
+        controller.menu().actions()[1]->trigger();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr);
+        ASSERT_TRUE(data->hasFormat(QStringLiteral("image/png")));
+        const QImage picture = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
+        EXPECT_EQ(picture.width(), 2 * 384);
+        EXPECT_EQ(picture.pixelColor(picture.width() / 2, 10), c.frame);
+    }
+    QApplication::setPalette(before);
 }
 
 }  // namespace

@@ -1,0 +1,268 @@
+#include "snapshots/PanelSnapshot.h"
+
+#include <array>
+#include <fstream>
+#include <string_view>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <gtest/gtest.h>
+
+#include "panel/CapsuleSwitcher.h"
+#include "snapshots/SnapshotFrame.h"
+#include "snapshots/SocialCard.h"
+#include "store/UsageStore.h"
+#include "support/TempSettings.h"
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double pointsPerMetreAt1x = 72 * 39.3700787;
+
+class PanelSnapshotTest : public ::testing::Test
+{
+protected:
+    static UsageStore::Options demo()
+    {
+        UsageStore::Options options;
+        options.demo = true;
+        return options;
+    }
+
+    testing::TempSettings temp;
+    AppSettings& settings = temp.settings;
+    UsageStore store{settings, demo()};
+};
+
+/// A widget of a fixed size in one flat colour.
+class Swatch : public QWidget
+{
+public:
+    explicit Swatch(QSize size)
+    {
+        setFixedSize(size);
+        setAutoFillBackground(true);
+        QPalette flat;
+        flat.setColor(QPalette::Window, QColor(10, 200, 30));
+        setPalette(flat);
+    }
+};
+
+TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
+{
+    struct Case
+    {
+        std::string_view name;
+        QSize points;
+        double scale;
+        bool drawn;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"one pixel a point", {30, 20}, 1, true},
+        {"a retina picture", {30, 20}, 2, true},
+        {"the tray label's three", {31, 22}, 3, true},
+        {"nothing to draw", {0, 20}, 2, false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Swatch swatch(c.points);
+        const std::optional<QImage> picture = PanelSnapshot::render(swatch, c.scale);
+        ASSERT_EQ(picture.has_value(), c.drawn);
+        if (!picture) {
+            continue;
+        }
+        EXPECT_EQ(picture->size(), c.points * c.scale);
+        EXPECT_EQ(picture->deviceIndependentSize(), QSizeF(c.points));
+        EXPECT_EQ(picture->pixelColor(picture->width() - 1, picture->height() - 1), QColor(10, 200, 30));
+        EXPECT_FALSE(swatch.isVisible()) << "a hidden widget stays hidden";
+
+        const std::optional<QByteArray> png = PanelSnapshot::pngData(*picture);
+        ASSERT_TRUE(png);
+        const QImage read = QImage::fromData(*png, "PNG");
+        EXPECT_EQ(read.size(), picture->size());
+        EXPECT_NEAR(read.dotsPerMeterX() / pointsPerMetreAt1x, c.scale, 0.01);
+    }
+}
+
+TEST(PanelSnapshot, CopiesThePngOrTheTextWhenThereIsNoPicture)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool picture;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a picture goes on as image/png", true},
+        {"no picture leaves the summary text", false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
+        std::optional<QImage> picture;
+        if (c.picture) {
+            Swatch swatch({12, 10});
+            picture = PanelSnapshot::render(swatch, 2);
+        }
+        PanelSnapshot::copy(picture, QStringLiteral("Claude 18% used"));
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(data->hasFormat(QStringLiteral("image/png")), c.picture);
+        if (c.picture) {
+            const QImage read = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
+            EXPECT_EQ(read.size(), QSize(24, 20));
+        } else {
+            EXPECT_EQ(data->text(), QStringLiteral("Claude 18% used"));
+        }
+    }
+}
+
+TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
+{
+    struct Case
+    {
+        std::string_view name;
+        ColorScheme scheme;
+        QColor background;
+        bool borderLighter;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"dark", ColorScheme::dark, QColor(28, 29, 34), true},
+        {"light", ColorScheme::light, QColor(244, 244, 246), false},
+    });
+    // The desktop is light here; the dark picture must not follow it.
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(Theme::palette(ColorScheme::light));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto picture = PanelSnapshot::renderPanel(store, settings, PanelState{}, c.scheme, 2);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width(), 2 * 384);
+        // The padding above the header shows the frame itself.
+        EXPECT_EQ(picture->pixelColor(picture->width() / 2, 10), c.background);
+        // The squircle corners are cut away; just inside, the frame shows.
+        EXPECT_EQ(picture->pixelColor(0, 0).alpha(), 0);
+        EXPECT_EQ(picture->pixelColor(picture->width() - 1, picture->height() - 1).alpha(), 0);
+        EXPECT_EQ(picture->pixelColor(24, 24), c.background);
+        // The one-point border inside the edge: text colour over the background.
+        const QColor border = picture->pixelColor(picture->width() / 2, 0);
+        EXPECT_EQ(border.alpha(), 255);
+        EXPECT_EQ(border.red() > c.background.red(), c.borderLighter) << border.name().toStdString();
+        EXPECT_NE(border, c.background);
+    }
+    QApplication::setPalette(before);
+}
+
+TEST_F(PanelSnapshotTest, ShowsNoButtonInAnyExportedVariant)
+{
+    for (const PanelSnapshot::Variant& variant : PanelSnapshot::variants()) {
+        SCOPED_TRACE(variant.name);
+        const auto frame = PanelSnapshot::framedPanel(store, settings, variant.state, ColorScheme::dark);
+        frame->setAttribute(Qt::WA_DontShowOnScreen);
+        frame->show();
+        QCoreApplication::sendPostedEvents();
+        for (const QAbstractButton* button : frame->findChildren<QAbstractButton*>()) {
+            // The tab switcher is part of the picture; it says which tab is shown.
+            if (qobject_cast<const CapsuleSwitcher*>(button->parentWidget()) != nullptr) {
+                continue;
+            }
+            EXPECT_FALSE(button->isVisibleTo(frame.get()))
+                << "button " << button->accessibleName().toStdString() << button->text().toStdString();
+        }
+    }
+}
+
+TEST_F(PanelSnapshotTest, ExportsTheNinePicturesInOrderIntoANewNestedFolder)
+{
+    const testing::TemporaryFolder temporary;
+    const fs::path folder = temporary.path() / "new" / "nested";
+    const auto written = PanelSnapshot::exportAll(store, settings, folder);
+    ASSERT_TRUE(written) << written.error().description();
+    const std::vector<fs::path> expected = {
+        folder / "ostrel-dark.png",
+        folder / "activity-dark.png",
+        folder / "activity-new-dark.png",
+        folder / "menubar-dark.png",
+        folder / "ostrel-light.png",
+        folder / "activity-light.png",
+        folder / "activity-new-light.png",
+        folder / "menubar-light.png",
+        folder / "social.png",
+    };
+    EXPECT_EQ(*written, expected);
+    const QImage social(QString::fromStdString((folder / "social.png").string()));
+    EXPECT_EQ(social.size(), QSize(SocialCard::cardWidth, SocialCard::cardHeight));
+}
+
+TEST_F(PanelSnapshotTest, ExportFailsWithoutWritingWhenTheFolderCannotBeMade)
+{
+    struct Case
+    {
+        std::string_view name;
+        fs::path below;
+        ExportFailure failure;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"the path is a regular file", "file", ExportFailure::folderNotCreated},
+        {"a parent is a regular file", "file/pictures", ExportFailure::folderNotCreated},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder temporary;
+        std::ofstream(temporary.path() / "file") << "kept";
+        const auto written = PanelSnapshot::exportAll(store, settings, temporary.path() / c.below);
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.error().failure, c.failure);
+        EXPECT_NE(written.error().description().find((temporary.path() / c.below).string()), std::string::npos);
+        EXPECT_EQ(fs::file_size(temporary.path() / "file"), 4U);
+        EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 1);
+    }
+}
+
+TEST(SocialCard, PlacesThePanel400PointsWideWithinTheContentAndPaintsTheNightGradient)
+{
+    struct Case
+    {
+        std::string_view name;
+        QSize panelPoints;
+        QSizeF drawn;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a short panel keeps its proportions", {384, 288}, {400, 300}},
+        {"a tall panel is fitted into the content's height", {384, 960}, {188, 470}},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage panel(c.panelPoints * 2, QImage::Format_ARGB32_Premultiplied);
+        panel.setDevicePixelRatio(2);
+        panel.fill(QColor(28, 29, 34));
+        SocialCard card(panel);
+        const QRectF place = card.panelRect();
+        EXPECT_NEAR(place.width(), c.drawn.width(), 0.5);
+        EXPECT_NEAR(place.height(), c.drawn.height(), 0.5);
+        EXPECT_NEAR(place.right(), SocialCard::cardWidth - SocialCard::inset, 0.5);
+
+        const auto picture = PanelSnapshot::render(card, 1);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->size(), QSize(1200, 630));
+        // Top-left: the gradient's top colour, beyond the glow's reach.
+        const QColor corner = picture->pixelColor(2, 2);
+        EXPECT_NEAR(corner.red(), 7, 2);
+        EXPECT_NEAR(corner.green(), 11, 2);
+        EXPECT_NEAR(corner.blue(), 24, 3);
+        // The panel picture itself, in the middle of its place.
+        EXPECT_EQ(picture->pixelColor(place.center().toPoint()), QColor(28, 29, 34));
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
