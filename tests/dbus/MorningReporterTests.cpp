@@ -1,15 +1,11 @@
 #include "report/MorningReporter.h"
 
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,54 +16,12 @@
 #include <unicode/timezone.h>
 
 #include "report/DesktopNotifier.h"
+#include "support/NotificationService.h"
 
 namespace ostrel {
 namespace {
 
-// The notification service of the private session bus this suite runs on:
-// it records every well-formed Notify call and answers it as a server would.
-class NotificationService : public QDBusVirtualObject
-{
-public:
-    struct Call
-    {
-        QString appName;
-        QString summary;
-        QString body;
-        QVariantMap hints;
-    };
-
-    [[nodiscard]] std::vector<Call> calls() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_calls;
-    }
-
-    QString introspect(const QString& /*path*/) const override
-    {
-        return {};
-    }
-
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-    {
-        if (message.member() != QStringLiteral("Notify") || message.signature() != QStringLiteral("susssasa{sv}i")) {
-            connection.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("not served")));
-            return true;
-        }
-        const QList<QVariant> args = message.arguments();
-        const std::lock_guard lock(m_mutex);
-        m_calls.push_back({.appName = args[0].toString(),
-                           .summary = args[3].toString(),
-                           .body = args[4].toString(),
-                           .hints = qdbus_cast<QVariantMap>(args[6])});
-        connection.send(message.createReply(QVariant::fromValue(static_cast<uint>(m_calls.size()))));
-        return true;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<Call> m_calls;
-};
+using testing::NotificationService;
 
 std::unique_ptr<icu::Calendar> newYork()
 {
