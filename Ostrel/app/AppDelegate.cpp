@@ -28,6 +28,7 @@ AppDelegate::~AppDelegate()
     // The store goes before the reporter: a report waiting on a reading sees that
     // wait end (cancelled, as the store ends its readings) while the reporter it
     // reports to still exists. The windows show the store, so they go first.
+    m_settingsWindow.reset();
     m_previewWindow.reset();
     m_statusItem.reset();
     m_store.reset();
@@ -49,6 +50,9 @@ void AppDelegate::applicationDidFinishLaunching()
     createReporter(usage);
     // 4. The tray item.
     m_statusItem = std::make_unique<StatusItemController>(usage, m_settings);
+    m_statusItem->openSettings = [this] {
+        showSettings();
+    };
     m_statusItem->show();
     // 5. store.start(); nothing happens in demonstration runs.
     usage.start();
@@ -64,7 +68,10 @@ void AppDelegate::applicationDidFinishLaunching()
         }
         showPreviewWindow();
     }
-    // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
+    // 8. The settings window.
+    if (m_options.settings) {
+        showSettings();
+    }
 }
 
 UsageStore& AppDelegate::store()
@@ -106,6 +113,20 @@ void AppDelegate::createReporter(UsageStore& usage)
     m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
 }
 
+void AppDelegate::showSettings()
+{
+    m_settings.syncLaunchAtLogin();
+    if (!m_settingsWindow) {
+        SettingsView::Hooks hooks;
+        // The window is the delegate's and goes before it, so `this` outlives every click.
+        hooks.sendTestReport = [this] {
+            sendTestReport();
+        };
+        m_settingsWindow = std::make_unique<SettingsWindow>(m_settings, store(), std::move(hooks));
+    }
+    m_settingsWindow->present();
+}
+
 void AppDelegate::sendTestReport()
 {
     if (m_reporter) {
@@ -116,6 +137,9 @@ void AppDelegate::sendTestReport()
 void AppDelegate::showPreviewWindow()
 {
     PopoverActions actions;
+    actions.openSettings = [this] {
+        showSettings();
+    };
     actions.quit = [] {
         QCoreApplication::quit();
     };

@@ -13,6 +13,7 @@
 #include "report/DesktopNotifier.h"
 #include "report/MorningReporter.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsWindow.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
 
@@ -45,6 +46,9 @@ public:
     /// The one store of the run, made on first use (demonstration data in demonstration runs).
     [[nodiscard]] UsageStore& store();
 
+    /// The settings window, made on first use and shown again after that; each
+    /// time it takes over a login item changed outside Ostrel.
+    void showSettings();
     /// The settings window's "send a test report": ignores the switch and the last-sent day.
     void sendTestReport();
     /// A window showing the panel, made afresh each time ("--preview").
@@ -53,6 +57,11 @@ public:
     [[nodiscard]] QWidget* previewWindow() const
     {
         return m_previewWindow.get();
+    }
+
+    [[nodiscard]] SettingsWindow* settingsWindow() const
+    {
+        return m_settingsWindow.get();
     }
 
     [[nodiscard]] StatusItemController* statusItem() const
@@ -74,6 +83,7 @@ private:
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MorningReporter> m_reporter;
     std::unique_ptr<QWidget> m_previewWindow;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
 };
 
 }  // namespace ostrel
