@@ -32,6 +32,7 @@ AppDelegate::~AppDelegate()
     // The store goes before the reporter: a report waiting on a reading sees that
     // wait end (cancelled, as the store ends its readings) while the reporter it
     // reports to still exists. The windows show the store, so they go first.
+    m_settingsWindow.reset();
     m_previewWindow.reset();
     m_statusItem.reset();
     m_store.reset();
@@ -88,7 +89,7 @@ void AppDelegate::applicationDidFinishLaunching()
     }
     // 8. The settings window (it calls m_settings.syncLaunchAtLogin() each time it is shown).
     if (m_options.settings) {
-        openSettings();
+        showSettings();
     }
 }
 
@@ -139,7 +140,7 @@ void AppDelegate::showTrayItems()
     }
     m_statusItem = std::make_unique<StatusItemController>(store(), m_settings, wallClockNow, m_updates.get());
     m_statusItem->openSettings = [this] {
-        openSettings();
+        showSettings();
     };
     m_statusItem->show();
 }
@@ -151,11 +152,6 @@ void AppDelegate::reportNoTray()
                                QStringLiteral("Ostrel"),
                                QString::fromUtf8(noTrayMessage));
     }
-}
-
-void AppDelegate::openSettings()
-{
-    Q_EMIT settingsRequested();
 }
 
 void AppDelegate::openRequested(const QStringList& switches)
@@ -170,7 +166,7 @@ void AppDelegate::openRequested(const QStringList& switches)
         showPreviewWindow();
     }
     if (asked.settings) {
-        openSettings();
+        showSettings();
     }
     if (!asked.preview && !asked.settings) {
         openPanel();
@@ -242,6 +238,30 @@ void AppDelegate::createReporter(UsageStore& usage)
     m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
 }
 
+void AppDelegate::showSettings()
+{
+    m_settings.syncLaunchAtLogin();
+    if (!m_settingsWindow) {
+        SettingsView::Hooks hooks;
+        // The window is the delegate's and goes before it, so `this` outlives every click.
+        hooks.sendTestReport = [this] {
+            sendTestReport();
+        };
+        if (UpdateController* updates = m_updates.get()) {
+            AppSettings& settings = m_settings;
+            hooks.updates = UpdateControls{
+                .automaticChecks = [&settings] { return settings.automaticallyChecksForUpdates(); },
+                .setAutomaticChecks = [&settings](bool on) { settings.setAutomaticallyChecksForUpdates(on); },
+                .version = qText(UpdateController::versionText()),
+                .checkNow = [updates] { updates->showCheckDialog(); },
+            };
+        }
+        m_settingsWindow = std::make_unique<SettingsWindow>(m_settings, store(), std::move(hooks));
+    }
+    m_settingsWindow->present();
+    Q_EMIT settingsRequested();
+}
+
 void AppDelegate::sendTestReport()
 {
     if (m_reporter) {
@@ -252,6 +272,9 @@ void AppDelegate::sendTestReport()
 void AppDelegate::showPreviewWindow()
 {
     PopoverActions actions;
+    actions.openSettings = [this] {
+        showSettings();
+    };
     actions.quit = [] {
         QCoreApplication::quit();
     };

@@ -15,6 +15,7 @@
 #include "report/DesktopNotifier.h"
 #include "report/MorningReporter.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsWindow.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
 #include "tray/TrayHost.h"
@@ -49,6 +50,9 @@ public:
     /// The one store of the run, made on first use (demonstration data in demonstration runs).
     [[nodiscard]] UsageStore& store();
 
+    /// The settings window, made on first use and shown again after that; each
+    /// time it takes over a login item changed outside Ostrel.
+    void showSettings();
     /// The settings window's "send a test report": ignores the switch and the last-sent day.
     void sendTestReport();
     /// A window showing the panel, made afresh each time ("--preview").
@@ -66,13 +70,16 @@ public:
         return m_updates.get();
     }
 
+    [[nodiscard]] SettingsWindow* settingsWindow() const
+    {
+        return m_settingsWindow.get();
+    }
+
     [[nodiscard]] StatusItemController* statusItem() const
     {
         return m_statusItem.get();
     }
 
-    /// Opens the settings window ("--settings", the menu, a later launch).
-    void openSettings();
     /// What a later launch asked for with `switches` (its arguments after the
     /// program path): the preview, the settings window, or else the panel.
     void openRequested(const QStringList& switches);
@@ -83,7 +90,7 @@ public:
         "or enable your desktop's tray (on GNOME: the AppIndicator extension).";
 
 Q_SIGNALS:
-    /// The settings window is to be shown.
+    /// The settings window was shown ("--settings", a menu, a later launch).
     void settingsRequested();
 
 private:
@@ -113,6 +120,7 @@ private:
     std::unique_ptr<QWidget> m_previewWindow;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<TrayHost> m_trayHost;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
 };
 
 }  // namespace ostrel

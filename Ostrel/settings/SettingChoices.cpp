@@ -44,6 +44,19 @@ std::string_view rawValue(TrayIconMode mode)
     return "automatic";
 }
 
+std::string_view menuBarStyleLabel(MenuBarStyle style)
+{
+    switch (style) {
+    case MenuBarStyle::bars:
+        return "Cells";
+    case MenuBarStyle::barsAndPercent:
+        return "Cells and percent";
+    case MenuBarStyle::stacked:
+        return "Stacked";
+    }
+    return "Cells";
+}
+
 std::string_view trayIconModeLabel(TrayIconMode mode)
 {
     switch (mode) {

@@ -77,6 +77,9 @@ inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeas
 [[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
 
+/// The picker label of a label style: "Cells", "Cells and percent", "Stacked".
+[[nodiscard]] std::string_view menuBarStyleLabel(MenuBarStyle style);
+
 /// The picker label of a tray-icon mode: "Automatic", "Colourful", "Light panel", "Dark panel".
 [[nodiscard]] std::string_view trayIconModeLabel(TrayIconMode mode);
 

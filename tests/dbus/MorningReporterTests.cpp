@@ -1,15 +1,11 @@
 #include "report/MorningReporter.h"
 
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
