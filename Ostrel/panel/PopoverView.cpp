@@ -7,15 +7,14 @@
 
 #include "model/ProviderDisplay.h"
 #include "model/RenewalText.h"
-#include "model/TokenFormat.h"
+#include "panel/ActivityCard.h"
+#include "panel/ActivityControls.h"
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
 #include "panel/ProviderCard.h"
-#include "panel/ProviderSlot.h"
 #include "report/LocalCalendar.h"
 #include "settings/AppSettings.h"
-#include "store/QtText.h"
 #include "store/UsageStore.h"
 
 namespace ostrel {
@@ -34,19 +33,6 @@ std::optional<RenewalText> userRenewalText()
         return std::nullopt;
     }
     return RenewalText(*calendar, icu::Locale::getDefault());
-}
-
-QString activityLine(const UsageStore& store, Provider provider, Date now)
-{
-    const auto found = store.activity().find(provider);
-    if (found == store.activity().end()) {
-        return store.scanningActivity() ? QStringLiteral("Reading session logs…")
-                                        : QStringLiteral("No sessions logged on this computer");
-    }
-    const std::int64_t day = found->second.tokens.total(86400, now).total();
-    const std::int64_t week = found->second.tokens.total(604800, now).total();
-    return QStringLiteral("%1 tokens in 24 hours · %2 in 7 days")
-        .arg(qText(TokenFormat::shortText(day)), qText(TokenFormat::shortText(week)));
 }
 
 }  // namespace
@@ -204,10 +190,12 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
         delete card;
     }
     m_cards.clear();
-    for (ProviderSlot* slot : m_slots) {
-        delete slot;
+    for (ActivityCard* card : m_activityCards) {
+        delete card;
     }
-    m_slots.clear();
+    m_activityCards.clear();
+    delete m_activityControls;
+    m_activityControls = nullptr;
     delete m_empty;
     m_empty = nullptr;
 
@@ -215,6 +203,9 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
         m_empty = new EmptyProvidersView([this] { m_actions.openSettings(); }, m_content);
         m_contentColumn->addWidget(m_empty);
         return;
+    }
+    if (tab == PopoverTab::activity) {
+        addActivityControls();
     }
     for (const Provider provider : providers) {
         if (tab == PopoverTab::ostrel) {
@@ -227,10 +218,30 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
             m_cards.push_back(card);
             continue;
         }
-        auto* slot = new ProviderSlot(provider, m_content);
-        m_contentColumn->addWidget(slot);
-        m_slots.push_back(slot);
+        auto* card = new ActivityCard(provider, m_content);
+        m_contentColumn->addWidget(card);
+        m_activityCards.push_back(card);
     }
+}
+
+void PopoverView::addActivityControls()
+{
+    // A forced choice belongs to the owner; the remembered one is left as it was.
+    m_activityControls = new ActivityControls(
+        [this](ActivityMeasure measure) {
+            if (!m_options.forced.measure) {
+                m_settings.setActivityMeasure(measure);
+            }
+            reevaluate();
+        },
+        [this](ActivityRange range) {
+            if (!m_options.forced.range) {
+                m_settings.setActivityRange(range);
+            }
+            reevaluate();
+        },
+        m_content);
+    m_contentColumn->addWidget(m_activityControls);
 }
 
 void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewal)
@@ -244,8 +255,21 @@ void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewa
         value.renewal = renewal;
         card->set(value);
     }
-    for (ProviderSlot* slot : m_slots) {
-        slot->setLine(activityLine(m_store, slot->provider(), now));
+    if (m_activityControls != nullptr) {
+        m_activityControls->setChoices(effectiveMeasure(), effectiveRange());
+    }
+    for (ActivityCard* card : m_activityCards) {
+        ActivityCard::Value value;
+        if (const auto found = m_store.activity().find(card->provider()); found != m_store.activity().end()) {
+            value.activity = found->second;
+        }
+        value.range = effectiveRange();
+        value.measure = effectiveMeasure();
+        value.scanning = m_store.scanningActivity();
+        value.note = m_store.otherDevicesNote(card->provider());
+        value.now = now;
+        value.calendar = renewal;
+        card->setValue(std::move(value));
     }
 }
 

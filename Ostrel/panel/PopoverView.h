@@ -1,7 +1,8 @@
 #pragma once
 // The panel: a 384-point column of the header (mark, tab switcher, refresh,
-// menu), one place per enabled provider in the chosen tab (or the empty view),
-// and the footer. It is the one view that talks to the store and the
+// menu), the chosen tab (a card per enabled provider, or the activity
+// switchers and an activity card per enabled provider; the empty view when
+// none is enabled), and the footer. It is the one view that talks to the store and the
 // settings; everything inside it is given values. It re-evaluates every 30
 // seconds and on every change of the store or the settings.
 
@@ -20,12 +21,13 @@
 
 namespace ostrel {
 
+class ActivityCard;
+class ActivityControls;
 class AppSettings;
 class EmptyProvidersView;
 class PanelFooter;
 class PanelHeader;
 class ProviderCard;
-class ProviderSlot;
 class RenewalText;
 class UsageStore;
 
@@ -87,10 +89,16 @@ public:
         return m_cards;
     }
 
-    /// The providers' places in the activity tab, in provider order; empty in the first tab.
-    [[nodiscard]] const std::vector<ProviderSlot*>& providerSlots() const
+    /// The range and measure switchers above the activity cards; null in the first tab.
+    [[nodiscard]] ActivityControls* activityControls() const
     {
-        return m_slots;
+        return m_activityControls;
+    }
+
+    /// The providers' activity cards, in provider order; empty in the first tab.
+    [[nodiscard]] const std::vector<ActivityCard*>& activityCards() const
+    {
+        return m_activityCards;
     }
 
     /// The empty view, when no provider is turned on.
@@ -108,6 +116,7 @@ private:
     /// Changes while the panel is closed wait for it to open: a closed panel costs nothing.
     void reevaluateIfShown();
     void rebuildContent(PopoverTab tab, const std::vector<Provider>& providers);
+    void addActivityControls();
     void fillContent(Date now, const std::optional<RenewalText>& renewal);
     void fitHeight();
 
@@ -125,7 +134,8 @@ private:
     QVBoxLayout* m_contentColumn = nullptr;
     PanelFooter* m_footer = nullptr;
     std::vector<ProviderCard*> m_cards;
-    std::vector<ProviderSlot*> m_slots;
+    ActivityControls* m_activityControls = nullptr;
+    std::vector<ActivityCard*> m_activityCards;
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;

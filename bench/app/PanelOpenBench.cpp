@@ -16,7 +16,6 @@
 
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
-#include "panel/ProviderSlot.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"

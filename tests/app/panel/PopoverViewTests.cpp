@@ -12,12 +12,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "panel/ActivityCard.h"
+#include "panel/ActivityChart.h"
+#include "panel/ActivityControls.h"
+#include "panel/ActivityTotals.h"
 #include "panel/CapsuleSwitcher.h"
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
 #include "panel/ProviderCard.h"
-#include "panel/ProviderSlot.h"
 #include "panel/RefreshButton.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
@@ -61,15 +64,15 @@ protected:
     int copies = 0;
 };
 
-/// The providers shown in the current tab: cards in the first, places in the other.
+/// The providers shown in the current tab: provider cards in the first, activity cards in the other.
 std::vector<Provider> slotProviders(const PopoverView& view)
 {
     std::vector<Provider> providers;
     for (const ProviderCard* card : view.providerCards()) {
         providers.push_back(card->provider());
     }
-    for (const ProviderSlot* slot : view.providerSlots()) {
-        providers.push_back(slot->provider());
+    for (const ActivityCard* card : view.activityCards()) {
+        providers.push_back(card->provider());
     }
     return providers;
 }
@@ -160,6 +163,79 @@ TEST_F(PopoverViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
     view->header().tabs().option(1)->click();
     EXPECT_EQ(settings.popoverTab(), PopoverTab::activity);
     EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+}
+
+TEST_F(PopoverViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForcesThem)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool forced;
+        ActivityMeasure storedMeasure;
+        ActivityRange storedRange;
+        ActivityMeasure shownMeasure;
+        ActivityRange shownRange;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"remembered choices follow the switchers",
+         false,
+         ActivityMeasure::fresh,
+         ActivityRange::week,
+         ActivityMeasure::fresh,
+         ActivityRange::week},
+        {"forced choices stay and nothing is written back",
+         true,
+         ActivityMeasure::all,
+         ActivityRange::day,
+         ActivityMeasure::all,
+         ActivityRange::day},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.setActivityMeasure(ActivityMeasure::all);
+        settings.setActivityRange(ActivityRange::day);
+        PopoverView::Options options;
+        options.forced.tab = PopoverTab::activity;
+        if (c.forced) {
+            options.forced.measure = ActivityMeasure::all;
+            options.forced.range = ActivityRange::day;
+        }
+        const auto view = makeView(options);
+        ASSERT_NE(view->activityControls(), nullptr);
+        view->activityControls()->measureSwitcher().option(1)->click();
+        view->activityControls()->rangeSwitcher().option(1)->click();
+        EXPECT_EQ(settings.activityMeasure(), c.storedMeasure);
+        EXPECT_EQ(settings.activityRange(), c.storedRange);
+        EXPECT_EQ(view->activityControls()->rangeSwitcher().selectedIndex(),
+                  indexOfCase(allActivityRanges, c.shownRange));
+        for (const ActivityCard* card : view->activityCards()) {
+            EXPECT_EQ(card->chart().value().range, c.shownRange);
+            EXPECT_EQ(card->chart().value().measure, c.shownMeasure);
+            EXPECT_EQ(card->chart().value().bins.size(), 0U) << "nothing scanned yet";
+        }
+    }
+}
+
+TEST_F(PopoverViewTest, TheActivityCardsFollowAScanFromStartToEnd)
+{
+    settings.setPopoverTab(PopoverTab::activity);
+    const auto view = makeView();
+    ASSERT_EQ(view->activityCards().size(), 2U);
+    EXPECT_EQ(view->activityCards().front()->headerText(), QStringLiteral("peak 0"));
+    EXPECT_EQ(script->scans, 0) << "opening the tab scans nothing by itself";
+
+    script->scanMilliseconds = 200;
+    store.refreshActivity(0);
+    for (const ActivityCard* card : view->activityCards()) {
+        EXPECT_EQ(card->headerText(), QStringLiteral("Reading session logs…"));
+    }
+    ASSERT_TRUE(testing::spinUntil([&] { return !store.scanningActivity(); }));
+    for (const ActivityCard* card : view->activityCards()) {
+        EXPECT_EQ(card->headerText(), QStringLiteral("peak 0"));
+        EXPECT_EQ(card->totals().shownCells().front().valueText(), QStringLiteral("0"));
+    }
+    EXPECT_EQ(script->scans, 2);
 }
 
 TEST_F(PopoverViewTest, FooterSaysHowOldTheReadingIsAndWhenTheNextComes)
