@@ -11,7 +11,7 @@ packages=(
   # desktop
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev openssl python3 dbus dbus-x11
+  libgtest-dev libgmock-dev libbenchmark-dev openssl python3 python3-jsonschema dbus dbus-x11
   xvfb xauth trayer x11-apps x11-utils netpbm xdotool procps
   # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
   libsecret-tools adwaita-icon-theme hicolor-icon-theme fonts-inter fonts-noto-color-emoji
