@@ -1,6 +1,7 @@
 #include "app/LaunchOptions.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace ostrel {
 
@@ -20,6 +21,18 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments)
     options.preview = has("--preview");
     options.light = options.preview && has("--light");
     options.settings = has("--settings");
+
+    options.status = has("--status");
+    options.watch = has("--watch");
+    options.refresh = has("--refresh");
+    for (auto it = arguments.begin(); it != arguments.end(); ++it) {
+        constexpr std::string_view joinedForm = "--format=";
+        if (*it == "--format") {
+            options.statusFormat = it + 1 != arguments.end() ? *(it + 1) : std::string{};
+        } else if (it->starts_with(joinedForm)) {
+            options.statusFormat = it->substr(joinedForm.size());
+        }
+    }
     return options;
 }
 

@@ -20,6 +20,15 @@ struct LaunchOptions
     bool light = false;
     bool settings = false;
 
+    /// "--status": print the providers' state for bars, terminals and scripts, then exit.
+    bool status = false;
+    /// The word after "--format" (or of "--format=word"); "" when "--format" is last.
+    std::optional<std::string> statusFormat;
+    /// "--watch": with "--status", print again whenever the state changes.
+    bool watch = false;
+    /// "--refresh": with "--status", read the providers first.
+    bool refresh = false;
+
     /// `arguments` is the full argument list, program path first.
     [[nodiscard]] static LaunchOptions parse(const std::vector<std::string>& arguments);
 };

@@ -9,9 +9,7 @@
 #include <QSocketNotifier>
 
 namespace ostrel {
-namespace {
-
-[[nodiscard]] sigset_t quitSignalSet()
+sigset_t QuitSignals::signalSet()
 {
     sigset_t set;
     sigemptyset(&set);
@@ -21,18 +19,16 @@ namespace {
     return set;
 }
 
-}  // namespace
-
 void QuitSignals::block()
 {
-    const sigset_t set = quitSignalSet();
+    const sigset_t set = signalSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
 QuitSignals::QuitSignals(QObject* parent)
     : QObject(parent)
 {
-    const sigset_t set = quitSignalSet();
+    const sigset_t set = signalSet();
     m_signals = posix::UniqueFd(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
     if (!m_signals.isOpen()) {
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);

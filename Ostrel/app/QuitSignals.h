@@ -4,6 +4,8 @@
 // the run ends through QCoreApplication::quit() and everything is torn down in
 // order (outside programs ended, the store's workers joined) before exit 0.
 
+#include <csignal>
+
 #include <QObject>
 
 #include "posix/UniqueFd.h"
@@ -20,6 +22,9 @@ public:
     /// Blocks the three signals in the calling thread. Call it first in main,
     /// before any thread starts, so that every thread inherits the block.
     static void block();
+
+    /// The three signals, for a run without an event loop that reads them itself.
+    [[nodiscard]] static sigset_t signalSet();
 
     /// Quits the application when one of them arrives. Without a signalfd the
     /// signals are unblocked again, so they still end the run as before.

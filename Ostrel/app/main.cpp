@@ -1,6 +1,7 @@
 // Program entry: a tray-only Qt process. No main window, no taskbar entry,
 // and closing a window never quits it; SIGTERM, SIGINT and SIGHUP quit it
-// normally.
+// normally. "--status" instead prints the state as a plain core process that
+// needs no display and no desktop bus.
 
 #include <cstdio>
 #include <string>
@@ -8,11 +9,14 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "app/LaunchOptions.h"
 #include "app/QuitSignals.h"
+#include "app/StatusOutput.h"
 #include "drawing/AppIcon.h"
 
 int main(int argc, char* argv[])
@@ -36,6 +40,14 @@ int main(int argc, char* argv[])
 
     // Before QApplication starts any thread.
     ostrel::QuitSignals::block();
+
+    if (const auto options = ostrel::LaunchOptions::parse(arguments); options.status) {
+        // Only for the program's own path and name; no event loop runs.
+        const QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        return ostrel::StatusOutput::run(options, ostrel::StatusOutput::forCurrentUser(), ostrel::wallClockNow);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));

@@ -97,7 +97,12 @@ std::vector<Provider> UsageStore::enabledProviders() const
 
 double UsageStore::staleAfter() const
 {
-    return 2.0 * intervalMinutes() * 60.0 + 600.0;
+    return staleAfterFor(intervalMinutes());
+}
+
+double UsageStore::staleAfterFor(int intervalMinutes)
+{
+    return 2.0 * intervalMinutes * 60.0 + 600.0;
 }
 
 void UsageStore::reschedule()

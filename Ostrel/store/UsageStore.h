@@ -76,6 +76,8 @@ public:
     [[nodiscard]] std::vector<Provider> enabledProviders() const;
     /// Seconds after which a reading without a later failure counts as stale.
     [[nodiscard]] double staleAfter() const;
+    /// The same for a refresh every `intervalMinutes`: two intervals and ten minutes.
+    [[nodiscard]] static double staleAfterFor(int intervalMinutes);
     [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
     [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
     [[nodiscard]] std::vector<AllowancePoint> glidePath(Provider provider) const;

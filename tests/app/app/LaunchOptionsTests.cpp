@@ -48,5 +48,40 @@ TEST(LaunchOptions, ResolvesARelativeExportFolderAgainstTheWorkingDirectory)
     EXPECT_EQ(*options.exportFolder, std::filesystem::current_path() / "pictures");
 }
 
+TEST(LaunchOptions, ReadsTheStatusSwitchesAndTheFormatWord)
+{
+    struct StatusCase
+    {
+        std::string_view name;
+        std::vector<std::string> arguments;
+        bool status;
+        std::optional<std::string> format;
+        bool watch;
+        bool refresh;
+    };
+
+    const auto cases = std::to_array<StatusCase>({
+        {"a bare run prints no status", {"ostrel"}, false, std::nullopt, false, false},
+        {"status alone", {"ostrel", "--status"}, true, std::nullopt, false, false},
+        {"the word after --format", {"ostrel", "--status", "--format", "json", "--watch"}, true, "json", true, false},
+        {"the word joined by =", {"ostrel", "--refresh", "--format=waybar", "--status"}, true, "waybar", false, true},
+        {"--format last names an empty word", {"ostrel", "--status", "--format"}, true, "", false, false},
+        {"prefixes do not match",
+         {"ostrel", "--statuses", "--watching", "--formats", "x"},
+         false,
+         std::nullopt,
+         false,
+         false},
+    });
+    for (const StatusCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LaunchOptions options = LaunchOptions::parse(c.arguments);
+        EXPECT_EQ(options.status, c.status);
+        EXPECT_EQ(options.statusFormat, c.format);
+        EXPECT_EQ(options.watch, c.watch);
+        EXPECT_EQ(options.refresh, c.refresh);
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

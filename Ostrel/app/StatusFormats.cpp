@@ -1,0 +1,367 @@
+#include "app/StatusFormats.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include <QColor>
+
+#include "drawing/MarkColors.h"
+#include "model/Json.h"
+
+namespace ostrel::StatusFormats {
+namespace {
+
+using Status = ProviderDisplay::Status;
+
+constexpr std::string_view separator = " \u00B7 ";
+constexpr std::string_view nothingEnabled = "No providers enabled";
+
+constexpr auto formatNames = std::to_array<std::pair<std::string_view, StatusFormat>>({
+    {"text", StatusFormat::text},
+    {"line", StatusFormat::line},
+    {"waybar", StatusFormat::waybar},
+    {"i3blocks", StatusFormat::i3blocks},
+    {"polybar", StatusFormat::polybar},
+    {"json", StatusFormat::json},
+});
+
+/// What a provider without a gauge shows in the short formats.
+[[nodiscard]] std::string_view shortState(Status status)
+{
+    switch (status) {
+    case Status::loading:
+        return "loading";
+    case Status::renewed:
+        return "renewed";
+    case Status::enterprise:
+        return "enterprise";
+    case Status::apiBilling:
+        return "API billing";
+    case Status::needsLogin:
+        return "sign in";
+    case Status::cliMissing:
+        return "no CLI";
+    case Status::live:
+    case Status::stale:
+    case Status::unavailable:
+        break;
+    }
+    return "unavailable";
+}
+
+/// "(stale)" or "(sign in)" after a gauge whose numbers are dimmed in the panel.
+[[nodiscard]] std::string_view gaugeNote(Status status)
+{
+    switch (status) {
+    case Status::stale:
+        return " (stale)";
+    case Status::needsLogin:
+        return " (sign in)";
+    default:
+        return "";
+    }
+}
+
+[[nodiscard]] std::string cells(int lit)
+{
+    std::string text;
+    for (int cell = 0; cell < Ostrel::squareCount; ++cell) {
+        text += cell < lit ? "\u25B0" : "\u25B1";
+    }
+    return text;
+}
+
+/// "Claude ▰▰▰▱▱ 62% 1d 5h", or "Claude 62%" when `brief`; "Claude sign in" without a gauge.
+[[nodiscard]] std::string segment(const ProviderDisplay& display, bool brief)
+{
+    std::string text{displayName(display.provider)};
+    if (!display.ostrel) {
+        return text + ' ' + std::string{shortState(display.status)};
+    }
+    const Ostrel& pace = *display.ostrel;
+    if (!brief) {
+        text += ' ' + cells(pace.filledSquares);
+    }
+    text += ' ' + std::to_string(pace.percentLeft()) + '%';
+    if (!brief) {
+        text += ' ' + pace.timeText();
+    }
+    return text + std::string{gaugeNote(display.status)};
+}
+
+template <class Piece>
+[[nodiscard]] std::string joined(std::span<const ProviderDisplay> displays, Piece piece)
+{
+    if (displays.empty()) {
+        return std::string{nothingEnabled};
+    }
+    std::string text;
+    for (const ProviderDisplay& display : displays) {
+        if (!text.empty()) {
+            text += separator;
+        }
+        text += piece(display);
+    }
+    return text;
+}
+
+[[nodiscard]] std::string shortLine(std::span<const ProviderDisplay> displays, bool brief)
+{
+    return joined(displays, [brief](const ProviderDisplay& display) { return segment(display, brief); });
+}
+
+[[nodiscard]] std::vector<std::string> reportLines(std::span<const ProviderDisplay> displays, Date now)
+{
+    std::vector<std::string> lines;
+    for (const ProviderDisplay& display : displays) {
+        std::ranges::move(display.reportLines(now), std::back_inserter(lines));
+    }
+    if (lines.empty()) {
+        lines.emplace_back(nothingEnabled);
+    }
+    return lines;
+}
+
+[[nodiscard]] std::string joinedLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += line;
+    }
+    return text;
+}
+
+/// The pacing of the provider that is shortest of allowance for its time: the
+/// worst tier, and among equal tiers the least left.
+[[nodiscard]] const Ostrel* tightest(std::span<const ProviderDisplay> displays)
+{
+    const Ostrel* found = nullptr;
+    for (const ProviderDisplay& display : displays) {
+        if (!display.ostrel) {
+            continue;
+        }
+        const Ostrel& pace = *display.ostrel;
+        if (!found || pace.tier > found->tier
+            || (pace.tier == found->tier && pace.percentLeft() < found->percentLeft())) {
+            found = &pace;
+        }
+    }
+    return found;
+}
+
+[[nodiscard]] std::string colourHex(PaceTier tier)
+{
+    return MarkColors::tierColor(tier).name(QColor::HexRgb).toStdString();
+}
+
+[[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays)
+{
+    return joined(displays, [](const ProviderDisplay& display) {
+        const std::string text = segment(display, false);
+        if (!display.ostrel) {
+            return text;
+        }
+        return "%{F" + colourHex(display.ostrel->tier) + "}" + text + "%{F-}";
+    });
+}
+
+[[nodiscard]] std::string i3blocksLines(std::span<const ProviderDisplay> displays)
+{
+    std::string text = shortLine(displays, false) + '\n' + shortLine(displays, true) + '\n';
+    if (const Ostrel* pace = tightest(displays)) {
+        text += colourHex(pace->tier) + '\n';
+    }
+    return text;
+}
+
+/// Compact and on one line; our own values are always finite, so writing cannot fail.
+[[nodiscard]] std::string compact(const Json::Value& value)
+{
+    return Json::serialize(value).value_or("{}");
+}
+
+[[nodiscard]] std::string waybarObject(std::span<const ProviderDisplay> displays, Date now)
+{
+    Json::Value object = Json::Value::object();
+    object["text"] = shortLine(displays, false);
+    object["tooltip"] = joinedLines(reportLines(displays, now));
+    const Ostrel* pace = tightest(displays);
+    object["class"] = pace ? std::string{rawValue(pace->tier)} : std::string{"none"};
+    if (pace) {
+        object["percentage"] = pace->percentLeft();
+    }
+    return compact(object);
+}
+
+[[nodiscard]] Json::Value optionalTime(const std::optional<Date>& date)
+{
+    return date ? Json::Value(isoTime(*date)) : Json::Value(nullptr);
+}
+
+[[nodiscard]] Json::Value optionalText(const std::optional<std::string>& text)
+{
+    return text ? Json::Value(*text) : Json::Value(nullptr);
+}
+
+[[nodiscard]] Json::Value sessionObject(const std::optional<ProviderReading>& reading)
+{
+    if (!reading || !reading->session) {
+        return nullptr;
+    }
+    const UsageWindow& window = *reading->session;
+    Json::Value object = Json::Value::object();
+    object["usedPercent"] = window.usedPercent;
+    object["percentLeft"] = Ostrel::percent(window.allowanceFraction());
+    object["renewsAt"] = optionalTime(window.resetsAt);
+    object["durationSeconds"] = window.duration;
+    return object;
+}
+
+[[nodiscard]] Json::Value resetCreditObject(const ResetCreditStatus& credits)
+{
+    Json::Value object = Json::Value::object();
+    object["available"] = credits.available.size();
+    object["expiringSoon"] = credits.expiringSoon.size();
+    object["nextExpiresAt"] = optionalTime(credits.nextExpiry());
+    object["headline"] = optionalText(credits.headline());
+    return object;
+}
+
+[[nodiscard]] Json::Value failureObject(const std::optional<FetchFailure>& failure)
+{
+    if (!failure) {
+        return nullptr;
+    }
+    Json::Value object = Json::Value::object();
+    // The readings file names the case as the only key of the failure's object.
+    object["kind"] = Json::encode(*failure).begin().key();
+    object["summary"] = failure->summary();
+    object["detail"] = optionalText(failure->detail());
+    return object;
+}
+
+[[nodiscard]] Json::Value providerObject(const ProviderDisplay& display, Date now)
+{
+    const Ostrel* pace = display.ostrel ? &*display.ostrel : nullptr;
+    const std::optional<ProviderReading>& reading = display.reading;
+    std::optional<Date> renewsAt;
+    if (pace && reading && reading->weekly) {
+        renewsAt = reading->weekly->resetsAt;
+    }
+    Json::Value object = Json::Value::object();
+    object["provider"] = rawValue(display.provider);
+    object["name"] = displayName(display.provider);
+    object["status"] = statusName(display.status);
+    object["tier"] = pace ? Json::Value(rawValue(pace->tier)) : Json::Value(nullptr);
+    object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);
+    object["litCells"] = pace ? Json::Value(pace->filledSquares) : Json::Value(nullptr);
+    object["renewsAt"] = optionalTime(renewsAt);
+    const bool timed = pace && pace->timeRemaining;
+    object["timeRemainingSeconds"] = timed ? Json::Value(*pace->timeRemaining) : Json::Value(nullptr);
+    object["timeRemaining"] = timed ? Json::Value(pace->timeText()) : Json::Value(nullptr);
+    object["session"] = sessionObject(reading);
+    object["resetCredits"] = resetCreditObject(display.resetCredits);
+    object["plan"] = optionalText(reading ? reading->plan : std::nullopt);
+    object["source"] = reading ? Json::Value(reading->source) : Json::Value(nullptr);
+    object["lastReadingAt"] = optionalTime(reading ? std::optional{reading->fetchedAt} : std::nullopt);
+    object["failure"] = failureObject(display.failure);
+    object["reportLines"] = display.reportLines(now);
+    return object;
+}
+
+[[nodiscard]] std::string jsonDocument(std::span<const ProviderDisplay> displays, Date now)
+{
+    Json::Value document = Json::Value::object();
+    document["schemaVersion"] = schemaVersion;
+    document["generatedAt"] = isoTime(now);
+    document["providers"] = Json::Value::array();
+    for (const ProviderDisplay& display : displays) {
+        document["providers"].push_back(providerObject(display, now));
+    }
+    return compact(document);
+}
+
+}  // namespace
+
+std::optional<StatusFormat> fromName(std::string_view name)
+{
+    const auto found = std::ranges::find(formatNames, name, &std::pair<std::string_view, StatusFormat>::first);
+    if (found == formatNames.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::string render(StatusFormat format, std::span<const ProviderDisplay> displays, Date now)
+{
+    switch (format) {
+    case StatusFormat::text:
+        return joinedLines(reportLines(displays, now)) + '\n';
+    case StatusFormat::line:
+        return shortLine(displays, false) + '\n';
+    case StatusFormat::waybar:
+        return waybarObject(displays, now) + '\n';
+    case StatusFormat::i3blocks:
+        return i3blocksLines(displays);
+    case StatusFormat::polybar:
+        return polybarLine(displays) + '\n';
+    case StatusFormat::json:
+        break;
+    }
+    return jsonDocument(displays, now) + '\n';
+}
+
+std::string_view statusName(ProviderDisplay::Status status)
+{
+    switch (status) {
+    case Status::loading:
+        return "loading";
+    case Status::live:
+        return "live";
+    case Status::stale:
+        return "stale";
+    case Status::renewed:
+        return "renewed";
+    case Status::enterprise:
+        return "enterprise";
+    case Status::apiBilling:
+        return "apiBilling";
+    case Status::needsLogin:
+        return "needsLogin";
+    case Status::cliMissing:
+        return "cliMissing";
+    case Status::unavailable:
+        break;
+    }
+    return "unavailable";
+}
+
+std::string isoTime(Date date)
+{
+    using namespace std::chrono;
+    const auto second = floor<seconds>(date);
+    const auto day = floor<days>(second);
+    const year_month_day civil(day);
+    const hh_mm_ss time(second - day);
+    std::array<char, 40> text{};
+    const int length = std::snprintf(text.data(),
+                                     text.size(),
+                                     "%04d-%02u-%02uT%02ld:%02ld:%02ldZ",
+                                     static_cast<int>(civil.year()),
+                                     static_cast<unsigned>(civil.month()),
+                                     static_cast<unsigned>(civil.day()),
+                                     time.hours().count(),
+                                     time.minutes().count(),
+                                     time.seconds().count());
+    return {text.data(), static_cast<std::size_t>(std::max(length, 0))};
+}
+
+}  // namespace ostrel::StatusFormats

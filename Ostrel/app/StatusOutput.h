@@ -1,0 +1,45 @@
+#pragma once
+// `ostrel --status`: the providers' state printed for bars, terminals and
+// scripts, with no display, tray or desktop bus. It reads the readings file
+// that the running app keeps (or, with --refresh, reads the providers once and
+// saves their results as the app does) and never changes a file it cannot read.
+// With --watch it stays, printing again whenever the readings file is replaced
+// and once a minute, until a quit signal arrives or its output is closed.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/LaunchOptions.h"
+#include "store/WallClock.h"
+
+namespace ostrel {
+
+class StatusOutput
+{
+public:
+    /// Exit statuses.
+    static constexpr int succeeded = 0;
+    static constexpr int noReadings = 1;
+    static constexpr int badOption = 2;
+
+    /// Seconds between updates of --watch when nothing changes, for the time texts.
+    static constexpr int tickSeconds = 60;
+
+    struct Places
+    {
+        /// Where readings.json lives; absent when the environment names no home.
+        std::optional<std::filesystem::path> dataFolder;
+        std::filesystem::path home;
+        std::filesystem::path settingsFolder;
+    };
+
+    /// The places of the current user, from the environment.
+    [[nodiscard]] static Places forCurrentUser();
+
+    /// Runs the whole command and returns the exit status. The quit signals must
+    /// already be blocked (QuitSignals::block) for --watch to end cleanly on them.
+    [[nodiscard]] static int run(const LaunchOptions& options, const Places& places, const Clock& clock);
+};
+
+}  // namespace ostrel

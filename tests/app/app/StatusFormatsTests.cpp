@@ -1,0 +1,295 @@
+#include "app/StatusFormats.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "model/Json.h"
+
+namespace ostrel {
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr Date now = dateFromSince1970(1796000000);
+/// Half of the week left, so the percent left divided by one half is the pace.
+constexpr double halfAWeek = 302400;
+constexpr double staleAfter = 7800;
+
+enum class Shape
+{
+    nothing,            ///< no snapshot at all
+    weekly,             ///< a fresh reading of the weekly window
+    weeklyThenFailure,  ///< the same, then a failed attempt
+    weeklySignedOut,    ///< the same, then "not signed in"
+    signedOutOnly,
+    toolMissingOnly,
+    enterpriseWithoutWeekly,
+    apiBilling,
+    renewedSinceReading,
+    noWeeklyWindow
+};
+
+[[nodiscard]] std::optional<ProviderSnapshot> snapshot(Shape shape, double usedPercent)
+{
+    if (shape == Shape::nothing) {
+        return std::nullopt;
+    }
+    ProviderReading reading;
+    reading.fetchedAt = now - Seconds{60};
+    reading.source = "usage API";
+    reading.weekly = UsageWindow{usedPercent, now + Seconds{halfAWeek}, UsageWindow::week};
+    ProviderSnapshot result;
+    result.lastAttemptAt = now - Seconds{60};
+    switch (shape) {
+    case Shape::weeklyThenFailure:
+        result.lastFailure = FetchFailure::unreachable("timed out");
+        break;
+    case Shape::weeklySignedOut:
+    case Shape::signedOutOnly:
+        result.lastFailure = FetchFailure::notLoggedIn();
+        break;
+    case Shape::toolMissingOnly:
+        result.lastFailure = FetchFailure::cliMissing();
+        break;
+    case Shape::enterpriseWithoutWeekly:
+        reading.kind = AccountKind::enterprise;
+        reading.weekly.reset();
+        break;
+    case Shape::apiBilling:
+        reading.kind = AccountKind::apiBilling;
+        break;
+    case Shape::renewedSinceReading:
+        reading.weekly->resetsAt = now - Seconds{1};
+        break;
+    case Shape::noWeeklyWindow:
+        reading.weekly.reset();
+        break;
+    default:
+        break;
+    }
+    if (shape != Shape::signedOutOnly && shape != Shape::toolMissingOnly) {
+        result.lastReading = reading;
+    }
+    return result;
+}
+
+/// How the JSON output names the shape's failure; empty without one.
+[[nodiscard]] std::string failureKind(Shape shape)
+{
+    switch (shape) {
+    case Shape::weeklyThenFailure:
+        return "unreachable";
+    case Shape::weeklySignedOut:
+    case Shape::signedOutOnly:
+        return "notLoggedIn";
+    case Shape::toolMissingOnly:
+        return "cliMissing";
+    default:
+        return "";
+    }
+}
+
+struct Case
+{
+    std::string_view name;
+    Shape shape;
+    double usedPercent;
+    std::string_view status;
+    std::string_view line;
+    std::string_view brief;
+    std::string_view tier;  ///< empty without pacing
+    std::string_view colour;
+};
+
+constexpr auto cases = std::to_array<Case>({
+    {"live with plenty", Shape::weekly, 0, "live", "Claude ▰▰▰▰▰ 100% 4d", "Claude 100%", "blue", "#3d8bff"},
+    {"live on pace", Shape::weekly, 50, "live", "Claude ▰▰▰▱▱ 50% 4d", "Claude 50%", "green", "#2fcb6e"},
+    {"live getting tight", Shape::weekly, 70, "live", "Claude ▰▰▱▱▱ 30% 4d", "Claude 30%", "yellow", "#ffc53d"},
+    {"live very tight", Shape::weekly, 90, "live", "Claude ▰▱▱▱▱ 10% 4d", "Claude 10%", "red", "#ff4d4f"},
+    {"stale after a failed attempt",
+     Shape::weeklyThenFailure,
+     50,
+     "stale",
+     "Claude ▰▰▰▱▱ 50% 4d (stale)",
+     "Claude 50% (stale)",
+     "green",
+     "#2fcb6e"},
+    {"signed out with a reading to pace",
+     Shape::weeklySignedOut,
+     90,
+     "needsLogin",
+     "Claude ▰▱▱▱▱ 10% 4d (sign in)",
+     "Claude 10% (sign in)",
+     "red",
+     "#ff4d4f"},
+    {"signed out before any reading",
+     Shape::signedOutOnly,
+     0,
+     "needsLogin",
+     "Claude sign in",
+     "Claude sign in",
+     "",
+     ""},
+    {"no command-line tool", Shape::toolMissingOnly, 0, "cliMissing", "Claude no CLI", "Claude no CLI", "", ""},
+    {"enterprise without a weekly allowance",
+     Shape::enterpriseWithoutWeekly,
+     0,
+     "enterprise",
+     "Claude enterprise",
+     "Claude enterprise",
+     "",
+     ""},
+    {"billed per token", Shape::apiBilling, 0, "apiBilling", "Claude API billing", "Claude API billing", "", ""},
+    {"renewed since the reading",
+     Shape::renewedSinceReading,
+     40,
+     "renewed",
+     "Claude renewed",
+     "Claude renewed",
+     "",
+     ""},
+    {"a reading without a weekly window",
+     Shape::noWeeklyWindow,
+     0,
+     "unavailable",
+     "Claude unavailable",
+     "Claude unavailable",
+     "",
+     ""},
+    {"nothing read yet", Shape::nothing, 0, "loading", "Claude loading", "Claude loading", "", ""},
+});
+
+[[nodiscard]] std::string joinedReportLines(std::span<const ProviderDisplay> displays)
+{
+    std::string text;
+    for (const ProviderDisplay& display : displays) {
+        for (const std::string& line : display.reportLines(now)) {
+            text += text.empty() ? "" : "\n";
+            text += line;
+        }
+    }
+    return text;
+}
+
+[[nodiscard]] Json::Value parsed(StatusFormat format, std::span<const ProviderDisplay> displays)
+{
+    const std::string output = StatusFormats::render(format, displays, now);
+    EXPECT_TRUE(output.ends_with('\n'));
+    EXPECT_EQ(output.find('\n'), output.size() - 1) << "one update is one line";
+    return Json::parse(output).value_or(Json::Value{});
+}
+
+TEST(StatusFormats, ShowsEveryStatusOfAProviderInEveryFormat)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::array displays{
+            ProviderDisplay::make(snapshot(c.shape, c.usedPercent), Provider::claude, now, staleAfter)};
+        const std::string line{c.line};
+        const bool paced = !c.tier.empty();
+
+        EXPECT_EQ(StatusFormats::render(StatusFormat::text, displays, now), joinedReportLines(displays) + '\n');
+        EXPECT_EQ(StatusFormats::render(StatusFormat::line, displays, now), line + '\n');
+        EXPECT_EQ(StatusFormats::render(StatusFormat::polybar, displays, now),
+                  paced ? "%{F" + std::string{c.colour} + "}" + line + "%{F-}\n" : line + '\n');
+        EXPECT_EQ(StatusFormats::render(StatusFormat::i3blocks, displays, now),
+                  line + '\n' + std::string{c.brief} + '\n' + (paced ? std::string{c.colour} + '\n' : ""));
+
+        const Json::Value waybar = parsed(StatusFormat::waybar, displays);
+        EXPECT_EQ(waybar.value("text", ""), line);
+        EXPECT_EQ(waybar.value("tooltip", ""), joinedReportLines(displays));
+        EXPECT_EQ(waybar.value("class", ""), paced ? c.tier : "none"sv);
+        EXPECT_EQ(waybar.contains("percentage"), paced);
+
+        const Json::Value json = parsed(StatusFormat::json, displays);
+        ASSERT_EQ(json.value("schemaVersion", 0), StatusFormats::schemaVersion);
+        ASSERT_EQ(json.at("providers").size(), 1U);
+        const Json::Value& provider = json.at("providers").at(0);
+        EXPECT_EQ(provider.value("status", ""), c.status);
+        EXPECT_EQ(provider.at("tier").is_null(), !paced);
+        EXPECT_EQ(provider.at("renewsAt").is_null(), !paced);
+        EXPECT_EQ(provider.at("lastReadingAt").is_null(), !displays[0].reading);
+        EXPECT_EQ(provider.at("failure").is_null() ? "" : provider.at("failure").value("kind", "?"),
+                  failureKind(c.shape));
+    }
+}
+
+TEST(StatusFormats, SumsUpSeveralProvidersByTheTightestAndNoneAsSuch)
+{
+    struct Mix
+    {
+        std::string_view name;
+        std::vector<double> usedPercents;  ///< Claude's, then OpenAI's
+        std::string_view line;
+        std::string_view waybarClass;
+        int percentage;  ///< -1: none
+    };
+
+    const auto mixes = std::to_array<Mix>({
+        {"the worse tier wins over a smaller percent",
+         {70, 0},
+         "Claude ▰▰▱▱▱ 30% 4d · OpenAI ▰▰▰▰▰ 100% 4d",
+         "yellow",
+         30},
+        {"within one tier the smaller percent wins",
+         {50, 40},
+         "Claude ▰▰▰▱▱ 50% 4d · OpenAI ▰▰▰▱▱ 60% 4d",
+         "green",
+         50},
+        {"no provider enabled", {}, "No providers enabled", "none", -1},
+    });
+    for (const Mix& mix : mixes) {
+        SCOPED_TRACE(mix.name);
+        std::vector<ProviderDisplay> displays;
+        for (std::size_t i = 0; i < mix.usedPercents.size(); ++i) {
+            displays.push_back(ProviderDisplay::make(snapshot(Shape::weekly, mix.usedPercents[i]),
+                                                     allProviders.at(i),
+                                                     now,
+                                                     staleAfter));
+        }
+        EXPECT_EQ(StatusFormats::render(StatusFormat::line, displays, now), std::string{mix.line} + '\n');
+        const Json::Value waybar = parsed(StatusFormat::waybar, displays);
+        EXPECT_EQ(waybar.value("class", ""), mix.waybarClass);
+        EXPECT_EQ(waybar.value("percentage", -1), mix.percentage);
+        EXPECT_EQ(parsed(StatusFormat::json, displays).at("providers").size(), mix.usedPercents.size());
+        if (displays.empty()) {
+            EXPECT_EQ(StatusFormats::render(StatusFormat::text, displays, now), "No providers enabled\n");
+        }
+    }
+}
+
+TEST(StatusFormats, KnowsTheFormatsByTheirExactNames)
+{
+    struct Name
+    {
+        std::string_view name;
+        std::optional<StatusFormat> format;
+    };
+
+    constexpr auto names = std::to_array<Name>({
+        {"text", StatusFormat::text},
+        {"waybar", StatusFormat::waybar},
+        {"i3blocks", StatusFormat::i3blocks},
+        {"json", StatusFormat::json},
+        {"JSON", std::nullopt},
+        {"", std::nullopt},
+        {"line ", std::nullopt},
+    });
+    for (const Name& n : names) {
+        SCOPED_TRACE(n.name);
+        EXPECT_EQ(StatusFormats::fromName(n.name), n.format);
+    }
+}
+
+TEST(StatusFormats, WritesTimesInUtcToTheSecond)
+{
+    EXPECT_EQ(StatusFormats::isoTime(dateFromSince1970(1796000000.75)), "2026-11-30T00:53:20Z");
+    EXPECT_EQ(StatusFormats::isoTime(referenceDate), "2001-01-01T00:00:00Z");
+}
+
+}  // namespace
+}  // namespace ostrel

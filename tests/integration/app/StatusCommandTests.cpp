@@ -1,0 +1,376 @@
+// `ostrel --status` run as a bar or a script runs it: a plain process with no
+// display and no desktop bus, reading the readings file that the app keeps.
+
+#include <poll.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/Json.h"
+#include "model/ReadingsFile.h"
+#include "posix/ChildProcess.h"
+#include "readers/ProcessRunner.h"
+#include "support/Matchers.h"
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using testing::Succeeds;
+namespace fs = std::filesystem;
+using SteadyClock = std::chrono::steady_clock;
+
+[[nodiscard]] fs::path program()
+{
+    return fs::path(OSTREL_BINARY_DIR) / "Ostrel" / "ostrel";
+}
+
+[[nodiscard]] Date wallNow()
+{
+    return std::chrono::time_point_cast<Seconds>(std::chrono::system_clock::now());
+}
+
+/// A user with a home of their own, no display, no desktop bus and no Qt platform.
+struct User
+{
+    testing::TemporaryFolder home;
+
+    [[nodiscard]] fs::path readings() const
+    {
+        return home.path() / "data" / "Ostrel" / "readings.json";
+    }
+
+    [[nodiscard]] std::map<std::string, std::string> environment(const std::string& path = "/usr/bin:/bin") const
+    {
+        return {
+            {"HOME", home.path().string()},
+            {"XDG_CONFIG_HOME", (home.path() / "config").string()},
+            {"XDG_DATA_HOME", (home.path() / "data").string()},
+            {"XDG_CACHE_HOME", (home.path() / "cache").string()},
+            {"PATH", path},
+            {"SHELL", "/bin/sh"},
+        };
+    }
+
+    [[nodiscard]] ProcessOutput run(std::vector<std::string> arguments, const std::string& path = "/usr/bin:/bin") const
+    {
+        auto output =
+            ProcessRunner::run(program(), arguments, environment(path), home.path(), std::nullopt, Seconds{30});
+        EXPECT_TRUE(output.has_value());
+        return output.value_or(ProcessOutput{});
+    }
+};
+
+/// Both providers read a minute ago; Claude has used `claudeUsed` percent of its week.
+[[nodiscard]] Saved readingsOf(double claudeUsed, Date now)
+{
+    Saved saved;
+    for (const Provider provider : allProviders) {
+        ProviderReading reading;
+        reading.provider = provider;
+        reading.fetchedAt = now - Seconds{60};
+        reading.source = provider == Provider::claude ? "usage API" : "codex app-server";
+        reading.weekly = UsageWindow{provider == Provider::claude ? claudeUsed : 20, now + Seconds{259200}};
+        reading.session = UsageWindow{12, now + Seconds{7200}, UsageWindow::fiveHours};
+        reading.resetCredits = {ResetCredit{"one", now + Seconds{86400}}, ResetCredit{"two", std::nullopt}};
+        ReadingsFile::record(saved, provider, reading, reading.fetchedAt);
+    }
+    return saved;
+}
+
+[[nodiscard]] std::string contents(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+[[nodiscard]] std::size_t lineCount(std::string_view text)
+{
+    return static_cast<std::size_t>(std::ranges::count(text, '\n'));
+}
+
+TEST(StatusCommand, AnswersWithTheDocumentedExitStatusAndLeavesABadFileAlone)
+{
+    enum class File
+    {
+        none,
+        good,
+        corrupt
+    };
+
+    struct Case
+    {
+        std::string_view name;
+        File file;
+        std::vector<std::string> arguments;
+        int status;
+        std::string_view stdoutStart;  ///< empty: nothing on standard output
+        std::string_view stderrPart;   ///< empty: nothing on standard error
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"readings as text", File::good, {"--status"}, 0, "🟩🟩🟩⬛⬛ Claude · 50% · 3d", ""},
+        {"readings as one line", File::good, {"--status", "--format=line"}, 0, "Claude ▰▰▰▱▱ 50% 3d · OpenAI", ""},
+        {"no readings yet", File::none, {"--status"}, 1, "", "start Ostrel, or run ostrel --status --refresh"},
+        {"an unreadable file", File::corrupt, {"--status", "--format", "json"}, 1, "", "cannot read "},
+        {"an unreadable file is not replaced by a refresh",
+         File::corrupt,
+         {"--status", "--refresh"},
+         1,
+         "",
+         "(left as it is)"},
+        {"an unknown format", File::good, {"--status", "--format", "yaml"}, 2, "", "unknown format \"yaml\""},
+        {"a format switch without its word", File::good, {"--status", "--format"}, 2, "", "unknown format \"\""},
+    });
+    ASSERT_TRUE(fs::exists(program())) << "build the ostrel target first";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const User user;
+        fs::create_directories(user.readings().parent_path());
+        if (c.file == File::good) {
+            ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(50, wallNow())), Succeeds());
+        } else if (c.file == File::corrupt) {
+            std::ofstream(user.readings()) << "{\"snapshots\": [\"claude\"";
+        }
+        const std::string before = contents(user.readings());
+
+        const ProcessOutput output = user.run(c.arguments);
+
+        EXPECT_EQ(output.status, c.status);
+        if (c.stdoutStart.empty()) {
+            EXPECT_EQ(output.stdoutText(), "");
+        } else {
+            EXPECT_THAT(output.stdoutText(), StartsWith(std::string{c.stdoutStart}));
+        }
+        if (c.stderrPart.empty()) {
+            EXPECT_EQ(output.stderrText(), "");
+        } else {
+            EXPECT_THAT(output.stderrText(), HasSubstr(std::string{c.stderrPart}));
+            EXPECT_EQ(lineCount(output.stderrText()), 1U) << output.stderrText();
+        }
+        EXPECT_EQ(contents(user.readings()), before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(user.readings().parent_path()), fs::directory_iterator()),
+                  c.file == File::none ? 0 : 1)
+            << "nothing set aside, nothing left behind";
+    }
+}
+
+TEST(StatusCommand, WritesJsonThatItsPublishedSchemaAccepts)
+{
+    const fs::path schema = fs::path(OSTREL_SOURCE_DIR) / "docs" / "status-output.schema.json";
+    const Date now = wallNow();
+
+    struct Case
+    {
+        std::string_view name;
+        Saved saved;
+    };
+
+    Saved troubled = readingsOf(95, now);
+    ReadingsFile::record(troubled, Provider::claude, std::unexpected(FetchFailure::unreachable("offline")), now);
+    troubled.snapshots.at(Provider::openai) = {};
+    ReadingsFile::record(troubled, Provider::openai, std::unexpected(FetchFailure::cliMissing()), now);
+    Saved signedOut;
+    ReadingsFile::record(signedOut, Provider::claude, std::unexpected(FetchFailure::notLoggedIn()), now);
+    const auto cases = std::to_array<Case>({
+        {"both live with sessions and credits", readingsOf(50, now)},
+        {"stale beside a missing tool", troubled},
+        {"signed out beside nothing read", signedOut},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const User user;
+        ASSERT_THAT(ReadingsFile::save(user.readings(), c.saved), Succeeds());
+        const ProcessOutput output = user.run({"--status", "--format", "json"});
+        ASSERT_EQ(output.status, 0) << output.stderrText();
+        const fs::path document = user.home.path() / "status.json";
+        std::ofstream(document) << output.stdoutText();
+
+        const auto check =
+            ProcessRunner::run("/usr/bin/python3",
+                               {"-c",
+                                "import json, sys, jsonschema\n"
+                                "jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))\n",
+                                schema.string(),
+                                document.string()},
+                               std::nullopt,
+                               std::nullopt,
+                               std::nullopt,
+                               Seconds{30});
+        ASSERT_TRUE(check.has_value());
+        EXPECT_EQ(check->status, 0) << check->stderrText() << "\n" << output.stdoutText();
+    }
+}
+
+TEST(StatusCommand, RefreshReadsTheEnabledProvidersOnceAndSavesTheirResults)
+{
+    const User user;
+    const fs::path tools = user.home.path() / "tools";
+    fs::create_directories(tools);
+    for (const std::string_view tool : {"claude", "codex", "secret-tool"}) {
+        fs::create_symlink(fs::path(OSTREL_FIXTURES_DIR) / "bin" / tool, tools / tool);
+    }
+
+    const ProcessOutput output =
+        user.run({"--status", "--refresh", "--format", "json"}, tools.string() + ":/usr/bin:/bin");
+
+    ASSERT_EQ(output.status, 0) << output.stderrText();
+    const auto saved = ReadingsFile::read(user.readings());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->snapshots.size(), 2U);
+    const auto json = Json::parse(output.stdoutText());
+    ASSERT_TRUE(json.has_value());
+    for (const Json::Value& provider : json->at("providers")) {
+        EXPECT_NE(provider.value("status", ""), "loading") << provider.dump();
+    }
+}
+
+/// A running `--status --watch`, its output read line by line.
+class Watcher
+{
+public:
+    Watcher(const User& user, std::vector<std::string> arguments)
+    {
+        posix::SpawnRequest request;
+        request.executable = program();
+        request.arguments = std::move(arguments);
+        request.directory = user.home.path();
+        request.environment = user.environment();
+        auto child = posix::spawnChild(request);
+        EXPECT_TRUE(child.has_value());
+        if (child) {
+            m_child = std::move(*child);
+        }
+    }
+
+    Watcher(const Watcher&) = delete;
+    Watcher& operator=(const Watcher&) = delete;
+
+    ~Watcher()
+    {
+        if (!m_status) {
+            ::kill(m_child.pid, SIGKILL);  // started by this test
+            static_cast<void>(exitWithin(5s));
+        }
+    }
+
+    /// The next whole line, absent when none came within `limit`.
+    [[nodiscard]] std::optional<std::string> nextLine(std::chrono::milliseconds limit)
+    {
+        const auto deadline = SteadyClock::now() + limit;
+        while (m_pending.find('\n') == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+            pollfd output{m_child.stdoutRead.get(), POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&output, 1, static_cast<int>(left.count())) <= 0) {
+                return std::nullopt;
+            }
+            const auto read = posix::readSome(m_child.stdoutRead.get(), m_pending, 4096);
+            if (!read || *read == 0) {
+                return std::nullopt;
+            }
+        }
+        const std::size_t end = m_pending.find('\n');
+        std::string line = m_pending.substr(0, end);
+        m_pending.erase(0, end + 1);
+        return line;
+    }
+
+    void closeOutput()
+    {
+        m_child.stdoutRead.reset();
+    }
+
+    void signal(int number) const
+    {
+        ::kill(m_child.pid, number);
+    }
+
+    [[nodiscard]] std::optional<int> exitWithin(std::chrono::milliseconds limit)
+    {
+        const auto deadline = SteadyClock::now() + limit;
+        while (!m_status && SteadyClock::now() < deadline) {
+            m_status = posix::reapIfEnded(m_child.pid);
+            std::this_thread::sleep_for(10ms);
+        }
+        return m_status;
+    }
+
+private:
+    posix::SpawnedChild m_child;
+    std::string m_pending;
+    std::optional<int> m_status;
+};
+
+TEST(StatusCommand, WatchPrintsOneLinePerReplacementAndEndsCleanly)
+{
+    enum class Ending
+    {
+        closedOutput,
+        terminated,
+        interrupted
+    };
+
+    struct Case
+    {
+        std::string_view name;
+        Ending ending;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"the reading end closes", Ending::closedOutput},
+        {"SIGTERM", Ending::terminated},
+        {"SIGINT", Ending::interrupted},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const User user;
+        const Date now = wallNow();
+        ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(0, now)), Succeeds());
+        Watcher watcher(user, {"--status", "--watch", "--format", "line"});
+        const auto first = watcher.nextLine(10s);
+        ASSERT_TRUE(first.has_value());
+        EXPECT_THAT(*first, StartsWith("Claude ▰▰▰▰▰ 100%"));
+
+        // Each save writes a temporary file and renames it over the old one.
+        for (const auto& [used, expected] : std::to_array<std::pair<double, std::string_view>>(
+                 {{50, "Claude ▰▰▰▱▱ 50%"}, {70, "Claude ▰▰▱▱▱ 30%"}, {90, "Claude ▰▱▱▱▱ 10%"}})) {
+            ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(used, now)), Succeeds());
+            const auto line = watcher.nextLine(10s);
+            ASSERT_TRUE(line.has_value()) << "no update after the file was replaced";
+            EXPECT_THAT(*line, StartsWith(std::string{expected}));
+        }
+        EXPECT_EQ(watcher.nextLine(300ms), std::nullopt) << "one update per replacement";
+
+        switch (c.ending) {
+        case Ending::closedOutput:
+            watcher.closeOutput();
+            break;
+        case Ending::terminated:
+            watcher.signal(SIGTERM);
+            break;
+        case Ending::interrupted:
+            watcher.signal(SIGINT);
+            break;
+        }
+        EXPECT_EQ(watcher.exitWithin(3s), 0);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
