@@ -327,47 +327,49 @@ void AppSettings::setWelcomed()
 {
     write(Key::welcomed, true);
     m_welcomed = true;
-    void AppSettings::setAutomaticallyChecksForUpdates(bool enabled)
-    {
-        write(Key::automaticallyChecksForUpdates, enabled);
-        if (std::exchange(m_automaticallyChecksForUpdates, enabled) != enabled) {
-            Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
-            Q_EMIT changed();
-        }
-    }
+}
 
-    void AppSettings::setLastUpdateCheck(Date when)
-    {
-        const auto seconds = static_cast<qint64>(secondsSince1970(when));
-        write(Key::lastUpdateCheck, QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate));
-        m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
+void AppSettings::setAutomaticallyChecksForUpdates(bool enabled)
+{
+    write(Key::automaticallyChecksForUpdates, enabled);
+    if (std::exchange(m_automaticallyChecksForUpdates, enabled) != enabled) {
+        Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
+        Q_EMIT changed();
     }
+}
 
-    void AppSettings::setPopoverTab(PopoverTab tab)
-    {
-        write(Key::popoverTab, qText(rawValue(tab)));
-        if (std::exchange(m_popoverTab, tab) != tab) {
-            Q_EMIT popoverTabChanged(tab);
-            Q_EMIT changed();
-        }
-    }
+void AppSettings::setLastUpdateCheck(Date when)
+{
+    const auto seconds = static_cast<qint64>(secondsSince1970(when));
+    write(Key::lastUpdateCheck, QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate));
+    m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
+}
 
-    void AppSettings::setActivityRange(ActivityRange range)
-    {
-        write(Key::activityRange, qText(rawValue(range)));
-        if (std::exchange(m_activityRange, range) != range) {
-            Q_EMIT activityRangeChanged(range);
-            Q_EMIT changed();
-        }
+void AppSettings::setPopoverTab(PopoverTab tab)
+{
+    write(Key::popoverTab, qText(rawValue(tab)));
+    if (std::exchange(m_popoverTab, tab) != tab) {
+        Q_EMIT popoverTabChanged(tab);
+        Q_EMIT changed();
     }
+}
 
-    void AppSettings::setActivityMeasure(ActivityMeasure measure)
-    {
-        write(Key::activityMeasure, qText(rawValue(measure)));
-        if (std::exchange(m_activityMeasure, measure) != measure) {
-            Q_EMIT activityMeasureChanged(measure);
-            Q_EMIT changed();
-        }
+void AppSettings::setActivityRange(ActivityRange range)
+{
+    write(Key::activityRange, qText(rawValue(range)));
+    if (std::exchange(m_activityRange, range) != range) {
+        Q_EMIT activityRangeChanged(range);
+        Q_EMIT changed();
     }
+}
+
+void AppSettings::setActivityMeasure(ActivityMeasure measure)
+{
+    write(Key::activityMeasure, qText(rawValue(measure)));
+    if (std::exchange(m_activityMeasure, measure) != measure) {
+        Q_EMIT activityMeasureChanged(measure);
+        Q_EMIT changed();
+    }
+}
 
 }  // namespace ostrel
