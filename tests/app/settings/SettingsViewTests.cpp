@@ -19,7 +19,6 @@
 #include "drawing/Theme.h"
 #include "panel/PopoverView.h"
 #include "panel/ProviderCard.h"
-#include "panel/ProviderSlot.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
 #include "support/Accessible.h"
