@@ -89,6 +89,9 @@ public:
         "No system tray found. Ostrel keeps reading in the background; open it with `ostrel --preview`, "
         "or enable your desktop's tray (on GNOME: the AppIndicator extension).";
 
+    /// Makes the tray items, once; the tray watch calls it when a tray can show them.
+    void showTrayItems();
+
 Q_SIGNALS:
     /// The settings window was shown ("--settings", a menu, a later launch).
     void settingsRequested();
@@ -98,7 +101,6 @@ private:
     bool claimSession();
     /// Shows the tray items as soon as a tray can show them, and says so when none can.
     void watchTray();
-    void showTrayItems();
     void reportNoTray();
     /// The panel by its tray item, or in a window when there is no tray.
     void openPanel();

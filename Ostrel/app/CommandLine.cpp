@@ -62,6 +62,10 @@ constexpr auto qtValuePrefixes = std::to_array<std::string_view>({
 
 [[nodiscard]] std::optional<Option> ownOption(std::string_view argument)
 {
+    // "--format=json" carries its value in the same argument.
+    if (argument.starts_with("--format=")) {
+        return Option{argument, false};
+    }
     const auto found = std::ranges::find(ownOptions, argument, &Option::name);
     return found == ownOptions.end() ? std::nullopt : std::optional(*found);
 }

@@ -59,6 +59,8 @@ TEST(AppDelegate, OpensTheSettingsWindowFromTheSwitchTheTrayMenuAndThePanel)
         }
         AppDelegate delegate(arguments);
         delegate.applicationDidFinishLaunching();
+        // The offscreen platform has no tray: make the items as a tray appearing would.
+        delegate.showTrayItems();
         ASSERT_NE(delegate.statusItem(), nullptr);
         if (c.opening == Opening::switchAtLaunch) {
             ASSERT_NE(delegate.settingsWindow(), nullptr);

@@ -32,6 +32,7 @@ TEST(CommandLine, RefusesOnlyOptionsThatAreNeitherOstrelsNorQts)
         {"the first of two unknown options", {"ostrel", "-x", "--y"}, "-x"},
         {"the export folder may start with a dash", {"ostrel", "--export-snapshots", "-pictures"}, std::nullopt},
         {"the form after --format is its value", {"ostrel", "--status", "--format", "-json"}, std::nullopt},
+        {"the form may follow --format= in one argument", {"ostrel", "--status", "--format=line"}, std::nullopt},
         {"Qt's options with one or two dashes",
          {"ostrel",
           "-platform",
