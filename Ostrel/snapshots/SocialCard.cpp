@@ -15,7 +15,6 @@ namespace {
 
 constexpr double glowWidth = 900;
 constexpr double glowHeight = 420;
-constexpr double glowRadius = 380;
 constexpr double glowMargin = 120;
 constexpr int glowBlur = 20;
 constexpr float glowOpacity = 0.55F;
@@ -57,11 +56,14 @@ QImage glowPicture()
     inner.setAlphaF(glowOpacity);
     QColor outer = glow;
     outer.setAlphaF(0);
-    const QPointF centre(glowMargin + glowWidth / 2, glowMargin + glowHeight / 2);
-    QRadialGradient gradient(centre, glowRadius);
+    // An ellipse that fades to nothing at the frame's edges: a round gradient
+    // squeezed to the frame's proportions, so no straight edge is left to blur.
+    painter.translate(glowMargin + glowWidth / 2, glowMargin + glowHeight / 2);
+    painter.scale(1, glowHeight / glowWidth);
+    QRadialGradient gradient(QPointF(0, 0), glowWidth / 2);
     gradient.setColorAt(0, inner);
     gradient.setColorAt(1, outer);
-    painter.fillRect(QRectF(glowMargin, glowMargin, glowWidth, glowHeight), gradient);
+    painter.fillRect(QRectF(-glowWidth / 2, -glowWidth / 2, glowWidth, glowWidth), gradient);
     painter.end();
     return blurred(image, glowBlur);
 }
