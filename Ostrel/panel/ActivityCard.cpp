@@ -9,6 +9,7 @@
 #include <unicode/locid.h>
 
 #include "drawing/CardBackground.h"
+#include "drawing/GlyphView.h"
 #include "drawing/MarkColors.h"
 #include "drawing/ProviderGlyph.h"
 #include "drawing/Symbols.h"
@@ -31,29 +32,6 @@ constexpr double namePoints = 14;
 constexpr double statusPoints = 11;
 constexpr double notePoints = 10.5;
 constexpr int noteGap = 5;
-
-class GlyphView : public QWidget
-{
-public:
-    GlyphView(Provider provider, QWidget* parent)
-        : QWidget(parent)
-        , m_glyph{provider, glyphPoints, false}
-    {
-        setFixedSize(static_cast<int>(glyphPoints), static_cast<int>(glyphPoints));
-        setAccessibleName(m_glyph.accessibleName());
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        m_glyph.paint(painter, QPointF(0, 0), Theme::fromPalette(palette()).primary);
-    }
-
-private:
-    ProviderGlyph m_glyph;
-};
 
 /// The card's own calendar, or the user's; absent only when ICU can build none.
 std::optional<RenewalText> calendarOf(const ActivityCard::Value& value)
@@ -95,7 +73,7 @@ ActivityCard::ActivityCard(Provider provider, QWidget* parent)
 
     auto* header = new QHBoxLayout();
     header->setSpacing(headerGap);
-    header->addWidget(new GlyphView(provider, this));
+    header->addWidget(new GlyphView(provider, glyphPoints, this));
     QLabel* name = CardLabel::make(namePoints, QFont::DemiBold, false, this);
     name->setText(CardLabel::qText(displayName(provider)));
     header->addWidget(name);

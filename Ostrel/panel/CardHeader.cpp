@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 
+#include "drawing/GlyphView.h"
 #include "drawing/MarkColors.h"
 #include "drawing/ProviderGlyph.h"
 #include "drawing/Theme.h"
@@ -21,28 +22,6 @@ constexpr double planTracking = 0.6;
 constexpr double planPaddingX = 6;
 constexpr double planPaddingY = 2.5;
 constexpr double planFillOpacity = 0.16;
-
-class GlyphView : public QWidget
-{
-public:
-    GlyphView(Provider provider, QWidget* parent)
-        : QWidget(parent)
-        , m_glyph{provider, glyphPoints, false}
-    {
-        setFixedSize(static_cast<int>(glyphPoints), static_cast<int>(glyphPoints));
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        m_glyph.paint(painter, QPointF(0, 0), Theme::fromPalette(palette()).primary);
-    }
-
-private:
-    ProviderGlyph m_glyph;
-};
 
 /// The plan in capitals on a capsule of the provider's accent.
 class PlanBadge : public QWidget
@@ -103,7 +82,7 @@ CardHeader::CardHeader(Provider provider, bool isSnapshot, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(7);
-    row->addWidget(new GlyphView(provider, this));
+    row->addWidget(new GlyphView(provider, glyphPoints, this));
     m_name = CardLabel::make(namePoints, QFont::DemiBold, false, this);
     m_name->setText(CardLabel::qText(displayName(provider)));
     row->addWidget(m_name);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "drawing/GlyphView.h"
 #include "drawing/ProviderGlyph.h"
 #include "drawing/Theme.h"
 #include "settings/AppSettings.h"
@@ -20,29 +21,6 @@ constexpr double namePoints = 13;
 constexpr double captionPoints = 11;
 constexpr int glyphToText = 10;
 constexpr int nameToStatus = 2;
-
-class GlyphView : public QWidget
-{
-public:
-    GlyphView(Provider provider, QWidget* parent)
-        : QWidget(parent)
-        , m_glyph{provider, glyphPoints, false}
-    {
-        setFixedSize(static_cast<int>(glyphPoints), static_cast<int>(glyphPoints));
-        setAccessibleName(m_glyph.accessibleName());
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        m_glyph.paint(painter, QPointF(0, 0), Theme::fromPalette(palette()).primary);
-    }
-
-private:
-    ProviderGlyph m_glyph;
-};
 
 std::string failureMessage(const std::optional<FetchFailure>& failure)
 {
@@ -74,7 +52,7 @@ ProviderToggleRow::ProviderToggleRow(Provider provider,
     m_toggle = new QCheckBox(this);
     m_toggle->setAccessibleName(name);
     row->addWidget(m_toggle, 0, Qt::AlignVCenter);
-    row->addWidget(new GlyphView(provider, this), 0, Qt::AlignVCenter);
+    row->addWidget(new GlyphView(provider, glyphPoints, this), 0, Qt::AlignVCenter);
 
     auto* column = new QVBoxLayout();
     column->setSpacing(nameToStatus);
