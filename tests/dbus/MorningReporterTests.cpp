@@ -70,23 +70,9 @@ void settle()
 }
 
 // Everything public: the tests read and steer the hooks' state directly.
-class MorningReporterTest : public ::testing::Test
+class MorningReporterTest : public testing::NotificationServiceTest
 {
 public:
-    void SetUp() override
-    {
-        ASSERT_TRUE(serviceBus.isConnected()) << "no session bus: run under dbus-run-session";
-        ASSERT_TRUE(serviceBus.registerVirtualObject(QString::fromLatin1(DesktopNotifier::path), &service));
-        ASSERT_TRUE(serviceBus.registerService(QString::fromLatin1(DesktopNotifier::service)));
-    }
-
-    void TearDown() override
-    {
-        serviceBus.unregisterService(QString::fromLatin1(DesktopNotifier::service));
-        serviceBus.unregisterObject(QString::fromLatin1(DesktopNotifier::path));
-        QDBusConnection::disconnectFromBus(serviceBus.name());
-    }
-
     MorningReporter::Hooks hooks()
     {
         return {
@@ -109,7 +95,6 @@ public:
         };
     }
 
-    NotificationService service;
     DesktopNotifier notifier;
     MorningReporter reporter{hooks(), notifier};
 
@@ -122,9 +107,6 @@ public:
     int refreshes = 0;
     QString dayKeyAtRefresh;
     std::optional<Date> linesAskedAt;
-    // A connection of its own, so calls to the service travel through the bus.
-    QDBusConnection serviceBus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notification-service"));
 };
 
 TEST_F(MorningReporterTest, StartingAtHalfPastNineReportsOnceAfterItsOwnRefresh)

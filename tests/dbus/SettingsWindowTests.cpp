@@ -19,30 +19,8 @@ namespace ostrel {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::NotificationService;
 
-class SettingsWindowTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(serviceBus.isConnected()) << "no session bus: run under dbus-run-session";
-        ASSERT_TRUE(serviceBus.registerVirtualObject(QString::fromLatin1(DesktopNotifier::path), &service));
-        ASSERT_TRUE(serviceBus.registerService(QString::fromLatin1(DesktopNotifier::service)));
-    }
-
-    void TearDown() override
-    {
-        serviceBus.unregisterService(QString::fromLatin1(DesktopNotifier::service));
-        serviceBus.unregisterObject(QString::fromLatin1(DesktopNotifier::path));
-        QDBusConnection::disconnectFromBus(serviceBus.name());
-    }
-
-    NotificationService service;
-    // A connection of its own, so calls to the service travel through the bus.
-    QDBusConnection serviceBus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notification-service"));
-};
+using SettingsWindowTest = testing::NotificationServiceTest;
 
 QAbstractButton* buttonNamed(const QWidget& root, const QString& name)
 {

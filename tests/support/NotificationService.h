@@ -11,6 +11,9 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QVariantMap>
+#include <gtest/gtest.h>
+
+#include "report/DesktopNotifier.h"
 
 namespace ostrel::testing {
 
@@ -57,6 +60,32 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
+};
+
+/// A test with the notification service on the session bus, under the name
+/// and path the notifier calls, for each test in turn.
+class NotificationServiceTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(serviceBus.isConnected()) << "no session bus: run under dbus-run-session";
+        ASSERT_TRUE(serviceBus.registerVirtualObject(QString::fromLatin1(DesktopNotifier::path), &service));
+        ASSERT_TRUE(serviceBus.registerService(QString::fromLatin1(DesktopNotifier::service)));
+    }
+
+    /// Also what a test calls to take the service away.
+    void TearDown() override
+    {
+        serviceBus.unregisterService(QString::fromLatin1(DesktopNotifier::service));
+        serviceBus.unregisterObject(QString::fromLatin1(DesktopNotifier::path));
+        QDBusConnection::disconnectFromBus(serviceBus.name());
+    }
+
+    NotificationService service;
+    // A connection of its own, so calls to the service travel through the bus.
+    QDBusConnection serviceBus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("notification-service"));
 };
 
 }  // namespace ostrel::testing
