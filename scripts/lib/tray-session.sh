@@ -8,6 +8,7 @@
 # hosts StatusNotifierItems; or none, to start without a tray) and call
 #   tray_session_start            # X, bus and the tray host; exports DISPLAY and the bus
 #   tray_start_trayer             # trayer, when the session started without a tray
+#   tray_start_bus                # only a private session bus (for runs without X)
 #   tray_run_ostrel <binary> [env assignments --] [arguments]
 #   tray_await <tenths> <command...>
 #   tray_items                    # xwininfo lines of the embedded ostrel items
@@ -49,16 +50,9 @@ tray_session_start() {
 
   # A session bus of its own, so nothing talks to the caller's desktop; it has no
   # StatusNotifierItem host, so Qt embeds its items in the XEmbed tray.
-  # Services the bus starts (xfce4-panel's settings daemon) read the throw-away home.
-  local host_home="$tray_work/host"
-  mkdir -p "$host_home/.config"
-  HOME="$host_home" XDG_CONFIG_HOME="$host_home/.config" \
-    dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$tray_work/bus" 2>"$tray_work/dbus.log" &
-  tray_pids+=($!)
-  tray_await 50 test -s "$tray_work/bus" || { echo "dbus-daemon did not start; see $tray_work/dbus.log" >&2; return 1; }
-  DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tray_work/bus")"
-  export DBUS_SESSION_BUS_ADDRESS
+  tray_start_bus || return 1
 
+  local host_home="$tray_work/host"
   case "${TRAY_HOST:-trayer}" in
     none) return 0 ;;
     xfce4-panel)
@@ -67,6 +61,19 @@ tray_session_start() {
       ;;
   esac
   tray_start_trayer
+}
+
+# A private session bus; exports DBUS_SESSION_BUS_ADDRESS. Services the bus
+# starts (xfce4-panel's settings daemon) read the throw-away home.
+tray_start_bus() {
+  local host_home="$tray_work/host"
+  mkdir -p "$host_home/.config"
+  HOME="$host_home" XDG_CONFIG_HOME="$host_home/.config" \
+    dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$tray_work/bus" 2>"$tray_work/dbus.log" &
+  tray_pids+=($!)
+  tray_await 50 test -s "$tray_work/bus" || { echo "dbus-daemon did not start; see $tray_work/dbus.log" >&2; return 1; }
+  DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$tray_work/bus")"
+  export DBUS_SESSION_BUS_ADDRESS
 }
 
 tray_start_trayer() {
