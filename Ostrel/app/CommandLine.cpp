@@ -22,6 +22,7 @@ constexpr auto ownOptions = std::to_array<Option>({
     {"--format", true},
     {"--watch"},
     {"--refresh"},
+    {"--statusline"},
     {"--version"},
     {"--help"},
     {"-h"},
@@ -99,6 +100,8 @@ std::string usage()
            "  --format FORM              with --status: text, line, waybar, i3blocks, polybar or json\n"
            "  --watch                    with --status: print again whenever the readings change\n"
            "  --refresh                  with --status: read the providers first\n"
+           "  --statusline               one line for Claude Code's status line, which passes\n"
+           "                             its session's state on standard input\n"
            "  --version                  print the version and quit\n"
            "  -h, --help                 print this text and quit\n";
 }

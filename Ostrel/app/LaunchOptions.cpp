@@ -25,6 +25,7 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments)
     options.status = has("--status");
     options.watch = has("--watch");
     options.refresh = has("--refresh");
+    options.statusLine = has("--statusline");
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         constexpr std::string_view joinedForm = "--format=";
         if (*it == "--format") {

@@ -1,5 +1,5 @@
 #pragma once
-// The five command-line switches, read from the process arguments exactly as
+// The command-line switches, read from the process arguments exactly as
 // given (whole-argument matches, anywhere in the list).
 
 #include <filesystem>
@@ -28,6 +28,8 @@ struct LaunchOptions
     bool watch = false;
     /// "--refresh": with "--status", read the providers first.
     bool refresh = false;
+    /// "--statusline": one line for Claude Code's status line, from what it passes on standard input.
+    bool statusLine = false;
 
     /// `arguments` is the full argument list, program path first.
     [[nodiscard]] static LaunchOptions parse(const std::vector<std::string>& arguments);

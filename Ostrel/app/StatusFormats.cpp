@@ -8,10 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include <QColor>
-
-#include "drawing/MarkColors.h"
 #include "model/Json.h"
+#include "model/TierColor.h"
 
 namespace ostrel::StatusFormats {
 namespace {
@@ -159,7 +157,7 @@ template <class Piece>
 
 [[nodiscard]] std::string colourHex(PaceTier tier)
 {
-    return MarkColors::tierColor(tier).name(QColor::HexRgb).toStdString();
+    return tierRgb(tier).hex();
 }
 
 [[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays)

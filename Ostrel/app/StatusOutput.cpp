@@ -22,7 +22,6 @@
 #include "settings/AppSettings.h"
 #include "settings/LoginItem.h"
 #include "store/UsageReaders.h"
-#include "store/UsageStore.h"
 
 namespace ostrel {
 namespace {
@@ -33,22 +32,9 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int outputFd = 1;
 constexpr int errorFd = 2;
 
-/// False when the bytes could not all be written (EPIPE once the reader has gone).
-[[nodiscard]] bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const auto written = posix::writeSome(fd, bytes);
-        if (!written) {
-            return false;
-        }
-        bytes.remove_prefix(*written);
-    }
-    return true;
-}
-
 void complain(const std::string& message)
 {
-    static_cast<void>(writeAll(errorFd, "ostrel: " + message + '\n'));
+    static_cast<void>(StatusOutput::writeAll(errorFd, "ostrel: " + message + '\n'));
 }
 
 [[nodiscard]] std::optional<std::string_view> environment(const char* name)
@@ -68,20 +54,6 @@ void complain(const std::string& message)
         line += ": " + failure.detail;
     }
     return line + " (left as it is)";
-}
-
-[[nodiscard]] std::vector<ProviderDisplay> displays(const Saved& saved, const AppSettings& settings, Date now)
-{
-    std::vector<ProviderDisplay> list;
-    const double staleAfter = UsageStore::staleAfterFor(settings.refreshMinutes());
-    for (const Provider provider : settings.enabledProviders()) {
-        std::optional<ProviderSnapshot> snapshot;
-        if (const auto found = saved.snapshots.find(provider); found != saved.snapshots.end()) {
-            snapshot = found->second;
-        }
-        list.push_back(ProviderDisplay::make(snapshot, provider, now, staleAfter));
-    }
-    return list;
 }
 
 /// One attempt at each enabled provider, all at once, recorded as the store records them.
@@ -188,7 +160,9 @@ public:
     [[nodiscard]] bool print() const
     {
         const Date now = m_clock();
-        return writeAll(outputFd, StatusFormats::render(m_format, displays(m_saved, m_settings, now), now));
+        return StatusOutput::writeAll(
+            outputFd,
+            StatusFormats::render(m_format, StatusOutput::displays(m_saved, m_settings, now), now));
     }
 
 private:
@@ -242,6 +216,32 @@ private:
 }
 
 }  // namespace
+
+std::vector<ProviderDisplay> StatusOutput::displays(const Saved& saved, const AppSettings& settings, Date now)
+{
+    std::vector<ProviderDisplay> list;
+    const double staleAfter = ProviderDisplay::staleAfterFor(settings.refreshMinutes());
+    for (const Provider provider : settings.enabledProviders()) {
+        std::optional<ProviderSnapshot> snapshot;
+        if (const auto found = saved.snapshots.find(provider); found != saved.snapshots.end()) {
+            snapshot = found->second;
+        }
+        list.push_back(ProviderDisplay::make(snapshot, provider, now, staleAfter));
+    }
+    return list;
+}
+
+bool StatusOutput::writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto written = posix::writeSome(fd, bytes);
+        if (!written) {
+            return false;
+        }
+        bytes.remove_prefix(*written);
+    }
+    return true;
+}
 
 StatusOutput::Places StatusOutput::forCurrentUser()
 {

@@ -9,11 +9,17 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/LaunchOptions.h"
+#include "model/ProviderDisplay.h"
+#include "model/ReadingsFile.h"
 #include "store/WallClock.h"
 
 namespace ostrel {
+
+class AppSettings;
 
 class StatusOutput
 {
@@ -36,6 +42,13 @@ public:
 
     /// The places of the current user, from the environment.
     [[nodiscard]] static Places forCurrentUser();
+
+    /// The enabled providers' display state for `now`, as the tooltip shows it.
+    [[nodiscard]] static std::vector<ProviderDisplay>
+    displays(const Saved& saved, const AppSettings& settings, Date now);
+
+    /// Writes all of `bytes` to `fd`; false once the reader has gone.
+    [[nodiscard]] static bool writeAll(int fd, std::string_view bytes);
 
     /// Runs the whole command and returns the exit status. The quit signals must
     /// already be blocked (QuitSignals::block) for --watch to end cleanly on them.

@@ -1,28 +1,56 @@
-// Program entry: a tray-only Qt process. No main window, no taskbar entry,
-// and closing a window never quits it; SIGTERM, SIGINT and SIGHUP quit it
-// normally. "--status" instead prints the state as a plain core process that
-// needs no display and no desktop bus.
+// The `ostrel` command. Help, the version and the text outputs for bars,
+// terminals and Claude Code's status line are answered here, as a plain core
+// process that needs no display and no desktop bus and loads no GUI library;
+// everything else replaces this process with the tray application, so the
+// process a desktop or a script started is the one that runs the tray.
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QTimer>
 
-#include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/LaunchOptions.h"
+#include "app/ProgramPaths.h"
 #include "app/QuitSignals.h"
+#include "app/StatusLine.h"
 #include "app/StatusOutput.h"
-#include "drawing/AppIcon.h"
+
+namespace {
+
+/// Exit status when the tray application cannot be started, as a shell reports a missing command.
+constexpr int appMissing = 127;
+
+int startApp(char* argv[])
+{
+    const std::optional<std::filesystem::path> command = ostrel::ProgramPaths::self();
+    const std::optional<std::filesystem::path> app = command ? ostrel::ProgramPaths::appFor(*command) : std::nullopt;
+    if (!app) {
+        std::fprintf(stderr,
+                     "ostrel: cannot find %s beside %s\n",
+                     ostrel::ProgramPaths::appName.data(),
+                     command ? command->c_str() : "this command");
+        return appMissing;
+    }
+    ::execv(app->c_str(), argv);
+    std::fprintf(stderr,
+                 "ostrel: cannot start %s: %s\n",
+                 app->c_str(),
+                 std::strerror(errno));  // NOLINT(concurrency-mt-unsafe)
+    return appMissing;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
-    std::vector<std::string> arguments(argv, argv + argc);
-    // Answered before any display is needed, so they work from a plain terminal.
+    const std::vector<std::string> arguments(argv, argv + argc);
     if (ostrel::CommandLine::asksForHelp(arguments)) {
         std::fputs(ostrel::CommandLine::usage().c_str(), stdout);
         return 0;
@@ -38,26 +66,20 @@ int main(int argc, char* argv[])
         }
     }
 
-    // Before QApplication starts any thread.
-    ostrel::QuitSignals::block();
-
-    if (const auto options = ostrel::LaunchOptions::parse(arguments); options.status) {
-        // Only for the program's own path and name; no event loop runs.
-        const QCoreApplication core(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
-        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
-        return ostrel::StatusOutput::run(options, ostrel::StatusOutput::forCurrentUser(), ostrel::wallClockNow);
+    const auto options = ostrel::LaunchOptions::parse(arguments);
+    if (!options.status && !options.statusLine) {
+        return startApp(argv);
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ostrel"));
-    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
-    QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(ostrel::AppIcon::icon());
-
-    const ostrel::QuitSignals quitSignals;
-    // Destroyed before the application object: the store ends its readings and joins its workers.
-    ostrel::AppDelegate delegate(std::move(arguments));
-    QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::applicationDidFinishLaunching);
-    return QApplication::exec();
+    // Read first: with standard input closed, the next file opened would take its place.
+    const std::string statusLineInput = options.statusLine ? ostrel::StatusLine::readInput(0) : std::string{};
+    // Before anything starts a thread, so --watch can take the quit signals as events.
+    ostrel::QuitSignals::block();
+    // Only for the program's own path and name; no event loop runs.
+    const QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+    if (options.statusLine) {
+        return ostrel::StatusLine::run(statusLineInput, ostrel::StatusOutput::forCurrentUser(), ostrel::wallClockNow);
+    }
+    return ostrel::StatusOutput::run(options, ostrel::StatusOutput::forCurrentUser(), ostrel::wallClockNow);
 }

@@ -1,5 +1,7 @@
 #include "drawing/MarkColors.h"
 
+#include "model/TierColor.h"
+
 namespace ostrel::MarkColors {
 
 QColor accent(Provider provider)
@@ -19,17 +21,8 @@ QColor accentDeep(Provider provider)
 
 QColor tierColor(PaceTier tier)
 {
-    switch (tier) {
-    case PaceTier::blue:
-        return {61, 139, 255};
-    case PaceTier::green:
-        return {47, 203, 110};
-    case PaceTier::yellow:
-        return {255, 197, 61};
-    case PaceTier::red:
-        break;
-    }
-    return {255, 77, 79};
+    const Rgb rgb = tierRgb(tier);
+    return {rgb.red, rgb.green, rgb.blue};
 }
 
 QColor tierHighlight(PaceTier tier)

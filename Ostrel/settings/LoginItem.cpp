@@ -8,9 +8,7 @@
 #include <optional>
 #include <system_error>
 
-#include <QCoreApplication>
-#include <QFile>
-
+#include "app/ProgramPaths.h"
 #include "posix/AtomicFile.h"
 #include "posix/UniqueFd.h"
 #include "settings/ConfigHome.h"
@@ -62,11 +60,10 @@ LoginItem::LoginItem(std::filesystem::path entryFile, std::filesystem::path exec
 
 LoginItem LoginItem::forCurrentUser()
 {
-    std::filesystem::path executable = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    if (executable.empty()) {
-        // Without a known location the installed name on PATH is the best guess.
-        executable = "ostrel";
-    }
+    // The `ostrel` command, not the application it starts: the command is what users and desktops run.
+    const std::optional<std::filesystem::path> self = ProgramPaths::self();
+    std::filesystem::path executable =
+        self ? ProgramPaths::commandFor(*self) : std::filesystem::path(ProgramPaths::commandName);
     return {currentConfigHome() / "autostart" / entryName, std::move(executable)};
 }
 

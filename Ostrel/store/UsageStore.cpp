@@ -12,6 +12,7 @@
 #include "model/TokenFormat.h"
 #include "report/LocalCalendar.h"
 #include "settings/AppSettings.h"
+#include "store/StatusLineDrops.h"
 #include "store/WakeMonitor.h"
 
 namespace ostrel {
@@ -71,6 +72,23 @@ void UsageStore::start()
     m_wakeMonitor = std::make_unique<WakeMonitor>();
     connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::handleWake);
     connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::woke);
+    if (m_options.dataFolder) {
+        m_statusLineDrops = std::make_unique<StatusLineDrops>(*m_options.dataFolder);
+        connect(m_statusLineDrops.get(), &StatusLineDrops::arrived, this, &UsageStore::takeStatusLine);
+        m_statusLineDrops->check();
+    }
+}
+
+void UsageStore::takeStatusLine(const ClaudeStatusLine::Figures& figures)
+{
+    const std::vector<Provider> enabled = enabledProviders();
+    if (std::ranges::find(enabled, Provider::claude) == enabled.end()) {
+        return;
+    }
+    if (ClaudeStatusLine::fold(m_saved, figures, intervalMinutes() * 60.0)) {
+        save();
+        Q_EMIT changed();
+    }
 }
 
 void UsageStore::handleWake()
@@ -97,12 +115,7 @@ std::vector<Provider> UsageStore::enabledProviders() const
 
 double UsageStore::staleAfter() const
 {
-    return staleAfterFor(intervalMinutes());
-}
-
-double UsageStore::staleAfterFor(int intervalMinutes)
-{
-    return 2.0 * intervalMinutes * 60.0 + 600.0;
+    return ProviderDisplay::staleAfterFor(intervalMinutes());
 }
 
 void UsageStore::reschedule()

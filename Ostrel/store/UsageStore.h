@@ -25,12 +25,14 @@
 #include "model/ProviderActivity.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "readers/ClaudeStatusLine.h"
 #include "store/UsageReaders.h"
 #include "store/WallClock.h"
 
 namespace ostrel {
 
 class AppSettings;
+class StatusLineDrops;
 class WakeMonitor;
 
 class UsageStore : public QObject
@@ -72,12 +74,14 @@ public:
     QFuture<void> refreshAndWait();
     /// The two checks after the computer wakes from sleep.
     void handleWake();
+    /// Takes what Claude Code's status line reported as Claude's reading when
+    /// it is newer than the last and no fresh reading of Claude's own readers
+    /// stands; the retries after their failures go on regardless.
+    void takeStatusLine(const ClaudeStatusLine::Figures& figures);
 
     [[nodiscard]] std::vector<Provider> enabledProviders() const;
     /// Seconds after which a reading without a later failure counts as stale.
     [[nodiscard]] double staleAfter() const;
-    /// The same for a refresh every `intervalMinutes`: two intervals and ten minutes.
-    [[nodiscard]] static double staleAfterFor(int intervalMinutes);
     [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
     [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
     [[nodiscard]] std::vector<AllowancePoint> glidePath(Provider provider) const;
@@ -171,6 +175,7 @@ private:
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
+    std::unique_ptr<StatusLineDrops> m_statusLineDrops;
     /// Readings, scans and tool searches; sized so a slow reading never holds up the others.
     QThreadPool m_workers;
 };

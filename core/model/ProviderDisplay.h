@@ -43,6 +43,13 @@ struct ProviderDisplay
     std::optional<FetchFailure> failure;
     ResetCreditStatus resetCredits;
 
+    /// Seconds after which a reading without a later failure counts as stale,
+    /// for a refresh every `intervalMinutes`: two intervals and ten minutes.
+    [[nodiscard]] static constexpr double staleAfterFor(int intervalMinutes)
+    {
+        return 2.0 * intervalMinutes * 60.0 + 600.0;
+    }
+
     /// `staleAfter` in seconds: a reading older than that, without a failure since, is stale.
     [[nodiscard]] static ProviderDisplay
     make(const std::optional<ProviderSnapshot>& snapshot, Provider provider, Date now, double staleAfter);

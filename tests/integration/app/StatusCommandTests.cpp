@@ -171,6 +171,57 @@ TEST(StatusCommand, AnswersWithTheDocumentedExitStatusAndLeavesABadFileAlone)
     }
 }
 
+TEST(StatusCommand, StatusLinePrintsOneLineWhateverItIsGivenAndLeavesOnlyRealFigures)
+{
+    const long long renews = static_cast<long long>(secondsSince1970(wallNow())) + 200000;
+    const std::string subscriber = R"({"model":{"id":"m"},"rate_limits":{"five_hour":{"used_percentage":23,)"
+                                   R"("resets_at":)"
+                                   + std::to_string(renews - 190000)
+                                   + R"(},"seven_day":{"used_percentage":41,"resets_at":)" + std::to_string(renews)
+                                   + "}}}";
+
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::string> input;  ///< absent: standard input closed
+        bool leavesFigures;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"a subscriber's windows", subscriber, true},
+        {"no rate limits", std::string(R"({"model":{"id":"m"},"cost":{"total_cost_usd":0.1}})"), false},
+        {"numbers as strings", std::string(R"({"rate_limits":{"seven_day":{"used_percentage":"41"}}})"), false},
+        {"empty", std::string(), false},
+        {"2 MiB of garbage", std::string(2U << 20U, '\x7f'), false},
+        {"closed", std::nullopt, false},
+    });
+    ASSERT_TRUE(fs::exists(program())) << "build the ostrel target first";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const User user;
+        // Claude's last reading is an hour old: fresher figures from the status line win.
+        ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(80, wallNow() - Seconds{3600})), Succeeds());
+        const auto output = c.input ? ProcessRunner::run(program(),
+                                                         {"--statusline"},
+                                                         user.environment(),
+                                                         user.home.path(),
+                                                         c.input,
+                                                         Seconds{30})
+                                    : ProcessRunner::run("/bin/sh",
+                                                         {"-c", "exec \"$0\" --statusline <&-", program().string()},
+                                                         user.environment(),
+                                                         user.home.path(),
+                                                         std::nullopt,
+                                                         Seconds{30});
+        ASSERT_TRUE(output.has_value());
+        EXPECT_EQ(output->status, 0);
+        EXPECT_EQ(lineCount(output->stdoutText()), 1U) << output->stdoutText();
+        EXPECT_THAT(output->stdoutText(), HasSubstr(c.leavesFigures ? " 59% " : " 20% "));
+        EXPECT_EQ(output->stderrText(), "");
+        EXPECT_EQ(fs::exists(user.readings().parent_path() / "claude-status-line.json"), c.leavesFigures);
+    }
+}
+
 TEST(StatusCommand, WritesJsonThatItsPublishedSchemaAccepts)
 {
     const fs::path schema = fs::path(OSTREL_SOURCE_DIR) / "docs" / "status-output.schema.json";

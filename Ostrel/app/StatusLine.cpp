@@ -1,0 +1,73 @@
+#include "app/StatusLine.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <nlohmann/json.hpp>
+
+#include "app/StatusFormats.h"
+#include "model/ReadingsFile.h"
+#include "posix/UniqueFd.h"
+#include "readers/ClaudeStatusLine.h"
+#include "settings/AppSettings.h"
+#include "settings/LoginItem.h"
+
+namespace ostrel {
+
+std::string StatusLine::readInput(int fd)
+{
+    using SteadyClock = std::chrono::steady_clock;
+    const auto deadline = SteadyClock::now() + inputTime;
+    std::string input;
+    while (input.size() < inputLimit) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || (watched.revents & (POLLIN | POLLHUP)) == 0) {
+            break;
+        }
+        const auto read = posix::readSome(fd, input, std::min<std::size_t>(64 * 1024, inputLimit - input.size()));
+        // Claude Code writes one object; once it is whole there is nothing to wait for.
+        if (!read || *read == 0 || nlohmann::json::accept(input)) {
+            break;
+        }
+    }
+    return input;
+}
+
+int StatusLine::run(std::string_view input, const StatusOutput::Places& places, const Clock& clock)
+{
+    constexpr int outputFd = 1;
+    const Date now = clock();
+    const AppSettings settings(places.settingsFolder, LoginItem::forCurrentUser());
+
+    const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::fromInput(input, now);
+    Saved saved;
+    if (places.dataFolder) {
+        if (auto read = ReadingsFile::read(ReadingsFile::filePath(*places.dataFolder))) {
+            saved = std::move(*read);
+        }
+        if (figures) {
+            // The app picks this up when it runs; nothing to say in the prompt when it cannot be left.
+            static_cast<void>(ClaudeStatusLine::leave(*places.dataFolder, *figures));
+        }
+    }
+    if (figures) {
+        ClaudeStatusLine::fold(saved, *figures, settings.refreshMinutes() * 60.0);
+    }
+    std::string line = StatusFormats::render(StatusFormat::line, StatusOutput::displays(saved, settings, now), now);
+    // One line is all a status line shows.
+    line.erase(std::min(line.find('\n'), line.size()));
+    static_cast<void>(StatusOutput::writeAll(outputFd, line + '\n'));
+    return 0;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,65 @@
+#pragma once
+// What Claude Code hands its status-line command on standard input: for a
+// subscriber, once a session has had a reply, the five-hour and seven-day
+// windows with the percentage used and the renewal time. Read leniently, like
+// every outside reply. Figures with a weekly window are also left for the
+// running app in a small private file, the drop, which it folds into its
+// readings as Claude's reading: Claude Code reaches the allowance even while
+// the usage endpoint turns this computer's requests away.
+
+#include <expected>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/Date.h"
+#include "model/ProviderReading.h"
+#include "model/ReadingsFile.h"
+#include "model/UsageWindow.h"
+
+namespace ostrel::ClaudeStatusLine {
+
+/// The source of readings made from the status line.
+inline constexpr std::string_view source = "claude status line";
+/// The drop's name in the data folder, beside the readings file.
+inline constexpr std::string_view dropFileName = "claude-status-line.json";
+/// Equal figures are folded again only after this many seconds, so a busy
+/// status line does not grow the history with every prompt.
+inline constexpr double repeatAfter = 300;
+
+struct Figures
+{
+    Date receivedAt;
+    UsageWindow weekly;
+    std::optional<UsageWindow> session;
+
+    bool operator==(const Figures&) const = default;
+};
+
+/// The figures in the status-line input; absent without a seven-day percentage.
+[[nodiscard]] std::optional<Figures> fromInput(std::string_view input, Date receivedAt);
+
+/// The drop's text: the two windows and the time received, nothing else.
+[[nodiscard]] std::string encode(const Figures& figures);
+/// Absent when the text is no drop.
+[[nodiscard]] std::optional<Figures> decode(std::string_view text);
+
+/// Replaces the drop in `dataFolder` atomically, mode 0600; a missing folder is made private.
+[[nodiscard]] std::expected<void, std::string> leave(const std::filesystem::path& dataFolder, const Figures& figures);
+/// The drop in `dataFolder`; absent when there is none or it cannot be read.
+[[nodiscard]] std::optional<Figures> pickUp(const std::filesystem::path& dataFolder);
+
+/// Claude's reading made of the figures. The plan, account kind and reset
+/// credits come from `previous`, the last full reading, since the status line
+/// does not carry them.
+[[nodiscard]] ProviderReading reading(const Figures& figures, const std::optional<ProviderReading>& previous);
+
+/// Folds the figures into `saved` as Claude's reading, unless the last reading
+/// is as new, or is another reader's, younger than `othersPreferredFor`
+/// seconds and not followed by a failure, or repeats the same figures within
+/// `repeatAfter`. A fold clears the last failure but keeps the last attempt
+/// time, which belongs to the schedule of Claude's own readers. Whether it did.
+bool fold(Saved& saved, const Figures& figures, double othersPreferredFor);
+
+}  // namespace ostrel::ClaudeStatusLine

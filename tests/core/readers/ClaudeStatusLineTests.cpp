@@ -1,0 +1,162 @@
+#include "readers/ClaudeStatusLine.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+const Date now = dateFromSince1970(1796656400);
+const Date weekRenews = now + Seconds{200000};
+const Date sessionRenews = now + Seconds{7200};
+
+[[nodiscard]] std::string input(std::string_view rateLimits)
+{
+    return R"({"session_id":"x","model":{"id":"m"},"workspace":{"current_dir":"/p"},"rate_limits":)"
+           + std::string(rateLimits) + "}";
+}
+
+TEST(ClaudeStatusLine, ReadsTheWeeklyAndSessionWindowsOfClaudeCodesInput)
+{
+    const std::string week = std::to_string(static_cast<long long>(secondsSince1970(weekRenews)));
+    const std::string session = std::to_string(static_cast<long long>(secondsSince1970(sessionRenews)));
+    const UsageWindow weekly{41.5, weekRenews, UsageWindow::week};
+    const UsageWindow fiveHour{23, sessionRenews, UsageWindow::fiveHours};
+
+    struct Case
+    {
+        std::string_view name;
+        std::string text;
+        std::optional<ClaudeStatusLine::Figures> expected;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"both windows",
+         input(R"({"five_hour":{"used_percentage":23,"resets_at":)" + session
+               + R"(},"seven_day":{"used_percentage":41.5,"resets_at":)" + week + "}}"),
+         ClaudeStatusLine::Figures{now, weekly, fiveHour}},
+        {"weekly only",
+         input(R"({"seven_day":{"used_percentage":41.5,"resets_at":)" + week + "}}"),
+         ClaudeStatusLine::Figures{now, weekly, std::nullopt}},
+        {"a renewal beyond any window is dropped",
+         input(R"({"seven_day":{"used_percentage":41.5,"resets_at":99999999999}})"),
+         ClaudeStatusLine::Figures{now, {41.5, std::nullopt, UsageWindow::week}, std::nullopt}},
+        {"session only", input(R"({"five_hour":{"used_percentage":23,"resets_at":)" + session + "}}"), std::nullopt},
+        {"numbers as strings",
+         input(R"({"seven_day":{"used_percentage":"41.5","resets_at":")" + week + "\"}}"),
+         std::nullopt},
+        {"no rate limits (an API key, or an older Claude Code)", R"({"session_id":"x","cost":{}})", std::nullopt},
+        {"rate limits null", input("null"), std::nullopt},
+        {"empty", "", std::nullopt},
+        {"not JSON", "\x01\xff{{{ garbage", std::nullopt},
+        {"a bare number", "42", std::nullopt},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ClaudeStatusLine::fromInput(c.text, now), c.expected);
+    }
+}
+
+TEST(ClaudeStatusLine, LeavesAPrivateDropThatReadsBackTheSame)
+{
+    const testing::TemporaryFolder home;
+    const auto folder = home.path() / "data" / "Ostrel";
+    const ClaudeStatusLine::Figures figures{now,
+                                            {41.5, weekRenews},
+                                            UsageWindow{23, sessionRenews, UsageWindow::fiveHours}};
+    ASSERT_TRUE(ClaudeStatusLine::leave(folder, figures));
+    EXPECT_EQ(ClaudeStatusLine::pickUp(folder), figures);
+
+    struct stat file
+    {};
+
+    struct stat made
+    {};
+
+    ASSERT_EQ(::stat((folder / ClaudeStatusLine::dropFileName).c_str(), &file), 0);
+    ASSERT_EQ(::stat(folder.c_str(), &made), 0);
+    EXPECT_EQ(file.st_mode & 07777, 0600);
+    EXPECT_EQ(made.st_mode & 07777, 0700);
+    EXPECT_EQ(ClaudeStatusLine::decode("{\"receivedAt\":1}"), std::nullopt);
+}
+
+TEST(ClaudeStatusLine, FoldsFreshFiguresUnlessAFreshReadingOfClaudesOwnStands)
+{
+    constexpr double interval = 900;
+    const ClaudeStatusLine::Figures figures{now, {41.5, weekRenews}, std::nullopt};
+
+    struct Last
+    {
+        std::string_view source;
+        double age;
+        double used = 41.5;
+        bool failedSince = false;
+    };
+
+    struct Case
+    {
+        std::string_view name;
+        std::optional<Last> last;
+        bool folds;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"nothing read yet", std::nullopt, true},
+        {"the endpoint read a minute ago", Last{"usage API", 60}, false},
+        {"the endpoint read a minute ago, then failed", Last{"usage API", 60, 41.5, true}, true},
+        {"the endpoint read longer ago than the interval", Last{"usage API", interval + 1}, true},
+        {"the last reading is newer", Last{"usage API", -5, 10, true}, false},
+        {"the same figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60}, false},
+        {"new figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60, 40}, true},
+        {"the same figures long ago", Last{ClaudeStatusLine::source, ClaudeStatusLine::repeatAfter + 1}, true},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Saved saved;
+        const Date attempted = now - Seconds{30};
+        if (c.last) {
+            ProviderReading last{.provider = Provider::claude,
+                                 .fetchedAt = now - Seconds{c.last->age},
+                                 .plan = "Max",
+                                 .weekly = UsageWindow{c.last->used, weekRenews},
+                                 .resetCredits = {ResetCredit{"one", now + Seconds{86400}}},
+                                 .source = std::string(c.last->source)};
+            ReadingsFile::record(saved, Provider::claude, last, last.fetchedAt);
+            if (c.last->failedSince) {
+                ReadingsFile::record(saved,
+                                     Provider::claude,
+                                     std::unexpected(FetchFailure::unreachable("HTTP 429")),
+                                     attempted);
+            }
+        }
+        const Saved before = saved;
+        EXPECT_EQ(ClaudeStatusLine::fold(saved, figures, interval), c.folds);
+        if (!c.folds) {
+            EXPECT_EQ(saved, before);
+            continue;
+        }
+        const ProviderSnapshot& snapshot = saved.snapshots.at(Provider::claude);
+        ASSERT_TRUE(snapshot.lastReading);
+        EXPECT_EQ(snapshot.lastReading->source, ClaudeStatusLine::source);
+        EXPECT_EQ(snapshot.lastReading->weekly, figures.weekly);
+        EXPECT_FALSE(snapshot.lastFailure);
+        // What only a full reading knows stays; the readers' schedule is untouched.
+        EXPECT_EQ(snapshot.lastReading->plan, c.last ? std::optional<std::string>("Max") : std::nullopt);
+        EXPECT_EQ(snapshot.lastReading->resetCredits.size(), c.last ? 1U : 0U);
+        EXPECT_EQ(snapshot.lastAttemptAt,
+                  before.snapshots.contains(Provider::claude) ? before.snapshots.at(Provider::claude).lastAttemptAt
+                                                              : std::nullopt);
+        EXPECT_EQ(saved.history.at(Provider::claude).back().date, now);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
