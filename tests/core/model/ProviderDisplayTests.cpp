@@ -77,12 +77,6 @@ TEST(ProviderDisplay, FollowsTheFailureAloneWithoutAReading)
          Status::cliMissing,
          false,
          "Claude \u00B7 claude CLI not found"},
-        {"codex not found",
-         openai,
-         snapshot(std::nullopt, FetchFailure::cliMissing()),
-         Status::cliMissing,
-         false,
-         "OpenAI/Codex \u00B7 codex CLI not found"},
         {"not signed in",
          claude,
          snapshot(std::nullopt, FetchFailure::notLoggedIn()),
@@ -117,7 +111,6 @@ TEST(ProviderDisplay, PacesAWeeklyWindowAndTellsWhenItIsStale)
 {
     const auto cases = std::to_array<Case>({
         {"a fresh reading", claude, snapshot(reading(claude, 60)), Status::live, true, claudeGreen},
-        {"a fresh codex reading", openai, snapshot(reading(openai, 60)), Status::live, true, codexGreen},
         {"read exactly at the staleness limit",
          claude,
          snapshot(reading(claude, staleAfter)),
