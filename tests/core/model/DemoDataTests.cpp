@@ -8,29 +8,16 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
+#include "support/CivilTime.h"
+
 namespace ostrel {
 namespace {
 
-std::unique_ptr<icu::Calendar> calendarIn(const char* zone)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
-                                      icu::Locale("en_US"),
-                                      status));
-    EXPECT_TRUE(U_SUCCESS(status));
-    return calendar;
-}
+using testing::calendarIn;
 
 Date local(const icu::Calendar& calendar, int year, int month, int day, int hour, int minute)
 {
-    const std::unique_ptr<icu::Calendar> working(calendar.clone());
-    working->clear();
-    working->set(year, month - 1, day, hour, minute, 0);
-    UErrorCode status = U_ZERO_ERROR;
-    const double millis = working->getTime(status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    return dateFromSince1970(millis / 1000);
+    return testing::localDate(calendar, {year, month, day, hour, minute});
 }
 
 const std::unique_ptr<icu::Calendar> newYork = calendarIn("America/New_York");
@@ -50,7 +37,13 @@ TEST(DemoData, BurnsEachWeekUpToItsReadingWithinTheWeekBeforeNow)
     for (const auto& [provider, target] : {std::pair{Provider::claude, 18.0}, std::pair{Provider::openai, 41.0}}) {
         SCOPED_TRACE(rawValue(provider));
         const std::vector<AllowancePoint>& points = sample.history.at(provider);
-        const UsageWindow weekly = *sample.snapshots.at(provider).lastReading->weekly;
+        const ProviderSnapshot& snapshot = sample.snapshots.at(provider);
+        const UsageWindow weekly = *snapshot.lastReading->weekly;
+        // A recent reading without a failure, renewing on a whole hour.
+        EXPECT_EQ(snapshot.lastAttemptAt, now - Seconds{120});
+        EXPECT_EQ(snapshot.lastReading->fetchedAt, now - Seconds{120});
+        EXPECT_FALSE(snapshot.lastFailure.has_value());
+        EXPECT_EQ(std::fmod(secondsSince1970(*weekly.resetsAt), 3600), 0);
         // Every half hour from the start of the week up to the last one before now.
         ASSERT_FALSE(points.empty());
         EXPECT_EQ(points.front().date, *weekly.resetsAt - Seconds{UsageWindow::week});
@@ -72,21 +65,12 @@ TEST(DemoData, BurnsEachWeekUpToItsReadingWithinTheWeekBeforeNow)
     }
 }
 
-TEST(DemoData, ReadsAsTwoRecentSubscriptionsRenewingOnWholeHours)
+TEST(DemoData, HasACreditLapsingSoonForTheCardToWarnAbout)
 {
-    const DemoSample sample = DemoData::make(now, *newYork);
-    const ProviderSnapshot& claude = sample.snapshots.at(Provider::claude);
-    const ProviderSnapshot& openai = sample.snapshots.at(Provider::openai);
-    for (const ProviderSnapshot* snapshot : {&claude, &openai}) {
-        EXPECT_EQ(snapshot->lastAttemptAt, now - Seconds{120});
-        EXPECT_EQ(snapshot->lastReading->fetchedAt, now - Seconds{120});
-        EXPECT_FALSE(snapshot->lastFailure.has_value());
-        EXPECT_EQ(std::fmod(secondsSince1970(*snapshot->lastReading->weekly->resetsAt), 3600), 0);
-    }
-    // One credit lapses within the warning window, so the card has something to warn about.
-    ASSERT_EQ(openai.lastReading->resetCredits.size(), 2U);
-    EXPECT_TRUE(openai.lastReading->resetCredits[0].expiresSoon(now));
-    EXPECT_FALSE(openai.lastReading->resetCredits[1].expiresSoon(now));
+    const auto& credits = DemoData::make(now, *newYork).snapshots.at(Provider::openai).lastReading->resetCredits;
+    ASSERT_EQ(credits.size(), 2U);
+    EXPECT_TRUE(credits[0].expiresSoon(now));
+    EXPECT_FALSE(credits[1].expiresSoon(now));
 }
 
 TEST(DemoData, LogsActivityOnlyInWorkingHoursOfTheLocalDay)

@@ -8,19 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CivilTime.h"
+
 namespace ostrel {
 namespace {
 
-/// A wall-clock time in the zone of the texts under test.
-struct Civil
-{
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-    double second = 0;
-};
+using testing::Civil;
 
 struct WhenCase
 {
@@ -40,15 +33,10 @@ RenewalText texts(std::string_view zone, std::string_view locale)
     return *made;
 }
 
+/// A wall-clock time in the zone of the texts under test.
 Date at(const RenewalText& texts, Civil civil)
 {
-    const std::unique_ptr<icu::Calendar> calendar(texts.calendar().clone());
-    calendar->clear();
-    calendar->set(civil.year, civil.month - 1, civil.day, civil.hour, civil.minute, 0);
-    UErrorCode status = U_ZERO_ERROR;
-    const double millis = calendar->getTime(status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    return dateFromSince1970(millis / 1000 + civil.second);
+    return testing::localDate(texts.calendar(), civil);
 }
 
 void expectWhen(const RenewalText& texts, const WhenCase& c)
