@@ -51,23 +51,6 @@ TEST(TokenSeries, AddsIntoTenMinuteBucketsCountedFrom1970)
                                                    {noon + 1, one}}));
 }
 
-TEST(TokenSeries, MergesOverlappingBucketsBySumming)
-{
-    TokenSeries mine;
-    mine.add({.cached = 1, .input = 2, .output = 3}, utc(1, 12, 0));
-    mine.add(one, utc(1, 12, 10));
-    TokenSeries theirs;
-    theirs.add({.cached = 10, .input = 20, .output = 30}, utc(1, 12, 5));
-    theirs.add(one, utc(1, 12, 20));
-
-    mine.merge(theirs);
-    const auto noon = TokenSeries::bucketKey(utc(1, 12, 0));
-    EXPECT_EQ(mine.buckets,
-              (std::map<std::int64_t, TokenCounts>{{noon, {.cached = 11, .input = 22, .output = 33}},
-                                                   {noon + 1, one},
-                                                   {noon + 2, one}}));
-}
-
 TEST(TokenSeries, PrunesBucketsBeforeTheOneHoldingTheCut)
 {
     TokenSeries series;
@@ -143,7 +126,7 @@ TEST(TokenSeries, AlignsBinsToMultiplesOfTheirSpanFrom1970)
     EXPECT_EQ(week.front().start, utc(1, 18, 0) - 144h);  // 2025-11-25 18:00
 }
 
-TEST(TokenSeries, HoldsSumsAtTheLargestCountInsteadOfWrapping)
+TEST(TokenSeries, SumsOnAddMergeTotalAndBinHoldingAtTheLargestCountInsteadOfWrapping)
 {
     constexpr TokenCounts huge{.cached = most - 1, .input = 2, .output = 0};
     constexpr TokenCounts held{.cached = most, .input = 4, .output = 0};
