@@ -179,47 +179,25 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
         std::string_view name;
         std::string_view scenario;
         std::string stderrText;
-        Seconds timeout;
         FetchFailure failure;
+        Seconds timeout = Seconds{30};
     };
 
+    using F = FetchFailure;
+    const std::string noAnswer = "Codex app-server exited without answering";
+    const std::string missingHome = R"(Error: CODEX_HOME points to "/nowhere", but that path does not exist)";
     const auto cases = std::to_array<Case>({
-        {"rate limits refused for want of sign-in", "signed-out", "", Seconds{30}, FetchFailure::notLoggedIn()},
-        {"an error reply without a message",
-         "error-without-message",
-         "",
-         Seconds{30},
-         FetchFailure::unreachable("Codex returned an error")},
-        {"rate limits under a string id, then the end",
-         "string-id",
-         "",
-         Seconds{30},
-         FetchFailure::unreachable("Codex app-server exited without answering")},
+        {"rate limits refused for want of sign-in", "signed-out", "", F::notLoggedIn()},
+        {"an error reply without a message", "error-without-message", "", F::unreachable("Codex returned an error")},
+        {"rate limits under a string id, then the end", "string-id", "", F::unreachable(noAnswer)},
         {"a signed-out message on standard error",
          "stderr",
          "Error: Not logged in. Run `codex login` first.\n",
-         Seconds{30},
-         FetchFailure::notLoggedIn()},
-        {"500 characters on standard error: the trimmed last 200",
-         "stderr",
-         longText,
-         Seconds{30},
-         FetchFailure::unreachable(accents + "!")},
-        {"a short error, trimmed",
-         "stderr",
-         "Error: CODEX_HOME points to \"/nowhere\", but that path does not exist\n",
-         Seconds{30},
-         FetchFailure::unreachable("Error: CODEX_HOME points to \"/nowhere\", but that path does not exist")},
-        {"an exit without a word",
-         "stderr",
-         " \n",
-         Seconds{30},
-         FetchFailure::unreachable("Codex app-server exited without answering")},
-        {"a server that never answers",
-         "silent",
-         "",
-         Seconds{0.3},
-         FetchFailure::unreachable("Codex app-server timed out")},
+         F::notLoggedIn()},
+        {"500 characters on standard error: the trimmed last 200", "stderr", longText, F::unreachable(accents + "!")},
+        {"a short error, trimmed", "stderr", missingHome + "\n", F::unreachable(missingHome)},
+        {"an exit without a word", "stderr", " \n", F::unreachable(noAnswer)},
+        {"a server that never answers", "silent", "", F::unreachable("Codex app-server timed out"), Seconds{0.3}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
