@@ -14,15 +14,11 @@ namespace ostrel {
 namespace {
 
 using testing::calendarIn;
-
-Date local(const icu::Calendar& calendar, int year, int month, int day, int hour, int minute)
-{
-    return testing::localDate(calendar, {year, month, day, hour, minute});
-}
+using testing::localDate;
 
 const std::unique_ptr<icu::Calendar> newYork = calendarIn("America/New_York");
 // A Wednesday afternoon, with a fractional second as a real clock gives.
-const Date now = local(*newYork, 2026, 12, 9, 14, 20) + Seconds{17.25};
+const Date now = localDate(*newYork, {2026, 12, 9, 14, 20}) + Seconds{17.25};
 
 TEST(DemoData, GivesTheSameSampleForTheSameLaunchTime)
 {
@@ -118,9 +114,9 @@ TEST(DemoData, WeekendDaysCarryFortyFivePercentOfTheWorkdayIntensity)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // 2026-12-04 is a Friday, the 5th a Saturday and the 6th a Sunday.
-        const double friday = DemoData::workIntensity(local(*newYork, 2026, 12, 4, c.hour, c.minute), *newYork);
-        const double saturday = DemoData::workIntensity(local(*newYork, 2026, 12, 5, c.hour, c.minute), *newYork);
-        const double sunday = DemoData::workIntensity(local(*newYork, 2026, 12, 6, c.hour, c.minute), *newYork);
+        const double friday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 4, c.hour, c.minute}), *newYork);
+        const double saturday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 5, c.hour, c.minute}), *newYork);
+        const double sunday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 6, c.hour, c.minute}), *newYork);
         if (c.weekday >= 0) {
             EXPECT_NEAR(friday, c.weekday, 1e-6);
         }
@@ -129,7 +125,7 @@ TEST(DemoData, WeekendDaysCarryFortyFivePercentOfTheWorkdayIntensity)
     }
     // The clock is the local one: 10:30 in UTC is 5:30 in New York.
     const std::unique_ptr<icu::Calendar> utc = calendarIn("UTC");
-    EXPECT_NEAR(DemoData::workIntensity(local(*utc, 2026, 12, 4, 10, 30), *newYork),
+    EXPECT_NEAR(DemoData::workIntensity(localDate(*utc, {2026, 12, 4, 10, 30}), *newYork),
                 std::exp(-std::pow(5 / 1.6, 2)),
                 1e-12);
 }

@@ -15,6 +15,7 @@ namespace {
 
 using testing::calendarIn;
 using testing::Civil;
+using testing::localDate;
 
 // New York: clocks go forward at 2:00 on 2027-03-14 and back at 2:00 on
 // 2026-11-01, so 6:00 exists on both days but the days last 23 and 25 hours.
@@ -35,15 +36,10 @@ icu::TimeZone* dawnZone()
 
 const std::unique_ptr<icu::Calendar> dawn = calendarIn(dawnZone());
 
-Date local(const icu::Calendar& calendar, Civil civil)
-{
-    return testing::localDate(calendar, civil);
-}
-
 Date utc(Civil civil)
 {
     static const std::unique_ptr<icu::Calendar> calendar = calendarIn("UTC");
-    return local(*calendar, civil);
+    return localDate(*calendar, civil);
 }
 
 TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
@@ -103,7 +99,7 @@ TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(MorningSchedule::isCatchUpTime(local(*newYork, c.now), *newYork), c.expected);
+        EXPECT_EQ(MorningSchedule::isCatchUpTime(localDate(*newYork, c.now), *newYork), c.expected);
     }
     // The local hour counts, not the UTC one: 9:30 UTC is 4:30 in New York.
     EXPECT_FALSE(MorningSchedule::isCatchUpTime(utc({2026, 12, 7, 9, 30}), *newYork));
@@ -132,7 +128,7 @@ TEST(MorningSchedule, KeysTheLocalCalendarDay)
 
 TEST(MorningSchedule, IsDueOncePerDayAndOnlyWhenSwitchedOn)
 {
-    const Date morning = local(*newYork, {2026, 12, 7, 9, 30});
+    const Date morning = localDate(*newYork, {2026, 12, 7, 9, 30});
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, ""), "2026-12-07");
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-06"), "2026-12-07");
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-07"), std::nullopt);
