@@ -1,14 +1,11 @@
 #include "readers/CodexFetcher.h"
 
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
-#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +13,7 @@
 #include "readers/CodexAppServer.h"
 #include "readers/ToolLocator.h"
 #include "support/Matchers.h"
+#include "support/ProcessIds.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -91,19 +89,6 @@ private:
     ToolLocator m_locator;
 };
 
-/// Waits until no process has the id any more; a zombie still counts as there.
-[[nodiscard]] bool goneWithin(pid_t pid, Seconds limit)
-{
-    const auto start = Clock::now();
-    while (::kill(pid, 0) == 0 || errno != ESRCH) {
-        if (secondsSince(start) > limit.count()) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
 {
     FakeServer server("answers");
@@ -123,7 +108,8 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
 
     EXPECT_EQ(server.file("log"), "app-server\n" + CodexAppServer::requests());
     const pid_t pid = std::stoi(server.file("pid"));
-    EXPECT_TRUE(goneWithin(pid, Seconds{1.5})) << "the server should end on SIGTERM, before any kill";
+    EXPECT_TRUE(testing::allEndedWithin({pid}, std::chrono::milliseconds(1500)))
+        << "the server should end on SIGTERM, before any kill";
 }
 
 TEST(CodexFetcher, ReadsWhateverRepliesTheServerGivesInTime)
