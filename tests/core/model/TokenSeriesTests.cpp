@@ -126,7 +126,7 @@ TEST(TokenSeries, AlignsBinsToMultiplesOfTheirSpanFrom1970)
     EXPECT_EQ(week.front().start, utc(1, 18, 0) - 144h);  // 2025-11-25 18:00
 }
 
-TEST(TokenSeries, SumsOnAddMergeTotalAndBinHoldingAtTheLargestCountInsteadOfWrapping)
+TEST(TokenSeries, AddsMergesAndTotalsHoldingAtTheLargestCountInsteadOfWrapping)
 {
     constexpr TokenCounts huge{.cached = most - 1, .input = 2, .output = 0};
     constexpr TokenCounts held{.cached = most, .input = 4, .output = 0};
