@@ -106,7 +106,6 @@ TEST(FileState, SplitsCodexInputIntoCachedAndFreshAndRejectsFiguresOutOfRange)
         {"More cached than input", R"({"input_tokens":1000,"cached_input_tokens":1500})", {{1000, 0, 0}}},
         {"Only a total", R"({"input_tokens":0,"output_tokens":0,"total_tokens":500})", {{0, 500, 0}}},
         {"Numbers as text", R"({"input_tokens":"70","output_tokens":"3.9"})", {{0, 70, 3}}},
-        {"A number as text with a plus sign", R"({"input_tokens":"+70","output_tokens":"+3"})", {{0, 70, 3}}},
         {"Nothing known", R"({"input_tokens":null})", {{0, 0, 0}}},
         {"A negative figure is malformed", R"({"input_tokens":1000,"cached_input_tokens":-5})", std::nullopt},
         {"A figure of 2^63 is malformed", R"({"input_tokens":9223372036854775807,"output_tokens":1})", std::nullopt},

@@ -51,6 +51,12 @@ TEST(LogLines, FindsTheFilterPatternAtEveryPlaceInLinesOfEveryLength)
     }
 }
 
+/// A log line with the given message object, stamped at ten o'clock.
+[[nodiscard]] std::string stamped(std::string_view message)
+{
+    return R"({"message":)" + std::string(message) + "," + std::string(stamp) + "}";
+}
+
 TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
 {
     struct Case
@@ -63,62 +69,48 @@ TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
 
     const std::string usage =
         R"("usage":{"input_tokens":3,"cache_creation_input_tokens":10,"cache_read_input_tokens":100,"output_tokens":7})";
+    const TokenCounts counts{100, 13, 7};
     const auto cases = std::to_array<Case>({
         {"A whole response line",
          R"({"message":{"id":"msg_01A",)" + usage + R"(},"requestId":"req_9",)" + std::string(stamp) + "}",
-         TokenCounts{100, 13, 7},
+         counts,
          "msg_01A:req_9"},
         {"Usage quoted in the message text before the real one",
-         R"({"message":{"id":"msg_01A","content":"see \"usage\":{\"output_tokens\":999}",)" + usage + "},"
-             + std::string(stamp) + "}",
-         TokenCounts{100, 13, 7},
+         stamped(R"({"id":"msg_01A","content":"see \"usage\":{\"output_tokens\":999}",)" + usage + "}"),
+         counts,
          "msg_01A:"},
         {"A tool input object named usage before the real one",
-         R"({"message":{"id":"msg_01A","content":[{"input":{"usage":{"output_tokens":4242}}}],)" + usage + "},"
-             + std::string(stamp) + "}",
-         TokenCounts{100, 13, 7},
+         stamped(R"({"id":"msg_01A","content":[{"input":{"usage":{"output_tokens":4242}}}],)" + usage + "}"),
+         counts,
          "msg_01A:"},
         {"A space after a colon reads as no digits",
-         R"({"message":{"id":"msg_01A","usage":{"input_tokens": 12,"output_tokens":5}},)" + std::string(stamp) + "}",
+         stamped(R"({"id":"msg_01A","usage":{"input_tokens": 12,"output_tokens":5}})"),
          TokenCounts{0, 0, 5},
          "msg_01A:"},
-        {"All-zero usage gives nothing",
-         R"({"message":{"id":"msg_01A","usage":{"input_tokens":0,"output_tokens":0}},)" + std::string(stamp) + "}",
-         std::nullopt,
-         std::nullopt},
-        {"No timestamp gives nothing", R"({"message":{"id":"msg_01A",)" + usage + "}}", std::nullopt, std::nullopt},
+        {"All-zero usage gives nothing", stamped(R"({"id":"m","usage":{"input_tokens":0}})"), {}, {}},
+        {"No timestamp gives nothing", R"({"message":{"id":"msg_01A",)" + usage + "}}", {}, {}},
         {"An unreadable timestamp gives nothing",
          R"({"message":{"id":"msg_01A",)" + usage + R"(},"timestamp":"yesterday"})",
-         std::nullopt,
-         std::nullopt},
-        {"No usage object gives nothing",
-         R"({"message":{"id":"msg_01A"},)" + std::string(stamp) + "}",
-         std::nullopt,
-         std::nullopt},
+         {},
+         {}},
+        {"No usage object gives nothing", stamped(R"({"id":"msg_01A"})"), {}, {}},
         {"Input at the 64-bit limit plus cache writes is malformed",
-         R"({"message":{"id":"msg_01A","usage":{"input_tokens":9223372036854775807,"cache_creation_input_tokens":1}},)"
-             + std::string(stamp) + "}",
-         std::nullopt,
-         std::nullopt},
+         stamped(R"({"id":"m","usage":{"input_tokens":9223372036854775807,"cache_creation_input_tokens":1}})"),
+         {},
+         {}},
         {"Counts that fit alone but not together are malformed",
-         R"({"message":{"id":"msg_01A","usage":{"input_tokens":9223372036854775807,"output_tokens":1}},)"
-             + std::string(stamp) + "}",
-         std::nullopt,
-         std::nullopt},
+         stamped(R"({"id":"m","usage":{"input_tokens":9223372036854775807,"output_tokens":1}})"),
+         {},
+         {}},
         {"A count beyond 64 bits is malformed, not zero",
-         R"({"message":{"id":"msg_01A","usage":{"input_tokens":99999999999999999999,"output_tokens":5}},)"
-             + std::string(stamp) + "}",
-         std::nullopt,
-         std::nullopt},
+         stamped(R"({"id":"m","usage":{"input_tokens":99999999999999999999,"output_tokens":5}})"),
+         {},
+         {}},
         {"The largest count alone still fits",
-         R"({"message":{"id":"msg_01A","usage":{"cache_read_input_tokens":9223372036854775807}},)" + std::string(stamp)
-             + "}",
+         stamped(R"({"id":"msg_01A","usage":{"cache_read_input_tokens":9223372036854775807}})"),
          TokenCounts{9223372036854775807, 0, 0},
          "msg_01A:"},
-        {"No message id gives no key",
-         R"({"toolUseResult":{)" + usage + "}," + std::string(stamp) + "}",
-         TokenCounts{100, 13, 7},
-         std::nullopt},
+        {"No message id gives no key", R"({"toolUseResult":{)" + usage + "}," + std::string(stamp) + "}", counts, {}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -8,34 +8,17 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
+#include "support/CivilTime.h"
+
 namespace ostrel {
 namespace {
 
-std::unique_ptr<icu::Calendar> calendarIn(const char* zone)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
-                                      icu::Locale("en_US"),
-                                      status));
-    EXPECT_TRUE(U_SUCCESS(status));
-    return calendar;
-}
-
-Date local(const icu::Calendar& calendar, int year, int month, int day, int hour, int minute)
-{
-    const std::unique_ptr<icu::Calendar> working(calendar.clone());
-    working->clear();
-    working->set(year, month - 1, day, hour, minute, 0);
-    UErrorCode status = U_ZERO_ERROR;
-    const double millis = working->getTime(status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    return dateFromSince1970(millis / 1000);
-}
+using testing::calendarIn;
+using testing::localDate;
 
 const std::unique_ptr<icu::Calendar> newYork = calendarIn("America/New_York");
 // A Wednesday afternoon, with a fractional second as a real clock gives.
-const Date now = local(*newYork, 2026, 12, 9, 14, 20) + Seconds{17.25};
+const Date now = localDate(*newYork, {2026, 12, 9, 14, 20}) + Seconds{17.25};
 
 TEST(DemoData, GivesTheSameSampleForTheSameLaunchTime)
 {
@@ -50,7 +33,13 @@ TEST(DemoData, BurnsEachWeekUpToItsReadingWithinTheWeekBeforeNow)
     for (const auto& [provider, target] : {std::pair{Provider::claude, 18.0}, std::pair{Provider::openai, 41.0}}) {
         SCOPED_TRACE(rawValue(provider));
         const std::vector<AllowancePoint>& points = sample.history.at(provider);
-        const UsageWindow weekly = *sample.snapshots.at(provider).lastReading->weekly;
+        const ProviderSnapshot& snapshot = sample.snapshots.at(provider);
+        const UsageWindow weekly = *snapshot.lastReading->weekly;
+        // A recent reading without a failure, renewing on a whole hour.
+        EXPECT_EQ(snapshot.lastAttemptAt, now - Seconds{120});
+        EXPECT_EQ(snapshot.lastReading->fetchedAt, now - Seconds{120});
+        EXPECT_FALSE(snapshot.lastFailure.has_value());
+        EXPECT_EQ(std::fmod(secondsSince1970(*weekly.resetsAt), 3600), 0);
         // Every half hour from the start of the week up to the last one before now.
         ASSERT_FALSE(points.empty());
         EXPECT_EQ(points.front().date, *weekly.resetsAt - Seconds{UsageWindow::week});
@@ -72,24 +61,12 @@ TEST(DemoData, BurnsEachWeekUpToItsReadingWithinTheWeekBeforeNow)
     }
 }
 
-TEST(DemoData, ReadsAsTwoRecentSubscriptionsRenewingOnWholeHours)
+TEST(DemoData, HasACreditLapsingSoonForTheCardToWarnAbout)
 {
-    const DemoSample sample = DemoData::make(now, *newYork);
-    const ProviderSnapshot& claude = sample.snapshots.at(Provider::claude);
-    const ProviderSnapshot& openai = sample.snapshots.at(Provider::openai);
-    for (const ProviderSnapshot* snapshot : {&claude, &openai}) {
-        EXPECT_EQ(snapshot->lastAttemptAt, now - Seconds{120});
-        EXPECT_EQ(snapshot->lastReading->fetchedAt, now - Seconds{120});
-        EXPECT_FALSE(snapshot->lastFailure.has_value());
-        EXPECT_EQ(std::fmod(secondsSince1970(*snapshot->lastReading->weekly->resetsAt), 3600), 0);
-    }
-    EXPECT_EQ(claude.lastReading->plan, "Max 20\u00D7");
-    EXPECT_EQ(std::fmod(secondsSince1970(*claude.lastReading->session->resetsAt), 3600), 1800);
-    EXPECT_FALSE(openai.lastReading->session.has_value());
-    // One credit lapses within the warning window, so the card has something to warn about.
-    ASSERT_EQ(openai.lastReading->resetCredits.size(), 2U);
-    EXPECT_TRUE(openai.lastReading->resetCredits[0].expiresSoon(now));
-    EXPECT_FALSE(openai.lastReading->resetCredits[1].expiresSoon(now));
+    const auto& credits = DemoData::make(now, *newYork).snapshots.at(Provider::openai).lastReading->resetCredits;
+    ASSERT_EQ(credits.size(), 2U);
+    EXPECT_TRUE(credits[0].expiresSoon(now));
+    EXPECT_FALSE(credits[1].expiresSoon(now));
 }
 
 TEST(DemoData, LogsActivityOnlyInWorkingHoursOfTheLocalDay)
@@ -137,9 +114,9 @@ TEST(DemoData, WeekendDaysCarryFortyFivePercentOfTheWorkdayIntensity)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // 2026-12-04 is a Friday, the 5th a Saturday and the 6th a Sunday.
-        const double friday = DemoData::workIntensity(local(*newYork, 2026, 12, 4, c.hour, c.minute), *newYork);
-        const double saturday = DemoData::workIntensity(local(*newYork, 2026, 12, 5, c.hour, c.minute), *newYork);
-        const double sunday = DemoData::workIntensity(local(*newYork, 2026, 12, 6, c.hour, c.minute), *newYork);
+        const double friday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 4, c.hour, c.minute}), *newYork);
+        const double saturday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 5, c.hour, c.minute}), *newYork);
+        const double sunday = DemoData::workIntensity(localDate(*newYork, {2026, 12, 6, c.hour, c.minute}), *newYork);
         if (c.weekday >= 0) {
             EXPECT_NEAR(friday, c.weekday, 1e-6);
         }
@@ -148,7 +125,7 @@ TEST(DemoData, WeekendDaysCarryFortyFivePercentOfTheWorkdayIntensity)
     }
     // The clock is the local one: 10:30 in UTC is 5:30 in New York.
     const std::unique_ptr<icu::Calendar> utc = calendarIn("UTC");
-    EXPECT_NEAR(DemoData::workIntensity(local(*utc, 2026, 12, 4, 10, 30), *newYork),
+    EXPECT_NEAR(DemoData::workIntensity(localDate(*utc, {2026, 12, 4, 10, 30}), *newYork),
                 std::exp(-std::pow(5 / 1.6, 2)),
                 1e-12);
 }

@@ -8,69 +8,38 @@
 #include <gtest/gtest.h>
 #include <unicode/simpletz.h>
 
+#include "support/CivilTime.h"
+
 namespace ostrel {
 namespace {
 
-struct Civil
-{
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-};
-
-std::unique_ptr<icu::Calendar> calendarIn(icu::TimeZone* zone)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(zone, icu::Locale("en_US"), status));
-    EXPECT_TRUE(U_SUCCESS(status));
-    return calendar;
-}
+using testing::calendarIn;
+using testing::Civil;
+using testing::localDate;
 
 // New York: clocks go forward at 2:00 on 2027-03-14 and back at 2:00 on
 // 2026-11-01, so 6:00 exists on both days but the days last 23 and 25 hours.
-const std::unique_ptr<icu::Calendar> newYork =
-    calendarIn(icu::TimeZone::createTimeZone(icu::UnicodeString("America/New_York")));
+const std::unique_ptr<icu::Calendar> newYork = calendarIn("America/New_York");
 
 // A zone whose clocks change at 6:00 itself: on 2027-03-14 they jump from
 // 6:00 to 7:00 and on 2026-11-01 from 7:00 back to 6:00 (UTC−5, UTC−4 in summer).
 icu::TimeZone* dawnZone()
 {
-    UErrorCode status = U_ZERO_ERROR;
     constexpr int32_t hour = 3600 * 1000;
-    auto* zone = new icu::SimpleTimeZone(-5 * hour,
-                                         icu::UnicodeString("Test/Dawn"),
-                                         UCAL_MARCH,
-                                         14,
-                                         0,
-                                         6 * hour,
-                                         UCAL_NOVEMBER,
-                                         1,
-                                         0,
-                                         7 * hour,
-                                         status);
+    auto* zone = new icu::SimpleTimeZone(-5 * hour, icu::UnicodeString("Test/Dawn"));
+    UErrorCode status = U_ZERO_ERROR;
+    zone->setStartRule(UCAL_MARCH, 14, 0, 6 * hour, status);
+    zone->setEndRule(UCAL_NOVEMBER, 1, 0, 7 * hour, status);
     EXPECT_TRUE(U_SUCCESS(status));
     return zone;
 }
 
 const std::unique_ptr<icu::Calendar> dawn = calendarIn(dawnZone());
 
-Date local(const icu::Calendar& calendar, Civil civil)
-{
-    const std::unique_ptr<icu::Calendar> working(calendar.clone());
-    working->clear();
-    working->set(civil.year, civil.month - 1, civil.day, civil.hour, civil.minute, 0);
-    UErrorCode status = U_ZERO_ERROR;
-    const double millis = working->getTime(status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    return dateFromSince1970(millis / 1000);
-}
-
 Date utc(Civil civil)
 {
-    static const std::unique_ptr<icu::Calendar> calendar = calendarIn(icu::TimeZone::getGMT()->clone());
-    return local(*calendar, civil);
+    static const std::unique_ptr<icu::Calendar> calendar = calendarIn("UTC");
+    return localDate(*calendar, civil);
 }
 
 TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
@@ -130,7 +99,7 @@ TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(MorningSchedule::isCatchUpTime(local(*newYork, c.now), *newYork), c.expected);
+        EXPECT_EQ(MorningSchedule::isCatchUpTime(localDate(*newYork, c.now), *newYork), c.expected);
     }
     // The local hour counts, not the UTC one: 9:30 UTC is 4:30 in New York.
     EXPECT_FALSE(MorningSchedule::isCatchUpTime(utc({2026, 12, 7, 9, 30}), *newYork));
@@ -159,7 +128,7 @@ TEST(MorningSchedule, KeysTheLocalCalendarDay)
 
 TEST(MorningSchedule, IsDueOncePerDayAndOnlyWhenSwitchedOn)
 {
-    const Date morning = local(*newYork, {2026, 12, 7, 9, 30});
+    const Date morning = localDate(*newYork, {2026, 12, 7, 9, 30});
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, ""), "2026-12-07");
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-06"), "2026-12-07");
     EXPECT_EQ(MorningSchedule::dueDayKey(morning, *newYork, true, "2026-12-07"), std::nullopt);

@@ -38,178 +38,139 @@ ProviderSnapshot snapshot(std::optional<ProviderReading> last, std::optional<Fet
     return {.lastReading = std::move(last), .lastAttemptAt = now - Seconds{1}, .lastFailure = std::move(failure)};
 }
 
+ProviderSnapshot failed(FetchFailure failure)
+{
+    return snapshot(std::nullopt, std::move(failure));
+}
+
 const std::string claudeGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B Claude \u00B7 50% \u00B7 4d";
 const std::string codexGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B OpenAI/Codex \u00B7 50% \u00B7 4d";
 constexpr auto claude = Provider::claude;
 constexpr auto openai = Provider::openai;
+using F = FetchFailure;
 
-struct Case
+TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
 {
-    std::string_view name;
-    Provider provider;
-    std::optional<ProviderSnapshot> snapshot;
-    Status status;
-    bool paced;
-    std::string summary;
-};
+    struct Case
+    {
+        std::string_view name;
+        Provider provider;
+        std::optional<ProviderSnapshot> snapshot;
+        Status status;
+        bool paced;
+        std::string summary;
+    };
 
-void expectDisplays(const Case& c)
-{
-    SCOPED_TRACE(c.name);
-    const ProviderDisplay display = ProviderDisplay::make(c.snapshot, c.provider, now, staleAfter);
-    EXPECT_EQ(display.provider, c.provider);
-    EXPECT_EQ(display.status, c.status);
-    EXPECT_EQ(display.ostrel.has_value(), c.paced);
-    EXPECT_EQ(display.reading, c.snapshot ? c.snapshot->lastReading : std::nullopt);
-    EXPECT_EQ(display.failure, c.snapshot ? c.snapshot->lastFailure : std::nullopt);
-    EXPECT_EQ(display.summaryLine(now), c.summary);
-    EXPECT_EQ(display.reportLines(now), std::vector<std::string>{c.summary});
-}
-
-TEST(ProviderDisplay, FollowsTheFailureAloneWithoutAReading)
-{
+    using enum Status;
+    const UsageWindow renewedNow{.usedPercent = 70, .resetsAt = now, .duration = UsageWindow::week};
     const auto cases = std::to_array<Case>({
-        {"nothing stored", claude, std::nullopt, Status::loading, false, "Claude \u00B7 unavailable"},
-        {"an empty snapshot", openai, ProviderSnapshot{}, Status::loading, false, "OpenAI/Codex \u00B7 unavailable"},
-        {"tool not found",
-         claude,
-         snapshot(std::nullopt, FetchFailure::cliMissing()),
-         Status::cliMissing,
-         false,
-         "Claude \u00B7 claude CLI not found"},
-        {"codex not found",
-         openai,
-         snapshot(std::nullopt, FetchFailure::cliMissing()),
-         Status::cliMissing,
-         false,
-         "OpenAI/Codex \u00B7 codex CLI not found"},
+        {"nothing stored", claude, std::nullopt, loading, false, "Claude \u00B7 unavailable"},
+        {"an empty snapshot", openai, ProviderSnapshot{}, loading, false, "OpenAI/Codex \u00B7 unavailable"},
+        {"tool not found", claude, failed(F::cliMissing()), cliMissing, false, "Claude \u00B7 claude CLI not found"},
         {"not signed in",
          claude,
-         snapshot(std::nullopt, FetchFailure::notLoggedIn()),
-         Status::needsLogin,
+         failed(F::notLoggedIn()),
+         needsLogin,
          false,
          "Claude \u00B7 sign in: claude auth login"},
         {"codex not signed in",
          openai,
-         snapshot(std::nullopt, FetchFailure::notLoggedIn()),
-         Status::needsLogin,
+         failed(F::notLoggedIn()),
+         needsLogin,
          false,
          "OpenAI/Codex \u00B7 sign in: codex login"},
-        {"unreachable",
-         claude,
-         snapshot(std::nullopt, FetchFailure::unreachable("timed out")),
-         Status::unavailable,
-         false,
-         "Claude \u00B7 unavailable"},
+        {"unreachable", claude, failed(F::unreachable("timed out")), unavailable, false, "Claude \u00B7 unavailable"},
         {"unreadable",
          openai,
-         snapshot(std::nullopt, FetchFailure::unexpected("no rate limits")),
-         Status::unavailable,
+         failed(F::unexpected("no rate limits")),
+         unavailable,
          false,
          "OpenAI/Codex \u00B7 unavailable"},
-    });
-    for (const Case& c : cases) {
-        expectDisplays(c);
-    }
-}
-
-TEST(ProviderDisplay, PacesAWeeklyWindowAndTellsWhenItIsStale)
-{
-    const auto cases = std::to_array<Case>({
-        {"a fresh reading", claude, snapshot(reading(claude, 60)), Status::live, true, claudeGreen},
-        {"a fresh codex reading", openai, snapshot(reading(openai, 60)), Status::live, true, codexGreen},
-        {"read exactly at the staleness limit",
-         claude,
-         snapshot(reading(claude, staleAfter)),
-         Status::live,
-         true,
-         claudeGreen},
+        {"a fresh reading", claude, snapshot(reading(claude, 60)), live, true, claudeGreen},
+        {"read exactly at the staleness limit", claude, snapshot(reading(claude, staleAfter)), live, true, claudeGreen},
         {"read a second past the limit",
          claude,
          snapshot(reading(claude, staleAfter + 1)),
-         Status::stale,
+         stale,
          true,
          claudeGreen + " \u00B7 stale (40m old)"},
-        {"dated in the future", claude, snapshot(reading(claude, -600)), Status::live, true, claudeGreen},
+        {"dated in the future", claude, snapshot(reading(claude, -600)), live, true, claudeGreen},
         {"tool gone after a recent reading",
          claude,
-         snapshot(reading(claude, 30), FetchFailure::cliMissing()),
-         Status::stale,
+         snapshot(reading(claude, 30), F::cliMissing()),
+         stale,
          true,
          claudeGreen + " \u00B7 stale (now old)"},
         {"unreachable after an old reading",
          openai,
-         snapshot(reading(openai, 3 * hour), FetchFailure::unreachable("offline")),
-         Status::stale,
+         snapshot(reading(openai, 3 * hour), F::unreachable("offline")),
+         stale,
          true,
          codexGreen + " \u00B7 stale (3h old)"},
         {"signed out after a reading",
          claude,
-         snapshot(reading(claude, 60), FetchFailure::notLoggedIn()),
-         Status::needsLogin,
+         snapshot(reading(claude, 60), F::notLoggedIn()),
+         needsLogin,
          true,
          "Claude \u00B7 sign in: claude auth login"},
         {"an organisation's account with a weekly window",
          claude,
          snapshot(reading(claude, 60, halfwayWeek(), AccountKind::enterprise)),
-         Status::live,
+         live,
          true,
          claudeGreen},
         {"a weekly window without a renewal time is paced on allowance alone",
          claude,
          snapshot(reading(claude, 60, UsageWindow{.usedPercent = 70, .resetsAt = std::nullopt})),
-         Status::live,
+         live,
          true,
          "\U0001F7E5\U0001F7E5\u2B1B\u2B1B\u2B1B Claude \u00B7 30% \u00B7 \u2014"},
-    });
-    for (const Case& c : cases) {
-        expectDisplays(c);
-    }
-}
-
-TEST(ProviderDisplay, ShowsNoPacingWhenTheReadingHasNothingToPace)
-{
-    const UsageWindow renewedNow{.usedPercent = 70, .resetsAt = now, .duration = UsageWindow::week};
-    const auto cases = std::to_array<Case>({
         {"the week renewed this very second",
          claude,
          snapshot(reading(claude, 60, renewedNow)),
-         Status::renewed,
+         renewed,
          false,
          "Claude \u00B7 renewed since last reading"},
         {"renewed and signed out since",
          claude,
-         snapshot(reading(claude, 60, renewedNow), FetchFailure::notLoggedIn()),
-         Status::needsLogin,
+         snapshot(reading(claude, 60, renewedNow), F::notLoggedIn()),
+         needsLogin,
          false,
          "Claude \u00B7 sign in: claude auth login"},
         {"an organisation's account with a session window only",
          claude,
          snapshot(reading(claude, 60, std::nullopt, AccountKind::enterprise)),
-         Status::enterprise,
+         enterprise,
          false,
          "Claude \u00B7 enterprise plan, no weekly allowance"},
         {"a subscription with a session window only",
          claude,
          snapshot(reading(claude, 60, std::nullopt)),
-         Status::unavailable,
+         unavailable,
          false,
          "Claude \u00B7 unavailable"},
         {"billed per token",
          openai,
          snapshot(reading(openai, 60, halfwayWeek(), AccountKind::apiBilling)),
-         Status::apiBilling,
+         apiBilling,
          false,
          "OpenAI/Codex \u00B7 API billing, no weekly allowance"},
         {"billed per token and signed out",
          openai,
-         snapshot(reading(openai, 60, std::nullopt, AccountKind::apiBilling), FetchFailure::notLoggedIn()),
-         Status::needsLogin,
+         snapshot(reading(openai, 60, std::nullopt, AccountKind::apiBilling), F::notLoggedIn()),
+         needsLogin,
          false,
          "OpenAI/Codex \u00B7 sign in: codex login"},
     });
     for (const Case& c : cases) {
-        expectDisplays(c);
+        SCOPED_TRACE(c.name);
+        const ProviderDisplay display = ProviderDisplay::make(c.snapshot, c.provider, now, staleAfter);
+        EXPECT_EQ(display.provider, c.provider);
+        EXPECT_EQ(display.status, c.status);
+        EXPECT_EQ(display.ostrel.has_value(), c.paced);
+        EXPECT_EQ(display.reading, c.snapshot ? c.snapshot->lastReading : std::nullopt);
+        EXPECT_EQ(display.failure, c.snapshot ? c.snapshot->lastFailure : std::nullopt);
+        EXPECT_EQ(display.summaryLine(now), c.summary);
     }
 }
 
@@ -257,25 +218,6 @@ TEST(ProviderDisplay, SplitsResetCreditsWhateverTheStatus)
         ProviderDisplay::make(snapshot(signedOut, FetchFailure::notLoggedIn()), openai, now, staleAfter);
     EXPECT_EQ(display.resetCredits, ResetCreditStatus::make(signedOut.resetCredits, now));
     EXPECT_EQ(display.resetCreditLine(), "\u21B3 \u26A0\uFE0F 1 reset expires in 1h");
-}
-
-TEST(ProviderDisplay, DimsOnlyFiguresThatNoLongerHold)
-{
-    constexpr auto dimmed = std::to_array<std::pair<Status, bool>>({
-        {Status::loading, false},
-        {Status::live, false},
-        {Status::stale, true},
-        {Status::renewed, true},
-        {Status::enterprise, false},
-        {Status::apiBilling, false},
-        {Status::needsLogin, true},
-        {Status::cliMissing, false},
-        {Status::unavailable, false},
-    });
-    for (const auto& [status, expected] : dimmed) {
-        SCOPED_TRACE(static_cast<int>(status));
-        EXPECT_EQ(ProviderDisplay{.status = status}.isDimmed(), expected);
-    }
 }
 
 }  // namespace

@@ -8,19 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/CivilTime.h"
+
 namespace ostrel {
 namespace {
 
-/// A wall-clock time in the zone of the texts under test.
-struct Civil
-{
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-    double second = 0;
-};
+using testing::Civil;
 
 struct WhenCase
 {
@@ -40,15 +33,10 @@ RenewalText texts(std::string_view zone, std::string_view locale)
     return *made;
 }
 
+/// A wall-clock time in the zone of the texts under test.
 Date at(const RenewalText& texts, Civil civil)
 {
-    const std::unique_ptr<icu::Calendar> calendar(texts.calendar().clone());
-    calendar->clear();
-    calendar->set(civil.year, civil.month - 1, civil.day, civil.hour, civil.minute, 0);
-    UErrorCode status = U_ZERO_ERROR;
-    const double millis = calendar->getTime(status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    return dateFromSince1970(millis / 1000 + civil.second);
+    return testing::localDate(texts.calendar(), civil);
 }
 
 void expectWhen(const RenewalText& texts, const WhenCase& c)
@@ -71,12 +59,10 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
         {"59 minutes ahead", thursdayNoon, {2026, 12, 3, 12, 59}, "in 59 minutes"},
         {"minutes that round to 60", {2026, 12, 3, 12, 0, 10}, {2026, 12, 3, 12, 59, 50}, "in 1 hour"},
         {"exactly an hour ahead takes the day form", thursdayNoon, {2026, 12, 3, 13, 0}, "today at 1 PM"},
-        {"later tonight", thursdayEvening, {2026, 12, 3, 23, 30}, "today at 11:30 PM"},
         {"just after midnight is tomorrow", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 12:30 AM"},
         {"two days ahead names the weekday", thursdayNoon, {2026, 12, 5, 9, 30}, "Saturday at 9:30 AM"},
         {"six days ahead names the weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Wednesday at 3 PM"},
         {"seven days ahead gives the date", thursdayNoon, {2026, 12, 10, 9, 30}, "Dec 10 at 9:30 AM"},
-        {"next year", thursdayNoon, {2027, 1, 15, 8, 0}, "Jan 15 at 8 AM"},
         // New York springs forward on 2026-03-08 and falls back on 2026-11-01.
         {"a calendar week across the spring change is only 167 hours",
          {2026, 3, 1, 21, 0},
@@ -100,7 +86,6 @@ TEST(RenewalText, FollowsTheGermanClockAndNames)
     constexpr auto cases = std::to_array<WhenCase>({
         {"on the hour", thursdayNoon, {2026, 12, 3, 15, 0}, "today at 15 Uhr"},
         {"with minutes", thursdayNoon, {2026, 12, 3, 15, 30}, "today at 15:30"},
-        {"just after midnight", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 00:30"},
         {"a weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Mittwoch at 15 Uhr"},
         {"a date", thursdayNoon, {2026, 12, 10, 9, 30}, "10. Dez. at 09:30"},
         // Berlin springs forward on 2026-03-29.
@@ -164,14 +149,11 @@ TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)
         {"just under an hour", 3599, "1 hour"},
         {"an hour", 3600, "1 hour"},
         {"up to a day and a half in hours", 90000, "25 hours"},
-        {"35 hours", 126000, "35 hours"},
         {"a day and a half", 129600, "1 day 12 hours"},
-        {"a day and one hour left over", 133200, "1 day 13 hours"},
         {"two whole days", 172800, "2 days"},
         {"two days and one hour", 176400, "2 days 1 hour"},
         {"just under three days", 255600, "2 days 23 hours"},
         {"three days drop the hours", 259200, "3 days"},
-        {"past three days", 280800, "3 days"},
         {"a week", 604800, "7 days"},
     });
     for (const Case& c : cases) {

@@ -21,7 +21,6 @@ TEST(TokenFormat, ShortensCountsToThreeFiguresWithoutTrailingZeros)
 
     constexpr auto cases = std::to_array<Case>({
         {"below a thousand", 999, "999"},
-        {"zero", 0, "0"},
         {"negative values stay plain", -5, "-5"},
         {"a large negative value stays plain", -1500, "-1500"},
         {"exactly a thousand", 1000, "1K"},
@@ -34,7 +33,6 @@ TEST(TokenFormat, ShortensCountsToThreeFiguresWithoutTrailingZeros)
         {"no decimals from a hundred", 100000, "100K"},
         {"the suffix does not roll over", 999999, "1000K"},
         {"millions", 2500000, "2.5M"},
-        {"billions", 1234567890, "1.23B"},
         {"trillions", 1000000000000, "1T"},
         {"the largest count", std::numeric_limits<std::int64_t>::max(), "9223372T"},
     });

@@ -1,15 +1,11 @@
 #include "readers/CodexFetcher.h"
 
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string_view>
-#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,6 +13,8 @@
 #include "readers/CodexAppServer.h"
 #include "readers/ToolLocator.h"
 #include "support/Matchers.h"
+#include "support/ProcessIds.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -43,20 +41,8 @@ class FakeServer
 {
 public:
     explicit FakeServer(std::string_view scenario, std::string_view stderrText = {})
-        : m_home(fs::temp_directory_path() / ("ostrel-codex-" + std::to_string(std::random_device{}())))
-        , m_locator(systemFor(m_home, scenario, stderrText))
-    {
-        fs::create_directories(m_home);
-    }
-
-    FakeServer(const FakeServer&) = delete;
-    FakeServer& operator=(const FakeServer&) = delete;
-
-    ~FakeServer()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
-    }
+        : m_locator(systemFor(m_home.path(), scenario, stderrText))
+    {}
 
     [[nodiscard]] FetchResult fetch(Seconds timeout = Seconds{30}, std::optional<std::string> tool = fakeCodex.string())
     {
@@ -66,7 +52,7 @@ public:
 
     [[nodiscard]] std::string file(std::string_view name) const
     {
-        const std::ifstream in(m_home / name);
+        const std::ifstream in(m_home.path() / name);
         std::ostringstream content;
         content << in.rdbuf();
         return content.str();
@@ -74,7 +60,7 @@ public:
 
     [[nodiscard]] std::string write(std::string_view name, std::string_view content) const
     {
-        const auto path = m_home / name;
+        const auto path = m_home.path() / name;
         std::ofstream(path) << content;
         fs::permissions(path, fs::perms::owner_all);
         return path.string();
@@ -99,22 +85,9 @@ private:
         return system;
     }
 
-    fs::path m_home;
+    testing::TemporaryFolder m_home{"ostrel-codex"};
     ToolLocator m_locator;
 };
-
-/// Waits until no process has the id any more; a zombie still counts as there.
-[[nodiscard]] bool goneWithin(pid_t pid, Seconds limit)
-{
-    const auto start = Clock::now();
-    while (::kill(pid, 0) == 0 || errno != ESRCH) {
-        if (secondsSince(start) > limit.count()) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
 {
@@ -135,108 +108,82 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
 
     EXPECT_EQ(server.file("log"), "app-server\n" + CodexAppServer::requests());
     const pid_t pid = std::stoi(server.file("pid"));
-    EXPECT_TRUE(goneWithin(pid, Seconds{1.5})) << "the server should end on SIGTERM, before any kill";
+    EXPECT_TRUE(testing::allEndedWithin({pid}, std::chrono::milliseconds(1500)))
+        << "the server should end on SIGTERM, before any kill";
 }
 
-TEST(CodexFetcher, WaitsForAnAccountReplyThatComesAfterTheRateLimits)
+TEST(CodexFetcher, ReadsWhateverRepliesTheServerGivesInTime)
 {
-    // A real server answers in any order; reading the rate-limit error without
-    // the account would call an API-key user signed out.
-    FakeServer server("api-key-last");
-    EXPECT_THAT(server.fetch(),
-                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("API key"))),
-                                 Field(&ProviderReading::kind, AccountKind::apiBilling))));
-}
+    struct Case
+    {
+        std::string_view name;
+        std::string_view scenario;
+        Seconds timeout;
+        ::testing::Matcher<ProviderReading> reading;
+    };
 
-TEST(CodexFetcher, ReadsRepliesThatFollowMegabytesOfNotifications)
-{
-    // Each line is read once as it comes: reading all the output again after
-    // every chunk cost minutes of CPU for this output and lost the reading to
-    // any time-out. The generous one here leaves room for a loaded sanitizer build.
-    FakeServer server("chatty");
-    const auto start = Clock::now();
-    EXPECT_THAT(server.fetch(Seconds{90}), HoldsValue(Field(&ProviderReading::plan, Optional(std::string("Plus")))));
-    EXPECT_LT(secondsSince(start), 60.0) << "far above the time it takes";
-}
-
-TEST(CodexFetcher, UsesTheRateLimitsWhenTheUsageReplyNeverComes)
-{
-    FakeServer server("no-usage");
-    const auto start = Clock::now();
-    const auto result = server.fetch(Seconds{0.5});
-    EXPECT_GE(secondsSince(start), 0.5);
-    EXPECT_THAT(result,
-                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
-                                 Field(&ProviderReading::accountUsage, std::nullopt))));
+    const auto cases = std::to_array<Case>({
+        // A real server answers in any order; reading the rate-limit error without
+        // the account would call an API-key user signed out.
+        {"the account reply after the rate limits",
+         "api-key-last",
+         Seconds{30},
+         AllOf(Field(&ProviderReading::plan, Optional(std::string("API key"))),
+               Field(&ProviderReading::kind, AccountKind::apiBilling))},
+        // Each line is read once as it comes: reading all the output again after
+        // every chunk cost minutes of CPU for this output and lost the reading to
+        // any time-out. The generous one leaves room for a loaded sanitizer build.
+        {"replies after megabytes of notifications",
+         "chatty",
+         Seconds{90},
+         Field(&ProviderReading::plan, Optional(std::string("Plus")))},
+        {"rate limits without the usage reply",
+         "no-usage",
+         Seconds{0.5},
+         AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
+               Field(&ProviderReading::accountUsage, std::nullopt))},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeServer server(c.scenario);
+        const auto start = Clock::now();
+        EXPECT_THAT(server.fetch(c.timeout), HoldsValue(c.reading));
+        EXPECT_LT(secondsSince(start), 60.0) << "far above the time it takes";
+    }
 }
 
 TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
 {
-    const std::string longText = "\n  " + std::string(300, 'x') + [] {
-        std::string accents;
-        for (int count = 0; count < 199; ++count) {
-            accents += "\u00e9";
-        }
-        return accents;
-    }() + "!\n\n";
-    std::string longTail;
+    std::string accents;
     for (int count = 0; count < 199; ++count) {
-        longTail += "\u00e9";
+        accents += "\u00e9";
     }
-    longTail += "!";
+    const std::string longText = "\n  " + std::string(300, 'x') + accents + "!\n\n";
 
     struct Case
     {
         std::string_view name;
         std::string_view scenario;
         std::string stderrText;
-        Seconds timeout;
         FetchFailure failure;
+        Seconds timeout = Seconds{30};
     };
 
+    using F = FetchFailure;
+    const std::string noAnswer = "Codex app-server exited without answering";
+    const std::string missingHome = R"(Error: CODEX_HOME points to "/nowhere", but that path does not exist)";
     const auto cases = std::to_array<Case>({
-        {"rate limits refused for want of sign-in", "signed-out", "", Seconds{30}, FetchFailure::notLoggedIn()},
-        {"an error reply without a message",
-         "error-without-message",
-         "",
-         Seconds{30},
-         FetchFailure::unreachable("Codex returned an error")},
-        {"rate limits under a string id, then the end",
-         "string-id",
-         "",
-         Seconds{30},
-         FetchFailure::unreachable("Codex app-server exited without answering")},
+        {"rate limits refused for want of sign-in", "signed-out", "", F::notLoggedIn()},
+        {"an error reply without a message", "error-without-message", "", F::unreachable("Codex returned an error")},
+        {"rate limits under a string id, then the end", "string-id", "", F::unreachable(noAnswer)},
         {"a signed-out message on standard error",
          "stderr",
          "Error: Not logged in. Run `codex login` first.\n",
-         Seconds{30},
-         FetchFailure::notLoggedIn()},
-        {"500 characters on standard error: the trimmed last 200",
-         "stderr",
-         longText,
-         Seconds{30},
-         FetchFailure::unreachable(longTail)},
-        {"a short error, trimmed",
-         "stderr",
-         "Error: CODEX_HOME points to \"/nowhere\", but that path does not exist\n",
-         Seconds{30},
-         FetchFailure::unreachable("Error: CODEX_HOME points to \"/nowhere\", but that path does not exist")},
-        {"a missing CODEX_HOME under a folder whose name begins with auth",
-         "stderr",
-         "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist\n",
-         Seconds{30},
-         FetchFailure::unreachable(
-             "Error: CODEX_HOME points to \"/home/author-home/.codex\", but that path does not exist")},
-        {"an exit without a word",
-         "stderr",
-         " \n",
-         Seconds{30},
-         FetchFailure::unreachable("Codex app-server exited without answering")},
-        {"a server that never answers",
-         "silent",
-         "",
-         Seconds{0.3},
-         FetchFailure::unreachable("Codex app-server timed out")},
+         F::notLoggedIn()},
+        {"500 characters on standard error: the trimmed last 200", "stderr", longText, F::unreachable(accents + "!")},
+        {"a short error, trimmed", "stderr", missingHome + "\n", F::unreachable(missingHome)},
+        {"an exit without a word", "stderr", " \n", F::unreachable(noAnswer)},
+        {"a server that never answers", "silent", "", F::unreachable("Codex app-server timed out"), Seconds{0.3}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

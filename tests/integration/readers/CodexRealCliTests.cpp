@@ -3,9 +3,10 @@
 // when the tool is missing. The tool's own traffic goes to a proxy address
 // where nothing listens, so no request leaves the machine.
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
+#include <string_view>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "readers/CodexFetcher.h"
 #include "readers/ToolLocator.h"
 #include "support/Matchers.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -37,71 +39,52 @@ namespace fs = std::filesystem;
     return folder / "node_modules/.bin/codex";
 }
 
-/// An empty home; the tool sees only the variables set here, so no CODEX_HOME either.
-class EmptyHome
+/// Fetches with a home that is empty; the tool sees only the variables set here.
+[[nodiscard]] FetchResult fetchWithEmptyHome(const fs::path& codex, const fs::path& home, std::string_view codexHome)
 {
-public:
-    EmptyHome()
-        : m_folder(fs::temp_directory_path() / ("ostrel-real-codex-" + std::to_string(std::random_device{}())))
-    {
-        fs::create_directories(m_folder);
+    ToolLocator::System system;
+    system.home = home.string();
+    const std::string deadProxy = "http://127.0.0.1:9";
+    system.variables = {{"HOME", system.home},
+                        {"PATH", variable("PATH")},
+                        {"LANG", "C.UTF-8"},
+                        {"HTTPS_PROXY", deadProxy},
+                        {"HTTP_PROXY", deadProxy}};
+    if (!codexHome.empty()) {
+        system.variables["CODEX_HOME"] = (home / codexHome).string();
     }
-
-    EmptyHome(const EmptyHome&) = delete;
-    EmptyHome& operator=(const EmptyHome&) = delete;
-
-    ~EmptyHome()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
-    [[nodiscard]] FetchResult fetch(const fs::path& codex, const ProcessRunner::Environment& extra = {}) const
-    {
-        ToolLocator::System system;
-        system.home = m_folder.string();
-        const std::string deadProxy = "http://127.0.0.1:9";
-        system.variables = {{"HOME", system.home},
-                            {"PATH", variable("PATH")},
-                            {"LANG", "C.UTF-8"},
-                            {"HTTPS_PROXY", deadProxy},
-                            {"HTTP_PROXY", deadProxy}};
-        system.variables.insert(extra.begin(), extra.end());
-        system.fallbackShell = (m_folder / "no-shell").string();
-        ToolLocator locator(system);
-        const CodexFetcher fetcher(CodexFetcher::Options{codex.string(), Seconds{30}, &locator});
-        return fetcher.fetch(Date{});
-    }
-
-    [[nodiscard]] std::string path(std::string_view relative) const
-    {
-        return (m_folder / relative).string();
-    }
-
-private:
-    fs::path m_folder;
-};
-
-TEST(CodexRealCli, CallsAnEmptyHomeSignedOut)
-{
-    const auto codex = installedCodex();
-    if (::access(codex.c_str(), X_OK) != 0) {
-        GTEST_SKIP() << codex << " is not installed; scripts/install-provider-clis.sh installs it";
-    }
-    const EmptyHome home;
-    EXPECT_THAT(home.fetch(codex), FailsWith(FetchFailure::notLoggedIn()));
+    system.fallbackShell = (home / "no-shell").string();
+    ToolLocator locator(system);
+    const CodexFetcher fetcher(CodexFetcher::Options{codex.string(), Seconds{30}, &locator});
+    return fetcher.fetch(Date{});
 }
 
-TEST(CodexRealCli, PassesOnTheToolsOwnErrorForAMissingCodexHome)
+TEST(CodexRealCli, TellsASignedOutHomeFromAMissingCodexHome)
 {
     const auto codex = installedCodex();
     if (::access(codex.c_str(), X_OK) != 0) {
         GTEST_SKIP() << codex << " is not installed; scripts/install-provider-clis.sh installs it";
     }
-    const EmptyHome home;
-    EXPECT_THAT(home.fetch(codex, {{"CODEX_HOME", home.path("missing")}}),
-                FailsMatching(AllOf(Field(&FetchFailure::kind, FetchFailure::Kind::unreachable),
-                                    Field(&FetchFailure::text, HasSubstr("CODEX_HOME points to")))));
+
+    struct Case
+    {
+        std::string_view name;
+        std::string_view codexHome;  ///< under the empty home; empty: not set
+        ::testing::Matcher<FetchResult> result;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"no CODEX_HOME: signed out", "", FailsWith(FetchFailure::notLoggedIn())},
+        {"a CODEX_HOME that does not exist: the tool's own error",
+         "missing",
+         FailsMatching(AllOf(Field(&FetchFailure::kind, FetchFailure::Kind::unreachable),
+                             Field(&FetchFailure::text, HasSubstr("CODEX_HOME points to"))))},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder home("ostrel-real-codex");
+        EXPECT_THAT(fetchWithEmptyHome(codex, home.path(), c.codexHome), c.result);
+    }
 }
 
 }  // namespace

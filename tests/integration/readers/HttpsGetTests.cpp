@@ -39,7 +39,7 @@ protected:
     static inline testing::LocalHttpsServer* server = nullptr;
 };
 
-TEST_F(HttpsGetTest, SendsTheHeaderFieldsAndReturnsStatusAndBody)
+TEST_F(HttpsGetTest, SendsTheHeaderFieldsAndReturnsStatusAndBodyWithoutFollowingRedirects)
 {
     const auto reply = httpsGet(request("/headers"));
     ASSERT_TRUE(reply) << reply.error();
@@ -48,13 +48,10 @@ TEST_F(HttpsGetTest, SendsTheHeaderFieldsAndReturnsStatusAndBody)
     EXPECT_EQ(headers.value("authorization", ""), "Bearer secret-token");
     EXPECT_EQ(headers.value("accept", ""), "application/json");
     EXPECT_FALSE(headers.contains("cookie"));
-}
 
-TEST_F(HttpsGetTest, HandsBackARedirectInsteadOfFollowingIt)
-{
-    const auto reply = httpsGet(request("/redirect"));
-    ASSERT_TRUE(reply) << reply.error();
-    EXPECT_EQ(reply->status, 302);
+    const auto redirect = httpsGet(request("/redirect"));
+    ASSERT_TRUE(redirect) << redirect.error();
+    EXPECT_EQ(redirect->status, 302) << "a redirect is handed back, not followed";
 }
 
 TEST_F(HttpsGetTest, TakesABodyUpTo1MiBAndStopsTheTransferOfALargerOne)

