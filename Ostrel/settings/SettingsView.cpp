@@ -16,6 +16,7 @@
 #include "settings/AppSettings.h"
 #include "settings/PathField.h"
 #include "settings/ProviderToggleRow.h"
+#include "settings/StatusLineRow.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
 #include "tray/LabelSource.h"
@@ -182,7 +183,11 @@ QVBoxLayout* SettingsView::addSection(const QString& header, const QString& foot
     title->setFont(font);
     title->setAccessibleName(header);
     m_form->addWidget(title);
+    return addBox(footer);
+}
 
+QVBoxLayout* SettingsView::addBox(const QString& footer)
+{
     auto* box = new SectionBox(this);
     auto* rows = new QVBoxLayout(box);
     rows->setContentsMargins(boxPadding, boxPadding, boxPadding, boxPadding);
@@ -319,6 +324,10 @@ void SettingsView::addTools()
         m_settings.setCodexPath(text.toStdString());
     });
     refreshDetectedPaths();
+
+    // A box of its own: the footer above speaks of the paths only.
+    m_form->addSpacing(rowGap);
+    addBox({})->addWidget(new StatusLineRow(m_hooks.home, m_hooks.statusLineCommand, this));
 }
 
 void SettingsView::refresh()

@@ -49,8 +49,11 @@ public:
         /// Absent while there is no updater: the section is left out.
         std::optional<UpdateControls> updates;
         Clock clock = wallClockNow;
-        /// The folder shown as "~" in the detected paths; empty for the user's home.
+        /// The folder shown as "~" in the detected paths, and the one whose
+        /// `.claude/settings.json` gets the status line; empty for the user's home.
         std::string home;
+        /// The command line Claude Code's status line is to run.
+        std::string statusLineCommand = "ostrel --statusline";
     };
 
     static constexpr int formWidth = 460;
@@ -73,6 +76,8 @@ public:
 
 private:
     QVBoxLayout* addSection(const QString& header, const QString& footer);
+    /// A box of rows, and its footer when there is one, at the end of the form.
+    QVBoxLayout* addBox(const QString& footer);
     void addProviders();
     void addRefresh();
     void addMenuBar();

@@ -43,6 +43,13 @@ void remember(TokenScrubber& tokens, const std::optional<ClaudeCredentials>& cre
     }
 }
 
+/// The tool stored another token than the one read before it ran (or one where there was none).
+[[nodiscard]] bool tokenChanged(const std::optional<ClaudeCredentials>& before,
+                                const std::optional<ClaudeCredentials>& after)
+{
+    return after && (!before || before->accessToken != after->accessToken);
+}
+
 [[nodiscard]] std::unique_ptr<icu::TimeZone> zoneNamed(const std::optional<std::string>& identifier)
 {
     if (!identifier) {
@@ -91,22 +98,30 @@ FetchResult ClaudeFetcher::fetch(Date now) const
 
     auto text = runUsageCommand(*executable, environment, m_options.commandTimeout, tokens);
     if (!text) {
-        if (const auto* failure = std::get_if<FetchFailure>(&text.error())) {
-            if (auto status = verdict()) {
-                return scrubbed(std::move(*status), tokens);
-            }
-            return scrubbed(std::unexpected(apiFailure.value_or(*failure)), tokens);
+        if (const auto* run = std::get_if<ProcessRunner::Failure>(&text.error())) {
+            return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(run->description))), tokens);
         }
-        const auto& run = std::get<ProcessRunner::Failure>(text.error());
-        return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(run.description))), tokens);
     }
 
-    // The tool may have refreshed the token while it ran: a fresh one gets one
-    // more try at the endpoint, whose failure this time is of no interest.
+    // Whatever the tool printed, it may have refreshed the token while it ran:
+    // a new one gets one more try at the endpoint before any failure is told.
     const auto refreshed = readCredentials();
     remember(tokens, refreshed);
-    if (auto answer = callEndpoint(refreshed, now); answer && *answer) {
-        return std::move(*answer);
+    std::optional<FetchFailure> retryFailure;
+    if (auto answer = tokenChanged(credentials, refreshed) ? callEndpoint(refreshed, now) : std::nullopt) {
+        if (*answer) {
+            return std::move(*answer);
+        }
+        retryFailure = std::move(answer->error());
+    }
+    // The newest word from the endpoint explains a failure best.
+    const auto endpointFailure = retryFailure ? retryFailure : apiFailure;
+
+    if (!text) {
+        if (auto status = verdict()) {
+            return scrubbed(std::move(*status), tokens);
+        }
+        return scrubbed(std::unexpected(endpointFailure.value_or(std::get<FetchFailure>(text.error()))), tokens);
     }
     const ClaudePlan plan = refreshed ? refreshed->plan : credentials ? credentials->plan : ClaudePlan{};
     auto parsed = parseReport(*text, plan, now);
@@ -116,7 +131,10 @@ FetchResult ClaudeFetcher::fetch(Date now) const
     if (auto status = verdict()) {
         return scrubbed(std::move(*status), tokens);
     }
-    return scrubbed(std::move(parsed), tokens);
+    // A report without an allowance says more than the first endpoint failure
+    // (the usual case: the tool prints a cost summary), but a refreshed token's
+    // failure is fresher news than either.
+    return scrubbed(retryFailure ? std::unexpected(std::move(*retryFailure)) : std::move(parsed), tokens);
 }
 
 std::optional<FetchResult> ClaudeFetcher::callEndpoint(const std::optional<ClaudeCredentials>& credentials,

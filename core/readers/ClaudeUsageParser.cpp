@@ -164,7 +164,7 @@ FetchResult parseCLIText(std::string_view text, const ClaudePlan& plan, Date now
     }
     const auto weekly = reportWindow(text, R"(Current week \(all models\):)", UsageWindow::week, now, localZone);
     if (!weekly) {
-        return std::unexpected(FetchFailure::unexpected("`claude /usage` printed no weekly allowance"));
+        return std::unexpected(FetchFailure::unexpected(std::string(noAllowanceText)));
     }
     return ProviderReading{.provider = Provider::claude,
                            .fetchedAt = now,

@@ -15,6 +15,13 @@
 
 namespace ostrel::ClaudeUsageParser {
 
+/// The failure text of a report without a weekly line. Current tools print a
+/// cost summary there, so the text points at the status line, which does
+/// carry the allowance; one sentence, as the card and the tooltip show it whole.
+inline constexpr std::string_view noAllowanceText =
+    "Claude Code didn't report its weekly allowance; add Ostrel to its status line "
+    "(Settings › Command-line tools) to read it from there.";
+
 /// The usage endpoint's body; `source` "usage API".
 [[nodiscard]] FetchResult parseAPI(std::string_view body, const ClaudePlan& plan, Date now);
 

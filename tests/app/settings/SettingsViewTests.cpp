@@ -1,7 +1,11 @@
 #include "settings/SettingsView.h"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <string_view>
 
 #include <QApplication>
@@ -20,9 +24,13 @@
 #include "panel/PopoverView.h"
 #include "panel/ProviderCard.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsWindow.h"
+#include "settings/StatusLineRow.h"
+#include "snapshots/PanelSnapshot.h"
 #include "store/UsageStore.h"
 #include "support/Accessible.h"
 #include "support/EventLoop.h"
+#include "support/ReviewPictures.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
 #include "tray/MenuBarLabel.h"
@@ -383,8 +391,9 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
             controls.push_back(widget);
         }
     }
-    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths.
-    ASSERT_EQ(controls.size(), 12U);
+    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths, the status
+    // line's entry and button.
+    ASSERT_EQ(controls.size(), 14U);
     for (const QWidget* control : controls) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
@@ -411,6 +420,148 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
     send->setFocus();
     QTest::keyClick(send, Qt::Key_Space);
     EXPECT_EQ(testReports, 1);
+}
+
+/// What the status-line row meets in ~/.claude/settings.json.
+struct StatusLineCase
+{
+    std::string_view name;
+    std::optional<std::string_view> settings;  ///< absent: no file
+    bool backupBlocked;                        ///< a folder where the copy of the file would go
+    std::string_view shown;                    ///< the state text before the click
+    bool offered;                              ///< the button can be pressed
+    std::string_view afterClick;               ///< the state text after it
+};
+
+constexpr auto statusLineCases = std::to_array<StatusLineCase>({
+    {"no settings file",
+     std::nullopt,
+     false,
+     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
+     "pace under its prompt and hands Ostrel the allowance.",
+     true,
+     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt."},
+    {"ours by another path",
+     R"({"statusLine": {"type": "command", "command": "ostrel --statusline"}})",
+     false,
+     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.",
+     false,
+     ""},
+    {"another status line",
+     R"({"statusLine": {"type": "command", "command": "~/bin/line.sh"}})",
+     false,
+     "Claude Code already runs another status line, and Ostrel leaves it alone. To add the pace, have that command "
+     "feed its input to /opt/ostrel/bin/ostrel --statusline too and print the line it returns.",
+     false,
+     ""},
+    {"a malformed file",
+     "{\"model\": }",
+     false,
+     "Claude Code's settings file is not valid JSON (line 1, column 11); Ostrel left it unchanged.",
+     false,
+     ""},
+    {"a file that cannot be copied first",
+     R"({"model": "opus"})",
+     true,
+     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
+     "pace under its prompt and hands Ostrel the allowance.",
+     true,
+     "Could not save a copy of Claude Code's settings file (cannot replace what is in the file's place: Is a "
+     "directory); Ostrel left it unchanged."},
+});
+
+[[nodiscard]] std::string contentOf(const std::filesystem::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+/// Puts the case's Claude Code settings into `home`, after clearing what an earlier case left.
+void prepare(const StatusLineCase& c, const std::filesystem::path& home)
+{
+    const auto folder = home / ".claude";
+    std::filesystem::remove_all(folder);
+    if (c.settings) {
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "settings.json") << *c.settings;
+    }
+    if (c.backupBlocked) {
+        std::filesystem::create_directories(folder / "settings.json.ostrel-backup");
+    }
+}
+
+TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
+{
+    const std::filesystem::path home = temp.folder.path().toStdString();
+    const auto file = home / ".claude" / "settings.json";
+    for (const StatusLineCase& c : statusLineCases) {
+        SCOPED_TRACE(c.name);
+        prepare(c, home);
+        SettingsView::Hooks hooks;
+        hooks.clock = clock;
+        hooks.home = home.string();
+        hooks.statusLineCommand = "/opt/ostrel/bin/ostrel --statusline";
+        SettingsView view(settings, store, std::move(hooks));
+        auto* row = view.findChild<StatusLineRow*>();
+        ASSERT_NE(row, nullptr);
+        const auto* entry = named<QLabel>(view, QStringLiteral("Status line entry"));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(),
+                  QStringLiteral("\"statusLine\": {\n  \"type\": \"command\",\n  \"command\": "
+                                 "\"/opt/ostrel/bin/ostrel --statusline\"\n}"));
+        EXPECT_TRUE(entry->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        EXPECT_EQ(row->stateLabel()->accessibleName().toStdString(), c.shown);
+        auto* add = named<QPushButton>(view, QStringLiteral("Add to Claude Code"));
+        ASSERT_NE(add, nullptr);
+        EXPECT_EQ(add->isEnabled(), c.offered);
+        const std::string before = c.settings ? contentOf(file) : std::string();
+        QTest::mouseClick(add, Qt::LeftButton);
+        if (!c.offered) {
+            EXPECT_EQ(contentOf(file), before) << "a click on the disabled button changes nothing";
+            continue;
+        }
+        EXPECT_EQ(row->stateLabel()->accessibleName().toStdString(), c.afterClick);
+        const bool added = !c.backupBlocked;
+        EXPECT_EQ(add->isEnabled(), !added) << "a failed add may be tried again";
+        EXPECT_EQ(contentOf(file).find("/opt/ostrel/bin/ostrel --statusline") != std::string::npos, added);
+        EXPECT_EQ(row->stateLabel()->palette().color(QPalette::WindowText) == Theme::red(), !added);
+    }
+}
+
+// The whole window with the status-line row in each state, in both schemes at
+// 1× and 2× (OSTREL_REVIEW_PICTURES keeps them for a person to look at).
+TEST_F(SettingsViewTest, DrawsTheWindowWithTheStatusLineRowInEveryStateInBothSchemes)
+{
+    const std::filesystem::path home = temp.folder.path().toStdString();
+    const QPalette original = QApplication::palette();
+    for (const StatusLineCase& c : statusLineCases) {
+        SCOPED_TRACE(c.name);
+        for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
+            prepare(c, home);
+            QApplication::setPalette(Theme::palette(scheme));
+            SettingsView::Hooks hooks;
+            hooks.clock = clock;
+            hooks.home = home.string();
+            SettingsWindow window(settings, store, std::move(hooks));
+            window.present();
+            if (c.backupBlocked) {
+                QTest::mouseClick(named<QPushButton>(window, QStringLiteral("Add to Claude Code")), Qt::LeftButton);
+            }
+            for (const double scale : {1.0, 2.0}) {
+                testing::checkAndKeep(
+                    PanelSnapshot::render(window, scale),
+                    window.size(),
+                    scale,
+                    QStringLiteral("settings-status-line-%1-%2-%3x")
+                        .arg(&c - statusLineCases.data())
+                        .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                        .arg(scale));
+            }
+        }
+    }
+    QApplication::setPalette(original);
 }
 
 }  // namespace

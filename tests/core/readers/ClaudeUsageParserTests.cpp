@@ -152,7 +152,9 @@ struct TextCase
 TEST(ClaudeUsageParser, TellsMissingAndUnreadableReportLinesApart)
 {
     const auto local = zone("America/New_York");
-    const auto noWeekly = FetchFailure::unexpected("`claude /usage` printed no weekly allowance");
+    const auto noWeekly =
+        FetchFailure::unexpected("Claude Code didn't report its weekly allowance; add Ostrel to its status line "
+                                 "(Settings › Command-line tools) to read it from there.");
     const std::array cases{
         TextCase{"a weekly line without a reset", "Current week (all models): 37% used", std::nullopt, {}},
         TextCase{"an unknown zone falls back on the user's",

@@ -44,14 +44,16 @@ std::string credentialsJson(const std::string& token, std::optional<double> expi
 /// What one fetch meets: the stores' contents, the endpoint's answer and the tool.
 struct Situation
 {
-    std::string endpoint = "/body/weekly";  ///< path on the local server
-    std::optional<std::string> keyring;     ///< the keyring item; absent: the lookup fails
+    /// Path on the local server; "/bearer" answers by the token and logs it (endpointCalls()).
+    std::string endpoint = "/body/weekly";
+    std::optional<std::string> keyring;  ///< the keyring item; absent: the lookup fails
     bool keyringToolInstalled = true;
     std::optional<std::string> file;  ///< ~/.claude/.credentials.json
     bool claudeInstalled = true;
     std::string usage;      ///< what the fake `claude -p /usage` prints
     std::string status;     ///< what the fake `claude auth status` prints
     std::string errorText;  ///< what the fake's stderr mode prints
+    std::string refreshed;  ///< a token the fake's usage run stores, as after a refresh
     bool cliOnly = false;
     Seconds commandTimeout{45};
 };
@@ -70,6 +72,8 @@ struct Case
     Situation situation;
     Matcher<FetchResult> expected;
     std::vector<std::string> runs;  ///< the fake claude's runs
+    /// The tokens the endpoint was called with, in order; checked on "/bearer" only.
+    std::vector<std::string> endpointCalls = {};
 };
 
 class ClaudeFetcherTest : public ::testing::Test
@@ -125,13 +129,18 @@ protected:
                             {"FAKE_CLAUDE_USAGE", setup.usage},
                             {"FAKE_CLAUDE_STATUS", setup.status},
                             {"FAKE_CLAUDE_STDERR", setup.errorText},
+                            {"FAKE_CLAUDE_REFRESHED", setup.refreshed},
                             {"FAKE_CLAUDE_LOG", (m_home / "claude-calls").string()}};
         system.fallbackShell = (m_home / "no-such-shell").string();
         m_locator = std::make_unique<ToolLocator>(system);
 
+        fs::remove(bearerLog(), ignored);
+        const std::string path =
+            setup.endpoint == "/bearer" ? "/bearer/" + bearerLog().filename().string() : setup.endpoint;
+
         ClaudeFetcher::Options options;
         options.home = m_home;
-        options.endpoint = {server().url(setup.endpoint), server().caBundle(), Seconds{5}};
+        options.endpoint = {server().url(path), server().caBundle(), Seconds{5}};
         options.keyringTool = (m_home / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
         options.cliOnly = setup.cliOnly;
         options.commandTimeout = setup.commandTimeout;
@@ -145,6 +154,17 @@ protected:
     {
         std::vector<std::string> lines;
         std::ifstream log(m_home / "claude-calls");
+        for (std::string line; std::getline(log, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    /// The bearer tokens the "/bearer" endpoint was called with, in order.
+    [[nodiscard]] std::vector<std::string> endpointCalls() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream log(bearerLog());
         for (std::string line; std::getline(log, line);) {
             lines.push_back(line);
         }
@@ -169,10 +189,16 @@ protected:
             const auto result = fetch(c.situation);
             EXPECT_THAT(result, c.expected);
             EXPECT_EQ(claudeRuns(), c.runs);
+            if (c.situation.endpoint == "/bearer") {
+                EXPECT_EQ(endpointCalls(), c.endpointCalls);
+            }
             if (!result) {
                 for (const auto* token :
-                     {"fresh-token", "expiring-token", "forever-token", "file-token", "refreshed-token"}) {
+                     {"fresh-token", "expiring-token", "forever-token", "file-token", "first-429"}) {
                     EXPECT_THAT(result.error().text, Not(HasSubstr(token)));
+                }
+                if (!c.situation.refreshed.empty()) {
+                    EXPECT_THAT(result.error().text, Not(HasSubstr(c.situation.refreshed)));
                 }
             }
         }
@@ -184,6 +210,12 @@ protected:
     }
 
 private:
+    /// Where the server logs this test's "/bearer" calls: the server is shared, the home is not.
+    [[nodiscard]] fs::path bearerLog() const
+    {
+        return server().filesFolder() / m_home.filename();
+    }
+
     /// One server for every test: making its certificate takes a while.
     static const testing::LocalHttpsServer& server()
     {
@@ -197,6 +229,9 @@ private:
 
 const std::string freshToken = credentialsJson("fresh-token", 600);
 const std::string expiringToken = credentialsJson("expiring-token", 90);
+const FetchFailure noAllowance =
+    FetchFailure::unexpected("Claude Code didn't report its weekly allowance; add Ostrel to its status line "
+                             "(Settings › Command-line tools) to read it from there.");
 const FetchFailure signInExpired =
     FetchFailure::unreachable("Sign-in has expired and the claude CLI wasn't found to refresh it");
 
@@ -238,15 +273,73 @@ TEST_F(ClaudeFetcherTest, ChoosesBetweenTheEndpointAndTheTool)
          {.endpoint = "/status/429", .file = freshToken},
          readingFrom("claude /usage", "Pro"),
          {"usage"}},
-        {"the token the tool refreshed gets a second try at the endpoint",
-         {.file = expiringToken, .usage = "report-refreshing"},
-         readingFrom("usage API", "Max 5×"),
-         {"usage"}},
-        {"the refreshed token's failure at the endpoint is dropped",
-         {.endpoint = "/status/500", .file = expiringToken, .usage = "report-refreshing"},
+    };
+    check(cases);
+}
+
+TEST_F(ClaudeFetcherTest, AsksTheEndpointAgainOnlyWithATokenTheToolRefreshed)
+{
+    // The fake stores refreshed tokens with the max plan; the tokens' last parts
+    // are the endpoint's answers.
+    const std::string first = credentialsJson("first-429", 600);
+    const auto fromEndpoint = readingFrom("usage API", "Max 5×");
+    const std::vector<Case> cases{
+        {"an unchanged token is sent once, and a report without allowance says so",
+         {.endpoint = "/bearer", .file = first, .usage = "cost"},
+         FailsWith(noAllowance),
+         {"usage", "status"},
+         {"first-429"}},
+        {"an unchanged token is sent once also when the report has the allowance",
+         {.endpoint = "/bearer", .file = first},
+         readingFrom("claude /usage", "Pro"),
+         {"usage"},
+         {"first-429"}},
+        {"a refreshed token's reading is returned",
+         {.endpoint = "/bearer", .file = first, .usage = "cost", .refreshed = "second-200"},
+         fromEndpoint,
+         {"usage"},
+         {"first-429", "second-200"}},
+        {"a refreshed token gets its try whatever the tool printed",
+         {.endpoint = "/bearer", .file = first, .usage = "garbage", .refreshed = "second-200"},
+         fromEndpoint,
+         {"usage"},
+         {"first-429", "second-200"}},
+        {"an expiring token is not sent, the refreshed one is",
+         {.endpoint = "/bearer", .file = expiringToken, .usage = "cost", .refreshed = "second-200"},
+         fromEndpoint,
+         {"usage"},
+         {"second-200"}},
+        {"a token the tool stored where there was none is sent",
+         {.endpoint = "/bearer", .usage = "cost", .refreshed = "second-200"},
+         fromEndpoint,
+         {"usage"},
+         {"second-200"}},
+        {"an expiring token the tool left alone is never sent",
+         {.endpoint = "/bearer", .file = expiringToken, .usage = "cost"},
+         FailsWith(noAllowance),
+         {"usage", "status"},
+         {}},
+        {"the refreshed token's failure is reported when the report has no allowance",
+         {.endpoint = "/bearer", .file = first, .usage = "cost", .refreshed = "second-500"},
+         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
+         {"usage", "status"},
+         {"first-429", "second-500"}},
+        {"the refreshed token's failure outlives the command's",
+         {.endpoint = "/bearer", .file = first, .usage = "garbage", .refreshed = "second-401"},
+         FailsWith(FetchFailure::notLoggedIn()),
+         {"usage", "status"},
+         {"first-429", "second-401"}},
+        {"the refreshed token's failure gives way to a report with the allowance",
+         {.endpoint = "/bearer", .file = first, .refreshed = "second-500"},
          AllOf(readingFrom("claude /usage", "Max 5×"),
-               HoldsValue(Field(&ProviderReading::weekly, Optional(Field(&UsageWindow::usedPercent, 61.0))))),
-         {"usage"}},
+               HoldsValue(Field(&ProviderReading::weekly, Optional(Field(&UsageWindow::usedPercent, 37.0))))),
+         {"usage"},
+         {"first-429", "second-500"}},
+        {"a signed-in team account's status still explains the report",
+         {.endpoint = "/bearer", .file = first, .usage = "cost", .status = "team", .refreshed = "second-500"},
+         HoldsValue(Field(&ProviderReading::source, "claude auth status")),
+         {"usage", "status"},
+         {"first-429", "second-500"}},
     };
     check(cases);
 }
@@ -288,7 +381,7 @@ TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
         {"an is_error result saying the token expired", {.usage = "is-error-expired"}, signedOut, {"usage", "status"}},
         {"an is_error result of another kind fails to parse",
          {.usage = "is-error-other"},
-         FailsWith(FetchFailure::unexpected("`claude /usage` printed no weekly allowance")),
+         FailsWith(noAllowance),
          {"usage", "status"}},
         {"a cost summary, signed out: the status's verdict",
          {.usage = "cost", .status = "signed-out"},
@@ -357,8 +450,7 @@ TEST_F(ClaudeFetcherTest, KeepsEveryTokenOutOfTheFailureWhateverItsLength)
 
 TEST_F(ClaudeFetcherTest, RunsTheUsageReportWithNoInputAndNoHooks)
 {
-    ASSERT_THAT(fetch({.usage = "is-error-other"}),
-                FailsWith(FetchFailure::unexpected("`claude /usage` printed no weekly allowance")));
+    ASSERT_THAT(fetch({.usage = "is-error-other"}), FailsWith(noAllowance));
     EXPECT_THAT(
         claudeCalls(),
         ElementsAre(

@@ -1,0 +1,247 @@
+#include "readers/ClaudeStatusLineSetting.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using State = ClaudeStatusLineSetting::State;
+using Kind = ClaudeStatusLineSetting::AddFailure::Kind;
+
+constexpr std::string_view command = "ostrel --statusline";
+constexpr std::string_view ourMember = "\"statusLine\": {\n"
+                                       "    \"type\": \"command\",\n"
+                                       "    \"command\": \"ostrel --statusline\"\n"
+                                       "  }";
+
+[[nodiscard]] std::string contentOf(const fs::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+[[nodiscard]] mode_t modeOf(const fs::path& path)
+{
+    struct stat status
+    {};
+
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+void put(const fs::path& file, std::string_view bytes, mode_t mode)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+    ::chmod(file.c_str(), mode);
+}
+
+TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::string_view> original;  ///< absent: no file, nor its folder
+        mode_t mode;
+        State state;
+        std::optional<Kind> failure;  ///< absent: the entry is added
+        std::string_view message;     ///< of the inspection, then of the failure
+        std::string_view after;       ///< the file afterwards; empty: as it was
+    };
+
+    const std::string spliced = std::string("{\n  \"model\": \"opus\",\n  \"env\": {\"RATE\": 1.50, \"ID\": "
+                                            "123456789012345678901234},\n  \"name\": \"\\u00e9t\\u00e9\"")
+                                + ",\n  " + std::string(ourMember) + "\n}\n";
+    const std::string fresh = "{\n  " + std::string(ourMember) + "\n}\n";
+    const std::string emptied = "{\n  " + std::string(ourMember) + "\n}";
+    const std::string compact = "{\"a\":[1,2]" + std::string(",\n  ") + std::string(ourMember) + "}";
+    const auto cases = std::to_array<Case>({
+        {"other keys keep their bytes, spellings and escapes around the new entry",
+         "{\n  \"model\": \"opus\",\n  \"env\": {\"RATE\": 1.50, \"ID\": 123456789012345678901234},\n  \"name\": "
+         "\"\\u00e9t\\u00e9\"\n}\n",
+         0640,
+         State::absent,
+         {},
+         "",
+         spliced},
+        {"a compact file", "{\"a\":[1,2]}", 0600, State::absent, {}, "", compact},
+        {"an empty object", "{ }", 0644, State::absent, {}, "", emptied},
+        {"white space alone counts as no settings", "\n", 0600, State::absent, {}, "", fresh},
+        {"no file and no folder: both are made", std::nullopt, 0, State::absent, {}, "", fresh},
+        {"another status line is left alone",
+         R"({"statusLine": {"type": "command", "command": "~/.claude/line.sh", "padding": 0}})",
+         0600,
+         State::another,
+         Kind::alreadySet,
+         "Claude Code already has another status line; Ostrel left it unchanged.",
+         ""},
+        {"a status line of another shape is another",
+         R"({"statusLine": "ostrel --statusline"})",
+         0600,
+         State::another,
+         Kind::alreadySet,
+         "Claude Code already has another status line; Ostrel left it unchanged.",
+         ""},
+        {"ours, by another path, is not added twice",
+         R"({"statusLine": {"type": "command", "command": " /usr/bin/ostrel  --statusline"}})",
+         0600,
+         State::ours,
+         Kind::alreadySet,
+         "Claude Code's status line already shows Ostrel.",
+         ""},
+        {"a trailing comma is malformed",
+         "{\n  \"model\": \"opus\",\n}\n",
+         0600,
+         State::malformed,
+         Kind::unusable,
+         "Claude Code's settings file is not valid JSON (line 3, column 1); Ostrel left it unchanged.",
+         ""},
+        {"comments are not JSON, and would be lost",
+         "// mine\n{}\n",
+         0600,
+         State::malformed,
+         Kind::unusable,
+         "Claude Code's settings file is not valid JSON (line 1, column 1); Ostrel left it unchanged.",
+         ""},
+        {"a list holds no settings",
+         "[]",
+         0600,
+         State::malformed,
+         Kind::unusable,
+         "Claude Code's settings file holds no JSON object; Ostrel left it unchanged.",
+         ""},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder home;
+        const fs::path file = home.path() / ".claude" / "settings.json";
+        if (c.original) {
+            fs::create_directories(file.parent_path());
+            put(file, *c.original, c.mode);
+        }
+        const ClaudeStatusLineSetting setting(file, std::string(command));
+        const auto before = setting.inspect();
+        EXPECT_EQ(before.state, c.state);
+        if (c.state == State::malformed) {
+            EXPECT_EQ(before.message, c.message);
+        }
+
+        const auto added = setting.add();
+        const bool hadFile = c.original.has_value();
+        if (c.failure) {
+            ASSERT_FALSE(added.has_value());
+            EXPECT_EQ(added.error().kind, *c.failure);
+            EXPECT_EQ(added.error().message, c.message);
+            EXPECT_EQ(contentOf(file), *c.original);
+            EXPECT_FALSE(fs::exists(setting.backupFile()));
+            continue;
+        }
+        ASSERT_TRUE(added.has_value()) << added.error().message;
+        EXPECT_EQ(contentOf(file), c.after);
+        EXPECT_EQ(setting.inspect().state, State::ours);
+        EXPECT_EQ(modeOf(file), hadFile ? c.mode : 0600);
+        EXPECT_EQ(fs::exists(setting.backupFile()), hadFile);
+        if (hadFile) {
+            EXPECT_EQ(contentOf(setting.backupFile()), *c.original);
+            EXPECT_EQ(modeOf(setting.backupFile()), 0600);
+        } else {
+            EXPECT_EQ(modeOf(file.parent_path()), 0700);
+        }
+        // Once there, it is never added a second time.
+        EXPECT_EQ(setting.add().error().kind, Kind::alreadySet);
+    }
+}
+
+TEST(ClaudeStatusLineSetting, WritesThroughALinkButNeverCreatesWhereOneLeads)
+{
+    const testing::TemporaryFolder home;
+    const fs::path claude = home.path() / ".claude";
+    const fs::path dotfiles = home.path() / "dotfiles";
+    fs::create_directories(claude);
+    fs::create_directories(dotfiles);
+    const fs::path file = claude / "settings.json";
+    const ClaudeStatusLineSetting setting(file, std::string(command));
+
+    // A link to nothing: adding would create a file wherever it points.
+    fs::create_symlink(dotfiles / "claude.json", file);
+    EXPECT_EQ(setting.inspect().state, State::unreadable);
+    ASSERT_FALSE(setting.add().has_value());
+    EXPECT_FALSE(fs::exists(dotfiles / "claude.json"));
+
+    // A link to a real file: that file gets the entry, keeps its mode, and the
+    // link stays; the copy lies beside the link, not in the folder it leads to.
+    put(dotfiles / "claude.json", "{}", 0640);
+    ASSERT_TRUE(setting.add().has_value());
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(contentOf(dotfiles / "claude.json"), "{\n  " + std::string(ourMember) + "\n}");
+    EXPECT_EQ(modeOf(dotfiles / "claude.json"), 0640);
+    EXPECT_EQ(contentOf(claude / "settings.json.ostrel-backup"), "{}");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
+}
+
+TEST(ClaudeStatusLineSetting, LeavesTheFileAloneWhenItsCopyCannotBeMade)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool link;  ///< a link, else a folder, in the copy's place
+    };
+
+    constexpr auto cases =
+        std::to_array<Case>({{"a folder in the copy's place", false}, {"a link in the copy's place", true}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder home;
+        const fs::path file = home.path() / "settings.json";
+        put(file, R"({"a": 1})", 0600);
+        const ClaudeStatusLineSetting setting(file, std::string(command));
+        if (c.link) {
+            fs::create_symlink(home.path() / "elsewhere", setting.backupFile());
+        } else {
+            fs::create_directory(setting.backupFile());
+        }
+        const auto added = setting.add();
+        ASSERT_FALSE(added.has_value());
+        EXPECT_EQ(added.error().kind, Kind::backup);
+        EXPECT_EQ(contentOf(file), R"({"a": 1})");
+        EXPECT_FALSE(fs::exists(home.path() / "elsewhere"));
+    }
+}
+
+TEST(ClaudeStatusLineSetting, KnowsItsOwnCommandByAnyPath)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view line;
+        bool ours;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"the command as given", "ostrel --statusline", true},
+        {"another path to the same program", "/opt/ostrel/bin/ostrel --statusline", true},
+        {"extra white space", "  ostrel   --statusline\n", true},
+        {"another program of a like name", "/usr/bin/notostrel --statusline", false},
+        {"ours inside a pipeline of the user's", "ostrel --statusline | tee log", false},
+        {"the program without the switch", "ostrel", false},
+        {"nothing", "  ", false},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ClaudeStatusLineSetting::runsOurs(c.line, command), c.ours);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
