@@ -33,8 +33,8 @@ while IFS= read -r file || [[ -n $file ]]; do
     rm -f -- "$file"
     echo "removed $file"
   fi
-  # The one folder that is Ostrel's alone; the others are shared (bin, icons…).
-  if [[ $(dirname -- "$file") == */share/doc/ostrel ]]; then
+  # The folders that are Ostrel's alone; the others are shared (bin, icons…).
+  if [[ $(dirname -- "$file") == */share/doc/ostrel || $(dirname -- "$file") == */libexec/ostrel ]]; then
     rmdir --ignore-fail-on-non-empty -- "$(dirname -- "$file")" 2>/dev/null || true
   fi
 done <"$manifest"

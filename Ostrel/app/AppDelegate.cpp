@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/ProgramPaths.h"
 #include "drawing/Theme.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
@@ -247,6 +248,8 @@ void AppDelegate::showSettings()
         hooks.sendTestReport = [this] {
             sendTestReport();
         };
+        // The installed command by its full path: Claude Code's PATH need not hold it.
+        hooks.statusLineCommand = ProgramPaths::shellWord(ProgramPaths::command()) + " --statusline";
         if (UpdateController* updates = m_updates.get()) {
             AppSettings& settings = m_settings;
             hooks.updates = UpdateControls{

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <system_error>
 
 namespace ostrel::ProgramPaths {
@@ -54,6 +57,28 @@ std::optional<fs::path> appFor(const fs::path& command)
 fs::path commandFor(const fs::path& app)
 {
     return firstExecutable(app.parent_path(), OSTREL_COMMAND_FROM_APP, commandName).value_or(fs::path(commandName));
+}
+
+fs::path command()
+{
+    const std::optional<fs::path> own = self();
+    return own ? commandFor(*own) : fs::path(commandName);
+}
+
+std::string shellWord(const fs::path& path)
+{
+    const std::string& text = path.native();
+    const bool plain = !text.empty() && std::ranges::all_of(text, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./+-:@%,=").contains(c);
+    });
+    if (plain) {
+        return text;
+    }
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
 }
 
 }  // namespace ostrel::ProgramPaths

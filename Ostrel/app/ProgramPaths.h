@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace ostrel::ProgramPaths {
@@ -24,5 +25,12 @@ inline constexpr std::string_view appName = "ostrel-app";
 /// Ostrel again (the login item, Claude Code's status line); the bare name,
 /// found on PATH, when neither place holds one.
 [[nodiscard]] std::filesystem::path commandFor(const std::filesystem::path& app);
+
+/// `commandFor` the running program.
+[[nodiscard]] std::filesystem::path command();
+
+/// `path` as one word of a POSIX shell command line: as it is when it is made
+/// of plain characters only, else single-quoted.
+[[nodiscard]] std::string shellWord(const std::filesystem::path& path);
 
 }  // namespace ostrel::ProgramPaths

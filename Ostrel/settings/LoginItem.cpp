@@ -61,10 +61,7 @@ LoginItem::LoginItem(std::filesystem::path entryFile, std::filesystem::path exec
 LoginItem LoginItem::forCurrentUser()
 {
     // The `ostrel` command, not the application it starts: the command is what users and desktops run.
-    const std::optional<std::filesystem::path> self = ProgramPaths::self();
-    std::filesystem::path executable =
-        self ? ProgramPaths::commandFor(*self) : std::filesystem::path(ProgramPaths::commandName);
-    return {currentConfigHome() / "autostart" / entryName, std::move(executable)};
+    return {currentConfigHome() / "autostart" / entryName, ProgramPaths::command()};
 }
 
 bool LoginItem::isEnabled() const

@@ -32,7 +32,7 @@ DESTDIR=$stage cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 installed=$stage$prefix
 
 # 1. Exactly these files.
-expected=(bin/ostrel share/applications/ostrel.desktop share/metainfo/org.ostrel.Ostrel.metainfo.xml
+expected=(bin/ostrel libexec/ostrel/ostrel-app share/applications/ostrel.desktop share/metainfo/org.ostrel.Ostrel.metainfo.xml
   share/doc/ostrel/LICENSE share/doc/ostrel/copyright share/doc/ostrel/changelog.gz
   share/icons/hicolor/scalable/apps/ostrel.svg)
 for size in 16 22 24 32 48 64 128 256; do
@@ -40,7 +40,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$installed" && find . -type f -printf '%P\n' | sort) ||
   fail "the installed files differ from the expected list (< expected, > installed)"
-[[ -x $installed/bin/ostrel ]] || fail "bin/ostrel is not executable"
+[[ -x $installed/bin/ostrel && -x $installed/libexec/ostrel/ostrel-app ]] || fail "the programs are not executable"
 for size in 16 48 256; do
   file "$installed/share/icons/hicolor/${size}x${size}/apps/ostrel.png" | grep -q "PNG image data, $size x $size" ||
     fail "the ${size}x${size} icon is not a PNG of that size"

@@ -37,7 +37,7 @@ if grep -qE '(^|/)(preinst|postinst|prerm|postrm|config)$' "$work/control-files"
 fi
 
 dpkg-deb --contents "$deb" | awk '{print $NF}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/contents"
-for path in /usr/bin/ostrel /usr/share/applications/ostrel.desktop /usr/share/metainfo/org.ostrel.Ostrel.metainfo.xml \
+for path in /usr/bin/ostrel /usr/libexec/ostrel/ostrel-app /usr/share/applications/ostrel.desktop /usr/share/metainfo/org.ostrel.Ostrel.metainfo.xml \
   /usr/share/icons/hicolor/scalable/apps/ostrel.svg /usr/share/icons/hicolor/48x48/apps/ostrel.png \
   /usr/share/doc/ostrel/copyright /usr/share/doc/ostrel/changelog.gz; do
   grep -qx "$path" "$work/contents" || fail "the package lacks $path"
