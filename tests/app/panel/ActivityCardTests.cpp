@@ -178,11 +178,11 @@ TEST(ActivityCard, ShowsWhatEachStateOfActivityCallsFor)
     constexpr auto cases = std::to_array<Case>({
         {"no activity yet while scanning", claude, none, true, all, day, "Reading session logs…||–|–", "", 0, 0},
         {"no activity and no scan running", claude, none, false, all, day, "peak 0||–|–", "", 0, 0},
-        {"a rescan running keeps what is known", claude, busy, true, all, day, "peak 10K||16K|116K", "81%|14%|4.4%", 3, 2},
+        {"a rescan keeps what is known", claude, busy, true, all, day, "peak 10K||16K|116K", "81%|14%|4.4%", 3, 2},
         {"all tokens of a day", claude, busy, false, all, day, "peak 10K||16K|116K", "81%|14%|4.4%", 3, 2},
         {"new only drops the cached layer, lowers totals and peak, keeps the composition",
          claude, busy, false, fresh, day, "peak 2K||3K|3K", "81%|14%|4.4%", 3, 0},
-        {"a week counts the older tokens", claude, busy, false, all, week, "peak 100K||16K|116K", "97%|2.0%|0.6%", 3, 3},
+        {"a week counts older tokens", claude, busy, false, all, week, "peak 100K||16K|116K", "97%|2.0%|0.6%", 3, 3},
         {"nothing in the range, Claude", claude, oldOnly, false, all, day,
          "peak 0|No Claude Code sessions in this range|0|100K", "0.0%|0.0%|0.0%", 0, 0},
         {"nothing in the range, Codex", openai, oldOnly, false, all, day,

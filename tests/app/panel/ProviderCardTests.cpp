@@ -280,7 +280,8 @@ constexpr auto cases = std::to_array<Case>({
     {"signed out with an earlier reading keeps the faded figures under a sign-in banner", signedOutWithReading,
      settled, faded, orange,
      "Signed out|person.crop.circle.badge.exclamationmark|Signed out|"
-     "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|60% left, 3d, renews Thursday at 12 PM",
+     "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|"
+     "60% left, 3d, renews Thursday at 12 PM",
      "[Open Terminal]"},
     {"signed out without a reading asks to sign in with the command and a terminal", signedOutWithoutReading,
      settled, unpaced, orange,
