@@ -117,26 +117,6 @@ TEST(KnotShape, OutlineWidensWithTheLineWidth)
     EXPECT_NEAR(thin.center().x(), 50, 1.0);
 }
 
-TEST(ProviderGlyph, KnotLineWidthIsATenthOfTheSizeButAtLeastOnePoint)
-{
-    struct Case
-    {
-        std::string_view name;
-        double size;
-        double lineWidth;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"size 8 is raised to the minimum", 8, 1.0},
-        {"size 13 in the menu bar", 13, 1.365},
-        {"size 18", 18, 1.89},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_NEAR((ProviderGlyph{Provider::openai, c.size, false}.knotLineWidth()), c.lineWidth, 1e-9);
-    }
-}
-
 TEST(ProviderGlyph, OnlyClaudeChangesColourWhenMonochrome)
 {
     const QColor primary(20, 20, 20);
