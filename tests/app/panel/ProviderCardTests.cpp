@@ -361,8 +361,7 @@ TEST(ProviderCard, AFadedCardDrawsItsGaugeAtSixTenthsOpacity)
     const QColor full = lit.pixelColor(liveCell);
     const QColor seen = faded.pixelColor(staleCell);
     const auto blend = [](int over, int under) {
-        return static_cast<int>(
-            std::lround(ProviderCard::dimmedOpacity * over + (1 - ProviderCard::dimmedOpacity) * under));
+        return static_cast<int>(std::lround(0.6 * over + 0.4 * under));
     };
     const QColor expected(blend(full.red(), surface.red()),
                           blend(full.green(), surface.green()),
@@ -386,25 +385,21 @@ TEST(ProviderCard, RetryAndCheckAgainAskForThisProviderOnly)
     EXPECT_EQ(signedOut.retries, 1);
 }
 
+// The Claude CLI installs from its kept script address.
 TEST(ProviderCard, TheCommandChipCopiesPlainTextAndShowsACheckForAWhile)
 {
-    CardFixture fixture(codexMissing());
+    ProviderDisplay claudeMissing = codexMissing();
+    claudeMissing.provider = Provider::claude;
+    CardFixture fixture(claudeMissing);
     CommandChip& chip = fixture.card.stateMessage().chip();
     QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
     chip.copyButton()->click();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), QStringLiteral("npm install -g @openai/codex"));
+    EXPECT_EQ(data->text(), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
     EXPECT_FALSE(data->hasHtml());
     EXPECT_TRUE(chip.isCopied());
     EXPECT_TRUE(testing::spinUntil([&] { return !chip.isCopied(); }, std::chrono::seconds(4)));
-}
-
-TEST(ProviderCard, TheClaudeInstallCommandUsesTheKeptScriptAddress)
-{
-    ProviderDisplay missing = codexMissing();
-    missing.provider = Provider::claude;
-    EXPECT_EQ(StateMessage::commandFor(missing), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
 }
 
 struct AdviceCase
