@@ -150,7 +150,8 @@ TEST(OstrelMark, ThreeRisingBarsShadeFromTheTierHighlightToTheTierColour)
         QPainter painter(&image);
         OstrelMark::paint(painter, QPointF(0, 0));
     }
-    constexpr std::array tiers{PaceTier::blue, PaceTier::green, PaceTier::yellow};
+    // The blue, green and yellow tier colours of the design, at the foot of each bar.
+    const std::array tiers{QColor(61, 139, 255), QColor(47, 203, 110), QColor(255, 197, 61)};
     // Each bar, 7, 11 and 15 points tall, stands on the bottom edge.
     constexpr std::array heights{7, 11, 15};
     for (std::size_t i = 0; i < tiers.size(); ++i) {
@@ -162,7 +163,7 @@ TEST(OstrelMark, ThreeRisingBarsShadeFromTheTierHighlightToTheTierColour)
         }
         EXPECT_NEAR(lit, heights.at(i) * 4, 2);
         const QColor bottom = image.pixelColor(x, 16 * 4 - 1);
-        const QColor colour = MarkColors::tierColor(tiers[i]);
+        const QColor& colour = tiers.at(i);
         EXPECT_NEAR(bottom.red(), colour.red(), 4);
         EXPECT_NEAR(bottom.green(), colour.green(), 4);
         EXPECT_NEAR(bottom.blue(), colour.blue(), 4);
