@@ -1,17 +1,13 @@
 // The activity card: its header, overlay, totals and composition over the
 // cases that matter, the selection by pointer and by keys (sampled in the
-// painted bars), the axes in a pinned calendar, and the totals of a card
-// built from a real scan of generated session logs.
+// painted bars) and the axes in a pinned calendar.
 
 #include "panel/ActivityCard.h"
 
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cmath>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -21,19 +17,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
-#include "model/TokenFormat.h"
 #include "panel/ActivityChart.h"
 #include "panel/ActivityTotals.h"
 #include "panel/CompositionBar.h"
-#include "readers/ProcessRunner.h"
 #include "store/QtText.h"
-#include "store/UsageReaders.h"
-#include "support/EventLoop.h"
-#include "support/ScriptedReaders.h"
-#include "support/TempSettings.h"
-#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -393,75 +381,6 @@ TEST(ActivityCard, TheTokenAxisHasAboutThreeRoundSteps)
         EXPECT_TRUE(leading == 1 || leading == 2 || leading == 5) << step;
     }
     EXPECT_EQ(ActivityChart::yTicks(0), std::vector<std::int64_t>{0});
-}
-
-/// The words of `line`, split at single spaces.
-std::vector<std::string> words(const std::string& line)
-{
-    std::vector<std::string> result;
-    std::istringstream stream(line);
-    for (std::string word; stream >> word;) {
-        result.push_back(word);
-    }
-    return result;
-}
-
-/// The generator's expected sum over the buckets that `total(last: seconds, now)` counts.
-std::int64_t expectedTotal(const nlohmann::json& provider, double seconds, Date at)
-{
-    const auto first = static_cast<std::int64_t>(std::floor((secondsSince1970(at) - seconds + 1) / 600));
-    const auto last = static_cast<std::int64_t>(std::floor(secondsSince1970(at) / 600));
-    std::int64_t sum = 0;
-    for (const auto& [key, counts] : provider.at("buckets").items()) {
-        const std::int64_t bucket = std::stoll(key);
-        if (bucket >= first && bucket <= last) {
-            sum += counts.at("cached").get<std::int64_t>() + counts.at("input").get<std::int64_t>()
-                   + counts.at("output").get<std::int64_t>();
-        }
-    }
-    return sum;
-}
-
-TEST(ActivityCard, TotalsOfARealScanMatchTheGeneratedLogs)
-{
-    const testing::TemporaryFolder home("ostrel-activity-card");
-    const auto ran = ProcessRunner::run(std::filesystem::path(OSTREL_FIXTURES_DIR) / "gen-session-logs",
-                                        words("--home " + home.path().string()
-                                              + " --claude-mb 1 --codex-mb 0.5 --files 8 --days 8 --seed 11"
-                                                " --end 2026-03-10T12:00:00Z --quiet"),
-                                        std::nullopt,
-                                        std::nullopt,
-                                        std::nullopt,
-                                        Seconds{120});
-    ASSERT_TRUE(ran && ran->status == 0);
-    std::ifstream stream(home.path() / "expected.json");
-    const nlohmann::json expected = nlohmann::json::parse(stream, nullptr, false);
-    ASSERT_TRUE(expected.is_object());
-
-    const Date scanAt = Date(std::chrono::sys_days{2026y / 3 / 10} + 12h + 10min);
-    testing::TempSettings temp;
-    auto script = std::make_shared<testing::Script>();
-    script->now = secondsSince1970(scanAt);
-    UsageStore::Options options = testing::optionsFor(script);
-    options.readers.scan = UsageReaders::live(home.path(), std::nullopt).scan;
-    UsageStore store(temp.settings, std::move(options));
-    store.refreshActivity(0);
-    ASSERT_TRUE(testing::spinUntil([&] { return !store.scanningActivity(); }, 60s));
-
-    for (const auto& [provider, name] : {std::pair{Provider::claude, "claude"}, std::pair{Provider::openai, "codex"}}) {
-        SCOPED_TRACE(name);
-        const auto found = store.activity().find(provider);
-        ASSERT_NE(found, store.activity().end());
-        const auto card =
-            cardOf(provider, {found->second, ActivityRange::week, ActivityMeasure::all, false, {}, scanAt, {}});
-        const std::vector<ActivityTotals::Cell>& cells = card->totals().shownCells();
-        ASSERT_EQ(cells.size(), 5U);
-        const std::int64_t day = expectedTotal(expected.at(name), 86400, scanAt);
-        const std::int64_t week = expectedTotal(expected.at(name), 604800, scanAt);
-        EXPECT_GT(week, day) << "the generated spread reaches beyond a day";
-        EXPECT_EQ(cells[1].value, day);
-        EXPECT_EQ(cells[4].value, week);
-    }
 }
 
 }  // namespace
