@@ -331,11 +331,19 @@ TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
         press(chart, step.key);
         EXPECT_EQ(card->headerText(), qText(step.header));
     }
-    // A new value keeps the selected bar.
+    // A new value keeps the selected bar, and shows its note when it has one.
     press(chart, Qt::Key_Escape);
     press(chart, Qt::Key_Left);
-    card->setValue({activityOf(Tokens::busy), ActivityRange::day, ActivityMeasure::fresh, false, {}, now, newYork()});
+    EXPECT_EQ(card->noteText(), QString());
+    card->setValue({activityOf(Tokens::busy),
+                    ActivityRange::day,
+                    ActivityMeasure::fresh,
+                    false,
+                    "Mostly elsewhere",
+                    now,
+                    newYork()});
     EXPECT_EQ(card->headerText(), QStringLiteral("Tue 3 PM · 1K"));
+    EXPECT_EQ(card->noteText(), QStringLiteral("Mostly elsewhere"));
 }
 
 TEST(ActivityCard, MarksTheTimeAxisInTheUsersCalendar)
