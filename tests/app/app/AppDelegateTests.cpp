@@ -38,7 +38,7 @@ void triggerSettings(QMenu& menu)
 }
 
 // Demonstration runs: no readers, no first-launch login item.
-TEST(AppDelegate, OpensTheSettingsWindowFromTheSwitchTheTrayMenuAndThePanel)
+TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanelAndHidesItOnClose)
 {
     struct Case
     {
@@ -72,29 +72,21 @@ TEST(AppDelegate, OpensTheSettingsWindowFromTheSwitchTheTrayMenuAndThePanel)
         } else if (c.opening == Opening::panelMenu) {
             triggerSettings(delegate.statusItem()->popover().view().header().menu());
         }
-        ASSERT_NE(delegate.settingsWindow(), nullptr);
-        EXPECT_TRUE(delegate.settingsWindow()->isVisible());
-        EXPECT_EQ(delegate.settingsWindow()->windowTitle(), QStringLiteral("Ostrel Settings"));
+        SettingsWindow* window = delegate.settingsWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Ostrel Settings"));
+        EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
+        EXPECT_EQ(window->size(), window->sizeHint()) << "sized to the form";
+
+        // Closing hides the one window; the next opening shows it again.
+        EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+        EXPECT_TRUE(window->close());
+        EXPECT_FALSE(window->isVisible());
+        delegate.showSettings();
+        EXPECT_EQ(delegate.settingsWindow(), window);
+        EXPECT_TRUE(window->isVisible());
     }
-}
-
-TEST(AppDelegate, SettingsWindowIsMadeOnceHiddenOnCloseAndShownAgainFixedInSize)
-{
-    AppDelegate delegate({"ostrel", "--demo"});
-    delegate.applicationDidFinishLaunching();
-    delegate.showSettings();
-    SettingsWindow* window = delegate.settingsWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the user cannot resize it";
-    EXPECT_EQ(window->size(), window->sizeHint()) << "sized to the form";
-    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
-
-    EXPECT_TRUE(window->close());
-    EXPECT_FALSE(window->isVisible());
-    delegate.showSettings();
-    EXPECT_EQ(delegate.settingsWindow(), window);
-    EXPECT_TRUE(window->isVisible());
 }
 
 TEST(AppDelegate, EachOpeningOfSettingsTakesOverTheLoginItemChangedOutside)

@@ -21,6 +21,7 @@ struct UnknownCase
 
 TEST(CommandLine, RefusesOnlyOptionsThatAreNeitherOstrelsNorQts)
 {
+    // clang-format off
     const auto cases = std::to_array<UnknownCase>({
         {"a bare run", {"ostrel"}, std::nullopt},
         {"every switch of Ostrel",
@@ -34,23 +35,15 @@ TEST(CommandLine, RefusesOnlyOptionsThatAreNeitherOstrelsNorQts)
         {"the form after --format is its value", {"ostrel", "--status", "--format", "-json"}, std::nullopt},
         {"the form may follow --format= in one argument", {"ostrel", "--status", "--format=line"}, std::nullopt},
         {"Qt's options with one or two dashes",
-         {"ostrel",
-          "-platform",
-          "offscreen",
-          "--style",
-          "Fusion",
-          "-reverse",
-          "-qwindowgeometry",
-          "10x10",
-          "--display",
-          ":1",
-          "-widgetcount"},
+         {"ostrel", "-platform", "offscreen", "--style", "Fusion", "-reverse", "-qwindowgeometry", "10x10", "--display",
+          ":1", "-widgetcount"},
          std::nullopt},
         {"Qt's options with their value after '='", {"ostrel", "-style=Fusion", "-qmljsdebugger=port:1"}, std::nullopt},
         {"a Qt value is skipped even when it looks like an option", {"ostrel", "-session", "-x"}, std::nullopt},
         {"plain words and a lone dash are no options", {"ostrel", "pictures", "-"}, std::nullopt},
         {"a Qt option's name with a different tail", {"ostrel", "-platforms"}, "-platforms"},
     });
+    // clang-format on
     for (const UnknownCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(CommandLine::unknownOption(c.arguments), c.unknown);
@@ -82,17 +75,10 @@ TEST(CommandLine, AsksForHelpWithEitherSpellingAnywhereAfterTheProgram)
 
 TEST(CommandLine, TheUsageGivesEverySwitchALineOfItsOwnAndAcceptsIt)
 {
-    constexpr auto switches = std::to_array<std::string_view>({"--demo",
-                                                               "--preview",
-                                                               "--light",
-                                                               "--settings",
-                                                               "--export-snapshots",
-                                                               "--status",
-                                                               "--format",
-                                                               "--watch",
-                                                               "--refresh",
-                                                               "--version",
-                                                               "--help"});
+    // clang-format off
+    constexpr auto switches = std::to_array<std::string_view>({"--demo", "--preview", "--light", "--settings",
+        "--export-snapshots", "--status", "--format", "--watch", "--refresh", "--version", "--help"});
+    // clang-format on
     const std::string text = CommandLine::usage();
     for (const std::string_view name : switches) {
         SCOPED_TRACE(name);
@@ -107,11 +93,6 @@ TEST(CommandLine, TheUsageGivesEverySwitchALineOfItsOwnAndAcceptsIt)
         EXPECT_EQ(CommandLine::unknownOption({"ostrel", std::string(name), "value"}), std::nullopt);
     }
     EXPECT_TRUE(text.ends_with('\n'));
-}
-
-TEST(CommandLine, TheRefusalNamesTheOptionAndThenGivesTheUsage)
-{
-    EXPECT_EQ(CommandLine::unknownOptionMessage("--bogus"), "ostrel: unknown option --bogus\n" + CommandLine::usage());
 }
 
 }  // namespace

@@ -100,19 +100,6 @@ TEST_F(PopoverViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
               QStringLiteral("Copy Snapshot|Copy Summary Text|—|Settings…|—|Quit Ostrel"));
 }
 
-TEST_F(PopoverViewTest, IsThreeHundredEightyFourPointsWideAtEveryScale)
-{
-    const auto view = makeView();
-    for (const double scale : {1.0, 2.0}) {
-        SCOPED_TRACE(scale);
-        QImage image(view->size() * scale, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(scale);
-        view->render(&image);
-        EXPECT_EQ(image.width(), static_cast<int>(PopoverView::panelWidth * scale));
-        EXPECT_GT(image.height(), 100 * scale);
-    }
-}
-
 TEST_F(PopoverViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
 {
     struct Case
@@ -177,20 +164,14 @@ TEST_F(PopoverViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForc
         ActivityRange shownRange;
     };
 
+    // clang-format off
     constexpr auto cases = std::to_array<Case>({
-        {"remembered choices follow the switchers",
-         false,
-         ActivityMeasure::fresh,
-         ActivityRange::week,
-         ActivityMeasure::fresh,
-         ActivityRange::week},
-        {"forced choices stay and nothing is written back",
-         true,
-         ActivityMeasure::all,
-         ActivityRange::day,
-         ActivityMeasure::all,
-         ActivityRange::day},
+        {"remembered choices follow the switchers", false, ActivityMeasure::fresh, ActivityRange::week,
+         ActivityMeasure::fresh, ActivityRange::week},
+        {"forced choices stay and nothing is written back", true, ActivityMeasure::all, ActivityRange::day,
+         ActivityMeasure::all, ActivityRange::day},
     });
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setActivityMeasure(ActivityMeasure::all);
@@ -352,16 +333,23 @@ TEST_F(PopoverViewTest, TabReachesEveryControlAndEachHasAName)
     }
 }
 
-TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface)
+TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface384PointsWideAtEveryScale)
 {
     for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
         PopoverView::Options options;
         options.scheme = scheme;
         const auto view = makeView(options);
-        const QImage image = view->grab().toImage();
-        // A corner of the surface, outside every card.
-        const QColor corner = image.pixelColor(3, 3);
-        EXPECT_EQ(corner.lightnessF() < 0.5F, scheme == ColorScheme::dark);
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(scale);
+            QImage image(view->size() * scale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(scale);
+            image.fill(Qt::transparent);
+            view->render(&image);
+            EXPECT_EQ(image.width(), static_cast<int>(384 * scale));
+            EXPECT_GT(image.height(), 100 * scale);
+            // A corner of the surface, outside every card.
+            EXPECT_EQ(image.pixelColor(QPoint(3, 3) * scale).lightnessF() < 0.5F, scheme == ColorScheme::dark);
+        }
     }
 }
 

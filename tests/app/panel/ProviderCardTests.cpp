@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-#include "drawing/MarkColors.h"
 #include "drawing/Theme.h"
 #include "panel/AdviceLine.h"
 #include "panel/CardHeader.h"
@@ -117,22 +116,13 @@ ProviderDisplay withoutRenewal()
     return display(Status::live, reading(Provider::claude, 85, std::nullopt));
 }
 
-ProviderDisplay withCredits(double expiresIn)
+template <int expiresInDays>
+ProviderDisplay withCredit()
 {
     ProviderDisplay result = live();
-    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{expiresIn}}};
+    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{expiresInDays * day}}};
     result.resetCredits = ResetCreditStatus::make(credits, now);
     return result;
-}
-
-ProviderDisplay neutralCredits()
-{
-    return withCredits(20 * day);
-}
-
-ProviderDisplay urgentCredits()
-{
-    return withCredits(2 * day);
 }
 
 enum class DotColour
@@ -145,22 +135,23 @@ enum class DotColour
     spinner
 };
 
-QColor expectedDot(DotColour colour, const Theme& theme)
+/// The design's colour of each dot; the translucent secondary one is checked apart.
+QColor expectedDot(DotColour colour)
 {
     switch (colour) {
     case DotColour::green:
-        return Theme::green();
+        return {47, 203, 110};
     case DotColour::yellow:
-        return MarkColors::tierColor(PaceTier::yellow);
+        return {255, 197, 61};
     case DotColour::orange:
-        return Theme::orange();
+        return {255, 149, 0};
     case DotColour::red:
-        return Theme::red();
+        return {255, 77, 79};
     case DotColour::secondary:
     case DotColour::spinner:
         break;
     }
-    return theme.secondary;
+    return {};
 }
 
 /// What the card says, in reading order: labels by their accessible name or
@@ -221,12 +212,7 @@ struct CardFixture
     {
         card.setPalette(Theme::palette(ColorScheme::light));
         card.setFixedWidth(356);
-        ProviderCard::Value value;
-        value.display = shown;
-        value.refreshing = refreshing;
-        value.now = now;
-        value.renewal = newYork();
-        card.set(value);
+        card.set({shown, refreshing, {}, now, newYork()});
         // Shown off screen, so every layout has placed its pieces before a sample.
         card.setAttribute(Qt::WA_DontShowOnScreen);
         card.show();
@@ -252,173 +238,106 @@ bool closeTo(const QColor& a, const QColor& b, int tolerance = 12)
            && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
+/// How the card is shown: settled, while its provider is read, or as a still picture.
+enum class Mode
+{
+    settled,
+    busy,
+    still
+};
+
+/// Whether the figures are paced, and whether they are faded under a banner.
+enum class Look
+{
+    lit,
+    faded,
+    unpaced
+};
+
 struct Case
 {
     std::string_view name;
     ProviderDisplay (*display)();
-    bool refreshing;
-    bool isSnapshot;
-    bool paced;
-    double opacity;
+    Mode mode;
+    Look look;
     DotColour dot;
     std::string_view says;       ///< in this order, '|' between
     std::string_view neverSays;  ///< none of these, '|' between
 };
 
+using enum Mode;
+using enum Look;
+using enum DotColour;
+// clang-format off
 constexpr auto cases = std::to_array<Case>({
-    {"a live reading shows the figures, the plan and its age",
-     live,
-     false,
-     false,
-     true,
-     1.0,
-     DotColour::green,
+    {"a live reading shows the figures, the plan and its age", live, settled, lit, green,
      "Claude|MAX|just now|60% left, 3d, renews Thursday at 12 PM|On pace  Roughly on pace for the week.|"
-     "5-hour window · 62% left · resets today at 2 PM",
-     "[Retry]|[Check again]"},
-    {"a stale reading is faded under a banner with Retry",
-     staleOffline,
-     false,
-     false,
-     true,
-     0.6,
-     DotColour::yellow,
+     "5-hour window · 62% left · resets today at 2 PM", "[Retry]|[Check again]"},
+    {"a stale reading is faded under a banner with Retry", staleOffline, settled, faded, yellow,
      "Offline|clock.badge.exclamationmark|Couldn't reach provider|"
      "Showing the reading from 10m ago. connection refused|[Retry]|60% left, 3d, renews Thursday at 12 PM",
      "[Check again]"},
-    {"signed out with an earlier reading keeps the faded figures under a sign-in banner",
-     signedOutWithReading,
-     false,
-     false,
-     true,
-     0.6,
-     DotColour::orange,
+    {"signed out with an earlier reading keeps the faded figures under a sign-in banner", signedOutWithReading,
+     settled, faded, orange,
      "Signed out|person.crop.circle.badge.exclamationmark|Signed out|"
-     "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|60% left, 3d, renews Thursday at 12 "
-     "PM",
+     "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|"
+     "60% left, 3d, renews Thursday at 12 PM",
      "[Open Terminal]"},
-    {"signed out without a reading asks to sign in with the command and a terminal",
-     signedOutWithoutReading,
-     false,
-     false,
-     false,
-     1.0,
-     DotColour::orange,
+    {"signed out without a reading asks to sign in with the command and a terminal", signedOutWithoutReading,
+     settled, unpaced, orange,
      "Claude|Signed out|person.crop.circle.badge.exclamationmark|Claude Code isn't signed in|"
      "Sign the CLI in to a subscription, then check again.|claude auth login|[Copy command]|[Open Terminal]|"
-     "[Check again]",
-     "[Retry]"},
-    {"a missing Codex CLI offers its install command and only Check again",
-     codexMissing,
-     false,
-     false,
-     false,
-     1.0,
-     DotColour::orange,
+     "[Check again]", "[Retry]"},
+    {"a missing Codex CLI offers its install command and only Check again", codexMissing, settled, unpaced, orange,
      "OpenAI|No CLI|shippingbox|codex CLI not found|"
      "Ostrel reads usage through the Codex CLI. Install it, or set its path in Settings.|"
-     "npm install -g @openai/codex|[Copy command]|[Check again]",
-     "[Open Terminal]|[Retry]"},
-    {"an unreadable reply shows the failure's own words",
-     unreadable,
-     false,
-     false,
-     false,
-     1.0,
-     DotColour::red,
+     "npm install -g @openai/codex|[Copy command]|[Check again]", "[Open Terminal]|[Retry]"},
+    {"an unreadable reply shows the failure's own words", unreadable, settled, unpaced, red,
      "Unavailable|wifi.exclamationmark|Couldn't read Claude Code|usage reply had no weekly window|[Check again]",
      "[Open Terminal]"},
-    {"an enterprise account names its plan and shows its note, without buttons",
-     enterprise,
-     false,
-     false,
-     false,
-     1.0,
-     DotColour::secondary,
-     "TEAM ENTERPRISE|Enterprise|building.2|Team Enterprise · no weekly allowance|Usage is managed by your company.",
-     "[Check again]|[Copy command]"},
-    {"while reading, the badge spins and Check again waits",
-     signedOutWithoutReading,
-     true,
-     false,
-     false,
-     1.0,
-     DotColour::spinner,
-     "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]",
-     "[Check again]"},
-    {"a window without a renewal time has no time, no renews line and renewal-free advice",
-     withoutRenewal,
-     false,
-     false,
-     true,
-     1.0,
-     DotColour::green,
-     "15% left, —|Very tight  Running short before renewal.",
-     ""},
-    {"reset credits far from lapsing are a neutral row",
-     neutralCredits,
-     false,
-     false,
-     true,
-     1.0,
-     DotColour::green,
-     "arrow.counterclockwise.circle|1 reset available · next expires in 20d",
-     "exclamationmark.arrow.circlepath"},
-    {"a reset credit lapsing this week is urgent and says when",
-     urgentCredits,
-     false,
-     false,
-     true,
-     1.0,
-     DotColour::green,
+    {"an enterprise account names its plan and shows its note, without buttons", enterprise, settled, unpaced,
+     secondary, "TEAM ENTERPRISE|Enterprise|building.2|Team Enterprise · no weekly allowance|"
+     "Usage is managed by your company.", "[Check again]|[Copy command]"},
+    {"while reading, the badge spins and Check again waits", signedOutWithoutReading, busy, unpaced, spinner,
+     "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]", "[Check again]"},
+    {"a window without a renewal time has no time, no renews line and renewal-free advice", withoutRenewal,
+     settled, lit, green, "15% left, —|Very tight  Running short before renewal.", ""},
+    {"reset credits far from lapsing are a neutral row", withCredit<20>, settled, lit, green,
+     "arrow.counterclockwise.circle|1 reset available · next expires in 20d", "exclamationmark.arrow.circlepath"},
+    {"a reset credit lapsing this week is urgent and says when", withCredit<2>, settled, lit, green,
      "exclamationmark.arrow.circlepath|1 reset expires in 2d|"
-     "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.",
-     ""},
-    {"a picture of a stale card has no Retry",
-     staleOffline,
-     false,
-     true,
-     true,
-     0.6,
-     DotColour::yellow,
-     "Couldn't reach provider",
+     "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.", ""},
+    {"a picture of a stale card has no Retry", staleOffline, still, faded, yellow, "Couldn't reach provider",
      "[Retry]"},
-    {"a picture of a signed-out card has the command but no button",
-     signedOutWithoutReading,
-     false,
-     true,
-     false,
-     1.0,
-     DotColour::orange,
-     "Claude Code isn't signed in|claude auth login",
-     "[Copy command]|[Open Terminal]|[Check again]"},
+    {"a picture of a signed-out card has the command but no button", signedOutWithoutReading, still, unpaced,
+     orange, "Claude Code isn't signed in|claude auth login", "[Copy command]|[Open Terminal]|[Check again]"},
 });
+
+// clang-format on
 
 TEST(ProviderCard, ShowsEveryStateWithItsTextsButtonsOpacityAndBadgeColour)
 {
-    const Theme theme = Theme::forScheme(ColorScheme::light);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ProviderDisplay shown = c.display();
-        CardFixture fixture(shown, c.refreshing, c.isSnapshot);
+        CardFixture fixture(c.display(), c.mode == busy, c.mode == still);
         const ProviderCard& card = fixture.card;
         const QStringList said = texts(card);
         EXPECT_TRUE(saysInOrder(said, split(c.says))) << said.join(QStringLiteral(" | ")).toStdString();
         for (const QString& absent : split(c.neverSays)) {
             EXPECT_FALSE(said.contains(absent)) << absent.toStdString();
         }
-        EXPECT_EQ(card.isPaced(), c.paced);
-        EXPECT_DOUBLE_EQ(card.pacedOpacity(), c.opacity);
+        EXPECT_EQ(card.isPaced(), c.look != unpaced);
+        EXPECT_DOUBLE_EQ(card.pacedOpacity(), c.look == faded ? 0.6 : 1.0);
 
         const StatusBadge& badge = card.header().badge();
-        EXPECT_EQ(badge.showsSpinner(), c.dot == DotColour::spinner);
-        if (c.dot != DotColour::spinner) {
+        EXPECT_EQ(badge.showsSpinner(), c.dot == spinner);
+        if (c.dot != spinner) {
             const QImage image = fixture.render();
             const QPoint centre = badge.mapTo(&card, badge.indicatorRect().center().toPoint());
             const QColor sampled = image.pixelColor(centre);
-            const QColor wanted = expectedDot(c.dot, theme);
+            const QColor wanted = expectedDot(c.dot);
             // The secondary dot is translucent; compare it over the card's surface.
-            if (c.dot == DotColour::secondary) {
+            if (c.dot == secondary) {
                 EXPECT_LT(sampled.lightnessF(), 0.8F) << sampled.name().toStdString();
             } else {
                 EXPECT_TRUE(closeTo(sampled, wanted))
@@ -441,8 +360,7 @@ TEST(ProviderCard, AFadedCardDrawsItsGaugeAtSixTenthsOpacity)
     const QColor full = lit.pixelColor(liveCell);
     const QColor seen = faded.pixelColor(staleCell);
     const auto blend = [](int over, int under) {
-        return static_cast<int>(
-            std::lround(ProviderCard::dimmedOpacity * over + (1 - ProviderCard::dimmedOpacity) * under));
+        return static_cast<int>(std::lround(0.6 * over + 0.4 * under));
     };
     const QColor expected(blend(full.red(), surface.red()),
                           blend(full.green(), surface.green()),
@@ -466,25 +384,21 @@ TEST(ProviderCard, RetryAndCheckAgainAskForThisProviderOnly)
     EXPECT_EQ(signedOut.retries, 1);
 }
 
+// The Claude CLI installs from its kept script address.
 TEST(ProviderCard, TheCommandChipCopiesPlainTextAndShowsACheckForAWhile)
 {
-    CardFixture fixture(codexMissing());
+    ProviderDisplay claudeMissing = codexMissing();
+    claudeMissing.provider = Provider::claude;
+    CardFixture fixture(claudeMissing);
     CommandChip& chip = fixture.card.stateMessage().chip();
     QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
     chip.copyButton()->click();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), QStringLiteral("npm install -g @openai/codex"));
+    EXPECT_EQ(data->text(), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
     EXPECT_FALSE(data->hasHtml());
     EXPECT_TRUE(chip.isCopied());
     EXPECT_TRUE(testing::spinUntil([&] { return !chip.isCopied(); }, std::chrono::seconds(4)));
-}
-
-TEST(ProviderCard, TheClaudeInstallCommandUsesTheKeptScriptAddress)
-{
-    ProviderDisplay missing = codexMissing();
-    missing.provider = Provider::claude;
-    EXPECT_EQ(StateMessage::commandFor(missing), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
 }
 
 struct AdviceCase
@@ -497,36 +411,23 @@ struct AdviceCase
     std::string_view expected;
 };
 
+// clang-format off
 constexpr auto adviceCases = std::to_array<AdviceCase>({
-    {"red with a renewal says when it renews",
-     PaceTier::red,
-     false,
-     3 * day,
-     true,
+    {"red with a renewal says when it renews", PaceTier::red, false, 3 * day, true,
      "Running short \u2014 renews Thursday at 12 PM."},
     {"red without a renewal", PaceTier::red, false, std::nullopt, false, "Running short before renewal."},
     {"yellow", PaceTier::yellow, false, 3 * day, true, "Ease off a little to make it to renewal."},
     {"green", PaceTier::green, false, 3 * day, true, "Roughly on pace for the week."},
     {"blue without a lapsing surplus", PaceTier::blue, false, 3 * day, true, "Well ahead of pace."},
-    {"blue with a lapsing surplus says how long is left and when it renews",
-     PaceTier::blue,
-     true,
-     day + 6 * hour,
-     true,
-     "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
-    {"blue with a lapsing surplus but no renewal time",
-     PaceTier::blue,
-     true,
-     std::nullopt,
-     false,
+    {"blue with a lapsing surplus says how long is left and when it renews", PaceTier::blue, true, day + 6 * hour,
+     true, "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
+    {"blue with a lapsing surplus but no renewal time", PaceTier::blue, true, std::nullopt, false,
      "Surplus left \u2014 use it before renewal."},
-    {"blue with a lapsing surplus and a renewal but no time left known",
-     PaceTier::blue,
-     true,
-     std::nullopt,
-     true,
+    {"blue with a lapsing surplus and a renewal but no time left known", PaceTier::blue, true, std::nullopt, true,
      "Surplus left \u2014 use it before renewal."},
 });
+
+// clang-format on
 
 TEST(ProviderCard, AdviceFitsTheTierAndTheRenewal)
 {
@@ -563,12 +464,11 @@ struct ShownCard
 
     void show(double usedPercent, double renewsIn, bool refreshing = false)
     {
-        ProviderCard::Value value;
-        value.display = display(Status::live, reading(Provider::claude, usedPercent, now + Seconds{renewsIn}));
-        value.refreshing = refreshing;
-        value.now = now;
-        value.renewal = newYork();
-        card.set(value);
+        card.set({display(Status::live, reading(Provider::claude, usedPercent, now + Seconds{renewsIn})),
+                  refreshing,
+                  {},
+                  now,
+                  newYork()});
     }
 
     ProviderCard card;
@@ -635,29 +535,21 @@ TEST(ProviderCard, DrawsEveryStateAsAPictureInBothSchemes)
             panel.setFixedWidth(384);
             auto* column = new QVBoxLayout(&panel);
             column->setContentsMargins(14, 14, 14, 14);
+            const ProviderDisplay shown = c.display();
             auto* card = new ProviderCard(
-                c.display().provider,
+                shown.provider,
                 [] {},
-                c.isSnapshot,
+                c.mode == still,
                 &panel);
             column->addWidget(card);
-            ProviderCard::Value value;
-            value.display = c.display();
-            value.refreshing = c.refreshing;
-            value.now = now;
-            value.renewal = newYork();
-            card->set(value);
-            const auto index = &c - cases.data();
+            card->set({shown, c.mode == busy, {}, now, newYork()});
+            const QString name =
+                QStringLiteral("card-%1-%2-")
+                    .arg(&c - cases.data(), 2, 10, QLatin1Char('0'))
+                    .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"));
             for (const double scale : {1.0, 2.0}) {
                 const std::optional<QImage> picture = PanelSnapshot::render(panel, scale);
-                testing::checkAndKeep(
-                    picture,
-                    panel.size(),
-                    scale,
-                    QStringLiteral("card-%1-%2-%3x")
-                        .arg(index, 2, 10, QLatin1Char('0'))
-                        .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
-                        .arg(scale));
+                testing::checkAndKeep(picture, panel.size(), scale, name + QString::number(scale) + QLatin1Char('x'));
                 // The card sits on the panel's own surface, whatever the desktop's scheme.
                 EXPECT_EQ(picture->pixelColor(2, 2), Theme::forScheme(scheme).window);
             }

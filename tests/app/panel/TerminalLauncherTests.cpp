@@ -53,28 +53,21 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
         std::string_view chosen;     ///< empty: none found
     };
 
+    // clang-format off
     constexpr auto cases = std::to_array<Case>({
         {"TERMINAL comes first", "foot xdg-terminal-exec x-terminal-emulator xterm", "foot", "GNOME", "foot"},
-        {"an unset TERMINAL falls to xdg-terminal-exec",
-         "xdg-terminal-exec x-terminal-emulator",
-         "",
-         "",
+        {"an unset TERMINAL falls to xdg-terminal-exec", "xdg-terminal-exec x-terminal-emulator", "", "",
          "xdg-terminal-exec"},
-        {"a TERMINAL that does not exist is passed over",
-         "x-terminal-emulator konsole",
-         "missing",
-         "KDE",
+        {"a TERMINAL that does not exist is passed over", "x-terminal-emulator konsole", "missing", "KDE",
          "x-terminal-emulator"},
-        {"the desktop's own terminal before another desktop's",
-         "gnome-terminal konsole xterm",
-         "",
-         "ubuntu:KDE",
+        {"the desktop's own terminal before another desktop's", "gnome-terminal konsole xterm", "", "ubuntu:KDE",
          "konsole"},
         {"the desktop's name is compared without case", "xfce4-terminal konsole", "", "xfce", "xfce4-terminal"},
         {"any known terminal when the desktop has none of its own", "mate-terminal xterm", "", "sway", "mate-terminal"},
         {"xterm last", "xterm", "", "GNOME", "xterm"},
         {"nothing at all", "", "", "GNOME", ""},
     });
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const testing::TemporaryFolder folder;

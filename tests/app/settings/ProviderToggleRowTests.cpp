@@ -48,48 +48,29 @@ TEST(ProviderToggleRow, StatusLineNamesTheWayInOrWhatIsWrong)
     };
 
     using Kind = FetchFailure::Kind;
+    using enum Provider;
+    using enum Status;
+    // clang-format off
     constexpr auto cases = std::to_array<Case>({
-        {"loading says how it reads", Provider::claude, Status::loading, {}, {}, "", "via Claude Code"},
-        {"renewed says how it reads", Provider::openai, Status::renewed, "pro", {}, "", "via Codex"},
-        {"live with a plan puts the plan first", Provider::openai, Status::live, "pro", {}, "", "pro · via Codex"},
-        {"stale with a plan keeps it", Provider::claude, Status::stale, "max", {}, "", "max · via Claude Code"},
-        {"live without a plan", Provider::claude, Status::live, {}, {}, "", "via Claude Code"},
-        {"an empty plan counts as none", Provider::openai, Status::live, "", {}, "", "via Codex"},
-        {"enterprise", Provider::claude, Status::enterprise, {}, {}, "", "Enterprise · no weekly allowance"},
-        {"API billing", Provider::openai, Status::apiBilling, {}, {}, "", "API billing · no weekly allowance"},
-        {"Claude not signed in",
-         Provider::claude,
-         Status::needsLogin,
-         {},
-         {},
-         "",
-         "Not signed in — run claude auth login"},
-        {"Codex not signed in", Provider::openai, Status::needsLogin, {}, {}, "", "Not signed in — run codex login"},
-        {"claude missing", Provider::claude, Status::cliMissing, {}, {}, "", "claude CLI not found"},
-        {"codex missing", Provider::openai, Status::cliMissing, {}, {}, "", "codex CLI not found"},
-        {"unreachable gives its message",
-         Provider::claude,
-         Status::unavailable,
-         {},
-         Kind::unreachable,
-         "timed out after 30 s",
+        {"loading says how it reads", claude, loading, {}, {}, "", "via Claude Code"},
+        {"renewed says how it reads", openai, renewed, "pro", {}, "", "via Codex"},
+        {"live with a plan puts the plan first", openai, live, "pro", {}, "", "pro · via Codex"},
+        {"stale with a plan keeps it", claude, stale, "max", {}, "", "max · via Claude Code"},
+        {"live without a plan", claude, live, {}, {}, "", "via Claude Code"},
+        {"an empty plan counts as none", openai, live, "", {}, "", "via Codex"},
+        {"enterprise", claude, enterprise, {}, {}, "", "Enterprise · no weekly allowance"},
+        {"API billing", openai, apiBilling, {}, {}, "", "API billing · no weekly allowance"},
+        {"Claude not signed in", claude, needsLogin, {}, {}, "", "Not signed in — run claude auth login"},
+        {"Codex not signed in", openai, needsLogin, {}, {}, "", "Not signed in — run codex login"},
+        {"claude missing", claude, cliMissing, {}, {}, "", "claude CLI not found"},
+        {"codex missing", openai, cliMissing, {}, {}, "", "codex CLI not found"},
+        {"unreachable gives its message", claude, unavailable, {}, Kind::unreachable, "timed out after 30 s",
          "timed out after 30 s"},
-        {"unexpected gives its message",
-         Provider::openai,
-         Status::unavailable,
-         {},
-         Kind::unexpected,
-         "no rateLimits",
-         "no rateLimits"},
-        {"unavailable without a failure", Provider::openai, Status::unavailable, {}, {}, "", "Unavailable"},
-        {"unavailable with a failure without text",
-         Provider::claude,
-         Status::unavailable,
-         {},
-         Kind::unreachable,
-         "",
-         "Unavailable"},
+        {"unexpected gives its message", openai, unavailable, {}, Kind::unexpected, "no rateLimits", "no rateLimits"},
+        {"unavailable without a failure", openai, unavailable, {}, {}, "", "Unavailable"},
+        {"unavailable with a failure without text", claude, unavailable, {}, Kind::unreachable, "", "Unavailable"},
     });
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::optional<FetchFailure> failure;

@@ -179,28 +179,6 @@ TEST_F(PanelSnapshotTest, ShowsNoButtonInAnyExportedVariant)
     }
 }
 
-TEST_F(PanelSnapshotTest, ExportsTheNinePicturesInOrderIntoANewNestedFolder)
-{
-    const testing::TemporaryFolder temporary;
-    const fs::path folder = temporary.path() / "new" / "nested";
-    const auto written = PanelSnapshot::exportAll(store, settings, folder);
-    ASSERT_TRUE(written) << written.error().description();
-    const std::vector<fs::path> expected = {
-        folder / "ostrel-dark.png",
-        folder / "activity-dark.png",
-        folder / "activity-new-dark.png",
-        folder / "menubar-dark.png",
-        folder / "ostrel-light.png",
-        folder / "activity-light.png",
-        folder / "activity-new-light.png",
-        folder / "menubar-light.png",
-        folder / "social.png",
-    };
-    EXPECT_EQ(*written, expected);
-    const QImage social(QString::fromStdString((folder / "social.png").string()));
-    EXPECT_EQ(social.size(), QSize(SocialCard::cardWidth, SocialCard::cardHeight));
-}
-
 TEST_F(PanelSnapshotTest, ExportFailsWithoutWritingWhenTheFolderCannotBeMade)
 {
     struct Case

@@ -87,45 +87,29 @@ TEST_F(ReleaseFeedTest, BelievesOnlyASignedDocumentFetchedOverVerifiedHttps)
         std::string_view failure;  ///< empty: accepted
     };
 
+    const std::string doc(release);
+    const std::string signature = signer.sign(release);
+    const std::string plainPage = R"({"version": "9.1.0", "date": "2026-11-30", "page": "http://example.org"})";
+    // clang-format off
     const auto cases = std::to_array<Case>({
-        {"a signed release", std::string(release), signer.sign(release), address(), ""},
-        {"one byte of the document altered",
-         alteredDocument,
-         signer.sign(release),
-         address(),
-         "signature does not match"},
-        {"one byte of the signature altered", std::string(release), alteredSignature, address(), "does not match"},
-        {"a signature by another key",
-         std::string(release),
-         testing::FeedSigner().sign(release),
-         address(),
-         "does not match"},
-        {"no signature at all", std::string(release), "", address(), "signature is malformed"},
-        {"a signed document without a release page",
-         R"({"version": "9.1.0", "date": "2026-11-30", "page": "http://example.org"})",
-         signer.sign(R"({"version": "9.1.0", "date": "2026-11-30", "page": "http://example.org"})"),
-         address(),
+        {"a signed release", doc, signature, address(), ""},
+        {"one byte of the document altered", alteredDocument, signature, address(), "signature does not match"},
+        {"one byte of the signature altered", doc, alteredSignature, address(), "does not match"},
+        {"a signature by another key", doc, testing::FeedSigner().sign(release), address(), "does not match"},
+        {"no signature at all", doc, "", address(), "signature is malformed"},
+        {"a signed document without an https page", plainPage, signer.sign(plainPage), address(),
          "no https release page"},
         {"a signed document that is no JSON", "9.1.0", signer.sign("9.1.0"), address(), "not a JSON object"},
-        {"an http address",
-         std::string(release),
-         signer.sign(release),
-         {"http://127.0.0.1/file/feed.json", signer.publicKey(), {}, Seconds{2}},
+        {"an http address", doc, signature, {"http://127.0.0.1/file/feed.json", signer.publicKey(), {}, Seconds{2}},
          "not an https address"},
-        {"a redirect is not followed", std::string(release), signer.sign(release), address("/redirect"), "HTTP 302"},
-        {"a certificate nobody vouches for",
-         std::string(release),
-         signer.sign(release),
-         {server.url("/file/feed.json"), signer.publicKey(), std::nullopt, Seconds{2}},
-         "could not be reached"},
-        {"a 5 MB reply", std::string(release), signer.sign(release), address("/size/5000000"), "could not be reached"},
-        {"a server that never answers",
-         std::string(release),
-         signer.sign(release),
-         address("/hang"),
-         "could not be reached"},
-        {"a missing feed", std::string(release), signer.sign(release), address("/file/none.json"), "HTTP 404"},
+        {"a redirect is not followed", doc, signature, address("/redirect"), "HTTP 302"},
+        {"a certificate nobody vouches for", doc, signature,
+         {server.url("/file/feed.json"), signer.publicKey(), std::nullopt, Seconds{2}}, "could not be reached"},
+        {"a 5 MB reply", doc, signature, address("/size/5000000"), "could not be reached"},
+        {"a server that never answers", doc, signature, address("/hang"), "could not be reached"},
+        {"a missing feed", doc, signature, address("/file/none.json"), "HTTP 404"},
     });
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         publish(c.document, c.signature);
