@@ -2,7 +2,9 @@
 # Wall time of `ostrel --status` against `cat` of the same readings file: the
 # file of an install a year old, read every five minutes, holding the two weeks
 # of history that the store keeps and sixty days of account usage. Each command
-# runs N times in turn; the medians and their ratio are printed.
+# runs N times in turn; the medians and their ratio are printed, then the
+# median of `ostrel --statusline` given what Claude Code passes a subscriber's
+# status line (it also leaves its drop file each time, as it does in use).
 #
 #   bench/status-vs-cat.sh <ostrel binary> [runs (200)] [format (text)]
 set -euo pipefail
@@ -52,13 +54,21 @@ file="$data/readings.json"
 median_ms() {
   local -a times=()
   local i start end
+  # EPOCHREALTIME needs no process of its own, so only the command is timed.
   for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
+    start=${EPOCHREALTIME/./}
     "$@" >/dev/null
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
+    end=${EPOCHREALTIME/./}
+    times+=($((end - start)))
   done
   printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { printf "%.2f", a[int((NR + 1) / 2)] / 1000 }'
+}
+
+statusline_ms() {
+  local renews=$(($(date +%s) + 200000))
+  printf '{"model":{"id":"m"},"rate_limits":{"five_hour":{"used_percentage":23,"resets_at":%d},"seven_day":{"used_percentage":41,"resets_at":%d}}}' \
+    $((renews - 190000)) "$renews" >"$home/statusline.json"
+  median_ms sh -c 'exec "$0" --statusline <"$1"' "$binary" "$home/statusline.json"
 }
 
 ostrel_ms="$(median_ms "$binary" --status --format "$format")"
@@ -67,3 +77,5 @@ printf 'readings file: %d bytes\n' "$(stat -c %s "$file")"
 printf 'ostrel --status --format %s: %s ms (median of %d)\n' "$format" "$ostrel_ms" "$runs"
 printf 'cat: %s ms (median of %d)\n' "$cat_ms" "$runs"
 awk -v a="$ostrel_ms" -v b="$cat_ms" 'BEGIN { printf "ratio: %.1f\n", a / b }'
+sh_ms="$(median_ms sh -c 'exec "$0" --version' /bin/true)"
+printf 'ostrel --statusline: %s ms, of which %s ms for the sh that feeds it (median of %d)\n' "$(statusline_ms)" "$sh_ms" "$runs"

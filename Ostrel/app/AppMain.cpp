@@ -1,22 +1,36 @@
 // The tray application, started by the `ostrel` command: a Qt process with no
 // main window and no taskbar entry, which closing a window never quits;
-// SIGTERM, SIGINT and SIGHUP quit it normally.
+// SIGTERM, SIGINT and SIGHUP quit it normally. It also answers
+// `ostrel --status --refresh`, as a core process, since it has the readers.
 
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "app/AppDelegate.h"
+#include "app/LaunchOptions.h"
 #include "app/QuitSignals.h"
+#include "app/StatusOutput.h"
 #include "drawing/AppIcon.h"
+#include "store/UsageReaders.h"
 
 int main(int argc, char* argv[])
 {
     std::vector<std::string> arguments(argv, argv + argc);
     // Before QApplication starts any thread.
     ostrel::QuitSignals::block();
+
+    if (const auto options = ostrel::LaunchOptions::parse(arguments); options.status) {
+        const QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
+        QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        const auto places = ostrel::StatusOutput::forCurrentUser();
+        const auto readers = ostrel::UsageReaders::live(places.home, places.dataFolder);
+        return ostrel::StatusOutput::run(options, places, ostrel::wallClockNow, readers.read);
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));

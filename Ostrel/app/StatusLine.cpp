@@ -52,7 +52,7 @@ int StatusLine::run(std::string_view input, const StatusOutput::Places& places, 
     const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::fromInput(input, now);
     Saved saved;
     if (places.dataFolder) {
-        if (auto read = ReadingsFile::read(ReadingsFile::filePath(*places.dataFolder))) {
+        if (auto read = ReadingsFile::read(ReadingsFile::filePath(*places.dataFolder), ReadingsFile::Part::snapshots)) {
             saved = std::move(*read);
         }
         if (figures) {

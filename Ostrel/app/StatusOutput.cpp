@@ -57,16 +57,15 @@ void complain(const std::string& message)
 }
 
 /// One attempt at each enabled provider, all at once, recorded as the store records them.
-void refresh(Saved& saved, const AppSettings& settings, const StatusOutput::Places& places, const Clock& clock)
+void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read& read, const Clock& clock)
 {
-    const UsageReaders readers = UsageReaders::live(places.home, places.dataFolder);
     std::vector<std::pair<Provider, std::future<FetchResult>>> pending;
     for (const Provider provider : settings.enabledProviders()) {
-        pending.emplace_back(provider,
-                             std::async(std::launch::async,
-                                        [&readers, provider, pathOverride = settings.pathOverride(provider), &clock] {
-                                            return readers.read(provider, pathOverride, clock());
-                                        }));
+        pending.emplace_back(
+            provider,
+            std::async(std::launch::async, [&read, provider, pathOverride = settings.pathOverride(provider), &clock] {
+                return read(provider, pathOverride, clock());
+            }));
     }
     for (auto& [provider, result] : pending) {
         ReadingsFile::record(saved, provider, result.get(), clock());
@@ -144,7 +143,7 @@ public:
     /// Reads the file again; a file that cannot be read leaves the last state shown.
     void reload()
     {
-        auto read = ReadingsFile::read(m_file);
+        auto read = ReadingsFile::read(m_file, ReadingsFile::Part::snapshots);
         if (read) {
             m_saved = std::move(*read);
         } else {
@@ -253,7 +252,10 @@ StatusOutput::Places StatusOutput::forCurrentUser()
     return places;
 }
 
-int StatusOutput::run(const LaunchOptions& options, const Places& places, const Clock& clock)
+int StatusOutput::run(const LaunchOptions& options,
+                      const Places& places,
+                      const Clock& clock,
+                      const UsageReaders::Read& read)
 {
     const std::string formatName = options.statusFormat.value_or("text");
     const std::optional<StatusFormat> format = StatusFormats::fromName(formatName);
@@ -272,7 +274,8 @@ int StatusOutput::run(const LaunchOptions& options, const Places& places, const 
         return watch(printer, *places.dataFolder);
     }
 
-    auto saved = ReadingsFile::read(file);
+    // A refresh saves the file again, history and all.
+    auto saved = ReadingsFile::read(file, options.refresh ? ReadingsFile::Part::whole : ReadingsFile::Part::snapshots);
     const bool startAfresh = options.refresh && !saved && saved.error().kind == ReadingsFileFailure::Kind::missing;
     if (!saved && !startAfresh) {
         // Never replaced here: the app sets an unreadable file aside itself, keeping a copy.
@@ -281,8 +284,8 @@ int StatusOutput::run(const LaunchOptions& options, const Places& places, const 
     }
     Saved state = saved ? std::move(*saved) : Saved{};
     int status = succeeded;
-    if (options.refresh) {
-        refresh(state, settings, places, clock);
+    if (options.refresh && read) {
+        refresh(state, settings, read, clock);
         if (const auto written = ReadingsFile::save(file, state); !written) {
             complain("cannot save " + file.string() + ": " + written.error().detail);
             status = noReadings;

@@ -15,6 +15,7 @@
 #include "app/LaunchOptions.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "store/UsageReaders.h"
 #include "store/WallClock.h"
 
 namespace ostrel {
@@ -52,7 +53,11 @@ public:
 
     /// Runs the whole command and returns the exit status. The quit signals must
     /// already be blocked (QuitSignals::block) for --watch to end cleanly on them.
-    [[nodiscard]] static int run(const LaunchOptions& options, const Places& places, const Clock& clock);
+    /// `read` is one reading of a provider, for --refresh; the `ostrel` command
+    /// leaves the readers out (they bring the network libraries) and has the
+    /// application run --refresh instead.
+    [[nodiscard]] static int
+    run(const LaunchOptions& options, const Places& places, const Clock& clock, const UsageReaders::Read& read = {});
 };
 
 }  // namespace ostrel

@@ -1,8 +1,9 @@
 // The `ostrel` command. Help, the version and the text outputs for bars,
 // terminals and Claude Code's status line are answered here, as a plain core
-// process that needs no display and no desktop bus and loads no GUI library;
-// everything else replaces this process with the tray application, so the
-// process a desktop or a script started is the one that runs the tray.
+// process that needs no display and no desktop bus and loads no graphical or
+// network library; everything else (the tray, and --status --refresh, which
+// reads the providers) replaces this process with the application, so the
+// process a desktop or a script started is the one that does the work.
 
 #include <unistd.h>
 
@@ -67,7 +68,8 @@ int main(int argc, char* argv[])
     }
 
     const auto options = ostrel::LaunchOptions::parse(arguments);
-    if (!options.status && !options.statusLine) {
+    // --refresh reads the providers, which only the application can.
+    if (!options.statusLine && (!options.status || options.refresh)) {
         return startApp(argv);
     }
     // Read first: with standard input closed, the next file opened would take its place.

@@ -431,4 +431,17 @@ Result<Value> parse(std::string_view text)
     return value;
 }
 
+Result<Value> parseWithout(std::string_view text, std::string_view skippedMember)
+{
+    // Skipped members are still read for syntax, but never built.
+    const Value::parser_callback_t skip = [skippedMember](int depth, Value::parse_event_t event, Value& parsed) {
+        return !(depth == 1 && event == Value::parse_event_t::key && parsed == skippedMember);
+    };
+    Value value = Value::parse(text, skip, false);
+    if (value.is_discarded()) {
+        return std::unexpected(Error{{}, "The data is not valid JSON."});
+    }
+    return value;
+}
+
 }  // namespace ostrel::Json

@@ -106,6 +106,8 @@ template <>
 
 /// Fails when `text` is not one well-formed JSON value.
 [[nodiscard]] Result<Value> parse(std::string_view text);
+/// `parse`, leaving out the top-level object's member `skippedMember`.
+[[nodiscard]] Result<Value> parseWithout(std::string_view text, std::string_view skippedMember);
 
 template <class T>
 [[nodiscard]] Result<std::string> write(const T& record)

@@ -122,20 +122,22 @@ Json::Result<std::string> encode(const Saved& saved)
     return Json::serialize(document);
 }
 
-Json::Result<Saved> decode(std::string_view text)
+Json::Result<Saved> decode(std::string_view text, Part part)
 {
-    const auto document = Json::parse(text);
+    const auto document = part == Part::whole ? Json::parse(text) : Json::parseWithout(text, "history");
     if (!document) {
         return std::unexpected(document.error());
     }
     Json::Fields::ObjectReader reader(*document);
     Saved saved;
     reader.required("snapshots", saved.snapshots);
-    reader.required("history", saved.history);
+    if (part == Part::whole) {
+        reader.required("history", saved.history);
+    }
     return reader.finish(std::move(saved));
 }
 
-std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file)
+std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file, Part part)
 {
     std::error_code error;
     const auto status = std::filesystem::status(file, error);
@@ -158,7 +160,7 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
         return failure(ReadingsFileFailure::Kind::unreadable,
                        "cannot read " + file.string() + ": " + std::strerror(bytes.error()));
     }
-    auto saved = decode(*bytes);
+    auto saved = decode(*bytes, part);
     if (!saved) {
         return failure(ReadingsFileFailure::Kind::undecodable, saved.error().text());
     }

@@ -76,10 +76,20 @@ inline constexpr std::size_t keptCorruptFiles = 3;
 
 /// Compact JSON of the document; fails on a non-finite number.
 [[nodiscard]] Json::Result<std::string> encode(const Saved& saved);
-[[nodiscard]] Json::Result<Saved> decode(std::string_view text);
+/// What a reading of the file needs: everything, or the snapshots alone (the
+/// text outputs show no history, which is most of the file; it is skipped
+/// unchecked beyond the JSON syntax and left empty).
+enum class Part
+{
+    whole,
+    snapshots
+};
+
+[[nodiscard]] Json::Result<Saved> decode(std::string_view text, Part part = Part::whole);
 
 /// The file's state, or why there is none. Nothing is pruned or checked beyond the JSON rules.
-[[nodiscard]] std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file);
+[[nodiscard]] std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file,
+                                                             Part part = Part::whole);
 
 /// `read`, with every failure giving the empty state, for the start of a run.
 /// Temporary files of saves that a kill interrupted are removed first. A file

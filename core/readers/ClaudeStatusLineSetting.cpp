@@ -166,8 +166,11 @@ bool ClaudeStatusLineSetting::runsOurs(std::string_view line, std::string_view c
         words.push_back(line.substr(start, end - start));
         start = std::min(line.find_first_not_of(whiteSpace, end), line.size());
     }
-    const auto program = words.front().substr(words.front().rfind('/') + 1);
-    return words.size() == 2 && program == "ostrel" && words[1] == "--statusline";
+    if (words.size() != 2) {
+        return false;
+    }
+    const std::string_view program = words[0].substr(words[0].rfind('/') + 1);
+    return program == "ostrel" && words[1] == "--statusline";
 }
 
 ClaudeStatusLineSetting::Inspection ClaudeStatusLineSetting::inspectText(std::string_view text,
