@@ -4,16 +4,17 @@
 # xfce4-panel, whose systray hosts StatusNotifierItems. Both items must
 # register, each with a tooltip of its own and its provider's id and title,
 # and the panel must show Claude's mark (its orange spark) left of OpenAI's
-# (its green knot).
+# (its green knot), and a click on Claude's item opens the panel below it.
 #
 #   tests/tray/sni-items-in-order.sh <ostrel binary> <repository>
 set -euo pipefail
 ostrel="$1"
 repo="$2"
-TRAY_SCREEN=640x120
+TRAY_SCREEN=640x720
 TRAY_HOST=xfce4-panel
 # shellcheck source=scripts/lib/tray-session.sh
 source "$repo/scripts/lib/tray-session.sh"
+command -v xdotool >/dev/null || { echo "missing xdotool: run scripts/setup-debian.sh" >&2; exit 1; }
 tray_session_start
 settings="$tray_work/home/.config/Ostrel"
 mkdir -p "$settings"
@@ -69,4 +70,16 @@ openai="$(awk '/openai/ { print $2 }' <<<"$columns")"
 ((claude >= 0 && openai >= 0)) || { echo "FAIL: a mark is missing from the panel" >&2; exit 1; }
 ((claude < openai)) || { echo "FAIL: OpenAI's item is left of Claude's" >&2; exit 1; }
 echo "picture: $tray_work/panel.png"
+
+# A click on Claude's item: the host asks the item to activate at the click,
+# and Ostrel's panel (the visible top-level window titled "Ostrel") opens below it.
+panel_window() { xdotool search --onlyvisible --name '^Ostrel$' 2>/dev/null | head -n1; }
+panel_shown() { [[ -n "$(panel_window)" ]]; }
+xdotool mousemove "$claude" 12 click 1
+tray_await 50 panel_shown || { echo "FAIL: a click on Claude's item mapped no panel" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$(panel_window)")"
+echo "panel at ${X},${Y} after a click at ${claude},12"
+((Y > 12 && Y < 60)) || { echo "FAIL: the panel is not below the item" >&2; exit 1; }
+xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 | pnmtopng >"$tray_work/panel-open.png"
+echo "picture: $tray_work/panel-open.png"
 echo PASS
