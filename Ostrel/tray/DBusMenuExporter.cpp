@@ -95,7 +95,7 @@ bool DBusMenuExporter::exportOn(QDBusConnection& bus, const QString& path)
                               QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAllProperties);
 }
 
-QString DBusMenuExporter::textDirection() const
+QString DBusMenuExporter::textDirection()
 {
     return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr");
 }
@@ -271,7 +271,7 @@ bool DBusMenuExporter::eventFilter(QObject* watched, QEvent* event)
         m_announce.start();
         break;
     case QEvent::ActionChanged:
-        if (const auto* changed = static_cast<QActionEvent*>(event); m_ids.contains(changed->action())) {
+        if (const auto* changed = dynamic_cast<QActionEvent*>(event); changed && m_ids.contains(changed->action())) {
             m_changed.insert(m_ids.value(changed->action()));
             m_announce.start();
         }

@@ -35,24 +35,24 @@ class DBusMenuExporter final
 public:
     static constexpr const char* interfaceName = "com.canonical.dbusmenu";
 
-    DBusMenuExporter(QMenu& menu, QObject* parent = nullptr);
+    explicit DBusMenuExporter(QMenu& menu, QObject* parent = nullptr);
 
     /// Serves the menu at `path` on `bus`; false when the path is taken.
     [[nodiscard]] bool exportOn(QDBusConnection& bus, const QString& path);
 
-    [[nodiscard]] uint version() const
+    [[nodiscard]] static uint version()
     {
         return 3;
     }
 
-    [[nodiscard]] QString textDirection() const;
+    [[nodiscard]] static QString textDirection();
 
-    [[nodiscard]] QString status() const
+    [[nodiscard]] static QString status()
     {
         return QStringLiteral("normal");
     }
 
-    [[nodiscard]] QStringList iconThemePath() const
+    [[nodiscard]] static QStringList iconThemePath()
     {
         return {};
     }
@@ -60,6 +60,7 @@ public:
     /// The entry's properties as a host reads them; `names` empty means all.
     [[nodiscard]] QVariantMap properties(int id, const QStringList& names = {});
 
+    // NOLINTBEGIN(readability-identifier-naming): the protocol's names, which the bus carries as they are
 public Q_SLOTS:
     Q_SCRIPTABLE uint GetLayout(int parentId,
                                 int recursionDepth,
@@ -78,6 +79,7 @@ Q_SIGNALS:
     Q_SCRIPTABLE void ItemsPropertiesUpdated(const QList<ostrel::MenuItemProperties>& updatedProps,
                                              const QList<ostrel::MenuItemRemovedProperties>& removedProps);
     Q_SCRIPTABLE void ItemActivationRequested(int id, uint timestamp);
+    // NOLINTEND(readability-identifier-naming)
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,7 @@
 #include "tray/StatusItemController.h"
 
+#include <ranges>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeySequence>
@@ -160,8 +162,8 @@ void StatusItemController::showInOrder(bool again)
 {
     m_toIntroduce.clear();
     m_introducingAgain = again;
-    for (auto item = m_items.rbegin(); item != m_items.rend(); ++item) {
-        m_toIntroduce.push_back(item->get());
+    for (const auto& item : std::views::reverse(m_items)) {
+        m_toIntroduce.push_back(item.get());
     }
     introduceNext();
 }

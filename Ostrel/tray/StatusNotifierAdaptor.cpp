@@ -8,8 +8,9 @@ StatusNotifierAdaptor::StatusNotifierAdaptor(StatusNotifierItem& item)
     : QDBusAbstractAdaptor(&item)
     , m_item(item)
 {
-    // NewIcon, NewTitle and NewToolTip come from the item's signals of the same names.
-    setAutoRelaySignals(true);
+    connect(&item, &StatusNotifierItem::titleChanged, this, &StatusNotifierAdaptor::NewTitle);
+    connect(&item, &StatusNotifierItem::iconChanged, this, &StatusNotifierAdaptor::NewIcon);
+    connect(&item, &StatusNotifierItem::toolTipChanged, this, &StatusNotifierAdaptor::NewToolTip);
 }
 
 QString StatusNotifierAdaptor::category()

@@ -48,6 +48,7 @@ public:
     [[nodiscard]] static bool itemIsMenu();
     [[nodiscard]] static QDBusObjectPath menu();
 
+    // NOLINTBEGIN(readability-identifier-naming): the protocol's names, which the bus carries as they are
 public Q_SLOTS:
     void Activate(int x, int y);
     void SecondaryActivate(int x, int y);
@@ -61,6 +62,7 @@ Q_SIGNALS:
     void NewOverlayIcon();
     void NewToolTip();
     void NewStatus(const QString& status);
+    // NOLINTEND(readability-identifier-naming)
 
 private:
     StatusNotifierItem& m_item;

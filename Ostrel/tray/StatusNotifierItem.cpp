@@ -10,12 +10,11 @@
 namespace ostrel {
 namespace {
 
-// Numbers the items of this process, so their names stay apart even when
-// items are made again.
-std::atomic<int> itemCount{0};
-
 QString nextServiceName()
 {
+    // Numbers the items of this process, so their names stay apart even when
+    // items are made again.
+    static std::atomic<int> itemCount{0};
     return QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(++itemCount);
 }
 
@@ -54,7 +53,7 @@ void StatusNotifierItem::setIcon(const QIcon& icon)
     }
     if (pixmaps != m_pixmaps) {
         m_pixmaps = std::move(pixmaps);
-        Q_EMIT NewIcon();
+        Q_EMIT iconChanged();
     }
 }
 
@@ -62,7 +61,7 @@ void StatusNotifierItem::setToolTip(const QString& text)
 {
     if (text != m_toolTip) {
         m_toolTip = text;
-        Q_EMIT NewToolTip();
+        Q_EMIT toolTipChanged();
     }
 }
 
@@ -70,9 +69,9 @@ void StatusNotifierItem::setTitle(const QString& title)
 {
     if (title != m_title) {
         m_title = title;
-        Q_EMIT NewTitle();
+        Q_EMIT titleChanged();
         // The tooltip carries the title too.
-        Q_EMIT NewToolTip();
+        Q_EMIT toolTipChanged();
     }
 }
 

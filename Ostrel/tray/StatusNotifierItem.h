@@ -85,10 +85,10 @@ public:
     void idRead();
 
 Q_SIGNALS:
-    // Relayed to the bus as they are, under the protocol's names.
-    void NewTitle();
-    void NewIcon();
-    void NewToolTip();
+    // Each goes out on the bus as the protocol's signal for it (NewTitle, NewIcon, NewToolTip).
+    void titleChanged();
+    void iconChanged();
+    void toolTipChanged();
 
 private:
     void registerWithWatcher();
