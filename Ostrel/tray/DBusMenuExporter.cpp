@@ -271,7 +271,8 @@ bool DBusMenuExporter::eventFilter(QObject* watched, QEvent* event)
         m_announce.start();
         break;
     case QEvent::ActionChanged:
-        if (const auto* changed = dynamic_cast<QActionEvent*>(event); changed && m_ids.contains(changed->action())) {
+        if (const auto* changed = dynamic_cast<QActionEvent*>(event);
+            changed != nullptr && m_ids.contains(changed->action())) {
             m_changed.insert(m_ids.value(changed->action()));
             m_announce.start();
         }

@@ -1,7 +1,6 @@
 #include "tray/TrayBusTypes.h"
 
 #include <QDBusMetaType>
-#include <QtEndian>
 
 namespace ostrel {
 
@@ -9,13 +8,13 @@ IconPixmap IconPixmap::fromImage(const QImage& image)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     IconPixmap pixmap{argb.width(), argb.height(), {}};
-    pixmap.bytes.resize(static_cast<qsizetype>(argb.width()) * argb.height() * 4);
-    auto* out = reinterpret_cast<uchar*>(pixmap.bytes.data());
+    pixmap.bytes.reserve(static_cast<qsizetype>(argb.width()) * argb.height() * 4);
     for (int y = 0; y < argb.height(); ++y) {
-        const auto* row = reinterpret_cast<const quint32*>(argb.constScanLine(y));
         for (int x = 0; x < argb.width(); ++x) {
-            qToBigEndian(row[x], out);
-            out += 4;
+            const QRgb pixel = argb.pixel(x, y);
+            for (const int channel : {qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)}) {
+                pixmap.bytes.append(static_cast<char>(channel));
+            }
         }
     }
     return pixmap;
