@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 
 #include "tray/StatusNotifierAdaptor.h"
+#include "tray/TrayHost.h"
 
 namespace ostrel {
 namespace {
@@ -100,9 +101,9 @@ void StatusNotifierItem::registerWithWatcher()
     if (!m_shown) {
         return;
     }
-    QDBusMessage request = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
+    QDBusMessage request = QDBusMessage::createMethodCall(QString::fromLatin1(TrayHost::watcherService),
                                                           QStringLiteral("/StatusNotifierWatcher"),
-                                                          QString::fromLatin1(watcherService),
+                                                          QString::fromLatin1(TrayHost::watcherService),
                                                           QStringLiteral("RegisterStatusNotifierItem"));
     request << m_serviceName;
     m_awaitingHost = true;

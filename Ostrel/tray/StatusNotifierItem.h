@@ -5,10 +5,10 @@
 // id and title of its own, its icon as pixmaps drawn for the common slot
 // sizes, its tooltip, and the menu exported beside it. Shown, it registers
 // with the StatusNotifierWatcher (and again when asked, for a host that
-// restarted); hidden, it gives its name up, which takes it
-// out of the tray. Registrations go out on the application's own session
-// connection, one after another, so the watcher learns of the items in the
-// order they were shown. Main thread only.
+// restarted); hidden, it gives its name up, which takes it out of the tray.
+// Registrations go out on the application's own session connection, one
+// after another, so the watcher learns of the items in the order they were
+// shown. Main thread only.
 
 #include <array>
 
@@ -26,7 +26,6 @@ class StatusNotifierItem final : public TrayItem
     Q_OBJECT
 
 public:
-    static constexpr const char* watcherService = "org.kde.StatusNotifierWatcher";
     static constexpr const char* itemPath = "/StatusNotifierItem";
     static constexpr const char* menuObjectPath = "/MenuBar";
     /// Device-pixel sides of the icon's pictures: the common slots and their doubles.

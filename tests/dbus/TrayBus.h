@@ -16,10 +16,11 @@
 #include <gtest/gtest.h>
 
 #include "support/EventLoop.h"
+#include "tray/TrayHost.h"
 
 namespace ostrel::testing {
 
-inline const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+inline const QString watcherName = QString::fromLatin1(TrayHost::watcherService);
 
 class TestWatcher : public QDBusVirtualObject
 {
