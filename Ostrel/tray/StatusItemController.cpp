@@ -1,13 +1,11 @@
 #include "tray/StatusItemController.h"
 
-#include <algorithm>
+#include <ranges>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEvent>
 #include <QKeySequence>
 #include <QPalette>
-#include <QWidget>
 
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
@@ -15,7 +13,10 @@
 #include "snapshots/PanelSnapshot.h"
 #include "store/QtText.h"
 #include "store/UsageStore.h"
+#include "tray/StatusNotifierItem.h"
+#include "tray/SystemTrayItem.h"
 #include "tray/TrayColors.h"
+#include "tray/TrayHost.h"
 #include "tray/TrayMark.h"
 #include "updates/UpdateController.h"
 
@@ -23,14 +24,13 @@ namespace ostrel {
 namespace {
 
 constexpr int minute = 60 * 1000;
+// How long an item waits for a host to read the one shown before it.
+constexpr int introductionPause = 1000;
 
 QString joinedLines(const std::vector<std::string>& lines)
 {
     return toQStringList(lines).join(QLatin1Char('\n'));
 }
-
-// Qt names the widget it embeds in an XEmbed tray for each item this way.
-constexpr QLatin1String embeddedItemName{"QSystemTrayIconSys"};
 
 }  // namespace
 
@@ -44,6 +44,7 @@ StatusItemController::StatusItemController(UsageStore& store,
     , m_settings(settings)
     , m_clock(std::move(clock))
     , m_updates(updates)
+    , m_statusNotifier(TrayHost::watcherRegistered(QDBusConnection::sessionBus()))
 {
     buildMenu();
     PopoverActions actions;
@@ -82,7 +83,32 @@ StatusItemController::StatusItemController(UsageStore& store,
     m_minuteTimer.setInterval(minute);
     connect(&m_minuteTimer, &QTimer::timeout, this, &StatusItemController::reevaluate);
     m_minuteTimer.start();
+    m_introductionPause.setSingleShot(true);
+    m_introductionPause.setInterval(introductionPause);
+    connect(&m_introductionPause, &QTimer::timeout, this, &StatusItemController::introduceNext);
     reevaluate();
+    followWatcher();
+}
+
+// A panel that restarts brings a new watcher, which knows no items: the shown
+// ones register again, in the order they were first shown.
+void StatusItemController::followWatcher()
+{
+    if (!m_statusNotifier) {
+        return;
+    }
+    m_trayWatcher = std::make_unique<QDBusServiceWatcher>(QString::fromLatin1(TrayHost::watcherService),
+                                                          QDBusConnection::sessionBus(),
+                                                          QDBusServiceWatcher::WatchForOwnerChange);
+    connect(m_trayWatcher.get(),
+            &QDBusServiceWatcher::serviceOwnerChanged,
+            this,
+            [this](const QString& /*name*/, const QString& /*before*/, const QString& owner) {
+                if (owner.isEmpty() || !m_shown) {
+                    return;
+                }
+                showInOrder(true);
+            });
 }
 
 StatusItemController::~StatusItemController() = default;
@@ -123,44 +149,82 @@ void StatusItemController::show()
 {
     m_shown = true;
     showInOrder();
-    applyTitles();
 }
 
 // Hosts put a newly shown item to the left of the ones they have (XEmbed
-// trays do), so the items are shown last first and the first provider ends up
-// leftmost.
-void StatusItemController::showInOrder()
+// trays do, and so does xfce4-panel), so the items are shown last first and
+// the first provider ends up leftmost. A StatusNotifierItem host places an
+// item only once it has read it, and reads run side by side, so each item
+// waits until the host has read the one before (or a pause has passed, for a
+// host that reads nothing). Hosts that sort by id find "Ostrel — Claude"
+// before "Ostrel — OpenAI" anyway.
+void StatusItemController::showInOrder(bool again)
 {
-    for (auto item = m_items.rbegin(); item != m_items.rend(); ++item) {
-        (*item)->show();
+    m_toIntroduce.clear();
+    m_introducingAgain = again;
+    for (const auto& item : std::views::reverse(m_items)) {
+        m_toIntroduce.push_back(item.get());
+    }
+    introduceNext();
+}
+
+void StatusItemController::introduceNext()
+{
+    m_introductionPause.stop();
+    m_awaitedItem = nullptr;
+    while (!m_toIntroduce.empty()) {
+        TrayItem* item = m_toIntroduce.front();
+        m_toIntroduce.pop_front();
+        if (m_introducingAgain) {
+            item->hostChanged();
+        } else {
+            item->setShown(true);
+        }
+        if (m_statusNotifier && !m_toIntroduce.empty()) {
+            m_awaitedItem = item;
+            m_introductionPause.start();
+            return;
+        }
     }
 }
 
-void StatusItemController::rebuildItems(std::size_t count)
+std::unique_ptr<TrayItem> StatusItemController::makeItem()
+{
+    std::unique_ptr<TrayItem> item;
+    if (m_statusNotifier) {
+        item = std::make_unique<StatusNotifierItem>(m_menu);
+    } else {
+        item = std::make_unique<SystemTrayItem>(m_menu);
+    }
+    connect(item.get(), &TrayItem::clicked, this, [this](std::optional<QRect> anchor) { togglePopover(anchor); });
+    connect(item.get(), &TrayItem::menuRequested, this, [this](QPoint at) { m_menu.popup(at); });
+    connect(item.get(), &TrayItem::hovered, this, &StatusItemController::hovered);
+    connect(item.get(), &TrayItem::takenIn, this, [this, taken = item.get()] {
+        if (taken == m_awaitedItem) {
+            introduceNext();
+        }
+    });
+    return item;
+}
+
+bool StatusItemController::rebuildItems(std::size_t count)
 {
     if (m_items.size() == count) {
-        return;
+        return false;
     }
     // Shown again as a whole, in order: a lone new item would land left of the others.
+    m_toIntroduce.clear();
+    m_awaitedItem = nullptr;
     for (const auto& item : m_items) {
-        item->hide();
+        item->setShown(false);
     }
     while (m_items.size() > count) {
         m_items.pop_back();
     }
     while (m_items.size() < count) {
-        auto item = std::make_unique<QSystemTrayIcon>();
-        item->setContextMenu(&m_menu);
-        item->installEventFilter(this);
-        connect(item.get(),
-                &QSystemTrayIcon::activated,
-                this,
-                [this, icon = item.get()](QSystemTrayIcon::ActivationReason reason) { activated(icon, reason); });
-        m_items.push_back(std::move(item));
+        m_items.push_back(makeItem());
     }
-    if (m_shown) {
-        showInOrder();
-    }
+    return true;
 }
 
 void StatusItemController::reevaluate()
@@ -168,20 +232,25 @@ void StatusItemController::reevaluate()
     const Date now = m_clock();
     m_content = labelContent(m_store, m_settings, now);
     const TrayColors colors = TrayColors::forMode(m_settings.trayIconMode(), QApplication::palette());
+    bool rebuilt = false;
     if (m_content.marks.empty()) {
-        rebuildItems(1);
+        rebuilt = rebuildItems(1);
         m_items.front()->setIcon(TrayMark::emptyIcon(colors));
     } else if (m_content.style == MenuBarStyle::stacked) {
-        rebuildItems(1);
+        rebuilt = rebuildItems(1);
         m_items.front()->setIcon(TrayMark::icon(m_content.marks, m_content.style, colors));
     } else {
-        rebuildItems(m_content.marks.size());
+        rebuilt = rebuildItems(m_content.marks.size());
         for (std::size_t index = 0; index < m_content.marks.size(); ++index) {
             m_items[index]->setIcon(TrayMark::icon({m_content.marks[index]}, m_content.style, colors));
         }
     }
+    // Titled before they show: hosts that sort by id read it as an item arrives.
     applyToolTip();
     applyTitles();
+    if (rebuilt && m_shown) {
+        showInOrder();
+    }
 }
 
 std::vector<Provider> StatusItemController::providersOf(std::size_t index) const
@@ -212,38 +281,11 @@ void StatusItemController::applyToolTip()
     }
 }
 
-// QSystemTrayIcon has no setter for an item's title. In an XEmbed tray each
-// item is a window of Qt's, which carries the tooltip of its item; titling
-// that window lets the desktop and its tools tell the items apart. Over
-// StatusNotifierItem Qt reports the application's name as every item's title.
 void StatusItemController::applyTitles()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() != embeddedItemName) {
-            continue;
-        }
-        for (std::size_t index = 0; index < m_items.size(); ++index) {
-            if (widget->toolTip() == m_items[index]->toolTip()) {
-                widget->setWindowTitle(title(index));
-            }
-        }
-    }
     for (std::size_t index = 0; index < m_items.size(); ++index) {
-        m_items[index]->setObjectName(title(index));
+        m_items[index]->setTitle(title(index));
     }
-}
-
-bool StatusItemController::eventFilter(QObject* watched, QEvent* event)
-{
-    // QSystemTrayIcon has no hover signal; the tooltip request is the one sign
-    // of a resting pointer, and it is let through so the fresh tip is shown.
-    if (event->type() == QEvent::ToolTip) {
-        const bool ours = std::ranges::any_of(m_items, [&](const auto& item) { return item.get() == watched; });
-        if (ours) {
-            hovered();
-        }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void StatusItemController::hovered()
@@ -283,15 +325,6 @@ QString StatusItemController::toolTip(std::size_t index) const
     }
     lines.insert(lines.end(), credits.begin(), credits.end());
     return joinedLines(lines);
-}
-
-void StatusItemController::activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason)
-{
-    // The host opens the context menu itself; a plain click is the left click.
-    // A double click arrives after its first click's Trigger, so it is not a second toggle.
-    if (reason == QSystemTrayIcon::Trigger) {
-        togglePopover(item->geometry());
-    }
 }
 
 void StatusItemController::togglePopover(std::optional<QRect> anchor)

@@ -3,22 +3,27 @@
 // provider's mark (tray hosts draw icons square), one item with a row per
 // provider in the stacked style, or one item with the gauge symbol when none
 // is enabled. Each item has its own title and a tooltip that starts with its
-// own provider's line; all share the menu and click behaviour. Hover is known
-// only where the host passes the pointer's rest on as a tooltip request
-// (XEmbed trays do). Main thread only.
+// own provider's line; all share the menu and click behaviour. Where a
+// StatusNotifierWatcher is on the session bus when the controller is made,
+// the items are StatusNotifierItems of our own (Qt's give every item the
+// application's name as id and title); otherwise Qt's tray icons, for XEmbed
+// trays. Hover is known only where the host passes the pointer's rest on as a
+// tooltip request (XEmbed trays do). Main thread only.
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include <QDBusServiceWatcher>
 #include <QMenu>
 #include <QObject>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "store/WallClock.h"
 #include "tray/LabelSource.h"
+#include "tray/TrayItem.h"
 
 namespace ostrel {
 
@@ -77,7 +82,7 @@ public:
         return m_content;
     }
 
-    [[nodiscard]] const std::vector<std::unique_ptr<QSystemTrayIcon>>& items() const
+    [[nodiscard]] const std::vector<std::unique_ptr<TrayItem>>& items() const
     {
         return m_items;
     }
@@ -92,17 +97,18 @@ public:
         return *m_popover;
     }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildMenu();
     void applyToolTip();
     void applyTitles();
-    void rebuildItems(std::size_t count);
-    void showInOrder();
+    /// True when the items were made anew and are still to be shown.
+    [[nodiscard]] bool rebuildItems(std::size_t count);
+    [[nodiscard]] std::unique_ptr<TrayItem> makeItem();
+    /// Shows the items (or, `again`, introduces them to a new host) last first.
+    void showInOrder(bool again = false);
+    void introduceNext();
+    void followWatcher();
     [[nodiscard]] std::vector<Provider> providersOf(std::size_t index) const;
-    void activated(const QSystemTrayIcon* item, QSystemTrayIcon::ActivationReason reason);
 
     UsageStore& m_store;
     AppSettings& m_settings;
@@ -112,7 +118,13 @@ private:
     QTimer m_minuteTimer;
     LabelContent m_content;
     bool m_shown = false;
-    std::vector<std::unique_ptr<QSystemTrayIcon>> m_items;
+    bool m_statusNotifier = false;
+    std::vector<std::unique_ptr<TrayItem>> m_items;
+    std::unique_ptr<QDBusServiceWatcher> m_trayWatcher;
+    std::deque<TrayItem*> m_toIntroduce;
+    TrayItem* m_awaitedItem = nullptr;
+    bool m_introducingAgain = false;
+    QTimer m_introductionPause;
     std::unique_ptr<PopoverWindow> m_popover;
 };
 

@@ -61,16 +61,16 @@ void TrayHost::update()
     }
 }
 
-bool TrayHost::watcherRegistered() const
+bool TrayHost::watcherRegistered(const QDBusConnection& bus)
 {
-    const QDBusConnectionInterface* bus = m_bus.isConnected() ? m_bus.interface() : nullptr;
-    return bus != nullptr && bus->isServiceRegistered(QString::fromLatin1(watcherService)).value();
+    const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
+    return names != nullptr && names->isServiceRegistered(QString::fromLatin1(watcherService)).value();
 }
 
 bool TrayHost::hostNow() const
 {
     // Qt's answer on X11 covers the XEmbed tray manager.
-    return watcherRegistered() || (m_embedding && QSystemTrayIcon::isSystemTrayAvailable());
+    return watcherRegistered(m_bus) || (m_embedding && QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 }  // namespace ostrel

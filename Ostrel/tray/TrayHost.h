@@ -37,6 +37,9 @@ public:
         return m_present;
     }
 
+    /// Whether a StatusNotifierWatcher holds its name on `bus`: then the tray takes StatusNotifierItems.
+    [[nodiscard]] static bool watcherRegistered(const QDBusConnection& bus);
+
 Q_SIGNALS:
     /// A host is there, after none was (or at `start`).
     void appeared();
@@ -45,7 +48,6 @@ Q_SIGNALS:
 
 private:
     void update();
-    [[nodiscard]] bool watcherRegistered() const;
     [[nodiscard]] bool hostNow() const;
 
     QDBusConnection m_bus;

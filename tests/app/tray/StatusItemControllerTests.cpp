@@ -16,6 +16,7 @@
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
+#include "tray/SystemTrayItem.h"
 
 namespace ostrel {
 namespace {
@@ -178,7 +179,10 @@ TEST_F(StatusItemControllerTest, ATooltipRequestIsTheHoverThatChecksReadingsOlde
     script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
     controller.refreshNow();
     settle();
-    QSystemTrayIcon& item = *controller.items().back();
+    // Without a StatusNotifierWatcher the items are Qt's tray icons, which get the host's requests.
+    auto* tray = dynamic_cast<SystemTrayItem*>(controller.items().back().get());
+    ASSERT_NE(tray, nullptr);
+    QSystemTrayIcon& item = tray->trayIcon();
     const auto restPointer = [&] {
         item.setToolTip(QStringLiteral("out of date"));
         QHelpEvent request(QEvent::ToolTip, QPoint(4, 4), QPoint(4, 4));
