@@ -143,21 +143,6 @@ TEST(GlidePathChart, ObservedSeriesRunsFromAFullStartThroughHistoryToNowOrIsNoth
     }
 }
 
-TEST(GlidePathChart, NoHistoryIsAStraightFallToTheDot)
-{
-    const auto layout = layoutOf(chartValue(PaceTier::red, 0.3, 0.5));
-    const QPointF start = layout.plot.topLeft();
-    const QPointF dot = layout.nowPoint;
-    EXPECT_NEAR(dot.x(), layout.plot.center().x(), 1e-9);
-    EXPECT_NEAR(dot.y(), layout.plot.bottom() - 0.3 * layout.plot.height(), 1e-9);
-    for (const QPolygonF& polygon : layout.line.toSubpathPolygons()) {
-        for (const QPointF& point : polygon) {
-            const double along = (point.x() - start.x()) / (dot.x() - start.x());
-            EXPECT_NEAR(point.y(), start.y() + along * (dot.y() - start.y()), 1e-6);
-        }
-    }
-}
-
 TEST(GlidePathChart, NowLabelGoesBelowTheDotAboveEightyPercentLeft)
 {
     struct Case

@@ -356,18 +356,17 @@ struct StatusLineCase
     std::string_view afterClick;               ///< the state text after it
 };
 
+constexpr std::string_view offer =
+    "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the pace "
+    "under its prompt and hands Ostrel the allowance.";
+constexpr std::string_view isSet = "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.";
+
 constexpr auto statusLineCases = std::to_array<StatusLineCase>({
-    {"no settings file",
-     std::nullopt,
-     false,
-     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
-     "pace under its prompt and hands Ostrel the allowance.",
-     true,
-     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt."},
+    {"no settings file", std::nullopt, false, offer, true, isSet},
     {"ours by another path",
      R"({"statusLine": {"type": "command", "command": "ostrel --statusline"}})",
      false,
-     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.",
+     isSet,
      false,
      ""},
     {"another status line",
@@ -386,8 +385,7 @@ constexpr auto statusLineCases = std::to_array<StatusLineCase>({
     {"a file that cannot be copied first",
      R"({"model": "opus"})",
      true,
-     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
-     "pace under its prompt and hands Ostrel the allowance.",
+     offer,
      true,
      "Could not save a copy of Claude Code's settings file (cannot replace what is in the file's place: Is a "
      "directory); Ostrel left it unchanged."},
