@@ -78,13 +78,6 @@ TEST_F(DBusMenuExporterTest, EachEntryReadsAsTheHostShowsIt)
              return action;
          },
          {{QStringLiteral("enabled"), false}}},
-        {"a hidden entry",
-         [](QMenu& m) {
-             QAction* action = m.addAction(QStringLiteral("Gone"));
-             action->setVisible(false);
-             return action;
-         },
-         {{QStringLiteral("visible"), false}}},
         {"a separator",
          [](QMenu& m) { return m.addSeparator(); },
          {{QStringLiteral("type"), QStringLiteral("separator")}}},

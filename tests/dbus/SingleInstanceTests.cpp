@@ -63,35 +63,6 @@ private:
     QProcess m_process;
 };
 
-TEST(SingleInstance, ALaterLaunchHandsItsSwitchesToTheFirstAndEndsWithStatusZero)
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.isConnected()) << "no session bus: run under dbus-run-session";
-    SingleInstance first(bus, {});
-    ASSERT_EQ(first.claim({}), Claim::first);
-    QSignalSpy requested(&first, &SingleInstance::requested);
-
-    struct Case
-    {
-        std::string_view name;
-        QStringList switches;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"a bare launch", {}},
-        {"the settings window", {QStringLiteral("--settings")}},
-        {"the preview in the light", {QStringLiteral("--preview"), QStringLiteral("--light")}},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        requested.clear();
-        SecondLaunch second(c.switches);
-        EXPECT_EQ(second.exitCodeWithin(15s), 0) << second.errorOutput().toStdString();
-        ASSERT_TRUE(testing::spinUntil([&] { return requested.count() == 1; }, 2s));
-        EXPECT_EQ(requested.front().front().toStringList(), c.switches);
-    }
-}
-
 TEST(SingleInstance, ALaterLaunchEndsWithAFailureWhenTheNameOwnerDoesNotTakeTheSwitches)
 {
     // A process that holds the name but serves nothing: a hung or foreign owner.

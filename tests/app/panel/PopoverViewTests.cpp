@@ -219,25 +219,6 @@ TEST_F(PopoverViewTest, TheActivityCardsFollowAScanFromStartToEnd)
     EXPECT_EQ(script->scans, 2);
 }
 
-TEST_F(PopoverViewTest, FooterSaysHowOldTheReadingIsAndWhenTheNextComes)
-{
-    const auto view = makeView();
-    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Waiting for first reading"));
-    EXPECT_TRUE(view->footer().nextText().isEmpty());
-
-    readBoth();
-    view->reevaluate();
-    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Updated just now"));
-    script->advance(5 * 60 + 10);
-    view->reevaluate();
-    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Updated 5m ago"));
-
-    store.reschedule();
-    view->reevaluate();
-    EXPECT_THAT(view->footer().nextText().toStdString(), ::testing::StartsWith("next "));
-    EXPECT_EQ(view->footer().button()->text(), QStringLiteral("Copy"));
-}
-
 TEST_F(PopoverViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
 {
     store.reschedule();
@@ -330,26 +311,6 @@ TEST_F(PopoverViewTest, TabReachesEveryControlAndEachHasAName)
     }
     for (const char* name : {"Ostrel", "Activity", "Refresh now", "More", "Copy"}) {
         EXPECT_TRUE(reached.contains(QString::fromUtf8(name))) << name;
-    }
-}
-
-TEST_F(PopoverViewTest, EachSchemeDrawsItsOwnSurface384PointsWideAtEveryScale)
-{
-    for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
-        PopoverView::Options options;
-        options.scheme = scheme;
-        const auto view = makeView(options);
-        for (const double scale : {1.0, 2.0}) {
-            SCOPED_TRACE(scale);
-            QImage image(view->size() * scale, QImage::Format_ARGB32_Premultiplied);
-            image.setDevicePixelRatio(scale);
-            image.fill(Qt::transparent);
-            view->render(&image);
-            EXPECT_EQ(image.width(), static_cast<int>(384 * scale));
-            EXPECT_GT(image.height(), 100 * scale);
-            // A corner of the surface, outside every card.
-            EXPECT_EQ(image.pixelColor(QPoint(3, 3) * scale).lightnessF() < 0.5F, scheme == ColorScheme::dark);
-        }
     }
 }
 

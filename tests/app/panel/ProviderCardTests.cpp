@@ -416,13 +416,9 @@ constexpr auto adviceCases = std::to_array<AdviceCase>({
     {"red with a renewal says when it renews", PaceTier::red, false, 3 * day, true,
      "Running short \u2014 renews Thursday at 12 PM."},
     {"red without a renewal", PaceTier::red, false, std::nullopt, false, "Running short before renewal."},
-    {"yellow", PaceTier::yellow, false, 3 * day, true, "Ease off a little to make it to renewal."},
-    {"green", PaceTier::green, false, 3 * day, true, "Roughly on pace for the week."},
     {"blue without a lapsing surplus", PaceTier::blue, false, 3 * day, true, "Well ahead of pace."},
     {"blue with a lapsing surplus says how long is left and when it renews", PaceTier::blue, true, day + 6 * hour,
      true, "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
-    {"blue with a lapsing surplus but no renewal time", PaceTier::blue, true, std::nullopt, false,
-     "Surplus left \u2014 use it before renewal."},
     {"blue with a lapsing surplus and a renewal but no time left known", PaceTier::blue, true, std::nullopt, true,
      "Surplus left \u2014 use it before renewal."},
 });
@@ -519,41 +515,6 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
             EXPECT_FALSE(shown.card.header().badge().isTurning());
         }
         qunsetenv("OSTREL_REDUCE_MOTION");
-    }
-}
-
-// Every state drawn as a still picture in both schemes, at 1× and 2×
-// (OSTREL_REVIEW_PICTURES keeps them for a person to look at).
-TEST(ProviderCard, DrawsEveryStateAsAPictureInBothSchemes)
-{
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
-            QWidget panel;
-            panel.setPalette(Theme::palette(scheme));
-            panel.setAutoFillBackground(true);
-            panel.setFixedWidth(384);
-            auto* column = new QVBoxLayout(&panel);
-            column->setContentsMargins(14, 14, 14, 14);
-            const ProviderDisplay shown = c.display();
-            auto* card = new ProviderCard(
-                shown.provider,
-                [] {},
-                c.mode == still,
-                &panel);
-            column->addWidget(card);
-            card->set({shown, c.mode == busy, {}, now, newYork()});
-            const QString name =
-                QStringLiteral("card-%1-%2-")
-                    .arg(&c - cases.data(), 2, 10, QLatin1Char('0'))
-                    .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"));
-            for (const double scale : {1.0, 2.0}) {
-                const std::optional<QImage> picture = PanelSnapshot::render(panel, scale);
-                testing::checkAndKeep(picture, panel.size(), scale, name + QString::number(scale) + QLatin1Char('x'));
-                // The card sits on the panel's own surface, whatever the desktop's scheme.
-                EXPECT_EQ(picture->pixelColor(2, 2), Theme::forScheme(scheme).window);
-            }
-        }
     }
 }
 

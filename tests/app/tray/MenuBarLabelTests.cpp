@@ -56,17 +56,6 @@ void expectNear(const QColor& actual, const QColor& expected, int tolerance = 6)
     EXPECT_NEAR(actual.alpha(), expected.alpha(), tolerance);
 }
 
-void saveForViewing(const QImage& image, const QString& name)
-{
-    if (const QByteArray folder = qgetenv("OSTREL_PICTURES_DIR"); !folder.isEmpty()) {
-        QImage onWhite(image.size(), QImage::Format_ARGB32_Premultiplied);
-        onWhite.setDevicePixelRatio(image.devicePixelRatio());
-        onWhite.fill(Qt::white);
-        QPainter(&onWhite).drawImage(QPoint(0, 0), image);
-        onWhite.save(QString::fromUtf8(folder) + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
-}
-
 TEST(MarkState, ChoosesTheIndicatorDotsAndFadingFromTheStatus)
 {
     struct Case
@@ -80,54 +69,18 @@ TEST(MarkState, ChoosesTheIndicatorDotsAndFadingFromTheStatus)
         bool alertDot;
     };
 
+    using enum MarkStatus;
+    using enum MarkIndicator;
     constexpr auto cases = std::to_array<Case>({
-        {"nothing read yet shows plain unlit cells",
-         MarkStatus::loading,
-         false,
-         false,
-         MarkIndicator::cells,
-         false,
-         false},
-        {"live", MarkStatus::live, true, true, MarkIndicator::cells, false, false},
-        {"stale fades", MarkStatus::stale, true, true, MarkIndicator::cells, true, false},
-        {"renewed shows the arrow", MarkStatus::renewed, false, true, MarkIndicator::renewedArrow, true, false},
-        {"enterprise shows infinity", MarkStatus::enterprise, false, true, MarkIndicator::infinity, false, false},
-        {"per-token billing shows infinity",
-         MarkStatus::apiBilling,
-         false,
-         true,
-         MarkIndicator::infinity,
-         false,
-         false},
-        {"signed out with pacing keeps faded cells and a dot",
-         MarkStatus::needsLogin,
-         true,
-         true,
-         MarkIndicator::cells,
-         true,
-         true},
-        {"signed out without pacing shows the alert",
-         MarkStatus::needsLogin,
-         false,
-         false,
-         MarkIndicator::loginAlert,
-         true,
-         true},
-        {"tool missing shows unlit cells", MarkStatus::cliMissing, false, false, MarkIndicator::cells, false, false},
-        {"unavailable with a reading has no dot",
-         MarkStatus::unavailable,
-         false,
-         true,
-         MarkIndicator::cells,
-         false,
-         false},
-        {"unavailable without a reading has the dot",
-         MarkStatus::unavailable,
-         false,
-         false,
-         MarkIndicator::cells,
-         false,
-         true},
+        {"nothing read yet: plain unlit cells", loading, false, false, cells, false, false},
+        {"live", live, true, true, cells, false, false},
+        {"stale fades", stale, true, true, cells, true, false},
+        {"renewed shows the arrow", renewed, false, true, renewedArrow, true, false},
+        {"enterprise shows infinity", enterprise, false, true, infinity, false, false},
+        {"signed out with pacing: faded cells and a dot", needsLogin, true, true, cells, true, true},
+        {"signed out without pacing: the alert", needsLogin, false, false, loginAlert, true, true},
+        {"unavailable with a reading: no dot", unavailable, false, true, cells, false, false},
+        {"unavailable without a reading: the dot", unavailable, false, false, cells, false, true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,30 +162,28 @@ TEST(MenuBarLabel, WidthFollowsTheStyleAndTheMarks)
     }
 }
 
-TEST(MenuBarLabel, LightsCellsInTheTierGradientAtBothPixelRatios)
+TEST(MenuBarLabel, LightsCellsInTheTierGradient)
 {
     // The gauge's frame starts at x = 5 + 13 + 4 and spans y 5...17; cells are 4.5 wide, 1.5 apart.
     auto cellCentre = [](int i) {
         return 22 + i * 6.0 + 2.25;
     };
-    for (const qreal dpr : {1.0, 2.0}) {
-        for (const PaceTier tier : allPaceTiers) {
-            SCOPED_TRACE(testing::Message() << "dpr " << dpr << " tier " << rawValue(tier));
-            const QImage image =
-                MenuBarLabel::renderImage({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, dpr);
-            EXPECT_EQ(image.size(), QSize(static_cast<int>(std::ceil(55.5 * dpr)), static_cast<int>(22 * dpr)));
-            const QColor top = MarkColors::tierHighlight(tier);
-            const QColor bottom = MarkColors::tierColor(tier);
-            const QColor middle((top.red() + bottom.red()) / 2,
-                                (top.green() + bottom.green()) / 2,
-                                (top.blue() + bottom.blue()) / 2);
-            expectNear(at(image, cellCentre(0), 11), middle, 8);
-            expectNear(at(image, cellCentre(1), 11), middle, 8);
-            for (int i = 2; i < 5; ++i) {
-                expectNear(at(image, cellCentre(i), 11), QColor(0, 0, 0, 23), 2);
-            }
-            EXPECT_EQ(at(image, cellCentre(0), 3).alpha(), 0);  // above the gauge
+    for (const PaceTier tier : allPaceTiers) {
+        SCOPED_TRACE(rawValue(tier));
+        const QImage image =
+            MenuBarLabel::renderImage({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, 2);
+        EXPECT_EQ(image.size(), QSize(111, 44));
+        const QColor top = MarkColors::tierHighlight(tier);
+        const QColor bottom = MarkColors::tierColor(tier);
+        const QColor middle((top.red() + bottom.red()) / 2,
+                            (top.green() + bottom.green()) / 2,
+                            (top.blue() + bottom.blue()) / 2);
+        expectNear(at(image, cellCentre(0), 11), middle, 8);
+        expectNear(at(image, cellCentre(1), 11), middle, 8);
+        for (int i = 2; i < 5; ++i) {
+            expectNear(at(image, cellCentre(i), 11), QColor(0, 0, 0, 23), 2);
         }
+        EXPECT_EQ(at(image, cellCentre(0), 3).alpha(), 0);  // above the gauge
     }
 }
 
@@ -321,100 +272,6 @@ TEST(MenuBarLabel, AsksItsSourceAgainAndReportsSizeChanges)
     EXPECT_EQ(resized, 1);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(label.content(), next);
-}
-
-TEST(MenuBarLabel, TheWidgetPaintsTheSamePictureCentredInItsBounds)
-{
-    const LabelContent content{MenuBarStyle::bars, {live(Provider::claude, PaceTier::yellow, 4, 70)}};
-    MenuBarLabel label([&](Date) { return content; });
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label.setPalette(palette);
-    label.resize(label.sizeHint() + QSize(10, 4));
-
-    QImage widgetImage(label.size(), QImage::Format_ARGB32_Premultiplied);
-    widgetImage.fill(Qt::transparent);
-    label.render(&widgetImage, QPoint(), QRegion(), QWidget::DrawChildren);
-    const QImage expected = MenuBarLabel::renderImage(content, LabelColors::fromPalette(palette), 1);
-    EXPECT_EQ(widgetImage.copy(QRect(QPoint(5, 2), expected.size())), expected.convertToFormat(widgetImage.format()));
-}
-
-TEST(OstrelCells, GlowsInTheTierColourOnlyAroundLitCells)
-{
-    auto renderCells = [](const OstrelCells& cells) {
-        QImage image(QSize(60, 30) * 2, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(2);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        cells.paint(painter, QRectF(10, 10, 40, 10), Qt::black);
-        return image;
-    };
-
-    struct Case
-    {
-        std::string_view name;
-        OstrelCells cells;
-        bool glowsBelowTheFirstCell;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"lit cells glow", {2, PaceTier::red, 1.5, 1.5, true, false}, true},
-        {"without glow nothing spills", {2, PaceTier::red, 1.5, 1.5, false, false}, false},
-        {"no tier lights nothing and casts nothing", {2, std::nullopt, 1.5, 1.5, true, false}, false},
-        {"no lit cell casts nothing", {0, PaceTier::red, 1.5, 1.5, true, false}, false},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QImage image = renderCells(c.cells);
-        const QColor below = at(image, 13, 21.5);  // 1.5 pt under the first cell
-        EXPECT_EQ(below.alpha() > 20, c.glowsBelowTheFirstCell);
-        if (c.glowsBelowTheFirstCell) {
-            EXPECT_GT(below.red(), 3 * below.green());  // the red tier's colour, not grey
-        }
-        EXPECT_EQ(at(image, 47, 21.5).alpha(), 0);  // under the unlit last cell
-    }
-}
-
-TEST(MenuBarLabel, GalleryOfEveryStateRendersWithoutBlankMarks)
-{
-    const std::array<MarkState, 9> states{{
-        {Provider::claude, MarkStatus::loading, std::nullopt, false, false},
-        live(Provider::openai, PaceTier::green, 3, 62),
-        {Provider::claude, MarkStatus::stale, pacing(PaceTier::yellow, 2, 38), true, true},
-        {Provider::openai, MarkStatus::renewed, std::nullopt, true, false},
-        {Provider::claude, MarkStatus::enterprise, std::nullopt, true, false},
-        {Provider::claude, MarkStatus::needsLogin, pacing(PaceTier::red, 1, 9), true, false},
-        {Provider::openai, MarkStatus::needsLogin, std::nullopt, false, false},
-        {Provider::claude, MarkStatus::unavailable, std::nullopt, false, false},
-        {Provider::claude, MarkStatus::live, pacing(PaceTier::blue, 5, 100, true), true, true},
-    }};
-    // One sheet: a column per style, a row per state, then pairs and the empty label.
-    QImage sheet(QSize(3 * 100, 12 * 26) * 4, QImage::Format_ARGB32_Premultiplied);
-    sheet.setDevicePixelRatio(4);
-    sheet.fill(Qt::transparent);
-    QPainter sheetPainter(&sheet);
-    for (std::size_t column = 0; column < allMenuBarStyles.size(); ++column) {
-        const MenuBarStyle style = allMenuBarStyles[column];
-        for (std::size_t i = 0; i < states.size(); ++i) {
-            const QImage image = MenuBarLabel::renderImage({style, {states[i]}}, darkText, 4);
-            sheetPainter.drawImage(QPointF(100.0 * static_cast<double>(column), 26.0 * static_cast<double>(i)), image);
-            int inked = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    inked += image.pixelColor(x, y).alpha() > 0 ? 1 : 0;
-                }
-            }
-            EXPECT_GT(inked, 200) << rawValue(style) << " state " << i;
-        }
-    }
-    sheetPainter.drawImage(
-        QPointF(0, 26 * 9),
-        MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {states[8], states[1]}}, darkText, 4));
-    sheetPainter.drawImage(QPointF(0, 26 * 10),
-                           MenuBarLabel::renderImage({MenuBarStyle::stacked, {states[8], states[2]}}, darkText, 4));
-    sheetPainter.drawImage(QPointF(0, 26 * 11), MenuBarLabel::renderImage({MenuBarStyle::bars, {}}, darkText, 4));
-    sheetPainter.end();
-    saveForViewing(sheet, QStringLiteral("label-sheet"));
 }
 
 }  // namespace

@@ -62,28 +62,14 @@ TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTh
         std::vector<std::string_view> titles;
     };
 
+    using enum Provider;
+    using enum MenuBarStyle;
     const auto cases = std::to_array<Case>({
-        {"both, one item each",
-         true,
-         true,
-         MenuBarStyle::bars,
-         {Provider::claude, Provider::openai},
-         {"Ostrel — Claude", "Ostrel — OpenAI"}},
-        {"both stacked in one item",
-         true,
-         true,
-         MenuBarStyle::stacked,
-         {Provider::claude, Provider::openai},
-         {"Ostrel"}},
-        {"OpenAI alone", false, true, MenuBarStyle::barsAndPercent, {Provider::openai}, {"Ostrel — OpenAI"}},
-        {"OpenAI alone, stacked", false, true, MenuBarStyle::stacked, {Provider::openai}, {"Ostrel — OpenAI"}},
-        {"none: the gauge", false, false, MenuBarStyle::bars, {}, {"Ostrel"}},
-        {"both again",
-         true,
-         true,
-         MenuBarStyle::barsAndPercent,
-         {Provider::claude, Provider::openai},
-         {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both, one item each", true, true, bars, {claude, openai}, {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both stacked in one item", true, true, stacked, {claude, openai}, {"Ostrel"}},
+        {"OpenAI alone", false, true, barsAndPercent, {openai}, {"Ostrel — OpenAI"}},
+        {"OpenAI alone, stacked", false, true, stacked, {openai}, {"Ostrel — OpenAI"}},
+        {"none: the gauge", false, false, bars, {}, {"Ostrel"}},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
