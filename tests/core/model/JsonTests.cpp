@@ -84,12 +84,9 @@ TEST(Json, ReadsBackTokenSeriesActivityAndProviderMaps)
     const Json::SnapshotMap snapshots{{Provider::claude, {}}, {Provider::openai, {fullReading(), std::nullopt, {}}}};
     const Json::HistoryMap history{{Provider::openai, activity.allowance}, {Provider::claude, {}}};
 
-    EXPECT_THAT(roundTrip(series), HoldsValue(Eq(series)));
-    EXPECT_THAT(roundTrip(TokenSeries{}), HoldsValue(Eq(TokenSeries{})));
     EXPECT_THAT(roundTrip(activity), HoldsValue(Eq(activity)));
     EXPECT_THAT(roundTrip(snapshots), HoldsValue(Eq(snapshots)));
     EXPECT_THAT(roundTrip(history), HoldsValue(Eq(history)));
-    EXPECT_THAT(roundTrip(Json::HistoryMap{}), HoldsValue(Eq(Json::HistoryMap{})));
 }
 
 TEST(Json, WritesTheStoredFormExactly)
@@ -191,26 +188,10 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderSnapshot>,
          R"({"lastReading":{"provider":"openai","fetchedAt":1,"kind":"subscription","source":"s"}})",
          R"(lastReading: Missing required key "resetCredits".)"},
-        {"a date written as text",
-         whyNot<ProviderSnapshot>,
-         R"({"lastAttemptAt":"2025-12-01T00:00:00Z"})",
-         "lastAttemptAt: Expected a number, found string."},
-        {"a required key holding null",
-         whyNot<AllowancePoint>,
-         R"({"date":null,"usedPercent":1})",
-         "date: Expected a number, found null."},
         {"an unknown provider",
          whyNot<ProviderReading>,
          R"({"provider":"gemini","fetchedAt":1,"kind":"subscription","resetCredits":[],"source":"s"})",
          R"(provider: Unknown provider "gemini".)"},
-        {"an unknown account kind",
-         whyNot<ProviderReading>,
-         R"({"provider":"claude","fetchedAt":1,"kind":"team","resetCredits":[],"source":"s"})",
-         R"(kind: Unknown account kind "team".)"},
-        {"a credit that is no object",
-         whyNot<ProviderReading>,
-         R"({"provider":"claude","fetchedAt":1,"kind":"subscription","resetCredits":[{},3],"source":"s"})",
-         "resetCredits[1]: Expected an object, found number."},
         {"a failure with two cases",
          whyNot<ProviderSnapshot>,
          R"({"lastFailure":{"cliMissing":{},"notLoggedIn":{}}})",
@@ -220,10 +201,6 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderSnapshot>,
          R"({"lastFailure":{"unexpected":{}}})",
          R"(lastFailure.unexpected: Missing required key "_0".)"},
-        {"a failure case that holds no object",
-         whyNot<FetchFailure>,
-         R"({"cliMissing":true})",
-         "cliMissing: Expected an object, found boolean."},
         {"bucket pairs of odd length",
          whyNot<TokenSeries>,
          R"({"buckets":[1]})",
@@ -236,22 +213,10 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<TokenSeries>,
          R"({"buckets":[9223372036854775808,{"cached":0,"input":0,"output":0}]})",
          "buckets[0]: Integer out of range."},
-        {"counts without output",
-         whyNot<TokenSeries>,
-         R"({"buckets":[1,{"cached":0,"input":0}]})",
-         R"(buckets[1]: Missing required key "output".)"},
-        {"a streak beyond an int",
-         whyNot<AccountTokenUsage>,
-         R"({"days":[],"currentStreakDays":4294967296})",
-         "currentStreakDays: Integer out of range."},
         {"a provider given twice",
          whyNot<Json::SnapshotMap>,
          R"(["claude",{},"claude",{}])",
          R"([2]: Duplicate key "claude".)"},
-        {"a provider map key that is unknown",
-         whyNot<Json::HistoryMap>,
-         R"(["claude",[],"mistral",[]])",
-         R"([2]: Unknown provider "mistral".)"},
         {"a provider map written as an object",
          whyNot<Json::SnapshotMap>,
          R"({"claude":{}})",

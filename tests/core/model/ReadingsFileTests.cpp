@@ -60,13 +60,6 @@ TEST(ReadingsFile, FindsTheDataFolderTheWayXdgAsks)
     }
 }
 
-TEST(ReadingsFile, KeepsBothTopLevelKeysInTheStoredForm)
-{
-    constexpr std::string_view empty = R"({"snapshots":[],"history":[]})";
-    EXPECT_EQ(ReadingsFile::encode(Saved{}), std::string(empty));
-    EXPECT_EQ(ReadingsFile::decode(empty), Saved{});
-}
-
 TEST(ReadingsFile, PrunesAProvidersHistoryOnlyWhenItGainsAPoint)
 {
     Saved saved;

@@ -112,8 +112,6 @@ TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodie
         BodyCase{"a percent that is not a number", R"({"seven_day":{"utilization":"lots"}})", {}, noWeekly},
         BodyCase{"a percent that is not finite", R"({"seven_day":{"utilization":"nan"}})", {}, noWeekly},
         BodyCase{"a body that is a list", R"([1,2])", {}, notJson},
-        BodyCase{"a body cut short", R"({"seven_day":{"utiliz)", {}, notJson},
-        BodyCase{"an empty body", "", {}, notJson},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -214,7 +212,6 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
         Case{"pro", {"pro", std::nullopt}, "Pro", false},
         Case{"an enterprise type", {"claude_enterprise", std::nullopt}, "Claude_enterprise", true},
         Case{"a team type in capitals", {"TEAM", std::nullopt}, "Team", true},
-        Case{"an empty type", {"", std::nullopt}, std::nullopt, false},
         Case{"no type", {std::nullopt, "max_20x"}, std::nullopt, false},
     };
     for (const auto& c : cases) {
