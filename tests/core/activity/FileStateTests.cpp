@@ -154,7 +154,6 @@ TEST(FileState, KeepsOneWeeklyAllowancePointPerTenMinutes)
         {"A week reported as 10079 minutes",
          {limits("10:00:00", R"({"limit_id":"codex","secondary":{"used_percent":7,"window_minutes":10079}})")},
          {{at("2026-12-01T10:00:00Z"), 7, std::nullopt}}},
-        {"A five-hour window only", {limits("10:00:00", R"({"primary":{"used_percent":7,"window_minutes":299}})")}, {}},
         {"Renewal given as seconds from the line's time",
          {limits("10:00:00", R"({"secondary":{"used_percent":7,"window_minutes":10080,"resets_in_seconds":3600}})")},
          {{at("2026-12-01T10:00:00Z"), 7, at("2026-12-01T11:00:00Z")}}},

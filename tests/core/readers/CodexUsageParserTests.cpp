@@ -155,7 +155,6 @@ TEST(CodexUsageParser, NamesPlans)
         {"ProLite", "Pro Lite", false},
         {"enterprise_max", "Enterprise", true},
         {"self_serve_business_usage_based", "Business", true},
-        {"education", "Edu", true},
         {"starter", "Starter", false},
         {"new_tier\tbig plan", "New_tier\tBig Plan", false},
     });
