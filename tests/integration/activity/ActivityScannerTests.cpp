@@ -204,8 +204,6 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
 
     constexpr auto cases = std::to_array<Case>({
         {"Not JSON at all", "{\"version\":2,"},
-        {"Another program's JSON", R"({"windows":[1,2,3]})"},
-        {"An older version", R"({"version":1,"files":{}})"},
         {"A version-2 file of the wrong shape", R"({"version":2,"files":{"claude:/x.jsonl":{"offset":-1}}})"},
     });
     const Date now = at("2026-12-01T12:00:00Z");

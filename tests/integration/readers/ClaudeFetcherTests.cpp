@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -13,6 +12,7 @@
 #include "support/FileBytes.h"
 #include "support/LocalHttpsServer.h"
 #include "support/Matchers.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -83,18 +83,6 @@ struct Case
 class ClaudeFetcherTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_home = fs::temp_directory_path() / ("ostrel-claude-home-" + std::to_string(std::random_device{}()));
-        fs::create_directories(m_home);
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
-    }
-
     void write(const fs::path& relative, const std::string& content, bool executable = false) const
     {
         const fs::path file = m_home / relative;
@@ -210,7 +198,8 @@ private:
         return shared;
     }
 
-    fs::path m_home;
+    testing::TemporaryFolder m_folder{"ostrel-claude-home"};
+    const fs::path m_home = m_folder.path();
     std::unique_ptr<ToolLocator> m_locator;
 };
 

@@ -128,28 +128,6 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
 }
 
-TEST(ToolLocator, ReadsThePathBetweenTheFirstTwoMarkersOnly)
-{
-    struct Case
-    {
-        std::string_view name;
-        std::string_view output;
-        std::vector<std::string> folders;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"noise on both sides and an empty piece", "motd\n__OSTREL_PATH__/a::/b:__OSTREL_PATH__tail", {"/a", "/b"}},
-        {"a third marker is ordinary text after the second",
-         "__OSTREL_PATH__/a__OSTREL_PATH__/b__OSTREL_PATH__",
-         {"/a"}},
-        {"a single marker", "__OSTREL_PATH__/a:/b", {}},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ToolLocator::parseLoginShellPath(c.output), c.folders);
-    }
-}
-
 TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
 {
     const auto reversed = [](std::strong_ordering order) {
@@ -170,7 +148,6 @@ TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
     constexpr auto cases = std::to_array<Case>({
         {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
         {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
-        {"the same text", "v18.2.0", "v18.2.0", std::strong_ordering::equal},
         {"equal values told apart by their bytes", "v09", "v9", std::strong_ordering::less},
     });
     for (const auto& c : cases) {
