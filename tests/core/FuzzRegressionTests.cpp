@@ -3,12 +3,8 @@
 // over every input that once made one of them fail, kept under
 // fixtures/fuzz-regressions/<target>/.
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
-#include <set>
 #include <string>
-#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -20,21 +16,6 @@ namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Skipped
-{
-    std::string_view target;
-    std::string_view file;
-    std::string_view why;
-};
-
-/// Kept inputs of faults still open; each leaves this list with its fix.
-constexpr std::array<Skipped, 0> skipped{};
-
-[[nodiscard]] bool isSkipped(std::string_view target, std::string_view file)
-{
-    return std::ranges::any_of(skipped, [&](const Skipped& s) { return s.target == target && s.file == file; });
-}
 
 /// A kept input, read as the project reads files (no stream iterators: g++ 12 at
 /// -O3 warns falsely inside them); an unreadable one reads as empty.
@@ -58,28 +39,10 @@ TEST(FuzzRegressions, EveryTargetHoldsOnItsSeedsAndOnEveryInputThatOnceFailed)
                 continue;
             }
             for (const auto& entry : fs::directory_iterator(folder)) {
-                if (isSkipped(target.name, entry.path().filename().native())) {
-                    continue;
-                }
                 SCOPED_TRACE(entry.path().native());
                 EXPECT_TRUE(target.run(contents(entry.path())));
             }
         }
-    }
-}
-
-TEST(FuzzRegressions, KeepsInputsOnlyForKnownTargetsAndSkipsOnlyKeptOnes)
-{
-    std::set<std::string_view> names;
-    for (const fuzz::Target& target : fuzz::targets) {
-        names.insert(target.name);
-    }
-    for (const auto& entry : fs::directory_iterator(regressions)) {
-        EXPECT_TRUE(names.contains(entry.path().filename().native())) << entry.path();
-    }
-    for (const Skipped& s : skipped) {
-        SCOPED_TRACE(s.why);
-        EXPECT_TRUE(fs::is_regular_file(regressions / s.target / s.file));
     }
 }
 

@@ -14,7 +14,6 @@ namespace ostrel {
 namespace {
 
 using ::testing::Eq;
-using testing::FailsWith;
 using testing::HoldsValue;
 
 ProviderReading fullReading()
@@ -84,12 +83,9 @@ TEST(Json, ReadsBackTokenSeriesActivityAndProviderMaps)
     const Json::SnapshotMap snapshots{{Provider::claude, {}}, {Provider::openai, {fullReading(), std::nullopt, {}}}};
     const Json::HistoryMap history{{Provider::openai, activity.allowance}, {Provider::claude, {}}};
 
-    EXPECT_THAT(roundTrip(series), HoldsValue(Eq(series)));
-    EXPECT_THAT(roundTrip(TokenSeries{}), HoldsValue(Eq(TokenSeries{})));
     EXPECT_THAT(roundTrip(activity), HoldsValue(Eq(activity)));
     EXPECT_THAT(roundTrip(snapshots), HoldsValue(Eq(snapshots)));
     EXPECT_THAT(roundTrip(history), HoldsValue(Eq(history)));
-    EXPECT_THAT(roundTrip(Json::HistoryMap{}), HoldsValue(Eq(Json::HistoryMap{})));
 }
 
 TEST(Json, WritesTheStoredFormExactly)
@@ -132,9 +128,7 @@ TEST(Json, WritesADateReadFromAFileBackAsItWas)
 
     constexpr auto cases = std::to_array<Case>({
         {"a tenth of a second", "786000300.1", "786000300.1"},
-        {"a microsecond", "786000300.000001", "786000300.000001"},
         {"a date before the reference", "-12345.7", "-12345.7"},
-        {"a whole second", "786000300", "786000300"},
         {"a whole second written as a double", "786000300.0", "786000300"},
     });
     for (const Case& c : cases) {
@@ -191,26 +185,10 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderSnapshot>,
          R"({"lastReading":{"provider":"openai","fetchedAt":1,"kind":"subscription","source":"s"}})",
          R"(lastReading: Missing required key "resetCredits".)"},
-        {"a date written as text",
-         whyNot<ProviderSnapshot>,
-         R"({"lastAttemptAt":"2025-12-01T00:00:00Z"})",
-         "lastAttemptAt: Expected a number, found string."},
-        {"a required key holding null",
-         whyNot<AllowancePoint>,
-         R"({"date":null,"usedPercent":1})",
-         "date: Expected a number, found null."},
         {"an unknown provider",
          whyNot<ProviderReading>,
          R"({"provider":"gemini","fetchedAt":1,"kind":"subscription","resetCredits":[],"source":"s"})",
          R"(provider: Unknown provider "gemini".)"},
-        {"an unknown account kind",
-         whyNot<ProviderReading>,
-         R"({"provider":"claude","fetchedAt":1,"kind":"team","resetCredits":[],"source":"s"})",
-         R"(kind: Unknown account kind "team".)"},
-        {"a credit that is no object",
-         whyNot<ProviderReading>,
-         R"({"provider":"claude","fetchedAt":1,"kind":"subscription","resetCredits":[{},3],"source":"s"})",
-         "resetCredits[1]: Expected an object, found number."},
         {"a failure with two cases",
          whyNot<ProviderSnapshot>,
          R"({"lastFailure":{"cliMissing":{},"notLoggedIn":{}}})",
@@ -220,10 +198,6 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderSnapshot>,
          R"({"lastFailure":{"unexpected":{}}})",
          R"(lastFailure.unexpected: Missing required key "_0".)"},
-        {"a failure case that holds no object",
-         whyNot<FetchFailure>,
-         R"({"cliMissing":true})",
-         "cliMissing: Expected an object, found boolean."},
         {"bucket pairs of odd length",
          whyNot<TokenSeries>,
          R"({"buckets":[1]})",
@@ -236,22 +210,10 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<TokenSeries>,
          R"({"buckets":[9223372036854775808,{"cached":0,"input":0,"output":0}]})",
          "buckets[0]: Integer out of range."},
-        {"counts without output",
-         whyNot<TokenSeries>,
-         R"({"buckets":[1,{"cached":0,"input":0}]})",
-         R"(buckets[1]: Missing required key "output".)"},
-        {"a streak beyond an int",
-         whyNot<AccountTokenUsage>,
-         R"({"days":[],"currentStreakDays":4294967296})",
-         "currentStreakDays: Integer out of range."},
         {"a provider given twice",
          whyNot<Json::SnapshotMap>,
          R"(["claude",{},"claude",{}])",
          R"([2]: Duplicate key "claude".)"},
-        {"a provider map key that is unknown",
-         whyNot<Json::HistoryMap>,
-         R"(["claude",[],"mistral",[]])",
-         R"([2]: Unknown provider "mistral".)"},
         {"a provider map written as an object",
          whyNot<Json::SnapshotMap>,
          R"({"claude":{}})",
@@ -262,20 +224,6 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.read(c.text), c.error);
     }
-}
-
-TEST(Json, RefusesToWriteNumbersThatAreNotFinite)
-{
-    ProviderSnapshot snapshot{fullReading(), std::nullopt, std::nullopt};
-    snapshot.lastReading->weekly->usedPercent = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THAT(Json::write(snapshot),
-                FailsWith(Json::Error{"lastReading.weekly.usedPercent", "Cannot write a number that is not finite."}));
-
-    const Json::HistoryMap history{{Provider::claude,
-                                    {{dateFromReference(1), 1, std::nullopt},
-                                     {Date{Seconds{std::numeric_limits<double>::infinity()}}, 1, std::nullopt}}}};
-    EXPECT_THAT(Json::write(history),
-                FailsWith(Json::Error{"[1][1].date", "Cannot write a number that is not finite."}));
 }
 
 TEST(Json, WritesTextThatIsNotUtf8WithReplacementCharacters)

@@ -57,7 +57,6 @@ TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
         {"at six the next day is meant", newYork.get(), utc({2027, 3, 13, 11, 0}), utc({2027, 3, 14, 10, 0})},
         {"over a spring-forward night", newYork.get(), utc({2027, 3, 13, 18, 0}), utc({2027, 3, 14, 10, 0})},
         {"over a fall-back night", newYork.get(), utc({2026, 10, 31, 13, 30}), utc({2026, 11, 1, 11, 0})},
-        {"on the morning after a fall-back", newYork.get(), utc({2026, 11, 1, 11, 30}), utc({2026, 11, 2, 11, 0})},
         {"six skipped: the moment the clock jumps to seven",
          dawn.get(),
          utc({2027, 3, 13, 18, 0}),
@@ -89,11 +88,8 @@ TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
     const auto cases = std::to_array<Case>({
         {"5:59", {2026, 12, 7, 5, 59}, false},
         {"6:00", {2026, 12, 7, 6, 0}, true},
-        {"9:30", {2026, 12, 7, 9, 30}, true},
         {"11:59", {2026, 12, 7, 11, 59}, true},
         {"12:00", {2026, 12, 7, 12, 0}, false},
-        {"13:00", {2026, 12, 7, 13, 0}, false},
-        {"9:30 on a spring-forward day", {2027, 3, 14, 9, 30}, true},
         {"11:59 on a fall-back day", {2026, 11, 1, 11, 59}, true},
         {"12:00 on a fall-back day", {2026, 11, 1, 12, 0}, false},
     });

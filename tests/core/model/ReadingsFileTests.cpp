@@ -60,13 +60,6 @@ TEST(ReadingsFile, FindsTheDataFolderTheWayXdgAsks)
     }
 }
 
-TEST(ReadingsFile, KeepsBothTopLevelKeysInTheStoredForm)
-{
-    constexpr std::string_view empty = R"({"snapshots":[],"history":[]})";
-    EXPECT_EQ(ReadingsFile::encode(Saved{}), std::string(empty));
-    EXPECT_EQ(ReadingsFile::decode(empty), Saved{});
-}
-
 TEST(ReadingsFile, PrunesAProvidersHistoryOnlyWhenItGainsAPoint)
 {
     Saved saved;
@@ -125,9 +118,6 @@ TEST(ReadingsFile, ThinsALongGlidePathToAHundredAndSixtyPoints)
     ASSERT_EQ(path.size(), 160U);
     EXPECT_EQ(path.front().usedPercent, 999);
     EXPECT_EQ(path.back().usedPercent, 0);
-
-    saved.history[Provider::claude].resize(160);
-    EXPECT_EQ(ReadingsFile::glidePath(saved, Provider::claude, {}, now), saved.history[Provider::claude]);
 }
 
 TEST(ReadingsFile, ThinsByRoundingEvenStepsHalfAwayFromZero)

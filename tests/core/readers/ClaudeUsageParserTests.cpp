@@ -5,7 +5,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "support/Matchers.h"
 
@@ -112,8 +111,6 @@ TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodie
         BodyCase{"a percent that is not a number", R"({"seven_day":{"utilization":"lots"}})", {}, noWeekly},
         BodyCase{"a percent that is not finite", R"({"seven_day":{"utilization":"nan"}})", {}, noWeekly},
         BodyCase{"a body that is a list", R"([1,2])", {}, notJson},
-        BodyCase{"a body cut short", R"({"seven_day":{"utiliz)", {}, notJson},
-        BodyCase{"an empty body", "", {}, notJson},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,19 +181,6 @@ TEST(ClaudeUsageParser, TellsMissingAndUnreadableReportLinesApart)
     }
 }
 
-TEST(ClaudeUsageParser, ReadsNumbersLeniently)
-{
-    using nlohmann::json;
-    const json values = json::parse(R"([12.5, "7.25", true, false, "12abc", null, {}, ""])");
-    const std::array<std::optional<double>, 8>
-        expected{12.5, 7.25, 1.0, 0.0, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(values[i].dump());
-        EXPECT_EQ(ClaudeUsageParser::number(&values[i]), expected[i]);
-    }
-    EXPECT_EQ(ClaudeUsageParser::number(nullptr), std::nullopt);
-}
-
 TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
 {
     struct Case
@@ -214,7 +198,6 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
         Case{"pro", {"pro", std::nullopt}, "Pro", false},
         Case{"an enterprise type", {"claude_enterprise", std::nullopt}, "Claude_enterprise", true},
         Case{"a team type in capitals", {"TEAM", std::nullopt}, "Team", true},
-        Case{"an empty type", {"", std::nullopt}, std::nullopt, false},
         Case{"no type", {std::nullopt, "max_20x"}, std::nullopt, false},
     };
     for (const auto& c : cases) {

@@ -66,14 +66,10 @@ TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
          R"({"error":{"code":-32600,"message":"denied"},"id":3})",
          {{3, error("denied")}}},
         {"an error without a message", R"({"id":3,"error":{"code":-32603}})", {{3, error("Codex returned an error")}}},
-        {"an error whose message is no string",
-         R"({"id":3,"error":{"message":7}})",
-         {{3, error("Codex returned an error")}}},
         {"an error object wins over a result",
          R"({"id":3,"result":{"a":1},"error":{"message":"m"}})",
          {{3, error("m")}}},
         {"an error that is no object leaves the reply empty", R"({"id":3,"error":"boom"})", {{3, Response{}}}},
-        {"a result that is no object", R"({"id":4,"result":[1,2]})", {{4, Response{}}}},
         {"ids that are no whole number",
          "{\"id\":\"3\",\"result\":{}}\n{\"id\":true,\"result\":{}}\n{\"id\":3.5,\"result\":{}}\n"
          "{\"id\":18446744073709551615,\"result\":{}}\n{\"id\":null,\"result\":{}}\n",
@@ -88,7 +84,6 @@ TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
         {"an invalid byte inside a message",
          "{\"id\":3,\"error\":{\"message\":\"caf\xE9\"}}",
          {{3, error("caf\uFFFD")}}},
-        {"a line cut off in the middle", R"({"id":3,"result":{"rateLimits":)", {}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,10 +104,6 @@ TEST(CodexAppServer, WatchesForTheAccountRateLimitsAndUsageRepliesAsTheOutputGro
         {"nothing yet", "", false},
         {"all three, errors counting as answers",
          "{\"id\":1,\"result\":{}}\n{\"id\":4,\"error\":{}}\n{\"id\":3,\"error\":{}}\n{\"id\":2,\"result\":{}}\n",
-         true},
-        {"all three after notifications and noise",
-         "{\"method\":\"a\"}\nnot "
-         "json\n{\"id\":2,\"result\":{}}\n\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"result\":{}}\n",
          true},
         {"rate limits and usage before the account", "{\"id\":4,\"result\":{}}\n{\"id\":3,\"result\":{}}\n", false},
         {"the usage reply still arriving",

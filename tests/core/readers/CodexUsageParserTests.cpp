@@ -102,8 +102,6 @@ TEST(CodexUsageParser, TellsSignedOutErrorsByWholeWordsOutsidePaths)
 
     constexpr auto cases = std::to_array<Case>({
         {"the server's refusal of the rate limits", "codex account authentication required to read rate limits", true},
-        {"the command line's advice", "Error: Not logged in. Run `codex login` first.", true},
-        {"an HTTP status", "unexpected status 401 Unauthorized", true},
         {"an expired token inside a JSON body",
          R"(unexpected status 401: {"error":{"message":"Your authentication token has expired. Please try signing in again."}})",
          true},
@@ -112,11 +110,7 @@ TEST(CodexUsageParser, TellsSignedOutErrorsByWholeWordsOutsidePaths)
         {"a missing CODEX_HOME under a folder named author-home",
          R"(Error: CODEX_HOME points to "/home/author-home/.codex", but that path does not exist)",
          false},
-        {"a single-quoted path with login in it",
-         "Error: CODEX_HOME points to '/srv/login/.codex', but that path does not exist",
-         false},
         {"an unquoted path with auth in it", "failed to read /home/me/auth/401/config.toml: Permission denied", false},
-        {"a file name", "auth.json: Permission denied (os error 13)", false},
         {"a URL", "error sending request for url (https://auth.example.com/oauth/token): connection refused", false},
         {"words that only begin like one", "Authors: unknown; logins disabled; retry in 4010 ms", false},
         {"an apostrophe before a path", "couldn't open /tmp/login: No such file or directory", false},
@@ -161,7 +155,6 @@ TEST(CodexUsageParser, NamesPlans)
         {"ProLite", "Pro Lite", false},
         {"enterprise_max", "Enterprise", true},
         {"self_serve_business_usage_based", "Business", true},
-        {"education", "Edu", true},
         {"starter", "Starter", false},
         {"new_tier\tbig plan", "New_tier\tBig Plan", false},
     });

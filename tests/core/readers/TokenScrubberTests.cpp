@@ -57,16 +57,5 @@ TEST(TokenScrubber, ReplacesEveryTokenOnceAndKeepsOrdinaryWords)
     }
 }
 
-TEST(TokenScrubber, FindsTheStartOfAVeryLongTokenAtTheEndOfAVeryLongText)
-{
-    // A credentials file may hold a token of up to a mebibyte; finding its start
-    // must not take time in the square of its length.
-    const std::string token = std::string(1 << 20, 'a') + "b";
-    const std::string text = std::string(1 << 22, 'a');
-    TokenScrubber scrubber;
-    scrubber.remember(token);
-    EXPECT_EQ(scrubber.scrub(text), std::string((1 << 22) - (1 << 20), 'a') + "[token]");
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -15,6 +15,7 @@
 #include "activity/ActivityCache.h"
 #include "readers/DateParsing.h"
 #include "readers/ProcessRunner.h"
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -124,14 +125,8 @@ TEST(ActivityScanner, FindsExactlyTheGeneratedTotalsBucketByBucketAndRescansFrom
     EXPECT_EQ(second.lastReport().filesListed, expected["claude"]["files"].get<std::size_t>());
     EXPECT_EQ(second.scan(Provider::openai, now), codex);
     EXPECT_EQ(second.lastReport().filesRead, 0U);
-
-    struct stat status
-    {};
-
-    ASSERT_EQ(::stat(cache.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600U);
-    ASSERT_EQ(::stat(cache.parent_path().c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700U);
+    EXPECT_EQ(testing::modeOf(cache), 0600U);
+    EXPECT_EQ(testing::modeOf(cache.parent_path()), 0700U);
 }
 
 TEST(ActivityScanner, ReadsOnlyAppendedCompleteLinesAndStartsOverWhenAFileShrinks)
@@ -209,8 +204,6 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
 
     constexpr auto cases = std::to_array<Case>({
         {"Not JSON at all", "{\"version\":2,"},
-        {"Another program's JSON", R"({"windows":[1,2,3]})"},
-        {"An older version", R"({"version":1,"files":{}})"},
         {"A version-2 file of the wrong shape", R"({"version":2,"files":{"claude:/x.jsonl":{"offset":-1}}})"},
     });
     const Date now = at("2026-12-01T12:00:00Z");

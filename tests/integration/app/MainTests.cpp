@@ -62,7 +62,6 @@ TEST(OstrelProgram, QuitsNormallyOnASignalWhileBothToolsHangAndLeavesNoneOfThem)
 
     constexpr auto cases = std::to_array<Case>({
         {"SIGTERM with tools that end on SIGTERM", SIGTERM, false, 3000ms},
-        {"SIGINT", SIGINT, false, 3000ms},
         {"SIGHUP with tools that need SIGKILL", SIGHUP, true, 6000ms},
     });
     for (const Case& c : cases) {

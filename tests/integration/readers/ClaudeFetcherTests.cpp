@@ -3,21 +3,25 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "readers/ToolLocator.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpsServer.h"
 #include "support/Matchers.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
 
+using testing::linesOf;
+
 using ::testing::AllOf;
 using ::testing::ElementsAre;
+using testing::FailsMatching;
 using testing::FailsWith;
 using ::testing::Field;
 using ::testing::HasSubstr;
@@ -79,18 +83,6 @@ struct Case
 class ClaudeFetcherTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_home = fs::temp_directory_path() / ("ostrel-claude-home-" + std::to_string(std::random_device{}()));
-        fs::create_directories(m_home);
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
-    }
-
     void write(const fs::path& relative, const std::string& content, bool executable = false) const
     {
         const fs::path file = m_home / relative;
@@ -152,23 +144,7 @@ protected:
     /// Each run of the fake claude: its arguments, then '<' and its standard input.
     [[nodiscard]] std::vector<std::string> claudeCalls() const
     {
-        std::vector<std::string> lines;
-        std::ifstream log(m_home / "claude-calls");
-        for (std::string line; std::getline(log, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-    /// The bearer tokens the "/bearer" endpoint was called with, in order.
-    [[nodiscard]] std::vector<std::string> endpointCalls() const
-    {
-        std::vector<std::string> lines;
-        std::ifstream log(bearerLog());
-        for (std::string line; std::getline(log, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        return linesOf(m_home / "claude-calls");
     }
 
     /// "usage" or "status" for each run of the fake claude, in order.
@@ -190,11 +166,10 @@ protected:
             EXPECT_THAT(result, c.expected);
             EXPECT_EQ(claudeRuns(), c.runs);
             if (c.situation.endpoint == "/bearer") {
-                EXPECT_EQ(endpointCalls(), c.endpointCalls);
+                EXPECT_EQ(linesOf(bearerLog()), c.endpointCalls);
             }
             if (!result) {
-                for (const auto* token :
-                     {"fresh-token", "expiring-token", "forever-token", "file-token", "first-429"}) {
+                for (const auto* token : {"fresh-token", "expiring-token", "file-token", "first-429"}) {
                     EXPECT_THAT(result.error().text, Not(HasSubstr(token)));
                 }
                 if (!c.situation.refreshed.empty()) {
@@ -223,7 +198,8 @@ private:
         return shared;
     }
 
-    fs::path m_home;
+    testing::TemporaryFolder m_folder{"ostrel-claude-home"};
+    const fs::path m_home = m_folder.path();
     std::unique_ptr<ToolLocator> m_locator;
 };
 
@@ -232,47 +208,50 @@ const std::string expiringToken = credentialsJson("expiring-token", 90);
 const FetchFailure noAllowance =
     FetchFailure::unexpected("Claude Code didn't report its weekly allowance; add Ostrel to its status line "
                              "(Settings › Command-line tools) to read it from there.");
-const FetchFailure signInExpired =
-    FetchFailure::unreachable("Sign-in has expired and the claude CLI wasn't found to refresh it");
+const auto signInExpired =
+    FailsWith(FetchFailure::unreachable("Sign-in has expired and the claude CLI wasn't found to refresh it"));
+const auto http500 = FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500"));
+const auto signedOut = FailsWith(FetchFailure::notLoggedIn());
+const auto fromApi = readingFrom("usage API", "Pro");
+const auto fromCli = readingFrom("claude /usage", "Pro");
+/// The fake claude's runs: none, the usage report alone, or the report and then the sign-in status.
+const std::vector<std::string> none{};
+const std::vector<std::string> report{"usage"};
+const std::vector<std::string> both{"usage", "status"};
 
 TEST_F(ClaudeFetcherTest, ChoosesBetweenTheEndpointAndTheTool)
 {
     const std::vector<Case> cases{
-        {"fresh token and 200: the command never runs", {.file = freshToken}, readingFrom("usage API", "Pro"), {}},
-        {"a token without expiry counts as fresh",
-         {.file = credentialsJson("forever-token", std::nullopt)},
-         readingFrom("usage API", "Pro"),
-         {}},
-        {"token expiring within 120 s: the endpoint is skipped",
-         {.file = expiringToken},
-         readingFrom("claude /usage", "Pro"),
-         {"usage"}},
-        {"no credentials and no tool", {.claudeInstalled = false}, FailsWith(FetchFailure::cliMissing()), {}},
+        {"fresh token and 200: the command never runs", {.file = freshToken}, fromApi, none},
+        {"token expiring within 120 s: the endpoint is skipped", {.file = expiringToken}, fromCli, report},
+        {"no credentials and no tool", {.claudeInstalled = false}, FailsWith(FetchFailure::cliMissing()), none},
         {"no credentials: the tool still reports",
          {},
          HoldsValue(
              AllOf(Field(&ProviderReading::source, "claude /usage"), Field(&ProviderReading::plan, std::nullopt))),
-         {"usage"}},
-        {"expiring credentials and no tool",
-         {.file = expiringToken, .claudeInstalled = false},
-         FailsWith(signInExpired),
-         {}},
+         report},
+        {"expiring credentials and no tool", {.file = expiringToken, .claudeInstalled = false}, signInExpired, none},
         {"command line only, credentials and no tool",
          {.file = freshToken, .claudeInstalled = false, .cliOnly = true},
-         FailsWith(signInExpired),
-         {}},
-        {"endpoint 401 and no tool: the endpoint's failure",
+         signInExpired,
+         none},
+        {"endpoint 401 and no tool",
          {.endpoint = "/status/401", .file = freshToken, .claudeInstalled = false},
-         FailsWith(FetchFailure::notLoggedIn()),
-         {}},
-        {"endpoint 500 and no tool",
-         {.endpoint = "/status/500", .file = freshToken, .claudeInstalled = false},
-         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
-         {}},
-        {"endpoint 429, then the command succeeds",
-         {.endpoint = "/status/429", .file = freshToken},
-         readingFrom("claude /usage", "Pro"),
-         {"usage"}},
+         signedOut,
+         none},
+        {"endpoint 429, then the command", {.endpoint = "/status/429", .file = freshToken}, fromCli, report},
+        {"endpoint 403 and no tool",
+         {.endpoint = "/status/403", .file = freshToken, .claudeInstalled = false},
+         signedOut,
+         none},
+        {"endpoint 429 and no tool",
+         {.endpoint = "/status/429", .file = freshToken, .claudeInstalled = false},
+         FailsWith(FetchFailure::unreachable("Claude usage endpoint is rate limiting; will retry")),
+         none},
+        {"a connection closed unanswered and no tool",
+         {.endpoint = "/close", .file = freshToken, .claudeInstalled = false},
+         FailsMatching(Field(&FetchFailure::kind, FetchFailure::Kind::unreachable)),
+         none},
     };
     check(cases);
 }
@@ -287,58 +266,28 @@ TEST_F(ClaudeFetcherTest, AsksTheEndpointAgainOnlyWithATokenTheToolRefreshed)
         {"an unchanged token is sent once, and a report without allowance says so",
          {.endpoint = "/bearer", .file = first, .usage = "cost"},
          FailsWith(noAllowance),
-         {"usage", "status"},
-         {"first-429"}},
-        {"an unchanged token is sent once also when the report has the allowance",
-         {.endpoint = "/bearer", .file = first},
-         readingFrom("claude /usage", "Pro"),
-         {"usage"},
+         both,
          {"first-429"}},
         {"a refreshed token's reading is returned",
          {.endpoint = "/bearer", .file = first, .usage = "cost", .refreshed = "second-200"},
          fromEndpoint,
-         {"usage"},
-         {"first-429", "second-200"}},
-        {"a refreshed token gets its try whatever the tool printed",
-         {.endpoint = "/bearer", .file = first, .usage = "garbage", .refreshed = "second-200"},
-         fromEndpoint,
-         {"usage"},
+         report,
          {"first-429", "second-200"}},
         {"an expiring token is not sent, the refreshed one is",
          {.endpoint = "/bearer", .file = expiringToken, .usage = "cost", .refreshed = "second-200"},
          fromEndpoint,
-         {"usage"},
+         report,
          {"second-200"}},
-        {"a token the tool stored where there was none is sent",
-         {.endpoint = "/bearer", .usage = "cost", .refreshed = "second-200"},
-         fromEndpoint,
-         {"usage"},
-         {"second-200"}},
-        {"an expiring token the tool left alone is never sent",
-         {.endpoint = "/bearer", .file = expiringToken, .usage = "cost"},
-         FailsWith(noAllowance),
-         {"usage", "status"},
-         {}},
-        {"the refreshed token's failure is reported when the report has no allowance",
-         {.endpoint = "/bearer", .file = first, .usage = "cost", .refreshed = "second-500"},
-         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
-         {"usage", "status"},
-         {"first-429", "second-500"}},
         {"the refreshed token's failure outlives the command's",
          {.endpoint = "/bearer", .file = first, .usage = "garbage", .refreshed = "second-401"},
-         FailsWith(FetchFailure::notLoggedIn()),
-         {"usage", "status"},
+         signedOut,
+         both,
          {"first-429", "second-401"}},
         {"the refreshed token's failure gives way to a report with the allowance",
          {.endpoint = "/bearer", .file = first, .refreshed = "second-500"},
          AllOf(readingFrom("claude /usage", "Max 5×"),
                HoldsValue(Field(&ProviderReading::weekly, Optional(Field(&UsageWindow::usedPercent, 37.0))))),
-         {"usage"},
-         {"first-429", "second-500"}},
-        {"a signed-in team account's status still explains the report",
-         {.endpoint = "/bearer", .file = first, .usage = "cost", .status = "team", .refreshed = "second-500"},
-         HoldsValue(Field(&ProviderReading::source, "claude auth status")),
-         {"usage", "status"},
+         report,
          {"first-429", "second-500"}},
     };
     check(cases);
@@ -347,103 +296,49 @@ TEST_F(ClaudeFetcherTest, AsksTheEndpointAgainOnlyWithATokenTheToolRefreshed)
 TEST_F(ClaudeFetcherTest, TakesTheKeyringBeforeTheFile)
 {
     const std::string maxPlan = credentialsJson("file-token", 600, "max");
+    const auto fromFile = readingFrom("usage API", "Max");
     const std::vector<Case> cases{
-        {"keyring beats file", {.keyring = freshToken, .file = maxPlan}, readingFrom("usage API", "Pro"), {}},
-        {"no keyring item: the file", {.file = maxPlan}, readingFrom("usage API", "Max"), {}},
-        {"no keyring tool: the file",
-         {.keyring = freshToken, .keyringToolInstalled = false, .file = maxPlan},
-         readingFrom("usage API", "Max"),
-         {}},
-        {"an unusable keyring item: the file",
+        {"keyring beats file", {.keyring = freshToken, .file = maxPlan}, fromApi, none},
+        {"no keyring tool", {.keyring = freshToken, .keyringToolInstalled = false, .file = maxPlan}, fromFile, none},
+        {"an unusable keyring item",
          {.keyring = R"({"claudeAiOauth":{"accessToken":""}})", .file = maxPlan},
-         readingFrom("usage API", "Max"),
-         {}},
-        {"an expiring keyring token is not sent",
-         {.keyring = expiringToken, .file = maxPlan},
-         readingFrom("claude /usage", "Pro"),
-         {"usage"}},
+         fromFile,
+         none},
+        {"an expiring keyring token is not sent", {.keyring = expiringToken, .file = maxPlan}, fromCli, report},
     };
     check(cases);
 }
 
 TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
 {
-    const Matcher<FetchResult> signedOut = FailsWith(FetchFailure::notLoggedIn());
+    const std::string realToken = "sk-ant-oat01-" + std::string(40, 'Q') + "-" + std::string(34, 'z') + "AA";
+    const std::string padding(192, '.');
     const std::vector<Case> cases{
-        {"signed-out text on standard error, upper case",
-         {.file = expiringToken, .usage = "signed-out-stderr"},
-         signedOut,
-         {"usage", "status"}},
-        {"signed-out text on standard output, mixed case",
-         {.usage = "signed-out-mixed"},
-         signedOut,
-         {"usage", "status"}},
-        {"an is_error result saying the token expired", {.usage = "is-error-expired"}, signedOut, {"usage", "status"}},
-        {"an is_error result of another kind fails to parse",
-         {.usage = "is-error-other"},
-         FailsWith(noAllowance),
-         {"usage", "status"}},
-        {"a cost summary, signed out: the status's verdict",
-         {.usage = "cost", .status = "signed-out"},
-         signedOut,
-         {"usage", "status"}},
+        {"a cost summary, signed out", {.usage = "cost", .status = "signed-out"}, signedOut, both},
         {"a cost summary on a team plan",
          {.usage = "cost", .status = "team"},
          HoldsValue(AllOf(Field(&ProviderReading::source, "claude auth status"),
                           Field(&ProviderReading::kind, AccountKind::enterprise),
                           Field(&ProviderReading::plan, Optional(std::string("Team"))))),
-         {"usage", "status"}},
-        {"non-JSON output",
-         {.usage = "garbage"},
-         FailsWith(FetchFailure::unexpected("Segmentation fault")),
-         {"usage", "status"}},
-        {"non-JSON output, unreadable status",
-         {.usage = "garbage", .status = "garbage"},
-         FailsWith(FetchFailure::unexpected("Segmentation fault")),
-         {"usage", "status"}},
-        {"no output at all",
-         {.usage = "empty"},
-         FailsWith(FetchFailure::unexpected("`claude /usage` printed nothing")),
-         {"usage", "status"}},
+         both},
+        {"non-JSON output", {.usage = "garbage"}, FailsWith(FetchFailure::unexpected("Segmentation fault")), both},
         {"the endpoint's failure outlives the command's",
          {.endpoint = "/status/500", .file = freshToken, .usage = "garbage"},
-         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
-         {"usage", "status"}},
+         http500,
+         both},
         {"a hang past the command's time-out",
          {.usage = "hang", .commandTimeout = Seconds{0.5}},
          FailsWith(FetchFailure::unreachable("`claude /usage` timed out")),
-         {"usage", "status"}},
+         both},
         {"a token the tool prints is kept out of the failure",
          {.file = expiringToken, .usage = "leak"},
          FailsWith(FetchFailure::unexpected(
              R"(failed to use {"claudeAiOauth":{"accessToken":"[token]","subscriptionType":"pro","expiresAt":1772539290000}})")),
-         {"usage", "status"}},
-    };
-    check(cases);
-}
-
-TEST_F(ClaudeFetcherTest, KeepsEveryTokenOutOfTheFailureWhateverItsLength)
-{
-    const std::string realToken = "sk-ant-oat01-" + std::string(40, 'Q') + "-" + std::string(34, 'z') + "AA";
-    const std::string real = credentialsJson(realToken, 90);
-    const std::string padding(192, '.');
-    const std::vector<Case> cases{
-        {"a token that is part of its own placeholder",
-         {.file = credentialsJson("token", 90), .usage = "stderr", .errorText = "the token is token"},
-         FailsWith(FetchFailure::unexpected("the [token] is [token]")),
-         {"usage", "status"}},
-        {"a one-letter token does not garble the words it is in",
-         {.endpoint = "/status/500", .file = credentialsJson("T", 600), .usage = "garbage"},
-         FailsWith(FetchFailure::unreachable("Claude usage endpoint returned HTTP 500")),
-         {"usage", "status"}},
+         both},
         {"a token cut by the 200-character tail of the output",
-         {.file = real, .usage = "stderr", .errorText = realToken + " " + padding},
+         {.file = credentialsJson(realToken, 90), .usage = "stderr", .errorText = realToken + " " + padding},
          FailsWith(FetchFailure::unexpected("[token] " + padding)),
-         {"usage", "status"}},
-        {"the start of a token at the end of the output",
-         {.file = real, .usage = "stderr", .errorText = "sent Bearer " + realToken.substr(0, 20) + "\n"},
-         FailsWith(FetchFailure::unexpected("sent Bearer [token]")),
-         {"usage", "status"}},
+         both},
     };
     check(cases);
 }

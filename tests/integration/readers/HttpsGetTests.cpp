@@ -96,7 +96,6 @@ TEST_F(HttpsGetTest, ReportsTransportFailuresWithoutTheHeaderValues)
     plain.url.replace(0, 5, "http");
     const std::array cases{
         Case{"a hang past the time-out", request("/hang", Seconds{0.5})},
-        Case{"a connection closed unanswered", request("/close")},
         Case{"a certificate that is not trusted", untrusted},
         Case{"plain HTTP", plain},
     };

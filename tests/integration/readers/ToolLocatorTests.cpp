@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -48,12 +49,7 @@ public:
 
     [[nodiscard]] std::vector<std::string> shellCalls() const
     {
-        std::ifstream log(m_folder.path() / "shell-calls");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(log, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        return testing::linesOf(m_folder.path() / "shell-calls");
     }
 
     [[nodiscard]] ToolLocator::System system(std::string shell, std::string path = "/usr/bin:/bin") const
@@ -90,10 +86,8 @@ TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
 
     const auto cases = std::to_array<Case>({
         {"a home-relative override with blanks around it", " \t~/bin/claude  ", own},
-        {"an absolute override", own, own},
         {"an override naming a file that cannot run", plain, std::nullopt},
         {"an override naming a folder", home.path("folder/claude"), std::nullopt},
-        {"an override naming nothing", home.path("bin/missing"), std::nullopt},
         {"an override of blanks only", " \t ", searched},
         {"no override", std::nullopt, searched},
     });
@@ -134,30 +128,6 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
 }
 
-TEST(ToolLocator, ReadsThePathBetweenTheFirstTwoMarkersOnly)
-{
-    struct Case
-    {
-        std::string_view name;
-        std::string_view output;
-        std::vector<std::string> folders;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"noise on both sides and an empty piece", "motd\n__OSTREL_PATH__/a::/b:__OSTREL_PATH__tail", {"/a", "/b"}},
-        {"a third marker is ordinary text after the second",
-         "__OSTREL_PATH__/a__OSTREL_PATH__/b__OSTREL_PATH__",
-         {"/a"}},
-        {"a single marker", "__OSTREL_PATH__/a:/b", {}},
-        {"no marker at all", "/a:/b", {}},
-        {"nothing between the markers", "__OSTREL_PATH____OSTREL_PATH__", {}},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ToolLocator::parseLoginShellPath(c.output), c.folders);
-    }
-}
-
 TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
 {
     const auto reversed = [](std::strong_ordering order) {
@@ -176,12 +146,8 @@ TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"one digit before two", "v9", "v10", std::strong_ordering::less},
-        {"minor versions by value", "v18.2", "v18.10", std::strong_ordering::less},
-        {"a newer major version", "22.3.0", "18.20.1", std::strong_ordering::greater},
         {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
         {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
-        {"the same text", "v18.2.0", "v18.2.0", std::strong_ordering::equal},
         {"equal values told apart by their bytes", "v09", "v9", std::strong_ordering::less},
     });
     for (const auto& c : cases) {
@@ -214,7 +180,6 @@ TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
     };
 
     const auto cases = std::to_array<Case>({
-        {"a shell that cannot be started", home.path("missing-shell"), "", {}},
         {"a shell that hangs after one marker",
          home.write("hanging", "#!/bin/sh\nprintf '__OSTREL_PATH__/partial'\nexec /bin/sleep 30\n"),
          "",
