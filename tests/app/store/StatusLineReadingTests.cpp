@@ -95,7 +95,8 @@ TEST(StatusLineReading, TakesClaudeCodesFiguresWhileTheEndpointTurnsTheAppAway)
     ASSERT_TRUE(testing::spinUntil(
         [&] { return claude().lastReading && claude().lastReading->source == ClaudeStatusLine::source; },
         10s));
-    const ProviderReading& reading = *claude().lastReading;
+    const ProviderSnapshot taken = claude();
+    const ProviderReading& reading = *taken.lastReading;
     EXPECT_EQ(reading.weekly, (UsageWindow{41, dateFromSince1970(static_cast<double>(renews))}));
     EXPECT_EQ(reading.session->usedPercent, 23);
     const ProviderDisplay display = store.display(Provider::claude, wallNow());
