@@ -166,7 +166,7 @@ bool fold(Saved& saved, const Figures& figures, double othersPreferredFor)
         const double age = (figures.receivedAt - last->fetchedAt).count();
         const bool ours = last->source == source;
         if (age <= 0 || (!ours && !snapshot.lastFailure && age < othersPreferredFor)
-            || (ours && sameFigures(*last, figures) && age < repeatAfter)) {
+            || (ours && !snapshot.lastFailure && sameFigures(*last, figures) && age < repeatAfter)) {
             return false;
         }
     }

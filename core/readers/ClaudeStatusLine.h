@@ -58,7 +58,7 @@ struct Figures
 /// Folds the figures into `saved` as Claude's reading, unless the last reading
 /// is as new, or is another reader's, younger than `othersPreferredFor`
 /// seconds and not followed by a failure, or repeats the same figures within
-/// `repeatAfter`. A fold clears the last failure but keeps the last attempt
+/// `repeatAfter` with no failure since. A fold clears the last failure but keeps the last attempt
 /// time, which belongs to the schedule of Claude's own readers. Whether it did.
 bool fold(Saved& saved, const Figures& figures, double othersPreferredFor);
 

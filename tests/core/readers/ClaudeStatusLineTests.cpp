@@ -105,6 +105,9 @@ TEST(ClaudeStatusLine, FoldsFreshFiguresUnlessAFreshReadingOfClaudesOwnStands)
         {"the endpoint read longer ago than the interval", Last{"usage API", interval + 1}, true},
         {"the last reading is newer", Last{"usage API", -5, 10, true}, false},
         {"the same figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60}, false},
+        {"the same figures a minute ago, then the endpoint failed",
+         Last{ClaudeStatusLine::source, 60, 41.5, true},
+         true},
         {"new figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60, 40}, true},
         {"the same figures long ago", Last{ClaudeStatusLine::source, ClaudeStatusLine::repeatAfter + 1}, true},
     });
