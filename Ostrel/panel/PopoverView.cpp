@@ -116,7 +116,7 @@ ActivityMeasure PopoverView::effectiveMeasure() const
 void PopoverView::setAvailableVersion(std::optional<std::string> version)
 {
     m_availableVersion = std::move(version);
-    reevaluate();
+    reevaluateIfShown();
 }
 
 void PopoverView::reevaluate()
@@ -160,9 +160,12 @@ bool PopoverView::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
     // Wrapped texts settle their heights only once polished and laid out at the
-    // panel's width; the column's height follows every such change.
-    if (event->type() == QEvent::LayoutRequest) {
-        fitHeight();
+    // panel's width; the column's height follows every such change. Qt has
+    // laid the column out for this request already, so the answer only reads
+    // its height: laying out again here would post the next request, and the
+    // panel would never rest. A closed panel has nothing to follow.
+    if (event->type() == QEvent::LayoutRequest && isVisible()) {
+        followContentHeight();
     }
     return handled;
 }
@@ -275,20 +278,23 @@ void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewa
 
 void PopoverView::fitHeight()
 {
-    if (m_fitting) {
-        return;
-    }
-    m_fitting = true;
     // Texts changed by this evaluation ask their layouts to settle; those
     // requests are answered first, so the height below counts every wrapped line.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     ensurePolished();
     m_column->invalidate();
     m_column->activate();
+    followContentHeight();
+}
+
+void PopoverView::followContentHeight()
+{
     const int height =
         m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(panelWidth) : m_column->totalSizeHint().height();
-    setFixedHeight(height);
-    m_fitting = false;
+    // Only a new height lays the window out again; the same one is left alone.
+    if (height != minimumHeight() || height != maximumHeight()) {
+        setFixedHeight(height);
+    }
 }
 
 void PopoverView::copySnapshot()
@@ -300,7 +306,7 @@ void PopoverView::copySnapshot()
     QTimer::singleShot(copiedMilliseconds, this, [this, generation] {
         if (generation == m_copyGeneration) {
             m_copiedAt.reset();
-            reevaluate();
+            reevaluateIfShown();
         }
     });
     reevaluate();

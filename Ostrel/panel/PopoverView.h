@@ -118,7 +118,10 @@ private:
     void rebuildContent(PopoverTab tab, const std::vector<Provider>& providers);
     void addActivityControls();
     void fillContent(Date now, const std::optional<RenewalText>& renewal);
+    /// Lays the column out afresh and takes its height: after an evaluation.
     void fitHeight();
+    /// Takes the height of the column as laid out, without laying it out again.
+    void followContentHeight();
 
     UsageStore& m_store;
     AppSettings& m_settings;
@@ -139,7 +142,6 @@ private:
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;
-    bool m_fitting = false;
     std::optional<PopoverTab> m_builtTab;
     std::vector<Provider> m_builtProviders;
     QTimer m_schedule;

@@ -1,6 +1,7 @@
 #pragma once
 // The panel's refresh button: the clockwise arrow, turning a full circle every
-// 0.9 seconds while any provider is being read and at rest otherwise.
+// 0.9 seconds while any provider is being read and at rest otherwise. It turns
+// only while shown: a closed panel runs no animation.
 
 #include <QToolButton>
 
@@ -29,9 +30,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     Turn m_turn{*this};
+    bool m_spinning = false;
 };
 
 }  // namespace ostrel

@@ -20,6 +20,7 @@
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
+#include "panel/PopoverWindow.h"
 #include "panel/ProviderCard.h"
 #include "panel/RefreshButton.h"
 #include "support/EventLoop.h"
@@ -311,6 +312,98 @@ TEST_F(PopoverViewTest, TabReachesEveryControlAndEachHasAName)
     }
     for (const char* name : {"Ostrel", "Activity", "Refresh now", "More", "Copy"}) {
         EXPECT_TRUE(reached.contains(QString::fromUtf8(name))) << name;
+    }
+}
+
+/// Counts the layout requests and paints that reach a window or anything inside it.
+class PanelActivity : public QObject
+{
+public:
+    explicit PanelActivity(const QWidget& window)
+        : m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    ~PanelActivity() override
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+
+    PanelActivity(const PanelActivity&) = delete;
+    PanelActivity& operator=(const PanelActivity&) = delete;
+
+    /// Layout requests and paints over `turns` turns of the event loop.
+    std::pair<int, int> over(int turns)
+    {
+        m_layoutRequests = 0;
+        m_paints = 0;
+        for (int turn = 0; turn < turns; ++turn) {
+            QCoreApplication::processEvents();
+        }
+        return {m_layoutRequests, m_paints};
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (widget != nullptr && (widget == &m_window || m_window.isAncestorOf(widget))) {
+            m_layoutRequests += event->type() == QEvent::LayoutRequest ? 1 : 0;
+            m_paints += event->type() == QEvent::Paint ? 1 : 0;
+        }
+        return false;
+    }
+
+private:
+    const QWidget& m_window;
+    int m_layoutRequests = 0;
+    int m_paints = 0;
+};
+
+TEST_F(PopoverViewTest, SettlesOnceShownAndCostsNothingOnceClosedInEveryCardStateAndTab)
+{
+    struct Case
+    {
+        std::string_view name;
+        FetchResult claude;
+        FetchResult openai;
+        /// Still being read while the panel shows and after it closed.
+        bool reading = false;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"readings", testing::readingOf(Provider::claude, 40), testing::readingOf(Provider::openai, 97)},
+        {"signed out and missing",
+         std::unexpected(FetchFailure::notLoggedIn()),
+         std::unexpected(FetchFailure::cliMissing())},
+        {"unreachable and unreadable",
+         std::unexpected(FetchFailure::unreachable("timed out after 30 s waiting for the usage endpoint")),
+         std::unexpected(FetchFailure::unexpected("no rate limits in the reply"))},
+        {"being read", testing::readingOf(Provider::claude, 60), testing::readingOf(Provider::openai, 10), true},
+    });
+    constexpr int turns = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto delay = c.reading ? std::chrono::milliseconds(1500) : std::chrono::milliseconds(0);
+        script->add(Provider::claude, c.claude, delay);
+        script->add(Provider::openai, c.openai, delay);
+        store.refresh();
+        ASSERT_TRUE(c.reading || testing::spinUntil([&] { return store.refreshing().empty(); }));
+        auto* view = new PopoverView(store, settings, {}, {});
+        PopoverWindow window(view);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        PanelActivity activity(window);
+        window.open(std::nullopt);
+        for (const PopoverTab tab : {PopoverTab::activity, PopoverTab::ostrel}) {
+            settings.setPopoverTab(tab);
+            activity.over(turns);
+            EXPECT_EQ(activity.over(turns).first, 0) << "layout requests while shown";
+        }
+        window.hide();
+        EXPECT_EQ(activity.over(turns), std::pair(0, 0)) << "layout requests and paints while closed";
+        EXPECT_FALSE(view->header().refreshButton()->isSpinning());
+        ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
     }
 }
 
