@@ -10,6 +10,7 @@
 #   tray_start_trayer             # trayer, when the session started without a tray
 #   tray_start_bus                # only a private session bus (for runs without X)
 #   tray_run_ostrel <binary> [env assignments --] [arguments]
+#   tray_ostrel_again <binary> [arguments]   # a second launch, handed to the first
 #   tray_await <tenths> <command...>
 #   tray_items                    # xwininfo lines of the embedded ostrel items
 
@@ -168,6 +169,15 @@ tray_run_ostrel() {
   env "${run_env[@]}" "$binary" "$@" >"$tray_work/${TRAY_LOG:-ostrel.log}" 2>&1 &
   tray_ostrel_pid=$!
   tray_pids+=("$tray_ostrel_pid")
+  tray_ostrel_env=("${run_env[@]}")
+}
+
+# tray_ostrel_again <binary> [arguments]: a second launch in the same home,
+# which hands its switches to the running Ostrel and exits.
+tray_ostrel_again() {
+  local binary="$1"
+  shift
+  env "${tray_ostrel_env[@]}" "$binary" "$@" >>"$tray_work/second-launch.log" 2>&1
 }
 
 # The absolute centre of an xwininfo line's window: "x y".
