@@ -10,13 +10,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
+#include "base/QtText.h"
 #include "drawing/Theme.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
 #include "report/WelcomeNote.h"
 #include "snapshots/PanelSnapshot.h"
-#include "store/QtText.h"
 #include "store/UsageReaders.h"
 
 namespace ostrel {
@@ -140,6 +140,9 @@ void AppDelegate::showTrayItems()
         return;
     }
     m_statusItem = std::make_unique<StatusItemController>(store(), m_settings, wallClockNow, m_updates.get());
+    m_statusItem->copyPicture = [this](const QString& fallbackText) {
+        PanelSnapshot::copySnapshot(store(), m_settings, fallbackText);
+    };
     m_statusItem->openSettings = [this] {
         showSettings();
     };

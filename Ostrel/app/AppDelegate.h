@@ -11,14 +11,14 @@
 #include <QWidget>
 
 #include "app/LaunchOptions.h"
-#include "app/SingleInstance.h"
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/SingleInstance.h"
+#include "platform/TrayHost.h"
+#include "preferences/SettingsWindow.h"
 #include "report/MorningReporter.h"
 #include "settings/AppSettings.h"
-#include "settings/SettingsWindow.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
-#include "tray/TrayHost.h"
 #include "updates/UpdateController.h"
 
 namespace ostrel {

@@ -12,9 +12,9 @@
 
 #include "app/AppDelegate.h"
 #include "app/LaunchOptions.h"
-#include "app/QuitSignals.h"
 #include "app/StatusOutput.h"
 #include "drawing/AppIcon.h"
+#include "platform/QuitSignals.h"
 #include "store/UsageReaders.h"
 
 int main(int argc, char* argv[])

@@ -9,10 +9,10 @@
 
 #include "app/StatusFormats.h"
 #include "model/ReadingsFile.h"
+#include "platform/LoginItem.h"
 #include "posix/UniqueFd.h"
 #include "readers/ClaudeStatusLine.h"
 #include "settings/AppSettings.h"
-#include "settings/LoginItem.h"
 
 namespace ostrel {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "app/StatusOutput.h"
-#include "store/WallClock.h"
+#include "base/WallClock.h"
 
 namespace ostrel {
 

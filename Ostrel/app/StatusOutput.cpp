@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/QuitSignals.h"
 #include "app/StatusFormats.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "platform/LoginItem.h"
+#include "platform/QuitSignals.h"
 #include "posix/UniqueFd.h"
 #include "settings/AppSettings.h"
-#include "settings/LoginItem.h"
 #include "store/UsageReaders.h"
 
 namespace ostrel {

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/LaunchOptions.h"
+#include "base/WallClock.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
 #include "store/UsageReaders.h"
-#include "store/WallClock.h"
 
 namespace ostrel {
 

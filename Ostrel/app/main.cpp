@@ -18,10 +18,10 @@
 
 #include "app/CommandLine.h"
 #include "app/LaunchOptions.h"
-#include "app/ProgramPaths.h"
-#include "app/QuitSignals.h"
 #include "app/StatusLine.h"
 #include "app/StatusOutput.h"
+#include "base/ProgramPaths.h"
+#include "platform/QuitSignals.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include "base/AppIdentity.h"
+
 // Resources compiled into a static library are registered only when something
 // refers to them (see Symbols.cpp), so every way in registers them first.
 // NOLINTNEXTLINE(misc-use-anonymous-namespace): inside one, the macro's declaration would get internal linkage
@@ -16,7 +18,7 @@ namespace ostrel::AppIcon {
 QIcon icon()
 {
     registerAppResources();
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QIcon(QString::fromLatin1(resourcePath)));
+    return QIcon::fromTheme(QString::fromLatin1(AppIdentity::iconName), QIcon(QString::fromLatin1(resourcePath)));
 }
 
 bool paint(QPainter& painter, const QRectF& target)

@@ -11,8 +11,6 @@ class QPainter;
 
 namespace ostrel::AppIcon {
 
-/// The name the icon theme knows it by, also the notifications' app_icon.
-inline constexpr const char* themeName = "ostrel";
 /// The compiled-in copy, for when the theme has none installed.
 inline constexpr const char* resourcePath = ":/icons/ostrel.svg";
 

@@ -2,9 +2,9 @@
 
 #include <QHBoxLayout>
 
+#include "base/QtText.h"
 #include "drawing/Symbols.h"
 #include "drawing/Theme.h"
-#include "store/QtText.h"
 
 namespace ostrel {
 namespace {

@@ -3,10 +3,10 @@
 #include <QHBoxLayout>
 #include <QPainter>
 
+#include "drawing/CapsuleSwitcher.h"
 #include "drawing/OstrelMark.h"
 #include "drawing/Symbols.h"
 #include "drawing/Theme.h"
-#include "panel/CapsuleSwitcher.h"
 #include "panel/RefreshButton.h"
 
 namespace ostrel {

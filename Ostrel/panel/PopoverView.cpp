@@ -5,15 +5,15 @@
 #include <QTimer>
 #include <unicode/locid.h>
 
+#include "base/LocalCalendar.h"
 #include "model/ProviderDisplay.h"
 #include "model/RenewalText.h"
-#include "panel/ActivityCard.h"
-#include "panel/ActivityControls.h"
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
-#include "panel/ProviderCard.h"
-#include "report/LocalCalendar.h"
+#include "panel/activity/ActivityCard.h"
+#include "panel/activity/ActivityControls.h"
+#include "panel/card/ProviderCard.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
 

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "base/WallClock.h"
 #include "drawing/Theme.h"
 #include "model/Provider.h"
 #include "panel/PanelState.h"
-#include "store/WallClock.h"
 
 namespace ostrel {
 

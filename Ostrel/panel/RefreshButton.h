@@ -5,7 +5,7 @@
 
 #include <QToolButton>
 
-#include "panel/Turn.h"
+#include "drawing/Turn.h"
 
 namespace ostrel {
 

@@ -4,9 +4,9 @@
 #include <climits>
 #include <cmath>
 
+#include "base/LocalCalendar.h"
 #include "model/MorningSchedule.h"
-#include "report/DesktopNotifier.h"
-#include "report/LocalCalendar.h"
+#include "platform/DesktopNotifier.h"
 
 namespace ostrel {
 

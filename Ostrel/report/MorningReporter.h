@@ -15,8 +15,8 @@
 #include <QTimer>
 #include <unicode/calendar.h>
 
+#include "base/WallClock.h"
 #include "model/Date.h"
-#include "store/WallClock.h"
 
 namespace ostrel {
 

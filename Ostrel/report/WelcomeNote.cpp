@@ -1,6 +1,6 @@
 #include "report/WelcomeNote.h"
 
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
 #include "settings/AppSettings.h"
 
 namespace ostrel::WelcomeNote {

@@ -11,9 +11,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "base/ConfigHome.h"
+#include "base/QtText.h"
 #include "posix/AtomicFile.h"
-#include "settings/ConfigHome.h"
-#include "store/QtText.h"
 
 namespace ostrel {
 namespace {

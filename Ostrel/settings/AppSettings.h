@@ -14,7 +14,7 @@
 
 #include "model/Date.h"
 #include "model/Provider.h"
-#include "settings/LoginItem.h"
+#include "platform/LoginItem.h"
 #include "settings/SettingChoices.h"
 
 namespace ostrel {

@@ -12,13 +12,13 @@
 #include <QMimeData>
 #include <QWidget>
 
+#include "base/QtText.h"
+#include "base/WallClock.h"
+#include "drawing/MenuBarLabel.h"
 #include "panel/PopoverView.h"
 #include "snapshots/SnapshotFrame.h"
 #include "snapshots/SocialCard.h"
-#include "store/QtText.h"
-#include "store/WallClock.h"
 #include "tray/LabelSource.h"
-#include "tray/MenuBarLabel.h"
 
 namespace ostrel {
 namespace {

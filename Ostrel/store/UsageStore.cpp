@@ -8,12 +8,12 @@
 #include <QPromise>
 #include <QtConcurrent>
 
+#include "base/LocalCalendar.h"
 #include "model/DemoData.h"
 #include "model/TokenFormat.h"
-#include "report/LocalCalendar.h"
+#include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
 #include "store/StatusLineDrops.h"
-#include "store/WakeMonitor.h"
 
 namespace ostrel {
 namespace {

@@ -19,6 +19,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include "base/WallClock.h"
 #include "model/AllowancePoint.h"
 #include "model/Date.h"
 #include "model/Provider.h"
@@ -27,7 +28,6 @@
 #include "model/ReadingsFile.h"
 #include "readers/ClaudeStatusLine.h"
 #include "store/UsageReaders.h"
-#include "store/WallClock.h"
 
 namespace ostrel {
 

@@ -2,8 +2,8 @@
 // What the label and the tray marks show at one moment, taken from the store's
 // display states and the settings' style and enabled providers.
 
+#include "drawing/MenuBarLabel.h"
 #include "model/Date.h"
-#include "tray/MenuBarLabel.h"
 
 namespace ostrel {
 

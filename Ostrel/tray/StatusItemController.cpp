@@ -7,16 +7,15 @@
 #include <QKeySequence>
 #include <QPalette>
 
+#include "base/QtText.h"
+#include "drawing/TrayColors.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
+#include "platform/StatusNotifierItem.h"
+#include "platform/SystemTrayItem.h"
+#include "platform/TrayHost.h"
 #include "settings/AppSettings.h"
-#include "snapshots/PanelSnapshot.h"
-#include "store/QtText.h"
 #include "store/UsageStore.h"
-#include "tray/StatusNotifierItem.h"
-#include "tray/SystemTrayItem.h"
-#include "tray/TrayColors.h"
-#include "tray/TrayHost.h"
 #include "tray/TrayMark.h"
 #include "updates/UpdateController.h"
 
@@ -338,7 +337,7 @@ void StatusItemController::togglePopover(std::optional<QRect> anchor)
 
 void StatusItemController::copySnapshot()
 {
-    PanelSnapshot::copySnapshot(m_store, m_settings, joinedLines(m_store.reportLines(m_clock())));
+    copyPicture(joinedLines(m_store.reportLines(m_clock())));
 }
 
 void StatusItemController::refreshNow()

@@ -21,9 +21,9 @@
 #include <QObject>
 #include <QTimer>
 
-#include "store/WallClock.h"
+#include "base/WallClock.h"
+#include "platform/TrayItem.h"
 #include "tray/LabelSource.h"
-#include "tray/TrayItem.h"
 
 namespace ostrel {
 
@@ -50,6 +50,10 @@ public:
 
     /// Opens settings; does nothing until the application replaces it.
     std::function<void()> openSettings = [] {
+    };
+    /// Puts a picture of the panel on the clipboard, with `fallbackText` for
+    /// those that take only text; does nothing until the application replaces it.
+    std::function<void(const QString& fallbackText)> copyPicture = [](const QString& /*fallbackText*/) {
     };
 
     /// Shows the tray items.

@@ -13,8 +13,8 @@
 #include "drawing/Dot.h"
 #include "drawing/MarkColors.h"
 #include "drawing/ProviderGlyph.h"
+#include "drawing/ProviderMark.h"
 #include "drawing/SymbolImage.h"
-#include "tray/ProviderMark.h"
 #include "tray/TrayLayout.h"
 
 namespace ostrel::TrayMark {

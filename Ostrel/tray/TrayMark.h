@@ -16,8 +16,8 @@
 #include <QPixmap>
 
 #include "drawing/MarkState.h"
+#include "drawing/TrayColors.h"
 #include "settings/SettingChoices.h"
-#include "tray/TrayColors.h"
 
 namespace ostrel::TrayMark {
 

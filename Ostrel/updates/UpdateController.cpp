@@ -9,8 +9,8 @@
 #include <QUrl>
 #include <QtConcurrent>
 
+#include "base/QtText.h"
 #include "settings/AppSettings.h"
-#include "store/QtText.h"
 #include "updates/ReleaseVersion.h"
 #include "updates/UpdateDialog.h"
 

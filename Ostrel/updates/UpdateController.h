@@ -18,7 +18,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
-#include "store/WallClock.h"
+#include "base/WallClock.h"
 #include "updates/ReleaseFeed.h"
 
 namespace ostrel {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "store/QtText.h"
+#include "base/QtText.h"
 #include "updates/UpdateController.h"
 
 namespace ostrel {

@@ -19,8 +19,8 @@
 #include <QPainter>
 #include <unicode/locid.h>
 
-#include "panel/ActivityCard.h"
-#include "report/LocalCalendar.h"
+#include "base/LocalCalendar.h"
+#include "panel/activity/ActivityCard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tray/DBusMenuExporter.h"
+#include "platform/DBusMenuExporter.h"
 
 #include <array>
 #include <functional>

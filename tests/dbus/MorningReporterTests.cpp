@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
 #include "support/NotificationService.h"
 
 namespace ostrel {

@@ -1,4 +1,4 @@
-#include "settings/SettingsWindow.h"
+#include "preferences/SettingsWindow.h"
 
 #include <array>
 #include <string>
@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
 #include "support/EventLoop.h"
 #include "support/NotificationService.h"
 

@@ -1,4 +1,4 @@
-#include "tray/StatusNotifierItem.h"
+#include "platform/StatusNotifierItem.h"
 
 #include <array>
 #include <string_view>

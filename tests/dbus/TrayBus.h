@@ -15,8 +15,8 @@
 #include <QVariant>
 #include <gtest/gtest.h>
 
+#include "platform/TrayHost.h"
 #include "support/EventLoop.h"
-#include "tray/TrayHost.h"
 
 namespace ostrel::testing {
 

@@ -1,4 +1,4 @@
-#include "tray/TrayHost.h"
+#include "platform/TrayHost.h"
 
 #include <array>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "store/WakeMonitor.h"
+#include "platform/WakeMonitor.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -13,7 +13,7 @@
 #include <QVariantMap>
 #include <gtest/gtest.h>
 
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
 
 namespace ostrel::testing {
 

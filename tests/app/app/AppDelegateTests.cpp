@@ -10,10 +10,10 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+#include "base/ConfigHome.h"
 #include "panel/PanelHeader.h"
 #include "panel/PopoverView.h"
 #include "panel/PopoverWindow.h"
-#include "settings/ConfigHome.h"
 #include "support/Accessible.h"
 
 namespace ostrel {

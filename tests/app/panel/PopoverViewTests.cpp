@@ -12,17 +12,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "panel/ActivityCard.h"
-#include "panel/ActivityChart.h"
-#include "panel/ActivityControls.h"
-#include "panel/ActivityTotals.h"
-#include "panel/CapsuleSwitcher.h"
+#include "drawing/CapsuleSwitcher.h"
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
 #include "panel/PopoverWindow.h"
-#include "panel/ProviderCard.h"
 #include "panel/RefreshButton.h"
+#include "panel/activity/ActivityCard.h"
+#include "panel/activity/ActivityChart.h"
+#include "panel/activity/ActivityControls.h"
+#include "panel/activity/ActivityTotals.h"
+#include "panel/card/ProviderCard.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"

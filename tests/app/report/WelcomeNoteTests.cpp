@@ -6,7 +6,7 @@
 #include <QDBusConnection>
 #include <gtest/gtest.h>
 
-#include "report/DesktopNotifier.h"
+#include "platform/DesktopNotifier.h"
 #include "support/TempSettings.h"
 
 namespace ostrel {

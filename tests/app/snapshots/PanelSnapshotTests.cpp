@@ -10,7 +10,7 @@
 #include <QMimeData>
 #include <gtest/gtest.h>
 
-#include "panel/CapsuleSwitcher.h"
+#include "drawing/CapsuleSwitcher.h"
 #include "snapshots/SnapshotFrame.h"
 #include "snapshots/SocialCard.h"
 #include "store/UsageStore.h"

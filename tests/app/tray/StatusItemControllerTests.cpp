@@ -13,10 +13,10 @@
 
 #include "drawing/Theme.h"
 #include "panel/PopoverWindow.h"
+#include "platform/SystemTrayItem.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
-#include "tray/SystemTrayItem.h"
 
 namespace ostrel {
 namespace {

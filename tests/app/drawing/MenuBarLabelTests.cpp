@@ -1,0 +1,278 @@
+// The tray label drawn for real on the offscreen platform: widths per style
+// and state, cell colours per tier at known pixels, fading, dots, and both
+// pixel ratios.
+
+#include "drawing/MenuBarLabel.h"
+
+#include <array>
+#include <cmath>
+#include <string_view>
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include "drawing/MarkColors.h"
+#include "drawing/OstrelCells.h"
+#include "drawing/ProviderMark.h"
+#include "drawing/StackedRow.h"
+#include "drawing/SymbolImage.h"
+
+namespace ostrel {
+namespace {
+
+const LabelColors darkText{QColor(0, 0, 0), QColor(0, 0, 0, 128)};
+
+Ostrel pacing(PaceTier tier, int filled, int percent, bool resetWarning = false)
+{
+    Ostrel o;
+    o.allowanceFraction = percent / 100.0;
+    o.timeFraction = 0.5;
+    o.timeRemaining = 3600.0 * 80;
+    o.ratio = 1;
+    o.tier = tier;
+    o.filledSquares = filled;
+    o.resetWarning = resetWarning;
+    return o;
+}
+
+MarkState live(Provider provider, PaceTier tier, int filled, int percent)
+{
+    return {provider, MarkStatus::live, pacing(tier, filled, percent), true, false};
+}
+
+// Colour of the pixel at a logical point of a picture drawn at `dpr`.
+QColor at(const QImage& image, double x, double y)
+{
+    const qreal dpr = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>(x * dpr), static_cast<int>(y * dpr));
+}
+
+void expectNear(const QColor& actual, const QColor& expected, int tolerance = 6)
+{
+    EXPECT_NEAR(actual.red(), expected.red(), tolerance);
+    EXPECT_NEAR(actual.green(), expected.green(), tolerance);
+    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance);
+    EXPECT_NEAR(actual.alpha(), expected.alpha(), tolerance);
+}
+
+TEST(MarkState, ChoosesTheIndicatorDotsAndFadingFromTheStatus)
+{
+    struct Case
+    {
+        std::string_view name;
+        MarkStatus status;
+        bool paced;
+        bool hasReading;
+        MarkIndicator indicator;
+        bool dimmed;
+        bool alertDot;
+    };
+
+    using enum MarkStatus;
+    using enum MarkIndicator;
+    constexpr auto cases = std::to_array<Case>({
+        {"nothing read yet: plain unlit cells", loading, false, false, cells, false, false},
+        {"live", live, true, true, cells, false, false},
+        {"stale fades", stale, true, true, cells, true, false},
+        {"renewed shows the arrow", renewed, false, true, renewedArrow, true, false},
+        {"enterprise shows infinity", enterprise, false, true, infinity, false, false},
+        {"signed out with pacing: faded cells and a dot", needsLogin, true, true, cells, true, true},
+        {"signed out without pacing: the alert", needsLogin, false, false, loginAlert, true, true},
+        {"unavailable with a reading: no dot", unavailable, false, true, cells, false, false},
+        {"unavailable without a reading: the dot", unavailable, false, false, cells, false, true},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MarkState state{Provider::claude,
+                              c.status,
+                              c.paced ? std::optional(pacing(PaceTier::green, 3, 60)) : std::nullopt,
+                              c.hasReading,
+                              false};
+        EXPECT_EQ(state.indicator(), c.indicator);
+        EXPECT_EQ(state.isDimmed(), c.dimmed);
+        EXPECT_EQ(state.alertDot(), c.alertDot);
+        EXPECT_EQ(state.filledCells(), c.paced ? 3 : 0);
+        EXPECT_EQ(state.cellTier().has_value(), c.paced);
+    }
+}
+
+TEST(MarkState, TakesWhatTheMarkShowsFromTheDisplayState)
+{
+    const Date now = dateFromSince1970(1.8e9);
+    ProviderReading reading;
+    reading.provider = Provider::openai;
+    reading.fetchedAt = now - Seconds{60};
+    reading.weekly = UsageWindow{40, now + Seconds{3 * 86400.0}, UsageWindow::week};
+    reading.resetCredits = {ResetCredit{std::nullopt, now + Seconds{86400.0}}};
+    ProviderSnapshot snapshot{reading, now, FetchFailure{FetchFailure::Kind::notLoggedIn, {}}};
+
+    const MarkState state = MarkState::from(ProviderDisplay::make(snapshot, Provider::openai, now, 1800));
+    EXPECT_EQ(state.provider, Provider::openai);
+    EXPECT_EQ(state.status, MarkStatus::needsLogin);
+    ASSERT_TRUE(state.ostrel.has_value());
+    EXPECT_EQ(state.filledCells(), 3);
+    EXPECT_TRUE(state.hasReading);
+    EXPECT_TRUE(state.creditsExpiringSoon);
+    EXPECT_EQ(state.indicator(), MarkIndicator::cells);
+
+    const MarkState empty = MarkState::from(ProviderDisplay::make(std::nullopt, Provider::claude, now, 1800));
+    EXPECT_EQ(empty, (MarkState{Provider::claude, MarkStatus::loading, std::nullopt, false, false}));
+}
+
+TEST(MenuBarLabel, WidthFollowsTheStyleAndTheMarks)
+{
+    const MarkState loading{Provider::claude, MarkStatus::loading, std::nullopt, false, false};
+    const MarkState green = live(Provider::openai, PaceTier::green, 3, 62);
+    const MarkState enterprise{Provider::claude, MarkStatus::enterprise, std::nullopt, true, false};
+    MarkState warned = green;
+    warned.ostrel->resetWarning = true;
+    const double percentWidth = ProviderMark::monospacedWidth(QStringLiteral("62%"), ProviderMark::percentFont());
+    const double hourglassWidth = SymbolImage{SymbolName::hourglass, 9, SymbolWeight::bold}.size().width();
+    const double infinityWidth = SymbolImage{SymbolName::infinity, 11, SymbolWeight::semibold}.size().width();
+    const double gaugeWidth = SymbolImage{SymbolName::gauge, 13, SymbolWeight::medium}.size().width();
+    constexpr double cellsMark = 13 + 4 + 28.5;
+
+    struct Case
+    {
+        std::string_view name;
+        LabelContent content;
+        double width;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {"no provider is the gauge symbol", {MenuBarStyle::bars, {}}, 5 + gaugeWidth + 5},
+        {"a mark is glyph, gap and gauge", {MenuBarStyle::bars, {green}}, 5 + cellsMark + 5},
+        {"the percent follows the gauge",
+         {MenuBarStyle::barsAndPercent, {green}},
+         5 + cellsMark + 3 + percentWidth + 5},
+        {"no percent without pacing", {MenuBarStyle::barsAndPercent, {loading}}, 5 + cellsMark + 5},
+        {"the hourglass comes last", {MenuBarStyle::bars, {warned}}, 5 + cellsMark + 3 + hourglassWidth + 5},
+        {"a status symbol replaces the gauge", {MenuBarStyle::bars, {enterprise}}, 5 + 13 + 4 + infinityWidth + 5},
+        {"two marks sit nine points apart", {MenuBarStyle::bars, {loading, green}}, 5 + cellsMark + 9 + cellsMark + 5},
+        {"stacked rows take the widest row", {MenuBarStyle::stacked, {loading, green}}, 5 + 8 + 3 + 36 + 5},
+        {"a stacked dot adds its gap and size", {MenuBarStyle::stacked, {loading, warned}}, 5 + 8 + 3 + 36 + 3 + 3 + 5},
+        {"stacked shows cells for every status", {MenuBarStyle::stacked, {enterprise}}, 5 + 8 + 3 + 36 + 5},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QSizeF size = MenuBarLabel::contentSize(c.content);
+        EXPECT_NEAR(size.width(), c.width, 1e-9);
+        EXPECT_EQ(size.height(), 22);
+    }
+}
+
+TEST(MenuBarLabel, LightsCellsInTheTierGradient)
+{
+    // The gauge's frame starts at x = 5 + 13 + 4 and spans y 5...17; cells are 4.5 wide, 1.5 apart.
+    auto cellCentre = [](int i) {
+        return 22 + i * 6.0 + 2.25;
+    };
+    for (const PaceTier tier : allPaceTiers) {
+        SCOPED_TRACE(rawValue(tier));
+        const QImage image =
+            MenuBarLabel::renderImage({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, 2);
+        EXPECT_EQ(image.size(), QSize(111, 44));
+        const QColor top = MarkColors::tierHighlight(tier);
+        const QColor bottom = MarkColors::tierColor(tier);
+        const QColor middle((top.red() + bottom.red()) / 2,
+                            (top.green() + bottom.green()) / 2,
+                            (top.blue() + bottom.blue()) / 2);
+        expectNear(at(image, cellCentre(0), 11), middle, 8);
+        expectNear(at(image, cellCentre(1), 11), middle, 8);
+        for (int i = 2; i < 5; ++i) {
+            expectNear(at(image, cellCentre(i), 11), QColor(0, 0, 0, 23), 2);
+        }
+        EXPECT_EQ(at(image, cellCentre(0), 3).alpha(), 0);  // above the gauge
+    }
+}
+
+TEST(MenuBarLabel, FadesTheGaugeAndThePercentOfAStaleReading)
+{
+    MarkState stale = live(Provider::claude, PaceTier::red, 5, 100);
+    const QImage fresh = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    stale.status = MarkStatus::stale;
+    const QImage faded = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    const QColor lit = at(fresh, 24.25, 11);
+    const QColor dim = at(faded, 24.25, 11);
+    EXPECT_EQ(lit.alpha(), 255);
+    EXPECT_NEAR(dim.alpha(), 0.45 * 255, 2);
+    // A whole layer fades, so the colour itself stays that of the lit cell.
+    EXPECT_NEAR(dim.red(), lit.red(), 3);
+    EXPECT_NEAR(dim.green(), lit.green(), 3);
+    // The darkest pixel of the percent text drops to 0.55.
+    auto darkestTextAlpha = [](const QImage& image) {
+        int alpha = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = static_cast<int>(54 * image.devicePixelRatio()); x < image.width(); ++x) {
+                alpha = std::max(alpha, image.pixelColor(x, y).alpha());
+            }
+        }
+        return alpha;
+    };
+    EXPECT_EQ(darkestTextAlpha(fresh), 255);
+    EXPECT_NEAR(darkestTextAlpha(faded), 0.55 * 255, 3);
+}
+
+TEST(MenuBarLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
+{
+    MarkState state = live(Provider::openai, PaceTier::green, 3, 60);
+    state.status = MarkStatus::needsLogin;
+    state.creditsExpiringSoon = true;
+    for (const qreal dpr : {1.0, 2.0}) {
+        SCOPED_TRACE(dpr);
+        const QImage image = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, dpr);
+        // The alert dot's centre is the gauge frame's top-right corner (50.5, 5).
+        expectNear(at(image, 50.5, 5), MarkColors::alertOrange(), 10);
+        expectNear(at(image, 51.5, 4), MarkColors::alertOrange(), 10);
+        // The credit dot's centre is 2.5 pt left of and 1.5 pt below the glyph's top-right corner moved (2, -1).
+        expectNear(at(image, 17.5, 6), MarkColors::resetCreditAmber(), 10);
+    }
+    state.status = MarkStatus::live;
+    state.creditsExpiringSoon = false;
+    const QImage plain = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, 1);
+    EXPECT_EQ(at(plain, 51.5, 4).alpha(), 0);
+}
+
+TEST(MenuBarLabel, StackedRowsPutTheirDotAfterTheGauge)
+{
+    MarkState warned = live(Provider::claude, PaceTier::blue, 5, 90);
+    warned.ostrel->resetWarning = true;
+    warned.creditsExpiringSoon = true;
+    MarkState credits = live(Provider::openai, PaceTier::green, 2, 40);
+    credits.creditsExpiringSoon = true;
+    EXPECT_EQ(StackedRow(warned).dotColor(), MarkColors::tierColor(PaceTier::blue));
+    EXPECT_EQ(StackedRow(credits).dotColor(), MarkColors::resetCreditAmber());
+    credits.creditsExpiringSoon = false;
+    EXPECT_EQ(StackedRow(credits).dotColor(), std::nullopt);
+    credits.creditsExpiringSoon = true;
+
+    // Two 8-pt rows 2.5 apart are centred in 22: centres at 5.75 and 16.25; the dot sits at x 55...58.
+    const QImage image = MenuBarLabel::renderImage({MenuBarStyle::stacked, {warned, credits}}, darkText, 2);
+    expectNear(at(image, 56.5, 5.75), MarkColors::tierColor(PaceTier::blue), 12);
+    expectNear(at(image, 56.5, 16.25), MarkColors::resetCreditAmber(), 12);
+}
+
+TEST(MenuBarLabel, AsksItsSourceAgainAndReportsSizeChanges)
+{
+    LabelContent next{MenuBarStyle::bars, {live(Provider::claude, PaceTier::green, 3, 60)}};
+    int calls = 0;
+    MenuBarLabel label([&](Date) {
+        ++calls;
+        return next;
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(label.sizeHint(), QSize(56, 22));
+    int resized = 0;
+    QObject::connect(&label, &MenuBarLabel::sizeChanged, [&] { ++resized; });
+    label.reevaluate(dateFromSince1970(1.8e9));
+    EXPECT_EQ(resized, 0);
+    next.style = MenuBarStyle::barsAndPercent;
+    label.reevaluate(dateFromSince1970(1.8e9 + 60));
+    EXPECT_EQ(resized, 1);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(label.content(), next);
+}
+
+}  // namespace
+}  // namespace ostrel

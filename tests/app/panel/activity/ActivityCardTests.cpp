@@ -1,0 +1,389 @@
+// The activity card: its header, overlay, totals and composition over the
+// cases that matter, the selection by pointer and by keys (sampled in the
+// painted bars) and the axes in a pinned calendar.
+
+#include "panel/activity/ActivityCard.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include "base/QtText.h"
+#include "panel/activity/ActivityChart.h"
+#include "panel/activity/ActivityTotals.h"
+#include "panel/activity/CompositionBar.h"
+
+namespace ostrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Tuesday 12 March 2024, 3:34 PM in New York (daylight time since the Sunday before).
+const Date now = Date(std::chrono::sys_days{2024y / 3 / 12} + 19h + 34min);
+
+RenewalText newYork()
+{
+    std::optional<RenewalText> calendar = RenewalText::make("America/New_York", "en_US");
+    if (!calendar) {
+        throw std::logic_error("no New York calendar");
+    }
+    return *std::move(calendar);
+}
+
+enum class Tokens
+{
+    none,        ///< no scan has reported yet
+    busy,        ///< half an hour ago, five hours ago and three days ago
+    oldOnly,     ///< three days ago only
+    outputOnly,  ///< an hour ago, output only
+};
+
+std::optional<ProviderActivity> activityOf(Tokens tokens)
+{
+    if (tokens == Tokens::none) {
+        return std::nullopt;
+    }
+    ProviderActivity activity;
+    activity.scannedAt = now;
+    switch (tokens) {
+    case Tokens::busy:
+        activity.tokens.add({9000, 800, 200}, now - 30min);
+        activity.tokens.add({4000, 1500, 500}, now - 5h);
+        activity.tokens.add({100000, 0, 0}, now - 72h);
+        break;
+    case Tokens::oldOnly:
+        activity.tokens.add({100000, 0, 0}, now - 72h);
+        break;
+    case Tokens::outputOnly:
+        activity.tokens.add({0, 0, 500}, now - 1h);
+        break;
+    case Tokens::none:
+        break;
+    }
+    return activity;
+}
+
+std::unique_ptr<ActivityCard> cardOf(Provider provider, ActivityCard::Value value)
+{
+    auto card = std::make_unique<ActivityCard>(provider);
+    value.calendar = newYork();
+    card->setValue(std::move(value));
+    card->setAttribute(Qt::WA_DontShowOnScreen);
+    card->resize(356, card->sizeHint().height());
+    card->show();
+    return card;
+}
+
+QString totalOf(const ActivityCard& card, std::string_view label)
+{
+    for (const ActivityTotals::Cell& cell : card.totals().shownCells()) {
+        if (cell.label == qText(label)) {
+            return cell.valueText();
+        }
+    }
+    return QStringLiteral("missing");
+}
+
+long countOfKind(const ActivityCard& card, TokenKind kind)
+{
+    return std::ranges::count(card.chart().drawnLayers(), kind, &ActivityChart::Layer::kind);
+}
+
+void hover(QWidget& widget, QPointF at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &move);
+}
+
+void leave(QWidget& widget)
+{
+    QEvent left(QEvent::Leave);
+    QCoreApplication::sendEvent(&widget, &left);
+}
+
+void press(QWidget& widget, Qt::Key key)
+{
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &down);
+}
+
+/// Where the layer of `kind` in the hour starting at `binStart` is drawn.
+QRectF layerRect(const ActivityChart& chart, Date binStart, TokenKind kind)
+{
+    for (const ActivityChart::Layer& layer : chart.drawnLayers()) {
+        if (layer.kind == kind && layer.start > binStart && layer.start < binStart + 1h) {
+            return chart.layerRect(layer);
+        }
+    }
+    return {};
+}
+
+/// A point of the bin's bar covered by its cached layer alone, a quarter down
+/// that part (away from the grid line of a round value in its middle).
+QPointF cachedOnly(const ActivityChart& chart, Date binStart)
+{
+    const QRectF cached = layerRect(chart, binStart, TokenKind::cached);
+    const QRectF input = layerRect(chart, binStart, TokenKind::input);
+    return {cached.center().x(), cached.top() + (input.top() - cached.top()) / 4};
+}
+
+/// `texts` with '|' between, as the tables spell them.
+std::string joined(const QStringList& texts)
+{
+    return texts.join(QLatin1Char('|')).toStdString();
+}
+
+TEST(ActivityCard, ShowsWhatEachStateOfActivityCallsFor)
+{
+    struct Case
+    {
+        std::string_view name;
+        Provider provider;
+        Tokens tokens;
+        bool scanning;
+        ActivityMeasure measure;
+        ActivityRange range;
+        std::string_view shows;   ///< header|overlay|24h total|7d total
+        std::string_view shares;  ///< cached|new input|output; empty: no composition bar
+        std::size_t capsules;
+        long cachedLayers;
+    };
+
+    using enum Provider;
+    using enum Tokens;
+    using enum ActivityMeasure;
+    using enum ActivityRange;
+    // clang-format off
+    constexpr auto cases = std::to_array<Case>({
+        {"no activity yet while scanning", claude, none, true, all, day, "Reading session logs…||–|–", "", 0, 0},
+        {"no activity and no scan running", claude, none, false, all, day, "peak 0||–|–", "", 0, 0},
+        {"a rescan keeps what is known", claude, busy, true, all, day, "peak 10K||16K|116K", "81%|14%|4.4%", 3, 2},
+        {"all tokens of a day", claude, busy, false, all, day, "peak 10K||16K|116K", "81%|14%|4.4%", 3, 2},
+        {"new only drops the cached layer, lowers totals and peak, keeps the composition",
+         claude, busy, false, fresh, day, "peak 2K||3K|3K", "81%|14%|4.4%", 3, 0},
+        {"a week counts older tokens", claude, busy, false, all, week, "peak 100K||16K|116K", "97%|2.0%|0.6%", 3, 3},
+        {"nothing in the range, Claude", claude, oldOnly, false, all, day,
+         "peak 0|No Claude Code sessions in this range|0|100K", "0.0%|0.0%|0.0%", 0, 0},
+        {"cache reads alone count nothing new", claude, oldOnly, false, fresh, week,
+         "peak 0|No Claude Code sessions in this range|0|0", "100%|0.0%|0.0%", 1, 0},
+        {"only output tokens", openai, outputOnly, false, all, day, "peak 500||500|500", "0.0%|0.0%|100%", 1, 1},
+    });
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto card = cardOf(c.provider, {activityOf(c.tokens), c.range, c.measure, c.scanning, {}, now, {}});
+        const QStringList shows{card->headerText(), card->overlayText(), totalOf(*card, "24h"), totalOf(*card, "7d")};
+        EXPECT_EQ(joined(shows), c.shows);
+        EXPECT_EQ(card->composition().isVisibleTo(card.get()), !c.shares.empty());
+        if (!c.shares.empty()) {
+            const double width = card->composition().width();
+            const auto capsules = CompositionBar::capsules(card->composition().counts(), width);
+            EXPECT_EQ(capsules.size(), c.capsules);
+            if (c.capsules == 1) {
+                EXPECT_DOUBLE_EQ(capsules.front().width, width) << "one part fills the bar";
+            }
+            QStringList labels;
+            QStringList shares;
+            for (const CompositionBar::LegendItem& item : CompositionBar::legend(card->composition().counts())) {
+                labels.append(item.label);
+                shares.append(item.share);
+            }
+            EXPECT_EQ(joined(labels), "Cached|New input|Output");
+            EXPECT_EQ(joined(shares), c.shares);
+        }
+        EXPECT_EQ(countOfKind(*card, TokenKind::cached), c.cachedLayers);
+        if (c.tokens == none) {
+            // Without bins the chart still spans the last hour, empty.
+            const ActivityChart& chart = card->chart();
+            EXPECT_TRUE(chart.drawnLayers().empty());
+            EXPECT_NEAR(secondsSince1970(chart.dateAt(chart.plotRect().left())), secondsSince1970(now - 1h), 1e-3);
+            EXPECT_NEAR(secondsSince1970(chart.dateAt(chart.plotRect().right())), secondsSince1970(now), 1e-3);
+        }
+    }
+}
+
+TEST(ActivityCard, NamesAShareInAtMostThreeFigures)
+{
+    struct Case
+    {
+        std::string_view name;
+        double share;
+        std::string_view text;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"nothing", 0, "0.0%"},
+        {"a twentieth of a percent", 0.0005, "<0.1%"},
+        {"just a tenth of a percent", 0.001, "0.1%"},
+        {"under ten rounds up to ten", 0.0996, "10.0%"},
+        {"ten and over without decimals", 0.424, "42%"},
+        {"all", 1, "100%"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CompositionBar::percent(c.share), qText(c.text));
+    }
+}
+
+TEST(ActivityCard, CapsulesShareTheWidthAndKeepThreePointsEach)
+{
+    struct Case
+    {
+        std::string_view name;
+        TokenCounts counts;
+        std::size_t capsules;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"three parts", {900000, 99000, 1000}, 3},
+        {"a tiny part stays visible", {1000000, 0, 1}, 2},
+        {"nothing", {}, 0},
+    });
+    constexpr double width = 328;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto capsules = CompositionBar::capsules(c.counts, width);
+        ASSERT_EQ(capsules.size(), c.capsules);
+        double used = 0;
+        for (const CompositionBar::Capsule& capsule : capsules) {
+            EXPECT_GE(capsule.width, 3);
+            used += capsule.width;
+        }
+        if (!capsules.empty()) {
+            EXPECT_NEAR(used + 2 * static_cast<double>(capsules.size() - 1), width, 1e-9) << "gaps of 2 points";
+        }
+    }
+}
+
+TEST(ActivityCard, HoveringABarNamesItAndDimsTheOthers)
+{
+    ProviderActivity activity;
+    activity.tokens.add({8000, 0, 1000}, now - 10min);  // 3 PM
+    activity.tokens.add({8000, 0, 1000}, now - 2h);     // 1 PM
+    const auto card =
+        cardOf(Provider::claude, {activity, ActivityRange::day, ActivityMeasure::all, false, {}, now, {}});
+    ActivityChart& chart = card->chart();
+    const Date threePm = Date(std::chrono::sys_days{2024y / 3 / 12} + 19h);
+    const Date onePm = threePm - 2h;
+    const QPointF hovered = cachedOnly(chart, threePm);
+    const QPointF other = cachedOnly(chart, onePm);
+
+    hover(chart, hovered);
+    EXPECT_EQ(card->headerText(), QStringLiteral("Tue 3 PM · 9K"));
+    EXPECT_EQ(chart.accessibleDescription(), QStringLiteral("Tue 3 PM · 9K"));
+    QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    chart.render(&image, {}, {}, QWidget::DrawChildren);
+    const auto alphaAt = [&](QPointF at) {
+        return qAlpha(image.pixel(at.toPoint()));
+    };
+    // The two bars are alike, so the same place in each differs by the dimming alone.
+    EXPECT_GT(alphaAt(hovered), 0.14 * 255 - 3);
+    EXPECT_NEAR(alphaAt(other), 0.35 * alphaAt(hovered), 3);
+
+    leave(chart);
+    EXPECT_EQ(card->headerText(), QStringLiteral("peak 9K"));
+    EXPECT_EQ(std::ranges::count(chart.drawnLayers(), true, &ActivityChart::Layer::dimmed), 0);
+}
+
+TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
+{
+    const auto card = cardOf(Provider::claude,
+                             {activityOf(Tokens::busy), ActivityRange::day, ActivityMeasure::all, false, {}, now, {}});
+    ActivityChart& chart = card->chart();
+    EXPECT_TRUE((chart.focusPolicy() & Qt::TabFocus) != 0) << "reachable with Tab";
+    EXPECT_EQ(chart.accessibleName(), QStringLiteral("Tokens over the last 24 hours"));
+
+    struct Step
+    {
+        std::string_view name;
+        Qt::Key key;
+        std::string_view header;
+    };
+
+    constexpr auto steps = std::to_array<Step>({
+        {"left starts at the present", Qt::Key_Left, "Tue 3 PM · 10K"},
+        {"left goes back an hour", Qt::Key_Left, "Tue 2 PM · 0"},
+        {"right comes forward again", Qt::Key_Right, "Tue 3 PM · 10K"},
+        {"right stops at the present", Qt::Key_Right, "Tue 3 PM · 10K"},
+        {"escape lets go", Qt::Key_Escape, "peak 10K"},
+        {"right starts at the oldest bar", Qt::Key_Right, "Mon 4 PM · 0"},
+        {"left stops at the oldest bar", Qt::Key_Left, "Mon 4 PM · 0"},
+    });
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        press(chart, step.key);
+        EXPECT_EQ(card->headerText(), qText(step.header));
+    }
+    // A new value keeps the selected bar, and shows its note when it has one.
+    press(chart, Qt::Key_Escape);
+    press(chart, Qt::Key_Left);
+    EXPECT_EQ(card->noteText(), QString());
+    card->setValue({activityOf(Tokens::busy),
+                    ActivityRange::day,
+                    ActivityMeasure::fresh,
+                    false,
+                    "Mostly elsewhere",
+                    now,
+                    newYork()});
+    EXPECT_EQ(card->headerText(), QStringLiteral("Tue 3 PM · 1K"));
+    EXPECT_EQ(card->noteText(), QStringLiteral("Mostly elsewhere"));
+}
+
+TEST(ActivityCard, MarksTheTimeAxisInTheUsersCalendar)
+{
+    struct Case
+    {
+        std::string_view name;
+        ActivityRange range;
+        std::string_view labels;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"every six hours across a day", ActivityRange::day, "6 PM|12 AM|6 AM|12 PM"},
+        {"each midnight across a week, one with a clock change", ActivityRange::week, "W|T|F|S|S|M|T"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto card =
+            cardOf(Provider::claude, {activityOf(Tokens::busy), c.range, ActivityMeasure::all, false, {}, now, {}});
+        QStringList labels;
+        for (const ActivityChart::Mark& mark : card->chart().marks()) {
+            labels.append(mark.label);
+        }
+        EXPECT_EQ(joined(labels), c.labels);
+    }
+}
+
+TEST(ActivityCard, TheTokenAxisHasAboutThreeRoundSteps)
+{
+    constexpr auto peaks = std::to_array<std::int64_t>({1, 7, 999, 1000, 10000, 33333, 2500000, 987654321});
+    for (const std::int64_t peak : peaks) {
+        SCOPED_TRACE(peak);
+        const std::vector<std::int64_t> ticks = ActivityChart::yTicks(peak);
+        ASSERT_GE(ticks.size(), 2U);
+        EXPECT_LE(ticks.size(), 5U);
+        EXPECT_EQ(ticks.front(), 0);
+        EXPECT_GE(ticks.back(), peak);
+        const std::int64_t step = ticks[1];
+        std::int64_t leading = step;
+        while (leading % 10 == 0) {
+            leading /= 10;
+        }
+        EXPECT_TRUE(leading == 1 || leading == 2 || leading == 5) << step;
+    }
+    EXPECT_EQ(ActivityChart::yTicks(0), std::vector<std::int64_t>{0});
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,522 @@
+#include "panel/card/ProviderCard.h"
+
+#include <array>
+#include <cmath>
+#include <string_view>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include "drawing/Theme.h"
+#include "panel/card/AdviceLine.h"
+#include "panel/card/CardHeader.h"
+#include "panel/card/CommandChip.h"
+#include "panel/card/OstrelHero.h"
+#include "panel/card/StateMessage.h"
+#include "panel/card/StatusBadge.h"
+#include "support/EventLoop.h"
+#include "support/ReviewPictures.h"
+
+namespace ostrel {
+namespace {
+
+using Status = ProviderDisplay::Status;
+
+constexpr double hour = 3600;
+constexpr double day = 86400;
+// Monday 10 March 2025, noon in New York.
+const Date now = dateFromSince1970(1741622400);
+
+RenewalText newYork()
+{
+    return *RenewalText::make("America/New_York", "en_US");
+}
+
+ProviderReading reading(Provider provider, double usedPercent, std::optional<Date> resetsAt, double age = 0)
+{
+    ProviderReading result;
+    result.provider = provider;
+    result.fetchedAt = now - Seconds{age};
+    result.weekly = UsageWindow{usedPercent, resetsAt, UsageWindow::week};
+    result.source = "test";
+    return result;
+}
+
+ProviderDisplay display(Status status,
+                        std::optional<ProviderReading> read,
+                        std::optional<FetchFailure> failure = std::nullopt,
+                        Provider provider = Provider::claude)
+{
+    ProviderDisplay result;
+    result.provider = provider;
+    result.status = status;
+    if (read && read->weekly && (status == Status::live || status == Status::stale || status == Status::needsLogin)) {
+        result.ostrel = Ostrel::make(*read->weekly, now);
+    }
+    result.reading = std::move(read);
+    result.failure = std::move(failure);
+    return result;
+}
+
+ProviderDisplay live()
+{
+    ProviderReading read = reading(Provider::claude, 40, now + Seconds{3 * day});
+    read.plan = "Max";
+    read.session = UsageWindow{38, now + Seconds{2 * hour}, UsageWindow::fiveHours};
+    return display(Status::live, read);
+}
+
+ProviderDisplay staleOffline()
+{
+    return display(Status::stale,
+                   reading(Provider::claude, 40, now + Seconds{3 * day}, 600),
+                   FetchFailure::unreachable("connection refused"));
+}
+
+ProviderDisplay signedOutWithReading()
+{
+    return display(Status::needsLogin,
+                   reading(Provider::claude, 40, now + Seconds{3 * day}, 7200),
+                   FetchFailure::notLoggedIn());
+}
+
+ProviderDisplay signedOutWithoutReading()
+{
+    return display(Status::needsLogin, std::nullopt, FetchFailure::notLoggedIn());
+}
+
+ProviderDisplay codexMissing()
+{
+    return display(Status::cliMissing, std::nullopt, FetchFailure::cliMissing(), Provider::openai);
+}
+
+ProviderDisplay unreadable()
+{
+    return display(Status::unavailable, std::nullopt, FetchFailure::unexpected("usage reply had no weekly window"));
+}
+
+ProviderDisplay enterprise()
+{
+    ProviderReading read = reading(Provider::claude, 0, std::nullopt);
+    read.weekly.reset();
+    read.kind = AccountKind::enterprise;
+    read.plan = "Team Enterprise";
+    read.note = "Usage is managed by your company.";
+    return display(Status::enterprise, read);
+}
+
+ProviderDisplay withoutRenewal()
+{
+    return display(Status::live, reading(Provider::claude, 85, std::nullopt));
+}
+
+template <int expiresInDays>
+ProviderDisplay withCredit()
+{
+    ProviderDisplay result = live();
+    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{expiresInDays * day}}};
+    result.resetCredits = ResetCreditStatus::make(credits, now);
+    return result;
+}
+
+enum class DotColour
+{
+    secondary,
+    green,
+    yellow,
+    orange,
+    red,
+    spinner
+};
+
+/// The design's colour of each dot; the translucent secondary one is checked apart.
+QColor expectedDot(DotColour colour)
+{
+    switch (colour) {
+    case DotColour::green:
+        return {47, 203, 110};
+    case DotColour::yellow:
+        return {255, 197, 61};
+    case DotColour::orange:
+        return {255, 149, 0};
+    case DotColour::red:
+        return {255, 77, 79};
+    case DotColour::secondary:
+    case DotColour::spinner:
+        break;
+    }
+    return {};
+}
+
+/// What the card says, in reading order: labels by their accessible name or
+/// text, painted pieces by their accessible name, buttons as "[text]" (and
+/// "[text:off]" when disabled).
+QStringList texts(const QWidget& root)
+{
+    QStringList said;
+    for (const QWidget* widget : root.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&root)) {
+            continue;
+        }
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            const QString text = button->text().isEmpty() ? button->accessibleName() : button->text();
+            said.append(QStringLiteral("[") + text
+                        + (button->isEnabled() ? QStringLiteral("]") : QStringLiteral(":off]")));
+        } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            const QString text = label->accessibleName().isEmpty() ? label->text() : label->accessibleName();
+            if (!text.isEmpty()) {
+                said.append(text);
+            }
+        } else if (widget->children().isEmpty() && !widget->accessibleName().isEmpty()) {
+            said.append(widget->accessibleName());
+        }
+    }
+    return said;
+}
+
+/// Whether `expected` appear in `said` in this order (others may lie between).
+bool saysInOrder(const QStringList& said, const QStringList& expected)
+{
+    qsizetype at = 0;
+    for (const QString& text : expected) {
+        at = said.indexOf(text, at);
+        if (at < 0) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+QStringList split(std::string_view joined)
+{
+    if (joined.empty()) {
+        return {};
+    }
+    return QString::fromUtf8(joined.data(), static_cast<qsizetype>(joined.size())).split(QLatin1Char('|'));
+}
+
+struct CardFixture
+{
+    explicit CardFixture(const ProviderDisplay& shown, bool refreshing = false, bool isSnapshot = false)
+        : card(
+            shown.provider,
+            [this] { ++retries; },
+            isSnapshot)
+    {
+        card.setPalette(Theme::palette(ColorScheme::light));
+        card.setFixedWidth(356);
+        card.set({shown, refreshing, {}, now, newYork()});
+        // Shown off screen, so every layout has placed its pieces before a sample.
+        card.setAttribute(Qt::WA_DontShowOnScreen);
+        card.show();
+        card.resize(356, card.heightForWidth(356));
+        QCoreApplication::sendPostedEvents();
+    }
+
+    [[nodiscard]] QImage render()
+    {
+        QImage image(card.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Theme::forScheme(ColorScheme::light).window);
+        card.render(&image);
+        return image;
+    }
+
+    int retries = 0;
+    ProviderCard card;
+};
+
+bool closeTo(const QColor& a, const QColor& b, int tolerance = 12)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+           && std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+/// How the card is shown: settled, while its provider is read, or as a still picture.
+enum class Mode
+{
+    settled,
+    busy,
+    still
+};
+
+/// Whether the figures are paced, and whether they are faded under a banner.
+enum class Look
+{
+    lit,
+    faded,
+    unpaced
+};
+
+struct Case
+{
+    std::string_view name;
+    ProviderDisplay (*display)();
+    Mode mode;
+    Look look;
+    DotColour dot;
+    std::string_view says;       ///< in this order, '|' between
+    std::string_view neverSays;  ///< none of these, '|' between
+};
+
+using enum Mode;
+using enum Look;
+using enum DotColour;
+// clang-format off
+constexpr auto cases = std::to_array<Case>({
+    {"a live reading shows the figures, the plan and its age", live, settled, lit, green,
+     "Claude|MAX|just now|60% left, 3d, renews Thursday at 12 PM|On pace  Roughly on pace for the week.|"
+     "5-hour window · 62% left · resets today at 2 PM", "[Retry]|[Check again]"},
+    {"a stale reading is faded under a banner with Retry", staleOffline, settled, faded, yellow,
+     "Offline|clock.badge.exclamationmark|Couldn't reach provider|"
+     "Showing the reading from 10m ago. connection refused|[Retry]|60% left, 3d, renews Thursday at 12 PM",
+     "[Check again]"},
+    {"signed out with an earlier reading keeps the faded figures under a sign-in banner", signedOutWithReading,
+     settled, faded, orange,
+     "Signed out|person.crop.circle.badge.exclamationmark|Signed out|"
+     "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|"
+     "60% left, 3d, renews Thursday at 12 PM",
+     "[Open Terminal]"},
+    {"signed out without a reading asks to sign in with the command and a terminal", signedOutWithoutReading,
+     settled, unpaced, orange,
+     "Claude|Signed out|person.crop.circle.badge.exclamationmark|Claude Code isn't signed in|"
+     "Sign the CLI in to a subscription, then check again.|claude auth login|[Copy command]|[Open Terminal]|"
+     "[Check again]", "[Retry]"},
+    {"a missing Codex CLI offers its install command and only Check again", codexMissing, settled, unpaced, orange,
+     "OpenAI|No CLI|shippingbox|codex CLI not found|"
+     "Ostrel reads usage through the Codex CLI. Install it, or set its path in Settings.|"
+     "npm install -g @openai/codex|[Copy command]|[Check again]", "[Open Terminal]|[Retry]"},
+    {"an unreadable reply shows the failure's own words", unreadable, settled, unpaced, red,
+     "Unavailable|wifi.exclamationmark|Couldn't read Claude Code|usage reply had no weekly window|[Check again]",
+     "[Open Terminal]"},
+    {"an enterprise account names its plan and shows its note, without buttons", enterprise, settled, unpaced,
+     secondary, "TEAM ENTERPRISE|Enterprise|building.2|Team Enterprise · no weekly allowance|"
+     "Usage is managed by your company.", "[Check again]|[Copy command]"},
+    {"while reading, the badge spins and Check again waits", signedOutWithoutReading, busy, unpaced, spinner,
+     "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]", "[Check again]"},
+    {"a window without a renewal time has no time, no renews line and renewal-free advice", withoutRenewal,
+     settled, lit, green, "15% left, —|Very tight  Running short before renewal.", ""},
+    {"reset credits far from lapsing are a neutral row", withCredit<20>, settled, lit, green,
+     "arrow.counterclockwise.circle|1 reset available · next expires in 20d", "exclamationmark.arrow.circlepath"},
+    {"a reset credit lapsing this week is urgent and says when", withCredit<2>, settled, lit, green,
+     "exclamationmark.arrow.circlepath|1 reset expires in 2d|"
+     "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.", ""},
+    {"a picture of a stale card has no Retry", staleOffline, still, faded, yellow, "Couldn't reach provider",
+     "[Retry]"},
+    {"a picture of a signed-out card has the command but no button", signedOutWithoutReading, still, unpaced,
+     orange, "Claude Code isn't signed in|claude auth login", "[Copy command]|[Open Terminal]|[Check again]"},
+});
+
+// clang-format on
+
+TEST(ProviderCard, ShowsEveryStateWithItsTextsButtonsOpacityAndBadgeColour)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CardFixture fixture(c.display(), c.mode == busy, c.mode == still);
+        const ProviderCard& card = fixture.card;
+        const QStringList said = texts(card);
+        EXPECT_TRUE(saysInOrder(said, split(c.says))) << said.join(QStringLiteral(" | ")).toStdString();
+        for (const QString& absent : split(c.neverSays)) {
+            EXPECT_FALSE(said.contains(absent)) << absent.toStdString();
+        }
+        EXPECT_EQ(card.isPaced(), c.look != unpaced);
+        EXPECT_DOUBLE_EQ(card.pacedOpacity(), c.look == faded ? 0.6 : 1.0);
+
+        const StatusBadge& badge = card.header().badge();
+        EXPECT_EQ(badge.showsSpinner(), c.dot == spinner);
+        if (c.dot != spinner) {
+            const QImage image = fixture.render();
+            const QPoint centre = badge.mapTo(&card, badge.indicatorRect().center().toPoint());
+            const QColor sampled = image.pixelColor(centre);
+            const QColor wanted = expectedDot(c.dot);
+            // The secondary dot is translucent; compare it over the card's surface.
+            if (c.dot == secondary) {
+                EXPECT_LT(sampled.lightnessF(), 0.8F) << sampled.name().toStdString();
+            } else {
+                EXPECT_TRUE(closeTo(sampled, wanted))
+                    << sampled.name().toStdString() << " wanted " << wanted.name().toStdString();
+            }
+        }
+    }
+}
+
+TEST(ProviderCard, AFadedCardDrawsItsGaugeAtSixTenthsOpacity)
+{
+    CardFixture liveCard(live());
+    CardFixture staleCard(staleOffline());
+    const QImage lit = liveCard.render();
+    const QImage faded = staleCard.render();
+    const QPoint liveCell = liveCard.card.gauge().cellRect(QRectF(liveCard.card.gaugeRect()), 0).center().toPoint();
+    const QPoint staleCell = staleCard.card.gauge().cellRect(QRectF(staleCard.card.gaugeRect()), 0).center().toPoint();
+    // The card's own surface beside the gauge, in its padding, where nothing else is drawn.
+    const QColor surface = faded.pixelColor(7, staleCell.y());
+    const QColor full = lit.pixelColor(liveCell);
+    const QColor seen = faded.pixelColor(staleCell);
+    const auto blend = [](int over, int under) {
+        return static_cast<int>(std::lround(0.6 * over + 0.4 * under));
+    };
+    const QColor expected(blend(full.red(), surface.red()),
+                          blend(full.green(), surface.green()),
+                          blend(full.blue(), surface.blue()));
+    EXPECT_TRUE(closeTo(seen, expected, 8)) << seen.name().toStdString() << " wanted " << expected.name().toStdString();
+    EXPECT_FALSE(closeTo(seen, full, 8));
+}
+
+TEST(ProviderCard, RetryAndCheckAgainAskForThisProviderOnly)
+{
+    CardFixture stale(staleOffline());
+    for (QAbstractButton* button : stale.card.findChildren<QAbstractButton*>()) {
+        if (button->text() == QStringLiteral("Retry")) {
+            button->click();
+        }
+    }
+    EXPECT_EQ(stale.retries, 1);
+
+    CardFixture signedOut(signedOutWithoutReading());
+    signedOut.card.stateMessage().checkAgainButton()->click();
+    EXPECT_EQ(signedOut.retries, 1);
+}
+
+// The Claude CLI installs from its kept script address.
+TEST(ProviderCard, TheCommandChipCopiesPlainTextAndShowsACheckForAWhile)
+{
+    ProviderDisplay claudeMissing = codexMissing();
+    claudeMissing.provider = Provider::claude;
+    CardFixture fixture(claudeMissing);
+    CommandChip& chip = fixture.card.stateMessage().chip();
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+    chip.copyButton()->click();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
+    EXPECT_FALSE(data->hasHtml());
+    EXPECT_TRUE(chip.isCopied());
+    EXPECT_TRUE(testing::spinUntil([&] { return !chip.isCopied(); }, std::chrono::seconds(4)));
+}
+
+struct AdviceCase
+{
+    std::string_view name;
+    PaceTier tier;
+    bool resetWarning;
+    std::optional<double> timeRemaining;
+    bool hasRenewal;
+    std::string_view expected;
+};
+
+// clang-format off
+constexpr auto adviceCases = std::to_array<AdviceCase>({
+    {"red with a renewal says when it renews", PaceTier::red, false, 3 * day, true,
+     "Running short \u2014 renews Thursday at 12 PM."},
+    {"red without a renewal", PaceTier::red, false, std::nullopt, false, "Running short before renewal."},
+    {"blue without a lapsing surplus", PaceTier::blue, false, 3 * day, true, "Well ahead of pace."},
+    {"blue with a lapsing surplus says how long is left and when it renews", PaceTier::blue, true, day + 6 * hour,
+     true, "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
+    {"blue with a lapsing surplus and a renewal but no time left known", PaceTier::blue, true, std::nullopt, true,
+     "Surplus left \u2014 use it before renewal."},
+});
+
+// clang-format on
+
+TEST(ProviderCard, AdviceFitsTheTierAndTheRenewal)
+{
+    const std::optional<RenewalText> renewal = newYork();
+    for (const AdviceCase& c : adviceCases) {
+        SCOPED_TRACE(c.name);
+        Ostrel pace;
+        pace.tier = c.tier;
+        pace.resetWarning = c.resetWarning;
+        pace.timeRemaining = c.timeRemaining;
+        const std::optional<Date> resetsAt =
+            c.hasRenewal ? std::optional(now + Seconds{c.timeRemaining.value_or(3 * day)}) : std::nullopt;
+        EXPECT_EQ(advice(pace, resetsAt, now, renewal), c.expected);
+    }
+    // Without the user's calendar words the renewal-free forms are used.
+    Ostrel red;
+    red.tier = PaceTier::red;
+    EXPECT_EQ(advice(red, now + Seconds{day}, now, std::nullopt), "Running short before renewal.");
+}
+
+/// A card that is shown (off screen), so it may animate.
+struct ShownCard
+{
+    explicit ShownCard(bool isSnapshot)
+        : card(
+            Provider::claude,
+            [] {},
+            isSnapshot)
+    {
+        card.setAttribute(Qt::WA_DontShowOnScreen);
+        card.setFixedWidth(356);
+        card.show();
+    }
+
+    void show(double usedPercent, double renewsIn, bool refreshing = false)
+    {
+        card.set({display(Status::live, reading(Provider::claude, usedPercent, now + Seconds{renewsIn})),
+                  refreshing,
+                  {},
+                  now,
+                  newYork()});
+    }
+
+    ProviderCard card;
+};
+
+TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWelcome)
+{
+    struct MotionCase
+    {
+        std::string_view name;
+        bool isSnapshot;
+        bool reduceMotion;
+        bool hidden;
+        bool moves;
+    };
+
+    constexpr auto motionCases = std::to_array<MotionCase>({
+        {"a shown live card moves", false, false, false, true},
+        {"a picture never shows a transition's middle", true, false, false, false},
+        {"reduced motion jumps to the end", false, true, false, false},
+        {"a hidden card stays still", false, false, true, false},
+    });
+    for (const MotionCase& c : motionCases) {
+        SCOPED_TRACE(c.name);
+        if (c.reduceMotion) {
+            qputenv("OSTREL_REDUCE_MOTION", "1");
+        }
+        ShownCard shown(c.isSnapshot);
+        // Half left a day before renewal: a surplus about to lapse.
+        shown.show(50, day);
+        if (c.hidden) {
+            shown.card.hide();
+        }
+        shown.show(70, day, true);
+        OstrelHero& hero = shown.card.hero();
+        EXPECT_EQ(hero.percentLeft(), 30);
+        EXPECT_EQ(hero.isCounting(), c.moves);
+        EXPECT_EQ(hero.shownPercent() != 30, c.moves);
+        EXPECT_TRUE(hero.showsHourglass());
+        EXPECT_EQ(hero.isPulsing(), c.moves);
+        EXPECT_EQ(shown.card.header().badge().isTurning(), c.moves);
+        if (c.moves) {
+            EXPECT_TRUE(testing::spinUntil([&] { return !hero.isCounting(); }, std::chrono::seconds(3)));
+            EXPECT_EQ(hero.shownPercent(), 30);
+            // Closing the panel stops what loops.
+            shown.card.hide();
+            EXPECT_FALSE(hero.isPulsing());
+            EXPECT_FALSE(shown.card.header().badge().isTurning());
+        }
+        qunsetenv("OSTREL_REDUCE_MOTION");
+    }
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,117 @@
+#include "preferences/PathField.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "support/TemporaryFolder.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PathField, PlaceholderShowsTheHomeFolderAsTilde)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::optional<std::string_view> detected;
+        std::string_view placeholder;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"a path under home starts with ~", "/home/ann/.local/bin/claude", "~/.local/bin/claude"},
+        {"a path elsewhere stays whole", "/usr/local/bin/codex", "/usr/local/bin/codex"},
+        {"a neighbour whose name starts like home is not under it", "/home/ann2/bin/claude", "/home/ann2/bin/claude"},
+        {"home itself", "/home/ann", "~"},
+        {"nothing detected", {}, "not found"},
+        {"an empty detection", "", "not found"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto detected = c.detected ? std::optional<std::string>(*c.detected) : std::nullopt;
+        EXPECT_EQ(PathField::placeholder(detected, "/home/ann").toStdString(), c.placeholder);
+    }
+}
+
+class PathFieldTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(home / "bin");
+        std::ofstream(home / "bin/tool") << "#!/bin/sh\n";
+        fs::permissions(home / "bin/tool", fs::perms::owner_all);
+        std::ofstream(home / "bin/notes") << "text\n";
+        fs::permissions(home / "bin/notes", fs::perms::owner_read | fs::perms::owner_write);
+    }
+
+    testing::TemporaryFolder folder;
+    fs::path home = folder.path();
+};
+
+TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFile)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view typed;  ///< "@" stands for the home folder
+        bool warns;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"blank text searches instead", "", false},
+        {"spaces and tabs count as blank", " \t ", false},
+        {"an executable file", "@/bin/tool", false},
+        {"an executable file with blanks around it", " @/bin/tool\t", false},
+        {"an executable file under ~", "~/bin/tool", false},
+        {"nothing at the path", "@/bin/missing", true},
+        {"a folder", "@/bin", true},
+        {"a file that cannot be run", "@/bin/notes", true},
+        {"~ alone is a folder", "~", true},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string typed(c.typed);
+        if (const auto at = typed.find('@'); at != std::string::npos) {
+            typed.replace(at, 1, home.string());
+        }
+        EXPECT_EQ(PathField::needsWarning(typed, home.string()), c.warns);
+
+        // Typed into the field (a tab key would move on), the text is reported as typed, warning or not.
+        if (typed.empty() || typed.find('\t') != std::string::npos) {
+            continue;
+        }
+        PathField field(QStringLiteral("claude"), home.string());
+        field.setAttribute(Qt::WA_DontShowOnScreen);
+        field.show();
+        QSignalSpy edited(&field, &PathField::edited);
+        QTest::keyClicks(field.edit(), QString::fromStdString(typed));
+        EXPECT_EQ(field.warning()->isVisibleTo(&field), c.warns);
+        ASSERT_FALSE(edited.isEmpty());
+        EXPECT_EQ(edited.last().at(0).toString().toStdString(), typed);
+    }
+}
+
+TEST_F(PathFieldTest, TextSetFromTheSettingsIsNotReportedAsTypedButStillWarns)
+{
+    PathField field(QStringLiteral("codex"), home.string());
+    QSignalSpy edited(&field, &PathField::edited);
+    field.setText(QStringLiteral("/nowhere/codex"));
+    EXPECT_TRUE(edited.isEmpty());
+    EXPECT_TRUE(field.warning()->isVisibleTo(&field));
+    EXPECT_EQ(field.edit()->accessibleName(), QStringLiteral("codex"));
+    field.setDetected(home.string() + "/bin/tool");
+    EXPECT_EQ(field.edit()->placeholderText(), QStringLiteral("~/bin/tool"));
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,455 @@
+#include "preferences/SettingsView.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "drawing/MenuBarLabel.h"
+#include "drawing/Theme.h"
+#include "panel/PopoverView.h"
+#include "panel/card/ProviderCard.h"
+#include "preferences/SettingsWindow.h"
+#include "preferences/StatusLineRow.h"
+#include "settings/AppSettings.h"
+#include "snapshots/PanelSnapshot.h"
+#include "store/UsageStore.h"
+#include "support/Accessible.h"
+#include "support/EventLoop.h"
+#include "support/ReviewPictures.h"
+#include "support/ScriptedReaders.h"
+#include "support/TempSettings.h"
+#include "tray/StatusItemController.h"
+
+namespace ostrel {
+namespace {
+
+using testing::named;
+
+/// The path override each provider's last reading was given.
+struct SeenOverrides
+{
+    std::mutex lock;
+    std::map<Provider, std::optional<std::string>> last;
+};
+
+class SettingsViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        store.reschedule();
+    }
+
+    UsageStore::Options storeOptions()
+    {
+        UsageStore::Options options = testing::optionsFor(script);
+        options.readers.read = [read = options.readers.read,
+                                seen = seen](Provider provider, const std::optional<std::string>& path, Date now) {
+            {
+                const std::scoped_lock guard(seen->lock);
+                seen->last[provider] = path;
+            }
+            return read(provider, path, now);
+        };
+        return options;
+    }
+
+    std::unique_ptr<SettingsView> makeView(std::optional<UpdateControls> updates = std::nullopt)
+    {
+        SettingsView::Hooks hooks;
+        hooks.sendTestReport = [this] {
+            ++testReports;
+        };
+        hooks.updates = std::move(updates);
+        hooks.clock = clock;
+        hooks.home = temp.folder.path().toStdString();
+        auto view = std::make_unique<SettingsView>(settings, store, std::move(hooks));
+        view->show();
+        view->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
+        return view;
+    }
+
+    /// The value in the settings file, read afresh from disk.
+    [[nodiscard]] QString stored(const char* key) const
+    {
+        const QSettings file(QString::fromStdString(settings.filePath().string()), QSettings::IniFormat);
+        return file.value(QString::fromLatin1(key)).toString();
+    }
+
+    std::optional<std::string> nextReadingOverride(Provider provider)
+    {
+        store.refresh(std::vector{provider});
+        EXPECT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
+        const std::scoped_lock guard(seen->lock);
+        return seen->last[provider];
+    }
+
+    testing::TempSettings temp;
+    AppSettings& settings = temp.settings;
+    std::shared_ptr<testing::Script> script = std::make_shared<testing::Script>();
+    std::shared_ptr<SeenOverrides> seen = std::make_shared<SeenOverrides>();
+    UsageStore store{settings, storeOptions()};
+    Clock clock = [this] {
+        return dateFromSince1970(script->now);
+    };
+    int testReports = 0;
+};
+
+TEST_F(SettingsViewTest, SectionsComeInOrderWithUpdatesOnlyWhenThereIsAnUpdater)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool updater;
+    };
+
+    constexpr auto cases = std::to_array<Case>({{"without an updater", false}, {"with an updater", true}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool automatic = true;
+        int checks = 0;
+        std::optional<UpdateControls> updates;
+        if (c.updater) {
+            updates = UpdateControls{
+                .automaticChecks = [&automatic] { return automatic; },
+                .setAutomaticChecks = [&automatic](bool on) { automatic = on; },
+                .version = QStringLiteral("1.4 (27)"),
+                .checkNow = [&checks] { ++checks; },
+            };
+        }
+        const auto view = makeView(updates);
+        QStringList sections{QStringLiteral("Providers"),
+                             QStringLiteral("Refresh"),
+                             QStringLiteral("Menu bar"),
+                             QStringLiteral("Daily report"),
+                             QStringLiteral("General"),
+                             QStringLiteral("Command-line tools")};
+        if (c.updater) {
+            sections.insert(5, QStringLiteral("Updates"));
+        }
+        EXPECT_EQ(view->sections(), sections);
+        auto* autoCheck = named<QCheckBox>(*view, QStringLiteral("Check for updates automatically"));
+        auto* checkNow = named<QPushButton>(*view, QStringLiteral("Check Now"));
+        const auto labels = view->findChildren<QLabel*>();
+        const bool hasVersion = std::ranges::any_of(labels, [](const QLabel* label) {
+            return label->text() == QStringLiteral("Version 1.4 (27)");
+        });
+        if (!c.updater) {
+            EXPECT_EQ(autoCheck, nullptr);
+            EXPECT_EQ(checkNow, nullptr);
+            EXPECT_FALSE(hasVersion);
+            continue;
+        }
+        ASSERT_NE(autoCheck, nullptr);
+        ASSERT_NE(checkNow, nullptr);
+        EXPECT_TRUE(hasVersion);
+        EXPECT_TRUE(autoCheck->isChecked());
+        QTest::mouseClick(autoCheck, Qt::LeftButton);
+        EXPECT_FALSE(automatic);
+        QTest::mouseClick(checkNow, Qt::LeftButton);
+        EXPECT_EQ(checks, 1);
+    }
+}
+
+TEST_F(SettingsViewTest, EachPickerOffersItsChoicesAndWritesTheChosenOneAtOnce)
+{
+    struct Case
+    {
+        std::string_view name;
+        const char* key;
+        std::array<std::string_view, 5> labels;
+        std::array<std::string_view, 5> stored;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"Check every",
+         "refreshMinutes",
+         {"15 minutes", "30 minutes", "hour", "2 hours", "4 hours"},
+         {"15", "30", "60", "120", "240"}},
+        {"Style", "menuBarStyle", {"Cells", "Cells and percent", "Stacked"}, {"bars", "barsAndPercent", "stacked"}},
+        {"Tray icon",
+         "trayIcon",
+         {"Automatic", "Colourful", "Light panel", "Dark panel"},
+         {"automatic", "colourful", "lightPanel", "darkPanel"}},
+    });
+    const auto view = makeView();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* picker =
+            named<QComboBox>(*view, QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
+        ASSERT_NE(picker, nullptr);
+        const auto count = static_cast<int>(std::ranges::count_if(c.labels, [](auto l) { return !l.empty(); }));
+        ASSERT_EQ(picker->count(), count);
+        picker->setFocus();
+        // From the last choice back to the first, then down through all of them, by keys alone.
+        QTest::keyClick(picker, Qt::Key_End);
+        QTest::keyClick(picker, Qt::Key_Home);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) {
+                QTest::keyClick(picker, Qt::Key_Down);
+            }
+            const auto index = static_cast<std::size_t>(i);
+            EXPECT_EQ(picker->currentText().toStdString(), c.labels[index]);
+            EXPECT_EQ(stored(c.key).toStdString(), c.stored[index]);
+        }
+    }
+    EXPECT_EQ(settings.refreshMinutes(), 240);
+    EXPECT_EQ(settings.menuBarStyle(), MenuBarStyle::stacked);
+    EXPECT_EQ(settings.trayIconMode(), TrayIconMode::darkPanel);
+}
+
+TEST_F(SettingsViewTest, ANewIntervalReschedulesTheStore)
+{
+    store.start();
+    const auto view = makeView();
+    auto* picker = named<QComboBox>(*view, QStringLiteral("Check every"));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("hour"));
+    picker->setFocus();
+    for (const int minutes : {120, 240}) {
+        QTest::keyClick(picker, Qt::Key_Down);
+        ASSERT_NE(store.scheduleTimer(), nullptr);
+        EXPECT_EQ(store.scheduleTimer()->interval(), minutes * 60 * 1000);
+    }
+}
+
+TEST_F(SettingsViewTest, ChangingTheStyleRedrawsThePreviewAtOnce)
+{
+    script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
+    script->add(Provider::openai, testing::readingOf(Provider::openai, 70));
+    store.refresh();
+    ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
+    const auto view = makeView();
+    auto* picker = named<QComboBox>(*view, QStringLiteral("Style"));
+    ASSERT_NE(picker, nullptr);
+    ASSERT_NE(view->preview(), nullptr);
+    picker->setFocus();
+    QImage before = view->preview()->grab().toImage();
+    for (const MenuBarStyle style : {MenuBarStyle::barsAndPercent, MenuBarStyle::stacked}) {
+        QTest::keyClick(picker, Qt::Key_Down);
+        EXPECT_EQ(view->preview()->content().style, style);
+        const QImage after = view->preview()->grab().toImage();
+        EXPECT_NE(after, before) << menuBarStyleLabel(style);
+        before = after;
+    }
+}
+
+TEST_F(SettingsViewTest, TheMorningReportToggleWritesItsKeyAtOnce)
+{
+    const auto view = makeView();
+    auto* box = named<QCheckBox>(*view, QStringLiteral("Morning report at 6:00 AM"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box->isChecked());
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_EQ(stored("morningReport"), QStringLiteral("false"));
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_EQ(stored("morningReport"), QStringLiteral("true"));
+}
+
+TEST_F(SettingsViewTest, ALoginItemFailureStaysInRedUnderTheToggle)
+{
+    // A file where the autostart folder belongs: the entry cannot be written.
+    QFile blocker(temp.folder.path() + QStringLiteral("/autostart"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const auto view = makeView();
+    auto* box = named<QCheckBox>(*view, QStringLiteral("Launch at login"));
+    ASSERT_NE(box, nullptr);
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(settings.launchAtLoginError().has_value());
+    const QString message = QString::fromStdString(*settings.launchAtLoginError());
+    auto* error = named<QLabel>(*view, message);
+    ASSERT_NE(error, nullptr);
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_EQ(error->palette().color(QPalette::WindowText), Theme::red());
+    // A later success leaves the text where it is.
+    ASSERT_TRUE(blocker.remove());
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(settings.launchAtLogin());
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_EQ(error->text(), message);
+}
+
+TEST_F(SettingsViewTest, ATypedPathIsKeptAsTypedAndUsedByTheNextReading)
+{
+    const auto view = makeView();
+    auto* field = named<QLineEdit>(*view, QStringLiteral("codex"));
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("not found"));
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("/opt/codex/codex"));
+    EXPECT_EQ(stored("codexPath"), QStringLiteral("/opt/codex/codex"));
+    EXPECT_EQ(nextReadingOverride(Provider::openai), "/opt/codex/codex");
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(stored("codexPath"), QString());
+    EXPECT_EQ(nextReadingOverride(Provider::openai), std::nullopt);
+    EXPECT_EQ(nextReadingOverride(Provider::claude), std::nullopt);
+}
+
+TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
+{
+    const auto view = makeView(UpdateControls{.version = QStringLiteral("1.0 (1)")});
+    std::vector<QWidget*> controls;
+    for (QWidget* widget : view->findChildren<QWidget*>()) {
+        if (widget->isVisible() && (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+            controls.push_back(widget);
+        }
+    }
+    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths, the status
+    // line's entry and button.
+    ASSERT_EQ(controls.size(), 14U);
+    for (const QWidget* control : controls) {
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
+    }
+
+    named<QCheckBox>(*view, QStringLiteral("Claude"))->setFocus();
+    std::vector<QWidget*> visited;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        visited.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), visited.front()) << "Tab wraps round to the first control";
+    std::vector<QWidget*> sortedVisited = visited;
+    std::ranges::sort(sortedVisited);
+    std::ranges::sort(controls);
+    EXPECT_EQ(sortedVisited, controls);
+    // Top to bottom, as the form reads.
+    for (std::size_t i = 1; i < visited.size(); ++i) {
+        EXPECT_GE(visited[i]->mapTo(view.get(), QPoint()).y(), visited[i - 1]->mapTo(view.get(), QPoint()).y())
+            << visited[i]->accessibleName().toStdString();
+    }
+
+    auto* send = named<QPushButton>(*view, QStringLiteral("Send a test report now"));
+    ASSERT_NE(send, nullptr);
+    send->setFocus();
+    QTest::keyClick(send, Qt::Key_Space);
+    EXPECT_EQ(testReports, 1);
+}
+
+/// What the status-line row meets in ~/.claude/settings.json.
+struct StatusLineCase
+{
+    std::string_view name;
+    std::optional<std::string_view> settings;  ///< absent: no file
+    bool backupBlocked;                        ///< a folder where the copy of the file would go
+    std::string_view shown;                    ///< the state text before the click
+    bool offered;                              ///< the button can be pressed
+    std::string_view afterClick;               ///< the state text after it
+};
+
+constexpr std::string_view offer =
+    "Adds this entry to ~/.claude/settings.json, keeping a copy of the file beside it. Claude Code then shows the pace "
+    "under its prompt and hands Ostrel the allowance.";
+constexpr std::string_view isSet = "Set in ~/.claude/settings.json: Claude Code shows the pace under its prompt.";
+
+constexpr auto statusLineCases = std::to_array<StatusLineCase>({
+    {"no settings file", std::nullopt, false, offer, true, isSet},
+    {"ours by another path",
+     R"({"statusLine": {"type": "command", "command": "ostrel --statusline"}})",
+     false,
+     isSet,
+     false,
+     ""},
+    {"another status line",
+     R"({"statusLine": {"type": "command", "command": "~/bin/line.sh"}})",
+     false,
+     "Claude Code already runs another status line, and Ostrel leaves it alone. To add the pace, have that command "
+     "feed its input to /opt/ostrel/bin/ostrel --statusline too and print the line it returns.",
+     false,
+     ""},
+    {"a malformed file",
+     "{\"model\": }",
+     false,
+     "Claude Code's settings file is not valid JSON (line 1, column 11); Ostrel left it unchanged.",
+     false,
+     ""},
+    {"a file that cannot be copied first",
+     R"({"model": "opus"})",
+     true,
+     offer,
+     true,
+     "Could not save a copy of Claude Code's settings file (cannot replace what is in the file's place: Is a "
+     "directory); Ostrel left it unchanged."},
+});
+
+[[nodiscard]] std::string contentOf(const std::filesystem::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+/// Puts the case's Claude Code settings into `home`, after clearing what an earlier case left.
+void prepare(const StatusLineCase& c, const std::filesystem::path& home)
+{
+    const auto folder = home / ".claude";
+    std::filesystem::remove_all(folder);
+    if (c.settings) {
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "settings.json") << *c.settings;
+    }
+    if (c.backupBlocked) {
+        std::filesystem::create_directories(folder / "settings.json.ostrel-backup");
+    }
+}
+
+TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
+{
+    const std::filesystem::path home = temp.folder.path().toStdString();
+    const auto file = home / ".claude" / "settings.json";
+    for (const StatusLineCase& c : statusLineCases) {
+        SCOPED_TRACE(c.name);
+        prepare(c, home);
+        SettingsView::Hooks hooks;
+        hooks.clock = clock;
+        hooks.home = home.string();
+        hooks.statusLineCommand = "/opt/ostrel/bin/ostrel --statusline";
+        SettingsView view(settings, store, std::move(hooks));
+        auto* row = view.findChild<StatusLineRow*>();
+        ASSERT_NE(row, nullptr);
+        const auto* entry = named<QLabel>(view, QStringLiteral("Status line entry"));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(),
+                  QStringLiteral("\"statusLine\": {\n  \"type\": \"command\",\n  \"command\": "
+                                 "\"/opt/ostrel/bin/ostrel --statusline\"\n}"));
+        EXPECT_TRUE(entry->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        EXPECT_EQ(row->stateLabel()->accessibleName().toStdString(), c.shown);
+        auto* add = named<QPushButton>(view, QStringLiteral("Add to Claude Code"));
+        ASSERT_NE(add, nullptr);
+        EXPECT_EQ(add->isEnabled(), c.offered);
+        const std::string before = c.settings ? contentOf(file) : std::string();
+        QTest::mouseClick(add, Qt::LeftButton);
+        if (!c.offered) {
+            EXPECT_EQ(contentOf(file), before) << "a click on the disabled button changes nothing";
+            continue;
+        }
+        EXPECT_EQ(row->stateLabel()->accessibleName().toStdString(), c.afterClick);
+        const bool added = !c.backupBlocked;
+        EXPECT_EQ(add->isEnabled(), !added) << "a failed add may be tried again";
+        EXPECT_EQ(contentOf(file).find("/opt/ostrel/bin/ostrel --statusline") != std::string::npos, added);
+        EXPECT_EQ(row->stateLabel()->palette().color(QPalette::WindowText) == Theme::red(), !added);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
