@@ -13,8 +13,8 @@
 #include "base/ProgramPaths.h"
 #include "base/QtText.h"
 #include "drawing/Theme.h"
-#include "panel/PopoverView.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelView.h"
+#include "panel/PanelWindow.h"
 #include "report/WelcomeNote.h"
 #include "snapshots/PanelSnapshot.h"
 #include "store/UsageReaders.h"
@@ -40,7 +40,7 @@ AppDelegate::~AppDelegate()
     m_updates.reset();
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::start()
 {
     // 1. A picture export ends the run.
     if (handleExport()) {
@@ -183,8 +183,8 @@ void AppDelegate::openPanel()
         showPreviewWindow();
         return;
     }
-    if (!m_statusItem->popover().isVisible()) {
-        m_statusItem->togglePopover();
+    if (!m_statusItem->panel().isVisible()) {
+        m_statusItem->togglePanel();
     }
 }
 
@@ -277,7 +277,7 @@ void AppDelegate::sendTestReport()
 
 void AppDelegate::showPreviewWindow()
 {
-    PopoverActions actions;
+    PanelActions actions;
     actions.openSettings = [this] {
         showSettings();
     };
@@ -290,7 +290,7 @@ void AppDelegate::showPreviewWindow()
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(new PopoverView(store(), m_settings, std::move(actions), PopoverView::Options{}));
+    layout->addWidget(new PanelView(store(), m_settings, std::move(actions), PanelView::Options{}));
     window->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());

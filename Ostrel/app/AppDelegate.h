@@ -35,7 +35,7 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     /// Runs the launch sequence once the event loop is running.
-    void applicationDidFinishLaunching();
+    void start();
 
     [[nodiscard]] const LaunchOptions& options() const
     {

@@ -42,6 +42,6 @@ int main(int argc, char* argv[])
     const ostrel::QuitSignals quitSignals;
     // Destroyed before the application object: the store ends its readings and joins its workers.
     ostrel::AppDelegate delegate(std::move(arguments));
-    QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::applicationDidFinishLaunching);
+    QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::start);
     return QApplication::exec();
 }

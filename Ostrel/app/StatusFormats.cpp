@@ -68,7 +68,7 @@ constexpr auto formatNames = std::to_array<std::pair<std::string_view, StatusFor
 [[nodiscard]] std::string cells(int lit)
 {
     std::string text;
-    for (int cell = 0; cell < Ostrel::squareCount; ++cell) {
+    for (int cell = 0; cell < Pace::cellCount; ++cell) {
         text += cell < lit ? "\u25B0" : "\u25B1";
     }
     return text;
@@ -78,12 +78,12 @@ constexpr auto formatNames = std::to_array<std::pair<std::string_view, StatusFor
 [[nodiscard]] std::string segment(const ProviderDisplay& display, bool brief)
 {
     std::string text{displayName(display.provider)};
-    if (!display.ostrel) {
+    if (!display.pace) {
         return text + ' ' + std::string{shortState(display.status)};
     }
-    const Ostrel& pace = *display.ostrel;
+    const Pace& pace = *display.pace;
     if (!brief) {
-        text += ' ' + cells(pace.filledSquares);
+        text += ' ' + cells(pace.litCells);
     }
     text += ' ' + std::to_string(pace.percentLeft()) + '%';
     if (!brief) {
@@ -139,14 +139,14 @@ template <class Piece>
 
 /// The pacing of the provider that is shortest of allowance for its time: the
 /// worst tier, and among equal tiers the least left.
-[[nodiscard]] const Ostrel* tightest(std::span<const ProviderDisplay> displays)
+[[nodiscard]] const Pace* tightest(std::span<const ProviderDisplay> displays)
 {
-    const Ostrel* found = nullptr;
+    const Pace* found = nullptr;
     for (const ProviderDisplay& display : displays) {
-        if (!display.ostrel) {
+        if (!display.pace) {
             continue;
         }
-        const Ostrel& pace = *display.ostrel;
+        const Pace& pace = *display.pace;
         if (!found || pace.tier > found->tier
             || (pace.tier == found->tier && pace.percentLeft() < found->percentLeft())) {
             found = &pace;
@@ -164,17 +164,17 @@ template <class Piece>
 {
     return joined(displays, [](const ProviderDisplay& display) {
         const std::string text = segment(display, false);
-        if (!display.ostrel) {
+        if (!display.pace) {
             return text;
         }
-        return "%{F" + colourHex(display.ostrel->tier) + "}" + text + "%{F-}";
+        return "%{F" + colourHex(display.pace->tier) + "}" + text + "%{F-}";
     });
 }
 
 [[nodiscard]] std::string i3blocksLines(std::span<const ProviderDisplay> displays)
 {
     std::string text = shortLine(displays, false) + '\n' + shortLine(displays, true) + '\n';
-    if (const Ostrel* pace = tightest(displays)) {
+    if (const Pace* pace = tightest(displays)) {
         text += colourHex(pace->tier) + '\n';
     }
     return text;
@@ -191,7 +191,7 @@ template <class Piece>
     Json::Value object = Json::Value::object();
     object["text"] = shortLine(displays, false);
     object["tooltip"] = joinedLines(reportLines(displays, now));
-    const Ostrel* pace = tightest(displays);
+    const Pace* pace = tightest(displays);
     object["class"] = pace ? std::string{rawValue(pace->tier)} : std::string{"none"};
     if (pace) {
         object["percentage"] = pace->percentLeft();
@@ -217,7 +217,7 @@ template <class Piece>
     const UsageWindow& window = *reading->session;
     Json::Value object = Json::Value::object();
     object["usedPercent"] = window.usedPercent;
-    object["percentLeft"] = Ostrel::percent(window.allowanceFraction());
+    object["percentLeft"] = Pace::percent(window.allowanceFraction());
     object["renewsAt"] = optionalTime(window.resetsAt);
     object["durationSeconds"] = window.duration;
     return object;
@@ -248,7 +248,7 @@ template <class Piece>
 
 [[nodiscard]] Json::Value providerObject(const ProviderDisplay& display, Date now)
 {
-    const Ostrel* pace = display.ostrel ? &*display.ostrel : nullptr;
+    const Pace* pace = display.pace ? &*display.pace : nullptr;
     const std::optional<ProviderReading>& reading = display.reading;
     std::optional<Date> renewsAt;
     if (pace && reading && reading->weekly) {
@@ -260,7 +260,7 @@ template <class Piece>
     object["status"] = statusName(display.status);
     object["tier"] = pace ? Json::Value(rawValue(pace->tier)) : Json::Value(nullptr);
     object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);
-    object["litCells"] = pace ? Json::Value(pace->filledSquares) : Json::Value(nullptr);
+    object["litCells"] = pace ? Json::Value(pace->litCells) : Json::Value(nullptr);
     object["renewsAt"] = optionalTime(renewsAt);
     const bool timed = pace && pace->timeRemaining;
     object["timeRemainingSeconds"] = timed ? Json::Value(*pace->timeRemaining) : Json::Value(nullptr);

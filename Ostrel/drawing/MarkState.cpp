@@ -6,7 +6,7 @@ MarkState MarkState::from(const ProviderDisplay& display)
 {
     return {display.provider,
             display.status,
-            display.ostrel,
+            display.pace,
             display.reading.has_value(),
             !display.resetCredits.expiringSoon.empty()};
 }
@@ -25,7 +25,7 @@ MarkIndicator MarkState::indicator() const
     case MarkStatus::renewed:
         return MarkIndicator::renewedArrow;
     case MarkStatus::needsLogin:
-        return ostrel ? MarkIndicator::cells : MarkIndicator::loginAlert;
+        return pace ? MarkIndicator::cells : MarkIndicator::loginAlert;
     case MarkStatus::loading:
     case MarkStatus::live:
     case MarkStatus::stale:
@@ -38,12 +38,12 @@ MarkIndicator MarkState::indicator() const
 
 int MarkState::filledCells() const
 {
-    return ostrel ? ostrel->filledSquares : 0;
+    return pace ? pace->litCells : 0;
 }
 
 std::optional<PaceTier> MarkState::cellTier() const
 {
-    return ostrel ? std::optional(ostrel->tier) : std::nullopt;
+    return pace ? std::optional(pace->tier) : std::nullopt;
 }
 
 bool MarkState::alertDot() const
@@ -53,12 +53,12 @@ bool MarkState::alertDot() const
 
 std::optional<int> MarkState::percentLeft() const
 {
-    return ostrel ? std::optional(ostrel->percentLeft()) : std::nullopt;
+    return pace ? std::optional(pace->percentLeft()) : std::nullopt;
 }
 
 std::optional<PaceTier> MarkState::resetWarningTier() const
 {
-    return ostrel && ostrel->resetWarning ? std::optional(ostrel->tier) : std::nullopt;
+    return pace && pace->resetWarning ? std::optional(pace->tier) : std::nullopt;
 }
 
 }  // namespace ostrel

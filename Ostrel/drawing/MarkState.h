@@ -27,7 +27,7 @@ struct MarkState
 {
     Provider provider = Provider::claude;
     MarkStatus status = MarkStatus::loading;
-    std::optional<Ostrel> ostrel;      ///< the weekly window's pacing, when shown
+    std::optional<Pace> pace;          ///< the weekly window's pacing, when shown
     bool hasReading = false;           ///< some reading was ever stored
     bool creditsExpiringSoon = false;  ///< a reset credit expires within the week
 

@@ -6,7 +6,7 @@
 
 #include "drawing/Dot.h"
 #include "drawing/MarkColors.h"
-#include "drawing/OstrelCells.h"
+#include "drawing/PaceCells.h"
 #include "drawing/ProviderGlyph.h"
 
 namespace ostrel {
@@ -45,9 +45,9 @@ void StackedRow::paint(QPainter& painter, QPointF leftCentre, const LabelColors&
                        centre - cellsSize.height() / 2,
                        cellsSize.width(),
                        cellsSize.height());
-    OstrelCells{m_state.filledCells(), m_state.cellTier(), 1.5, 1.2, false, m_state.isDimmed()}.paint(painter,
-                                                                                                      frame,
-                                                                                                      colors.primary);
+    PaceCells{m_state.filledCells(), m_state.cellTier(), 1.5, 1.2, false, m_state.isDimmed()}.paint(painter,
+                                                                                                    frame,
+                                                                                                    colors.primary);
     if (const std::optional<QColor> colour = dotColor()) {
         fillDot(painter, QRectF(frame.right() + spacing, centre - dotSize / 2, dotSize, dotSize), *colour);
     }

@@ -68,7 +68,7 @@ TrayColors onPanel(const QColor& panel, const QColor& text)
                                    glyphContrast),
                      colors.primary};
     for (const PaceTier tier : allPaceTiers) {
-        colors.litSteps.at(static_cast<std::size_t>(tier)) =
+        colors.litCells.at(static_cast<std::size_t>(tier)) =
             firstReadable({MarkColors::tierColor(tier), MarkColors::tierOnAnyPanel(tier)}, colors.panels);
     }
     return colors;
@@ -86,7 +86,7 @@ TrayColors colourful()
         colors.glyphEdges.at(index) = MarkColors::accentDeep(provider);
     }
     for (const PaceTier tier : allPaceTiers) {
-        colors.litSteps.at(static_cast<std::size_t>(tier)) = MarkColors::tierOnAnyPanel(tier);
+        colors.litCells.at(static_cast<std::size_t>(tier)) = MarkColors::tierOnAnyPanel(tier);
     }
     return colors;
 }
@@ -131,7 +131,7 @@ std::optional<QColor> TrayColors::glyphEdge(Provider provider) const
 
 QColor TrayColors::lit(PaceTier tier) const
 {
-    return litSteps.at(static_cast<std::size_t>(tier));
+    return litCells.at(static_cast<std::size_t>(tier));
 }
 
 }  // namespace ostrel

@@ -29,7 +29,7 @@ struct TrayColors
     QColor unlit;
     std::array<QColor, 2> glyphs;                     ///< by provider
     std::array<std::optional<QColor>, 2> glyphEdges;  ///< by provider; drawn around the glyph
-    std::array<QColor, 4> litSteps;                   ///< by pace tier
+    std::array<QColor, 4> litCells;                   ///< by pace tier
 
     /// The light and dark panels the fixed modes are made for.
     [[nodiscard]] static QColor lightPanel();

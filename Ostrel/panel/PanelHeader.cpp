@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QPainter>
 
+#include "drawing/AppMark.h"
 #include "drawing/CapsuleSwitcher.h"
-#include "drawing/OstrelMark.h"
 #include "drawing/Symbols.h"
 #include "drawing/Theme.h"
 #include "panel/RefreshButton.h"
@@ -24,7 +24,7 @@ public:
     explicit MarkView(QWidget* parent)
         : QWidget(parent)
     {
-        setFixedSize(static_cast<int>(OstrelMark::side), static_cast<int>(OstrelMark::side));
+        setFixedSize(static_cast<int>(AppMark::side), static_cast<int>(AppMark::side));
         setAccessibleName(QStringLiteral("Ostrel"));
     }
 
@@ -32,7 +32,7 @@ protected:
     void paintEvent(QPaintEvent* /*event*/) override
     {
         QPainter painter(this);
-        OstrelMark::paint(painter, QPointF(0, 0));
+        AppMark::paint(painter, QPointF(0, 0));
     }
 };
 
@@ -52,10 +52,10 @@ PanelHeader::PanelHeader(bool isSnapshot, bool hasUpdater, QWidget* parent)
     row->addWidget(title);
     row->addStretch(1);
 
-    m_tabs = makeSwitcher(allPopoverTabs,
+    m_tabs = makeSwitcher(allPanelTabs,
                           &rawValue,
                           tabPoints,
-                          std::function<void(PopoverTab)>([this](PopoverTab tab) { Q_EMIT tabChosen(tab); }),
+                          std::function<void(PanelTab)>([this](PanelTab tab) { Q_EMIT tabChosen(tab); }),
                           this);
     m_tabs->setAccessibleName(QStringLiteral("Panel tabs"));
     row->addWidget(m_tabs);
@@ -99,9 +99,9 @@ void PanelHeader::buildMenu(bool hasUpdater)
     m_menu.addAction(QStringLiteral("Quit Ostrel"), this, &PanelHeader::quitRequested);
 }
 
-void PanelHeader::setTab(PopoverTab tab)
+void PanelHeader::setTab(PanelTab tab)
 {
-    m_tabs->setSelectedIndex(indexOfCase(allPopoverTabs, tab));
+    m_tabs->setSelectedIndex(indexOfCase(allPanelTabs, tab));
 }
 
 void PanelHeader::setRefreshing(bool refreshing)

@@ -21,7 +21,7 @@ class PanelHeader : public QWidget
 public:
     PanelHeader(bool isSnapshot, bool hasUpdater, QWidget* parent = nullptr);
 
-    void setTab(PopoverTab tab);
+    void setTab(PanelTab tab);
     void setRefreshing(bool refreshing);
 
     [[nodiscard]] CapsuleSwitcher& tabs() const
@@ -47,7 +47,7 @@ public:
     }
 
 Q_SIGNALS:
-    void tabChosen(ostrel::PopoverTab tab);
+    void tabChosen(ostrel::PanelTab tab);
     void refreshRequested();
     void copySnapshotRequested();
     void copyTextRequested();

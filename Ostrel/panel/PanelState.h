@@ -12,14 +12,14 @@ namespace ostrel {
 
 struct PanelState
 {
-    std::optional<PopoverTab> tab;
+    std::optional<PanelTab> tab;
     std::optional<ActivityRange> range;
     std::optional<ActivityMeasure> measure;
     /// The snapshot footer shows the time the picture was taken.
     bool timestamp = false;
 };
 
-struct PopoverActions
+struct PanelActions
 {
     std::function<void()> openSettings = [] {
     };

@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
-#include "drawing/MenuBarLabel.h"
 #include "drawing/Theme.h"
+#include "drawing/TrayLabel.h"
 #include "preferences/PathField.h"
 #include "preferences/ProviderToggleRow.h"
 #include "preferences/StatusLineRow.h"
@@ -62,7 +62,7 @@ protected:
 class PreviewPlate : public QWidget
 {
 public:
-    PreviewPlate(MenuBarLabel* label, QWidget* parent)
+    PreviewPlate(TrayLabel* label, QWidget* parent)
         : QWidget(parent)
     {
         auto* row = new QHBoxLayout(this);
@@ -154,7 +154,7 @@ SettingsView::SettingsView(AppSettings& settings, UsageStore& store, Hooks hooks
 
     addProviders();
     addRefresh();
-    addMenuBar();
+    addTraySection();
     addDailyReport();
     addGeneral();
     if (m_hooks.updates) {
@@ -224,13 +224,13 @@ void SettingsView::addRefresh()
     });
 }
 
-void SettingsView::addMenuBar()
+void SettingsView::addTraySection()
 {
     QVBoxLayout* rows = addSection(QStringLiteral("Menu bar"), {});
-    m_style = picker(allMenuBarStyles, menuBarStyleLabel, this);
+    m_style = picker(allTrayStyles, trayStyleLabel, this);
     rows->addLayout(labelledRow(QStringLiteral("Style"), m_style, this));
     connect(m_style, &QComboBox::activated, this, [this](int index) {
-        m_settings.setMenuBarStyle(static_cast<MenuBarStyle>(m_style->itemData(index).toInt()));
+        m_settings.setTrayStyle(static_cast<TrayStyle>(m_style->itemData(index).toInt()));
     });
 
     m_trayIcon = picker(allTrayIconModes, trayIconModeLabel, this);
@@ -241,7 +241,7 @@ void SettingsView::addMenuBar()
 
     // The view's own clock rather than the label's, so the preview agrees with the status lines.
     m_preview =
-        new MenuBarLabel([this](Date /*now*/) { return labelContent(m_store, m_settings, m_hooks.clock()); }, this);
+        new TrayLabel([this](Date /*now*/) { return labelContent(m_store, m_settings, m_hooks.clock()); }, this);
     m_preview->setAccessibleName(QStringLiteral("Preview"));
     auto* row = new QHBoxLayout();
     row->addWidget(secondaryLabel(QStringLiteral("Preview"), rowPoints, this));
@@ -333,7 +333,7 @@ void SettingsView::addTools()
 void SettingsView::refresh()
 {
     select(m_interval, m_settings.storedRefreshMinutes());
-    select(m_style, static_cast<int>(m_settings.menuBarStyle()));
+    select(m_style, static_cast<int>(m_settings.trayStyle()));
     select(m_trayIcon, static_cast<int>(m_settings.trayIconMode()));
     m_morning->setChecked(m_settings.morningReport());
     m_login->setChecked(m_settings.launchAtLogin());

@@ -22,7 +22,7 @@ class QVBoxLayout;
 namespace ostrel {
 
 class AppSettings;
-class MenuBarLabel;
+class TrayLabel;
 class PathField;
 class ProviderToggleRow;
 class UsageStore;
@@ -66,7 +66,7 @@ public:
         return m_sections;
     }
 
-    [[nodiscard]] MenuBarLabel* preview() const
+    [[nodiscard]] TrayLabel* preview() const
     {
         return m_preview;
     }
@@ -80,7 +80,7 @@ private:
     QVBoxLayout* addBox(const QString& footer);
     void addProviders();
     void addRefresh();
-    void addMenuBar();
+    void addTraySection();
     void addDailyReport();
     void addGeneral();
     void addUpdates(const UpdateControls& updates);
@@ -95,7 +95,7 @@ private:
     QComboBox* m_interval = nullptr;
     QComboBox* m_style = nullptr;
     QComboBox* m_trayIcon = nullptr;
-    MenuBarLabel* m_preview = nullptr;
+    TrayLabel* m_preview = nullptr;
     QCheckBox* m_morning = nullptr;
     QCheckBox* m_login = nullptr;
     QLabel* m_loginError = nullptr;

@@ -22,7 +22,7 @@ namespace Key {
 constexpr std::string_view claudeEnabled = "claudeEnabled";
 constexpr std::string_view openaiEnabled = "openaiEnabled";
 constexpr std::string_view refreshMinutes = "refreshMinutes";
-constexpr std::string_view menuBarStyle = "menuBarStyle";
+constexpr std::string_view trayStyle = "menuBarStyle";
 constexpr std::string_view trayIcon = "trayIcon";
 constexpr std::string_view morningReport = "morningReport";
 constexpr std::string_view claudePath = "claudePath";
@@ -32,7 +32,7 @@ constexpr std::string_view lastMorningReport = "lastMorningReport";
 constexpr std::string_view welcomed = "welcomed";
 constexpr std::string_view automaticallyChecksForUpdates = "automaticallyChecksForUpdates";
 constexpr std::string_view lastUpdateCheck = "lastUpdateCheck";
-constexpr std::string_view popoverTab = "popoverTab";
+constexpr std::string_view panelTab = "popoverTab";
 constexpr std::string_view activityRange = "activityRange";
 constexpr std::string_view activityMeasure = "activityMeasure";
 }  // namespace Key
@@ -142,7 +142,7 @@ void AppSettings::load()
     m_claudeEnabled = readBool(m_store, Key::claudeEnabled, true);
     m_openaiEnabled = readBool(m_store, Key::openaiEnabled, true);
     m_refreshMinutes = readInt(m_store, Key::refreshMinutes, defaultRefreshMinutes);
-    m_menuBarStyle = readChoice(m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
+    m_trayStyle = readChoice(m_store, Key::trayStyle, &trayStyleFromRawValue, TrayStyle::cells);
     m_trayIconMode = readChoice(m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
     m_morningReport = readBool(m_store, Key::morningReport, true);
     m_claudePath = readString(m_store, Key::claudePath).value_or("");
@@ -152,7 +152,7 @@ void AppSettings::load()
     m_welcomed = readBool(m_store, Key::welcomed, false);
     m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
     m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
-    m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
+    m_popoverTab = readChoice(m_store, Key::panelTab, &popoverTabFromRawValue, PanelTab::pace);
     m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
     m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
 }
@@ -229,10 +229,10 @@ void AppSettings::setRefreshMinutes(int minutes)
     }
 }
 
-void AppSettings::setMenuBarStyle(MenuBarStyle style)
+void AppSettings::setTrayStyle(TrayStyle style)
 {
-    write(Key::menuBarStyle, qText(rawValue(style)));
-    if (std::exchange(m_menuBarStyle, style) != style) {
+    write(Key::trayStyle, qText(rawValue(style)));
+    if (std::exchange(m_trayStyle, style) != style) {
         Q_EMIT menuBarStyleChanged(style);
         Q_EMIT changed();
     }
@@ -345,9 +345,9 @@ void AppSettings::setLastUpdateCheck(Date when)
     m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
 }
 
-void AppSettings::setPopoverTab(PopoverTab tab)
+void AppSettings::setPanelTab(PanelTab tab)
 {
-    write(Key::popoverTab, qText(rawValue(tab)));
+    write(Key::panelTab, qText(rawValue(tab)));
     if (std::exchange(m_popoverTab, tab) != tab) {
         Q_EMIT popoverTabChanged(tab);
         Q_EMIT changed();

@@ -70,12 +70,12 @@ public:
 
     void setRefreshMinutes(int minutes);
 
-    [[nodiscard]] MenuBarStyle menuBarStyle() const
+    [[nodiscard]] TrayStyle trayStyle() const
     {
-        return m_menuBarStyle;
+        return m_trayStyle;
     }
 
-    void setMenuBarStyle(MenuBarStyle style);
+    void setTrayStyle(TrayStyle style);
 
     /// "trayIcon": the panel colour the tray marks are drawn for.
     [[nodiscard]] TrayIconMode trayIconMode() const
@@ -171,12 +171,12 @@ public:
 
     void setLastUpdateCheck(Date when);
 
-    [[nodiscard]] PopoverTab popoverTab() const
+    [[nodiscard]] PanelTab panelTab() const
     {
         return m_popoverTab;
     }
 
-    void setPopoverTab(PopoverTab tab);
+    void setPanelTab(PanelTab tab);
 
     [[nodiscard]] ActivityRange activityRange() const
     {
@@ -199,7 +199,7 @@ Q_SIGNALS:
     void openaiEnabledChanged(bool enabled);
     /// Carries the interval in effect.
     void refreshMinutesChanged(int minutes);
-    void menuBarStyleChanged(ostrel::MenuBarStyle style);
+    void menuBarStyleChanged(ostrel::TrayStyle style);
     void trayIconModeChanged(ostrel::TrayIconMode mode);
     void morningReportChanged(bool enabled);
     void claudePathChanged();
@@ -207,7 +207,7 @@ Q_SIGNALS:
     void launchAtLoginChanged(bool enabled);
     void launchAtLoginErrorChanged();
     void automaticallyChecksForUpdatesChanged(bool enabled);
-    void popoverTabChanged(ostrel::PopoverTab tab);
+    void popoverTabChanged(ostrel::PanelTab tab);
     void activityRangeChanged(ostrel::ActivityRange range);
     void activityMeasureChanged(ostrel::ActivityMeasure measure);
     /// After any of the above.
@@ -227,7 +227,7 @@ private:
     bool m_claudeEnabled = true;
     bool m_openaiEnabled = true;
     int m_refreshMinutes = defaultRefreshMinutes;
-    MenuBarStyle m_menuBarStyle = MenuBarStyle::bars;
+    TrayStyle m_trayStyle = TrayStyle::cells;
     TrayIconMode m_trayIconMode = TrayIconMode::automatic;
     bool m_morningReport = true;
     std::string m_claudePath;
@@ -239,7 +239,7 @@ private:
     bool m_welcomed = false;
     bool m_automaticallyChecksForUpdates = true;
     std::optional<Date> m_lastUpdateCheck;
-    PopoverTab m_popoverTab = PopoverTab::ostrel;
+    PanelTab m_popoverTab = PanelTab::pace;
     ActivityRange m_activityRange = ActivityRange::day;
     ActivityMeasure m_activityMeasure = ActivityMeasure::all;
 };

@@ -16,14 +16,14 @@ std::optional<Enum> fromRawValue(const std::array<Enum, N>& cases, std::string_v
 
 }  // namespace
 
-std::string_view rawValue(MenuBarStyle style)
+std::string_view rawValue(TrayStyle style)
 {
     switch (style) {
-    case MenuBarStyle::bars:
+    case TrayStyle::cells:
         return "bars";
-    case MenuBarStyle::barsAndPercent:
+    case TrayStyle::cellsAndPercent:
         return "barsAndPercent";
-    case MenuBarStyle::stacked:
+    case TrayStyle::stacked:
         return "stacked";
     }
     return "bars";
@@ -44,14 +44,14 @@ std::string_view rawValue(TrayIconMode mode)
     return "automatic";
 }
 
-std::string_view menuBarStyleLabel(MenuBarStyle style)
+std::string_view trayStyleLabel(TrayStyle style)
 {
     switch (style) {
-    case MenuBarStyle::bars:
+    case TrayStyle::cells:
         return "Cells";
-    case MenuBarStyle::barsAndPercent:
+    case TrayStyle::cellsAndPercent:
         return "Cells and percent";
-    case MenuBarStyle::stacked:
+    case TrayStyle::stacked:
         return "Stacked";
     }
     return "Cells";
@@ -72,12 +72,12 @@ std::string_view trayIconModeLabel(TrayIconMode mode)
     return "Automatic";
 }
 
-std::string_view rawValue(PopoverTab tab)
+std::string_view rawValue(PanelTab tab)
 {
     switch (tab) {
-    case PopoverTab::ostrel:
+    case PanelTab::pace:
         return "Ostrel";
-    case PopoverTab::activity:
+    case PanelTab::activity:
         return "Activity";
     }
     return "Ostrel";
@@ -105,9 +105,9 @@ std::string_view rawValue(ActivityMeasure measure)
     return "All";
 }
 
-std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw)
+std::optional<TrayStyle> trayStyleFromRawValue(std::string_view raw)
 {
-    return fromRawValue(allMenuBarStyles, raw);
+    return fromRawValue(allTrayStyles, raw);
 }
 
 std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw)
@@ -115,9 +115,9 @@ std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw)
     return fromRawValue(allTrayIconModes, raw);
 }
 
-std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw)
+std::optional<PanelTab> popoverTabFromRawValue(std::string_view raw)
 {
-    return fromRawValue(allPopoverTabs, raw);
+    return fromRawValue(allPanelTabs, raw);
 }
 
 std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw)

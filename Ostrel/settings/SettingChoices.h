@@ -11,16 +11,16 @@
 namespace ostrel {
 
 /// How the tray label draws each provider.
-enum class MenuBarStyle
+enum class TrayStyle
 {
-    bars,
-    barsAndPercent,
+    cells,
+    cellsAndPercent,
     stacked
 };
 
-inline constexpr std::array<MenuBarStyle, 3> allMenuBarStyles{MenuBarStyle::bars,
-                                                              MenuBarStyle::barsAndPercent,
-                                                              MenuBarStyle::stacked};
+inline constexpr std::array<TrayStyle, 3> allTrayStyles{TrayStyle::cells,
+                                                        TrayStyle::cellsAndPercent,
+                                                        TrayStyle::stacked};
 
 /// Which panel colour the tray marks are drawn for. Automatic follows the
 /// platform palette; Colourful keeps the provider accents and edges them so
@@ -39,13 +39,13 @@ inline constexpr std::array<TrayIconMode, 4> allTrayIconModes{TrayIconMode::auto
                                                               TrayIconMode::darkPanel};
 
 /// The panel's two tabs; the raw values are also the tab titles.
-enum class PopoverTab
+enum class PanelTab
 {
-    ostrel,
+    pace,
     activity
 };
 
-inline constexpr std::array<PopoverTab, 2> allPopoverTabs{PopoverTab::ostrel, PopoverTab::activity};
+inline constexpr std::array<PanelTab, 2> allPanelTabs{PanelTab::pace, PanelTab::activity};
 
 /// The span of the activity chart; the raw values are also the switcher titles.
 enum class ActivityRange
@@ -65,20 +65,20 @@ enum class ActivityMeasure
 
 inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeasure::all, ActivityMeasure::fresh};
 
-[[nodiscard]] std::string_view rawValue(MenuBarStyle style);
+[[nodiscard]] std::string_view rawValue(TrayStyle style);
 [[nodiscard]] std::string_view rawValue(TrayIconMode mode);
-[[nodiscard]] std::string_view rawValue(PopoverTab tab);
+[[nodiscard]] std::string_view rawValue(PanelTab tab);
 [[nodiscard]] std::string_view rawValue(ActivityRange range);
 [[nodiscard]] std::string_view rawValue(ActivityMeasure measure);
 
-[[nodiscard]] std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<TrayStyle> trayStyleFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw);
+[[nodiscard]] std::optional<PanelTab> popoverTabFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
 [[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
 
 /// The picker label of a label style: "Cells", "Cells and percent", "Stacked".
-[[nodiscard]] std::string_view menuBarStyleLabel(MenuBarStyle style);
+[[nodiscard]] std::string_view trayStyleLabel(TrayStyle style);
 
 /// The picker label of a tray-icon mode: "Automatic", "Colourful", "Light panel", "Dark panel".
 [[nodiscard]] std::string_view trayIconModeLabel(TrayIconMode mode);

@@ -14,8 +14,8 @@
 
 #include "base/QtText.h"
 #include "base/WallClock.h"
-#include "drawing/MenuBarLabel.h"
-#include "panel/PopoverView.h"
+#include "drawing/TrayLabel.h"
+#include "panel/PanelView.h"
 #include "snapshots/SnapshotFrame.h"
 #include "snapshots/SocialCard.h"
 #include "tray/LabelSource.h"
@@ -54,7 +54,7 @@ bool settle(QWidget& widget)
 
 std::optional<QImage> renderLabel(UsageStore& store, AppSettings& settings, ColorScheme scheme)
 {
-    MenuBarLabel label([&store, &settings](Date now) { return labelContent(store, settings, now); });
+    TrayLabel label([&store, &settings](Date now) { return labelContent(store, settings, now); });
     label.setPalette(Theme::palette(scheme));
     label.resize(label.sizeHint());
     return PanelSnapshot::render(label, labelScale);
@@ -124,9 +124,9 @@ namespace PanelSnapshot {
 std::vector<Variant> variants()
 {
     return {
-        {"ostrel", PanelState{PopoverTab::ostrel, std::nullopt, std::nullopt, false}},
-        {"activity", PanelState{PopoverTab::activity, ActivityRange::day, ActivityMeasure::all, false}},
-        {"activity-new", PanelState{PopoverTab::activity, ActivityRange::week, ActivityMeasure::fresh, false}},
+        {"ostrel", PanelState{PanelTab::pace, std::nullopt, std::nullopt, false}},
+        {"activity", PanelState{PanelTab::activity, ActivityRange::day, ActivityMeasure::all, false}},
+        {"activity-new", PanelState{PanelTab::activity, ActivityRange::week, ActivityMeasure::fresh, false}},
     };
 }
 
@@ -174,11 +174,11 @@ std::optional<QByteArray> pngData(const QImage& image)
 std::unique_ptr<SnapshotFrame>
 framedPanel(UsageStore& store, AppSettings& settings, const PanelState& state, ColorScheme scheme)
 {
-    PopoverView::Options options;
+    PanelView::Options options;
     options.forced = state;
     options.isSnapshot = true;
     options.scheme = scheme;
-    return std::make_unique<SnapshotFrame>(new PopoverView(store, settings, PopoverActions{}, options), scheme);
+    return std::make_unique<SnapshotFrame>(new PanelView(store, settings, PanelActions{}, options), scheme);
 }
 
 std::optional<QImage>

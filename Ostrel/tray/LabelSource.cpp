@@ -8,7 +8,7 @@ namespace ostrel {
 LabelContent labelContent(const UsageStore& store, const AppSettings& settings, Date now)
 {
     LabelContent content;
-    content.style = settings.menuBarStyle();
+    content.style = settings.trayStyle();
     for (const Provider provider : settings.enabledProviders()) {
         content.marks.push_back(MarkState::from(store.display(provider, now)));
     }

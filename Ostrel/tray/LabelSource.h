@@ -2,7 +2,7 @@
 // What the label and the tray marks show at one moment, taken from the store's
 // display states and the settings' style and enabled providers.
 
-#include "drawing/MenuBarLabel.h"
+#include "drawing/TrayLabel.h"
 #include "model/Date.h"
 
 namespace ostrel {

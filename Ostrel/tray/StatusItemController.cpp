@@ -9,8 +9,8 @@
 
 #include "base/QtText.h"
 #include "drawing/TrayColors.h"
-#include "panel/PopoverView.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelView.h"
+#include "panel/PanelWindow.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/SystemTrayItem.h"
 #include "platform/TrayHost.h"
@@ -46,9 +46,9 @@ StatusItemController::StatusItemController(UsageStore& store,
     , m_statusNotifier(TrayHost::watcherRegistered(QDBusConnection::sessionBus()))
 {
     buildMenu();
-    PopoverActions actions;
+    PanelActions actions;
     actions.openSettings = [this] {
-        m_popover->hide();
+        m_panel->hide();
         openSettings();
     };
     actions.copySnapshot = [this] {
@@ -58,22 +58,22 @@ StatusItemController::StatusItemController(UsageStore& store,
         copyText();
     };
     actions.checkForUpdates = [this] {
-        m_popover->hide();
+        m_panel->hide();
         checkForUpdates();
     };
     actions.quit = [] {
         QCoreApplication::quit();
     };
-    PopoverView::Options options;
+    PanelView::Options options;
     options.clock = m_clock;
     options.hasUpdater = m_updates != nullptr;
     // The live panel stamps no time: the footer says how old the reading is instead.
-    m_popover = std::make_unique<PopoverWindow>(new PopoverView(m_store, m_settings, std::move(actions), options));
+    m_panel = std::make_unique<PanelWindow>(new PanelView(m_store, m_settings, std::move(actions), options));
     if (m_updates) {
         connect(m_updates, &UpdateController::availableVersionChanged, this, [this] {
-            m_popover->view().setAvailableVersion(m_updates->availableVersion());
+            m_panel->view().setAvailableVersion(m_updates->availableVersion());
         });
-        m_popover->view().setAvailableVersion(m_updates->availableVersion());
+        m_panel->view().setAvailableVersion(m_updates->availableVersion());
     }
     connect(&m_store, &UsageStore::changed, this, &StatusItemController::reevaluate);
     // Every setting change, the tray-icon mode included, redraws the marks.
@@ -195,7 +195,7 @@ std::unique_ptr<TrayItem> StatusItemController::makeItem()
     } else {
         item = std::make_unique<SystemTrayItem>(m_menu);
     }
-    connect(item.get(), &TrayItem::clicked, this, [this](std::optional<QRect> anchor) { togglePopover(anchor); });
+    connect(item.get(), &TrayItem::clicked, this, [this](std::optional<QRect> anchor) { togglePanel(anchor); });
     connect(item.get(), &TrayItem::menuRequested, this, [this](QPoint at) { m_menu.popup(at); });
     connect(item.get(), &TrayItem::hovered, this, &StatusItemController::hovered);
     connect(item.get(), &TrayItem::takenIn, this, [this, taken = item.get()] {
@@ -235,7 +235,7 @@ void StatusItemController::reevaluate()
     if (m_content.marks.empty()) {
         rebuilt = rebuildItems(1);
         m_items.front()->setIcon(TrayMark::emptyIcon(colors));
-    } else if (m_content.style == MenuBarStyle::stacked) {
+    } else if (m_content.style == TrayStyle::stacked) {
         rebuilt = rebuildItems(1);
         m_items.front()->setIcon(TrayMark::icon(m_content.marks, m_content.style, colors));
     } else {
@@ -255,7 +255,7 @@ void StatusItemController::reevaluate()
 std::vector<Provider> StatusItemController::providersOf(std::size_t index) const
 {
     std::vector<Provider> providers;
-    const bool oneEach = m_content.style != MenuBarStyle::stacked;
+    const bool oneEach = m_content.style != TrayStyle::stacked;
     for (std::size_t mark = 0; mark < m_content.marks.size(); ++mark) {
         if (!oneEach || mark == index) {
             providers.push_back(m_content.marks[mark].provider);
@@ -326,13 +326,13 @@ QString StatusItemController::toolTip(std::size_t index) const
     return joinedLines(lines);
 }
 
-void StatusItemController::togglePopover(std::optional<QRect> anchor)
+void StatusItemController::togglePanel(std::optional<QRect> anchor)
 {
-    if (!m_popover->isVisible()) {
+    if (!m_panel->isVisible()) {
         m_store.refreshIfStale(60);
         m_store.refreshActivity(120);
     }
-    m_popover->toggle(anchor);
+    m_panel->toggle(anchor);
 }
 
 void StatusItemController::copySnapshot()

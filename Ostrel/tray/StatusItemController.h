@@ -28,7 +28,7 @@
 namespace ostrel {
 
 class AppSettings;
-class PopoverWindow;
+class PanelWindow;
 class UpdateController;
 class UsageStore;
 
@@ -60,7 +60,7 @@ public:
     void show();
     /// A left click: opens the panel by `anchor` (the item, where the host
     /// reports it) after the checks an opening makes, or closes it.
-    void togglePopover(std::optional<QRect> anchor = std::nullopt);
+    void togglePanel(std::optional<QRect> anchor = std::nullopt);
     /// "Copy Snapshot": a picture of the panel on the clipboard.
     void copySnapshot();
     /// "Refresh Now": every enabled provider and the activity, whatever their age.
@@ -96,9 +96,9 @@ public:
         return m_menu;
     }
 
-    [[nodiscard]] PopoverWindow& popover() const
+    [[nodiscard]] PanelWindow& panel() const
     {
-        return *m_popover;
+        return *m_panel;
     }
 
 private:
@@ -129,7 +129,7 @@ private:
     TrayItem* m_awaitedItem = nullptr;
     bool m_introducingAgain = false;
     QTimer m_introductionPause;
-    std::unique_ptr<PopoverWindow> m_popover;
+    std::unique_ptr<PanelWindow> m_panel;
 };
 
 }  // namespace ostrel

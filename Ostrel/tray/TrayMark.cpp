@@ -40,21 +40,21 @@ void paintGlyph(QPainter& painter, Provider provider, const QRect& box, const Tr
     painter.restore();
 }
 
-// Faded figures keep their colour, for contrast, and light only the lower half of each step.
-void paintSteps(QPainter& painter,
-                const std::array<QRect, TrayLayout::stepCount>& steps,
+// Faded figures keep their colour, for contrast, and light only the lower half of each cell.
+void paintCells(QPainter& painter,
+                const std::array<QRect, TrayLayout::cellCount>& cells,
                 const MarkState& state,
                 const TrayColors& colors)
 {
     const std::optional<PaceTier> tier = state.cellTier();
-    for (int i = 0; i < TrayLayout::stepCount; ++i) {
-        const QRect& step = steps.at(static_cast<std::size_t>(i));
+    for (int i = 0; i < TrayLayout::cellCount; ++i) {
+        const QRect& cell = cells.at(static_cast<std::size_t>(i));
         const bool lit = tier && i < state.filledCells();
         if (!lit || state.isDimmed()) {
-            painter.fillRect(step, colors.unlit);
+            painter.fillRect(cell, colors.unlit);
         }
         if (lit) {
-            const QRect part = state.isDimmed() ? step.adjusted(0, step.height() / 2, 0, 0) : step;
+            const QRect part = state.isDimmed() ? cell.adjusted(0, cell.height() / 2, 0, 0) : cell;
             painter.fillRect(part, colors.lit(*tier));
         }
     }
@@ -102,7 +102,7 @@ void paintCornerMarks(QPainter& painter,
                 MarkColors::resetCreditAmber());
     }
     if (state.alertDot() && state.indicator() == MarkIndicator::cells) {
-        fillDot(painter, QRectF(pixels - dot, place.steps.front().top() - dot, dot, dot), MarkColors::alertOrange());
+        fillDot(painter, QRectF(pixels - dot, place.cells.front().top() - dot, dot, dot), MarkColors::alertOrange());
     }
     if (const std::optional<PaceTier> tier = state.resetWarningTier()) {
         const double side = std::max(5, pixels * 2 / 5);
@@ -113,18 +113,18 @@ void paintCornerMarks(QPainter& painter,
     }
 }
 
-void paintBars(QPainter& painter, const MarkState& state, int pixels, const TrayColors& colors)
+void paintCellsStyle(QPainter& painter, const MarkState& state, int pixels, const TrayColors& colors)
 {
     const std::optional<SymbolImage> symbol = statusSymbol(state.indicator());
-    const TrayLayout place = TrayLayout::bars(pixels, symbol.has_value());
+    const TrayLayout place = TrayLayout::forCells(pixels, symbol.has_value());
     paintGlyph(painter, state.provider, place.glyph, colors);
     if (symbol) {
-        const QRect band = place.steps.front().united(place.steps.back());
+        const QRect band = place.cells.front().united(place.cells.back());
         const QColor colour =
             state.indicator() == MarkIndicator::loginAlert ? MarkColors::alertOrange() : colors.primary;
         paintFitted(painter, *symbol, QRectF(0, band.top(), pixels, band.height()), colour);
     } else {
-        paintSteps(painter, place.steps, state, colors);
+        paintCells(painter, place.cells, state, colors);
     }
     paintCornerMarks(painter, state, place, pixels, colors);
 }
@@ -160,7 +160,7 @@ void paintBarsAndPercent(QPainter& painter, const MarkState& state, int pixels, 
     const std::optional<PaceTier> tier = state.cellTier();
     // Without a percentage, or signed out, the glyph and the gauge say more.
     if (!percent || !tier || state.indicator() != MarkIndicator::cells || state.alertDot()) {
-        paintBars(painter, state, pixels, colors);
+        paintCellsStyle(painter, state, pixels, colors);
         return;
     }
     const TrayLayout place = TrayLayout::percent(pixels);
@@ -169,7 +169,7 @@ void paintBarsAndPercent(QPainter& painter, const MarkState& state, int pixels, 
                  QRect(0, 0, pixels, place.glyph.top() - TrayLayout::gapFor(pixels)),
                  colors.lit(*tier));
     paintGlyph(painter, state.provider, place.glyph, colors);
-    paintSteps(painter, place.steps, state, colors);
+    paintCells(painter, place.cells, state, colors);
     const int dot = dotSide(pixels);
     if (state.creditsExpiringSoon) {
         fillDot(painter,
@@ -200,7 +200,7 @@ void paintStacked(QPainter& painter, std::span<const MarkState> marks, int pixel
         const MarkState& state = marks[static_cast<std::size_t>(row)];
         const TrayLayout place = TrayLayout::stacked(pixels, row, rows);
         paintGlyph(painter, state.provider, place.glyph, colors);
-        paintSteps(painter, place.steps, state, colors);
+        paintCells(painter, place.cells, state, colors);
         if (const std::optional<QColor> dot = rowDot(state, colors)) {
             const int side = std::max(3, place.glyph.height() / 2);
             fillDot(painter, QRectF(place.glyph.right() + 1 - side * 2 / 3, place.glyph.top() - 1, side, side), *dot);
@@ -299,7 +299,7 @@ private:
 
 }  // namespace
 
-QImage image(std::span<const MarkState> marks, MenuBarStyle style, int pixels, const TrayColors& colors)
+QImage image(std::span<const MarkState> marks, TrayStyle style, int pixels, const TrayColors& colors)
 {
     QImage square = blankSquare(pixels);
     if (marks.empty()) {
@@ -307,13 +307,13 @@ QImage image(std::span<const MarkState> marks, MenuBarStyle style, int pixels, c
     }
     QPainter painter(&square);
     switch (style) {
-    case MenuBarStyle::bars:
-        paintBars(painter, marks.front(), pixels, colors);
+    case TrayStyle::cells:
+        paintCellsStyle(painter, marks.front(), pixels, colors);
         break;
-    case MenuBarStyle::barsAndPercent:
+    case TrayStyle::cellsAndPercent:
         paintBarsAndPercent(painter, marks.front(), pixels, colors);
         break;
-    case MenuBarStyle::stacked:
+    case TrayStyle::stacked:
         paintStacked(painter, marks, pixels, colors);
         break;
     }
@@ -333,7 +333,7 @@ QImage emptyImage(int pixels, const TrayColors& colors)
 }
 
 QPixmap pixmap(std::span<const MarkState> marks,
-               MenuBarStyle style,
+               TrayStyle style,
                int slotSize,
                qreal devicePixelRatio,
                const TrayColors& colors)
@@ -344,7 +344,7 @@ QPixmap pixmap(std::span<const MarkState> marks,
     return pixmap;
 }
 
-QIcon icon(std::vector<MarkState> marks, MenuBarStyle style, const TrayColors& colors)
+QIcon icon(std::vector<MarkState> marks, TrayStyle style, const TrayColors& colors)
 {
     return QIcon(new MarkEngine(
         [marks = std::move(marks), style, colors](int pixels) { return image(marks, style, pixels, colors); }));

@@ -26,19 +26,19 @@ inline constexpr std::array slotSizes{16, 22, 24, 32, 48};
 
 /// The mark as a transparent square image of `pixels` device pixels. `marks`
 /// holds the one provider of a bar style, or every row of the stacked style.
-[[nodiscard]] QImage image(std::span<const MarkState> marks, MenuBarStyle style, int pixels, const TrayColors& colors);
+[[nodiscard]] QImage image(std::span<const MarkState> marks, TrayStyle style, int pixels, const TrayColors& colors);
 /// The gauge symbol that stands for "no provider enabled".
 [[nodiscard]] QImage emptyImage(int pixels, const TrayColors& colors);
 
 /// The mark as a `slotSize` square pixmap at `devicePixelRatio`.
 [[nodiscard]] QPixmap pixmap(std::span<const MarkState> marks,
-                             MenuBarStyle style,
+                             TrayStyle style,
                              int slotSize,
                              qreal devicePixelRatio,
                              const TrayColors& colors);
 
 /// An icon that lays the mark out afresh for any size and pixel ratio asked of it.
-[[nodiscard]] QIcon icon(std::vector<MarkState> marks, MenuBarStyle style, const TrayColors& colors);
+[[nodiscard]] QIcon icon(std::vector<MarkState> marks, TrayStyle style, const TrayColors& colors);
 [[nodiscard]] QIcon emptyIcon(const TrayColors& colors);
 
 }  // namespace ostrel::TrayMark

@@ -14,8 +14,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "panel/PopoverView.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelView.h"
+#include "panel/PanelWindow.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
 #include "tray/StatusItemController.h"
@@ -70,14 +70,14 @@ int main(int argc, char** argv)
     ostrel::StatusItemController controller(store, settings);
     const double construction = milliseconds(Clock::now() - made);
 
-    ostrel::PopoverWindow& popover = controller.popover();
+    ostrel::PanelWindow& popover = controller.panel();
     PaintWatch watch;
     popover.view().installEventFilter(&watch);
     std::vector<double> samples;
     for (int open = 0; open < opens; ++open) {
         watch.painted = false;
         const Clock::time_point click = Clock::now();
-        controller.togglePopover(QRect(600, 0, 22, 24));
+        controller.togglePanel(QRect(600, 0, 22, 24));
         while (!watch.painted) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }

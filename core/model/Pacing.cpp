@@ -61,9 +61,9 @@ std::string_view emoji(PaceTier tier)
     return "\U0001F7E5";
 }
 
-Ostrel Ostrel::make(const UsageWindow& window, Date now)
+Pace Pace::make(const UsageWindow& window, Date now)
 {
-    Ostrel pace;
+    Pace pace;
     pace.allowanceFraction = window.allowanceFraction();
     if (window.resetsAt && window.duration > 0) {
         const double remaining = std::max((*window.resetsAt - now).count(), 0.0);
@@ -78,12 +78,12 @@ Ostrel Ostrel::make(const UsageWindow& window, Date now)
         pace.ratio = pace.allowanceFraction > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     pace.tier = tierFor(pace.ratio, pace.allowanceFraction);
-    pace.filledSquares = squares(pace.allowanceFraction);
+    pace.litCells = cells(pace.allowanceFraction);
     pace.resetWarning = pace.timeRemaining && pace.tier == PaceTier::blue && *pace.timeRemaining <= resetWarningWindow;
     return pace;
 }
 
-PaceTier Ostrel::tierFor(double ratio, double allowance)
+PaceTier Pace::tierFor(double ratio, double allowance)
 {
     if (ratio >= 2.0 && allowance >= blueMinimumAllowance) {
         return PaceTier::blue;
@@ -99,18 +99,18 @@ PaceTier Ostrel::tierFor(double ratio, double allowance)
 
 // NaN falls through to the empty end in both scales: an unknown amount is
 // never shown as plenty.
-int Ostrel::squares(double fraction)
+int Pace::cells(double fraction)
 {
     if (fraction >= 1) {
-        return squareCount;
+        return cellCount;
     }
     if (!(fraction > 0)) {
         return 0;
     }
-    return std::clamp(static_cast<int>(std::round(fraction * squareCount)), 1, squareCount - 1);
+    return std::clamp(static_cast<int>(std::round(fraction * cellCount)), 1, cellCount - 1);
 }
 
-int Ostrel::percent(double fraction)
+int Pace::percent(double fraction)
 {
     if (fraction >= 1) {
         return 100;
@@ -121,7 +121,7 @@ int Ostrel::percent(double fraction)
     return std::clamp(static_cast<int>(std::round(fraction * 100)), 1, 99);
 }
 
-std::string Ostrel::formatTimeRemaining(double seconds)
+std::string Pace::formatTimeRemaining(double seconds)
 {
     if (seconds >= 3600) {
         const double hours = seconds / 3600;
@@ -143,16 +143,16 @@ std::string Ostrel::formatTimeRemaining(double seconds)
     return std::to_string(static_cast<long long>(minutes)) + "m";
 }
 
-std::string Ostrel::timeText() const
+std::string Pace::timeText() const
 {
     return timeRemaining ? formatTimeRemaining(*timeRemaining) : std::string{"\u2014"};
 }
 
-std::string Ostrel::emojiLine(std::string_view name) const
+std::string Pace::emojiLine(std::string_view name) const
 {
     std::string line;
-    for (int cell = 0; cell < squareCount; ++cell) {
-        line += cell < filledSquares ? emoji(tier) : std::string_view{"\u2B1B"};
+    for (int cell = 0; cell < cellCount; ++cell) {
+        line += cell < litCells ? emoji(tier) : std::string_view{"\u2B1B"};
     }
     line += ' ';
     line += name;

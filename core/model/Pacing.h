@@ -28,9 +28,9 @@ inline constexpr std::array allPaceTiers{PaceTier::blue, PaceTier::green, PaceTi
 [[nodiscard]] std::string_view headline(PaceTier tier);
 [[nodiscard]] std::string_view emoji(PaceTier tier);
 
-struct Ostrel
+struct Pace
 {
-    static constexpr int squareCount = 5;
+    static constexpr int cellCount = 5;
     static constexpr double blueMinimumAllowance = 0.2;
     static constexpr double resetWarningWindow = 172800;  ///< seconds
 
@@ -39,13 +39,13 @@ struct Ostrel
     std::optional<double> timeRemaining;  ///< seconds, never negative
     double ratio = 0;
     PaceTier tier = PaceTier::red;
-    int filledSquares = 0;
+    int litCells = 0;
     bool resetWarning = false;
 
-    [[nodiscard]] static Ostrel make(const UsageWindow& window, Date now);
+    [[nodiscard]] static Pace make(const UsageWindow& window, Date now);
 
     [[nodiscard]] static PaceTier tierFor(double ratio, double allowance);
-    [[nodiscard]] static int squares(double fraction);
+    [[nodiscard]] static int cells(double fraction);
     [[nodiscard]] static int percent(double fraction);
     [[nodiscard]] static std::string formatTimeRemaining(double seconds);
 
@@ -57,7 +57,7 @@ struct Ostrel
     [[nodiscard]] std::string timeText() const;
     [[nodiscard]] std::string emojiLine(std::string_view name) const;
 
-    bool operator==(const Ostrel&) const = default;
+    bool operator==(const Pace&) const = default;
 };
 
 }  // namespace ostrel

@@ -78,7 +78,7 @@ ProviderDisplay::make(const std::optional<ProviderSnapshot>& snapshot, Provider 
         return display;
     }
 
-    display.ostrel = Ostrel::make(*reading.weekly, now);
+    display.pace = Pace::make(*reading.weekly, now);
     if (!display.failure) {
         // A reading dated in the future counts as fresh.
         display.status = (now - reading.fetchedAt).count() <= staleAfter ? Status::live : Status::stale;
@@ -93,13 +93,13 @@ std::string ProviderDisplay::summaryLine(Date now) const
     const std::string name(reportName(provider));
     switch (status) {
     case Status::live:
-        if (ostrel) {
-            return ostrel->emojiLine(name);
+        if (pace) {
+            return pace->emojiLine(name);
         }
         break;
     case Status::stale:
-        if (ostrel && reading) {
-            return ostrel->emojiLine(name) + " \u00B7 stale (" + RelativeAge::text(reading->fetchedAt, now) + " old)";
+        if (pace && reading) {
+            return pace->emojiLine(name) + " \u00B7 stale (" + RelativeAge::text(reading->fetchedAt, now) + " old)";
         }
         break;
     case Status::renewed:

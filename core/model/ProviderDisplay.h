@@ -39,7 +39,7 @@ struct ProviderDisplay
     /// The snapshot's last reading, whatever the status.
     std::optional<ProviderReading> reading;
     /// The weekly window's pacing; only for live, stale and needsLogin with a window to pace.
-    std::optional<Ostrel> ostrel;
+    std::optional<Pace> pace;
     std::optional<FetchFailure> failure;
     ResetCreditStatus resetCredits;
 

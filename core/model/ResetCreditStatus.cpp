@@ -14,7 +14,7 @@ std::string resets(std::size_t count)
 
 std::string timeUntil(const ResetCredit& credit, Date now)
 {
-    return Ostrel::formatTimeRemaining((*credit.expiresAt - now).count());
+    return Pace::formatTimeRemaining((*credit.expiresAt - now).count());
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ std::optional<std::string> ResetCreditStatus::nextExpiryText() const
     if (!expiry) {
         return std::nullopt;
     }
-    return Ostrel::formatTimeRemaining((*expiry - now).count());
+    return Pace::formatTimeRemaining((*expiry - now).count());
 }
 
 std::optional<std::string> ResetCreditStatus::headline() const

@@ -26,7 +26,7 @@ TEST(AppDelegate, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
     ASSERT_TRUE(desktop.registerService(QString::fromLatin1(DesktopNotifier::service)));
 
     AppDelegate delegate({"ostrel", "--demo"});
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     EXPECT_EQ(delegate.statusItem(), nullptr);
 
     ASSERT_TRUE(testing::spinUntil([&] { return !notifications.calls().empty(); }, TrayHost::defaultGrace + 3s));
@@ -69,7 +69,7 @@ TEST(AppDelegate, OpensWhatALaterLaunchAsksFor)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         AppDelegate delegate({"ostrel", "--demo"});
-        delegate.applicationDidFinishLaunching();
+        delegate.start();
         ASSERT_EQ(delegate.previewWindow(), nullptr);
         QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
 

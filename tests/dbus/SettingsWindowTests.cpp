@@ -36,7 +36,7 @@ TEST_F(SettingsWindowTest, TestReportPostsOneNotificationWhateverTheSwitchAndThe
 {
     // Demonstration data: no readers run, and the report still goes through the real reporter.
     AppDelegate delegate({"ostrel", "--demo"});
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     delegate.showSettings();
     ASSERT_NE(delegate.settingsWindow(), nullptr);
     QAbstractButton* send = buttonNamed(*delegate.settingsWindow(), QStringLiteral("Send a test report now"));

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "TrayBus.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelWindow.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -79,22 +79,22 @@ TEST_F(StatusNotifierItemTest, EachItemRegistersAndServesItsOwnIdTitleTooltipAnd
         std::string_view name;
         bool claude;
         bool openai;
-        MenuBarStyle style;
+        TrayStyle style;
         std::vector<std::string_view> titles;
     };
 
     const auto cases = std::to_array<Case>({
-        {"both, one item each", true, true, MenuBarStyle::bars, {"Ostrel — Claude", "Ostrel — OpenAI"}},
-        {"both stacked in one item", true, true, MenuBarStyle::stacked, {"Ostrel"}},
-        {"none: the gauge", false, false, MenuBarStyle::bars, {"Ostrel"}},
-        {"both again", true, true, MenuBarStyle::barsAndPercent, {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both, one item each", true, true, TrayStyle::cells, {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both stacked in one item", true, true, TrayStyle::stacked, {"Ostrel"}},
+        {"none: the gauge", false, false, TrayStyle::cells, {"Ostrel"}},
+        {"both again", true, true, TrayStyle::cellsAndPercent, {"Ostrel — Claude", "Ostrel — OpenAI"}},
     });
     controller.show();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
-        settings.setMenuBarStyle(c.style);
+        settings.setTrayStyle(c.style);
         ASSERT_EQ(controller.items().size(), c.titles.size());
         // Exactly the shown items hold names on the bus, and each registered.
         QStringList names;
@@ -209,7 +209,7 @@ TEST_F(StatusNotifierItemTest, TheHostsClicksOpenThePanelAndTheMenu)
         const QDBusMessage reply = callItem(1, c.method, {120, 4});
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         settle();
-        EXPECT_EQ(controller.popover().isVisible(), c.panelOpen);
+        EXPECT_EQ(controller.panel().isVisible(), c.panelOpen);
         EXPECT_EQ(controller.menu().isVisible(), c.menuOpen);
     }
     controller.menu().hide();

@@ -18,13 +18,13 @@ constexpr double dotGap = 6;
 constexpr double glowOpacity = 0.6;
 constexpr double glowRadius = 3;
 
-std::string blueAdvice(const Ostrel& ostrel, const std::optional<std::string>& renewal)
+std::string blueAdvice(const Pace& pace, const std::optional<std::string>& renewal)
 {
-    if (!ostrel.resetWarning) {
+    if (!pace.resetWarning) {
         return "Well ahead of pace.";
     }
-    if (ostrel.timeRemaining && renewal) {
-        return "Surplus left \u2014 use it in the next " + RenewalText::duration(*ostrel.timeRemaining)
+    if (pace.timeRemaining && renewal) {
+        return "Surplus left \u2014 use it in the next " + RenewalText::duration(*pace.timeRemaining)
                + ", before it renews " + *renewal + ".";
     }
     return "Surplus left \u2014 use it before renewal.";
@@ -32,14 +32,13 @@ std::string blueAdvice(const Ostrel& ostrel, const std::optional<std::string>& r
 
 }  // namespace
 
-std::string
-advice(const Ostrel& ostrel, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal)
+std::string advice(const Pace& pace, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal)
 {
     std::optional<std::string> when;
     if (resetsAt && renewal) {
         when = renewal->when(*resetsAt, now);
     }
-    switch (ostrel.tier) {
+    switch (pace.tier) {
     case PaceTier::red:
         return when ? "Running short \u2014 renews " + *when + "." : "Running short before renewal.";
     case PaceTier::yellow:
@@ -49,7 +48,7 @@ advice(const Ostrel& ostrel, std::optional<Date> resetsAt, Date now, const std::
     case PaceTier::blue:
         break;
     }
-    return blueAdvice(ostrel, when);
+    return blueAdvice(pace, when);
 }
 
 AdviceLine::AdviceLine(QWidget* parent)
@@ -63,15 +62,15 @@ AdviceLine::AdviceLine(QWidget* parent)
     row->addWidget(m_text, 1);
 }
 
-void AdviceLine::set(const Ostrel& ostrel,
+void AdviceLine::set(const Pace& pace,
                      std::optional<Date> resetsAt,
                      Date now,
                      const std::optional<RenewalText>& renewal)
 {
     const Theme theme = Theme::fromPalette(palette());
-    const QString title = CardLabel::qText(headline(ostrel.tier));
-    const QString said = CardLabel::qText(advice(ostrel, resetsAt, now, renewal));
-    m_tier = ostrel.tier;
+    const QString title = CardLabel::qText(headline(pace.tier));
+    const QString said = CardLabel::qText(advice(pace, resetsAt, now, renewal));
+    m_tier = pace.tier;
     m_text->setAccessibleName(title + QStringLiteral("  ") + said);
     // The two spaces after the headline are kept as a non-breaking and a plain one.
     m_text->setText(QStringLiteral("<span style=\"font-weight:600; color:%1\">%2</span>&nbsp; "

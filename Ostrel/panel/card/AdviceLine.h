@@ -19,7 +19,7 @@ class RenewalText;
 /// What to do at this pace. The renewal phrase is used only when both
 /// `resetsAt` and `renewal` are present.
 [[nodiscard]] std::string
-advice(const Ostrel& ostrel, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal);
+advice(const Pace& pace, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal);
 
 class AdviceLine : public QWidget
 {
@@ -30,7 +30,7 @@ public:
 
     explicit AdviceLine(QWidget* parent = nullptr);
 
-    void set(const Ostrel& ostrel, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal);
+    void set(const Pace& pace, std::optional<Date> resetsAt, Date now, const std::optional<RenewalText>& renewal);
 
     /// The headline, two spaces and the advice, as read out.
     [[nodiscard]] QString text() const

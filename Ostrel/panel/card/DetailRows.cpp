@@ -37,7 +37,7 @@ QString DetailRows::sessionLine(const ProviderReading& reading, Date now, const 
     const UsageWindow& session = *reading.session;
     const long long hours = std::llround(session.duration / 3600);
     QString line =
-        QStringLiteral("%1-hour window · %2% left").arg(hours).arg(Ostrel::percent(session.allowanceFraction()));
+        QStringLiteral("%1-hour window · %2% left").arg(hours).arg(Pace::percent(session.allowanceFraction()));
     if (session.resetsAt && *session.resetsAt > now && renewal) {
         line += QStringLiteral(" · resets ") + CardLabel::qText(renewal->when(*session.resetsAt, now));
     }

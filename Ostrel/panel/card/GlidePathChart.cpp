@@ -64,9 +64,9 @@ QString qString(const icu::UnicodeString& text)
     return QString::fromUtf16(text.getBuffer(), text.length());
 }
 
-double nowLeft(const Ostrel& ostrel)
+double nowLeft(const Pace& pace)
 {
-    return std::clamp(ostrel.allowanceFraction * 100, 0.0, 100.0);
+    return std::clamp(pace.allowanceFraction * 100, 0.0, 100.0);
 }
 
 /// A label of `size` centred on `x`, kept inside `bounds`.
@@ -141,7 +141,7 @@ std::optional<GlidePathChart::Domain> GlidePathChart::domain(const UsageWindow& 
 
 std::vector<GlidePathChart::Observed> GlidePathChart::observed(const std::vector<AllowancePoint>& points,
                                                                const UsageWindow& window,
-                                                               const Ostrel& ostrel,
+                                                               const Pace& pace,
                                                                Date now)
 {
     const std::optional<Domain> span = domain(window);
@@ -157,8 +157,8 @@ std::vector<GlidePathChart::Observed> GlidePathChart::observed(const std::vector
             series.push_back({point.date, std::clamp(100 - point.usedPercent, 0.0, 100.0)});
         }
     }
-    if (isFinite(now) && std::isfinite(ostrel.allowanceFraction)) {
-        series.push_back({now, nowLeft(ostrel)});
+    if (isFinite(now) && std::isfinite(pace.allowanceFraction)) {
+        series.push_back({now, nowLeft(pace)});
     }
     std::ranges::stable_sort(series, {}, &Observed::date);
     return series;
@@ -207,7 +207,7 @@ std::optional<GlidePathChart::Layout> GlidePathChart::layout(const Value& value,
                                                              const QFontMetricsF& labelMetrics)
 {
     const std::optional<Domain> span = domain(value.window);
-    if (!span || !isFinite(value.now) || !std::isfinite(value.ostrel.allowanceFraction)) {
+    if (!span || !isFinite(value.now) || !std::isfinite(value.pace.allowanceFraction)) {
         return std::nullopt;
     }
     const QRectF bounds(QPointF(0, 0), size);
@@ -228,7 +228,7 @@ std::optional<GlidePathChart::Layout> GlidePathChart::layout(const Value& value,
     layout.paceLine = QLineF(at(span->start, 100), at(span->end, 0));
 
     std::vector<CurvePoint> curvePoints;
-    for (const Observed& point : observed(value.points, value.window, value.ostrel, value.now)) {
+    for (const Observed& point : observed(value.points, value.window, value.pace, value.now)) {
         curvePoints.push_back({(point.date - span->start).count(), point.left});
     }
     const MonotoneCurve curve(std::move(curvePoints));
@@ -241,11 +241,11 @@ std::optional<GlidePathChart::Layout> GlidePathChart::layout(const Value& value,
     layout.area.lineTo(layout.line.elementAt(0).x, plot.bottom());
     layout.area.closeSubpath();
 
-    layout.nowPoint = at(value.now, nowLeft(value.ostrel));
+    layout.nowPoint = at(value.now, nowLeft(value.pace));
     layout.nowX = layout.nowPoint.x();
     const double radius = dotDiameter / 2;
     const QSizeF nowSize = textSize(labelMetrics, nowText);
-    const double nowTop = value.ostrel.allowanceFraction > belowAbove
+    const double nowTop = value.pace.allowanceFraction > belowAbove
                               ? layout.nowPoint.y() + radius + nowLabelGap
                               : layout.nowPoint.y() - radius - nowLabelGap - nowSize.height();
     layout.nowLabel = placed(nowSize, layout.nowX, nowTop, bounds);
@@ -271,13 +271,13 @@ std::optional<GlidePathChart::Layout> GlidePathChart::layout() const
 QString GlidePathChart::description(const Value& value)
 {
     const std::optional<Domain> span = domain(value.window);
-    if (!span || !isFinite(value.now) || !std::isfinite(value.ostrel.allowanceFraction)) {
+    if (!span || !isFinite(value.now) || !std::isfinite(value.pace.allowanceFraction)) {
         return {};
     }
     const double paceFraction = (span->end - value.now).count() / span->duration;
     return QStringLiteral("%1% left now, even pace %2%")
-        .arg(Ostrel::percent(value.ostrel.allowanceFraction))
-        .arg(Ostrel::percent(paceFraction));
+        .arg(Pace::percent(value.pace.allowanceFraction))
+        .arg(Pace::percent(paceFraction));
 }
 
 QSize GlidePathChart::sizeHint() const
@@ -299,8 +299,8 @@ void GlidePathChart::paintEvent(QPaintEvent* /*event*/)
     const Layout& layout = *placement;
     const QRectF& plot = layout.plot;
     const Theme theme = Theme::fromPalette(palette());
-    const QColor tier = MarkColors::tierColor(m_value.ostrel.tier);
-    const QColor highlight = MarkColors::tierHighlight(m_value.ostrel.tier);
+    const QColor tier = MarkColors::tierColor(m_value.pace.tier);
+    const QColor highlight = MarkColors::tierHighlight(m_value.pace.tier);
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -38,7 +38,7 @@ public:
         /// The weekly window.
         UsageWindow window;
         /// The pacing now.
-        Ostrel ostrel;
+        Pace pace;
         Date now;
         /// The calendar and locale of the day marks; absent: the user's own.
         std::optional<RenewalText> calendar;
@@ -102,7 +102,7 @@ public:
     /// history point's allowance left (clamped to 0…100) and the present.
     /// Empty when the window has no domain.
     [[nodiscard]] static std::vector<Observed>
-    observed(const std::vector<AllowancePoint>& points, const UsageWindow& window, const Ostrel& ostrel, Date now);
+    observed(const std::vector<AllowancePoint>& points, const UsageWindow& window, const Pace& pace, Date now);
 
     /// One mark per calendar day whose middle lies in the domain.
     [[nodiscard]] static std::vector<DayMark> dayMarks(const Domain& domain, const RenewalText& calendar);

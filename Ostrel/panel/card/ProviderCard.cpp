@@ -12,7 +12,7 @@
 #include "panel/card/CardHeader.h"
 #include "panel/card/DetailRows.h"
 #include "panel/card/GlidePathChart.h"
-#include "panel/card/OstrelHero.h"
+#include "panel/card/PaceHero.h"
 #include "panel/card/ResetCreditsRow.h"
 #include "panel/card/StaleBanner.h"
 #include "panel/card/StateMessage.h"
@@ -30,7 +30,7 @@ constexpr double gaugeCornerRadius = 5;
 class PacedGroup : public QWidget
 {
 public:
-    PacedGroup(const OstrelCells& gauge, QWidget* parent)
+    PacedGroup(const PaceCells& gauge, QWidget* parent)
         : QWidget(parent)
         , m_gauge(gauge)
     {
@@ -77,7 +77,7 @@ protected:
     }
 
 private:
-    const OstrelCells& m_gauge;
+    const PaceCells& m_gauge;
     QVBoxLayout* m_column = nullptr;
     QSpacerItem* m_gaugeSpace = nullptr;
     QGraphicsOpacityEffect* m_effect = nullptr;
@@ -119,7 +119,7 @@ void ProviderCard::buildPacedGroup()
 {
     auto* group = new PacedGroup(m_gauge, this);
     m_group = group;
-    m_hero = new OstrelHero(group);
+    m_hero = new PaceHero(group);
     group->column().addWidget(m_hero);
     auto* gaugeSpace = new QSpacerItem(0, gaugeHeight, QSizePolicy::Expanding, QSizePolicy::Fixed);
     group->column().addItem(gaugeSpace);
@@ -133,7 +133,7 @@ void ProviderCard::buildPacedGroup()
 void ProviderCard::set(const Value& value)
 {
     m_header->set(value.display, value.refreshing, value.now);
-    const bool paced = value.display.ostrel && value.display.reading && value.display.reading->weekly;
+    const bool paced = value.display.pace && value.display.reading && value.display.reading->weekly;
     m_banner->setVisible(paced && value.display.isDimmed());
     m_group->setVisible(paced);
     m_details->setVisible(paced);
@@ -149,17 +149,17 @@ void ProviderCard::set(const Value& value)
 void ProviderCard::setPaced(const Value& value)
 {
     const ProviderDisplay& display = value.display;
-    const Ostrel& ostrel = *display.ostrel;
+    const Pace& pace = *display.pace;
     const std::optional<Date> resetsAt = display.reading->weekly->resetsAt;
     if (display.isDimmed()) {
         m_banner->set(display, value.now);
     }
     static_cast<PacedGroup*>(m_group)->setDimmed(display.isDimmed());
-    m_hero->set(ostrel, resetsAt, value.now, value.renewal, !m_isSnapshot);
-    m_gauge.filled = ostrel.filledSquares;
-    m_gauge.tier = ostrel.tier;
-    m_chart->setValue({value.glidePath, *display.reading->weekly, ostrel, value.now, value.renewal});
-    m_advice->set(ostrel, resetsAt, value.now, value.renewal);
+    m_hero->set(pace, resetsAt, value.now, value.renewal, !m_isSnapshot);
+    m_gauge.filled = pace.litCells;
+    m_gauge.tier = pace.tier;
+    m_chart->setValue({value.glidePath, *display.reading->weekly, pace, value.now, value.renewal});
+    m_advice->set(pace, resetsAt, value.now, value.renewal);
     m_details->set(display.reading, value.now, value.renewal);
     m_group->update();
 }

@@ -13,7 +13,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "drawing/OstrelCells.h"
+#include "drawing/PaceCells.h"
 #include "model/AllowancePoint.h"
 #include "model/Date.h"
 #include "model/ProviderDisplay.h"
@@ -25,7 +25,7 @@ class AdviceLine;
 class CardHeader;
 class DetailRows;
 class GlidePathChart;
-class OstrelHero;
+class PaceHero;
 class ResetCreditsRow;
 class StaleBanner;
 class StateMessage;
@@ -67,7 +67,7 @@ public:
     /// Where the gauge is drawn, in the card's coordinates; empty when not paced.
     [[nodiscard]] QRect gaugeRect() const;
 
-    [[nodiscard]] const OstrelCells& gauge() const
+    [[nodiscard]] const PaceCells& gauge() const
     {
         return m_gauge;
     }
@@ -82,7 +82,7 @@ public:
         return *m_banner;
     }
 
-    [[nodiscard]] OstrelHero& hero() const
+    [[nodiscard]] PaceHero& hero() const
     {
         return *m_hero;
     }
@@ -122,12 +122,12 @@ private:
 
     Provider m_provider;
     bool m_isSnapshot = false;
-    OstrelCells m_gauge;
+    PaceCells m_gauge;
 
     CardHeader* m_header = nullptr;
     StaleBanner* m_banner = nullptr;
     QWidget* m_group = nullptr;
-    OstrelHero* m_hero = nullptr;
+    PaceHero* m_hero = nullptr;
     GlidePathChart* m_chart = nullptr;
     AdviceLine* m_advice = nullptr;
     StateMessage* m_state = nullptr;

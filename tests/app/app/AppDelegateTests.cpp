@@ -12,8 +12,8 @@
 
 #include "base/ConfigHome.h"
 #include "panel/PanelHeader.h"
-#include "panel/PopoverView.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelView.h"
+#include "panel/PanelWindow.h"
 #include "support/Accessible.h"
 
 namespace ostrel {
@@ -58,7 +58,7 @@ TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanel
             arguments.emplace_back("--settings");
         }
         AppDelegate delegate(arguments);
-        delegate.applicationDidFinishLaunching();
+        delegate.start();
         // The offscreen platform has no tray: make the items as a tray appearing would.
         delegate.showTrayItems();
         ASSERT_NE(delegate.statusItem(), nullptr);
@@ -70,7 +70,7 @@ TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanel
         if (c.opening == Opening::trayMenu) {
             triggerSettings(delegate.statusItem()->menu());
         } else if (c.opening == Opening::panelMenu) {
-            triggerSettings(delegate.statusItem()->popover().view().header().menu());
+            triggerSettings(delegate.statusItem()->panel().view().header().menu());
         }
         SettingsWindow* window = delegate.settingsWindow();
         ASSERT_NE(window, nullptr);
@@ -92,7 +92,7 @@ TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanel
 TEST(AppDelegate, EachOpeningOfSettingsTakesOverTheLoginItemChangedOutside)
 {
     AppDelegate delegate({"ostrel", "--demo"});
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     delegate.showSettings();
     SettingsWindow* window = delegate.settingsWindow();
     ASSERT_NE(window, nullptr);

@@ -20,9 +20,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "drawing/MenuBarLabel.h"
 #include "drawing/Theme.h"
-#include "panel/PopoverView.h"
+#include "drawing/TrayLabel.h"
+#include "panel/PanelView.h"
 #include "panel/card/ProviderCard.h"
 #include "preferences/SettingsWindow.h"
 #include "preferences/StatusLineRow.h"
@@ -211,7 +211,7 @@ TEST_F(SettingsViewTest, EachPickerOffersItsChoicesAndWritesTheChosenOneAtOnce)
         }
     }
     EXPECT_EQ(settings.refreshMinutes(), 240);
-    EXPECT_EQ(settings.menuBarStyle(), MenuBarStyle::stacked);
+    EXPECT_EQ(settings.trayStyle(), TrayStyle::stacked);
     EXPECT_EQ(settings.trayIconMode(), TrayIconMode::darkPanel);
 }
 
@@ -242,11 +242,11 @@ TEST_F(SettingsViewTest, ChangingTheStyleRedrawsThePreviewAtOnce)
     ASSERT_NE(view->preview(), nullptr);
     picker->setFocus();
     QImage before = view->preview()->grab().toImage();
-    for (const MenuBarStyle style : {MenuBarStyle::barsAndPercent, MenuBarStyle::stacked}) {
+    for (const TrayStyle style : {TrayStyle::cellsAndPercent, TrayStyle::stacked}) {
         QTest::keyClick(picker, Qt::Key_Down);
         EXPECT_EQ(view->preview()->content().style, style);
         const QImage after = view->preview()->grab().toImage();
-        EXPECT_NE(after, before) << menuBarStyleLabel(style);
+        EXPECT_NE(after, before) << trayStyleLabel(style);
         before = after;
     }
 }

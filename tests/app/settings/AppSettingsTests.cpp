@@ -60,13 +60,13 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         const auto settings = box.open();
         settings->setClaudeEnabled(false);
         settings->setRefreshMinutes(15);
-        settings->setMenuBarStyle(MenuBarStyle::stacked);
+        settings->setTrayStyle(TrayStyle::stacked);
         settings->setTrayIconMode(TrayIconMode::darkPanel);
         settings->setMorningReport(false);
         settings->setClaudePath("/opt/claude, the tool");
         settings->setCodexPath("~/bin/codex");
         settings->setLastMorningReport("2026-03-09");
-        settings->setPopoverTab(PopoverTab::activity);
+        settings->setPanelTab(PanelTab::activity);
         settings->setActivityRange(ActivityRange::week);
         settings->setActivityMeasure(ActivityMeasure::fresh);
         // Read while the first instance is still alive: nothing waits for its destructor.
@@ -76,13 +76,13 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         EXPECT_FALSE(second->claudeEnabled());
         EXPECT_TRUE(second->openaiEnabled());
         EXPECT_EQ(second->refreshMinutes(), 15);
-        EXPECT_EQ(second->menuBarStyle(), MenuBarStyle::stacked);
+        EXPECT_EQ(second->trayStyle(), TrayStyle::stacked);
         EXPECT_EQ(second->trayIconMode(), TrayIconMode::darkPanel);
         EXPECT_FALSE(second->morningReport());
         EXPECT_EQ(second->claudePath(), "/opt/claude, the tool");
         EXPECT_EQ(second->codexPath(), "~/bin/codex");
         EXPECT_EQ(second->lastMorningReport(), "2026-03-09");
-        EXPECT_EQ(second->popoverTab(), PopoverTab::activity);
+        EXPECT_EQ(second->panelTab(), PanelTab::activity);
         EXPECT_EQ(second->activityRange(), ActivityRange::week);
         EXPECT_EQ(second->activityMeasure(), ActivityMeasure::fresh);
         EXPECT_EQ(second->enabledProviders(), std::vector{Provider::openai});
@@ -99,15 +99,15 @@ TEST(AppSettings, AssigningTheSameValueWritesTheKeyButNotifiesNobody)
     int notified = 0;
     QObject::connect(settings.get(), &AppSettings::changed, [&notified] { ++notified; });
     int styles = 0;
-    QObject::connect(settings.get(), &AppSettings::menuBarStyleChanged, [&styles](MenuBarStyle) { ++styles; });
+    QObject::connect(settings.get(), &AppSettings::menuBarStyleChanged, [&styles](TrayStyle) { ++styles; });
 
-    settings->setMenuBarStyle(MenuBarStyle::bars);
+    settings->setTrayStyle(TrayStyle::cells);
     settings->setOpenaiEnabled(true);
     EXPECT_EQ(box.stored("menuBarStyle").toString(), QLatin1String("bars"));
     EXPECT_EQ(box.stored("openaiEnabled").toString(), QLatin1String("true"));
     EXPECT_EQ(notified, 0);
 
-    settings->setMenuBarStyle(MenuBarStyle::barsAndPercent);
+    settings->setTrayStyle(TrayStyle::cellsAndPercent);
     EXPECT_EQ(styles, 1);
     EXPECT_EQ(notified, 1);
 }
@@ -130,11 +130,11 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
     EXPECT_TRUE(settings->claudeEnabled()) << "not a boolean";
     EXPECT_FALSE(settings->openaiEnabled());
     EXPECT_EQ(settings->refreshMinutes(), 60);
-    EXPECT_EQ(settings->menuBarStyle(), MenuBarStyle::bars);
+    EXPECT_EQ(settings->trayStyle(), TrayStyle::cells);
     EXPECT_EQ(settings->trayIconMode(), TrayIconMode::automatic);
     EXPECT_FALSE(settings->morningReport());
     EXPECT_EQ(settings->claudePath(), "/opt/a,b/claude") << "an unquoted comma is part of the path";
-    EXPECT_EQ(settings->popoverTab(), PopoverTab::ostrel);
+    EXPECT_EQ(settings->panelTab(), PanelTab::pace);
     EXPECT_EQ(settings->activityRange(), ActivityRange::day);
     EXPECT_EQ(settings->activityMeasure(), ActivityMeasure::all);
 }

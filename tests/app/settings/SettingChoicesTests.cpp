@@ -10,10 +10,10 @@ namespace {
 
 TEST(SettingChoices, EveryRawValueReadsBackAsItsCase)
 {
-    for (MenuBarStyle style : allMenuBarStyles) {
-        EXPECT_EQ(menuBarStyleFromRawValue(rawValue(style)), style);
+    for (TrayStyle style : allTrayStyles) {
+        EXPECT_EQ(trayStyleFromRawValue(rawValue(style)), style);
     }
-    for (PopoverTab tab : allPopoverTabs) {
+    for (PanelTab tab : allPanelTabs) {
         EXPECT_EQ(popoverTabFromRawValue(rawValue(tab)), tab);
     }
     for (ActivityRange range : allActivityRanges) {
@@ -23,7 +23,7 @@ TEST(SettingChoices, EveryRawValueReadsBackAsItsCase)
         EXPECT_EQ(activityMeasureFromRawValue(rawValue(measure)), measure);
     }
     EXPECT_EQ(rawValue(ActivityMeasure::fresh), "New only");
-    EXPECT_EQ(menuBarStyleFromRawValue("Bars"), std::nullopt) << "raw values are case-sensitive";
+    EXPECT_EQ(trayStyleFromRawValue("Bars"), std::nullopt) << "raw values are case-sensitive";
 }
 
 TEST(SettingChoices, LabelsIntervalsInMinutesBelowAnHourAndInHoursAbove)

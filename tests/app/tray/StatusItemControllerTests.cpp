@@ -12,8 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "drawing/Theme.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelWindow.h"
 #include "platform/SystemTrayItem.h"
+#include "snapshots/PanelSnapshot.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -57,25 +58,25 @@ TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTh
         std::string_view name;
         bool claude;
         bool openai;
-        MenuBarStyle style;
+        TrayStyle style;
         std::vector<Provider> marked;
         std::vector<std::string_view> titles;
     };
 
     using enum Provider;
-    using enum MenuBarStyle;
+    using enum TrayStyle;
     const auto cases = std::to_array<Case>({
-        {"both, one item each", true, true, bars, {claude, openai}, {"Ostrel — Claude", "Ostrel — OpenAI"}},
+        {"both, one item each", true, true, cells, {claude, openai}, {"Ostrel — Claude", "Ostrel — OpenAI"}},
         {"both stacked in one item", true, true, stacked, {claude, openai}, {"Ostrel"}},
-        {"OpenAI alone", false, true, barsAndPercent, {openai}, {"Ostrel — OpenAI"}},
+        {"OpenAI alone", false, true, cellsAndPercent, {openai}, {"Ostrel — OpenAI"}},
         {"OpenAI alone, stacked", false, true, stacked, {openai}, {"Ostrel — OpenAI"}},
-        {"none: the gauge", false, false, bars, {}, {"Ostrel"}},
+        {"none: the gauge", false, false, cells, {}, {"Ostrel"}},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
-        settings.setMenuBarStyle(c.style);
+        settings.setTrayStyle(c.style);
         EXPECT_EQ(markedProviders(), c.marked);
         ASSERT_EQ(controller.items().size(), c.titles.size());
         for (std::size_t index = 0; index < c.titles.size(); ++index) {
@@ -139,19 +140,19 @@ TEST_F(StatusItemControllerTest, TooltipAndCopiedTextAreTheReportLines)
 TEST_F(StatusItemControllerTest, AClickOpensThePanelAfterReadingWhatIsOlderThanAMinute)
 {
     const auto click = [&] {
-        controller.togglePopover();
+        controller.togglePanel();
         settle();
     };
     click();
-    EXPECT_TRUE(controller.popover().isVisible());
+    EXPECT_TRUE(controller.panel().isVisible());
     // A click on the open panel's item closes it and reads nothing.
     click();
-    EXPECT_FALSE(controller.popover().isVisible());
+    EXPECT_FALSE(controller.panel().isVisible());
     EXPECT_EQ(script->readsOf(Provider::claude), 1);
 
     script->advance(30);
     click();
-    controller.popover().hide();
+    controller.panel().hide();
     EXPECT_EQ(script->readsOf(Provider::claude), 1);
     EXPECT_EQ(script->scans, 2);
 
@@ -234,6 +235,10 @@ TEST_F(StatusItemControllerTest, CopySnapshotPutsATwiceSizedPictureInTheDesktops
         {"a dark desktop gets the dark frame", ColorScheme::dark, QColor(28, 29, 34)},
         {"a light desktop gets the light frame", ColorScheme::light, QColor(244, 244, 246)},
     });
+    // The application hands the tray its picture, as here.
+    controller.copyPicture = [this](const QString& fallbackText) {
+        PanelSnapshot::copySnapshot(store, settings, fallbackText);
+    };
     const QPalette before = QApplication::palette();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

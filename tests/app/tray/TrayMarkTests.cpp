@@ -24,12 +24,12 @@
 namespace ostrel {
 namespace {
 
-Ostrel pacing(PaceTier tier, int filled, bool resetWarning = false)
+Pace pacing(PaceTier tier, int filled, bool resetWarning = false)
 {
-    Ostrel o;
+    Pace o;
     o.allowanceFraction = filled / 5.0;
     o.tier = tier;
-    o.filledSquares = filled;
+    o.litCells = filled;
     o.resetWarning = resetWarning;
     return o;
 }
@@ -126,10 +126,10 @@ int differingPixels(const QImage& a, const QImage& b, const QRect& box)
 }
 
 // Counts the lit steps the way an eye does: the lower part of each step in a lit colour.
-int litSteps(const QImage& image, const TrayLayout& place, const TrayColors& colors)
+int litCells(const QImage& image, const TrayLayout& place, const TrayColors& colors)
 {
     int lit = 0;
-    for (const QRect& step : place.steps) {
+    for (const QRect& step : place.cells) {
         const QRgb pixel = image.pixel(step.center().x(), step.top() + step.height() * 3 / 4);
         const bool isLit = std::ranges::any_of(allPaceTiers, [&](PaceTier tier) {
             return qAlpha(pixel) == 255 && near(QColor(pixel), colors.lit(tier), 6);
@@ -139,20 +139,20 @@ int litSteps(const QImage& image, const TrayLayout& place, const TrayColors& col
     return lit;
 }
 
-void checkSteps(const QImage& image, const TrayLayout& place, MenuBarStyle style, int pixels)
+void checkSteps(const QImage& image, const TrayLayout& place, TrayStyle style, int pixels)
 {
-    for (std::size_t i = 0; i + 1 < place.steps.size(); ++i) {
-        const QRect& step = place.steps.at(i);
+    for (std::size_t i = 0; i + 1 < place.cells.size(); ++i) {
+        const QRect& step = place.cells.at(i);
         ASSERT_TRUE(QRect(0, 0, pixels, pixels).contains(step));
         // A visible gap: the column after each step is left clear.
         const int gapColumn = step.right() + 1;
-        ASSERT_LT(gapColumn, place.steps.at(i + 1).left() + 1);
+        ASSERT_LT(gapColumn, place.cells.at(i + 1).left() + 1);
         EXPECT_LT(qAlpha(image.pixel(gapColumn, step.center().y())), 40) << "step " << i;
         EXPECT_FALSE(step.intersects(place.glyph));
     }
-    if (style == MenuBarStyle::bars) {
-        EXPECT_GE(place.steps.front().width(), 2);
-        EXPECT_GE(place.steps.front().height(), 4);
+    if (style == TrayStyle::cells) {
+        EXPECT_GE(place.cells.front().width(), 2);
+        EXPECT_GE(place.cells.front().height(), 4);
     }
 }
 
@@ -167,31 +167,29 @@ TEST(TrayMark, ReadsInEveryStyleSlotModeAndStatus)
                                  << mode.name << ", " << status.name << ", " << slot << " px at " << ratio);
                     const int pixels = slot * ratio;
                     std::vector<QImage> styles;
-                    for (const MenuBarStyle style : allMenuBarStyles) {
+                    for (const TrayStyle style : allTrayStyles) {
                         SCOPED_TRACE(static_cast<int>(style));
                         const MarkState claude = stateOf(status, Provider::claude);
                         const MarkState openai = stateOf(status, Provider::openai);
                         const std::vector<MarkState> marks =
-                            style == MenuBarStyle::stacked ? std::vector{claude, openai} : std::vector{claude};
+                            style == TrayStyle::stacked ? std::vector{claude, openai} : std::vector{claude};
                         const QImage image = TrayMark::image(marks, style, pixels, colors);
                         ASSERT_EQ(image.size(), QSize(pixels, pixels));
-                        const bool symbol =
-                            style != MenuBarStyle::stacked && claude.indicator() != MarkIndicator::cells;
-                        const bool asBars =
-                            style == MenuBarStyle::barsAndPercent && (!status.tier || claude.alertDot());
-                        const TrayLayout place = TrayLayout::forStyle(asBars ? MenuBarStyle::bars : style,
+                        const bool symbol = style != TrayStyle::stacked && claude.indicator() != MarkIndicator::cells;
+                        const bool asBars = style == TrayStyle::cellsAndPercent && (!status.tier || claude.alertDot());
+                        const TrayLayout place = TrayLayout::forStyle(asBars ? TrayStyle::cells : style,
                                                                       pixels,
                                                                       0,
                                                                       static_cast<int>(marks.size()),
                                                                       symbol);
                         if (!symbol) {
                             checkSteps(image, place, style, pixels);
-                            EXPECT_EQ(litSteps(image, place, colors), status.tier ? status.filled : 0);
+                            EXPECT_EQ(litCells(image, place, colors), status.tier ? status.filled : 0);
                         }
                         for (const QColor& panel : colors.panels) {
                             EXPECT_TRUE(reads(image, place.glyph, panel)) << "glyph on " << panel.name().toStdString();
                             if (status.tier && !symbol) {
-                                const QRect& step = place.steps.front();
+                                const QRect& step = place.cells.front();
                                 const QColor lit = over(image.pixel(step.center().x(), step.bottom()), panel);
                                 EXPECT_GE(Contrast::ratio(lit, panel), Contrast::forGraphics)
                                     << "lit step on " << panel.name().toStdString();
@@ -232,14 +230,14 @@ TEST(TrayMark, CarriesTheStatusDotsAndSymbols)
     {
         std::string_view name;
         MarkState state;
-        MenuBarStyle style;
+        TrayStyle style;
         QColor colour;
         bool shown;
     };
 
     using enum Provider;
     using enum MarkStatus;
-    using enum MenuBarStyle;
+    using enum TrayStyle;
     const MarkState signedOut{openai, needsLogin, std::nullopt, false, false};
     const MarkState credits{claude, live, pacing(PaceTier::green, 3), true, true};
     const MarkState plain{claude, live, pacing(PaceTier::green, 3), true, false};
@@ -247,14 +245,14 @@ TEST(TrayMark, CarriesTheStatusDotsAndSymbols)
     const MarkState warned{claude, live, pacing(PaceTier::blue, 5, true), true, false};
     const QColor blue = colors.lit(PaceTier::blue);
     const auto cases = std::to_array<Case>({
-        {"signed out with pacing: the orange dot", signedOutPaced, bars, orange, true},
-        {"signed out without pacing: the orange symbol", signedOut, barsAndPercent, orange, true},
+        {"signed out with pacing: the orange dot", signedOutPaced, cells, orange, true},
+        {"signed out without pacing: the orange symbol", signedOut, cellsAndPercent, orange, true},
         {"stacked signed out: the orange dot on its row", signedOut, stacked, orange, true},
-        {"credits expiring: the amber dot", credits, barsAndPercent, amber, true},
+        {"credits expiring: the amber dot", credits, cellsAndPercent, amber, true},
         {"stacked credits: the amber dot", credits, stacked, amber, true},
-        {"a reset warning: the hourglass in the tier colour", warned, bars, blue, true},
-        {"live without credits has no amber", plain, bars, amber, false},
-        {"live has no orange", plain, bars, orange, false},
+        {"a reset warning: the hourglass in the tier colour", warned, cells, blue, true},
+        {"live without credits has no amber", plain, cells, amber, false},
+        {"live has no orange", plain, cells, orange, false},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -275,11 +273,11 @@ TEST(TrayMark, IconLaysTheMarkOutAfreshForTheSlotTheHostGives)
     // An XEmbed panel 16 pixels high gives 22 by 14: the square is 14 and sits in the middle.
     const TrayColors colors = TrayColors::forMode(TrayIconMode::lightPanel, Theme::palette(ColorScheme::light));
     const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::yellow, 4), true, false};
-    const QIcon icon = TrayMark::icon({state}, MenuBarStyle::bars, colors);
+    const QIcon icon = TrayMark::icon({state}, TrayStyle::cells, colors);
     for (const int ratio : {1, 2}) {
         SCOPED_TRACE(ratio);
         const std::array marks{state};
-        const QImage exact = TrayMark::image(marks, MenuBarStyle::bars, 14 * ratio, colors);
+        const QImage exact = TrayMark::image(marks, TrayStyle::cells, 14 * ratio, colors);
         const QPixmap fromIcon = icon.pixmap(QSize(22, 14), ratio);
         EXPECT_EQ(fromIcon.size(), QSize(14, 14) * ratio);
         EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);

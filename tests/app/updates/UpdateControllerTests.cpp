@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "panel/PanelFooter.h"
-#include "panel/PopoverView.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelView.h"
+#include "panel/PanelWindow.h"
 #include "support/EventLoop.h"
 #include "support/FeedSigner.h"
 #include "support/LocalHttpsServer.h"
@@ -202,9 +202,15 @@ TEST_F(UpdateControllerTest, ChecksAutomaticallyAtMostOnceADayAndOnlyWhenAllowed
     return titles;
 }
 
+/// Whether the footer offers the update once the panel is opened (a closed panel is not kept up to date).
 [[nodiscard]] bool showsUpdateButton(const StatusItemController& tray)
 {
-    return tray.popover().view().footer().button()->text().startsWith(QStringLiteral("Update "));
+    PanelWindow& panel = tray.panel();
+    panel.setAttribute(Qt::WA_DontShowOnScreen);
+    panel.open(std::nullopt);
+    const bool shows = panel.view().footer().button()->text().startsWith(QStringLiteral("Update "));
+    panel.hide();
+    return shows;
 }
 
 TEST_F(UpdateControllerTest, OnlyAnUpdaterOffersUpdatesAndOnlyAFoundReleaseShowsTheUpdateButton)

@@ -29,7 +29,7 @@ TEST(Pacing, GradesWindowsByAllowanceAgainstTimeLeft)
         std::string_view name;
         UsageWindow window;
         PaceTier tier;
-        int squares;
+        int cells;
         bool resetWarning;
     };
 
@@ -46,9 +46,9 @@ TEST(Pacing, GradesWindowsByAllowanceAgainstTimeLeft)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Ostrel pace = Ostrel::make(c.window, now);
+        const Pace pace = Pace::make(c.window, now);
         EXPECT_EQ(pace.tier, c.tier);
-        EXPECT_EQ(pace.filledSquares, c.squares);
+        EXPECT_EQ(pace.litCells, c.cells);
         EXPECT_EQ(pace.resetWarning, c.resetWarning);
     }
 }
@@ -75,7 +75,7 @@ TEST(Pacing, MeasuresTimeLeftAgainstAllowanceLeft)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Ostrel pace = Ostrel::make(c.window, now);
+        const Pace pace = Pace::make(c.window, now);
         EXPECT_EQ(pace.timeFraction, c.timeFraction);
         EXPECT_DOUBLE_EQ(pace.ratio, c.ratio);
         EXPECT_EQ(pace.timeText(), c.timeText);
@@ -88,7 +88,7 @@ TEST(Pacing, NeverShowsASliverAsEmptyNorANearlyFullAllowanceAsFull)
     {
         double fraction;
         int percent;
-        int squares;
+        int cells;
     };
 
     constexpr auto cases = std::to_array<Case>({
@@ -103,8 +103,8 @@ TEST(Pacing, NeverShowsASliverAsEmptyNorANearlyFullAllowanceAsFull)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fraction);
-        EXPECT_EQ(Ostrel::percent(c.fraction), c.percent);
-        EXPECT_EQ(Ostrel::squares(c.fraction), c.squares);
+        EXPECT_EQ(Pace::percent(c.fraction), c.percent);
+        EXPECT_EQ(Pace::cells(c.fraction), c.cells);
     }
 }
 
@@ -129,13 +129,13 @@ TEST(Pacing, WritesTimeRemainingCompactly)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);
-        EXPECT_EQ(Ostrel::formatTimeRemaining(c.seconds), c.text);
+        EXPECT_EQ(Pace::formatTimeRemaining(c.seconds), c.text);
     }
 }
 
 TEST(Pacing, MarksTheSummaryLineOfAnAllowanceLeftUnusedBeforeTheRenewal)
 {
-    EXPECT_EQ(Ostrel::make(weekWindow(0, 40), now).emojiLine("Codex"),
+    EXPECT_EQ(Pace::make(weekWindow(0, 40), now).emojiLine("Codex"),
               "\U0001F7E6\U0001F7E6\U0001F7E6\U0001F7E6\U0001F7E6 Codex \u00B7 100% \u00B7 2d \u23F3");
 }
 

@@ -141,7 +141,7 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
         const ProviderDisplay display = ProviderDisplay::make(c.snapshot, c.provider, now, staleAfter);
         EXPECT_EQ(display.provider, c.provider);
         EXPECT_EQ(display.status, c.status);
-        EXPECT_EQ(display.ostrel.has_value(), c.paced);
+        EXPECT_EQ(display.pace.has_value(), c.paced);
         EXPECT_EQ(display.reading, c.snapshot ? c.snapshot->lastReading : std::nullopt);
         EXPECT_EQ(display.failure, c.snapshot ? c.snapshot->lastFailure : std::nullopt);
         EXPECT_EQ(display.summaryLine(now), c.summary);

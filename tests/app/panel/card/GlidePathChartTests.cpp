@@ -62,8 +62,8 @@ GlidePathChart::Value chartValue(PaceTier tier, double left, double elapsed, std
     GlidePathChart::Value value;
     value.points = std::move(points);
     value.window = UsageWindow{100 * (1 - left), resetsAt, UsageWindow::week};
-    value.ostrel.allowanceFraction = left;
-    value.ostrel.tier = tier;
+    value.pace.allowanceFraction = left;
+    value.pace.tier = tier;
     value.now = atShare(elapsed);
     value.calendar = newYork();
     return value;
@@ -127,7 +127,7 @@ TEST(GlidePathChart, ObservedSeriesRunsFromAFullStartThroughHistoryToNowOrIsNoth
         GlidePathChart::Value value = chartValue(PaceTier::red, 0.4, 0.5, c.points);
         value.window.resetsAt = c.resetsAt;
         value.window.duration = c.duration;
-        EXPECT_EQ(GlidePathChart::observed(c.points, value.window, value.ostrel, value.now), c.expected);
+        EXPECT_EQ(GlidePathChart::observed(c.points, value.window, value.pace, value.now), c.expected);
         if (!c.expected.empty()) {
             continue;
         }

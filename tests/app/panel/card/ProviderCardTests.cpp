@@ -17,7 +17,7 @@
 #include "panel/card/AdviceLine.h"
 #include "panel/card/CardHeader.h"
 #include "panel/card/CommandChip.h"
-#include "panel/card/OstrelHero.h"
+#include "panel/card/PaceHero.h"
 #include "panel/card/StateMessage.h"
 #include "panel/card/StatusBadge.h"
 #include "support/EventLoop.h"
@@ -57,7 +57,7 @@ ProviderDisplay display(Status status,
     result.provider = provider;
     result.status = status;
     if (read && read->weekly && (status == Status::live || status == Status::stale || status == Status::needsLogin)) {
-        result.ostrel = Ostrel::make(*read->weekly, now);
+        result.pace = Pace::make(*read->weekly, now);
     }
     result.reading = std::move(read);
     result.failure = std::move(failure);
@@ -430,7 +430,7 @@ TEST(ProviderCard, AdviceFitsTheTierAndTheRenewal)
     const std::optional<RenewalText> renewal = newYork();
     for (const AdviceCase& c : adviceCases) {
         SCOPED_TRACE(c.name);
-        Ostrel pace;
+        Pace pace;
         pace.tier = c.tier;
         pace.resetWarning = c.resetWarning;
         pace.timeRemaining = c.timeRemaining;
@@ -439,7 +439,7 @@ TEST(ProviderCard, AdviceFitsTheTierAndTheRenewal)
         EXPECT_EQ(advice(pace, resetsAt, now, renewal), c.expected);
     }
     // Without the user's calendar words the renewal-free forms are used.
-    Ostrel red;
+    Pace red;
     red.tier = PaceTier::red;
     EXPECT_EQ(advice(red, now + Seconds{day}, now, std::nullopt), "Running short before renewal.");
 }
@@ -499,7 +499,7 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
             shown.card.hide();
         }
         shown.show(70, day, true);
-        OstrelHero& hero = shown.card.hero();
+        PaceHero& hero = shown.card.hero();
         EXPECT_EQ(hero.percentLeft(), 30);
         EXPECT_EQ(hero.isCounting(), c.moves);
         EXPECT_EQ(hero.shownPercent() != 30, c.moves);

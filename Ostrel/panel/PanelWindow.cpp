@@ -1,4 +1,4 @@
-#include "panel/PopoverWindow.h"
+#include "panel/PanelWindow.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "panel/PopoverPlacement.h"
-#include "panel/PopoverView.h"
+#include "panel/PanelPlacement.h"
+#include "panel/PanelView.h"
 
 namespace ostrel {
 namespace {
@@ -24,7 +24,7 @@ bool compositorPlacesWindows()
 
 }  // namespace
 
-PopoverWindow::PopoverWindow(PopoverView* view)
+PanelWindow::PanelWindow(PanelView* view)
     : m_view(view)
     , m_placedByCompositor(compositorPlacesWindows())
 {
@@ -38,7 +38,7 @@ PopoverWindow::PopoverWindow(PopoverView* view)
     layout->addWidget(view);
 }
 
-void PopoverWindow::toggle(std::optional<QRect> anchor)
+void PanelWindow::toggle(std::optional<QRect> anchor)
 {
     if (isVisible()) {
         hide();
@@ -50,7 +50,7 @@ void PopoverWindow::toggle(std::optional<QRect> anchor)
     open(anchor);
 }
 
-void PopoverWindow::open(std::optional<QRect> anchor)
+void PanelWindow::open(std::optional<QRect> anchor)
 {
     m_view->reevaluate();
     adjustSize();
@@ -63,7 +63,7 @@ void PopoverWindow::open(std::optional<QRect> anchor)
     Q_EMIT opened();
 }
 
-void PopoverWindow::place()
+void PanelWindow::place()
 {
     if (m_placedByCompositor) {
         return;
@@ -73,10 +73,10 @@ void PopoverWindow::place()
         screen = QGuiApplication::primaryScreen();
     }
     const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
-    move(PopoverPlacement::topLeft(size(), m_anchor, m_pointer, available));
+    move(PanelPlacement::topLeft(size(), m_anchor, m_pointer, available));
 }
 
-void PopoverWindow::resizeEvent(QResizeEvent* event)
+void PanelWindow::resizeEvent(QResizeEvent* event)
 {
     // The panel's height can settle after it shows (wrapped texts); it stays by its item.
     QWidget::resizeEvent(event);
@@ -85,7 +85,7 @@ void PopoverWindow::resizeEvent(QResizeEvent* event)
     }
 }
 
-void PopoverWindow::keyPressEvent(QKeyEvent* event)
+void PanelWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         hide();
@@ -94,7 +94,7 @@ void PopoverWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void PopoverWindow::hideEvent(QHideEvent* event)
+void PanelWindow::hideEvent(QHideEvent* event)
 {
     // Only a popup closed by a press elsewhere can be followed by that press's own click.
     const bool byPress = QGuiApplication::mouseButtons() != Qt::NoButton;
@@ -102,7 +102,7 @@ void PopoverWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
 }
 
-void PopoverWindow::changeEvent(QEvent* event)
+void PanelWindow::changeEvent(QEvent* event)
 {
     // Without a popup grab, losing focus is the click elsewhere.
     if (event->type() == QEvent::ActivationChange && m_placedByCompositor && isVisible() && !isActiveWindow()) {

@@ -13,7 +13,7 @@ class QPainter;
 
 namespace ostrel {
 
-struct OstrelCells
+struct PaceCells
 {
     static constexpr int cellCount = 5;
 

@@ -1,4 +1,4 @@
-#include "panel/card/OstrelHero.h"
+#include "panel/card/PaceHero.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +53,7 @@ double timeBlockHeight(bool withRenews)
 
 }  // namespace
 
-OstrelHero::OstrelHero(QWidget* parent)
+PaceHero::PaceHero(QWidget* parent)
     : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -74,16 +74,16 @@ OstrelHero::OstrelHero(QWidget* parent)
     });
 }
 
-void OstrelHero::set(const Ostrel& ostrel,
-                     std::optional<Date> resetsAt,
-                     Date now,
-                     const std::optional<RenewalText>& renewal,
-                     bool animate)
+void PaceHero::set(const Pace& pace,
+                   std::optional<Date> resetsAt,
+                   Date now,
+                   const std::optional<RenewalText>& renewal,
+                   bool animate)
 {
     m_animate = animate;
-    m_tier = ostrel.tier;
-    m_warning = ostrel.resetWarning;
-    m_time = CardLabel::qText(ostrel.timeText());
+    m_tier = pace.tier;
+    m_warning = pace.resetWarning;
+    m_time = CardLabel::qText(pace.timeText());
     const QString renews =
         resetsAt && renewal ? QStringLiteral("renews ") + CardLabel::qText(renewal->when(*resetsAt, now)) : QString();
     if (renews.isEmpty() != m_renews.isEmpty()) {
@@ -91,7 +91,7 @@ void OstrelHero::set(const Ostrel& ostrel,
     }
     m_renews = renews;
 
-    const int percent = ostrel.percentLeft();
+    const int percent = pace.percentLeft();
     const bool counts = animate && m_hasFigures && isVisible() && !Motion::reduced() && percent != m_percent;
     m_count.stop();
     if (counts) {
@@ -109,19 +109,19 @@ void OstrelHero::set(const Ostrel& ostrel,
     update();
 }
 
-int OstrelHero::shownPercent() const
+int PaceHero::shownPercent() const
 {
     return static_cast<int>(std::lround(m_shown));
 }
 
-QSize OstrelHero::sizeHint() const
+QSize PaceHero::sizeHint() const
 {
     const double figure = QFontMetricsF(figureFont()).height();
     const double height = std::max(figure, timeBlockHeight(!m_renews.isEmpty()));
     return {320, static_cast<int>(std::ceil(height))};
 }
 
-void OstrelHero::paintEvent(QPaintEvent* /*event*/)
+void PaceHero::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -131,7 +131,7 @@ void OstrelHero::paintEvent(QPaintEvent* /*event*/)
     paintTime(painter, centreY);
 }
 
-void OstrelHero::paintFigure(QPainter& painter, double centreY) const
+void PaceHero::paintFigure(QPainter& painter, double centreY) const
 {
     const Theme theme = Theme::fromPalette(palette());
     const QFontMetricsF figure(figureFont());
@@ -151,7 +151,7 @@ void OstrelHero::paintFigure(QPainter& painter, double centreY) const
     painter.drawText(QPointF(x, baseline), QStringLiteral("left"));
 }
 
-void OstrelHero::paintTime(QPainter& painter, double centreY) const
+void PaceHero::paintTime(QPainter& painter, double centreY) const
 {
     const Theme theme = Theme::fromPalette(palette());
     const QFontMetricsF time(timeFont());
@@ -182,7 +182,7 @@ void OstrelHero::paintTime(QPainter& painter, double centreY) const
     }
 }
 
-void OstrelHero::updatePulse(bool shown)
+void PaceHero::updatePulse(bool shown)
 {
     const bool pulses = m_warning && m_animate && shown && !Motion::reduced();
     if (pulses && !isPulsing()) {
@@ -194,13 +194,13 @@ void OstrelHero::updatePulse(bool shown)
     }
 }
 
-void OstrelHero::showEvent(QShowEvent* event)
+void PaceHero::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     updatePulse(true);
 }
 
-void OstrelHero::hideEvent(QHideEvent* event)
+void PaceHero::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     if (isCounting()) {

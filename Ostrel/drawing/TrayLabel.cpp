@@ -1,4 +1,4 @@
-#include "drawing/MenuBarLabel.h"
+#include "drawing/TrayLabel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,12 +24,12 @@ double stackedHeight(const LabelContent& content)
     for (const MarkState& mark : content.marks) {
         total += StackedRow(mark).size().height();
     }
-    return total + MenuBarLabel::rowSpacing * static_cast<double>(content.marks.size() - 1);
+    return total + TrayLabel::rowSpacing * static_cast<double>(content.marks.size() - 1);
 }
 
 }  // namespace
 
-MenuBarLabel::MenuBarLabel(Source source, QWidget* parent)
+TrayLabel::TrayLabel(Source source, QWidget* parent)
     : QWidget(parent)
     , m_source(std::move(source))
 {
@@ -42,17 +42,17 @@ MenuBarLabel::MenuBarLabel(Source source, QWidget* parent)
     reevaluate();
 }
 
-QSizeF MenuBarLabel::contentSize(const LabelContent& content)
+QSizeF TrayLabel::contentSize(const LabelContent& content)
 {
     double width = 0;
     if (content.marks.empty()) {
         width = emptyGauge().size().width();
-    } else if (content.style == MenuBarStyle::stacked) {
+    } else if (content.style == TrayStyle::stacked) {
         for (const MarkState& mark : content.marks) {
             width = std::max(width, StackedRow(mark).size().width());
         }
     } else {
-        const bool showPercent = content.style == MenuBarStyle::barsAndPercent;
+        const bool showPercent = content.style == TrayStyle::cellsAndPercent;
         for (const MarkState& mark : content.marks) {
             width += ProviderMark(mark, showPercent).size().width();
         }
@@ -61,7 +61,7 @@ QSizeF MenuBarLabel::contentSize(const LabelContent& content)
     return {width + 2 * padding, labelHeight};
 }
 
-void MenuBarLabel::paintContent(QPainter& painter, const LabelContent& content, const LabelColors& colors)
+void TrayLabel::paintContent(QPainter& painter, const LabelContent& content, const LabelColors& colors)
 {
     constexpr double centre = labelHeight / 2;
     if (content.marks.empty()) {
@@ -69,7 +69,7 @@ void MenuBarLabel::paintContent(QPainter& painter, const LabelContent& content, 
         gauge.paint(painter, QPointF(padding, centre - gauge.size().height() / 2), colors.primary);
         return;
     }
-    if (content.style == MenuBarStyle::stacked) {
+    if (content.style == TrayStyle::stacked) {
         double top = centre - stackedHeight(content) / 2;
         for (const MarkState& mark : content.marks) {
             const StackedRow row(mark);
@@ -78,7 +78,7 @@ void MenuBarLabel::paintContent(QPainter& painter, const LabelContent& content, 
         }
         return;
     }
-    const bool showPercent = content.style == MenuBarStyle::barsAndPercent;
+    const bool showPercent = content.style == TrayStyle::cellsAndPercent;
     double left = padding;
     for (const MarkState& mark : content.marks) {
         const ProviderMark providerMark(mark, showPercent);
@@ -87,7 +87,7 @@ void MenuBarLabel::paintContent(QPainter& painter, const LabelContent& content, 
     }
 }
 
-QImage MenuBarLabel::renderImage(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio)
+QImage TrayLabel::renderImage(const LabelContent& content, const LabelColors& colors, qreal devicePixelRatio)
 {
     const QSizeF size = contentSize(content);
     QImage image(QSize(static_cast<int>(std::ceil(size.width() * devicePixelRatio)),
@@ -101,12 +101,12 @@ QImage MenuBarLabel::renderImage(const LabelContent& content, const LabelColors&
     return image;
 }
 
-void MenuBarLabel::reevaluate()
+void TrayLabel::reevaluate()
 {
     reevaluate(wallClockNow());
 }
 
-void MenuBarLabel::reevaluate(Date now)
+void TrayLabel::reevaluate(Date now)
 {
     LabelContent content = m_source ? m_source(now) : LabelContent{};
     if (content == m_content) {
@@ -121,13 +121,13 @@ void MenuBarLabel::reevaluate(Date now)
     update();
 }
 
-QSize MenuBarLabel::sizeHint() const
+QSize TrayLabel::sizeHint() const
 {
     const QSizeF size = contentSize(m_content);
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
 }
 
-void MenuBarLabel::paintEvent(QPaintEvent* /*event*/)
+void TrayLabel::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);

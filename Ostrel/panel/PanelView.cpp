@@ -1,4 +1,4 @@
-#include "panel/PopoverView.h"
+#include "panel/PanelView.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -37,11 +37,7 @@ std::optional<RenewalText> userRenewalText()
 
 }  // namespace
 
-PopoverView::PopoverView(UsageStore& store,
-                         AppSettings& settings,
-                         PopoverActions actions,
-                         Options options,
-                         QWidget* parent)
+PanelView::PanelView(UsageStore& store, AppSettings& settings, PanelActions actions, Options options, QWidget* parent)
     : QWidget(parent)
     , m_store(store)
     , m_settings(settings)
@@ -69,10 +65,10 @@ PopoverView::PopoverView(UsageStore& store,
     m_footer = new PanelFooter(m_options.isSnapshot, this);
     m_column->addWidget(m_footer);
 
-    connect(m_header, &PanelHeader::tabChosen, this, [this](PopoverTab tab) {
+    connect(m_header, &PanelHeader::tabChosen, this, [this](PanelTab tab) {
         // A forced tab belongs to the owner; the remembered one is left as it was.
         if (!m_options.forced.tab) {
-            m_settings.setPopoverTab(tab);
+            m_settings.setPanelTab(tab);
         }
         reevaluate();
     });
@@ -80,50 +76,50 @@ PopoverView::PopoverView(UsageStore& store,
         m_store.refresh();
         m_store.refreshActivity(0);
     });
-    connect(m_header, &PanelHeader::copySnapshotRequested, this, &PopoverView::copySnapshot);
+    connect(m_header, &PanelHeader::copySnapshotRequested, this, &PanelView::copySnapshot);
     connect(m_header, &PanelHeader::copyTextRequested, this, [this] { m_actions.copyText(); });
     connect(m_header, &PanelHeader::settingsRequested, this, [this] { m_actions.openSettings(); });
     connect(m_header, &PanelHeader::updatesRequested, this, [this] { m_actions.checkForUpdates(); });
     connect(m_header, &PanelHeader::quitRequested, this, [this] { m_actions.quit(); });
-    connect(m_footer, &PanelFooter::copyRequested, this, &PopoverView::copySnapshot);
+    connect(m_footer, &PanelFooter::copyRequested, this, &PanelView::copySnapshot);
     connect(m_footer, &PanelFooter::updateRequested, this, [this] { m_actions.checkForUpdates(); });
 
-    connect(&m_store, &UsageStore::changed, this, &PopoverView::reevaluateIfShown);
-    connect(&m_settings, &AppSettings::changed, this, &PopoverView::reevaluateIfShown);
+    connect(&m_store, &UsageStore::changed, this, &PanelView::reevaluateIfShown);
+    connect(&m_settings, &AppSettings::changed, this, &PanelView::reevaluateIfShown);
     // Ages, pacing and the next refresh move with time alone; the schedule runs while the panel shows.
     m_schedule.setInterval(scheduleMilliseconds);
-    connect(&m_schedule, &QTimer::timeout, this, &PopoverView::reevaluate);
+    connect(&m_schedule, &QTimer::timeout, this, &PanelView::reevaluate);
     reevaluate();
 }
 
-PopoverView::~PopoverView() = default;
+PanelView::~PanelView() = default;
 
-PopoverTab PopoverView::effectiveTab() const
+PanelTab PanelView::effectiveTab() const
 {
-    return m_options.forced.tab.value_or(m_settings.popoverTab());
+    return m_options.forced.tab.value_or(m_settings.panelTab());
 }
 
-ActivityRange PopoverView::effectiveRange() const
+ActivityRange PanelView::effectiveRange() const
 {
     return m_options.forced.range.value_or(m_settings.activityRange());
 }
 
-ActivityMeasure PopoverView::effectiveMeasure() const
+ActivityMeasure PanelView::effectiveMeasure() const
 {
     return m_options.forced.measure.value_or(m_settings.activityMeasure());
 }
 
-void PopoverView::setAvailableVersion(std::optional<std::string> version)
+void PanelView::setAvailableVersion(std::optional<std::string> version)
 {
     m_availableVersion = std::move(version);
     reevaluateIfShown();
 }
 
-void PopoverView::reevaluate()
+void PanelView::reevaluate()
 {
     m_outOfDate = false;
     const Date now = m_options.clock();
-    const PopoverTab tab = effectiveTab();
+    const PanelTab tab = effectiveTab();
     const std::vector<Provider> providers = m_store.enabledProviders();
     if (tab != m_builtTab || providers != m_builtProviders) {
         rebuildContent(tab, providers);
@@ -147,7 +143,7 @@ void PopoverView::reevaluate()
     fitHeight();
 }
 
-void PopoverView::reevaluateIfShown()
+void PanelView::reevaluateIfShown()
 {
     if (isVisible()) {
         reevaluate();
@@ -156,7 +152,7 @@ void PopoverView::reevaluateIfShown()
     }
 }
 
-bool PopoverView::event(QEvent* event)
+bool PanelView::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
     // Wrapped texts settle their heights only once polished and laid out at the
@@ -170,7 +166,7 @@ bool PopoverView::event(QEvent* event)
     return handled;
 }
 
-void PopoverView::showEvent(QShowEvent* event)
+void PanelView::showEvent(QShowEvent* event)
 {
     if (m_outOfDate) {
         reevaluate();
@@ -179,13 +175,13 @@ void PopoverView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void PopoverView::hideEvent(QHideEvent* event)
+void PanelView::hideEvent(QHideEvent* event)
 {
     m_schedule.stop();
     QWidget::hideEvent(event);
 }
 
-void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& providers)
+void PanelView::rebuildContent(PanelTab tab, const std::vector<Provider>& providers)
 {
     m_builtTab = tab;
     m_builtProviders = providers;
@@ -207,11 +203,11 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
         m_contentColumn->addWidget(m_empty);
         return;
     }
-    if (tab == PopoverTab::activity) {
+    if (tab == PanelTab::activity) {
         addActivityControls();
     }
     for (const Provider provider : providers) {
-        if (tab == PopoverTab::ostrel) {
+        if (tab == PanelTab::pace) {
             auto* card = new ProviderCard(
                 provider,
                 [this, provider] { m_store.refresh(std::vector{provider}); },
@@ -227,7 +223,7 @@ void PopoverView::rebuildContent(PopoverTab tab, const std::vector<Provider>& pr
     }
 }
 
-void PopoverView::addActivityControls()
+void PanelView::addActivityControls()
 {
     // A forced choice belongs to the owner; the remembered one is left as it was.
     m_activityControls = new ActivityControls(
@@ -247,7 +243,7 @@ void PopoverView::addActivityControls()
     m_contentColumn->addWidget(m_activityControls);
 }
 
-void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewal)
+void PanelView::fillContent(Date now, const std::optional<RenewalText>& renewal)
 {
     for (ProviderCard* card : m_cards) {
         ProviderCard::Value value;
@@ -276,7 +272,7 @@ void PopoverView::fillContent(Date now, const std::optional<RenewalText>& renewa
     }
 }
 
-void PopoverView::fitHeight()
+void PanelView::fitHeight()
 {
     // Texts changed by this evaluation ask their layouts to settle; those
     // requests are answered first, so the height below counts every wrapped line.
@@ -287,7 +283,7 @@ void PopoverView::fitHeight()
     followContentHeight();
 }
 
-void PopoverView::followContentHeight()
+void PanelView::followContentHeight()
 {
     const int height =
         m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(panelWidth) : m_column->totalSizeHint().height();
@@ -297,7 +293,7 @@ void PopoverView::followContentHeight()
     }
 }
 
-void PopoverView::copySnapshot()
+void PanelView::copySnapshot()
 {
     m_actions.copySnapshot();
     m_copiedAt = m_options.clock();

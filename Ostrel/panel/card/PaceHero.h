@@ -16,15 +16,15 @@ namespace ostrel {
 
 class RenewalText;
 
-class OstrelHero : public QWidget
+class PaceHero : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit OstrelHero(QWidget* parent = nullptr);
+    explicit PaceHero(QWidget* parent = nullptr);
 
     /// `animate` false (a picture) shows the new figures at once; so does a hidden hero.
-    void set(const Ostrel& ostrel,
+    void set(const Pace& pace,
              std::optional<Date> resetsAt,
              Date now,
              const std::optional<RenewalText>& renewal,

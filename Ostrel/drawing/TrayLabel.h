@@ -24,13 +24,13 @@ namespace ostrel {
 /// What the label shows at one moment: the style and the enabled providers' marks, in provider order.
 struct LabelContent
 {
-    MenuBarStyle style = MenuBarStyle::bars;
+    TrayStyle style = TrayStyle::cells;
     std::vector<MarkState> marks;
 
     bool operator==(const LabelContent&) const = default;
 };
 
-class MenuBarLabel : public QWidget
+class TrayLabel : public QWidget
 {
     Q_OBJECT
 
@@ -44,7 +44,7 @@ public:
     /// minute and whenever `reevaluate()` is called.
     using Source = std::function<LabelContent(Date now)>;
 
-    explicit MenuBarLabel(Source source, QWidget* parent = nullptr);
+    explicit TrayLabel(Source source, QWidget* parent = nullptr);
 
     /// The natural size of the content: its width and the fixed 22-point height.
     [[nodiscard]] static QSizeF contentSize(const LabelContent& content);

@@ -1,8 +1,8 @@
-#include "panel/PopoverPlacement.h"
+#include "panel/PanelPlacement.h"
 
 #include <algorithm>
 
-namespace ostrel::PopoverPlacement {
+namespace ostrel::PanelPlacement {
 
 QPoint topLeft(QSize panel, std::optional<QRect> anchor, QPoint pointer, QRect screen)
 {
@@ -21,4 +21,4 @@ QPoint topLeft(QSize panel, std::optional<QRect> anchor, QPoint pointer, QRect s
     return {x, y};
 }
 
-}  // namespace ostrel::PopoverPlacement
+}  // namespace ostrel::PanelPlacement

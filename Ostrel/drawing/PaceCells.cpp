@@ -1,4 +1,4 @@
-#include "drawing/OstrelCells.h"
+#include "drawing/PaceCells.h"
 
 #include <algorithm>
 
@@ -38,18 +38,18 @@ void strokeInside(QPainter& painter, const QRectF& rect, double radius, const QC
 
 }  // namespace
 
-QRectF OstrelCells::cellRect(const QRectF& frame, int index) const
+QRectF PaceCells::cellRect(const QRectF& frame, int index) const
 {
     const double width = std::max((frame.width() - spacing * (cellCount - 1)) / cellCount, 0.0);
     return {frame.left() + index * (width + spacing), frame.top(), width, frame.height()};
 }
 
-bool OstrelCells::isLit(int index) const
+bool PaceCells::isLit(int index) const
 {
     return tier.has_value() && index < filled;
 }
 
-void OstrelCells::paintGlow(QPainter& painter, const QRectF& frame) const
+void PaceCells::paintGlow(QPainter& painter, const QRectF& frame) const
 {
     const QColor shadow = withAlpha(MarkColors::tierColor(*tier), 0.55);
     PaintLayer::paint(
@@ -66,7 +66,7 @@ void OstrelCells::paintGlow(QPainter& painter, const QRectF& frame) const
         4);
 }
 
-void OstrelCells::paintCells(QPainter& painter, const QRectF& frame, const QColor& primary) const
+void PaceCells::paintCells(QPainter& painter, const QRectF& frame, const QColor& primary) const
 {
     for (int i = 0; i < cellCount; ++i) {
         const QRectF cell = cellRect(frame, i);
@@ -83,7 +83,7 @@ void OstrelCells::paintCells(QPainter& painter, const QRectF& frame, const QColo
     }
 }
 
-void OstrelCells::paint(QPainter& painter, const QRectF& frame, const QColor& primary) const
+void PaceCells::paint(QPainter& painter, const QRectF& frame, const QColor& primary) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

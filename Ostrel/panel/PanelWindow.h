@@ -13,17 +13,17 @@
 
 namespace ostrel {
 
-class PopoverView;
+class PanelView;
 
-class PopoverWindow : public QWidget
+class PanelWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     /// Takes ownership of `view`.
-    explicit PopoverWindow(PopoverView* view);
+    explicit PanelWindow(PanelView* view);
 
-    [[nodiscard]] PopoverView& view() const
+    [[nodiscard]] PanelView& view() const
     {
         return *m_view;
     }
@@ -45,7 +45,7 @@ private:
     /// Puts the window by the anchor it was opened for, on the screen under the pointer.
     void place();
 
-    PopoverView* m_view;
+    PanelView* m_view;
     bool m_placedByCompositor;
     std::optional<QRect> m_anchor;
     QPoint m_pointer;

@@ -1,4 +1,4 @@
-#include "panel/PopoverView.h"
+#include "panel/PanelView.h"
 
 #include <array>
 #include <string_view>
@@ -16,7 +16,7 @@
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
-#include "panel/PopoverWindow.h"
+#include "panel/PanelWindow.h"
 #include "panel/RefreshButton.h"
 #include "panel/activity/ActivityCard.h"
 #include "panel/activity/ActivityChart.h"
@@ -32,19 +32,19 @@ namespace {
 
 using testing::Script;
 
-class PopoverViewTest : public ::testing::Test
+class PanelViewTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<PopoverView> makeView(PopoverView::Options options = {})
+    std::unique_ptr<PanelView> makeView(PanelView::Options options = {})
     {
         options.clock = [this] {
             return dateFromSince1970(script->now);
         };
-        PopoverActions actions;
+        PanelActions actions;
         actions.copySnapshot = [this] {
             ++copies;
         };
-        auto view = std::make_unique<PopoverView>(store, settings, actions, options);
+        auto view = std::make_unique<PanelView>(store, settings, actions, options);
         view->setAttribute(Qt::WA_DontShowOnScreen);
         view->show();
         return view;
@@ -66,7 +66,7 @@ protected:
 };
 
 /// The providers shown in the current tab: provider cards in the first, activity cards in the other.
-std::vector<Provider> slotProviders(const PopoverView& view)
+std::vector<Provider> slotProviders(const PanelView& view)
 {
     std::vector<Provider> providers;
     for (const ProviderCard* card : view.providerCards()) {
@@ -78,7 +78,7 @@ std::vector<Provider> slotProviders(const PopoverView& view)
     return providers;
 }
 
-TEST_F(PopoverViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
+TEST_F(PanelViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
 {
     const auto view = makeView();
     PanelHeader& header = view->header();
@@ -101,7 +101,7 @@ TEST_F(PopoverViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
               QStringLiteral("Copy Snapshot|Copy Summary Text|—|Settings…|—|Quit Ostrel"));
 }
 
-TEST_F(PopoverViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
+TEST_F(PanelViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
 {
     struct Case
     {
@@ -121,8 +121,8 @@ TEST_F(PopoverViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
-        for (const PopoverTab tab : allPopoverTabs) {
-            settings.setPopoverTab(tab);
+        for (const PanelTab tab : allPanelTabs) {
+            settings.setPanelTab(tab);
             EXPECT_EQ(slotProviders(*view), c.expected);
             EXPECT_EQ(view->emptyView() != nullptr, c.expected.empty());
             EXPECT_TRUE(view->header().isVisibleTo(view.get()));
@@ -131,29 +131,29 @@ TEST_F(PopoverViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
     }
 }
 
-TEST_F(PopoverViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
+TEST_F(PanelViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
 {
     {
         const auto view = makeView();
-        EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+        EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
         view->header().tabs().option(1)->click();
-        EXPECT_EQ(view->effectiveTab(), PopoverTab::activity);
+        EXPECT_EQ(view->effectiveTab(), PanelTab::activity);
     }
     // Settings read afresh from the file, as after a restart.
     AppSettings reloaded(std::filesystem::path(temp.folder.path().toStdString()), LoginItem::forCurrentUser());
-    EXPECT_EQ(reloaded.popoverTab(), PopoverTab::activity);
+    EXPECT_EQ(reloaded.panelTab(), PanelTab::activity);
     EXPECT_EQ(makeView()->header().tabs().selectedIndex(), 1);
 
-    PopoverView::Options forced;
-    forced.forced.tab = PopoverTab::ostrel;
+    PanelView::Options forced;
+    forced.forced.tab = PanelTab::pace;
     const auto view = makeView(forced);
-    EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+    EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
     view->header().tabs().option(1)->click();
-    EXPECT_EQ(settings.popoverTab(), PopoverTab::activity);
-    EXPECT_EQ(view->effectiveTab(), PopoverTab::ostrel);
+    EXPECT_EQ(settings.panelTab(), PanelTab::activity);
+    EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
 }
 
-TEST_F(PopoverViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForcesThem)
+TEST_F(PanelViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForcesThem)
 {
     struct Case
     {
@@ -177,8 +177,8 @@ TEST_F(PopoverViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForc
         SCOPED_TRACE(c.name);
         settings.setActivityMeasure(ActivityMeasure::all);
         settings.setActivityRange(ActivityRange::day);
-        PopoverView::Options options;
-        options.forced.tab = PopoverTab::activity;
+        PanelView::Options options;
+        options.forced.tab = PanelTab::activity;
         if (c.forced) {
             options.forced.measure = ActivityMeasure::all;
             options.forced.range = ActivityRange::day;
@@ -199,9 +199,9 @@ TEST_F(PopoverViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForc
     }
 }
 
-TEST_F(PopoverViewTest, TheActivityCardsFollowAScanFromStartToEnd)
+TEST_F(PanelViewTest, TheActivityCardsFollowAScanFromStartToEnd)
 {
-    settings.setPopoverTab(PopoverTab::activity);
+    settings.setPanelTab(PanelTab::activity);
     const auto view = makeView();
     ASSERT_EQ(view->activityCards().size(), 2U);
     EXPECT_EQ(view->activityCards().front()->headerText(), QStringLiteral("peak 0"));
@@ -220,7 +220,7 @@ TEST_F(PopoverViewTest, TheActivityCardsFollowAScanFromStartToEnd)
     EXPECT_EQ(script->scans, 2);
 }
 
-TEST_F(PopoverViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
+TEST_F(PanelViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
 {
     store.reschedule();
     const auto view = makeView();
@@ -233,7 +233,7 @@ TEST_F(PopoverViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
     EXPECT_FALSE(view->footer().nextText().isEmpty());
 }
 
-TEST_F(PopoverViewTest, AnAvailableUpdateTakesTheCopyButtonsPlace)
+TEST_F(PanelViewTest, AnAvailableUpdateTakesTheCopyButtonsPlace)
 {
     const auto view = makeView();
     view->setAvailableVersion("1.4.0");
@@ -243,11 +243,11 @@ TEST_F(PopoverViewTest, AnAvailableUpdateTakesTheCopyButtonsPlace)
     EXPECT_EQ(view->header().menu().actions().front()->text(), QStringLiteral("Copy Snapshot"));
 }
 
-TEST_F(PopoverViewTest, ASnapshotHasNoControlsAndNamesTheProduct)
+TEST_F(PanelViewTest, ASnapshotHasNoControlsAndNamesTheProduct)
 {
-    PopoverView::Options options;
+    PanelView::Options options;
     options.isSnapshot = true;
-    options.forced.tab = PopoverTab::activity;
+    options.forced.tab = PanelTab::activity;
     options.forced.timestamp = true;
     const auto view = makeView(options);
     EXPECT_EQ(view->header().refreshButton(), nullptr);
@@ -261,10 +261,10 @@ TEST_F(PopoverViewTest, ASnapshotHasNoControlsAndNamesTheProduct)
     }
     ASSERT_GE(texts.size(), 4);
     EXPECT_EQ(texts.mid(0, 3).join(QLatin1Char(' ')), QStringLiteral("Ostrel · ostrel.app"));
-    EXPECT_EQ(view->effectiveTab(), PopoverTab::activity);
+    EXPECT_EQ(view->effectiveTab(), PanelTab::activity);
 }
 
-TEST_F(PopoverViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
+TEST_F(PanelViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
 {
     const auto view = makeView();
     script->add(Provider::claude, testing::readingOf(Provider::claude, 40), std::chrono::milliseconds(300));
@@ -274,7 +274,7 @@ TEST_F(PopoverViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
     EXPECT_FALSE(view->header().refreshButton()->isSpinning());
 }
 
-TEST_F(PopoverViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvaluation)
+TEST_F(PanelViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvaluation)
 {
     readBoth();
     const auto view = makeView();
@@ -285,13 +285,13 @@ TEST_F(PopoverViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvalua
         for (const ProviderCard* card : view->providerCards()) {
             EXPECT_EQ(card->height(), card->heightForWidth(card->width()));
         }
-        EXPECT_EQ(view->height(), view->layout()->totalHeightForWidth(PopoverView::panelWidth));
+        EXPECT_EQ(view->height(), view->layout()->totalHeightForWidth(PanelView::panelWidth));
         script->advance(600);
         view->reevaluate();
     }
 }
 
-TEST_F(PopoverViewTest, TabReachesEveryControlAndEachHasAName)
+TEST_F(PanelViewTest, TabReachesEveryControlAndEachHasAName)
 {
     readBoth();
     const auto view = makeView();
@@ -361,7 +361,7 @@ private:
     int m_paints = 0;
 };
 
-TEST_F(PopoverViewTest, SettlesOnceShownAndCostsNothingOnceClosedInEveryCardStateAndTab)
+TEST_F(PanelViewTest, SettlesOnceShownAndCostsNothingOnceClosedInEveryCardStateAndTab)
 {
     struct Case
     {
@@ -390,13 +390,13 @@ TEST_F(PopoverViewTest, SettlesOnceShownAndCostsNothingOnceClosedInEveryCardStat
         script->add(Provider::openai, c.openai, delay);
         store.refresh();
         ASSERT_TRUE(c.reading || testing::spinUntil([&] { return store.refreshing().empty(); }));
-        auto* view = new PopoverView(store, settings, {}, {});
-        PopoverWindow window(view);
+        auto* view = new PanelView(store, settings, {}, {});
+        PanelWindow window(view);
         window.setAttribute(Qt::WA_DontShowOnScreen);
         PanelActivity activity(window);
         window.open(std::nullopt);
-        for (const PopoverTab tab : {PopoverTab::activity, PopoverTab::ostrel}) {
-            settings.setPopoverTab(tab);
+        for (const PanelTab tab : {PanelTab::activity, PanelTab::pace}) {
+            settings.setPanelTab(tab);
             activity.over(turns);
             EXPECT_EQ(activity.over(turns).first, 0) << "layout requests while shown";
         }

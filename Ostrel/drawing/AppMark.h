@@ -11,7 +11,7 @@ class QPainter;
 
 namespace ostrel {
 
-struct OstrelMark
+struct AppMark
 {
     static constexpr double side = 16;
 

@@ -1,4 +1,4 @@
-#include "drawing/OstrelMark.h"
+#include "drawing/AppMark.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -9,7 +9,7 @@
 
 namespace ostrel {
 
-std::array<QRectF, 3> OstrelMark::barRects(QPointF topLeft)
+std::array<QRectF, 3> AppMark::barRects(QPointF topLeft)
 {
     constexpr double width = 4;
     constexpr double gap = 2;
@@ -22,7 +22,7 @@ std::array<QRectF, 3> OstrelMark::barRects(QPointF topLeft)
     return bars;
 }
 
-void OstrelMark::paint(QPainter& painter, QPointF topLeft)
+void AppMark::paint(QPainter& painter, QPointF topLeft)
 {
     constexpr std::array tiers{PaceTier::blue, PaceTier::green, PaceTier::yellow};
     painter.save();

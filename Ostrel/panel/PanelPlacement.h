@@ -10,7 +10,7 @@
 #include <QRect>
 #include <QSize>
 
-namespace ostrel::PopoverPlacement {
+namespace ostrel::PanelPlacement {
 
 /// The gap between the tray item and the panel.
 inline constexpr int gap = 4;
@@ -20,4 +20,4 @@ inline constexpr int gap = 4;
 /// available area of the screen under the pointer.
 [[nodiscard]] QPoint topLeft(QSize panel, std::optional<QRect> anchor, QPoint pointer, QRect screen);
 
-}  // namespace ostrel::PopoverPlacement
+}  // namespace ostrel::PanelPlacement

@@ -2,7 +2,7 @@
 // and state, cell colours per tier at known pixels, fading, dots, and both
 // pixel ratios.
 
-#include "drawing/MenuBarLabel.h"
+#include "drawing/TrayLabel.h"
 
 #include <array>
 #include <cmath>
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "drawing/MarkColors.h"
-#include "drawing/OstrelCells.h"
+#include "drawing/PaceCells.h"
 #include "drawing/ProviderMark.h"
 #include "drawing/StackedRow.h"
 #include "drawing/SymbolImage.h"
@@ -23,15 +23,15 @@ namespace {
 
 const LabelColors darkText{QColor(0, 0, 0), QColor(0, 0, 0, 128)};
 
-Ostrel pacing(PaceTier tier, int filled, int percent, bool resetWarning = false)
+Pace pacing(PaceTier tier, int filled, int percent, bool resetWarning = false)
 {
-    Ostrel o;
+    Pace o;
     o.allowanceFraction = percent / 100.0;
     o.timeFraction = 0.5;
     o.timeRemaining = 3600.0 * 80;
     o.ratio = 1;
     o.tier = tier;
-    o.filledSquares = filled;
+    o.litCells = filled;
     o.resetWarning = resetWarning;
     return o;
 }
@@ -110,7 +110,7 @@ TEST(MarkState, TakesWhatTheMarkShowsFromTheDisplayState)
     const MarkState state = MarkState::from(ProviderDisplay::make(snapshot, Provider::openai, now, 1800));
     EXPECT_EQ(state.provider, Provider::openai);
     EXPECT_EQ(state.status, MarkStatus::needsLogin);
-    ASSERT_TRUE(state.ostrel.has_value());
+    ASSERT_TRUE(state.pace.has_value());
     EXPECT_EQ(state.filledCells(), 3);
     EXPECT_TRUE(state.hasReading);
     EXPECT_TRUE(state.creditsExpiringSoon);
@@ -120,13 +120,13 @@ TEST(MarkState, TakesWhatTheMarkShowsFromTheDisplayState)
     EXPECT_EQ(empty, (MarkState{Provider::claude, MarkStatus::loading, std::nullopt, false, false}));
 }
 
-TEST(MenuBarLabel, WidthFollowsTheStyleAndTheMarks)
+TEST(TrayLabel, WidthFollowsTheStyleAndTheMarks)
 {
     const MarkState loading{Provider::claude, MarkStatus::loading, std::nullopt, false, false};
     const MarkState green = live(Provider::openai, PaceTier::green, 3, 62);
     const MarkState enterprise{Provider::claude, MarkStatus::enterprise, std::nullopt, true, false};
     MarkState warned = green;
-    warned.ostrel->resetWarning = true;
+    warned.pace->resetWarning = true;
     const double percentWidth = ProviderMark::monospacedWidth(QStringLiteral("62%"), ProviderMark::percentFont());
     const double hourglassWidth = SymbolImage{SymbolName::hourglass, 9, SymbolWeight::bold}.size().width();
     const double infinityWidth = SymbolImage{SymbolName::infinity, 11, SymbolWeight::semibold}.size().width();
@@ -141,28 +141,26 @@ TEST(MenuBarLabel, WidthFollowsTheStyleAndTheMarks)
     };
 
     const auto cases = std::to_array<Case>({
-        {"no provider is the gauge symbol", {MenuBarStyle::bars, {}}, 5 + gaugeWidth + 5},
-        {"a mark is glyph, gap and gauge", {MenuBarStyle::bars, {green}}, 5 + cellsMark + 5},
-        {"the percent follows the gauge",
-         {MenuBarStyle::barsAndPercent, {green}},
-         5 + cellsMark + 3 + percentWidth + 5},
-        {"no percent without pacing", {MenuBarStyle::barsAndPercent, {loading}}, 5 + cellsMark + 5},
-        {"the hourglass comes last", {MenuBarStyle::bars, {warned}}, 5 + cellsMark + 3 + hourglassWidth + 5},
-        {"a status symbol replaces the gauge", {MenuBarStyle::bars, {enterprise}}, 5 + 13 + 4 + infinityWidth + 5},
-        {"two marks sit nine points apart", {MenuBarStyle::bars, {loading, green}}, 5 + cellsMark + 9 + cellsMark + 5},
-        {"stacked rows take the widest row", {MenuBarStyle::stacked, {loading, green}}, 5 + 8 + 3 + 36 + 5},
-        {"a stacked dot adds its gap and size", {MenuBarStyle::stacked, {loading, warned}}, 5 + 8 + 3 + 36 + 3 + 3 + 5},
-        {"stacked shows cells for every status", {MenuBarStyle::stacked, {enterprise}}, 5 + 8 + 3 + 36 + 5},
+        {"no provider is the gauge symbol", {TrayStyle::cells, {}}, 5 + gaugeWidth + 5},
+        {"a mark is glyph, gap and gauge", {TrayStyle::cells, {green}}, 5 + cellsMark + 5},
+        {"the percent follows the gauge", {TrayStyle::cellsAndPercent, {green}}, 5 + cellsMark + 3 + percentWidth + 5},
+        {"no percent without pacing", {TrayStyle::cellsAndPercent, {loading}}, 5 + cellsMark + 5},
+        {"the hourglass comes last", {TrayStyle::cells, {warned}}, 5 + cellsMark + 3 + hourglassWidth + 5},
+        {"a status symbol replaces the gauge", {TrayStyle::cells, {enterprise}}, 5 + 13 + 4 + infinityWidth + 5},
+        {"two marks sit nine points apart", {TrayStyle::cells, {loading, green}}, 5 + cellsMark + 9 + cellsMark + 5},
+        {"stacked rows take the widest row", {TrayStyle::stacked, {loading, green}}, 5 + 8 + 3 + 36 + 5},
+        {"a stacked dot adds its gap and size", {TrayStyle::stacked, {loading, warned}}, 5 + 8 + 3 + 36 + 3 + 3 + 5},
+        {"stacked shows cells for every status", {TrayStyle::stacked, {enterprise}}, 5 + 8 + 3 + 36 + 5},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QSizeF size = MenuBarLabel::contentSize(c.content);
+        const QSizeF size = TrayLabel::contentSize(c.content);
         EXPECT_NEAR(size.width(), c.width, 1e-9);
         EXPECT_EQ(size.height(), 22);
     }
 }
 
-TEST(MenuBarLabel, LightsCellsInTheTierGradient)
+TEST(TrayLabel, LightsCellsInTheTierGradient)
 {
     // The gauge's frame starts at x = 5 + 13 + 4 and spans y 5...17; cells are 4.5 wide, 1.5 apart.
     auto cellCentre = [](int i) {
@@ -171,7 +169,7 @@ TEST(MenuBarLabel, LightsCellsInTheTierGradient)
     for (const PaceTier tier : allPaceTiers) {
         SCOPED_TRACE(rawValue(tier));
         const QImage image =
-            MenuBarLabel::renderImage({MenuBarStyle::bars, {live(Provider::claude, tier, 2, 40)}}, darkText, 2);
+            TrayLabel::renderImage({TrayStyle::cells, {live(Provider::claude, tier, 2, 40)}}, darkText, 2);
         EXPECT_EQ(image.size(), QSize(111, 44));
         const QColor top = MarkColors::tierHighlight(tier);
         const QColor bottom = MarkColors::tierColor(tier);
@@ -187,12 +185,12 @@ TEST(MenuBarLabel, LightsCellsInTheTierGradient)
     }
 }
 
-TEST(MenuBarLabel, FadesTheGaugeAndThePercentOfAStaleReading)
+TEST(TrayLabel, FadesTheGaugeAndThePercentOfAStaleReading)
 {
     MarkState stale = live(Provider::claude, PaceTier::red, 5, 100);
-    const QImage fresh = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    const QImage fresh = TrayLabel::renderImage({TrayStyle::cellsAndPercent, {stale}}, darkText, 2);
     stale.status = MarkStatus::stale;
-    const QImage faded = MenuBarLabel::renderImage({MenuBarStyle::barsAndPercent, {stale}}, darkText, 2);
+    const QImage faded = TrayLabel::renderImage({TrayStyle::cellsAndPercent, {stale}}, darkText, 2);
     const QColor lit = at(fresh, 24.25, 11);
     const QColor dim = at(faded, 24.25, 11);
     EXPECT_EQ(lit.alpha(), 255);
@@ -214,14 +212,14 @@ TEST(MenuBarLabel, FadesTheGaugeAndThePercentOfAStaleReading)
     EXPECT_NEAR(darkestTextAlpha(faded), 0.55 * 255, 3);
 }
 
-TEST(MenuBarLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
+TEST(TrayLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
 {
     MarkState state = live(Provider::openai, PaceTier::green, 3, 60);
     state.status = MarkStatus::needsLogin;
     state.creditsExpiringSoon = true;
     for (const qreal dpr : {1.0, 2.0}) {
         SCOPED_TRACE(dpr);
-        const QImage image = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, dpr);
+        const QImage image = TrayLabel::renderImage({TrayStyle::cells, {state}}, darkText, dpr);
         // The alert dot's centre is the gauge frame's top-right corner (50.5, 5).
         expectNear(at(image, 50.5, 5), MarkColors::alertOrange(), 10);
         expectNear(at(image, 51.5, 4), MarkColors::alertOrange(), 10);
@@ -230,14 +228,14 @@ TEST(MenuBarLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
     }
     state.status = MarkStatus::live;
     state.creditsExpiringSoon = false;
-    const QImage plain = MenuBarLabel::renderImage({MenuBarStyle::bars, {state}}, darkText, 1);
+    const QImage plain = TrayLabel::renderImage({TrayStyle::cells, {state}}, darkText, 1);
     EXPECT_EQ(at(plain, 51.5, 4).alpha(), 0);
 }
 
-TEST(MenuBarLabel, StackedRowsPutTheirDotAfterTheGauge)
+TEST(TrayLabel, StackedRowsPutTheirDotAfterTheGauge)
 {
     MarkState warned = live(Provider::claude, PaceTier::blue, 5, 90);
-    warned.ostrel->resetWarning = true;
+    warned.pace->resetWarning = true;
     warned.creditsExpiringSoon = true;
     MarkState credits = live(Provider::openai, PaceTier::green, 2, 40);
     credits.creditsExpiringSoon = true;
@@ -248,26 +246,26 @@ TEST(MenuBarLabel, StackedRowsPutTheirDotAfterTheGauge)
     credits.creditsExpiringSoon = true;
 
     // Two 8-pt rows 2.5 apart are centred in 22: centres at 5.75 and 16.25; the dot sits at x 55...58.
-    const QImage image = MenuBarLabel::renderImage({MenuBarStyle::stacked, {warned, credits}}, darkText, 2);
+    const QImage image = TrayLabel::renderImage({TrayStyle::stacked, {warned, credits}}, darkText, 2);
     expectNear(at(image, 56.5, 5.75), MarkColors::tierColor(PaceTier::blue), 12);
     expectNear(at(image, 56.5, 16.25), MarkColors::resetCreditAmber(), 12);
 }
 
-TEST(MenuBarLabel, AsksItsSourceAgainAndReportsSizeChanges)
+TEST(TrayLabel, AsksItsSourceAgainAndReportsSizeChanges)
 {
-    LabelContent next{MenuBarStyle::bars, {live(Provider::claude, PaceTier::green, 3, 60)}};
+    LabelContent next{TrayStyle::cells, {live(Provider::claude, PaceTier::green, 3, 60)}};
     int calls = 0;
-    MenuBarLabel label([&](Date) {
+    TrayLabel label([&](Date) {
         ++calls;
         return next;
     });
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(label.sizeHint(), QSize(56, 22));
     int resized = 0;
-    QObject::connect(&label, &MenuBarLabel::sizeChanged, [&] { ++resized; });
+    QObject::connect(&label, &TrayLabel::sizeChanged, [&] { ++resized; });
     label.reevaluate(dateFromSince1970(1.8e9));
     EXPECT_EQ(resized, 0);
-    next.style = MenuBarStyle::barsAndPercent;
+    next.style = TrayStyle::cellsAndPercent;
     label.reevaluate(dateFromSince1970(1.8e9 + 60));
     EXPECT_EQ(resized, 1);
     EXPECT_EQ(calls, 3);

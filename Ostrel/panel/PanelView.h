@@ -31,7 +31,7 @@ class ProviderCard;
 class RenewalText;
 class UsageStore;
 
-class PopoverView : public QWidget
+class PanelView : public QWidget
 {
     Q_OBJECT
 
@@ -51,17 +51,17 @@ public:
         Clock clock = wallClockNow;
     };
 
-    PopoverView(UsageStore& store,
-                AppSettings& settings,
-                PopoverActions actions,
-                Options options,
-                QWidget* parent = nullptr);
-    ~PopoverView() override;
+    PanelView(UsageStore& store,
+              AppSettings& settings,
+              PanelActions actions,
+              Options options,
+              QWidget* parent = nullptr);
+    ~PanelView() override;
 
-    PopoverView(const PopoverView&) = delete;
-    PopoverView& operator=(const PopoverView&) = delete;
+    PanelView(const PanelView&) = delete;
+    PanelView& operator=(const PanelView&) = delete;
 
-    [[nodiscard]] PopoverTab effectiveTab() const;
+    [[nodiscard]] PanelTab effectiveTab() const;
     [[nodiscard]] ActivityRange effectiveRange() const;
     [[nodiscard]] ActivityMeasure effectiveMeasure() const;
 
@@ -115,7 +115,7 @@ protected:
 private:
     /// Changes while the panel is closed wait for it to open: a closed panel costs nothing.
     void reevaluateIfShown();
-    void rebuildContent(PopoverTab tab, const std::vector<Provider>& providers);
+    void rebuildContent(PanelTab tab, const std::vector<Provider>& providers);
     void addActivityControls();
     void fillContent(Date now, const std::optional<RenewalText>& renewal);
     /// Lays the column out afresh and takes its height: after an evaluation.
@@ -125,7 +125,7 @@ private:
 
     UsageStore& m_store;
     AppSettings& m_settings;
-    PopoverActions m_actions;
+    PanelActions m_actions;
     Options m_options;
     std::optional<std::string> m_availableVersion;
     std::optional<Date> m_copiedAt;
@@ -142,7 +142,7 @@ private:
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;
-    std::optional<PopoverTab> m_builtTab;
+    std::optional<PanelTab> m_builtTab;
     std::vector<Provider> m_builtProviders;
     QTimer m_schedule;
 };

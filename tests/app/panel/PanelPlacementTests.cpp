@@ -1,4 +1,4 @@
-#include "panel/PopoverPlacement.h"
+#include "panel/PanelPlacement.h"
 
 #include <array>
 #include <optional>
@@ -9,7 +9,7 @@
 namespace ostrel {
 namespace {
 
-TEST(PopoverPlacement, OpensByTheItemOrThePointerAndStaysOnTheScreen)
+TEST(PanelPlacement, OpensByTheItemOrThePointerAndStaysOnTheScreen)
 {
     struct Case
     {
@@ -36,7 +36,7 @@ TEST(PopoverPlacement, OpensByTheItemOrThePointerAndStaysOnTheScreen)
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(PopoverPlacement::topLeft(panel, c.anchor, c.pointer, c.screen), c.expected);
+        EXPECT_EQ(PanelPlacement::topLeft(panel, c.anchor, c.pointer, c.screen), c.expected);
     }
 }
 
