@@ -52,6 +52,8 @@ open_and_close_settings() {
   tray_await 30 hidden '^Ostrel Settings$' || { echo "Escape left the settings window open" >&2; return 1; }
 }
 
+tray_has_sni_item() { [[ -n "$(tray_sni_items)" ]]; }
+
 # measure <host> <state>: one line of CPU at rest.
 measure() (
   TRAY_HOST="$1"
@@ -66,7 +68,7 @@ measure() (
   if [[ $TRAY_HOST == trayer ]]; then
     tray_await 150 tray_has_item || { echo "no tray item was embedded" >&2; exit 1; }
   else
-    tray_await 150 eval '[[ -n "$(tray_sni_items)" ]]' || { echo "no item was registered" >&2; exit 1; }
+    tray_await 150 tray_has_sni_item || { echo "no item was registered" >&2; exit 1; }
   fi
   sleep 5  # start-up and first readings settle
   case "$2" in
