@@ -87,13 +87,10 @@ constexpr std::string_view activityMeasure = "activityMeasure";
 
 /// A raw value that names no case reads as absent, so the default applies.
 template <typename Enum>
-[[nodiscard]] Enum readChoice(const QSettings& store,
-                              std::string_view key,
-                              std::optional<Enum> (*fromRawValue)(std::string_view),
-                              Enum fallback)
+[[nodiscard]] Enum readChoice(const QSettings& store, std::string_view key, Enum fallback)
 {
     const std::optional<std::string> raw = readString(store, key);
-    return raw ? fromRawValue(*raw).value_or(fallback) : fallback;
+    return raw ? fromRawValue<Enum>(*raw).value_or(fallback) : fallback;
 }
 
 /// A time written as ISO 8601 UTC text; anything else reads as absent.
@@ -142,8 +139,8 @@ void AppSettings::load()
     m_claudeEnabled = readBool(m_store, Key::claudeEnabled, true);
     m_openaiEnabled = readBool(m_store, Key::openaiEnabled, true);
     m_refreshMinutes = readInt(m_store, Key::refreshMinutes, defaultRefreshMinutes);
-    m_menuBarStyle = readChoice(m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
-    m_trayIconMode = readChoice(m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
+    m_menuBarStyle = readChoice(m_store, Key::menuBarStyle, MenuBarStyle::bars);
+    m_trayIconMode = readChoice(m_store, Key::trayIcon, TrayIconMode::automatic);
     m_morningReport = readBool(m_store, Key::morningReport, true);
     m_claudePath = readString(m_store, Key::claudePath).value_or("");
     m_codexPath = readString(m_store, Key::codexPath).value_or("");
@@ -152,9 +149,9 @@ void AppSettings::load()
     m_welcomed = readBool(m_store, Key::welcomed, false);
     m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
     m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
-    m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
-    m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
-    m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
+    m_popoverTab = readChoice(m_store, Key::popoverTab, PopoverTab::ostrel);
+    m_activityRange = readChoice(m_store, Key::activityRange, ActivityRange::day);
+    m_activityMeasure = readChoice(m_store, Key::activityMeasure, ActivityMeasure::all);
 }
 
 void AppSettings::write(std::string_view key, const QVariant& value)

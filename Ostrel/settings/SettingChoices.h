@@ -4,9 +4,9 @@
 // that names no case reads as absent, so the caller's default applies.
 
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
+
+#include "model/EnumRows.h"
 
 namespace ostrel {
 
@@ -18,9 +18,14 @@ enum class MenuBarStyle
     stacked
 };
 
-inline constexpr std::array<MenuBarStyle, 3> allMenuBarStyles{MenuBarStyle::bars,
-                                                              MenuBarStyle::barsAndPercent,
-                                                              MenuBarStyle::stacked};
+[[nodiscard]] constexpr auto enumRows(MenuBarStyle)
+{
+    return std::to_array<EnumRow<MenuBarStyle>>({
+        {MenuBarStyle::bars, "bars", "Cells"},
+        {MenuBarStyle::barsAndPercent, "barsAndPercent", "Cells and percent"},
+        {MenuBarStyle::stacked, "stacked", "Stacked"},
+    });
+}
 
 /// Which panel colour the tray marks are drawn for. Automatic follows the
 /// platform palette; Colourful keeps the provider accents and edges them so
@@ -33,10 +38,15 @@ enum class TrayIconMode
     darkPanel
 };
 
-inline constexpr std::array<TrayIconMode, 4> allTrayIconModes{TrayIconMode::automatic,
-                                                              TrayIconMode::colourful,
-                                                              TrayIconMode::lightPanel,
-                                                              TrayIconMode::darkPanel};
+[[nodiscard]] constexpr auto enumRows(TrayIconMode)
+{
+    return std::to_array<EnumRow<TrayIconMode>>({
+        {TrayIconMode::automatic, "automatic", "Automatic"},
+        {TrayIconMode::colourful, "colourful", "Colourful"},
+        {TrayIconMode::lightPanel, "lightPanel", "Light panel"},
+        {TrayIconMode::darkPanel, "darkPanel", "Dark panel"},
+    });
+}
 
 /// The panel's two tabs; the raw values are also the tab titles.
 enum class PopoverTab
@@ -45,7 +55,10 @@ enum class PopoverTab
     activity
 };
 
-inline constexpr std::array<PopoverTab, 2> allPopoverTabs{PopoverTab::ostrel, PopoverTab::activity};
+[[nodiscard]] constexpr auto enumRows(PopoverTab)
+{
+    return std::to_array<EnumRow<PopoverTab>>({{PopoverTab::ostrel, "Ostrel"}, {PopoverTab::activity, "Activity"}});
+}
 
 /// The span of the activity chart; the raw values are also the switcher titles.
 enum class ActivityRange
@@ -54,7 +67,10 @@ enum class ActivityRange
     week
 };
 
-inline constexpr std::array<ActivityRange, 2> allActivityRanges{ActivityRange::day, ActivityRange::week};
+[[nodiscard]] constexpr auto enumRows(ActivityRange)
+{
+    return std::to_array<EnumRow<ActivityRange>>({{ActivityRange::day, "24 hours"}, {ActivityRange::week, "7 days"}});
+}
 
 /// Which tokens the activity chart counts; the raw values are also the switcher titles.
 enum class ActivityMeasure
@@ -63,25 +79,27 @@ enum class ActivityMeasure
     fresh
 };
 
-inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeasure::all, ActivityMeasure::fresh};
+[[nodiscard]] constexpr auto enumRows(ActivityMeasure)
+{
+    return std::to_array<EnumRow<ActivityMeasure>>(
+        {{ActivityMeasure::all, "All"}, {ActivityMeasure::fresh, "New only"}});
+}
 
-[[nodiscard]] std::string_view rawValue(MenuBarStyle style);
-[[nodiscard]] std::string_view rawValue(TrayIconMode mode);
-[[nodiscard]] std::string_view rawValue(PopoverTab tab);
-[[nodiscard]] std::string_view rawValue(ActivityRange range);
-[[nodiscard]] std::string_view rawValue(ActivityMeasure measure);
+inline constexpr auto allMenuBarStyles = allCases<MenuBarStyle>;
+inline constexpr auto allTrayIconModes = allCases<TrayIconMode>;
+inline constexpr auto allPopoverTabs = allCases<PopoverTab>;
+inline constexpr auto allActivityRanges = allCases<ActivityRange>;
+inline constexpr auto allActivityMeasures = allCases<ActivityMeasure>;
 
-[[nodiscard]] std::optional<MenuBarStyle> menuBarStyleFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<PopoverTab> popoverTabFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
+/// Readers of one choice's raw value; anything but a raw value reads as absent.
+inline constexpr auto menuBarStyleFromRawValue = &fromRawValue<MenuBarStyle>;
+inline constexpr auto popoverTabFromRawValue = &fromRawValue<PopoverTab>;
+inline constexpr auto activityRangeFromRawValue = &fromRawValue<ActivityRange>;
+inline constexpr auto activityMeasureFromRawValue = &fromRawValue<ActivityMeasure>;
 
-/// The picker label of a label style: "Cells", "Cells and percent", "Stacked".
-[[nodiscard]] std::string_view menuBarStyleLabel(MenuBarStyle style);
-
-/// The picker label of a tray-icon mode: "Automatic", "Colourful", "Light panel", "Dark panel".
-[[nodiscard]] std::string_view trayIconModeLabel(TrayIconMode mode);
+/// The picker labels: "Cells", "Cells and percent", …; "Automatic", "Colourful", "Light panel", …
+inline constexpr auto menuBarStyleLabel = &labelOf<MenuBarStyle>;
+inline constexpr auto trayIconModeLabel = &labelOf<TrayIconMode>;
 
 /// The refresh intervals the settings window offers, in minutes.
 inline constexpr std::array<int, 5> offeredRefreshMinutes{15, 30, 60, 120, 240};

@@ -15,34 +15,6 @@ namespace {
 using Fields::number;
 using Fields::ObjectReader;
 
-[[nodiscard]] std::string_view caseName(FetchFailure::Kind kind)
-{
-    switch (kind) {
-    case FetchFailure::Kind::unreachable:
-        return "unreachable";
-    case FetchFailure::Kind::unexpected:
-        return "unexpected";
-    case FetchFailure::Kind::cliMissing:
-        return "cliMissing";
-    case FetchFailure::Kind::notLoggedIn:
-        return "notLoggedIn";
-    }
-    return "unexpected";
-}
-
-[[nodiscard]] std::optional<FetchFailure::Kind> kindFromCaseName(std::string_view name)
-{
-    for (auto kind : {FetchFailure::Kind::unreachable,
-                      FetchFailure::Kind::unexpected,
-                      FetchFailure::Kind::cliMissing,
-                      FetchFailure::Kind::notLoggedIn}) {
-        if (caseName(kind) == name) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
-
 template <class T>
 void putOptional(Value& object, std::string_view key, const std::optional<T>& value)
 {
@@ -146,7 +118,7 @@ Value encode(const FetchFailure& failure)
         payload["_0"] = failure.text;
     }
     Value object = Value::object();
-    object[std::string(caseName(failure.kind))] = std::move(payload);
+    object[std::string(rawValue(failure.kind))] = std::move(payload);
     return object;
 }
 
@@ -275,7 +247,7 @@ Result<FetchFailure> decode<FetchFailure>(const Value& value)
     const auto first = value.begin();
     const std::string& name = first.key();
     const Value& payload = first.value();
-    const auto kind = kindFromCaseName(name);
+    const auto kind = fromRawValue<FetchFailure::Kind>(name);
     if (!kind) {
         return std::unexpected(Error{{}, "Unknown failure case \"" + name + "\"."});
     }
