@@ -214,7 +214,14 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void load();
+    struct Keys;
+
+    /// Reads `key` from the file, or its default.
+    template <class K>
+    void load(const K& key);
+    /// Writes `value` under `key`, keeps it and, when it changed, tells the key's listeners.
+    template <class K, class T>
+    void assign(const K& key, T value);
     /// Stores `value` under `key`, syncs, and keeps the folder and file private.
     void write(std::string_view key, const QVariant& value);
 
@@ -223,25 +230,26 @@ private:
     LoginItem m_loginItem;
     /// Declared after the login item, which it is read from.
     bool m_launchAtLogin = false;
-
-    bool m_claudeEnabled = true;
-    bool m_openaiEnabled = true;
-    int m_refreshMinutes = defaultRefreshMinutes;
-    MenuBarStyle m_menuBarStyle = MenuBarStyle::bars;
-    TrayIconMode m_trayIconMode = TrayIconMode::automatic;
-    bool m_morningReport = true;
-    std::string m_claudePath;
-    std::string m_codexPath;
     std::optional<std::string> m_launchAtLoginError;
 
-    bool m_configuredLoginItem = false;
+    // The stored keys, read from the file by the constructor; their names and
+    // defaults are in the table of keys in AppSettings.cpp.
+    bool m_claudeEnabled{};
+    bool m_openaiEnabled{};
+    int m_refreshMinutes{};
+    MenuBarStyle m_menuBarStyle{};
+    TrayIconMode m_trayIconMode{};
+    bool m_morningReport{};
+    std::string m_claudePath;
+    std::string m_codexPath;
+    bool m_configuredLoginItem{};
     std::optional<std::string> m_lastMorningReport;
-    bool m_welcomed = false;
-    bool m_automaticallyChecksForUpdates = true;
+    bool m_welcomed{};
+    bool m_automaticallyChecksForUpdates{};
     std::optional<Date> m_lastUpdateCheck;
-    PopoverTab m_popoverTab = PopoverTab::ostrel;
-    ActivityRange m_activityRange = ActivityRange::day;
-    ActivityMeasure m_activityMeasure = ActivityMeasure::all;
+    PopoverTab m_popoverTab{};
+    ActivityRange m_activityRange{};
+    ActivityMeasure m_activityMeasure{};
 };
 
 }  // namespace ostrel
