@@ -19,15 +19,6 @@ using Status = ProviderDisplay::Status;
 constexpr std::string_view separator = " \u00B7 ";
 constexpr std::string_view nothingEnabled = "No providers enabled";
 
-constexpr auto formatNames = std::to_array<std::pair<std::string_view, StatusFormat>>({
-    {"text", StatusFormat::text},
-    {"line", StatusFormat::line},
-    {"waybar", StatusFormat::waybar},
-    {"i3blocks", StatusFormat::i3blocks},
-    {"polybar", StatusFormat::polybar},
-    {"json", StatusFormat::json},
-});
-
 /// What a provider without a gauge shows in the short formats.
 [[nodiscard]] std::string_view shortState(Status status)
 {
@@ -257,7 +248,7 @@ template <class Piece>
     Json::Value object = Json::Value::object();
     object["provider"] = rawValue(display.provider);
     object["name"] = displayName(display.provider);
-    object["status"] = statusName(display.status);
+    object["status"] = rawValue(display.status);
     object["tier"] = pace ? Json::Value(rawValue(pace->tier)) : Json::Value(nullptr);
     object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);
     object["litCells"] = pace ? Json::Value(pace->litCells) : Json::Value(nullptr);
@@ -291,11 +282,7 @@ template <class Piece>
 
 std::optional<StatusFormat> fromName(std::string_view name)
 {
-    const auto found = std::ranges::find(formatNames, name, &std::pair<std::string_view, StatusFormat>::first);
-    if (found == formatNames.end()) {
-        return std::nullopt;
-    }
-    return found->second;
+    return fromRawValue<StatusFormat>(name);
 }
 
 std::string render(StatusFormat format, std::span<const ProviderDisplay> displays, Date now)
@@ -315,31 +302,6 @@ std::string render(StatusFormat format, std::span<const ProviderDisplay> display
         break;
     }
     return jsonDocument(displays, now) + '\n';
-}
-
-std::string_view statusName(ProviderDisplay::Status status)
-{
-    switch (status) {
-    case Status::loading:
-        return "loading";
-    case Status::live:
-        return "live";
-    case Status::stale:
-        return "stale";
-    case Status::renewed:
-        return "renewed";
-    case Status::enterprise:
-        return "enterprise";
-    case Status::apiBilling:
-        return "apiBilling";
-    case Status::needsLogin:
-        return "needsLogin";
-    case Status::cliMissing:
-        return "cliMissing";
-    case Status::unavailable:
-        break;
-    }
-    return "unavailable";
 }
 
 std::string isoTime(Date date)

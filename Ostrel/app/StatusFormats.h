@@ -24,6 +24,19 @@ enum class StatusFormat
     json       ///< the whole state per provider; a stable, versioned interface
 };
 
+/// The names `--status` takes.
+[[nodiscard]] constexpr auto enumRows(StatusFormat)
+{
+    return std::to_array<EnumRow<StatusFormat>>({
+        {StatusFormat::text, "text"},
+        {StatusFormat::line, "line"},
+        {StatusFormat::waybar, "waybar"},
+        {StatusFormat::i3blocks, "i3blocks"},
+        {StatusFormat::polybar, "polybar"},
+        {StatusFormat::json, "json"},
+    });
+}
+
 namespace StatusFormats {
 
 /// Raised whenever a field of the JSON output changes meaning or goes away.
@@ -35,9 +48,6 @@ inline constexpr std::string_view names = "text, line, waybar, i3blocks, polybar
 
 /// One update in `format`, ending in a newline.
 [[nodiscard]] std::string render(StatusFormat format, std::span<const ProviderDisplay> displays, Date now);
-
-/// The status as the JSON output names it ("live", "needsLogin", …).
-[[nodiscard]] std::string_view statusName(ProviderDisplay::Status status);
 
 /// UTC, to the second: "2026-12-07T11:55:14Z".
 [[nodiscard]] std::string isoTime(Date date);

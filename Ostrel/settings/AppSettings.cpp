@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 #include <QDateTime>
@@ -18,96 +20,72 @@
 namespace ostrel {
 namespace {
 
-namespace Key {
-constexpr std::string_view claudeEnabled = "claudeEnabled";
-constexpr std::string_view openaiEnabled = "openaiEnabled";
-constexpr std::string_view refreshMinutes = "refreshMinutes";
-constexpr std::string_view trayStyle = "menuBarStyle";
-constexpr std::string_view trayIcon = "trayIcon";
-constexpr std::string_view morningReport = "morningReport";
-constexpr std::string_view claudePath = "claudePath";
-constexpr std::string_view codexPath = "codexPath";
-constexpr std::string_view configuredLoginItem = "configuredLoginItem";
-constexpr std::string_view lastMorningReport = "lastMorningReport";
-constexpr std::string_view welcomed = "welcomed";
-constexpr std::string_view automaticallyChecksForUpdates = "automaticallyChecksForUpdates";
-constexpr std::string_view lastUpdateCheck = "lastUpdateCheck";
-constexpr std::string_view panelTab = "popoverTab";
-constexpr std::string_view activityRange = "activityRange";
-constexpr std::string_view activityMeasure = "activityMeasure";
-}  // namespace Key
-
-/// The stored text of `key`. An INI value with unquoted commas reads back as a
-/// list (a hand-edited path, say); joined again it is the text that was typed.
-[[nodiscard]] std::optional<QString> readText(const QSettings& store, std::string_view key)
+/// One stored key: its name in the file, its value while the file holds none
+/// that reads, its member, and the signal that an assignment changing it
+/// emits before `changed` (nullptr: nobody is told). `inEffect`, where given,
+/// turns the stored value into the one consumers see.
+template <class T, class Signal>
+struct Key
 {
-    const QVariant value = store.value(qText(key));
-    if (!value.isValid()) {
-        return std::nullopt;
+    std::string_view name;
+    T fallback;
+    T AppSettings::*member;
+    Signal notify;
+    T (*inEffect)(T) = nullptr;
+};
+
+template <class T>
+constexpr bool isOptional = false;
+template <class T>
+constexpr bool isOptional<std::optional<T>> = true;
+
+/// The value `text` stands for; absent when it is none of T. Only what a
+/// boolean is written as counts, and a raw value must name a case.
+template <class T>
+[[nodiscard]] std::optional<T> parse(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if constexpr (isOptional<T>) {
+        const auto value = parse<typename T::value_type>(text);
+        return value ? std::optional<T>(value) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, bool>) {
+        const bool isTrue =
+            trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || trimmed == QLatin1String("1");
+        const bool isFalse =
+            trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || trimmed == QLatin1String("0");
+        return isTrue || isFalse ? std::optional(isTrue) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, int>) {
+        bool ok = false;
+        const int value = trimmed.toInt(&ok);
+        return ok ? std::optional(value) : std::nullopt;
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return text.toStdString();
+    } else if constexpr (std::is_same_v<T, Date>) {
+        // ISO 8601 UTC text
+        const QDateTime time = QDateTime::fromString(trimmed, Qt::ISODate);
+        return time.isValid() ? std::optional(dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch())))
+                              : std::nullopt;
+    } else {
+        return fromRawValue<T>(text.toStdString());
     }
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QLatin1Char(','));
-    }
-    return value.toString();
 }
 
-/// Only what a boolean is written as counts; anything else is not set.
-[[nodiscard]] bool readBool(const QSettings& store, std::string_view key, bool fallback)
+/// `value` as the file keeps it; dates as ISO 8601 UTC text to the whole second.
+template <class T>
+[[nodiscard]] QVariant stored(const T& value)
 {
-    const std::optional<QString> text = readText(store, key);
-    if (!text) {
-        return fallback;
+    if constexpr (isOptional<T>) {
+        return stored(*value);
+    } else if constexpr (std::is_enum_v<T>) {
+        return qText(rawValue(value));
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return QString::fromStdString(value);
+    } else if constexpr (std::is_same_v<T, Date>) {
+        const auto seconds = static_cast<qint64>(secondsSince1970(value));
+        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
+    } else {
+        return value;
     }
-    const QString value = text->trimmed();
-    if (value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1")) {
-        return true;
-    }
-    if (value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || value == QLatin1String("0")) {
-        return false;
-    }
-    return fallback;
-}
-
-[[nodiscard]] int readInt(const QSettings& store, std::string_view key, int fallback)
-{
-    const std::optional<QString> text = readText(store, key);
-    if (!text) {
-        return fallback;
-    }
-    bool ok = false;
-    const int value = text->trimmed().toInt(&ok);
-    return ok ? value : fallback;
-}
-
-[[nodiscard]] std::optional<std::string> readString(const QSettings& store, std::string_view key)
-{
-    const std::optional<QString> text = readText(store, key);
-    return text ? std::optional(text->toStdString()) : std::nullopt;
-}
-
-/// A raw value that names no case reads as absent, so the default applies.
-template <typename Enum>
-[[nodiscard]] Enum readChoice(const QSettings& store,
-                              std::string_view key,
-                              std::optional<Enum> (*fromRawValue)(std::string_view),
-                              Enum fallback)
-{
-    const std::optional<std::string> raw = readString(store, key);
-    return raw ? fromRawValue(*raw).value_or(fallback) : fallback;
-}
-
-/// A time written as ISO 8601 UTC text; anything else reads as absent.
-[[nodiscard]] std::optional<Date> readDate(const QSettings& store, std::string_view key)
-{
-    const std::optional<QString> text = readText(store, key);
-    if (!text) {
-        return std::nullopt;
-    }
-    const QDateTime time = QDateTime::fromString(text->trimmed(), Qt::ISODate);
-    if (!time.isValid()) {
-        return std::nullopt;
-    }
-    return dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch()));
 }
 
 [[nodiscard]] bool isBlank(std::string_view text)
@@ -115,7 +93,68 @@ template <typename Enum>
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
+/// Below 1 the timer would fire continuously; above the longest its milliseconds overflow.
+[[nodiscard]] int refreshMinutesInEffect(int minutes)
+{
+    return minutes < 1 ? AppSettings::defaultRefreshMinutes : std::min(minutes, AppSettings::longestRefreshMinutes);
+}
+
 }  // namespace
+
+/// Every key of the settings file. Defaults live here and are never written.
+struct AppSettings::Keys
+{
+    using S = AppSettings;
+    static constexpr Key claudeEnabled{"claudeEnabled", true, &S::m_claudeEnabled, &S::claudeEnabledChanged};
+    static constexpr Key openaiEnabled{"openaiEnabled", true, &S::m_openaiEnabled, &S::openaiEnabledChanged};
+    static constexpr Key refreshMinutes{"refreshMinutes",
+                                        defaultRefreshMinutes,
+                                        &S::m_refreshMinutes,
+                                        &S::refreshMinutesChanged,
+                                        &refreshMinutesInEffect};
+    static constexpr Key trayStyle{"menuBarStyle", TrayStyle::cells, &S::m_trayStyle, &S::trayStyleChanged};
+    static constexpr Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
+    static constexpr Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
+    static constexpr Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
+    static constexpr Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
+    static constexpr Key configuredLoginItem{"configuredLoginItem", false, &S::m_configuredLoginItem, nullptr};
+    static constexpr Key lastMorningReport{"lastMorningReport",
+                                           std::optional<std::string>(),
+                                           &S::m_lastMorningReport,
+                                           nullptr};
+    static constexpr Key welcomed{"welcomed", false, &S::m_welcomed, nullptr};
+    static constexpr Key automaticallyChecksForUpdates{"automaticallyChecksForUpdates",
+                                                       true,
+                                                       &S::m_automaticallyChecksForUpdates,
+                                                       &S::automaticallyChecksForUpdatesChanged};
+    static constexpr Key lastUpdateCheck{"lastUpdateCheck", std::optional<Date>(), &S::m_lastUpdateCheck, nullptr};
+    static constexpr Key panelTab{"popoverTab", PanelTab::pace, &S::m_panelTab, &S::panelTabChanged};
+    static constexpr Key activityRange{"activityRange",
+                                       ActivityRange::day,
+                                       &S::m_activityRange,
+                                       &S::activityRangeChanged};
+    static constexpr Key activityMeasure{"activityMeasure",
+                                         ActivityMeasure::all,
+                                         &S::m_activityMeasure,
+                                         &S::activityMeasureChanged};
+
+    static constexpr auto all = std::tie(claudeEnabled,
+                                         openaiEnabled,
+                                         refreshMinutes,
+                                         trayStyle,
+                                         trayIcon,
+                                         morningReport,
+                                         claudePath,
+                                         codexPath,
+                                         configuredLoginItem,
+                                         lastMorningReport,
+                                         welcomed,
+                                         automaticallyChecksForUpdates,
+                                         lastUpdateCheck,
+                                         panelTab,
+                                         activityRange,
+                                         activityMeasure);
+};
 
 AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent)
     : QObject(parent)
@@ -124,7 +163,7 @@ AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObj
     , m_loginItem(std::move(loginItem))
     , m_launchAtLogin(m_loginItem.isEnabled())
 {
-    load();
+    std::apply([this](const auto&... key) { (load(key), ...); }, Keys::all);
 }
 
 std::filesystem::path AppSettings::userFolder()
@@ -137,24 +176,37 @@ std::filesystem::path AppSettings::filePath() const
     return m_folder / fileName;
 }
 
-void AppSettings::load()
+template <class K>
+void AppSettings::load(const K& key)
 {
-    m_claudeEnabled = readBool(m_store, Key::claudeEnabled, true);
-    m_openaiEnabled = readBool(m_store, Key::openaiEnabled, true);
-    m_refreshMinutes = readInt(m_store, Key::refreshMinutes, defaultRefreshMinutes);
-    m_trayStyle = readChoice(m_store, Key::trayStyle, &trayStyleFromRawValue, TrayStyle::cells);
-    m_trayIconMode = readChoice(m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
-    m_morningReport = readBool(m_store, Key::morningReport, true);
-    m_claudePath = readString(m_store, Key::claudePath).value_or("");
-    m_codexPath = readString(m_store, Key::codexPath).value_or("");
-    m_configuredLoginItem = readBool(m_store, Key::configuredLoginItem, false);
-    m_lastMorningReport = readString(m_store, Key::lastMorningReport);
-    m_welcomed = readBool(m_store, Key::welcomed, false);
-    m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
-    m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
-    m_popoverTab = readChoice(m_store, Key::panelTab, &popoverTabFromRawValue, PanelTab::pace);
-    m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
-    m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
+    using T = std::remove_cvref_t<decltype(key.fallback)>;
+    const QVariant value = m_store.value(qText(key.name));
+    std::optional<T> read;
+    if (value.typeId() == QMetaType::QStringList) {
+        // Unquoted commas make an INI value a list (a hand-edited path, say); joined, it is the text typed.
+        read = parse<T>(value.toStringList().join(QLatin1Char(',')));
+    } else if (value.isValid()) {
+        read = parse<T>(value.toString());
+    }
+    this->*key.member = read.value_or(key.fallback);
+}
+
+template <class K, class T>
+void AppSettings::assign(const K& key, T value)
+{
+    write(key.name, stored(value));
+    const bool same = std::exchange(this->*key.member, value) == value;
+    if constexpr (!std::is_null_pointer_v<decltype(key.notify)>) {
+        if (same) {
+            return;
+        }
+        if constexpr (std::is_invocable_v<decltype(key.notify), AppSettings&>) {
+            Q_EMIT(this->*key.notify)();
+        } else {
+            Q_EMIT(this->*key.notify)(key.inEffect ? key.inEffect(value) : value);
+        }
+        Q_EMIT changed();
+    }
 }
 
 void AppSettings::write(std::string_view key, const QVariant& value)
@@ -174,20 +226,12 @@ void AppSettings::write(std::string_view key, const QVariant& value)
 
 void AppSettings::setClaudeEnabled(bool enabled)
 {
-    write(Key::claudeEnabled, enabled);
-    if (std::exchange(m_claudeEnabled, enabled) != enabled) {
-        Q_EMIT claudeEnabledChanged(enabled);
-        Q_EMIT changed();
-    }
+    assign(Keys::claudeEnabled, enabled);
 }
 
 void AppSettings::setOpenaiEnabled(bool enabled)
 {
-    write(Key::openaiEnabled, enabled);
-    if (std::exchange(m_openaiEnabled, enabled) != enabled) {
-        Q_EMIT openaiEnabledChanged(enabled);
-        Q_EMIT changed();
-    }
+    assign(Keys::openaiEnabled, enabled);
 }
 
 bool AppSettings::isEnabled(Provider provider) const
@@ -214,64 +258,37 @@ std::vector<Provider> AppSettings::enabledProviders() const
 
 int AppSettings::refreshMinutes() const
 {
-    if (m_refreshMinutes < 1) {
-        return defaultRefreshMinutes;
-    }
-    return std::min(m_refreshMinutes, longestRefreshMinutes);
+    return refreshMinutesInEffect(m_refreshMinutes);
 }
 
 void AppSettings::setRefreshMinutes(int minutes)
 {
-    write(Key::refreshMinutes, minutes);
-    if (std::exchange(m_refreshMinutes, minutes) != minutes) {
-        Q_EMIT refreshMinutesChanged(refreshMinutes());
-        Q_EMIT changed();
-    }
+    assign(Keys::refreshMinutes, minutes);
 }
 
 void AppSettings::setTrayStyle(TrayStyle style)
 {
-    write(Key::trayStyle, qText(rawValue(style)));
-    if (std::exchange(m_trayStyle, style) != style) {
-        Q_EMIT menuBarStyleChanged(style);
-        Q_EMIT changed();
-    }
+    assign(Keys::trayStyle, style);
 }
 
 void AppSettings::setTrayIconMode(TrayIconMode mode)
 {
-    write(Key::trayIcon, qText(rawValue(mode)));
-    if (std::exchange(m_trayIconMode, mode) != mode) {
-        Q_EMIT trayIconModeChanged(mode);
-        Q_EMIT changed();
-    }
+    assign(Keys::trayIcon, mode);
 }
 
 void AppSettings::setMorningReport(bool enabled)
 {
-    write(Key::morningReport, enabled);
-    if (std::exchange(m_morningReport, enabled) != enabled) {
-        Q_EMIT morningReportChanged(enabled);
-        Q_EMIT changed();
-    }
+    assign(Keys::morningReport, enabled);
 }
 
 void AppSettings::setClaudePath(const std::string& path)
 {
-    write(Key::claudePath, QString::fromStdString(path));
-    if (std::exchange(m_claudePath, path) != path) {
-        Q_EMIT claudePathChanged();
-        Q_EMIT changed();
-    }
+    assign(Keys::claudePath, path);
 }
 
 void AppSettings::setCodexPath(const std::string& path)
 {
-    write(Key::codexPath, QString::fromStdString(path));
-    if (std::exchange(m_codexPath, path) != path) {
-        Q_EMIT codexPathChanged();
-        Q_EMIT changed();
-    }
+    assign(Keys::codexPath, path);
 }
 
 std::optional<std::string> AppSettings::pathOverride(Provider provider) const
@@ -304,8 +321,7 @@ void AppSettings::applyFirstLaunchDefaults()
     if (m_configuredLoginItem) {
         return;
     }
-    write(Key::configuredLoginItem, true);
-    m_configuredLoginItem = true;
+    assign(Keys::configuredLoginItem, true);
     setLaunchAtLogin(true);
 }
 
@@ -319,57 +335,39 @@ void AppSettings::syncLaunchAtLogin()
 
 void AppSettings::setLastMorningReport(const std::string& dayKey)
 {
-    write(Key::lastMorningReport, QString::fromStdString(dayKey));
-    m_lastMorningReport = dayKey;
+    assign(Keys::lastMorningReport, std::optional(dayKey));
 }
 
 void AppSettings::setWelcomed()
 {
-    write(Key::welcomed, true);
-    m_welcomed = true;
+    assign(Keys::welcomed, true);
 }
 
 void AppSettings::setAutomaticallyChecksForUpdates(bool enabled)
 {
-    write(Key::automaticallyChecksForUpdates, enabled);
-    if (std::exchange(m_automaticallyChecksForUpdates, enabled) != enabled) {
-        Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
-        Q_EMIT changed();
-    }
+    assign(Keys::automaticallyChecksForUpdates, enabled);
 }
 
 void AppSettings::setLastUpdateCheck(Date when)
 {
+    // Kept as it is stored, to the whole second, so it reads back the same.
     const auto seconds = static_cast<qint64>(secondsSince1970(when));
-    write(Key::lastUpdateCheck, QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate));
-    m_lastUpdateCheck = dateFromSince1970(static_cast<double>(seconds));
+    assign(Keys::lastUpdateCheck, std::optional(dateFromSince1970(static_cast<double>(seconds))));
 }
 
 void AppSettings::setPanelTab(PanelTab tab)
 {
-    write(Key::panelTab, qText(rawValue(tab)));
-    if (std::exchange(m_popoverTab, tab) != tab) {
-        Q_EMIT popoverTabChanged(tab);
-        Q_EMIT changed();
-    }
+    assign(Keys::panelTab, tab);
 }
 
 void AppSettings::setActivityRange(ActivityRange range)
 {
-    write(Key::activityRange, qText(rawValue(range)));
-    if (std::exchange(m_activityRange, range) != range) {
-        Q_EMIT activityRangeChanged(range);
-        Q_EMIT changed();
-    }
+    assign(Keys::activityRange, range);
 }
 
 void AppSettings::setActivityMeasure(ActivityMeasure measure)
 {
-    write(Key::activityMeasure, qText(rawValue(measure)));
-    if (std::exchange(m_activityMeasure, measure) != measure) {
-        Q_EMIT activityMeasureChanged(measure);
-        Q_EMIT changed();
-    }
+    assign(Keys::activityMeasure, measure);
 }
 
 }  // namespace ostrel

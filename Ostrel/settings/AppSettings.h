@@ -173,7 +173,7 @@ public:
 
     [[nodiscard]] PanelTab panelTab() const
     {
-        return m_popoverTab;
+        return m_panelTab;
     }
 
     void setPanelTab(PanelTab tab);
@@ -199,7 +199,7 @@ Q_SIGNALS:
     void openaiEnabledChanged(bool enabled);
     /// Carries the interval in effect.
     void refreshMinutesChanged(int minutes);
-    void menuBarStyleChanged(ostrel::TrayStyle style);
+    void trayStyleChanged(ostrel::TrayStyle style);
     void trayIconModeChanged(ostrel::TrayIconMode mode);
     void morningReportChanged(bool enabled);
     void claudePathChanged();
@@ -207,14 +207,21 @@ Q_SIGNALS:
     void launchAtLoginChanged(bool enabled);
     void launchAtLoginErrorChanged();
     void automaticallyChecksForUpdatesChanged(bool enabled);
-    void popoverTabChanged(ostrel::PanelTab tab);
+    void panelTabChanged(ostrel::PanelTab tab);
     void activityRangeChanged(ostrel::ActivityRange range);
     void activityMeasureChanged(ostrel::ActivityMeasure measure);
     /// After any of the above.
     void changed();
 
 private:
-    void load();
+    struct Keys;
+
+    /// Reads `key` from the file, or its default.
+    template <class K>
+    void load(const K& key);
+    /// Writes `value` under `key`, keeps it and, when it changed, tells the key's listeners.
+    template <class K, class T>
+    void assign(const K& key, T value);
     /// Stores `value` under `key`, syncs, and keeps the folder and file private.
     void write(std::string_view key, const QVariant& value);
 
@@ -223,25 +230,26 @@ private:
     LoginItem m_loginItem;
     /// Declared after the login item, which it is read from.
     bool m_launchAtLogin = false;
-
-    bool m_claudeEnabled = true;
-    bool m_openaiEnabled = true;
-    int m_refreshMinutes = defaultRefreshMinutes;
-    TrayStyle m_trayStyle = TrayStyle::cells;
-    TrayIconMode m_trayIconMode = TrayIconMode::automatic;
-    bool m_morningReport = true;
-    std::string m_claudePath;
-    std::string m_codexPath;
     std::optional<std::string> m_launchAtLoginError;
 
-    bool m_configuredLoginItem = false;
+    // The stored keys, read from the file by the constructor; their names and
+    // defaults are in the table of keys in AppSettings.cpp.
+    bool m_claudeEnabled{};
+    bool m_openaiEnabled{};
+    int m_refreshMinutes{};
+    TrayStyle m_trayStyle{};
+    TrayIconMode m_trayIconMode{};
+    bool m_morningReport{};
+    std::string m_claudePath;
+    std::string m_codexPath;
+    bool m_configuredLoginItem{};
     std::optional<std::string> m_lastMorningReport;
-    bool m_welcomed = false;
-    bool m_automaticallyChecksForUpdates = true;
+    bool m_welcomed{};
+    bool m_automaticallyChecksForUpdates{};
     std::optional<Date> m_lastUpdateCheck;
-    PanelTab m_popoverTab = PanelTab::pace;
-    ActivityRange m_activityRange = ActivityRange::day;
-    ActivityMeasure m_activityMeasure = ActivityMeasure::all;
+    PanelTab m_panelTab{};
+    ActivityRange m_activityRange{};
+    ActivityMeasure m_activityMeasure{};
 };
 
 }  // namespace ostrel

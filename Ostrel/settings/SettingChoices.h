@@ -4,9 +4,9 @@
 // that names no case reads as absent, so the caller's default applies.
 
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
+
+#include "model/EnumRows.h"
 
 namespace ostrel {
 
@@ -18,9 +18,14 @@ enum class TrayStyle
     stacked
 };
 
-inline constexpr std::array<TrayStyle, 3> allTrayStyles{TrayStyle::cells,
-                                                        TrayStyle::cellsAndPercent,
-                                                        TrayStyle::stacked};
+[[nodiscard]] constexpr auto enumRows(TrayStyle)
+{
+    return std::to_array<EnumRow<TrayStyle>>({
+        {TrayStyle::cells, "bars", "Cells"},
+        {TrayStyle::cellsAndPercent, "barsAndPercent", "Cells and percent"},
+        {TrayStyle::stacked, "stacked", "Stacked"},
+    });
+}
 
 /// Which panel colour the tray marks are drawn for. Automatic follows the
 /// platform palette; Colourful keeps the provider accents and edges them so
@@ -33,10 +38,15 @@ enum class TrayIconMode
     darkPanel
 };
 
-inline constexpr std::array<TrayIconMode, 4> allTrayIconModes{TrayIconMode::automatic,
-                                                              TrayIconMode::colourful,
-                                                              TrayIconMode::lightPanel,
-                                                              TrayIconMode::darkPanel};
+[[nodiscard]] constexpr auto enumRows(TrayIconMode)
+{
+    return std::to_array<EnumRow<TrayIconMode>>({
+        {TrayIconMode::automatic, "automatic", "Automatic"},
+        {TrayIconMode::colourful, "colourful", "Colourful"},
+        {TrayIconMode::lightPanel, "lightPanel", "Light panel"},
+        {TrayIconMode::darkPanel, "darkPanel", "Dark panel"},
+    });
+}
 
 /// The panel's two tabs; the raw values are also the tab titles.
 enum class PanelTab
@@ -45,7 +55,10 @@ enum class PanelTab
     activity
 };
 
-inline constexpr std::array<PanelTab, 2> allPanelTabs{PanelTab::pace, PanelTab::activity};
+[[nodiscard]] constexpr auto enumRows(PanelTab)
+{
+    return std::to_array<EnumRow<PanelTab>>({{PanelTab::pace, "Ostrel"}, {PanelTab::activity, "Activity"}});
+}
 
 /// The span of the activity chart; the raw values are also the switcher titles.
 enum class ActivityRange
@@ -54,7 +67,10 @@ enum class ActivityRange
     week
 };
 
-inline constexpr std::array<ActivityRange, 2> allActivityRanges{ActivityRange::day, ActivityRange::week};
+[[nodiscard]] constexpr auto enumRows(ActivityRange)
+{
+    return std::to_array<EnumRow<ActivityRange>>({{ActivityRange::day, "24 hours"}, {ActivityRange::week, "7 days"}});
+}
 
 /// Which tokens the activity chart counts; the raw values are also the switcher titles.
 enum class ActivityMeasure
@@ -63,25 +79,27 @@ enum class ActivityMeasure
     fresh
 };
 
-inline constexpr std::array<ActivityMeasure, 2> allActivityMeasures{ActivityMeasure::all, ActivityMeasure::fresh};
+[[nodiscard]] constexpr auto enumRows(ActivityMeasure)
+{
+    return std::to_array<EnumRow<ActivityMeasure>>(
+        {{ActivityMeasure::all, "All"}, {ActivityMeasure::fresh, "New only"}});
+}
 
-[[nodiscard]] std::string_view rawValue(TrayStyle style);
-[[nodiscard]] std::string_view rawValue(TrayIconMode mode);
-[[nodiscard]] std::string_view rawValue(PanelTab tab);
-[[nodiscard]] std::string_view rawValue(ActivityRange range);
-[[nodiscard]] std::string_view rawValue(ActivityMeasure measure);
+inline constexpr auto allTrayStyles = allCases<TrayStyle>;
+inline constexpr auto allTrayIconModes = allCases<TrayIconMode>;
+inline constexpr auto allPanelTabs = allCases<PanelTab>;
+inline constexpr auto allActivityRanges = allCases<ActivityRange>;
+inline constexpr auto allActivityMeasures = allCases<ActivityMeasure>;
 
-[[nodiscard]] std::optional<TrayStyle> trayStyleFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<TrayIconMode> trayIconModeFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<PanelTab> popoverTabFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<ActivityRange> activityRangeFromRawValue(std::string_view raw);
-[[nodiscard]] std::optional<ActivityMeasure> activityMeasureFromRawValue(std::string_view raw);
+/// Readers of one choice's raw value; anything but a raw value reads as absent.
+inline constexpr auto trayStyleFromRawValue = &fromRawValue<TrayStyle>;
+inline constexpr auto panelTabFromRawValue = &fromRawValue<PanelTab>;
+inline constexpr auto activityRangeFromRawValue = &fromRawValue<ActivityRange>;
+inline constexpr auto activityMeasureFromRawValue = &fromRawValue<ActivityMeasure>;
 
-/// The picker label of a label style: "Cells", "Cells and percent", "Stacked".
-[[nodiscard]] std::string_view trayStyleLabel(TrayStyle style);
-
-/// The picker label of a tray-icon mode: "Automatic", "Colourful", "Light panel", "Dark panel".
-[[nodiscard]] std::string_view trayIconModeLabel(TrayIconMode mode);
+/// The picker labels: "Cells", "Cells and percent", …; "Automatic", "Colourful", "Light panel", …
+inline constexpr auto trayStyleLabel = &labelOf<TrayStyle>;
+inline constexpr auto trayIconModeLabel = &labelOf<TrayIconMode>;
 
 /// The refresh intervals the settings window offers, in minutes.
 inline constexpr std::array<int, 5> offeredRefreshMinutes{15, 30, 60, 120, 240};

@@ -70,9 +70,9 @@ int main(int argc, char** argv)
     ostrel::StatusItemController controller(store, settings);
     const double construction = milliseconds(Clock::now() - made);
 
-    ostrel::PanelWindow& popover = controller.panel();
+    ostrel::PanelWindow& panel = controller.panel();
     PaintWatch watch;
-    popover.view().installEventFilter(&watch);
+    panel.view().installEventFilter(&watch);
     std::vector<double> samples;
     for (int open = 0; open < opens; ++open) {
         watch.painted = false;
@@ -82,11 +82,11 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
         samples.push_back(milliseconds(Clock::now() - click));
-        if (popover.view().providerCards().size() != 2) {
+        if (panel.view().providerCards().size() != 2) {
             std::fprintf(stderr, "the panel opened without both providers\n");
             return 1;
         }
-        popover.hide();
+        panel.hide();
         QCoreApplication::processEvents();
     }
     const double first = samples.front();

@@ -2,8 +2,7 @@
 // What kind of account a reading belongs to: an individual subscription with
 // its own allowance, an organisation-managed one, or per-token API billing.
 
-#include <optional>
-#include <string_view>
+#include "model/EnumRows.h"
 
 namespace ostrel {
 
@@ -14,27 +13,13 @@ enum class AccountKind
     apiBilling
 };
 
-[[nodiscard]] constexpr std::string_view rawValue(AccountKind kind)
+[[nodiscard]] constexpr auto enumRows(AccountKind)
 {
-    switch (kind) {
-    case AccountKind::subscription:
-        return "subscription";
-    case AccountKind::enterprise:
-        return "enterprise";
-    case AccountKind::apiBilling:
-        return "apiBilling";
-    }
-    return "subscription";
-}
-
-[[nodiscard]] constexpr std::optional<AccountKind> accountKindFromRawValue(std::string_view raw)
-{
-    for (AccountKind kind : {AccountKind::subscription, AccountKind::enterprise, AccountKind::apiBilling}) {
-        if (rawValue(kind) == raw) {
-            return kind;
-        }
-    }
-    return std::nullopt;
+    return std::to_array<EnumRow<AccountKind>>({
+        {AccountKind::subscription, "subscription"},
+        {AccountKind::enterprise, "enterprise"},
+        {AccountKind::apiBilling, "apiBilling"},
+    });
 }
 
 }  // namespace ostrel

@@ -4,17 +4,7 @@ namespace ostrel {
 
 std::string FetchFailure::summary() const
 {
-    switch (kind) {
-    case Kind::unreachable:
-        return "Couldn't reach provider";
-    case Kind::unexpected:
-        return "Unreadable response";
-    case Kind::cliMissing:
-        return "CLI not found";
-    case Kind::notLoggedIn:
-        return "Not signed in";
-    }
-    return "Unreadable response";
+    return std::string(labelOf(kind));
 }
 
 std::optional<std::string> FetchFailure::detail() const

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "model/EnumRows.h"
+
 namespace ostrel {
 
 struct FetchFailure
@@ -47,5 +49,17 @@ struct FetchFailure
 
     bool operator==(const FetchFailure&) const = default;
 };
+
+/// Raw values as kept in our files; labels are the summaries.
+[[nodiscard]] constexpr auto enumRows(FetchFailure::Kind)
+{
+    using Kind = FetchFailure::Kind;
+    return std::to_array<EnumRow<Kind>>({
+        {Kind::unreachable, "unreachable", "Couldn't reach provider"},
+        {Kind::unexpected, "unexpected", "Unreadable response"},
+        {Kind::cliMissing, "cliMissing", "CLI not found"},
+        {Kind::notLoggedIn, "notLoggedIn", "Not signed in"},
+    });
+}
 
 }  // namespace ostrel

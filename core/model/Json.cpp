@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <system_error>
+#include <tuple>
 
 #include "model/JsonFields.h"
 
@@ -15,76 +16,161 @@ namespace {
 using Fields::number;
 using Fields::ObjectReader;
 
-[[nodiscard]] std::string_view caseName(FetchFailure::Kind kind)
+/// One key of a record. A std::optional member is written only when it holds a
+/// value, and may be missing or null when read; any other must be present.
+template <class Record, class Member>
+struct Field
 {
-    switch (kind) {
-    case FetchFailure::Kind::unreachable:
-        return "unreachable";
-    case FetchFailure::Kind::unexpected:
-        return "unexpected";
-    case FetchFailure::Kind::cliMissing:
-        return "cliMissing";
-    case FetchFailure::Kind::notLoggedIn:
-        return "notLoggedIn";
-    }
-    return "unexpected";
+    std::string_view key;
+    Member Record::*member;
+};
+
+template <class Record, class Member>
+[[nodiscard]] constexpr Field<Record, Member> field(std::string_view key, Member Record::*member)
+{
+    return {key, member};
 }
 
-[[nodiscard]] std::optional<FetchFailure::Kind> kindFromCaseName(std::string_view name)
+/// The keys of each record, in the order they are written and read; a record
+/// without a description here is neither written nor read.
+template <class Record>
+constexpr auto fields = nullptr;
+
+template <>
+constexpr auto fields<UsageWindow> = std::tuple{field("usedPercent", &UsageWindow::usedPercent),
+                                                field("resetsAt", &UsageWindow::resetsAt),
+                                                field("duration", &UsageWindow::duration)};
+
+template <>
+constexpr auto fields<ResetCredit> =
+    std::tuple{field("title", &ResetCredit::title), field("expiresAt", &ResetCredit::expiresAt)};
+
+template <>
+constexpr auto fields<AccountTokenUsage::Day> =
+    std::tuple{field("date", &AccountTokenUsage::Day::date), field("tokens", &AccountTokenUsage::Day::tokens)};
+
+template <>
+constexpr auto fields<AccountTokenUsage> =
+    std::tuple{field("days", &AccountTokenUsage::days),
+               field("lifetimeTokens", &AccountTokenUsage::lifetimeTokens),
+               field("peakDailyTokens", &AccountTokenUsage::peakDailyTokens),
+               field("currentStreakDays", &AccountTokenUsage::currentStreakDays)};
+
+template <>
+constexpr auto fields<ProviderReading> = std::tuple{field("provider", &ProviderReading::provider),
+                                                    field("fetchedAt", &ProviderReading::fetchedAt),
+                                                    field("plan", &ProviderReading::plan),
+                                                    field("kind", &ProviderReading::kind),
+                                                    field("weekly", &ProviderReading::weekly),
+                                                    field("session", &ProviderReading::session),
+                                                    field("resetCredits", &ProviderReading::resetCredits),
+                                                    field("note", &ProviderReading::note),
+                                                    field("source", &ProviderReading::source),
+                                                    field("accountUsage", &ProviderReading::accountUsage)};
+
+template <>
+constexpr auto fields<ProviderSnapshot> = std::tuple{field("lastReading", &ProviderSnapshot::lastReading),
+                                                     field("lastAttemptAt", &ProviderSnapshot::lastAttemptAt),
+                                                     field("lastFailure", &ProviderSnapshot::lastFailure)};
+
+template <>
+constexpr auto fields<AllowancePoint> = std::tuple{field("date", &AllowancePoint::date),
+                                                   field("usedPercent", &AllowancePoint::usedPercent),
+                                                   field("resetsAt", &AllowancePoint::resetsAt)};
+
+template <>
+constexpr auto fields<TokenCounts> = std::tuple{field("cached", &TokenCounts::cached),
+                                                field("input", &TokenCounts::input),
+                                                field("output", &TokenCounts::output)};
+
+/// Buckets keyed by integers, so written as alternating keys and values.
+template <>
+constexpr auto fields<TokenSeries> = std::tuple{field("buckets", &TokenSeries::buckets)};
+
+template <>
+constexpr auto fields<ProviderActivity> = std::tuple{field("tokens", &ProviderActivity::tokens),
+                                                     field("allowance", &ProviderActivity::allowance),
+                                                     field("scannedAt", &ProviderActivity::scannedAt)};
+
+/// Dates, failures and records, through `encode`.
+template <class T>
+[[nodiscard]] Value encodeValue(const T& value)
 {
-    for (auto kind : {FetchFailure::Kind::unreachable,
-                      FetchFailure::Kind::unexpected,
-                      FetchFailure::Kind::cliMissing,
-                      FetchFailure::Kind::notLoggedIn}) {
-        if (caseName(kind) == name) {
-            return kind;
-        }
-    }
-    return std::nullopt;
+    return encode(value);
+}
+
+[[nodiscard]] Value encodeValue(double value)
+{
+    return number(value);
+}
+
+[[nodiscard]] Value encodeValue(const std::string& value)
+{
+    return value;
+}
+
+[[nodiscard]] Value encodeValue(std::int64_t value)
+{
+    return value;
+}
+
+[[nodiscard]] Value encodeValue(int value)
+{
+    return value;
+}
+
+template <TabledEnum E>
+[[nodiscard]] Value encodeValue(const E& value)
+{
+    return rawValue(value);
 }
 
 template <class T>
-void putOptional(Value& object, std::string_view key, const std::optional<T>& value)
+[[nodiscard]] Value encodeValue(const std::vector<T>& list)
 {
-    if (value) {
-        object[std::string(key)] = encode(*value);
+    Value array = Value::array();
+    for (const T& element : list) {
+        array.push_back(encodeValue(element));
     }
+    return array;
 }
 
-void putOptional(Value& object, std::string_view key, const std::optional<std::string>& value)
-{
-    if (value) {
-        object[std::string(key)] = *value;
-    }
-}
-
-template <class Integer>
-void putOptionalInteger(Value& object, std::string_view key, const std::optional<Integer>& value)
-{
-    if (value) {
-        object[std::string(key)] = *value;
-    }
-}
-
-template <class Record>
-[[nodiscard]] Value encodeList(const std::vector<Record>& records)
-{
-    Value list = Value::array();
-    for (const Record& record : records) {
-        list.push_back(encode(record));
-    }
-    return list;
-}
-
-template <class V>
-[[nodiscard]] Value encodeProviderMap(const std::map<Provider, V>& map)
+/// Keys that are not strings: [k1, v1, k2, v2, ...].
+template <class K, class V>
+[[nodiscard]] Value encodeValue(const std::map<K, V>& map)
 {
     Value pairs = Value::array();
-    for (const auto& [provider, value] : map) {
-        pairs.push_back(rawValue(provider));
-        pairs.push_back(encode(value));
+    for (const auto& [key, value] : map) {
+        pairs.push_back(encodeValue(key));
+        pairs.push_back(encodeValue(value));
     }
     return pairs;
+}
+
+template <class T>
+void put(Value& object, std::string_view key, const T& value)
+{
+    object[std::string(key)] = encodeValue(value);
+}
+
+template <class T>
+void put(Value& object, std::string_view key, const std::optional<T>& value)
+{
+    if (value) {
+        put(object, key, *value);
+    }
+}
+
+template <class T>
+void take(ObjectReader& reader, std::string_view key, T& out)
+{
+    reader.required(key, out);
+}
+
+template <class T>
+void take(ObjectReader& reader, std::string_view key, std::optional<T>& out)
+{
+    reader.optional(key, out);
 }
 
 /// Dates live as seconds since 1970, so the exact seconds since 2001 of one
@@ -123,19 +209,11 @@ Value encode(Date date)
     return number(shortestReferenceSeconds(date));
 }
 
-Value encode(const UsageWindow& window)
-{
-    Value object = {{"usedPercent", number(window.usedPercent)}};
-    putOptional(object, "resetsAt", window.resetsAt);
-    object["duration"] = number(window.duration);
-    return object;
-}
-
-Value encode(const ResetCredit& credit)
+template <class Record>
+Value encode(const Record& record)
 {
     Value object = Value::object();
-    putOptional(object, "title", credit.title);
-    putOptional(object, "expiresAt", credit.expiresAt);
+    std::apply([&](const auto&... field) { (put(object, field.key, record.*field.member), ...); }, fields<Record>);
     return object;
 }
 
@@ -146,89 +224,32 @@ Value encode(const FetchFailure& failure)
         payload["_0"] = failure.text;
     }
     Value object = Value::object();
-    object[std::string(caseName(failure.kind))] = std::move(payload);
-    return object;
-}
-
-Value encode(const AccountTokenUsage::Day& day)
-{
-    return {{"date", day.date}, {"tokens", day.tokens}};
-}
-
-Value encode(const AccountTokenUsage& usage)
-{
-    Value object = {{"days", encodeList(usage.days)}};
-    putOptionalInteger(object, "lifetimeTokens", usage.lifetimeTokens);
-    putOptionalInteger(object, "peakDailyTokens", usage.peakDailyTokens);
-    putOptionalInteger(object, "currentStreakDays", usage.currentStreakDays);
-    return object;
-}
-
-Value encode(const ProviderReading& reading)
-{
-    Value object = {{"provider", rawValue(reading.provider)}, {"fetchedAt", encode(reading.fetchedAt)}};
-    putOptional(object, "plan", reading.plan);
-    object["kind"] = rawValue(reading.kind);
-    putOptional(object, "weekly", reading.weekly);
-    putOptional(object, "session", reading.session);
-    object["resetCredits"] = encodeList(reading.resetCredits);
-    putOptional(object, "note", reading.note);
-    object["source"] = reading.source;
-    putOptional(object, "accountUsage", reading.accountUsage);
-    return object;
-}
-
-Value encode(const ProviderSnapshot& snapshot)
-{
-    Value object = Value::object();
-    putOptional(object, "lastReading", snapshot.lastReading);
-    putOptional(object, "lastAttemptAt", snapshot.lastAttemptAt);
-    putOptional(object, "lastFailure", snapshot.lastFailure);
-    return object;
-}
-
-Value encode(const AllowancePoint& point)
-{
-    Value object = {{"date", encode(point.date)}, {"usedPercent", number(point.usedPercent)}};
-    putOptional(object, "resetsAt", point.resetsAt);
+    object[std::string(rawValue(failure.kind))] = std::move(payload);
     return object;
 }
 
 Value encode(const std::vector<AllowancePoint>& points)
 {
-    return encodeList(points);
-}
-
-Value encode(const TokenCounts& counts)
-{
-    return {{"cached", counts.cached}, {"input", counts.input}, {"output", counts.output}};
-}
-
-Value encode(const TokenSeries& series)
-{
-    Value pairs = Value::array();
-    for (const auto& [key, counts] : series.buckets) {
-        pairs.push_back(key);
-        pairs.push_back(encode(counts));
-    }
-    return {{"buckets", std::move(pairs)}};
-}
-
-Value encode(const ProviderActivity& activity)
-{
-    return {{"tokens", encode(activity.tokens)},
-            {"allowance", encodeList(activity.allowance)},
-            {"scannedAt", encode(activity.scannedAt)}};
+    return encodeValue(points);
 }
 
 Value encode(const SnapshotMap& snapshots)
 {
-    return encodeProviderMap(snapshots);
+    return encodeValue(snapshots);
 }
 
 Value encode(const HistoryMap& history)
 {
-    return encodeProviderMap(history);
+    return encodeValue(history);
+}
+
+template <class Record>
+Result<Record> decode(const Value& value)
+{
+    ObjectReader reader(value);
+    Record record;
+    std::apply([&](const auto&... field) { (take(reader, field.key, record.*field.member), ...); }, fields<Record>);
+    return reader.finish(std::move(record));
 }
 
 template <>
@@ -239,27 +260,6 @@ Result<Date> decode<Date>(const Value& value)
         return std::unexpected(std::move(*error));
     }
     return date;
-}
-
-template <>
-Result<UsageWindow> decode<UsageWindow>(const Value& value)
-{
-    ObjectReader reader(value);
-    UsageWindow window;
-    reader.required("usedPercent", window.usedPercent);
-    reader.optional("resetsAt", window.resetsAt);
-    reader.required("duration", window.duration);
-    return reader.finish(window);
-}
-
-template <>
-Result<ResetCredit> decode<ResetCredit>(const Value& value)
-{
-    ObjectReader reader(value);
-    ResetCredit credit;
-    reader.optional("title", credit.title);
-    reader.optional("expiresAt", credit.expiresAt);
-    return reader.finish(std::move(credit));
 }
 
 template <>
@@ -275,7 +275,7 @@ Result<FetchFailure> decode<FetchFailure>(const Value& value)
     const auto first = value.begin();
     const std::string& name = first.key();
     const Value& payload = first.value();
-    const auto kind = kindFromCaseName(name);
+    const auto kind = fromRawValue<FetchFailure::Kind>(name);
     if (!kind) {
         return std::unexpected(Error{{}, "Unknown failure case \"" + name + "\"."});
     }
@@ -292,68 +292,6 @@ Result<FetchFailure> decode<FetchFailure>(const Value& value)
 }
 
 template <>
-Result<AccountTokenUsage::Day> decode<AccountTokenUsage::Day>(const Value& value)
-{
-    ObjectReader reader(value);
-    AccountTokenUsage::Day day;
-    reader.required("date", day.date);
-    reader.required("tokens", day.tokens);
-    return reader.finish(std::move(day));
-}
-
-template <>
-Result<AccountTokenUsage> decode<AccountTokenUsage>(const Value& value)
-{
-    ObjectReader reader(value);
-    AccountTokenUsage usage;
-    reader.required("days", usage.days);
-    reader.optional("lifetimeTokens", usage.lifetimeTokens);
-    reader.optional("peakDailyTokens", usage.peakDailyTokens);
-    reader.optional("currentStreakDays", usage.currentStreakDays);
-    return reader.finish(std::move(usage));
-}
-
-template <>
-Result<ProviderReading> decode<ProviderReading>(const Value& value)
-{
-    ObjectReader reader(value);
-    ProviderReading reading;
-    reader.required("provider", reading.provider);
-    reader.required("fetchedAt", reading.fetchedAt);
-    reader.optional("plan", reading.plan);
-    reader.required("kind", reading.kind);
-    reader.optional("weekly", reading.weekly);
-    reader.optional("session", reading.session);
-    reader.required("resetCredits", reading.resetCredits);
-    reader.optional("note", reading.note);
-    reader.required("source", reading.source);
-    reader.optional("accountUsage", reading.accountUsage);
-    return reader.finish(std::move(reading));
-}
-
-template <>
-Result<ProviderSnapshot> decode<ProviderSnapshot>(const Value& value)
-{
-    ObjectReader reader(value);
-    ProviderSnapshot snapshot;
-    reader.optional("lastReading", snapshot.lastReading);
-    reader.optional("lastAttemptAt", snapshot.lastAttemptAt);
-    reader.optional("lastFailure", snapshot.lastFailure);
-    return reader.finish(std::move(snapshot));
-}
-
-template <>
-Result<AllowancePoint> decode<AllowancePoint>(const Value& value)
-{
-    ObjectReader reader(value);
-    AllowancePoint point;
-    reader.required("date", point.date);
-    reader.required("usedPercent", point.usedPercent);
-    reader.optional("resetsAt", point.resetsAt);
-    return reader.finish(point);
-}
-
-template <>
 Result<std::vector<AllowancePoint>> decode<std::vector<AllowancePoint>>(const Value& value)
 {
     std::vector<AllowancePoint> points;
@@ -361,45 +299,6 @@ Result<std::vector<AllowancePoint>> decode<std::vector<AllowancePoint>>(const Va
         return std::unexpected(std::move(*error));
     }
     return points;
-}
-
-template <>
-Result<TokenCounts> decode<TokenCounts>(const Value& value)
-{
-    ObjectReader reader(value);
-    TokenCounts counts;
-    reader.required("cached", counts.cached);
-    reader.required("input", counts.input);
-    reader.required("output", counts.output);
-    return reader.finish(counts);
-}
-
-template <>
-Result<TokenSeries> decode<TokenSeries>(const Value& value)
-{
-    ObjectReader reader(value);
-    const Value* buckets = nullptr;
-    reader.required("buckets", buckets);
-    auto ready = reader.finish(buckets);
-    if (!ready) {
-        return std::unexpected(std::move(ready.error()));
-    }
-    auto map = Fields::decodePairs<std::int64_t, TokenCounts>(*buckets);
-    if (!map) {
-        return std::unexpected(Fields::under(std::move(map.error()), "buckets"));
-    }
-    return TokenSeries{std::move(*map)};
-}
-
-template <>
-Result<ProviderActivity> decode<ProviderActivity>(const Value& value)
-{
-    ObjectReader reader(value);
-    ProviderActivity activity;
-    reader.required("tokens", activity.tokens);
-    reader.required("allowance", activity.allowance);
-    reader.required("scannedAt", activity.scannedAt);
-    return reader.finish(std::move(activity));
 }
 
 template <>
@@ -413,6 +312,28 @@ Result<HistoryMap> decode<HistoryMap>(const Value& value)
 {
     return Fields::decodePairs<Provider, std::vector<AllowancePoint>>(value);
 }
+
+// The records that `encode` and `decode` take.
+template Value encode(const UsageWindow&);
+template Value encode(const ResetCredit&);
+template Value encode(const AccountTokenUsage::Day&);
+template Value encode(const AccountTokenUsage&);
+template Value encode(const ProviderReading&);
+template Value encode(const ProviderSnapshot&);
+template Value encode(const AllowancePoint&);
+template Value encode(const TokenCounts&);
+template Value encode(const TokenSeries&);
+template Value encode(const ProviderActivity&);
+template Result<UsageWindow> decode<UsageWindow>(const Value&);
+template Result<ResetCredit> decode<ResetCredit>(const Value&);
+template Result<AccountTokenUsage::Day> decode<AccountTokenUsage::Day>(const Value&);
+template Result<AccountTokenUsage> decode<AccountTokenUsage>(const Value&);
+template Result<ProviderReading> decode<ProviderReading>(const Value&);
+template Result<ProviderSnapshot> decode<ProviderSnapshot>(const Value&);
+template Result<AllowancePoint> decode<AllowancePoint>(const Value&);
+template Result<TokenCounts> decode<TokenCounts>(const Value&);
+template Result<TokenSeries> decode<TokenSeries>(const Value&);
+template Result<ProviderActivity> decode<ProviderActivity>(const Value&);
 
 Result<std::string> serialize(const Value& value)
 {

@@ -48,20 +48,16 @@ using Result = std::expected<T, Error>;
 using SnapshotMap = std::map<Provider, ProviderSnapshot>;
 using HistoryMap = std::map<Provider, std::vector<AllowancePoint>>;
 
+/// A record of our files as an object of its keys, in the order of its description
+/// in Json.cpp: UsageWindow, ResetCredit, AccountTokenUsage and its Day,
+/// ProviderReading, ProviderSnapshot, AllowancePoint, TokenCounts, TokenSeries and
+/// ProviderActivity.
+template <class Record>
+[[nodiscard]] Value encode(const Record& record);
 /// A date as the number of seconds since 2001-01-01 UTC.
 [[nodiscard]] Value encode(Date date);
-[[nodiscard]] Value encode(const UsageWindow& window);
-[[nodiscard]] Value encode(const ResetCredit& credit);
 [[nodiscard]] Value encode(const FetchFailure& failure);
-[[nodiscard]] Value encode(const AccountTokenUsage::Day& day);
-[[nodiscard]] Value encode(const AccountTokenUsage& usage);
-[[nodiscard]] Value encode(const ProviderReading& reading);
-[[nodiscard]] Value encode(const ProviderSnapshot& snapshot);
-[[nodiscard]] Value encode(const AllowancePoint& point);
 [[nodiscard]] Value encode(const std::vector<AllowancePoint>& points);
-[[nodiscard]] Value encode(const TokenCounts& counts);
-[[nodiscard]] Value encode(const TokenSeries& series);
-[[nodiscard]] Value encode(const ProviderActivity& activity);
 [[nodiscard]] Value encode(const SnapshotMap& snapshots);
 [[nodiscard]] Value encode(const HistoryMap& history);
 
@@ -72,29 +68,9 @@ template <class T>
 template <>
 [[nodiscard]] Result<Date> decode<Date>(const Value& value);
 template <>
-[[nodiscard]] Result<UsageWindow> decode<UsageWindow>(const Value& value);
-template <>
-[[nodiscard]] Result<ResetCredit> decode<ResetCredit>(const Value& value);
-template <>
 [[nodiscard]] Result<FetchFailure> decode<FetchFailure>(const Value& value);
 template <>
-[[nodiscard]] Result<AccountTokenUsage::Day> decode<AccountTokenUsage::Day>(const Value& value);
-template <>
-[[nodiscard]] Result<AccountTokenUsage> decode<AccountTokenUsage>(const Value& value);
-template <>
-[[nodiscard]] Result<ProviderReading> decode<ProviderReading>(const Value& value);
-template <>
-[[nodiscard]] Result<ProviderSnapshot> decode<ProviderSnapshot>(const Value& value);
-template <>
-[[nodiscard]] Result<AllowancePoint> decode<AllowancePoint>(const Value& value);
-template <>
 [[nodiscard]] Result<std::vector<AllowancePoint>> decode<std::vector<AllowancePoint>>(const Value& value);
-template <>
-[[nodiscard]] Result<TokenCounts> decode<TokenCounts>(const Value& value);
-template <>
-[[nodiscard]] Result<TokenSeries> decode<TokenSeries>(const Value& value);
-template <>
-[[nodiscard]] Result<ProviderActivity> decode<ProviderActivity>(const Value& value);
 template <>
 [[nodiscard]] Result<SnapshotMap> decode<SnapshotMap>(const Value& value);
 template <>

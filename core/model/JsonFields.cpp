@@ -122,7 +122,7 @@ std::optional<Error> readInto(const Value& value, Provider& out)
     if (auto error = readInto(value, raw)) {
         return error;
     }
-    const auto provider = providerFromRawValue(raw);
+    const auto provider = fromRawValue<Provider>(raw);
     if (!provider) {
         return Error{{}, "Unknown provider \"" + raw + "\"."};
     }
@@ -136,7 +136,7 @@ std::optional<Error> readInto(const Value& value, AccountKind& out)
     if (auto error = readInto(value, raw)) {
         return error;
     }
-    const auto kind = accountKindFromRawValue(raw);
+    const auto kind = fromRawValue<AccountKind>(raw);
     if (!kind) {
         return Error{{}, "Unknown account kind \"" + raw + "\"."};
     }

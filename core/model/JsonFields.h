@@ -91,6 +91,17 @@ template <class K, class V>
     return map;
 }
 
+template <class K, class V>
+[[nodiscard]] std::optional<Error> readInto(const Value& value, std::map<K, V>& out)
+{
+    auto map = decodePairs<K, V>(value);
+    if (!map) {
+        return std::move(map.error());
+    }
+    out = std::move(*map);
+    return std::nullopt;
+}
+
 /// The first number in `value` that is not finite, as an error at its place.
 [[nodiscard]] std::optional<Error> firstNonFinite(const Value& value);
 

@@ -6,59 +6,14 @@
 
 namespace ostrel {
 
-std::string_view rawValue(PaceTier tier)
-{
-    switch (tier) {
-    case PaceTier::blue:
-        return "blue";
-    case PaceTier::green:
-        return "green";
-    case PaceTier::yellow:
-        return "yellow";
-    case PaceTier::red:
-        return "red";
-    }
-    return "red";
-}
-
-std::optional<PaceTier> paceTierFromRaw(std::string_view raw)
-{
-    for (const PaceTier tier : allPaceTiers) {
-        if (rawValue(tier) == raw) {
-            return tier;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string_view headline(PaceTier tier)
 {
-    switch (tier) {
-    case PaceTier::blue:
-        return "Plenty available";
-    case PaceTier::green:
-        return "On pace";
-    case PaceTier::yellow:
-        return "Getting tight";
-    case PaceTier::red:
-        return "Very tight";
-    }
-    return "Very tight";
+    return labelOf(tier);
 }
 
 std::string_view emoji(PaceTier tier)
 {
-    switch (tier) {
-    case PaceTier::blue:
-        return "\U0001F7E6";
-    case PaceTier::green:
-        return "\U0001F7E9";
-    case PaceTier::yellow:
-        return "\U0001F7E8";
-    case PaceTier::red:
-        return "\U0001F7E5";
-    }
-    return "\U0001F7E5";
+    return rowOf(tier).emoji;
 }
 
 Pace Pace::make(const UsageWindow& window, Date now)

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "model/Date.h"
+#include "model/EnumRows.h"
 #include "model/UsageWindow.h"
 
 namespace ostrel {
@@ -21,10 +22,26 @@ enum class PaceTier
     red
 };
 
-inline constexpr std::array allPaceTiers{PaceTier::blue, PaceTier::green, PaceTier::yellow, PaceTier::red};
+struct PaceTierRow
+{
+    PaceTier value;
+    std::string_view raw;
+    std::string_view label;  ///< the headline
+    std::string_view emoji;  ///< the coloured square of the summary text
+};
 
-[[nodiscard]] std::string_view rawValue(PaceTier tier);
-[[nodiscard]] std::optional<PaceTier> paceTierFromRaw(std::string_view raw);
+[[nodiscard]] constexpr auto enumRows(PaceTier)
+{
+    return std::to_array<PaceTierRow>({
+        {PaceTier::blue, "blue", "Plenty available", "\U0001F7E6"},
+        {PaceTier::green, "green", "On pace", "\U0001F7E9"},
+        {PaceTier::yellow, "yellow", "Getting tight", "\U0001F7E8"},
+        {PaceTier::red, "red", "Very tight", "\U0001F7E5"},
+    });
+}
+
+inline constexpr auto allPaceTiers = allCases<PaceTier>;
+
 [[nodiscard]] std::string_view headline(PaceTier tier);
 [[nodiscard]] std::string_view emoji(PaceTier tier);
 

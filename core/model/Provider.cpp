@@ -2,24 +2,9 @@
 
 namespace ostrel {
 
-std::string_view rawValue(Provider provider)
-{
-    return provider == Provider::claude ? "claude" : "openai";
-}
-
-std::optional<Provider> providerFromRawValue(std::string_view raw)
-{
-    for (Provider provider : allProviders) {
-        if (rawValue(provider) == raw) {
-            return provider;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string_view displayName(Provider provider)
 {
-    return provider == Provider::claude ? "Claude" : "OpenAI";
+    return labelOf(provider);
 }
 
 std::string_view productName(Provider provider)

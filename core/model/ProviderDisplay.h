@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/Date.h"
+#include "model/EnumRows.h"
 #include "model/FetchFailure.h"
 #include "model/Pacing.h"
 #include "model/Provider.h"
@@ -69,5 +70,22 @@ struct ProviderDisplay
 
     bool operator==(const ProviderDisplay&) const = default;
 };
+
+/// Raw values as the status output's JSON names the statuses.
+[[nodiscard]] constexpr auto enumRows(ProviderDisplay::Status)
+{
+    using Status = ProviderDisplay::Status;
+    return std::to_array<EnumRow<Status>>({
+        {Status::loading, "loading"},
+        {Status::live, "live"},
+        {Status::stale, "stale"},
+        {Status::renewed, "renewed"},
+        {Status::enterprise, "enterprise"},
+        {Status::apiBilling, "apiBilling"},
+        {Status::needsLogin, "needsLogin"},
+        {Status::cliMissing, "cliMissing"},
+        {Status::unavailable, "unavailable"},
+    });
+}
 
 }  // namespace ostrel

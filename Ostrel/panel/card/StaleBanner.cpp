@@ -81,17 +81,7 @@ QString StaleBanner::titleFor(const ProviderDisplay& display)
     if (!display.failure) {
         return QStringLiteral("Stale reading");
     }
-    switch (display.failure->kind) {
-    case FetchFailure::Kind::unreachable:
-        return QStringLiteral("Couldn't reach provider");
-    case FetchFailure::Kind::unexpected:
-        return QStringLiteral("Unreadable response");
-    case FetchFailure::Kind::cliMissing:
-        return QStringLiteral("CLI not found");
-    case FetchFailure::Kind::notLoggedIn:
-        break;
-    }
-    return QStringLiteral("Not signed in");
+    return CardLabel::qText(labelOf(display.failure->kind));
 }
 
 QString StaleBanner::subtitleFor(const ProviderDisplay& display, Date now)

@@ -99,7 +99,7 @@ TEST(AppSettings, AssigningTheSameValueWritesTheKeyButNotifiesNobody)
     int notified = 0;
     QObject::connect(settings.get(), &AppSettings::changed, [&notified] { ++notified; });
     int styles = 0;
-    QObject::connect(settings.get(), &AppSettings::menuBarStyleChanged, [&styles](TrayStyle) { ++styles; });
+    QObject::connect(settings.get(), &AppSettings::trayStyleChanged, [&styles](TrayStyle) { ++styles; });
 
     settings->setTrayStyle(TrayStyle::cells);
     settings->setOpenaiEnabled(true);

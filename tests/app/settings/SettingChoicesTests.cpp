@@ -14,7 +14,7 @@ TEST(SettingChoices, EveryRawValueReadsBackAsItsCase)
         EXPECT_EQ(trayStyleFromRawValue(rawValue(style)), style);
     }
     for (PanelTab tab : allPanelTabs) {
-        EXPECT_EQ(popoverTabFromRawValue(rawValue(tab)), tab);
+        EXPECT_EQ(panelTabFromRawValue(rawValue(tab)), tab);
     }
     for (ActivityRange range : allActivityRanges) {
         EXPECT_EQ(activityRangeFromRawValue(rawValue(range)), range);
