@@ -2,7 +2,7 @@
 # Measures how many planted faults the test suites catch. Each mutation of
 # scripts/mutants.list (a file named by its base name, an exact snippet and its
 # replacement) is applied in turn to a scratch copy of the working tree under
-# build/mutants/, which is built incrementally (debug, warnings not errors) and
+# build/mutants/, which is built incrementally (the debug preset) and
 # tested with ctest: the test binaries and the smoke tests, not the tray
 # scripts, the install and package checks or the real-cli suites. For each
 # mutant it prints the suites whose tests failed, SURVIVED, or "not
@@ -223,7 +223,7 @@ if command -v ccache >/dev/null; then
 fi
 
 configure_and_build() {
-  (cd "$tree" && cmake --preset debug -DOSTREL_WARNINGS_AS_ERRORS=OFF -DOSTREL_BUILD_BENCH=OFF "${launcher[@]}") \
+  (cd "$tree" && cmake --preset debug -DOSTREL_BUILD_BENCH=OFF "${launcher[@]}") \
     >"$logs/configure.log" 2>&1 || { echo "mutants: configuring failed; see $logs/configure.log" >&2; exit 1; }
 }
 
@@ -317,7 +317,8 @@ for i in "${selected[@]}"; do
   if [[ -n $failed ]]; then
     caught=$((caught + 1))
     suites=$(suites_of <<<"$failed")
-    echo "$prefix: caught by $suites ($(wc -l <<<"$failed") tests, ${seconds} s)"
+    tests=$(wc -l <<<"$failed")
+    echo "$prefix: caught by $suites ($tests test$( ((tests == 1)) || echo s), ${seconds} s)"
     summary+=("caught by $suites	$(label "$i")")
   elif ! $tests_ok; then
     # ctest itself was cut off or failed without naming a test.
