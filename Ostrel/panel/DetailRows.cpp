@@ -35,7 +35,7 @@ QString DetailRows::sessionLine(const ProviderReading& reading, Date now, const 
         return {};
     }
     const UsageWindow& session = *reading.session;
-    const long long hours = std::llround(session.duration / 3600);
+    const auto hours = std::llround(session.duration / 3600);
     QString line =
         QStringLiteral("%1-hour window · %2% left").arg(hours).arg(Ostrel::percent(session.allowanceFraction()));
     if (session.resetsAt && *session.resetsAt > now && renewal) {

@@ -1,6 +1,7 @@
 #include "model/RenewalText.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include <unicode/dtptngen.h>
 #include <unicode/smpdtfmt.h>
@@ -22,7 +23,7 @@ double udate(Date date)
     return secondsSince1970(date) * 1000.0;
 }
 
-std::string plural(long long count, std::string_view unit)
+std::string plural(std::int64_t count, std::string_view unit)
 {
     std::string text = std::to_string(count);
     text += ' ';
@@ -156,7 +157,7 @@ std::string RenewalText::when(Date date, Date now) const
         return "now";
     }
     if (ahead < 3600) {
-        const long long minutes = std::max(std::llround(ahead / 60), 1LL);
+        const auto minutes = std::max(std::llround(ahead / 60), 1LL);
         return minutes == 60 ? "in 1 hour" : "in " + plural(minutes, "minute");
     }
     const std::string at = " at " + clock(rounded);
@@ -177,12 +178,12 @@ std::string RenewalText::duration(double seconds)
 {
     if (seconds >= 3600) {
         // Capped so that an absurd duration still converts to an integer.
-        const long long hours = std::llround(std::min(seconds / 3600, 1e15));
+        const auto hours = std::llround(std::min(seconds / 3600, 1e15));
         if (hours < 36) {
             return plural(hours, "hour");
         }
-        const long long days = hours / 24;
-        const long long rest = hours % 24;
+        const auto days = hours / 24;
+        const auto rest = hours % 24;
         std::string text = plural(days, "day");
         if (hours > 71 || rest == 0) {
             return text;
@@ -190,7 +191,7 @@ std::string RenewalText::duration(double seconds)
         return text + ' ' + plural(rest, "hour");
     }
     // Negative and NaN count as nothing left, shown as the smallest unit.
-    const long long minutes = std::max(std::llround((seconds > 0 ? seconds : 0.0) / 60), 1LL);
+    const auto minutes = std::max(std::llround((seconds > 0 ? seconds : 0.0) / 60), 1LL);
     return minutes > 59 ? "1 hour" : plural(minutes, "minute");
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include <nlohmann/json.hpp>
@@ -58,7 +59,7 @@ using JsonReading::string;
     if (!std::isfinite(rounded) || std::abs(rounded) >= 9.2e18) {
         return std::string(organisationNote);
     }
-    return "Organisation spend cap: " + std::to_string(static_cast<long long>(rounded)) + "% used";
+    return "Organisation spend cap: " + std::to_string(static_cast<std::int64_t>(rounded)) + "% used";
 }
 
 /// Weekly or session line of the report: percent used and the optional reset.

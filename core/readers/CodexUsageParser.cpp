@@ -208,7 +208,7 @@ bool isOrganisational(const std::optional<std::string>& planType)
         return false;
     }
     const std::string lower = lowered(*planType);
-    for (std::string_view prefix : {"enterprise", "ent", "business", "edu", "team"}) {
+    for (const std::string_view prefix : {"enterprise", "ent", "business", "edu", "team"}) {
         if (lower.starts_with(prefix)) {
             return true;
         }
@@ -382,7 +382,7 @@ parse(const json* account, const json* rateLimits, const std::optional<std::stri
         result.session = session;
     } else {
         result.weekly = session;
-        const auto hours = static_cast<long long>(session->duration / 3600);
+        const auto hours = static_cast<std::int64_t>(session->duration / 3600);
         result.note = "Paced against the " + std::to_string(hours) + "-hour window (no weekly window reported)";
     }
     return result;
