@@ -163,7 +163,7 @@ template <class Piece>
 [[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays)
 {
     return joined(displays, [](const ProviderDisplay& display) {
-        const std::string text = segment(display, false);
+        std::string text = segment(display, false);
         if (!display.ostrel) {
             return text;
         }
@@ -262,7 +262,7 @@ template <class Piece>
     object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);
     object["litCells"] = pace ? Json::Value(pace->filledSquares) : Json::Value(nullptr);
     object["renewsAt"] = optionalTime(renewsAt);
-    const bool timed = pace && pace->timeRemaining;
+    const bool timed = pace != nullptr && pace->timeRemaining;
     object["timeRemainingSeconds"] = timed ? Json::Value(*pace->timeRemaining) : Json::Value(nullptr);
     object["timeRemaining"] = timed ? Json::Value(pace->timeText()) : Json::Value(nullptr);
     object["session"] = sessionObject(reading);
@@ -291,7 +291,7 @@ template <class Piece>
 
 std::optional<StatusFormat> fromName(std::string_view name)
 {
-    const auto found = std::ranges::find(formatNames, name, &std::pair<std::string_view, StatusFormat>::first);
+    const auto* const found = std::ranges::find(formatNames, name, &std::pair<std::string_view, StatusFormat>::first);
     if (found == formatNames.end()) {
         return std::nullopt;
     }

@@ -254,7 +254,10 @@ void UsageStore::refreshIfStale(double maxAge)
     std::vector<Provider> stale;
     for (const Provider provider : enabledProviders()) {
         const auto snapshot = m_saved.snapshots.find(provider);
-        if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastAttemptAt
+        if (snapshot == m_saved.snapshots.end()
+            || !snapshot->second.lastAttemptAt
+            // NOLINTNEXTLINE(bugprone-unchecked-optional-access): checked just above through the map iterator, which
+            // the check does not follow
             || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
             stale.push_back(provider);
         }
@@ -364,6 +367,8 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
     }
     const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
     const std::int64_t local = localCounts.total();
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access): checked just above through the map iterator, which the check
+    // does not follow
     const auto& days = snapshot->second.lastReading->accountUsage->days;
     const std::size_t first = days.size() > 7 ? days.size() - 7 : 0;
     std::int64_t server = 0;
