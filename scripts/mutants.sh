@@ -253,6 +253,36 @@ failed_tests() {
   return 0
 }
 
+# The tests of the last run that ran out of time, one a line (from its log).
+timed_out_tests() {
+  sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Timeout)$/\1/p' "$1" | sort -u
+}
+
+# A test that ran out of time on a busy machine may be only slow: those are run
+# again alone with five times the time-out, and only those that fail again
+# count. Prints the names of the failed tests that stand.
+confirmed_failures() {
+  local log=$1 failed timed_out name pattern="" retry=$2
+  failed=$(failed_tests)
+  timed_out=$(timed_out_tests "$log")
+  if [[ -z $timed_out ]]; then
+    printf '%s\n' "$failed"
+    return
+  fi
+  while IFS= read -r name; do
+    [[ -n $name ]] || continue
+    pattern+=${pattern:+|}$(sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$name")
+  done <<<"$timed_out"
+  rm -f "$build/Testing/Temporary/LastTestsFailed.log"
+  timeout --kill-after=10 $((test_timeout * 10)) \
+    ctest --test-dir "$build" -j "$jobs" -R "^($pattern)\$" --timeout $((test_timeout * 5)) >"$retry" 2>&1 || true
+  local again
+  again=$(failed_tests)
+  # Failures that were not time-outs stand; time-outs stand when they fail again.
+  comm -23 <(printf '%s\n' "$failed" | sort -u) <(printf '%s\n' "$timed_out")
+  printf '%s\n' "$again"
+}
+
 # Suites from test names: Suite.Case and Prefix/Suite.Case/Param give Suite;
 # the smoke tests (lower-case, app.version) keep their whole name.
 suites_of() {
@@ -314,10 +344,11 @@ for i in "${selected[@]}"; do
     summary+=("does not build	$(label "$i")")
     continue
   fi
-  tests_ok=true
-  run_tests "$log.tests.log" "${first[@]}" || tests_ok=false
+  status=0
+  run_tests "$log.tests.log" "${first[@]}" || status=$?
   restore
-  failed=$(failed_tests | while IFS= read -r name; do [[ -n ${baseline_failed[$name]:-} ]] || echo "$name"; done)
+  failed=$(confirmed_failures "$log.tests.log" "$log.retry.log" | sort -u |
+    while IFS= read -r name; do [[ -z $name || -n ${baseline_failed[$name]:-} ]] || echo "$name"; done)
   seconds=$(($(date +%s) - mutant_started))
   if [[ -n $failed ]]; then
     caught=$((caught + 1))
@@ -325,8 +356,8 @@ for i in "${selected[@]}"; do
     tests=$(wc -l <<<"$failed")
     echo "$prefix: caught by $suites ($tests test$( ((tests == 1)) || echo s), ${seconds} s)"
     summary+=("caught by $suites	$(label "$i")")
-  elif ! $tests_ok; then
-    # ctest itself was cut off or failed without naming a test.
+  elif ((status == 124 || status == 137)); then
+    # The whole run was cut off before ctest could name a test.
     caught=$((caught + 1))
     echo "$prefix: caught by the time-out of the whole run (${seconds} s)"
     summary+=("caught by the time-out	$(label "$i")")
