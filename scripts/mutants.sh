@@ -271,7 +271,7 @@ confirmed_failures() {
   fi
   while IFS= read -r name; do
     [[ -n $name ]] || continue
-    pattern+=${pattern:+|}$(sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$name")
+    pattern+=${pattern:+|}$(sed 's/[][\.*^$+?(){}|]/\\&/g' <<<"$name")
   done <<<"$timed_out"
   rm -f "$build/Testing/Temporary/LastTestsFailed.log"
   timeout --kill-after=10 $((test_timeout * 10)) \
