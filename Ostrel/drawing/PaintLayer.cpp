@@ -25,8 +25,8 @@ void boxPass(QImage& image, int radius, bool horizontal)
         auto pixel = [&](int i) -> QRgb& {
             const int x = horizontal ? i : line;
             const int y = horizontal ? line : i;
-            // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,cppcoreguidelines-pro-bounds-pointer-arithmetic):
-            // a scan line of a 32-bit image is a row of QRgb
+            // A scan line of a 32-bit image is a row of QRgb.
+            // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,cppcoreguidelines-pro-bounds-pointer-arithmetic)
             return reinterpret_cast<QRgb*>(image.scanLine(y))[x];
         };
         for (int i = 0; i < length; ++i) {

@@ -256,8 +256,8 @@ void UsageStore::refreshIfStale(double maxAge)
         const auto snapshot = m_saved.snapshots.find(provider);
         if (snapshot == m_saved.snapshots.end()
             || !snapshot->second.lastAttemptAt
-            // NOLINTNEXTLINE(bugprone-unchecked-optional-access): checked just above through the map iterator, which
-            // the check does not follow
+            // Checked just above, through the map's iterator, which the check does not follow.
+            // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
             || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
             stale.push_back(provider);
         }
@@ -367,8 +367,8 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
     }
     const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
     const std::int64_t local = localCounts.total();
-    // NOLINTNEXTLINE(bugprone-unchecked-optional-access): checked just above through the map iterator, which the check
-    // does not follow
+    // Checked just above, through the map's iterator, which the check does not follow.
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
     const auto& days = snapshot->second.lastReading->accountUsage->days;
     const std::size_t first = days.size() > 7 ? days.size() - 7 : 0;
     std::int64_t server = 0;
