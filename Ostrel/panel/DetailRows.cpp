@@ -68,7 +68,7 @@ void DetailRows::set(const std::optional<ProviderReading>& reading, Date now, co
 
 void DetailRows::rebuild()
 {
-    auto* column = static_cast<QVBoxLayout*>(layout());
+    auto* column = qobject_cast<QVBoxLayout*>(layout());
     while (QLayoutItem* item = column->takeAt(0)) {
         if (QLayout* row = item->layout()) {
             while (QLayoutItem* piece = row->takeAt(0)) {
