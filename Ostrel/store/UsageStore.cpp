@@ -361,7 +361,10 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
 {
     const auto snapshot = m_saved.snapshots.find(provider);
     const auto activity = m_activity.find(provider);
-    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading
+    if (snapshot == m_saved.snapshots.end()
+        || !snapshot->second.lastReading
+        // Checked just before, through the map's iterator, which the check does not follow.
+        // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
         || !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
         return std::nullopt;
     }
