@@ -177,7 +177,7 @@ void print(const char* name, const Totals& totals)
     const auto modified = fs::last_write_time(file);
     std::string bytes;
     {
-        std::ifstream in(file, std::ios::binary);
+        const std::ifstream in(file, std::ios::binary);
         std::ostringstream whole;
         whole << in.rdbuf();
         bytes = std::move(whole).str();

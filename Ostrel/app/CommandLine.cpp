@@ -67,7 +67,7 @@ constexpr auto qtValuePrefixes = std::to_array<std::string_view>({
     if (argument.starts_with("--format=")) {
         return Option{argument, false};
     }
-    const auto found = std::ranges::find(ownOptions, argument, &Option::name);
+    const auto* const found = std::ranges::find(ownOptions, argument, &Option::name);
     return found == ownOptions.end() ? std::nullopt : std::optional(*found);
 }
 
@@ -80,7 +80,7 @@ constexpr auto qtValuePrefixes = std::to_array<std::string_view>({
                             [argument](std::string_view prefix) { return argument.starts_with(prefix); })) {
         return Option{argument, false};
     }
-    const auto found = std::ranges::find(qtOptions, argument, &Option::name);
+    const auto* const found = std::ranges::find(qtOptions, argument, &Option::name);
     return found == qtOptions.end() ? std::nullopt : std::optional(*found);
 }
 

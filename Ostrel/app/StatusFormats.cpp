@@ -154,7 +154,7 @@ template <class Piece>
 [[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays)
 {
     return joined(displays, [](const ProviderDisplay& display) {
-        const std::string text = segment(display, false);
+        std::string text = segment(display, false);
         if (!display.pace) {
             return text;
         }
@@ -253,7 +253,7 @@ template <class Piece>
     object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);
     object["litCells"] = pace ? Json::Value(pace->litCells) : Json::Value(nullptr);
     object["renewsAt"] = optionalTime(renewsAt);
-    const bool timed = pace && pace->timeRemaining;
+    const bool timed = pace != nullptr && pace->timeRemaining;
     object["timeRemainingSeconds"] = timed ? Json::Value(*pace->timeRemaining) : Json::Value(nullptr);
     object["timeRemaining"] = timed ? Json::Value(pace->timeText()) : Json::Value(nullptr);
     object["session"] = sessionObject(reading);

@@ -34,7 +34,8 @@ std::string StatusLine::readInput(int fd)
         if (ready <= 0 || (watched.revents & (POLLIN | POLLHUP)) == 0) {
             break;
         }
-        const auto read = posix::readSome(fd, input, std::min<std::size_t>(64 * 1024, inputLimit - input.size()));
+        const auto read =
+            posix::readSome(fd, input, std::min<std::size_t>(std::size_t{64} * 1024, inputLimit - input.size()));
         // Claude Code writes one object; once it is whole there is nothing to wait for.
         if (!read || *read == 0 || nlohmann::json::accept(input)) {
             break;

@@ -20,7 +20,7 @@ namespace ostrel {
 class StatusLine
 {
 public:
-    static constexpr std::size_t inputLimit = 1024 * 1024;
+    static constexpr std::size_t inputLimit = std::size_t{1024} * 1024;
     static constexpr std::chrono::milliseconds inputTime{1000};
 
     /// Reads `fd` until its end, `inputLimit` bytes or `inputTime`, whichever comes first.

@@ -99,7 +99,7 @@ public:
         std::string events;
         while (true) {
             events.clear();
-            const auto read = posix::readSome(m_fd.get(), events, 64 * 1024);
+            const auto read = posix::readSome(m_fd.get(), events, std::size_t{64} * 1024);
             if (!read || *read == 0) {
                 return touched;
             }
@@ -200,7 +200,9 @@ private:
         // when the reading end closes, which is when a bar stops the module.
         std::array<pollfd, 3> watched{{{files.fd(), POLLIN, 0}, {signals.get(), POLLIN, 0}, {outputFd, 0, 0}}};
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - SteadyClock::now());
-        const int ready = ::poll(watched.data(), watched.size(), static_cast<int>(std::max<long>(wait.count(), 0)));
+        const int ready = ::poll(watched.data(),
+                                 watched.size(),
+                                 static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
         if (ready < 0 && errno != EINTR) {
             return StatusOutput::succeeded;
         }

@@ -192,6 +192,8 @@ void CapsuleSwitcher::paintEvent(QPaintEvent* /*event*/)
 bool CapsuleSwitcher::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
+        // Qt delivers every KeyPress as a QKeyEvent.
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-static-cast-downcast)
         const auto* key = static_cast<QKeyEvent*>(event);
         const int step = key->key() == Qt::Key_Right ? 1 : key->key() == Qt::Key_Left ? -1 : 0;
         if (step != 0) {

@@ -96,10 +96,12 @@ CapsuleSwitcher* makeSwitcher(const std::array<Value, N>& cases,
 template <typename Value, std::size_t N>
 [[nodiscard]] int indexOfCase(const std::array<Value, N>& cases, Value value)
 {
-    for (std::size_t index = 0; index < N; ++index) {
-        if (cases[index] == value) {
-            return static_cast<int>(index);
+    int index = 0;
+    for (const Value& each : cases) {
+        if (each == value) {
+            return index;
         }
+        ++index;
     }
     return 0;
 }

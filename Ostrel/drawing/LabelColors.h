@@ -16,7 +16,7 @@ struct LabelColors
     /// Primary is the palette's window text; secondary is the same at half strength.
     [[nodiscard]] static LabelColors fromPalette(const QPalette& palette)
     {
-        QColor primary = palette.color(QPalette::Active, QPalette::WindowText);
+        const QColor primary = palette.color(QPalette::Active, QPalette::WindowText);
         QColor secondary = primary;
         secondary.setAlphaF(primary.alphaF() * 0.55F);
         return {primary, secondary};

@@ -1,6 +1,7 @@
 #include "drawing/PaintLayer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -24,6 +25,8 @@ void boxPass(QImage& image, int radius, bool horizontal)
         auto pixel = [&](int i) -> QRgb& {
             const int x = horizontal ? i : line;
             const int y = horizontal ? line : i;
+            // A scan line of a 32-bit image is a row of QRgb.
+            // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,cppcoreguidelines-pro-bounds-pointer-arithmetic)
             return reinterpret_cast<QRgb*>(image.scanLine(y))[x];
         };
         for (int i = 0; i < length; ++i) {
@@ -32,7 +35,7 @@ void boxPass(QImage& image, int radius, bool horizontal)
         auto at = [&](int i) {
             return i < 0 || i >= length ? QRgb{0} : source[static_cast<std::size_t>(i)];
         };
-        int sums[4] = {0, 0, 0, 0};
+        std::array<int, 4> sums{};
         for (int i = -radius; i <= radius; ++i) {
             const QRgb value = at(i);
             sums[0] += qAlpha(value);

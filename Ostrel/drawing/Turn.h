@@ -29,6 +29,7 @@ public:
 
     Turn(const Turn&) = delete;
     Turn& operator=(const Turn&) = delete;
+    ~Turn() = default;
 
     [[nodiscard]] bool isRunning() const
     {

@@ -14,7 +14,7 @@ class EmptyProvidersView : public QWidget
     Q_OBJECT
 
 public:
-    EmptyProvidersView(std::function<void()> openSettings, QWidget* parent = nullptr);
+    explicit EmptyProvidersView(std::function<void()> openSettings, QWidget* parent = nullptr);
 
     [[nodiscard]] QPushButton& button() const
     {

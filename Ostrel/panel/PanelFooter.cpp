@@ -41,7 +41,7 @@ PanelFooter::PanelFooter(bool isSnapshot, QWidget* parent)
 
 void PanelFooter::buildLive()
 {
-    auto* row = static_cast<QHBoxLayout*>(layout());
+    auto* row = qobject_cast<QHBoxLayout*>(layout());
     m_copiedIcon = new QLabel(this);
     m_copiedIcon->setPixmap(
         Symbols::pixmap(Symbol::checkmarkCircleFill, footerPoints, Theme::green(), devicePixelRatioF()));
@@ -72,7 +72,7 @@ void PanelFooter::buildLive()
 
 void PanelFooter::buildSnapshot()
 {
-    auto* row = static_cast<QHBoxLayout*>(layout());
+    auto* row = qobject_cast<QHBoxLayout*>(layout());
     auto* name = footerLabel(QStringLiteral("Ostrel"), this);
     name->setFont(Theme::font(footerPoints, QFont::DemiBold));
     row->addWidget(name);

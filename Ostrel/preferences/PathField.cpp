@@ -62,7 +62,7 @@ QString PathField::placeholder(const std::optional<std::string>& detected, std::
     const std::string& path = *detected;
     // Only a whole folder name counts: /home/ann2/bin is not under /home/ann.
     if (!home.empty() && path.starts_with(home) && (path.size() == home.size() || path[home.size()] == '/')) {
-        return QStringLiteral("~") + qText(std::string_view(path).substr(home.size()));
+        return QStringLiteral("~") + qText(std::string_view{path}.substr(home.size()));
     }
     return qText(path);
 }

@@ -117,7 +117,7 @@ void SocialCard::paintBackground(QPainter& painter) const
     painter.drawImage(frame.adjusted(-glowMargin, -glowMargin, glowMargin, glowMargin), glowPicture());
 }
 
-void SocialCard::paintTitle(QPainter& painter) const
+void SocialCard::paintTitle(QPainter& painter)
 {
     const QFont title = Theme::font(titlePoints, QFont::Bold);
     const QFont line = Theme::font(taglinePoints, QFont::Medium);

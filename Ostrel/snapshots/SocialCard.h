@@ -31,7 +31,7 @@ protected:
 
 private:
     void paintBackground(QPainter& painter) const;
-    void paintTitle(QPainter& painter) const;
+    static void paintTitle(QPainter& painter);
     void paintPanel(QPainter& painter) const;
 
     QImage m_panel;

@@ -254,7 +254,10 @@ void UsageStore::refreshIfStale(double maxAge)
     std::vector<Provider> stale;
     for (const Provider provider : enabledProviders()) {
         const auto snapshot = m_saved.snapshots.find(provider);
-        if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastAttemptAt
+        if (snapshot == m_saved.snapshots.end()
+            || !snapshot->second.lastAttemptAt
+            // Checked just above, through the map's iterator, which the check does not follow.
+            // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
             || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
             stale.push_back(provider);
         }
@@ -358,12 +361,17 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
 {
     const auto snapshot = m_saved.snapshots.find(provider);
     const auto activity = m_activity.find(provider);
-    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading
+    if (snapshot == m_saved.snapshots.end()
+        || !snapshot->second.lastReading
+        // Checked just before, through the map's iterator, which the check does not follow.
+        // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
         || !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
         return std::nullopt;
     }
     const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
     const std::int64_t local = localCounts.total();
+    // Checked just above, through the map's iterator, which the check does not follow.
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
     const auto& days = snapshot->second.lastReading->accountUsage->days;
     const std::size_t first = days.size() > 7 ? days.size() - 7 : 0;
     std::int64_t server = 0;

@@ -49,6 +49,7 @@ public:
     StatusItemController& operator=(const StatusItemController&) = delete;
 
     /// Opens settings; does nothing until the application replaces it.
+    // NOLINTNEXTLINE(misc-non-private-member-variables-in-classes): a hook the application sets after construction
     std::function<void()> openSettings = [] {
     };
     /// Puts a picture of the panel on the clipboard, with `fallbackText` for

@@ -30,6 +30,7 @@ namespace {
                 order = trim(a) <=> trim(b);
             }
         } else if (allDigits(a) != allDigits(b)) {
+            // NOLINTNEXTLINE(readability-implicit-bool-conversion): false before true is the order meant
             order = allDigits(b) <=> allDigits(a);
         } else {
             order = a <=> b;
@@ -40,6 +41,7 @@ namespace {
         const bool mineEnds = a.size() == mine.size();
         const bool theirsEnds = b.size() == theirs.size();
         if (mineEnds || theirsEnds) {
+            // NOLINTNEXTLINE(readability-implicit-bool-conversion): false before true is the order meant
             return theirsEnds <=> mineEnds;
         }
         mine.remove_prefix(a.size() + 1);
@@ -92,6 +94,7 @@ std::strong_ordering ReleaseVersion::operator<=>(const ReleaseVersion& other) co
     }
     if (m_preRelease.empty() || other.m_preRelease.empty()) {
         // A release is newer than any of its pre-releases.
+        // NOLINTNEXTLINE(readability-implicit-bool-conversion): false before true is the order meant
         return m_preRelease.empty() <=> other.m_preRelease.empty();
     }
     return comparePreReleases(m_preRelease, other.m_preRelease);

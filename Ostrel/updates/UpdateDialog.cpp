@@ -71,6 +71,7 @@ void UpdateDialog::showOutcome(const UpdateCheckOutcome& outcome)
     const QString current = qText(UpdateController::versionText());
     switch (outcome.kind) {
     case UpdateCheckOutcome::Kind::newer:
+        // NOLINTNEXTLINE(bugprone-unchecked-optional-access): a newer outcome always carries its release
         m_headline->setText(QStringLiteral("Ostrel ") + qText(outcome.release->version)
                             + QStringLiteral(" is available"));
         m_detail->setText(QStringLiteral("You have Ostrel ") + current

@@ -130,7 +130,9 @@ FileState::read(const posix::ReadOnlyFile& file, Provider provider, std::vector<
         held += *count;
         const std::size_t used = consume({buffer.data(), held}, provider);
         if (used != 0) {
-            std::memmove(buffer.data(), buffer.data() + used, held - used);
+            std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(used),
+                      buffer.begin() + static_cast<std::ptrdiff_t>(held),
+                      buffer.begin());
             held -= used;
         }
         done += used;

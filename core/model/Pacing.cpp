@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace ostrel {
@@ -82,20 +83,20 @@ std::string Pace::formatTimeRemaining(double seconds)
         const double hours = seconds / 3600;
         const double rounded = std::round(hours);
         if (rounded <= 24) {
-            return std::to_string(static_cast<long long>(rounded)) + "h";
+            return std::to_string(static_cast<std::int64_t>(rounded)) + "h";
         }
         if (hours <= 36) {
-            return "1d " + std::to_string(static_cast<long long>(rounded) - 24) + "h";
+            return "1d " + std::to_string(static_cast<std::int64_t>(rounded) - 24) + "h";
         }
         const double days = std::min(std::round(hours / 24), 1e15);
-        return std::to_string(static_cast<long long>(days)) + "d";
+        return std::to_string(static_cast<std::int64_t>(days)) + "d";
     }
     // Negative and NaN both count as no time left.
     const double minutes = std::round((seconds > 0 ? seconds : 0.0) / 60);
     if (minutes > 59) {
         return "1h";
     }
-    return std::to_string(static_cast<long long>(minutes)) + "m";
+    return std::to_string(static_cast<std::int64_t>(minutes)) + "m";
 }
 
 std::string Pace::timeText() const

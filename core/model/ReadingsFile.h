@@ -62,7 +62,7 @@ inline constexpr std::size_t glidePathPoints = 160;
 /// Points whose renewal time is this close (seconds) belong to the same week.
 inline constexpr double sameWeekTolerance = 3600;
 /// Far beyond what two weeks of readings take; a larger file is not ours.
-inline constexpr std::uintmax_t largestFile = 64 * 1024 * 1024;
+inline constexpr std::uintmax_t largestFile = std::uintmax_t{64} * 1024 * 1024;
 /// Between the file's name and the date of a copy set aside as unreadable.
 inline constexpr std::string_view corruptInfix = ".corrupt-";
 inline constexpr std::size_t keptCorruptFiles = 3;

@@ -1,6 +1,7 @@
 #include "model/RelativeAge.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ostrel::RelativeAge {
 namespace {
@@ -8,7 +9,7 @@ namespace {
 std::string count(double value, char unit)
 {
     // Capped so that an age of an absurd size still converts to an integer.
-    return std::to_string(static_cast<long long>(std::min(value, 1e15))) + unit;
+    return std::to_string(static_cast<std::int64_t>(std::min(value, 1e15))) + unit;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "model/RenewalText.h"
 
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include <unicode/dtptngen.h>
 #include <unicode/smpdtfmt.h>
@@ -22,7 +24,7 @@ double udate(Date date)
     return secondsSince1970(date) * 1000.0;
 }
 
-std::string plural(long long count, std::string_view unit)
+std::string plural(std::int64_t count, std::string_view unit)
 {
     std::string text = std::to_string(count);
     text += ' ';
@@ -38,26 +40,26 @@ std::string plural(long long count, std::string_view unit)
 icu::UnicodeString bestPattern(icu::DateTimePatternGenerator* generator, const char* skeleton, const char* fallback)
 {
     if (generator == nullptr) {
-        return icu::UnicodeString(fallback);
+        return {fallback};
     }
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString(skeleton), status);
-    if (U_FAILURE(status) || pattern.isEmpty()) {
-        return icu::UnicodeString(fallback);
+    if (status > U_ZERO_ERROR || pattern.isEmpty()) {
+        return {fallback};
     }
     return pattern;
 }
 
 }  // namespace
 
-RenewalText::RenewalText(const icu::Calendar& calendar, const icu::Locale& locale)
+RenewalText::RenewalText(const icu::Calendar& calendar, icu::Locale locale)
     : m_calendar(calendar.clone())
-    , m_locale(locale)
+    , m_locale(std::move(locale))
 {
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<icu::DateTimePatternGenerator> generator(
         icu::DateTimePatternGenerator::createInstance(m_locale, status));
-    icu::DateTimePatternGenerator* usable = U_SUCCESS(status) ? generator.get() : nullptr;
+    icu::DateTimePatternGenerator* usable = status <= U_ZERO_ERROR ? generator.get() : nullptr;
     m_hourPattern = bestPattern(usable, "j", "HH");
     m_hourMinutePattern = bestPattern(usable, "jmm", "HH:mm");
     m_weekdayPattern = bestPattern(usable, "EEEE", "cccc");
@@ -76,7 +78,7 @@ std::optional<RenewalText> RenewalText::make(std::string_view timeZoneId, std::s
     const icu::Locale locale = icu::Locale::createCanonical(std::string(localeId).c_str());
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(zone.release(), locale, status));
-    if (U_FAILURE(status) || calendar == nullptr) {
+    if (status > U_ZERO_ERROR || calendar == nullptr) {
         return std::nullopt;
     }
     return RenewalText(*calendar, locale);
@@ -86,7 +88,7 @@ std::string RenewalText::format(const icu::UnicodeString& pattern, Date date) co
 {
     UErrorCode status = U_ZERO_ERROR;
     icu::SimpleDateFormat formatter(pattern, m_locale, status);
-    if (U_FAILURE(status)) {
+    if (status > U_ZERO_ERROR) {
         return std::string(unknownMark);
     }
     formatter.setCalendar(*m_calendar);
@@ -114,7 +116,7 @@ std::optional<int> RenewalText::calendarDaysBetween(Date from, Date to) const
     const int32_t fromDay = calendar->get(UCAL_JULIAN_DAY, status);
     calendar->setTime(udate(to), status);
     const int32_t toDay = calendar->get(UCAL_JULIAN_DAY, status);
-    if (U_FAILURE(status)) {
+    if (status > U_ZERO_ERROR) {
         return std::nullopt;
     }
     return toDay - fromDay;
@@ -141,7 +143,7 @@ std::string RenewalText::clock(Date date) const
         calendar->setTime(udate(rounded), status);
         minute = calendar->get(UCAL_MINUTE, status);
     }
-    const bool onTheHour = U_SUCCESS(status) && minute == 0;
+    const bool onTheHour = status <= U_ZERO_ERROR && minute == 0;
     return format(onTheHour ? m_hourPattern : m_hourMinutePattern, rounded);
 }
 
@@ -156,7 +158,7 @@ std::string RenewalText::when(Date date, Date now) const
         return "now";
     }
     if (ahead < 3600) {
-        const long long minutes = std::max(std::llround(ahead / 60), 1LL);
+        const auto minutes = std::max(std::llround(ahead / 60), 1LL);
         return minutes == 60 ? "in 1 hour" : "in " + plural(minutes, "minute");
     }
     const std::string at = " at " + clock(rounded);
@@ -177,12 +179,12 @@ std::string RenewalText::duration(double seconds)
 {
     if (seconds >= 3600) {
         // Capped so that an absurd duration still converts to an integer.
-        const long long hours = std::llround(std::min(seconds / 3600, 1e15));
+        const auto hours = std::llround(std::min(seconds / 3600, 1e15));
         if (hours < 36) {
             return plural(hours, "hour");
         }
-        const long long days = hours / 24;
-        const long long rest = hours % 24;
+        const auto days = hours / 24;
+        const auto rest = hours % 24;
         std::string text = plural(days, "day");
         if (hours > 71 || rest == 0) {
             return text;
@@ -190,7 +192,7 @@ std::string RenewalText::duration(double seconds)
         return text + ' ' + plural(rest, "hour");
     }
     // Negative and NaN count as nothing left, shown as the smallest unit.
-    const long long minutes = std::max(std::llround((seconds > 0 ? seconds : 0.0) / 60), 1LL);
+    const auto minutes = std::max(std::llround((seconds > 0 ? seconds : 0.0) / 60), 1LL);
     return minutes > 59 ? "1 hour" : plural(minutes, "minute");
 }
 

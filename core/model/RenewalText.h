@@ -22,7 +22,7 @@ class RenewalText
 public:
     /// Copies the calendar (with its time zone) and the locale; nothing here
     /// reads the process defaults.
-    RenewalText(const icu::Calendar& calendar, const icu::Locale& locale);
+    RenewalText(const icu::Calendar& calendar, icu::Locale locale);
 
     /// The locale's own calendar in the zone with the IANA id `timeZoneId`
     /// ("Europe/Berlin"); absent when the zone is unknown. `localeId` is an

@@ -68,7 +68,7 @@ usageText(std::string_view standardOutput, std::string_view standardError, bool 
         return std::unexpected(FetchFailure::unexpected("`claude /usage` printed nothing"));
     }
     const std::string_view trimmed =
-        std::string_view(combined).substr(first, combined.find_last_not_of(whiteSpace) - first + 1);
+        std::string_view{combined}.substr(first, combined.find_last_not_of(whiteSpace) - first + 1);
     return std::unexpected(FetchFailure::unexpected(std::string(lastCharacters(trimmed, 200))));
 }
 
@@ -92,7 +92,7 @@ std::optional<FetchResult> authVerdict(std::string_view standardOutput, Date now
                              now);
     }
     if (apiProvider != "firstParty") {
-        std::string name = providerName(apiProvider);
+        const std::string name = providerName(apiProvider);
         return statusReading(name, AccountKind::apiBilling, "Billed through " + name, now);
     }
     if (authMethod.starts_with("api_key") || (authMethod == "oauth_token" && !subscriptionType)) {

@@ -1,7 +1,9 @@
 #include "readers/ClaudeUsageParser.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include <nlohmann/json.hpp>
@@ -58,7 +60,7 @@ using JsonReading::string;
     if (!std::isfinite(rounded) || std::abs(rounded) >= 9.2e18) {
         return std::string(organisationNote);
     }
-    return "Organisation spend cap: " + std::to_string(static_cast<long long>(rounded)) + "% used";
+    return "Organisation spend cap: " + std::to_string(static_cast<std::int64_t>(rounded)) + "% used";
 }
 
 /// Weekly or session line of the report: percent used and the optional reset.
@@ -68,23 +70,29 @@ reportWindow(std::string_view text, std::string_view label, double duration, Dat
     const std::string pattern =
         std::string(label) + R"(\s*([\d.]+)%\s*used(?:\s*\x{00B7}\s*resets\s+([^\n(]+?)\s*\(([^)\n]+)\))?)";
     const auto groups = DateParsing::captures(pattern, text);
-    if (!groups || groups->size() != 3 || !(*groups)[0]) {
+    if (!groups || groups->size() != 3) {
         return std::nullopt;
     }
-    const auto used = decimal(*(*groups)[0]);
+    const std::optional<std::string>& usedText = (*groups)[0];
+    const std::optional<std::string>& resetText = (*groups)[1];
+    const std::optional<std::string>& zoneText = (*groups)[2];
+    if (!usedText) {
+        return std::nullopt;
+    }
+    const auto used = decimal(*usedText);
     if (!used) {
         return std::nullopt;
     }
     UsageWindow result{.usedPercent = *used, .resetsAt = std::nullopt, .duration = duration};
-    if ((*groups)[1]) {
+    if (resetText) {
         std::unique_ptr<icu::TimeZone> named;
-        if ((*groups)[2]) {
-            named.reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(*(*groups)[2])));
+        if (zoneText) {
+            named.reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(*zoneText)));
             if (named && *named == icu::TimeZone::getUnknown()) {
                 named.reset();
             }
         }
-        result.resetsAt = DateParsing::claudeResetPhrase(*(*groups)[1], named ? *named : localZone, now);
+        result.resetsAt = DateParsing::claudeResetPhrase(*resetText, named ? *named : localZone, now);
     }
     return result;
 }
@@ -111,12 +119,8 @@ bool looksSignedOut(std::string_view text)
                                                       "oauth token has expired",
                                                       "please log in",
                                                       "authentication_error"};
-    for (std::string_view phrase : phrases) {
-        if (lower.find(phrase) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(phrases,
+                               [&lower](std::string_view phrase) { return lower.find(phrase) != std::string::npos; });
 }
 
 FetchResult parseAPI(std::string_view body, const ClaudePlan& plan, Date now)

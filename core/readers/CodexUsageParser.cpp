@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -208,7 +209,7 @@ bool isOrganisational(const std::optional<std::string>& planType)
         return false;
     }
     const std::string lower = lowered(*planType);
-    for (std::string_view prefix : {"enterprise", "ent", "business", "edu", "team"}) {
+    for (const std::string_view prefix : {"enterprise", "ent", "business", "edu", "team"}) {
         if (lower.starts_with(prefix)) {
             return true;
         }
@@ -307,6 +308,33 @@ std::optional<AccountTokenUsage> parseAccountTokenUsage(const json* result)
     return usage;
 }
 
+namespace {
+
+/// Of the snapshot's two windows, the longest of a day or more is the weekly
+/// one and the shortest under a day the session.
+[[nodiscard]] std::pair<std::optional<UsageWindow>, std::optional<UsageWindow>> weeklyAndSession(const json* snapshot)
+{
+    std::optional<UsageWindow> weekly;
+    std::optional<UsageWindow> session;
+    for (const char* key : {"primary", "secondary"}) {
+        const auto found = window(member(snapshot, key));
+        // A window whose hours cannot be written as an integer is unusable.
+        if (!found || !std::isfinite(found->duration) || found->duration / 3600 < -9.0e18) {
+            continue;
+        }
+        if (found->duration >= oneDay) {
+            if (!weekly || found->duration > weekly->duration) {
+                weekly = found;
+            }
+        } else if (!session || found->duration < session->duration) {
+            session = found;
+        }
+    }
+    return {weekly, session};
+}
+
+}  // namespace
+
 FetchResult
 parse(const json* account, const json* rateLimits, const std::optional<std::string>& rateLimitsError, Date now)
 {
@@ -346,22 +374,7 @@ parse(const json* account, const json* rateLimits, const std::optional<std::stri
         planType = string(member(snapshot, "planType"));
     }
 
-    std::optional<UsageWindow> weekly;
-    std::optional<UsageWindow> session;
-    for (const char* key : {"primary", "secondary"}) {
-        const auto found = window(member(snapshot, key));
-        // A window whose hours cannot be written as an integer is unusable.
-        if (!found || !std::isfinite(found->duration) || found->duration / 3600 < -9.0e18) {
-            continue;
-        }
-        if (found->duration >= oneDay) {
-            if (!weekly || found->duration > weekly->duration) {
-                weekly = found;
-            }
-        } else if (!session || found->duration < session->duration) {
-            session = found;
-        }
-    }
+    const auto [weekly, session] = weeklyAndSession(snapshot);
     const auto credits = verifiedResetCredits(member(rateLimits, "rateLimitResetCredits"));
 
     ProviderReading result = reading(now);
@@ -382,7 +395,7 @@ parse(const json* account, const json* rateLimits, const std::optional<std::stri
         result.session = session;
     } else {
         result.weekly = session;
-        const auto hours = static_cast<long long>(session->duration / 3600);
+        const auto hours = static_cast<std::int64_t>(session->duration / 3600);
         result.note = "Paced against the " + std::to_string(hours) + "-hour window (no weekly window reported)";
     }
     return result;

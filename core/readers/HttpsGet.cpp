@@ -1,8 +1,10 @@
 #include "readers/HttpsGet.h"
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include <curl/curl.h>
 
@@ -49,9 +51,9 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* ta
 }
 
 /// The description of a transport failure: curl's detailed message when it gave one.
-[[nodiscard]] std::string describe(CURLcode code, const char* detail)
+[[nodiscard]] std::string describe(CURLcode code, std::string_view detail)
 {
-    return detail[0] != '\0' ? std::string(detail) : std::string(curl_easy_strerror(code));
+    return !detail.empty() ? std::string(detail) : std::string(curl_easy_strerror(code));
 }
 
 }  // namespace
@@ -67,7 +69,9 @@ std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request)
     }
     std::unique_ptr<curl_slist, ListDeleter> headers;
     for (const auto& [name, value] : request.headers) {
-        const std::string line = name + ": " + value;
+        std::string line = name;
+        line += ": ";
+        line += value;
         curl_slist* extended = curl_slist_append(headers.get(), line.c_str());
         if (extended == nullptr) {
             return std::unexpected("The HTTPS client ran out of memory");
@@ -75,7 +79,7 @@ std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request)
         static_cast<void>(headers.release());
         headers.reset(extended);
     }
-    char errorText[CURL_ERROR_SIZE] = {};
+    std::array<char, CURL_ERROR_SIZE> errorText{};
     HttpsReply reply;
     CURL* easy = handle.get();
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
@@ -92,7 +96,7 @@ std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request)
     // Readers run on worker threads; signals must not be used for time-outs.
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(std::ceil(request.timeout.count() * 1000)));
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText.data());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
     BodySink sink{&reply.body};
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
@@ -102,7 +106,7 @@ std::expected<HttpsReply, std::string> httpsGet(const HttpsRequest& request)
         return std::unexpected("The reply was larger than 1 MiB; its transfer was stopped");
     }
     if (code != CURLE_OK) {
-        return std::unexpected(describe(code, errorText));
+        return std::unexpected(describe(code, errorText.data()));
     }
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &reply.status);
     return reply;

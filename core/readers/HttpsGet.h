@@ -23,6 +23,7 @@ struct HttpsRequest
 
 struct HttpsReply
 {
+    // NOLINTNEXTLINE(google-runtime-int): curl writes the status through a long*
     long status = 0;  ///< 0 when the reply was not HTTP
     std::string body;
 };

@@ -35,7 +35,7 @@ QString DetailRows::sessionLine(const ProviderReading& reading, Date now, const 
         return {};
     }
     const UsageWindow& session = *reading.session;
-    const long long hours = std::llround(session.duration / 3600);
+    const auto hours = std::llround(session.duration / 3600);
     QString line =
         QStringLiteral("%1-hour window · %2% left").arg(hours).arg(Pace::percent(session.allowanceFraction()));
     if (session.resetsAt && *session.resetsAt > now && renewal) {
@@ -68,7 +68,7 @@ void DetailRows::set(const std::optional<ProviderReading>& reading, Date now, co
 
 void DetailRows::rebuild()
 {
-    auto* column = static_cast<QVBoxLayout*>(layout());
+    auto* column = qobject_cast<QVBoxLayout*>(layout());
     while (QLayoutItem* item = column->takeAt(0)) {
         if (QLayout* row = item->layout()) {
             while (QLayoutItem* piece = row->takeAt(0)) {

@@ -149,11 +149,15 @@ void ProviderCard::set(const Value& value)
 void ProviderCard::setPaced(const Value& value)
 {
     const ProviderDisplay& display = value.display;
+    if (!display.pace || !display.reading || !display.reading->weekly) {
+        return;  // only a display with a pace is shown as paced
+    }
     const Pace& pace = *display.pace;
     const std::optional<Date> resetsAt = display.reading->weekly->resetsAt;
     if (display.isDimmed()) {
         m_banner->set(display, value.now);
     }
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-static-cast-downcast): m_group is the PacedGroup buildPacedGroup made
     static_cast<PacedGroup*>(m_group)->setDimmed(display.isDimmed());
     m_hero->set(pace, resetsAt, value.now, value.renewal, !m_isSnapshot);
     m_gauge.filled = pace.litCells;
@@ -171,6 +175,7 @@ bool ProviderCard::isPaced() const
 
 double ProviderCard::pacedOpacity() const
 {
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-static-cast-downcast): m_group is the PacedGroup buildPacedGroup made
     return static_cast<const PacedGroup*>(m_group)->opacity();
 }
 
@@ -179,6 +184,7 @@ QRect ProviderCard::gaugeRect() const
     if (!isPaced()) {
         return {};
     }
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-static-cast-downcast): m_group is the PacedGroup buildPacedGroup made
     const QRect inGroup = static_cast<const PacedGroup*>(m_group)->gaugeRect();
     return inGroup.translated(m_group->pos());
 }

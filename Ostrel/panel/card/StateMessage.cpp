@@ -39,8 +39,8 @@ QString failureMessage(const ProviderDisplay& display)
 /// The plan (or `fallback`) and " · no weekly allowance".
 QString noAllowanceTitle(const ProviderDisplay& display, const QString& fallback)
 {
-    const bool hasPlan = display.reading && display.reading->plan;
-    return (hasPlan ? CardLabel::qText(*display.reading->plan) : fallback) + QStringLiteral(" · no weekly allowance");
+    const QString plan = display.reading && display.reading->plan ? CardLabel::qText(*display.reading->plan) : fallback;
+    return plan + QStringLiteral(" · no weekly allowance");
 }
 
 QString noteOr(const ProviderDisplay& display, const QString& fallback)
@@ -50,7 +50,7 @@ QString noteOr(const ProviderDisplay& display, const QString& fallback)
 
 struct Look
 {
-    Symbol symbol;
+    Symbol symbol{};
     QColor colour;
 };
 

@@ -59,7 +59,7 @@ public:
 
 private:
     void setIcon(ProviderDisplay::Status status, Provider provider);
-    void openTerminal();
+    static void openTerminal();
 
     QLabel* m_icon = nullptr;
     QLabel* m_title = nullptr;

@@ -3,6 +3,7 @@
 // Claude Code gives it once, and the store takes those figures as a live reading.
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -38,7 +39,7 @@ TEST(StatusLineReading, TakesClaudeCodesFiguresWhileTheEndpointTurnsTheAppAway)
     const testing::TemporaryFolder home;
     const fs::path data = home.path() / "data";
     fs::create_directories(home.path() / ".claude");
-    const auto expires = static_cast<long long>(secondsSince1970(wallNow()) + 3600) * 1000;
+    const auto expires = static_cast<std::int64_t>(secondsSince1970(wallNow()) + 3600) * 1000;
     std::ofstream(home.path() / ".claude/.credentials.json")
         << R"({"claudeAiOauth":{"accessToken":"t","subscriptionType":"max","expiresAt":)" << expires << "}}";
 
@@ -76,7 +77,7 @@ TEST(StatusLineReading, TakesClaudeCodesFiguresWhileTheEndpointTurnsTheAppAway)
     ASSERT_TRUE(testing::spinUntil([&] { return claude().lastFailure.has_value(); }, 20s));
     EXPECT_EQ(store.display(Provider::claude, wallNow()).status, ProviderDisplay::Status::unavailable);
 
-    const auto renews = static_cast<long long>(secondsSince1970(wallNow())) + 200000;
+    const auto renews = static_cast<std::int64_t>(secondsSince1970(wallNow())) + 200000;
     const std::string input = R"({"rate_limits":{"five_hour":{"used_percentage":23,"resets_at":)"
                               + std::to_string(renews - 190000) + R"(},"seven_day":{"used_percentage":41,"resets_at":)"
                               + std::to_string(renews) + "}}}";

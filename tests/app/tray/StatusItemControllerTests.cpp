@@ -22,7 +22,6 @@
 namespace ostrel {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::Script;
 
 class StatusItemControllerTest : public ::testing::Test
@@ -33,7 +32,7 @@ protected:
         ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty() && !store.scanningActivity(); }));
     }
 
-    std::vector<Provider> markedProviders() const
+    [[nodiscard]] std::vector<Provider> markedProviders() const
     {
         std::vector<Provider> providers;
         for (const MarkState& mark : controller.content().marks) {

@@ -30,6 +30,7 @@ AllowancePoint point(double daysAgo, double used, std::optional<Date> resetsAt =
 std::vector<double> usedValues(const std::vector<AllowancePoint>& points)
 {
     std::vector<double> values;
+    values.reserve(points.size());
     for (const AllowancePoint& p : points) {
         values.push_back(p.usedPercent);
     }

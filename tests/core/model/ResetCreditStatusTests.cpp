@@ -24,6 +24,7 @@ ResetCredit credit(std::string title, std::optional<double> daysLeft)
 std::vector<std::string> titles(const std::vector<ResetCredit>& credits)
 {
     std::vector<std::string> out;
+    out.reserve(credits.size());
     for (const ResetCredit& c : credits) {
         out.push_back(c.title.value_or("?"));
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,8 @@ const Date sessionRenews = now + Seconds{7200};
 
 TEST(ClaudeStatusLine, ReadsTheWeeklyAndSessionWindowsOfClaudeCodesInput)
 {
-    const std::string week = std::to_string(static_cast<long long>(secondsSince1970(weekRenews)));
-    const std::string session = std::to_string(static_cast<long long>(secondsSince1970(sessionRenews)));
+    const std::string week = std::to_string(static_cast<std::int64_t>(secondsSince1970(weekRenews)));
+    const std::string session = std::to_string(static_cast<std::int64_t>(secondsSince1970(sessionRenews)));
     const UsageWindow weekly{41.5, weekRenews, UsageWindow::week};
     const UsageWindow fiveHour{23, sessionRenews, UsageWindow::fiveHours};
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -166,7 +167,7 @@ TEST(StatusCommand, AnswersWithTheDocumentedExitStatusAndLeavesABadFileAlone)
 
 TEST(StatusCommand, StatusLinePrintsOneLineWhateverItIsGivenAndLeavesOnlyRealFigures)
 {
-    const long long renews = static_cast<long long>(secondsSince1970(wallNow())) + 200000;
+    const auto renews = static_cast<std::int64_t>(secondsSince1970(wallNow())) + 200000;
     const std::string subscriber = R"({"model":{"id":"m"},"rate_limits":{"five_hour":{"used_percentage":23,)"
                                    R"("resets_at":)"
                                    + std::to_string(renews - 190000)

@@ -116,11 +116,11 @@ ProviderDisplay withoutRenewal()
     return display(Status::live, reading(Provider::claude, 85, std::nullopt));
 }
 
-template <int expiresInDays>
+template <int ExpiresInDays>
 ProviderDisplay withCredit()
 {
     ProviderDisplay result = live();
-    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{expiresInDays * day}}};
+    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{ExpiresInDays * day}}};
     result.resetCredits = ResetCreditStatus::make(credits, now);
     return result;
 }
