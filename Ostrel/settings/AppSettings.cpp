@@ -110,6 +110,14 @@ template <typename Enum>
     return dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch()));
 }
 
+/// A regular file, or nothing yet; a FIFO, a device or a folder is never opened.
+[[nodiscard]] bool isSettingsFile(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto type = std::filesystem::status(file, error).type();
+    return type == std::filesystem::file_type::regular || type == std::filesystem::file_type::not_found;
+}
+
 [[nodiscard]] bool isBlank(std::string_view text)
 {
     return text.find_first_not_of(" \t") == std::string_view::npos;
@@ -120,11 +128,14 @@ template <typename Enum>
 AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent)
     : QObject(parent)
     , m_folder(std::move(folder))
-    , m_store(QFile::decodeName((m_folder / fileName).c_str()), QSettings::IniFormat)
     , m_loginItem(std::move(loginItem))
     , m_launchAtLogin(m_loginItem.isEnabled())
 {
-    load();
+    // QSettings reads the file as it is made, and would wait for ever on a FIFO.
+    if (isSettingsFile(filePath())) {
+        m_store.emplace(QFile::decodeName(filePath().c_str()), QSettings::IniFormat);
+        load();
+    }
 }
 
 std::filesystem::path AppSettings::userFolder()
@@ -139,22 +150,22 @@ std::filesystem::path AppSettings::filePath() const
 
 void AppSettings::load()
 {
-    m_claudeEnabled = readBool(m_store, Key::claudeEnabled, true);
-    m_openaiEnabled = readBool(m_store, Key::openaiEnabled, true);
-    m_refreshMinutes = readInt(m_store, Key::refreshMinutes, defaultRefreshMinutes);
-    m_menuBarStyle = readChoice(m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
-    m_trayIconMode = readChoice(m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
-    m_morningReport = readBool(m_store, Key::morningReport, true);
-    m_claudePath = readString(m_store, Key::claudePath).value_or("");
-    m_codexPath = readString(m_store, Key::codexPath).value_or("");
-    m_configuredLoginItem = readBool(m_store, Key::configuredLoginItem, false);
-    m_lastMorningReport = readString(m_store, Key::lastMorningReport);
-    m_welcomed = readBool(m_store, Key::welcomed, false);
-    m_automaticallyChecksForUpdates = readBool(m_store, Key::automaticallyChecksForUpdates, true);
-    m_lastUpdateCheck = readDate(m_store, Key::lastUpdateCheck);
-    m_popoverTab = readChoice(m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
-    m_activityRange = readChoice(m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
-    m_activityMeasure = readChoice(m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
+    m_claudeEnabled = readBool(*m_store, Key::claudeEnabled, true);
+    m_openaiEnabled = readBool(*m_store, Key::openaiEnabled, true);
+    m_refreshMinutes = readInt(*m_store, Key::refreshMinutes, defaultRefreshMinutes);
+    m_menuBarStyle = readChoice(*m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
+    m_trayIconMode = readChoice(*m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
+    m_morningReport = readBool(*m_store, Key::morningReport, true);
+    m_claudePath = readString(*m_store, Key::claudePath).value_or("");
+    m_codexPath = readString(*m_store, Key::codexPath).value_or("");
+    m_configuredLoginItem = readBool(*m_store, Key::configuredLoginItem, false);
+    m_lastMorningReport = readString(*m_store, Key::lastMorningReport);
+    m_welcomed = readBool(*m_store, Key::welcomed, false);
+    m_automaticallyChecksForUpdates = readBool(*m_store, Key::automaticallyChecksForUpdates, true);
+    m_lastUpdateCheck = readDate(*m_store, Key::lastUpdateCheck);
+    m_popoverTab = readChoice(*m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
+    m_activityRange = readChoice(*m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
+    m_activityMeasure = readChoice(*m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
 }
 
 void AppSettings::write(std::string_view key, const QVariant& value)
@@ -162,8 +173,12 @@ void AppSettings::write(std::string_view key, const QVariant& value)
     // The folder is made private before QSettings creates the file in it; a
     // failure here shows as a failed sync, and settings failures are not reported.
     static_cast<void>(posix::createFolders(m_folder, S_IRWXU));
-    m_store.setValue(qText(key), value);
-    m_store.sync();
+    // Kept in memory alone, for this run, while something else holds the file's place.
+    if (!m_store || !isSettingsFile(filePath())) {
+        return;
+    }
+    m_store->setValue(qText(key), value);
+    m_store->sync();
     // The file holds tool paths; later syncs keep the mode of the file they replace.
     std::error_code error;
     std::filesystem::permissions(filePath(),
