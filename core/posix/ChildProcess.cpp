@@ -231,6 +231,10 @@ public:
 
     [[nodiscard]] std::expected<pid_t, int> launch(const LaunchPlan& plan)
     {
+        if (::getpid() != m_owner) {
+            // A copy of the process made by fork alone has no thread here (and maybe a held lock).
+            return forkAndExec(plan);
+        }
         if (!m_started) {
             return std::unexpected(EAGAIN);
         }
@@ -276,6 +280,7 @@ private:
     const LaunchPlan* m_plan = nullptr;
     std::optional<std::expected<pid_t, int>> m_result;
     bool m_started = false;
+    pid_t m_owner = ::getpid();  ///< the process the thread runs in
 };
 
 [[nodiscard]] std::expected<pid_t, int>
