@@ -125,7 +125,7 @@ struct LaunchPlan
 /// ignored), a session of its own, so an interactive login shell cannot take
 /// over the terminal the application was started from, SIGKILL when its parent
 /// dies, the three streams and nothing else inherited.
-[[noreturn]] void becomeChild(const LaunchPlan& plan) noexcept
+[[noreturn]] void becomeChild(LaunchPlan plan) noexcept
 {
     struct sigaction standard
     {};
@@ -143,6 +143,11 @@ struct LaunchPlan
     }
     if (::getppid() != plan.parent) {
         ::_exit(127);  // the parent died before the signal was asked for
+    }
+    // Above 2 as well: an application started with a standard stream closed hands out 0 to 2 for pipes.
+    plan.report = ::fcntl(plan.report, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (plan.report < 0) {
+        ::_exit(127);
     }
     std::array<int, 3> streams = plan.streams;
     if (streams[0] < 0) {
