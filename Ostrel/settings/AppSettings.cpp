@@ -133,8 +133,7 @@ AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObj
 {
     // QSettings reads the file as it is made, and would wait for ever on a FIFO.
     if (isSettingsFile(filePath())) {
-        m_store.emplace(QFile::decodeName(filePath().c_str()), QSettings::IniFormat);
-        load();
+        load(m_store.emplace(QFile::decodeName(filePath().c_str()), QSettings::IniFormat));
     }
 }
 
@@ -148,24 +147,24 @@ std::filesystem::path AppSettings::filePath() const
     return m_folder / fileName;
 }
 
-void AppSettings::load()
+void AppSettings::load(const QSettings& store)
 {
-    m_claudeEnabled = readBool(*m_store, Key::claudeEnabled, true);
-    m_openaiEnabled = readBool(*m_store, Key::openaiEnabled, true);
-    m_refreshMinutes = readInt(*m_store, Key::refreshMinutes, defaultRefreshMinutes);
-    m_menuBarStyle = readChoice(*m_store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
-    m_trayIconMode = readChoice(*m_store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
-    m_morningReport = readBool(*m_store, Key::morningReport, true);
-    m_claudePath = readString(*m_store, Key::claudePath).value_or("");
-    m_codexPath = readString(*m_store, Key::codexPath).value_or("");
-    m_configuredLoginItem = readBool(*m_store, Key::configuredLoginItem, false);
-    m_lastMorningReport = readString(*m_store, Key::lastMorningReport);
-    m_welcomed = readBool(*m_store, Key::welcomed, false);
-    m_automaticallyChecksForUpdates = readBool(*m_store, Key::automaticallyChecksForUpdates, true);
-    m_lastUpdateCheck = readDate(*m_store, Key::lastUpdateCheck);
-    m_popoverTab = readChoice(*m_store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
-    m_activityRange = readChoice(*m_store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
-    m_activityMeasure = readChoice(*m_store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
+    m_claudeEnabled = readBool(store, Key::claudeEnabled, true);
+    m_openaiEnabled = readBool(store, Key::openaiEnabled, true);
+    m_refreshMinutes = readInt(store, Key::refreshMinutes, defaultRefreshMinutes);
+    m_menuBarStyle = readChoice(store, Key::menuBarStyle, &menuBarStyleFromRawValue, MenuBarStyle::bars);
+    m_trayIconMode = readChoice(store, Key::trayIcon, &trayIconModeFromRawValue, TrayIconMode::automatic);
+    m_morningReport = readBool(store, Key::morningReport, true);
+    m_claudePath = readString(store, Key::claudePath).value_or("");
+    m_codexPath = readString(store, Key::codexPath).value_or("");
+    m_configuredLoginItem = readBool(store, Key::configuredLoginItem, false);
+    m_lastMorningReport = readString(store, Key::lastMorningReport);
+    m_welcomed = readBool(store, Key::welcomed, false);
+    m_automaticallyChecksForUpdates = readBool(store, Key::automaticallyChecksForUpdates, true);
+    m_lastUpdateCheck = readDate(store, Key::lastUpdateCheck);
+    m_popoverTab = readChoice(store, Key::popoverTab, &popoverTabFromRawValue, PopoverTab::ostrel);
+    m_activityRange = readChoice(store, Key::activityRange, &activityRangeFromRawValue, ActivityRange::day);
+    m_activityMeasure = readChoice(store, Key::activityMeasure, &activityMeasureFromRawValue, ActivityMeasure::all);
 }
 
 void AppSettings::write(std::string_view key, const QVariant& value)

@@ -216,7 +216,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void load();
+    void load(const QSettings& store);
     /// Stores `value` under `key`, syncs, and keeps the folder and file private.
     void write(std::string_view key, const QVariant& value);
 

@@ -137,7 +137,7 @@ struct LaunchPlan
     }
     sigset_t none;
     sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
     if (::setsid() < 0 || ::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) {
         failInChild(plan.report, errno);
     }
@@ -160,8 +160,9 @@ struct LaunchPlan
             failInChild(plan.report, errno);
         }
     }
-    for (int target = 0; target < 3; ++target) {
-        if (::dup2(streams[static_cast<std::size_t>(target)], target) < 0) {
+    int target = STDIN_FILENO;
+    for (const int fd : streams) {
+        if (::dup2(fd, target++) < 0) {
             failInChild(plan.report, errno);
         }
     }
@@ -248,7 +249,7 @@ public:
         m_plan = &plan;
         m_turn.notify_all();
         m_turn.wait(guard, [this] { return m_result.has_value(); });
-        auto result = std::move(*m_result);
+        const auto result = m_result.value_or(std::unexpected(EAGAIN));  // always set by now
         m_result.reset();
         m_plan = nullptr;
         m_turn.notify_all();
