@@ -65,6 +65,9 @@ void AppDelegate::start()
     // 3. The store and the morning reporter.
     UsageStore& usage = store();
     createReporter(usage);
+    connect(&usage, &UsageStore::readingsNotKept, m_notifier.get(), [notifier = m_notifier.get()](const QString& text) {
+        (void)notifier->post(QStringLiteral("ostrel-readings-not-kept"), QStringLiteral("Ostrel"), text);
+    });
     // 4. The tray items, now or as soon as a tray can show them.
     watchTray();
     // 5. store.start(); nothing happens in demonstration runs.

@@ -7,10 +7,12 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <future>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "platform/LoginItem.h"
 #include "platform/QuitSignals.h"
 #include "posix/UniqueFd.h"
+#include "readers/ProcessRunner.h"
 #include "settings/AppSettings.h"
 #include "store/UsageReaders.h"
 
@@ -31,6 +34,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int outputFd = 1;
 constexpr int errorFd = 2;
+/// How soon a quit signal is taken while the providers are read.
+constexpr std::chrono::milliseconds signalCheck{25};
 
 void complain(const std::string& message)
 {
@@ -56,20 +61,45 @@ void complain(const std::string& message)
     return line + " (left as it is)";
 }
 
-/// One attempt at each enabled provider, all at once, recorded as the store records them.
+/// Ends the process at a quit signal during a refresh: the tools' process groups
+/// are ended (SIGKILL after the grace for those that ignore SIGTERM) and nothing
+/// is saved. A reading still in a network call is not waited for, nor are the
+/// objects it uses torn down under it: the process ends at once.
+[[noreturn]] void quitDuringRefresh(int signal)
+{
+    ProcessRunner::terminateAll();
+    complain(std::string("stopped by SIG") + sigabbrev_np(signal) + "; nothing was saved");
+    std::_Exit(128 + signal);
+}
+
+/// One attempt at each enabled provider, all at once, recorded as the store records
+/// them. The quit signals (blocked in every thread) are taken all the while.
 void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read& read, const Clock& clock)
 {
     std::vector<std::pair<Provider, std::future<FetchResult>>> pending;
     for (const Provider provider : settings.enabledProviders()) {
-        pending.emplace_back(
-            provider,
-            std::async(std::launch::async, [&read, provider, pathOverride = settings.pathOverride(provider), &clock] {
+        // A thread of its own, not std::async, whose future would wait for it when dropped.
+        std::packaged_task<FetchResult()> reading(
+            [&read, provider, pathOverride = settings.pathOverride(provider), &clock] {
                 return read(provider, pathOverride, clock());
-            }));
+            });
+        pending.emplace_back(provider, reading.get_future());
+        std::thread(std::move(reading)).detach();
+    }
+    const sigset_t quitSignals = QuitSignals::signalSet();
+    for (auto& [provider, result] : pending) {
+        while (result.wait_for(signalCheck) != std::future_status::ready) {
+            const timespec now{};
+            if (const int signal = ::sigtimedwait(&quitSignals, nullptr, &now); signal > 0) {
+                quitDuringRefresh(signal);
+            }
+        }
     }
     for (auto& [provider, result] : pending) {
         ReadingsFile::record(saved, provider, result.get(), clock());
     }
+    // Tools ended early get SIGKILL after their grace here, not on a thread that dies with the process.
+    ProcessRunner::terminateAll();
 }
 
 /// The folder's events that concern the readings file; the temporary files of

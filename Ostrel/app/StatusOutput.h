@@ -52,7 +52,9 @@ public:
     [[nodiscard]] static bool writeAll(int fd, std::string_view bytes);
 
     /// Runs the whole command and returns the exit status. The quit signals must
-    /// already be blocked (QuitSignals::block) for --watch to end cleanly on them.
+    /// already be blocked (QuitSignals::block) for --watch to end cleanly on them,
+    /// and for --refresh to take them: it then ends the tools and the process
+    /// itself, with 128 + the signal.
     /// `read` is one reading of a provider, for --refresh; the `ostrel` command
     /// leaves the readers out (they bring the network libraries) and has the
     /// application run --refresh instead.

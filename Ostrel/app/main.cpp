@@ -74,8 +74,11 @@ int main(int argc, char* argv[])
     }
     // Read first: with standard input closed, the next file opened would take its place.
     const std::string statusLineInput = options.statusLine ? ostrel::StatusLine::readInput(0) : std::string{};
-    // Before anything starts a thread, so --watch can take the quit signals as events.
-    ostrel::QuitSignals::block();
+    // Before anything starts a thread, so --watch can take the quit signals as
+    // events; any other output is quick, and a quit signal simply ends it.
+    if (options.watch) {
+        ostrel::QuitSignals::block();
+    }
     // Only for the program's own path and name; no event loop runs.
     const QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));

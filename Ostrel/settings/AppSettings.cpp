@@ -88,6 +88,14 @@ template <class T>
     }
 }
 
+/// A regular file, or nothing yet; a FIFO, a device or a folder is never opened.
+[[nodiscard]] bool isSettingsFile(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto type = std::filesystem::status(file, error).type();
+    return type == std::filesystem::file_type::regular || type == std::filesystem::file_type::not_found;
+}
+
 [[nodiscard]] bool isBlank(std::string_view text)
 {
     return text.find_first_not_of(" \t") == std::string_view::npos;
@@ -159,10 +167,13 @@ struct AppSettings::Keys
 AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent)
     : QObject(parent)
     , m_folder(std::move(folder))
-    , m_store(QFile::decodeName((m_folder / fileName).c_str()), QSettings::IniFormat)
     , m_loginItem(std::move(loginItem))
     , m_launchAtLogin(m_loginItem.isEnabled())
 {
+    // QSettings reads the file as it is made, and would wait for ever on a FIFO.
+    if (isSettingsFile(filePath())) {
+        m_store.emplace(QFile::decodeName(filePath().c_str()), QSettings::IniFormat);
+    }
     std::apply([this](const auto&... key) { (load(key), ...); }, Keys::all);
 }
 
@@ -180,7 +191,7 @@ template <class K>
 void AppSettings::load(const K& key)
 {
     using T = std::remove_cvref_t<decltype(key.fallback)>;
-    const QVariant value = m_store.value(qText(key.name));
+    const QVariant value = m_store ? m_store->value(qText(key.name)) : QVariant();
     std::optional<T> read;
     if (value.typeId() == QMetaType::QStringList) {
         // Unquoted commas make an INI value a list (a hand-edited path, say); joined, it is the text typed.
@@ -214,8 +225,12 @@ void AppSettings::write(std::string_view key, const QVariant& value)
     // The folder is made private before QSettings creates the file in it; a
     // failure here shows as a failed sync, and settings failures are not reported.
     static_cast<void>(posix::createFolders(m_folder, S_IRWXU));
-    m_store.setValue(qText(key), value);
-    m_store.sync();
+    // Kept in memory alone, for this run, while something else holds the file's place.
+    if (!m_store || !isSettingsFile(filePath())) {
+        return;
+    }
+    m_store->setValue(qText(key), value);
+    m_store->sync();
     // The file holds tool paths; later syncs keep the mode of the file they replace.
     std::error_code error;
     std::filesystem::permissions(filePath(),

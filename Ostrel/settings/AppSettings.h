@@ -30,7 +30,9 @@ public:
     static constexpr int longestRefreshMinutes = 35791;
 
     /// Keeps the settings in `folder`/Ostrel.conf (the folder is made, 0700, on
-    /// the first write) and the login item as `loginItem`.
+    /// the first write) and the login item as `loginItem`. Anything but a regular
+    /// file in the settings file's place (a FIFO would block) is never opened:
+    /// the defaults hold, and choices made are kept for this run alone.
     AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent = nullptr);
 
     /// $XDG_CONFIG_HOME/Ostrel, else ~/.config/Ostrel.
@@ -226,7 +228,8 @@ private:
     void write(std::string_view key, const QVariant& value);
 
     std::filesystem::path m_folder;
-    QSettings m_store;
+    /// Absent when something other than a regular file holds the settings file's place.
+    std::optional<QSettings> m_store;
     LoginItem m_loginItem;
     /// Declared after the login item, which it is read from.
     bool m_launchAtLogin = false;

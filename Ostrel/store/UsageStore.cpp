@@ -46,7 +46,17 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
         return;
     }
     if (m_options.dataFolder) {
-        m_saved = ReadingsFile::load(ReadingsFile::filePath(*m_options.dataFolder), m_options.clock());
+        const auto file = ReadingsFile::filePath(*m_options.dataFolder);
+        std::optional<ReadingsFile::SetAside> setAside;
+        m_saved = ReadingsFile::load(file, m_options.clock(), &setAside);
+        if (setAside && setAside->copy) {
+            m_readingsProblem = "Ostrel could not read its saved readings (" + setAside->why.detail
+                                + ") and set them aside as " + setAside->copy->filename().string()
+                                + "; it starts afresh.";
+        } else if (setAside) {
+            m_readingsProblem = "Ostrel cannot read its saved readings in " + file.string() + " ("
+                                + setAside->why.detail + "); the readings of this session may be lost.";
+        }
     }
 }
 
@@ -63,6 +73,9 @@ void UsageStore::start()
 {
     if (m_options.demo) {
         return;
+    }
+    if (m_readingsProblem) {
+        tellReadingsNotKept(*m_readingsProblem);
     }
     reschedule();
     refresh();
@@ -325,6 +338,18 @@ void UsageStore::save()
     // something that is no file holds the place, which will not go away by itself.
     const auto saved = ReadingsFile::save(ReadingsFile::filePath(*m_options.dataFolder), m_saved);
     m_savingBlocked = !saved && saved.error().kind == ReadingsFileFailure::Kind::notAFile;
+    if (!saved) {
+        tellReadingsNotKept("Ostrel cannot save its readings (" + saved.error().detail
+                            + "); the readings of this session will be lost when it quits.");
+    }
+}
+
+void UsageStore::tellReadingsNotKept(const std::string& text)
+{
+    // Once per run: every later save would fail the same way.
+    if (!std::exchange(m_toldReadingsNotKept, true)) {
+        Q_EMIT readingsNotKept(QString::fromStdString(text));
+    }
 }
 
 ProviderDisplay UsageStore::display(Provider provider, Date now) const

@@ -150,6 +150,10 @@ Q_SIGNALS:
     /// The computer woke from sleep (live runs, after start()); the store has made its
     /// own checks, and the morning report listens too, so one watch serves both.
     void woke();
+    /// The readings cannot be kept: the file was set aside at the start (told
+    /// by start()) or a save failed. At most once per run; `text` is one or two
+    /// sentences for the user.
+    void readingsNotKept(const QString& text);
 
 private:
     [[nodiscard]] int intervalMinutes() const;
@@ -159,11 +163,14 @@ private:
     void scheduleRetry();
     void scanNext(std::vector<Provider> remaining);
     void save();
+    void tellReadingsNotKept(const std::string& text);
 
     const AppSettings& m_settings;
     Options m_options;
     Saved m_saved;
-    bool m_savingBlocked = false;  ///< a folder or the like is where readings.json belongs
+    bool m_savingBlocked = false;                  ///< a folder or the like is where readings.json belongs
+    std::optional<std::string> m_readingsProblem;  ///< what the start found, told once start() runs
+    bool m_toldReadingsNotKept = false;
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;
     bool m_scanningActivity = false;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JsonReading.h"
+#include "model/JsonText.h"
 #include "readers/HttpsGet.h"
 #include "updates/ReleaseVersion.h"
 
@@ -105,7 +106,7 @@ verify(std::string_view document, std::string_view signatureBase64, std::string_
 
 std::expected<ReleaseEntry, std::string> parse(std::string_view document)
 {
-    const nlohmann::json root = nlohmann::json::parse(document, nullptr, false);
+    const nlohmann::json root = ostrel::JsonText::parse(document);
     if (root.is_discarded() || !root.is_object()) {
         return std::unexpected("The release feed is not a JSON object.");
     }

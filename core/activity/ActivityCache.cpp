@@ -143,7 +143,7 @@ std::expected<void, std::string> save(const std::filesystem::path& file, const S
                                    + std::generic_category().message(created.error()));
         }
     }
-    if (const auto written = posix::writeAtomically(file, *bytes, fileMode); !written) {
+    if (const auto written = posix::writeAtomically(file, *bytes, fileMode, posix::Link::replaced); !written) {
         return std::unexpected(written.error().text());
     }
     return {};

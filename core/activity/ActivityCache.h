@@ -43,7 +43,9 @@ struct State
 [[nodiscard]] std::optional<State> load(const std::filesystem::path& file);
 
 /// Folders created 0700 with missing parents, the file replaced atomically with
-/// mode 0600. A text saying what failed; the previous file stays then.
+/// mode 0600; a symbolic link in its place is replaced, never written through,
+/// so no file of the user's is overwritten. A text saying what failed; the
+/// previous file stays then.
 [[nodiscard]] std::expected<void, std::string> save(const std::filesystem::path& file, const State& state);
 
 }  // namespace ostrel::ActivityCache

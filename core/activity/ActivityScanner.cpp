@@ -127,7 +127,7 @@ void ActivityScanner::loadOnce()
         return;
     }
     // Saves that a kill interrupted leave their temporary files; nothing else removes them.
-    posix::removeTemporaries(*m_options.cacheFile);
+    posix::removeTemporaries(*m_options.cacheFile, posix::Link::replaced);
     if (auto state = ActivityCache::load(*m_options.cacheFile)) {
         m_state = std::move(*state);
     } else {

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "model/JsonFields.h"
+#include "model/JsonText.h"
 
 namespace ostrel::Json {
 namespace {
@@ -345,20 +346,23 @@ Result<std::string> serialize(const Value& value)
 
 Result<Value> parse(std::string_view text)
 {
-    Value value = Value::parse(text, nullptr, false);
-    if (value.is_discarded()) {
-        return std::unexpected(Error{{}, "The data is not valid JSON."});
-    }
-    return value;
+    return parseWithout(text, {});
 }
 
 Result<Value> parseWithout(std::string_view text, std::string_view skippedMember)
 {
+    if (!JsonText::nestsWithin(text)) {
+        return std::unexpected(
+            Error{{}, "The data is nested more than " + std::to_string(JsonText::deepestNesting) + " levels deep."});
+    }
     // Skipped members are still read for syntax, but never built.
-    const Value::parser_callback_t skip = [skippedMember](int depth, Value::parse_event_t event, Value& parsed) {
-        return !(depth == 1 && event == Value::parse_event_t::key && parsed == skippedMember);
-    };
-    Value value = Value::parse(text, skip, false);
+    Value::parser_callback_t skip;
+    if (!skippedMember.empty()) {
+        skip = [skippedMember](int depth, Value::parse_event_t event, Value& parsed) {
+            return !(depth == 1 && event == Value::parse_event_t::key && parsed == skippedMember);
+        };
+    }
+    Value value = JsonText::parse<Value>(text, std::move(skip));
     if (value.is_discarded()) {
         return std::unexpected(Error{{}, "The data is not valid JSON."});
     }

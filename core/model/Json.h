@@ -82,7 +82,7 @@ template <>
 
 /// Fails when `text` is not one well-formed JSON value.
 [[nodiscard]] Result<Value> parse(std::string_view text);
-/// `parse`, leaving out the top-level object's member `skippedMember`.
+/// `parse`, leaving out the top-level object's member `skippedMember` (nothing when it is empty).
 [[nodiscard]] Result<Value> parseWithout(std::string_view text, std::string_view skippedMember);
 
 template <class T>

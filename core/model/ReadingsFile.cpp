@@ -76,12 +76,13 @@ void pruneSetAside(const std::filesystem::path& target)
 
 /// Moves an unreadable file (the one a link leads to) out of the way of the
 /// next save, so that nothing the user had is replaced without a trace.
-void setAside(const std::filesystem::path& file, Date now)
+/// Where the copy went; absent when there was nothing to move or the move failed.
+std::optional<std::filesystem::path> setAside(const std::filesystem::path& file, Date now)
 {
     const std::filesystem::path target = posix::finalTarget(file);
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error))) {
-        return;  // nothing there, or no file of ours: a save will not replace it either
+        return std::nullopt;  // nothing there, or no file of ours: a save will not replace it either
     }
     const std::string stem = target.string() + std::string(corruptInfix) + compactUtc(now);
     std::filesystem::path aside = stem;
@@ -91,8 +92,15 @@ void setAside(const std::filesystem::path& file, Date now)
     }
     std::filesystem::rename(target, aside, error);
     if (!error) {
+        // The copy describes the user's usage as the file did, whatever mode the file had.
+        std::filesystem::permissions(aside,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::replace,
+                                     error);
         pruneSetAside(target);
+        return aside;
     }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -167,12 +175,15 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
     return std::move(*saved);
 }
 
-Saved load(const std::filesystem::path& file, Date now)
+Saved load(const std::filesystem::path& file, Date now, std::optional<SetAside>* setAsideFile)
 {
     posix::removeTemporaries(file);
     auto saved = read(file);
     if (!saved && saved.error().kind != ReadingsFileFailure::Kind::missing) {
-        setAside(file, now);
+        auto copy = setAside(file, now);
+        if (setAsideFile != nullptr) {
+            *setAsideFile = SetAside{saved.error(), std::move(copy)};
+        }
     }
     return std::move(saved).value_or(Saved{});
 }

@@ -54,6 +54,15 @@ struct ReadingsFileFailure
 
 namespace ReadingsFile {
 
+/// What `load` did with a file it could not read back.
+struct SetAside
+{
+    ReadingsFileFailure why;
+    std::optional<std::filesystem::path> copy;  ///< absent when nothing could be moved, as for a folder
+
+    bool operator==(const SetAside&) const = default;
+};
+
 inline constexpr std::string_view folderName = "Ostrel";
 inline constexpr std::string_view fileName = "readings.json";
 /// History points older than this (seconds, 14 days) go at the next append.
@@ -95,8 +104,9 @@ enum class Part
 /// Temporary files of saves that a kill interrupted are removed first. A file
 /// that exists but cannot be read back is moved aside as
 /// "readings.json.corrupt-<now, UTC>" before a save can replace it; of those
-/// aside, the newest three are kept.
-[[nodiscard]] Saved load(const std::filesystem::path& file, Date now);
+/// aside (mode 0600), the newest three are kept. `setAside`, when given, learns
+/// what happened to a file that exists but could not be read.
+[[nodiscard]] Saved load(const std::filesystem::path& file, Date now, std::optional<SetAside>* setAside = nullptr);
 
 /// Writes the whole state: folders created 0700 with missing parents, the file
 /// replaced atomically with mode 0600, or the file a symbolic link in its place

@@ -93,9 +93,9 @@ std::filesystem::path finalTarget(const std::filesystem::path& path)
     return target;
 }
 
-void removeTemporaries(const std::filesystem::path& link)
+void removeTemporaries(const std::filesystem::path& given, Link link)
 {
-    const std::filesystem::path path = finalTarget(link);
+    const std::filesystem::path path = link == Link::followed ? finalTarget(given) : given;
     const std::string stem = temporaryStem(path);
     const std::size_t length = stem.size() + temporarySuffix.size();
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
@@ -111,15 +111,18 @@ void removeTemporaries(const std::filesystem::path& link)
 }
 
 std::expected<void, FileWriteFailure>
-writeAtomically(const std::filesystem::path& link, std::string_view bytes, mode_t mode)
+writeAtomically(const std::filesystem::path& given, std::string_view bytes, mode_t mode, Link link)
 {
-    // Renaming over a symbolic link would replace the link: the file it leads to is replaced instead.
-    const std::filesystem::path path = finalTarget(link);
+    // Renaming over a symbolic link replaces the link; to replace the file it leads to, that is renamed over.
+    const std::filesystem::path path = link == Link::followed ? finalTarget(given) : given;
 
     struct stat existing
     {};
 
-    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    const auto replaceable = [&] {
+        return S_ISREG(existing.st_mode) || (link == Link::replaced && S_ISLNK(existing.st_mode));
+    };
+    if (::lstat(path.c_str(), &existing) == 0 && !replaceable()) {
         return std::unexpected(
             FileWriteFailure{FileWriteFailure::Step::target, S_ISDIR(existing.st_mode) ? EISDIR : EEXIST});
     }

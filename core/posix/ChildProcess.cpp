@@ -2,19 +2,23 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
-#include <cstdint>
+#include <cstring>
+#include <map>
 #include <mutex>
-#include <set>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 // POSIX declares it in no header; only this file touches it.
 extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables,readability-redundant-declaration)
@@ -29,14 +33,15 @@ constexpr std::chrono::seconds reapAfterKill{1};
 constexpr std::chrono::milliseconds recheckInterval{20};
 constexpr std::chrono::milliseconds longestPoll{1000};
 
-/// Every child started here until it is reaped or, when it was ended early,
-/// until its whole group is gone. Children are reaped under `lock`, so a process
-/// id listed here is never one the kernel could have handed to someone else.
+/// Every child started here until it is reaped and its whole group is gone:
+/// the group keeps its id reserved while any member lives. Children are reaped
+/// under `lock`, so a process id listed here is never one the kernel could have
+/// handed to someone else.
 struct Registry
 {
     std::mutex lock;
     std::condition_variable changed;
-    std::set<pid_t> live;
+    std::map<pid_t, bool> live;  ///< each child, and whether it has been reaped
     bool closing = false;
     /// Written once when closing begins and never read, so it stays readable.
     std::expected<Pipe, int> notice = makePipe();
@@ -68,40 +73,6 @@ void signalGroup(pid_t pid, int signal)
     return ::kill(-pid, 0) == 0 || errno == EPERM;
 }
 
-/// posix_spawn's attribute and file-action objects, destroyed on every path.
-class SpawnSetup
-{
-public:
-    SpawnSetup()
-    {
-        posix_spawnattr_init(&m_attributes);
-        posix_spawn_file_actions_init(&m_actions);
-    }
-
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&m_actions);
-        posix_spawnattr_destroy(&m_attributes);
-    }
-
-    [[nodiscard]] posix_spawnattr_t* attributes()
-    {
-        return &m_attributes;
-    }
-
-    [[nodiscard]] posix_spawn_file_actions_t* actions()
-    {
-        return &m_actions;
-    }
-
-private:
-    posix_spawnattr_t m_attributes{};
-    posix_spawn_file_actions_t m_actions{};
-};
-
 /// A C string array for exec, owning its strings.
 class CStrings
 {
@@ -131,48 +102,192 @@ private:
     return text.find('\0') != std::string_view::npos;
 }
 
-/// A clean signal state for the child: nothing blocked, nothing ignored, and a
-/// session of its own, so an interactive login shell cannot take over the
-/// terminal the application was started from.
-[[nodiscard]] int prepareAttributes(posix_spawnattr_t* attributes)
+/// Everything the child needs, made before the fork: between fork and exec the
+/// child may only make async-signal-safe calls, so it allocates nothing.
+struct LaunchPlan
 {
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    const auto flags = static_cast<std::int16_t>(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    if (const int error = posix_spawnattr_setflags(attributes, flags); error != 0) {
-        return error;
-    }
-    if (const int error = posix_spawnattr_setsigmask(attributes, &none); error != 0) {
-        return error;
-    }
-    return posix_spawnattr_setsigdefault(attributes, &all);
+    const char* program = nullptr;
+    char** argv = nullptr;
+    char** envp = nullptr;
+    const char* directory = nullptr;
+    std::array<int, 3> streams{-1, -1, -1};  ///< for 0, 1 and 2; -1 on 0: the null device
+    pid_t parent = -1;
+    int report = -1;  ///< the write end of a close-on-exec pipe that carries a failure's errno
+};
+
+[[noreturn]] void failInChild(int report, int error) noexcept
+{
+    static_cast<void>(::write(report, &error, sizeof error));
+    ::_exit(127);
 }
 
-[[nodiscard]] int prepareActions(posix_spawn_file_actions_t* actions,
-                                 const SpawnRequest& request,
-                                 const Pipe& out,
-                                 const Pipe& err,
-                                 const std::optional<Pipe>& in)
+/// The child's side, up to exec: a clean signal state (nothing blocked, nothing
+/// ignored), a session of its own, so an interactive login shell cannot take
+/// over the terminal the application was started from, SIGKILL when its parent
+/// dies, the three streams and nothing else inherited.
+[[noreturn]] void becomeChild(LaunchPlan plan) noexcept
 {
-    int error = in ? posix_spawn_file_actions_adddup2(actions, in->readEnd.get(), STDIN_FILENO)
-                   : posix_spawn_file_actions_addopen(actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (error == 0) {
-        error = posix_spawn_file_actions_adddup2(actions, out.writeEnd.get(), STDOUT_FILENO);
+    struct sigaction standard
+    {};
+
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        static_cast<void>(::sigaction(signal, &standard, nullptr));  // fails harmlessly for SIGKILL and SIGSTOP
     }
-    if (error == 0) {
-        error = posix_spawn_file_actions_adddup2(actions, err.writeEnd.get(), STDERR_FILENO);
+    sigset_t none;
+    sigemptyset(&none);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    if (::setsid() < 0 || ::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) {
+        failInChild(plan.report, errno);
     }
-    if (error == 0) {
-        error = posix_spawn_file_actions_addchdir_np(actions, request.directory.c_str());
+    if (::getppid() != plan.parent) {
+        ::_exit(127);  // the parent died before the signal was asked for
     }
-    if (error == 0) {
-        // Descriptors that other code opened without close-on-exec stay out of the child too.
-        error = posix_spawn_file_actions_addclosefrom_np(actions, STDERR_FILENO + 1);
+    // Above 2 as well: an application started with a standard stream closed hands out 0 to 2 for pipes.
+    plan.report = ::fcntl(plan.report, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (plan.report < 0) {
+        ::_exit(127);
     }
-    return error;
+    std::array<int, 3> streams = plan.streams;
+    if (streams[0] < 0) {
+        streams[0] = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    }
+    // Copies above 2 first, so that no placing below overwrites a stream still to be placed.
+    for (int& fd : streams) {
+        fd = fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        if (fd < 0) {
+            failInChild(plan.report, errno);
+        }
+    }
+    int target = STDIN_FILENO;
+    for (const int fd : streams) {
+        if (::dup2(fd, target++) < 0) {
+            failInChild(plan.report, errno);
+        }
+    }
+    if (::chdir(plan.directory) != 0) {
+        failInChild(plan.report, errno);
+    }
+    // Descriptors that other code opened without close-on-exec stay out of the child too.
+    const auto report = static_cast<unsigned>(plan.report);
+    static_cast<void>(::close_range(STDERR_FILENO + 1, report - 1, 0));
+    static_cast<void>(::close_range(report + 1, ~0U, 0));
+    ::execve(plan.program, plan.argv, plan.envp);
+    failInChild(plan.report, errno);
 }
+
+/// Forks and execs; the errno of a launch that failed before the exec took.
+[[nodiscard]] std::expected<pid_t, int> forkAndExec(LaunchPlan plan)
+{
+    auto report = makePipe();
+    if (!report) {
+        return std::unexpected(report.error());
+    }
+    plan.parent = ::getpid();
+    plan.report = report->writeEnd.get();
+    // Blocked across the fork, so no handler of ours runs in the child before it resets them.
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t previous;
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        becomeChild(plan);
+    }
+    const int forkError = errno;
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (pid < 0) {
+        return std::unexpected(forkError);
+    }
+    report->writeEnd.reset();
+    // Nothing arrives when the exec took: the pipe just closes.
+    int error = 0;
+    std::string bytes;
+    while (true) {
+        const auto read = readSome(report->readEnd.get(), bytes, sizeof error);
+        if (!read || *read == 0 || bytes.size() >= sizeof error) {
+            break;
+        }
+    }
+    if (bytes.size() < sizeof error) {
+        return pid;
+    }
+    std::memcpy(&error, bytes.data(), sizeof error);
+    int ignored = 0;
+    while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {}
+    return std::unexpected(error);
+}
+
+/// Does every fork, for the life of the process. The kernel sends a child its
+/// parent-death signal when the *thread* that forked it ends, not the process;
+/// readers run on pool threads that come and go, so forking on them would kill
+/// children early. posix_spawn cannot ask for the signal at all, which is why
+/// this is fork and exec, with only async-signal-safe calls in between.
+class Spawner
+{
+public:
+    /// Never destroyed: the thread waits here until the process ends.
+    [[nodiscard]] static Spawner& instance()
+    {
+        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): deliberately leaked, see above
+        static auto* const spawner = new Spawner();
+        return *spawner;
+    }
+
+    [[nodiscard]] std::expected<pid_t, int> launch(const LaunchPlan& plan)
+    {
+        if (::getpid() != m_owner) {
+            // A copy of the process made by fork alone has no thread here (and maybe a held lock).
+            return forkAndExec(plan);
+        }
+        if (!m_started) {
+            return std::unexpected(EAGAIN);
+        }
+        std::unique_lock guard(m_lock);
+        m_turn.wait(guard, [this] { return m_plan == nullptr; });
+        m_plan = &plan;
+        m_turn.notify_all();
+        m_turn.wait(guard, [this] { return m_result.has_value(); });
+        const auto result = m_result.value_or(std::unexpected(EAGAIN));  // always set by now
+        m_result.reset();
+        m_plan = nullptr;
+        m_turn.notify_all();
+        return result;
+    }
+
+private:
+    Spawner()
+    {
+        try {
+            std::thread([this] { serve(); }).detach();
+            m_started = true;
+        } catch (const std::system_error&) {
+            m_started = false;  // every launch fails with EAGAIN
+        }
+    }
+
+    void serve()
+    {
+        std::unique_lock guard(m_lock);
+        while (true) {
+            m_turn.wait(guard, [this] { return m_plan != nullptr && !m_result; });
+            const LaunchPlan plan = *m_plan;
+            guard.unlock();
+            auto result = forkAndExec(plan);
+            guard.lock();
+            m_result = result;
+            m_turn.notify_all();
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_turn;
+    const LaunchPlan* m_plan = nullptr;
+    std::optional<std::expected<pid_t, int>> m_result;
+    bool m_started = false;
+    pid_t m_owner = ::getpid();  ///< the process the thread runs in
+};
 
 [[nodiscard]] std::expected<pid_t, int>
 launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std::optional<Pipe>& in)
@@ -180,7 +295,7 @@ launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std:
     const std::string program = request.executable.string();
     CStrings argv;
     argv.add(program);
-    bool malformed = holdsNul(program);
+    bool malformed = holdsNul(program) || holdsNul(request.directory.native());
     for (const auto& argument : request.arguments) {
         malformed = malformed || holdsNul(argument);
         argv.add(argument);
@@ -200,25 +315,13 @@ launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std:
     if (malformed) {
         return std::unexpected(EINVAL);
     }
-
-    SpawnSetup setup;
-    if (const int error = prepareAttributes(setup.attributes()); error != 0) {
-        return std::unexpected(error);
-    }
-    if (const int error = prepareActions(setup.actions(), request, out, err, in); error != 0) {
-        return std::unexpected(error);
-    }
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid,
-                                  program.c_str(),
-                                  setup.actions(),
-                                  setup.attributes(),
-                                  argv.data(),
-                                  request.environment ? envp.data() : environ);
-    if (error != 0) {
-        return std::unexpected(error);
-    }
-    return pid;
+    LaunchPlan plan;
+    plan.program = program.c_str();
+    plan.argv = argv.data();
+    plan.envp = request.environment ? envp.data() : environ;
+    plan.directory = request.directory.c_str();
+    plan.streams = {in ? in->readEnd.get() : -1, out.writeEnd.get(), err.writeEnd.get()};
+    return Spawner::instance().launch(plan);
 }
 
 /// A descriptor that turns readable when the child ends, or -1 on kernels
@@ -287,11 +390,11 @@ launch(const SpawnRequest& request, const Pipe& out, const Pipe& err, const std:
 }
 
 /// Ends a child already sent SIGTERM, and its group: SIGKILL after `grace` to
-/// whatever still runs, the child reaped, then forgotten.
-void endGroup(pid_t pid, const UniqueFd& exitNotice, std::chrono::milliseconds grace)
+/// whatever still runs, the child reaped (unless it was already), then forgotten.
+void endGroup(pid_t pid, const UniqueFd& exitNotice, std::chrono::milliseconds grace, bool reaped)
 {
     const auto deadline = Clock::now() + grace;
-    if (reapBy(pid, exitNotice, deadline)) {
+    if (reaped || reapBy(pid, exitNotice, deadline)) {
         // What the child forked gets the rest of the grace; the group keeps its
         // id reserved while any member lives.
         while (groupExists(pid) && Clock::now() < deadline) {
@@ -348,7 +451,7 @@ std::expected<SpawnedChild, int> spawnChild(const SpawnRequest& request)
     if (!pid) {
         return std::unexpected(pid.error());
     }
-    registry.live.insert(*pid);
+    registry.live.insert_or_assign(*pid, false);
     guard.unlock();
     SpawnedChild child;
     child.pid = *pid;
@@ -367,8 +470,14 @@ std::optional<int> reapIfEnded(pid_t pid)
     Registry& registry = Registry::instance();
     const std::scoped_lock guard(registry.lock);
     const auto status = reapNow(pid);
-    if (status) {
-        registry.live.erase(pid);
+    const auto listed = registry.live.find(pid);
+    if (status && listed != registry.live.end()) {
+        // What it forked may still run in its group; the group is ended with it.
+        if (groupExists(pid)) {
+            listed->second = true;
+        } else {
+            registry.live.erase(listed);
+        }
         registry.changed.notify_all();
     }
     return status;
@@ -376,13 +485,30 @@ std::optional<int> reapIfEnded(pid_t pid)
 
 void terminateInBackground(pid_t pid, UniqueFd exitNotice, std::chrono::milliseconds grace)
 {
-    signalGroup(pid, SIGTERM);
+    bool reaped = false;
+    {
+        Registry& registry = Registry::instance();
+        const std::scoped_lock guard(registry.lock);
+        const auto listed = registry.live.find(pid);
+        if (listed == registry.live.end()) {
+            return;  // reaped, with nothing of its group left
+        }
+        reaped = listed->second;
+        if (reaped && !groupExists(pid)) {
+            registry.live.erase(listed);
+            registry.changed.notify_all();
+            return;
+        }
+        signalGroup(pid, SIGTERM);
+    }
     try {
-        std::thread([pid, notice = std::move(exitNotice), grace] { endGroup(pid, notice, grace); }).detach();
+        std::thread([pid, notice = std::move(exitNotice), grace, reaped] {
+            endGroup(pid, notice, grace, reaped);
+        }).detach();
     } catch (const std::system_error&) {
         // No thread to wait in: end the group at once rather than leave a zombie.
         const UniqueFd none;
-        endGroup(pid, none, std::chrono::milliseconds(0));
+        endGroup(pid, none, std::chrono::milliseconds(0), reaped);
     }
 }
 
@@ -402,17 +528,24 @@ void terminateAll(std::chrono::milliseconds grace)
             static_cast<void>(writeSome(registry.notice->writeEnd.get(), "q"));
         }
     }
-    for (const pid_t pid : registry.live) {
+    for (const auto& [pid, reaped] : registry.live) {
         signalGroup(pid, SIGTERM);
     }
-    const auto allEnded = [&registry] {
-        return registry.live.empty();
+    // A reaped child's group that ends by itself tells nobody: it is looked at again and again.
+    const auto allEndedBy = [&](Clock::time_point deadline) {
+        while (true) {
+            std::erase_if(registry.live, [](const auto& child) { return child.second && !groupExists(child.first); });
+            if (registry.live.empty() || Clock::now() >= deadline) {
+                return registry.live.empty();
+            }
+            static_cast<void>(registry.changed.wait_for(guard, recheckInterval));
+        }
     };
-    if (!registry.changed.wait_for(guard, grace, allEnded)) {
-        for (const pid_t pid : registry.live) {
+    if (!allEndedBy(Clock::now() + grace)) {
+        for (const auto& [pid, reaped] : registry.live) {
             signalGroup(pid, SIGKILL);
         }
-        static_cast<void>(registry.changed.wait_for(guard, reapAfterKill, allEnded));
+        static_cast<void>(allEndedBy(Clock::now() + reapAfterKill));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/JsonText.h"
 #include "readers/ClaudePlan.h"
 #include "readers/ClaudeUsageParser.h"
 
@@ -48,7 +49,7 @@ usageText(std::string_view standardOutput, std::string_view standardError, bool 
     if (timedOut) {
         return std::unexpected(FetchFailure::unreachable("`claude /usage` timed out"));
     }
-    const json document = json::parse(standardOutput, nullptr, false);
+    const json document = JsonText::parse(standardOutput);
     if (!document.is_discarded() && document.is_object()) {
         if (auto result = stringMember(document, "result")) {
             const auto isError = document.find("is_error");
@@ -74,7 +75,7 @@ usageText(std::string_view standardOutput, std::string_view standardError, bool 
 
 std::optional<FetchResult> authVerdict(std::string_view standardOutput, Date now)
 {
-    const json document = json::parse(standardOutput, nullptr, false);
+    const json document = JsonText::parse(standardOutput);
     if (document.is_discarded() || !document.is_object()) {
         return std::nullopt;
     }

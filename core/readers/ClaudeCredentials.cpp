@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/JsonText.h"
 #include "readers/ClaudeUsageParser.h"
+#include "readers/TokenScrubber.h"
 
 namespace ostrel {
 namespace {
@@ -19,7 +21,7 @@ using nlohmann::json;
 
 std::optional<ClaudeCredentials> ClaudeCredentials::parse(std::string_view bytes)
 {
-    const json document = json::parse(bytes, nullptr, false);
+    const json document = JsonText::parse(bytes);
     if (document.is_discarded() || !document.is_object()) {
         return std::nullopt;
     }
@@ -37,6 +39,7 @@ std::optional<ClaudeCredentials> ClaudeCredentials::parse(std::string_view bytes
         .accessToken = std::move(*token),
         .expiresAt = millis ? std::optional(dateFromSince1970(*millis / 1000.0)) : std::nullopt,
         .plan = {stringMember(*oauth, "subscriptionType"), stringMember(*oauth, "rateLimitTier")},
+        .secrets = TokenScrubber::secretsIn(document),
     };
 }
 

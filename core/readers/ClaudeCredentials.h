@@ -1,11 +1,12 @@
 #pragma once
 // The OAuth credentials that the claude tool stores (in the desktop keyring or
-// in ~/.claude/.credentials.json). The access token is a secret: it goes into
-// the Authorization header and nowhere else, never into a text or a file.
+// in ~/.claude/.credentials.json). The tokens are secrets: the access token goes
+// into the Authorization header and nowhere else, never into a text or a file.
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/Date.h"
 #include "readers/ClaudePlan.h"
@@ -20,6 +21,9 @@ struct ClaudeCredentials
     std::string accessToken;  ///< never empty
     std::optional<Date> expiresAt;
     ClaudePlan plan;
+    /// Every secret of the stored form (the access and refresh tokens among them),
+    /// for scrubbing the tool's output.
+    std::vector<std::string> secrets;
 
     /// `{"claudeAiOauth": {"accessToken": "...", "expiresAt": <ms since 1970>, ...}}`;
     /// absent unless the token is a non-empty string.

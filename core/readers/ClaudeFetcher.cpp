@@ -1,6 +1,5 @@
 #include "readers/ClaudeFetcher.h"
 
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <utility>
@@ -9,6 +8,7 @@
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
+#include "posix/ReadOnlyFile.h"
 #include "readers/ClaudeCliOutput.h"
 #include "readers/ClaudeUsageParser.h"
 #include "readers/TokenScrubber.h"
@@ -24,21 +24,19 @@ constexpr std::uintmax_t largestCredentialsFile = std::uintmax_t{1024} * 1024;
 
 constexpr std::string_view signInExpired = "Sign-in has expired and the claude CLI wasn't found to refresh it";
 
-/// The failure with every token this fetch has read kept out of its text.
+/// The result with every secret this fetch has read kept out of its texts.
 [[nodiscard]] FetchResult scrubbed(FetchResult result, const TokenScrubber& tokens)
 {
-    if (result) {
-        return result;
-    }
-    FetchFailure failure = std::move(result.error());
-    failure.text = tokens.scrub(failure.text);
-    return std::unexpected(std::move(failure));
+    return tokens.scrub(std::move(result));
 }
 
-/// Remembers the access token of credentials that were read.
+/// Remembers every secret of credentials that were read.
 void remember(TokenScrubber& tokens, const std::optional<ClaudeCredentials>& credentials)
 {
     if (credentials) {
+        for (const std::string& secret : credentials->secrets) {
+            tokens.remember(secret);
+        }
         tokens.remember(credentials->accessToken);
     }
 }
@@ -78,7 +76,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
     std::optional<FetchFailure> apiFailure;
     if (auto answer = callEndpoint(credentials, now)) {
         if (*answer) {
-            return std::move(*answer);
+            return scrubbed(std::move(*answer), tokens);
         }
         apiFailure = std::move(answer->error());
     }
@@ -110,7 +108,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
     std::optional<FetchFailure> retryFailure;
     if (auto answer = tokenChanged(credentials, refreshed) ? callEndpoint(refreshed, now) : std::nullopt) {
         if (*answer) {
-            return std::move(*answer);
+            return scrubbed(std::move(*answer), tokens);
         }
         retryFailure = std::move(answer->error());
     }
@@ -126,7 +124,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
     const ClaudePlan plan = refreshed ? refreshed->plan : credentials ? credentials->plan : ClaudePlan{};
     auto parsed = parseReport(*text, plan, now);
     if (parsed) {
-        return parsed;
+        return scrubbed(std::move(parsed), tokens);
     }
     if (auto status = verdict()) {
         return scrubbed(std::move(*status), tokens);
@@ -186,29 +184,10 @@ std::optional<ClaudeCredentials> ClaudeFetcher::keyringCredentials() const
 
 std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials() const
 {
-    const auto file = m_options.home / ".claude" / ".credentials.json";
-    std::error_code error;
-    // Anything but a regular file (a FIFO would block the read) holds no credentials.
-    if (!std::filesystem::is_regular_file(file, error) || error) {
-        return std::nullopt;
-    }
-    const auto size = std::filesystem::file_size(file, error);
-    if (error || size > largestCredentialsFile) {
-        return std::nullopt;
-    }
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return std::nullopt;
-    }
-    // One read of the size just checked: the tool may rewrite the file meanwhile, and a
-    // torn copy simply fails to parse.
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (stream.bad()) {
-        return std::nullopt;
-    }
-    bytes.resize(static_cast<std::size_t>(stream.gcount()));
-    return ClaudeCredentials::parse(bytes);
+    // Anything but a regular file (a FIFO would block the read) holds no credentials;
+    // the tool may rewrite the file meanwhile, and a torn copy simply fails to parse.
+    const auto bytes = posix::readWhole(m_options.home / ".claude" / ".credentials.json", largestCredentialsFile);
+    return bytes ? ClaudeCredentials::parse(*bytes) : std::nullopt;
 }
 
 std::expected<std::string, ClaudeFetcher::CommandFailure>

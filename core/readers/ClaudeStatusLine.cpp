@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JsonReading.h"
+#include "model/JsonText.h"
 #include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
 
@@ -23,7 +24,7 @@ constexpr std::size_t dropLimit = 64 * 1024;
 
 [[nodiscard]] std::optional<json> parsed(std::string_view text)
 {
-    json value = json::parse(text, nullptr, false);
+    json value = JsonText::parse(text);
     if (value.is_discarded()) {
         return std::nullopt;
     }

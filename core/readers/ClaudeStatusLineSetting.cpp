@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/JsonText.h"
 #include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
 #include "posix/UniqueFd.h"
@@ -44,6 +45,10 @@ constexpr mode_t privateFolder = 0700;
 {
     if (text.find_first_not_of(whiteSpace) == std::string_view::npos) {
         return ordered_json::object();
+    }
+    // Checked as JsonText::parse checks it; the parse itself throws, for the error's position.
+    if (!JsonText::nestsWithin(text)) {
+        return std::unexpected("Claude Code's settings file is nested too deeply to read" + std::string(leftUnchanged));
     }
     try {
         ordered_json document = ordered_json::parse(text);

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JsonReading.h"
+#include "model/JsonText.h"
 #include "readers/DateParsing.h"
 
 namespace ostrel::ClaudeUsageParser {
@@ -125,7 +126,7 @@ bool looksSignedOut(std::string_view text)
 
 FetchResult parseAPI(std::string_view body, const ClaudePlan& plan, Date now)
 {
-    const json document = json::parse(body, nullptr, false);
+    const json document = JsonText::parse(body);
     if (document.is_discarded() || !document.is_object()) {
         return std::unexpected(FetchFailure::unexpected("Claude usage response wasn't JSON"));
     }

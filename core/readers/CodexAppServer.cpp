@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/JsonText.h"
 #include "readers/Utf8.h"
 
 namespace ostrel::CodexAppServer {
@@ -92,7 +93,7 @@ constexpr std::string_view fallbackErrorText = "Codex returned an error";
         return std::nullopt;
     }
     // A stray invalid byte inside a message must not cost the whole reply.
-    const json reply = json::parse(decodeUtf8Lossy(text), nullptr, false);
+    const json reply = JsonText::parse(decodeUtf8Lossy(text));
     if (!reply.is_object()) {
         return std::nullopt;
     }

@@ -1,11 +1,17 @@
 #include "readers/CodexFetcher.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "model/JsonText.h"
+#include "posix/ReadOnlyFile.h"
 #include "readers/CodexAppServer.h"
 #include "readers/CodexUsageParser.h"
 #include "readers/ProcessRunner.h"
+#include "readers/TokenScrubber.h"
 #include "readers/ToolLocator.h"
 #include "readers/Utf8.h"
 
@@ -14,6 +20,30 @@ namespace {
 
 /// Enough of a long error to say what went wrong, short enough for the panel.
 constexpr std::size_t stderrTailLength = 200;
+/// The credentials are a few kilobytes; anything this large is not them.
+constexpr std::uint64_t largestAuthFile = std::uint64_t{1024} * 1024;
+
+/// Remembers every secret of the credentials codex keeps, where the tool itself
+/// looks for them: $CODEX_HOME/auth.json, else ~/.codex/auth.json, by the
+/// environment it runs with.
+void rememberCredentials(TokenScrubber& tokens, const ProcessRunner::Environment& environment)
+{
+    const auto variable = [&](const char* name) {
+        const auto found = environment.find(name);
+        return found == environment.end() || found->second.empty() ? std::optional<std::filesystem::path>()
+                                                                   : std::filesystem::path(found->second);
+    };
+    const auto home = variable("HOME");
+    const auto folder = variable("CODEX_HOME").value_or(home ? *home / ".codex" : std::filesystem::path());
+    if (!folder.is_absolute()) {
+        return;
+    }
+    if (const auto bytes = posix::readWhole(folder / "auth.json", largestAuthFile)) {
+        for (const std::string& secret : TokenScrubber::secretsIn(JsonText::parse(*bytes))) {
+            tokens.remember(secret);
+        }
+    }
+}
 
 [[nodiscard]] const nlohmann::json* resultOf(const std::map<std::int64_t, CodexAppServer::Response>& replies,
                                              std::int64_t id)
@@ -37,12 +67,13 @@ constexpr std::size_t stderrTailLength = 200;
 }
 
 /// Why a server that never answered the rate-limit request gave nothing.
-[[nodiscard]] FetchFailure silentServerFailure(const ProcessOutput& output)
+[[nodiscard]] FetchFailure silentServerFailure(const ProcessOutput& output, const TokenScrubber& tokens)
 {
     if (output.timedOut) {
         return FetchFailure::unreachable("Codex app-server timed out");
     }
-    const std::string errorText = output.stderrText();
+    // Scrubbed whole, before the cut: a cut secret is harder to find.
+    const std::string errorText = tokens.scrub(output.stderrText());
     const std::string_view tail = lastCharacters(trimmed(errorText), stderrTailLength);
     if (CodexUsageParser::looksSignedOut(tail)) {
         return FetchFailure::notLoggedIn();
@@ -61,12 +92,20 @@ CodexFetcher::CodexFetcher(Options options)
 
 FetchResult CodexFetcher::fetch(Date now) const
 {
+    // The server's errors end up in failure texts, and it might echo a token.
+    TokenScrubber tokens;
+    return tokens.scrub(fetch(now, tokens));
+}
+
+FetchResult CodexFetcher::fetch(Date now, TokenScrubber& tokens) const
+{
     ToolLocator& locator = m_options.locator != nullptr ? *m_options.locator : ToolLocator::shared();
     const auto executable = locator.locate("codex", m_options.executableOverride);
     if (!executable) {
         return std::unexpected(FetchFailure::cliMissing());
     }
     const auto environment = locator.environment(*executable);
+    rememberCredentials(tokens, environment);
     // The server quits as soon as its standard input closes, so the runner keeps
     // it open until the wanted replies are in.
     const auto run = ProcessRunner::run(*executable,
@@ -86,7 +125,7 @@ FetchResult CodexFetcher::fetch(Date now) const
     const auto replies = CodexAppServer::responses(run->stdoutBytes);
     const auto rateLimits = replies.find(CodexAppServer::rateLimitsId);
     if (rateLimits == replies.end()) {
-        return std::unexpected(silentServerFailure(*run));
+        return std::unexpected(silentServerFailure(*run, tokens));
     }
     // A rate-limit reply that came in time is used even when the run then timed out.
     auto reading = CodexUsageParser::parse(resultOf(replies, CodexAppServer::accountId),

@@ -1,7 +1,8 @@
 #pragma once
 // One reading of the user's Codex usage: runs `codex app-server`, sends the
 // request batch, collects the replies and hands them to the usage parser.
-// Blocks the calling thread for at most the time-out; never throws.
+// Blocks the calling thread for at most the time-out; never throws. Every
+// secret of the credentials codex keeps is scrubbed from what the result tells.
 
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 namespace ostrel {
 
+class TokenScrubber;
 class ToolLocator;
 
 class CodexFetcher
@@ -29,6 +31,8 @@ public:
     [[nodiscard]] FetchResult fetch(Date now) const;
 
 private:
+    [[nodiscard]] FetchResult fetch(Date now, TokenScrubber& tokens) const;
+
     Options m_options;
 };
 

@@ -71,9 +71,7 @@ public:
     ~ProcessRun()
     {
         // Also reached when the predicate throws: the child is never left behind.
-        if (!m_reaped) {
-            endEarly();
-        }
+        endGroup();
     }
 
     [[nodiscard]] std::expected<ProcessOutput, ProcessRunner::Failure> wait()
@@ -81,9 +79,7 @@ public:
         while (true) {
             const auto now = Clock::now();
             if (auto failure = endingFailure()) {
-                if (!m_reaped) {
-                    endEarly();
-                }
+                endGroup();
                 closeStreams();
                 return std::unexpected(std::move(*failure));
             }
@@ -206,6 +202,19 @@ private:
         m_child.stdinWrite.reset();
         posix::terminateInBackground(m_child.pid, std::move(m_child.exitNotice), killGrace);
         m_reaped = true;
+        m_groupEnded = true;
+    }
+
+    /// Ends whatever of the child's process group still runs, however the child
+    /// ended: a grandchild it left behind goes with the run. Once per run.
+    void endGroup()
+    {
+        if (!m_reaped) {
+            endEarly();
+        } else if (!m_groupEnded) {
+            posix::terminateInBackground(m_child.pid, std::move(m_child.exitNotice), killGrace);
+        }
+        m_groupEnded = true;
     }
 
     void closeStreams()
@@ -217,6 +226,7 @@ private:
 
     [[nodiscard]] ProcessOutput output(std::optional<int> status, bool timedOut)
     {
+        endGroup();
         closeStreams();
         return ProcessOutput{status, std::move(m_stdout), std::move(m_stderr), timedOut};
     }
@@ -232,6 +242,7 @@ private:
     std::optional<int> m_status;
     bool m_stopped = false;
     bool m_reaped = false;
+    bool m_groupEnded = false;
     bool m_quitting = false;
     const char* m_overflow = nullptr;  ///< the stream that printed too much
 };

@@ -4,9 +4,10 @@
 // for at most one more second), the time-out, or the caller's predicate saying
 // the standard output so far is enough. A child that prints more than
 // `outputLimit` on one stream, or a run still going when the application quits
-// (`terminateAll`), fails instead. Ended early, the child's whole process group
-// gets SIGTERM and, two seconds later in the background, SIGKILL; the caller
-// never waits for that.
+// (`terminateAll`), fails instead. When a run ends, whatever of the child's
+// process group still runs (the child ended early, or a grandchild it left
+// behind) gets SIGTERM and, two seconds later in the background, SIGKILL; the
+// caller never waits for that, but `terminateAll` does.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,15 +1,17 @@
 #include "readers/TokenScrubber.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <utility>
+
+#include <nlohmann/json.hpp>
 
 namespace ostrel {
 namespace {
 
-constexpr std::string_view whiteSpace = " \t\n\r\v\f";
-
-/// The characters OAuth tokens are made of: next to one of them, a short token
-/// is part of a longer word and no token of its own.
+/// The characters OAuth tokens are made of: next to one of them, a short secret
+/// is part of a longer word and no secret of its own.
 [[nodiscard]] bool isTokenCharacter(char c)
 {
     const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -23,60 +25,46 @@ constexpr std::string_view whiteSpace = " \t\n\r\v\f";
     return freeBefore && freeAfter;
 }
 
+/// The `secretLength` bytes at `at` as one number: equal numbers, equal bytes.
+[[nodiscard]] std::uint64_t windowAt(std::string_view text, std::size_t at)
+{
+    static_assert(TokenScrubber::secretLength == sizeof(std::uint64_t));
+    std::uint64_t window = 0;
+    std::memcpy(&window, text.data() + at, sizeof window);
+    return window;
+}
+
+[[nodiscard]] bool namesSecret(std::string_view key)
+{
+    std::string lower(key);
+    std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::ranges::any_of(std::to_array<std::string_view>({"token", "secret", "key", "password"}),
+                               [&](std::string_view word) { return lower.find(word) != std::string::npos; });
+}
+
+void scrubInPlace(const TokenScrubber& scrubber, std::optional<std::string>& text)
+{
+    if (text) {
+        text = scrubber.scrub(*text);
+    }
+}
+
 }  // namespace
 
-TokenScrubber::Token::Token(std::string token)
-    : text(std::move(token))
-    , border(text.size(), 0)
+void TokenScrubber::remember(std::string_view secret)
 {
-    for (std::size_t at = 1, length = 0; at < text.size(); ++at) {
-        length = step(length, text[at]);
-        border[at] = length;
-    }
-}
-
-std::size_t TokenScrubber::Token::step(std::size_t matched, char c) const
-{
-    if (matched == text.size()) {
-        matched = border[matched - 1];
-    }
-    while (matched > 0 && c != text[matched]) {
-        matched = border[matched - 1];
-    }
-    return c == text[matched] ? matched + 1 : matched;
-}
-
-std::size_t TokenScrubber::Token::find(std::string_view haystack, std::size_t from) const
-{
-    if (text.size() < secretLength) {
-        // Too short to be a secret inside a word: a whole word only.
-        auto at = haystack.find(text, from);
-        while (at != std::string_view::npos && !standsAlone(haystack, at, text.size())) {
-            at = haystack.find(text, at + 1);
+    if (secret.size() >= secretLength) {
+        for (std::size_t at = 0; at + secretLength <= secret.size(); ++at) {
+            m_windows.insert(windowAt(secret, at));
         }
-        return at;
-    }
-    std::size_t matched = 0;
-    for (std::size_t at = from; at < haystack.size(); ++at) {
-        matched = step(matched, haystack[at]);
-        if (matched == text.size()) {
-            return at + 1 - text.size();
-        }
-    }
-    return std::string_view::npos;
-}
-
-void TokenScrubber::remember(std::string token)
-{
-    const auto same = [&](const Token& held) {
-        return held.text == token;
-    };
-    if (token.empty() || std::ranges::any_of(m_tokens, same)) {
         return;
     }
-    // Longest first: a token holding another one is replaced whole.
-    const auto at = std::ranges::find_if(m_tokens, [&](const Token& held) { return held.text.size() < token.size(); });
-    m_tokens.insert(at, Token(std::move(token)));
+    if (secret.empty() || std::ranges::find(m_short, secret) != m_short.end()) {
+        return;
+    }
+    // Longest first: a secret holding another one is replaced whole.
+    const auto at = std::ranges::find_if(m_short, [&](const std::string& held) { return held.size() < secret.size(); });
+    m_short.insert(at, std::string(secret));
 }
 
 std::string TokenScrubber::scrub(std::string_view text) const
@@ -86,36 +74,115 @@ std::string TokenScrubber::scrub(std::string_view text) const
     std::string scrubbed;
     while (true) {
         const auto at = text.find(placeholder);
-        scrubbed += replaceWhole(text.substr(0, at));
+        scrubbed += scrubPiece(text.substr(0, at));
         if (at == std::string_view::npos) {
-            break;
+            return scrubbed;
         }
         scrubbed += placeholder;
         text.remove_prefix(at + placeholder.size());
     }
-    replaceTrailingFragment(scrubbed);
+}
+
+FetchResult TokenScrubber::scrub(FetchResult result) const
+{
+    if (!result) {
+        result.error().text = scrub(result.error().text);
+        return result;
+    }
+    scrubInPlace(*this, result->plan);
+    scrubInPlace(*this, result->note);
+    for (ResetCredit& credit : result->resetCredits) {
+        scrubInPlace(*this, credit.title);
+    }
+    return result;
+}
+
+std::vector<std::string> TokenScrubber::secretsIn(const nlohmann::json& document)
+{
+    std::vector<std::string> secrets;
+    // Each value with whether its key names a secret; a list takes its key's verdict.
+    std::vector<std::pair<const nlohmann::json*, bool>> pending{{&document, false}};
+    while (!pending.empty()) {
+        const auto [value, secret] = pending.back();
+        pending.pop_back();
+        if (value->is_object()) {
+            for (const auto& [key, member] : value->items()) {
+                pending.emplace_back(&member, namesSecret(key));
+            }
+        } else if (value->is_array()) {
+            for (const auto& element : *value) {
+                pending.emplace_back(&element, secret);
+            }
+        } else if (secret && value->is_string() && !value->get_ref<const std::string&>().empty()) {
+            secrets.push_back(value->get<std::string>());
+        }
+    }
+    std::ranges::sort(secrets);
+    const auto repeated = std::ranges::unique(secrets);
+    secrets.erase(repeated.begin(), repeated.end());
+    return secrets;
+}
+
+std::vector<TokenScrubber::Run> TokenScrubber::pieces(std::string_view text) const
+{
+    std::vector<Run> runs;
+    if (m_windows.empty()) {
+        return runs;
+    }
+    for (std::size_t at = 0; at + secretLength <= text.size(); ++at) {
+        if (!m_windows.contains(windowAt(text, at))) {
+            continue;
+        }
+        // Overlapping or touching pieces make one run: a secret is replaced whole.
+        if (!runs.empty() && at <= runs.back().end) {
+            runs.back().end = at + secretLength;
+        } else {
+            runs.push_back({at, at + secretLength});
+        }
+    }
+    return runs;
+}
+
+std::string TokenScrubber::scrubPiece(std::string_view text) const
+{
+    std::string scrubbed;
+    std::size_t done = 0;
+    for (const Run& run : pieces(text)) {
+        scrubbed += replaceShort(text.substr(done, run.start - done));
+        scrubbed += placeholder;
+        done = run.end;
+    }
+    scrubbed += replaceShort(text.substr(done));
     return scrubbed;
 }
 
-std::string TokenScrubber::replaceWhole(std::string_view text) const
+std::string TokenScrubber::replaceShort(std::string_view text) const
 {
-    std::vector<std::size_t> next(m_tokens.size());
-    for (std::size_t index = 0; index < m_tokens.size(); ++index) {
-        next[index] = m_tokens[index].find(text, 0);
+    const auto wholeWordFrom = [text](const std::string& secret, std::size_t from) {
+        auto at = text.find(secret, from);
+        while (at != std::string_view::npos && !standsAlone(text, at, secret.size())) {
+            at = text.find(secret, at + 1);
+        }
+        return at;
+    };
+    // Each secret's next place is kept, so the text is searched once per secret.
+    std::vector<std::size_t> next(m_short.size());
+    for (std::size_t index = 0; index < m_short.size(); ++index) {
+        next[index] = wholeWordFrom(m_short[index], 0);
     }
     std::string scrubbed;
     std::size_t done = 0;
     while (true) {
         std::size_t first = std::string_view::npos;
         std::size_t length = 0;
-        for (std::size_t index = 0; index < m_tokens.size(); ++index) {
+        for (std::size_t index = 0; index < m_short.size(); ++index) {
             if (next[index] != std::string_view::npos && next[index] < done) {
-                next[index] = m_tokens[index].find(text, done);
+                next[index] = wholeWordFrom(m_short[index], done);
             }
-            // Strictly earlier only: at the same place the longer token, met first, wins.
+            // Strictly earlier only: at the same place the longer secret, met first, wins.
             if (next[index] < first) {
                 first = next[index];
-                length = m_tokens[index].text.size();
+                length = m_short[index].size();
             }
         }
         if (first == std::string_view::npos) {
@@ -128,28 +195,6 @@ std::string TokenScrubber::replaceWhole(std::string_view text) const
     }
     scrubbed.append(text.substr(done));
     return scrubbed;
-}
-
-void TokenScrubber::replaceTrailingFragment(std::string& text) const
-{
-    const auto last = text.find_last_not_of(whiteSpace);
-    const std::size_t end = last == std::string::npos ? 0 : last + 1;
-    for (const auto& token : m_tokens) {
-        if (token.text.size() <= secretLength) {
-            continue;  // a fragment of it is shorter than a secret
-        }
-        // Shorter than the token, so the match never completes: it ends as the
-        // longest end of the text that begins the token.
-        const std::size_t window = std::min(end, token.text.size() - 1);
-        std::size_t matched = 0;
-        for (std::size_t at = end - window; at < end; ++at) {
-            matched = token.step(matched, text[at]);
-        }
-        if (matched >= secretLength) {
-            text.replace(end - matched, matched, placeholder);
-            return;
-        }
-    }
 }
 
 }  // namespace ostrel

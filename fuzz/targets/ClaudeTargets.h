@@ -65,7 +65,8 @@ namespace ostrel::fuzz {
     (void)credentials->isFresh(now);
     (void)credentials->plan.displayName();
     (void)credentials->plan.isOrganisational();
-    return !credentials->accessToken.empty();
+    // The tool may print its credentials, or pieces of them, on any stream.
+    return !credentials->accessToken.empty() && scrubsEverySecret(credentials->secrets, bytes);
 }
 
 /// Every line as the scanner ingests it, and the whole input as one line.

@@ -10,6 +10,7 @@
 #include "activity/CodexLine.h"
 #include "activity/FileState.h"
 #include "model/JsonReading.h"
+#include "model/JsonText.h"
 #include "readers/CodexAppServer.h"
 #include "readers/CodexUsageParser.h"
 
@@ -59,7 +60,7 @@ namespace ostrel::fuzz {
 [[nodiscard]] inline bool codexUsage(std::string_view bytes)
 {
     (void)CodexUsageParser::looksSignedOut(bytes);
-    const auto document = nlohmann::json::parse(bytes, nullptr, false);
+    const auto document = JsonText::parse(bytes);
     if (document.is_discarded()) {
         return true;
     }

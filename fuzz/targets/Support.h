@@ -4,15 +4,21 @@
 // through the file it is kept in. A target returns false when a property that
 // must hold for every input did not; the fuzzer then stops on that input.
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include <unicode/timezone.h>
 
 #include "activity/ActivityCache.h"
 #include "model/Date.h"
 #include "model/ReadingsFile.h"
+#include "readers/TokenScrubber.h"
 
 namespace ostrel::fuzz {
 
@@ -58,6 +64,35 @@ inline constexpr Date now = dateFromSince1970(1772539200);
     state.files.emplace("claude:/fuzz.jsonl", file);
     const auto text = ActivityCache::encode(state);
     return !text || ActivityCache::decode(*text).has_value();
+}
+
+/// `text` scrubbed of `secrets` holds no piece of `TokenScrubber::secretLength`
+/// bytes of a secret made of the characters tokens are made of, and a second
+/// scrub changes nothing. (A secret holding brackets could meet its own
+/// placeholder; no token does.)
+[[nodiscard]] inline bool scrubsEverySecret(const std::vector<std::string>& secrets, std::string_view text)
+{
+    TokenScrubber tokens;
+    for (const std::string& secret : secrets) {
+        tokens.remember(secret);
+    }
+    const std::string once = tokens.scrub(text);
+    constexpr std::size_t piece = TokenScrubber::secretLength;
+    std::unordered_set<std::string_view> left;
+    for (std::size_t at = 0; at + piece <= once.size(); ++at) {
+        left.insert(std::string_view(once).substr(at, piece));
+    }
+    const auto tokenLike = [](std::string_view secret) {
+        return secret.find_first_of("[]") == std::string_view::npos;
+    };
+    for (const std::string& secret : secrets) {
+        for (std::size_t at = 0; tokenLike(secret) && at + piece <= secret.size(); ++at) {
+            if (left.contains(std::string_view(secret).substr(at, piece))) {
+                return false;
+            }
+        }
+    }
+    return tokens.scrub(once) == once;
 }
 
 }  // namespace ostrel::fuzz

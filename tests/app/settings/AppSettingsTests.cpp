@@ -1,5 +1,7 @@
 #include "settings/AppSettings.h"
 
+#include <sys/stat.h>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +53,29 @@ TEST(AppSettings, AFreshAccountReadsWithoutWritingAnything)
     EXPECT_EQ(settings->refreshMinutes(), 60);
     EXPECT_EQ(settings->enabledProviders(), (std::vector{Provider::claude, Provider::openai}));
     EXPECT_FALSE(fs::exists(box.root / "config")) << "defaults live in code, never in the file";
+}
+
+TEST(AppSettings, NeverOpensAnythingButARegularFileInTheFilesPlace)
+{
+    struct Case
+    {
+        std::string_view name;
+        bool fifo;  ///< else a folder
+    };
+
+    constexpr auto cases = std::to_array<Case>({{"a FIFO, which would block the open", true}, {"a folder", false}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Sandbox box;
+        const fs::path file = box.folder / AppSettings::fileName;
+        fs::create_directories(c.fifo ? box.folder : file);
+        ASSERT_TRUE(!c.fifo || ::mkfifo(file.c_str(), 0600) == 0);
+        const auto settings = box.open();
+        EXPECT_EQ(settings->refreshMinutes(), 60);
+        settings->setRefreshMinutes(5);
+        EXPECT_EQ(settings->refreshMinutes(), 5) << "kept for the run";
+        EXPECT_EQ(fs::status(file).type(), c.fifo ? fs::file_type::fifo : fs::file_type::directory);
+    }
 }
 
 TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <string_view>
 #include <thread>
@@ -133,6 +134,36 @@ TEST_F(UsageStoreTest, AFailureKeepsTheLastReadingAndEveryResultIsSaved)
     UsageStore reloaded(settings, optionsFor(script, folder));
     EXPECT_EQ(reloaded.snapshots().at(Provider::openai).lastFailure, FetchFailure::unreachable("offline"));
     EXPECT_EQ(reloaded.history().at(Provider::openai).size(), 1U);
+}
+
+TEST_F(UsageStoreTest, TellsOncePerRunWhenTheReadingsCannotBeKept)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view blocker;  ///< a file put at this place under the data folder
+        std::string_view told;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"an unreadable file is set aside", "Ostrel/readings.json", "and set them aside as readings.json.corrupt-"},
+        {"no folder can hold the file", "Ostrel", "the readings of this session will be lost when it quits"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QTemporaryDir root;
+        const std::filesystem::path folder = std::filesystem::path(root.path().toStdString()) / "Ostrel";
+        std::filesystem::create_directories(folder.parent_path() / std::filesystem::path(c.blocker).parent_path());
+        std::ofstream(folder.parent_path() / c.blocker) << "not readings";
+        UsageStore store(settings, optionsFor(script, folder));
+        std::vector<QString> told;
+        QObject::connect(&store, &UsageStore::readingsNotKept, [&](const QString& text) { told.push_back(text); });
+        store.start();
+        ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+        refreshAndSettle(store, {Provider::openai});
+        ASSERT_EQ(told.size(), 1U);
+        EXPECT_TRUE(told.front().contains(QString::fromUtf8(c.told))) << told.front().toStdString();
+    }
 }
 
 TEST_F(UsageStoreTest, ReadsOneProviderAtATime)

@@ -200,11 +200,13 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
     {
         std::string_view name;
         std::string_view text;
+        bool linked = false;  ///< the cache's place holds a link to a file of the user's with the text
     };
 
     constexpr auto cases = std::to_array<Case>({
         {"Not JSON at all", "{\"version\":2,"},
         {"A version-2 file of the wrong shape", R"({"version":2,"files":{"claude:/x.jsonl":{"offset":-1}}})"},
+        {"A link to a file of the user's", "notes of the user's", true},
     });
     const Date now = at("2026-12-01T12:00:00Z");
     for (const auto& c : cases) {
@@ -214,7 +216,11 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
             claudeLine("msg_A", "2026-12-01T10:00:00Z", 5),
             now - Seconds{60});
         const fs::path cache = home.path() / "cache.json";
-        put(cache, c.text, now);
+        const fs::path notes = home.path() / "notes.txt";
+        put(c.linked ? notes : cache, c.text, now);
+        if (c.linked) {
+            fs::create_symlink(notes, cache);
+        }
         const fs::path leftover = home.path() / ".cache.json.a1B2c3";
         put(leftover, "{\"version\":2", now);
         ActivityScanner scanner(ActivityScanner::Options::forHome(home.path(), cache));
@@ -225,6 +231,8 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
         ASSERT_TRUE(saved.has_value());
         EXPECT_EQ(saved->version, 2);
         EXPECT_EQ(saved->files.size(), 1U);
+        EXPECT_FALSE(fs::is_symlink(cache));
+        EXPECT_TRUE(!c.linked || testing::contents(notes) == c.text) << "the link's target was written";
     }
 }
 

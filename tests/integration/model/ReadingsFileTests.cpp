@@ -99,6 +99,7 @@ TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndSetsTheNewestThreeAside)
     };
 
     const auto cases = std::to_array<Case>({
+        {"nested 100 000 levels deep", R"({"snapshots":)" + std::string(100000, '[') + std::string(100000, ']') + "}"},
         {"an empty file", ""},
         {"a truncated file", good.substr(0, good.size() / 2)},
         {"the history as an object", R"({"snapshots":[],"history":{"claude":[]}})"},
@@ -109,22 +110,26 @@ TEST(ReadingsFile, TreatsAnUnreadableFileAsEmptyAndSetsTheNewestThreeAside)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         put(file, c.bytes);
+        ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
         EXPECT_THAT(ReadingsFile::read(file),
                     FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::undecodable)));
         now += std::chrono::hours{25};
         EXPECT_EQ(ReadingsFile::load(file, now), Saved{});
         EXPECT_FALSE(fs::exists(file)) << "a save cannot replace it";
     }
-    // The last three cases, moved aside 25 hours apart.
-    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261210T030000Z"), cases[2].bytes);
-    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261211T040000Z"), cases[3].bytes);
-    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261212T050000Z"), cases[4].bytes);
+    // The last three cases, moved aside 25 hours apart, readable by the user alone.
+    for (const auto& [name, index] : std::to_array<std::pair<std::string_view, std::size_t>>(
+             {{"20261211T040000Z", 3}, {"20261212T050000Z", 4}, {"20261213T060000Z", 5}})) {
+        const fs::path aside = temporary.path() / ("readings.json.corrupt-" + std::string(name));
+        EXPECT_EQ(contents(aside), cases[index].bytes);
+        EXPECT_EQ(modeOf(aside), 0600U);
+    }
     EXPECT_EQ(std::distance(fs::directory_iterator(temporary.path()), fs::directory_iterator()), 3);
 
     // Two in the same second both stay.
     put(file, "first");
     EXPECT_EQ(ReadingsFile::load(file, now), Saved{});
-    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261212T050000Z-2"), "first");
+    EXPECT_EQ(contents(temporary.path() / "readings.json.corrupt-20261213T060000Z-2"), "first");
 }
 
 TEST(ReadingsFile, RemovesTheTemporaryFilesOfInterruptedSavesAtTheStart)

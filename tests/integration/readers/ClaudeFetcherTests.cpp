@@ -313,6 +313,8 @@ TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
 {
     const std::string realToken = "sk-ant-oat01-" + std::string(40, 'Q') + "-" + std::string(34, 'z') + "AA";
     const std::string padding(192, '.');
+    std::string withRefreshToken = expiringToken;
+    withRefreshToken.insert(withRefreshToken.size() - 2, R"(,"refreshToken":"sk-ant-ort01-R3fr3shT0k3n")");
     const std::vector<Case> cases{
         {"a cost summary, signed out", {.usage = "cost", .status = "signed-out"}, signedOut, both},
         {"a cost summary on a team plan",
@@ -330,10 +332,11 @@ TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
          {.usage = "hang", .commandTimeout = Seconds{0.5}},
          FailsWith(FetchFailure::unreachable("`claude /usage` timed out")),
          both},
-        {"a token the tool prints is kept out of the failure",
-         {.file = expiringToken, .usage = "leak"},
+        {"the tokens the tool prints are kept out of the failure",
+         {.file = withRefreshToken, .usage = "leak"},
          FailsWith(FetchFailure::unexpected(
-             R"(failed to use {"claudeAiOauth":{"accessToken":"[token]","subscriptionType":"pro","expiresAt":1772539290000}})")),
+             R"(failed to use {"claudeAiOauth":{"accessToken":"[token]","subscriptionType":"pro","expiresAt":1772539290000,)"
+             R"("refreshToken":"[token]"}})")),
          both},
         {"a token cut by the 200-character tail of the output",
          {.file = credentialsJson(realToken, 90), .usage = "stderr", .errorText = realToken + " " + padding},

@@ -51,6 +51,7 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
                                 + ",\n  " + std::string(ourMember) + "\n}\n";
     const std::string fresh = "{\n  " + std::string(ourMember) + "\n}\n";
     const std::string emptied = "{\n  " + std::string(ourMember) + "\n}";
+    const std::string deep = "{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + ",\"b\":1}";
     constexpr std::string_view another = "Claude Code already has another status line; Ostrel left it unchanged.";
     const auto cases = std::to_array<Case>({
         {"other keys keep their bytes, spellings and escapes around the new entry",
@@ -82,6 +83,10 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
          "[]",
          State::malformed,
          "Claude Code's settings file holds no JSON object; Ostrel left it unchanged."},
+        {"nesting too deep to read safely",
+         deep,
+         State::malformed,
+         "Claude Code's settings file is nested too deeply to read; Ostrel left it unchanged."},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

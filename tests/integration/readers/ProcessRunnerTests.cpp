@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -160,11 +161,14 @@ TEST(ProcessRunner, StopsWhenThePredicateIsSatisfiedAndShowsItEverythingSoFar)
 
 /// Runs the fixture that hangs after starting a grandchild; both their ids land in `pids`.
 [[nodiscard]] std::expected<ProcessOutput, ProcessRunner::Failure>
-runHangingTool(const std::filesystem::path& pids, bool stubborn, Seconds timeout)
+runHangingTool(const std::filesystem::path& pids, bool stubborn, Seconds timeout, bool exits = false)
 {
     ProcessRunner::Environment environment{{"HANG_PIDS", pids.string()}, {"PATH", "/usr/bin:/bin"}};
     if (stubborn) {
         environment.emplace("HANG_STUBBORN", "1");
+    }
+    if (exits) {
+        environment.emplace("HANG_EXIT", "1");
     }
     return ProcessRunner::run(std::filesystem::path(OSTREL_FIXTURES_DIR) / "bin" / "hang-with-grandchild",
                               {},
@@ -181,24 +185,27 @@ struct HangCase
     /// Far below the 30 s a hung run would last, and loose enough for a loaded
     /// sanitizer build: these bounds tell "ended" from "left running", not speed.
     std::chrono::milliseconds allGoneWithin;
+    bool exits = false;  ///< the child exits at once, leaving the grandchild behind
 };
 
 constexpr auto hangCases = std::to_array<HangCase>({
     {"a child and grandchild that end on SIGTERM", false, 10000ms},
     {"a child and grandchild that ignore SIGTERM until SIGKILL", true, 12000ms},
+    {"a grandchild left behind by a child that exited", false, 10000ms, true},
+    {"a grandchild that ignores SIGTERM left behind", true, 12000ms, true},
 });
 
-TEST(ProcessRunner, EndsTheChildsWholeProcessGroupAtTheTimeOut)
+TEST(ProcessRunner, EndsTheChildsWholeProcessGroupAtTheTimeOutOrItsExit)
 {
     for (const HangCase& c : hangCases) {
         SCOPED_TRACE(c.name);
         const testing::TemporaryFolder folder;
         const auto pids = folder.path() / "pids";
         const auto start = Clock::now();
-        const auto result = runHangingTool(pids, c.stubborn, Seconds{0.5});
+        const auto result = runHangingTool(pids, c.stubborn, Seconds{0.5}, c.exits);
         EXPECT_LT(secondsSince(start), 1.5) << "the caller waited for the grace period";
         ASSERT_TRUE(result.has_value());
-        EXPECT_TRUE(result->timedOut);
+        EXPECT_EQ(result->timedOut, !c.exits);
         ASSERT_EQ(testing::readPids(pids).size(), 2U);
         EXPECT_TRUE(allEndedWithin(testing::readPids(pids), c.allGoneWithin)) << "the grandchild outlived the time-out";
         EXPECT_TRUE(childrenGoneWithin(Seconds{10}));
@@ -235,6 +242,32 @@ TEST(ProcessRunner, QuittingEndsEveryRunAtOnceAndLeavesNoProcess)
         std::_Exit(started && prompt && quitting && allGone && refused ? 0 : 1);
     };
     EXPECT_EXIT(quitDuringAHungRun(), ::testing::ExitedWithCode(0), "started 1 prompt 1 quitting 1 gone 1 refused 1");
+}
+
+TEST(ProcessRunner, ChildrenDieWithTheApplication)
+{
+    // The application is a process of the death test's own, killed during a run.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto killTheApplicationDuringARun = [] {
+        const testing::TemporaryFolder folder;
+        const auto pids = folder.path() / "pids";
+        const pid_t application = ::fork();
+        if (application == 0) {
+            std::thread([&] { static_cast<void>(runHangingTool(pids, true, Seconds{30})); }).detach();
+            static_cast<void>(testing::pidsWrittenWithin(pids, 2, 5000ms));
+            std::raise(SIGKILL);
+        }
+        int status = 0;
+        static_cast<void>(::waitpid(application, &status, 0));
+        const auto started = testing::readPids(pids);
+        const bool toolEnded = started.size() == 2 && allEndedWithin({started[0]}, 5000ms);
+        for (const pid_t pid : started) {
+            ::kill(pid, SIGKILL);  // started by this test: the grandchild is the tool's, out of our reach
+        }
+        std::fprintf(stderr, "tool ended %d\n", toolEnded);
+        std::_Exit(toolEnded ? 0 : 1);
+    };
+    EXPECT_EXIT(killTheApplicationDuringARun(), ::testing::ExitedWithCode(0), "tool ended 1");
 }
 
 TEST(ProcessRunner, FailsAndEndsAChildThatPrintsMoreThanTheLimit)
