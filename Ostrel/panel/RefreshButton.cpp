@@ -26,20 +26,7 @@ RefreshButton::RefreshButton(QWidget* parent)
 
 void RefreshButton::setSpinning(bool spinning)
 {
-    m_spinning = spinning;
-    m_turn.setRunning(m_spinning && isVisible());
-}
-
-void RefreshButton::showEvent(QShowEvent* event)
-{
-    QToolButton::showEvent(event);
-    m_turn.setRunning(m_spinning);
-}
-
-void RefreshButton::hideEvent(QHideEvent* event)
-{
-    QToolButton::hideEvent(event);
-    m_turn.setRunning(false);
+    m_turn.setWanted(spinning);
 }
 
 void RefreshButton::paintEvent(QPaintEvent* /*event*/)

@@ -30,12 +30,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     Turn m_turn{*this};
-    bool m_spinning = false;
 };
 
 }  // namespace ostrel

@@ -117,7 +117,7 @@ void StatusBadge::set(const ProviderDisplay& display, bool refreshing, Date now)
     m_refreshing = refreshing;
     m_text = text;
     setAccessibleName(text);
-    updateTurning(isVisible());
+    updateTurning();
     if (resized) {
         updateGeometry();
     }
@@ -159,23 +159,9 @@ void StatusBadge::paintEvent(QPaintEvent* /*event*/)
     painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, m_text);
 }
 
-void StatusBadge::updateTurning(bool shown)
+void StatusBadge::updateTurning()
 {
-    const bool turns = m_refreshing && shown && !m_still && !Motion::reduced();
-    m_turn.setRunning(turns);
-}
-
-void StatusBadge::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    updateTurning(true);
-}
-
-void StatusBadge::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    // A spontaneous hide (a minimised window) leaves the widget marked visible.
-    updateTurning(false);
+    m_turn.setWanted(m_refreshing && !m_still && !Motion::reduced());
 }
 
 }  // namespace ostrel

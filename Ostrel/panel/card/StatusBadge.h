@@ -60,11 +60,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
-    void updateTurning(bool shown);
+    void updateTurning();
 
     ProviderDisplay::Status m_status = ProviderDisplay::Status::loading;
     bool m_refreshing = false;
