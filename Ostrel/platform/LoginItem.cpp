@@ -2,15 +2,14 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
 #include "base/ConfigHome.h"
 #include "base/ProgramPaths.h"
 #include "posix/AtomicFile.h"
+#include "posix/ReadOnlyFile.h"
 #include "posix/UniqueFd.h"
 
 namespace ostrel {
@@ -19,7 +18,7 @@ namespace {
 constexpr mode_t privateFile = S_IRUSR | S_IWUSR;
 constexpr mode_t privateFolder = S_IRWXU;
 /// An entry is a few hundred bytes; anything far larger is not one to parse.
-constexpr std::uintmax_t largestEntry = std::uintmax_t{1} << 20U;
+constexpr std::uint64_t largestEntry = std::uint64_t{1} << 20U;
 
 [[nodiscard]] std::string_view trimmed(std::string_view text)
 {
@@ -33,22 +32,12 @@ constexpr std::uintmax_t largestEntry = std::uintmax_t{1} << 20U;
 
 [[nodiscard]] std::optional<std::string> readEntry(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
+    // Opened once and checked on the open descriptor: a FIFO or a device put in the entry's place is never read.
+    auto text = posix::readWhole(file, largestEntry);
+    if (!text) {
         return std::nullopt;
     }
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    std::ifstream stream(file, std::ios::binary);
-    if (error || !stream) {
-        return std::nullopt;
-    }
-    std::string text(static_cast<std::size_t>(std::min<std::uintmax_t>(size, largestEntry)), '\0');
-    stream.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (stream.bad()) {
-        return std::nullopt;
-    }
-    text.resize(static_cast<std::size_t>(stream.gcount()));
-    return text;
+    return std::move(*text);
 }
 
 }  // namespace
