@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace ostrel::CommandLine {
 namespace {
@@ -140,6 +141,34 @@ std::optional<std::string> unknownOption(const std::vector<std::string>& argumen
 std::string unknownOptionMessage(std::string_view option)
 {
     return "ostrel: unknown option " + std::string(option) + "\n" + usage();
+}
+
+SessionEnvironment SessionEnvironment::current()
+{
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe): read before any thread starts
+        return std::string(value != nullptr ? value : "");
+    };
+    return {variable("DISPLAY"), variable("WAYLAND_DISPLAY"), variable("QT_QPA_PLATFORM")};
+}
+
+bool hasGraphicalSession(const std::vector<std::string>& arguments, const SessionEnvironment& environment)
+{
+    if (!environment.display.empty() || !environment.waylandDisplay.empty() || !environment.qtPlatform.empty()) {
+        return true;
+    }
+    return std::ranges::any_of(arguments, [](std::string_view argument) {
+        if (argument.starts_with("--")) {
+            argument.remove_prefix(1);
+        }
+        return argument == "-platform" || argument == "-display";
+    });
+}
+
+std::string noGraphicalSessionMessage()
+{
+    return "ostrel: no graphical session here (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+           "for the readings in a terminal, use ostrel --status\n";
 }
 
 }  // namespace ostrel::CommandLine

@@ -28,4 +28,24 @@ inline constexpr int usageError = 2;
 /// "ostrel: unknown option <option>" and the usage, as written to standard error.
 [[nodiscard]] std::string unknownOptionMessage(std::string_view option);
 
+/// The environment that says where windows would go.
+struct SessionEnvironment
+{
+    std::string display;         ///< DISPLAY
+    std::string waylandDisplay;  ///< WAYLAND_DISPLAY
+    std::string qtPlatform;      ///< QT_QPA_PLATFORM
+
+    [[nodiscard]] static SessionEnvironment current();
+};
+
+/// Whether the tray application has somewhere to show itself: an X display or
+/// a Wayland compositor named in the environment, or a Qt platform chosen
+/// explicitly (QT_QPA_PLATFORM, "-platform", "-display"). Without one, Qt
+/// would abort with a hint about reinstalling.
+[[nodiscard]] bool hasGraphicalSession(const std::vector<std::string>& arguments,
+                                       const SessionEnvironment& environment);
+
+/// The one line written when there is none, with what to use instead.
+[[nodiscard]] std::string noGraphicalSessionMessage();
+
 }  // namespace ostrel::CommandLine

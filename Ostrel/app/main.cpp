@@ -70,6 +70,13 @@ int main(int argc, char* argv[])
     const auto options = ostrel::LaunchOptions::parse(arguments);
     // --refresh reads the providers, which only the application can.
     if (!options.statusLine && (!options.status || options.refresh)) {
+        // Only the tray and its windows need a display; --status --refresh reads without one.
+        if (!options.status
+            && !ostrel::CommandLine::hasGraphicalSession(arguments,
+                                                         ostrel::CommandLine::SessionEnvironment::current())) {
+            std::fputs(ostrel::CommandLine::noGraphicalSessionMessage().c_str(), stderr);
+            return 1;
+        }
         return startApp(argv);
     }
     // Read first: with standard input closed, the next file opened would take its place.

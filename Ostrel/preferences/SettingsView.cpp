@@ -213,10 +213,10 @@ void SettingsView::addProviders()
 
 void SettingsView::addRefresh()
 {
-    QVBoxLayout* rows = addSection(
-        QStringLiteral("Refresh"),
-        QStringLiteral("Ostrel also checks when you open or hover over it (at most once a minute). Every check is "
-                       "read-only: no prompts are sent and reset credits are never used."));
+    QVBoxLayout* rows =
+        addSection(QStringLiteral("Refresh"),
+                   QStringLiteral("Ostrel also checks when you open its panel (at most once a minute). Every check is "
+                                  "read-only: no prompts are sent and reset credits are never used."));
     m_interval = picker(offeredRefreshMinutes, refreshIntervalLabel, this);
     rows->addLayout(labelledRow(QStringLiteral("Check every"), m_interval, this));
     connect(m_interval, &QComboBox::activated, this, [this](int index) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -68,9 +68,11 @@ QString CompositionBar::percent(double share)
     if (p > 0 && p < 0.1) {
         return QStringLiteral("<0.1%");
     }
+    // to_chars, not printf: a German locale would write "9,9" here and "9.9" everywhere else.
     std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), p < 10 ? "%.1f%%" : "%.0f%%", p);
-    return QString::fromLatin1(text.data());
+    const auto written =
+        std::to_chars(text.data(), text.data() + text.size() - 1, p, std::chars_format::fixed, p < 10 ? 1 : 0);
+    return QString::fromLatin1(text.data(), written.ptr - text.data()) + QLatin1Char('%');
 }
 
 std::vector<CompositionBar::Capsule> CompositionBar::capsules(const TokenCounts& counts, double width)

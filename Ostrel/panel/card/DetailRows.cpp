@@ -86,7 +86,7 @@ void DetailRows::rebuild()
         auto* icon = new QLabel(this);
         icon->setFixedWidth(iconColumn);
         icon->setPixmap(Symbols::pixmap(symbol, iconPoints, theme.secondary, devicePixelRatioF()));
-        icon->setAccessibleName(CardLabel::qText(Symbols::systemName(symbol)));
+        icon->setAccessibleName(symbol == Symbol::clock ? QStringLiteral("Session") : QStringLiteral("Detail"));
         row->addWidget(icon, 0, Qt::AlignTop);
         QLabel* text = CardLabel::make(textPoints, QFont::Normal, true, this);
         text->setText(m_lines.at(i));

@@ -62,7 +62,8 @@ void ResetCreditsRow::set(const ResetCreditStatus& status, Date now, const std::
                                       iconPoints,
                                       m_urgent ? MarkColors::resetCreditAmber() : theme.secondary,
                                       devicePixelRatioF()));
-    m_icon->setAccessibleName(CardLabel::qText(Symbols::systemName(symbol)));
+    m_icon->setAccessibleName(m_urgent ? QStringLiteral("Reset credits expiring soon")
+                                       : QStringLiteral("Reset credits"));
     m_headline->setFont(Theme::font(headlinePoints, m_urgent ? QFont::DemiBold : QFont::Normal));
     m_headline->setText(CardLabel::qText(*headline));
     CardLabel::setColor(m_headline, theme.primary);

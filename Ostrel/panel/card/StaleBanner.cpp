@@ -102,7 +102,7 @@ void StaleBanner::set(const ProviderDisplay& display, Date now)
     const Symbol symbol =
         m_signedOut ? Symbol::personCropCircleBadgeExclamationmark : Symbol::clockBadgeExclamationmark;
     m_icon->setPixmap(Symbols::pixmap(symbol, iconPoints, Theme::orange(), devicePixelRatioF()));
-    m_icon->setAccessibleName(CardLabel::qText(Symbols::systemName(symbol)));
+    m_icon->setAccessibleName(m_signedOut ? QStringLiteral("Signed out") : QStringLiteral("Stale reading"));
     m_title->setText(titleFor(display));
     CardLabel::setTextOrHide(m_subtitle, subtitleFor(display, now));
     CardLabel::setColor(m_title, theme.primary);

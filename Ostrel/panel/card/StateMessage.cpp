@@ -52,29 +52,30 @@ struct Look
 {
     Symbol symbol{};
     QColor colour;
+    const char* spoken = "";  ///< what a screen reader says for the icon
 };
 
 Look lookFor(Status status, Provider provider, const Theme& theme)
 {
     switch (status) {
     case Status::renewed:
-        return {Symbol::arrowClockwiseCircle, theme.secondary};
+        return {Symbol::arrowClockwiseCircle, theme.secondary, "Renewed"};
     case Status::enterprise:
-        return {Symbol::building2, MarkColors::accent(provider)};
+        return {Symbol::building2, MarkColors::accent(provider), "Workspace account"};
     case Status::apiBilling:
-        return {Symbol::creditcard, MarkColors::accent(provider)};
+        return {Symbol::creditcard, MarkColors::accent(provider), "Billed per token"};
     case Status::needsLogin:
-        return {Symbol::personCropCircleBadgeExclamationmark, Theme::orange()};
+        return {Symbol::personCropCircleBadgeExclamationmark, Theme::orange(), "Signed out"};
     case Status::cliMissing:
-        return {Symbol::shippingbox, Theme::orange()};
+        return {Symbol::shippingbox, Theme::orange(), "Tool not installed"};
     case Status::unavailable:
-        return {Symbol::wifiExclamationmark, Theme::red()};
+        return {Symbol::wifiExclamationmark, Theme::red(), "Unavailable"};
     case Status::loading:
     case Status::live:
     case Status::stale:
         break;
     }
-    return {Symbol::hourglass, theme.secondary};
+    return {Symbol::hourglass, theme.secondary, "Reading"};
 }
 
 QPushButton* smallButton(const QString& text, QWidget* parent)
@@ -216,7 +217,7 @@ void StateMessage::setIcon(Status status, Provider provider)
 {
     const Look look = lookFor(status, provider, Theme::fromPalette(palette()));
     m_icon->setPixmap(Symbols::pixmap(look.symbol, iconPoints, look.colour, devicePixelRatioF()));
-    m_icon->setAccessibleName(CardLabel::qText(Symbols::systemName(look.symbol)));
+    m_icon->setAccessibleName(QString::fromUtf8(look.spoken));
 }
 
 void StateMessage::openTerminal()
