@@ -25,7 +25,7 @@ enum class StatusFormat
 };
 
 /// The names `--status` takes.
-[[nodiscard]] constexpr auto enumRows(StatusFormat)
+[[nodiscard]] constexpr auto enumRows(StatusFormat /*tag*/)
 {
     return std::to_array<EnumRow<StatusFormat>>({
         {StatusFormat::text, "text"},

@@ -28,7 +28,7 @@ namespace {
 /// Exit status when the tray application cannot be started, as a shell reports a missing command.
 constexpr int appMissing = 127;
 
-int startApp(char* argv[])
+int startApp(char** argv)
 {
     const std::optional<std::filesystem::path> command = ostrel::ProgramPaths::self();
     const std::optional<std::filesystem::path> app = command ? ostrel::ProgramPaths::appFor(*command) : std::nullopt;
@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
         std::fputs(ostrel::CommandLine::unknownOptionMessage(*unknown).c_str(), stderr);
         return ostrel::CommandLine::usageError;
     }
-    for (std::string_view argument : arguments) {
+    for (const std::string_view argument : arguments) {
         if (argument == "--version") {
             std::printf("ostrel %s\n", OSTREL_VERSION);
             return 0;

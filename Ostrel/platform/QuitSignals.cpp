@@ -53,4 +53,4 @@ void QuitSignals::quitOnSignal()
 
 // Compiled here rather than with the room's other meta-objects, so that the
 // command, which needs only this adapter, pulls in none of the bus adapters.
-#include "moc_QuitSignals.cpp"
+#include "moc_QuitSignals.cpp"  // NOLINT(bugprone-suspicious-include): the meta-object code, compiled here on purpose

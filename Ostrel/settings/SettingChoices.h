@@ -18,7 +18,7 @@ enum class TrayStyle
     stacked
 };
 
-[[nodiscard]] constexpr auto enumRows(TrayStyle)
+[[nodiscard]] constexpr auto enumRows(TrayStyle /*tag*/)
 {
     return std::to_array<EnumRow<TrayStyle>>({
         {TrayStyle::cells, "bars", "Cells"},
@@ -38,7 +38,7 @@ enum class TrayIconMode
     darkPanel
 };
 
-[[nodiscard]] constexpr auto enumRows(TrayIconMode)
+[[nodiscard]] constexpr auto enumRows(TrayIconMode /*tag*/)
 {
     return std::to_array<EnumRow<TrayIconMode>>({
         {TrayIconMode::automatic, "automatic", "Automatic"},
@@ -55,7 +55,7 @@ enum class PanelTab
     activity
 };
 
-[[nodiscard]] constexpr auto enumRows(PanelTab)
+[[nodiscard]] constexpr auto enumRows(PanelTab /*tag*/)
 {
     return std::to_array<EnumRow<PanelTab>>({{PanelTab::pace, "Ostrel"}, {PanelTab::activity, "Activity"}});
 }
@@ -67,7 +67,7 @@ enum class ActivityRange
     week
 };
 
-[[nodiscard]] constexpr auto enumRows(ActivityRange)
+[[nodiscard]] constexpr auto enumRows(ActivityRange /*tag*/)
 {
     return std::to_array<EnumRow<ActivityRange>>({{ActivityRange::day, "24 hours"}, {ActivityRange::week, "7 days"}});
 }
@@ -79,7 +79,7 @@ enum class ActivityMeasure
     fresh
 };
 
-[[nodiscard]] constexpr auto enumRows(ActivityMeasure)
+[[nodiscard]] constexpr auto enumRows(ActivityMeasure /*tag*/)
 {
     return std::to_array<EnumRow<ActivityMeasure>>(
         {{ActivityMeasure::all, "All"}, {ActivityMeasure::fresh, "New only"}});

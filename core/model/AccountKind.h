@@ -13,7 +13,7 @@ enum class AccountKind
     apiBilling
 };
 
-[[nodiscard]] constexpr auto enumRows(AccountKind)
+[[nodiscard]] constexpr auto enumRows(AccountKind /*tag*/)
 {
     return std::to_array<EnumRow<AccountKind>>({
         {AccountKind::subscription, "subscription"},

@@ -33,7 +33,7 @@ template <class Rows>
 [[nodiscard]] constexpr bool inDeclarationOrder(const Rows& rows)
 {
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        if (static_cast<std::size_t>(rows[index].value) != index) {
+        if (static_cast<std::size_t>(rows.at(index).value) != index) {
             return false;
         }
     }
@@ -47,7 +47,7 @@ template <TabledEnum E>
     // Rows are indexed by their case, so a row out of place, or a case missing before the last, fails the build.
     static_assert(inDeclarationOrder(rowsOf<E>), "enumRows must list every case once, in declaration order");
     const auto index = static_cast<std::size_t>(value);
-    return index < rowsOf<E>.size() ? rowsOf<E>[index] : rowsOf<E>.front();
+    return index < rowsOf<E>.size() ? rowsOf<E>.at(index) : rowsOf<E>.front();
 }
 
 /// Every case, in the table's order.
@@ -55,7 +55,7 @@ template <TabledEnum E>
 inline constexpr auto allCases = [] {
     std::array<E, rowsOf<E>.size()> cases{};
     for (std::size_t index = 0; index < cases.size(); ++index) {
-        cases[index] = rowsOf<E>[index].value;
+        cases.at(index) = rowsOf<E>.at(index).value;
     }
     return cases;
 }();

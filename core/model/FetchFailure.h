@@ -51,7 +51,7 @@ struct FetchFailure
 };
 
 /// Raw values as kept in our files; labels are the summaries.
-[[nodiscard]] constexpr auto enumRows(FetchFailure::Kind)
+[[nodiscard]] constexpr auto enumRows(FetchFailure::Kind /*tag*/)
 {
     using Kind = FetchFailure::Kind;
     return std::to_array<EnumRow<Kind>>({

@@ -30,7 +30,7 @@ struct PaceTierRow
     std::string_view emoji;  ///< the coloured square of the summary text
 };
 
-[[nodiscard]] constexpr auto enumRows(PaceTier)
+[[nodiscard]] constexpr auto enumRows(PaceTier /*tag*/)
 {
     return std::to_array<PaceTierRow>({
         {PaceTier::blue, "blue", "Plenty available", "\U0001F7E6"},

@@ -16,7 +16,7 @@ enum class Provider
 };
 
 /// Raw values as kept in our files; labels as people read them.
-[[nodiscard]] constexpr auto enumRows(Provider)
+[[nodiscard]] constexpr auto enumRows(Provider /*tag*/)
 {
     return std::to_array<EnumRow<Provider>>({
         {Provider::claude, "claude", "Claude"},

@@ -72,7 +72,7 @@ struct ProviderDisplay
 };
 
 /// Raw values as the status output's JSON names the statuses.
-[[nodiscard]] constexpr auto enumRows(ProviderDisplay::Status)
+[[nodiscard]] constexpr auto enumRows(ProviderDisplay::Status /*tag*/)
 {
     using Status = ProviderDisplay::Status;
     return std::to_array<EnumRow<Status>>({

@@ -14,7 +14,8 @@ std::string resets(std::size_t count)
 
 std::string timeUntil(const ResetCredit& credit, Date now)
 {
-    return Pace::formatTimeRemaining((*credit.expiresAt - now).count());
+    // Only credits that expire are asked; one without a date would read as due now.
+    return Pace::formatTimeRemaining((credit.expiresAt.value_or(now) - now).count());
 }
 
 }  // namespace
