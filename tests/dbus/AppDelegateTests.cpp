@@ -4,10 +4,13 @@
 #include <chrono>
 #include <string_view>
 
+#include <QAbstractButton>
 #include <QDBusConnection>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include "support/Accessible.h"
 #include "support/EventLoop.h"
 #include "support/NotificationService.h"
 
@@ -43,6 +46,15 @@ TEST(AppDelegate, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
     EXPECT_EQ(delegate.statusItem()->items().size(), 2U);
     EXPECT_EQ(notifications.calls().size(), 1U);
 
+    // The settings window's test report goes through the real reporter to the same service.
+    delegate.showSettings();
+    QAbstractButton* send = testing::named<QAbstractButton>(*delegate.settingsWindow(),
+                                                            QStringLiteral("Send a test report now"));
+    ASSERT_NE(send, nullptr);
+    QTest::mouseClick(send, Qt::LeftButton);
+    ASSERT_TRUE(testing::spinUntil([&] { return notifications.calls().size() == 2; }, 5s));
+    EXPECT_EQ(notifications.calls().back().summary, QStringLiteral("Ostrel test report"));
+
     panel.unregisterService(QString::fromLatin1(TrayHost::watcherService));
     QDBusConnection::disconnectFromBus(panel.name());
     QDBusConnection::disconnectFromBus(desktop.name());
@@ -63,7 +75,6 @@ TEST(AppDelegate, OpensWhatALaterLaunchAsksFor)
         {"a bare launch opens the panel", {}, true, false},
         {"the settings window", {QStringLiteral("--settings")}, false, true},
         {"the preview", {QStringLiteral("--preview"), QStringLiteral("--light")}, true, false},
-        {"both windows", {QStringLiteral("--settings"), QStringLiteral("--preview")}, true, true},
         {"demonstration switches are no request of their own", {QStringLiteral("--demo")}, true, false},
     });
     for (const Case& c : cases) {
