@@ -19,58 +19,41 @@
 namespace ostrel {
 namespace {
 
-enum class Opening
-{
-    switchAtLaunch,
-    trayMenu,
-    panelMenu
-};
-
-void triggerSettings(QMenu& menu)
-{
-    for (QAction* action : menu.actions()) {
-        if (action->text() == QStringLiteral("Settings…")) {
-            action->trigger();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no Settings… in the menu";
-}
-
 // Demonstration runs: no readers, no first-launch login item.
 TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanelAndHidesItOnClose)
 {
     struct Case
     {
         std::string_view name;
-        Opening opening;
+        std::string_view switchAtLaunch;
+        QMenu* (*menu)(AppDelegate&);  ///< whose "Settings…" opens it, after the launch
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"--settings after launch", Opening::switchAtLaunch},
-        {"Settings… in the tray menu", Opening::trayMenu},
-        {"Settings… in the panel's menu", Opening::panelMenu},
+        {"--settings at launch", "--settings", nullptr},
+        {"Settings… in the tray menu", "", [](AppDelegate& d) { return &d.statusItem()->menu(); }},
+        {"Settings… in the panel's menu",
+         "",
+         [](AppDelegate& d) { return &d.statusItem()->panel().view().header().menu(); }},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> arguments{"ostrel", "--demo"};
-        if (c.opening == Opening::switchAtLaunch) {
-            arguments.emplace_back("--settings");
+        if (!c.switchAtLaunch.empty()) {
+            arguments.emplace_back(c.switchAtLaunch);
         }
         AppDelegate delegate(arguments);
         delegate.start();
         // The offscreen platform has no tray: make the items as a tray appearing would.
         delegate.showTrayItems();
         ASSERT_NE(delegate.statusItem(), nullptr);
-        if (c.opening == Opening::switchAtLaunch) {
-            ASSERT_NE(delegate.settingsWindow(), nullptr);
-        } else {
-            EXPECT_EQ(delegate.settingsWindow(), nullptr);
-        }
-        if (c.opening == Opening::trayMenu) {
-            triggerSettings(delegate.statusItem()->menu());
-        } else if (c.opening == Opening::panelMenu) {
-            triggerSettings(delegate.statusItem()->panel().view().header().menu());
+        EXPECT_EQ(delegate.settingsWindow() != nullptr, c.menu == nullptr);
+        if (c.menu != nullptr) {
+            for (QAction* action : c.menu(delegate)->actions()) {
+                if (action->text() == QStringLiteral("Settings…")) {
+                    action->trigger();
+                }
+            }
         }
         SettingsWindow* window = delegate.settingsWindow();
         ASSERT_NE(window, nullptr);
@@ -98,22 +81,21 @@ TEST(AppDelegate, EachOpeningOfSettingsTakesOverTheLoginItemChangedOutside)
     ASSERT_NE(window, nullptr);
     auto* toggle = testing::named<QCheckBox>(*window, QStringLiteral("Launch at login"));
     ASSERT_NE(toggle, nullptr);
-    ASSERT_FALSE(toggle->isChecked());
-    window->close();
-
-    // The desktop's own settings add the entry while the window is closed.
     const std::filesystem::path entry = currentConfigHome() / "autostart" / LoginItem::entryName;
     std::filesystem::create_directories(entry.parent_path());
-    std::ofstream(entry) << LoginItem::desktopEntry("/usr/bin/ostrel");
-    delegate.showSettings();
-    EXPECT_TRUE(delegate.settings().launchAtLogin());
-    EXPECT_TRUE(toggle->isChecked());
-
-    window->close();
-    std::filesystem::remove(entry);
-    delegate.showSettings();
-    EXPECT_FALSE(delegate.settings().launchAtLogin());
-    EXPECT_FALSE(toggle->isChecked());
+    // The desktop's own settings add the entry while the window is closed, then remove it.
+    for (const bool added : {true, false}) {
+        SCOPED_TRACE(added ? "added" : "removed");
+        window->close();
+        if (added) {
+            std::ofstream(entry) << LoginItem::desktopEntry("/usr/bin/ostrel");
+        } else {
+            std::filesystem::remove(entry);
+        }
+        delegate.showSettings();
+        EXPECT_EQ(delegate.settings().launchAtLogin(), added);
+        EXPECT_EQ(toggle->isChecked(), added);
+    }
 }
 
 }  // namespace
