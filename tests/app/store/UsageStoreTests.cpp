@@ -165,19 +165,6 @@ TEST_F(UsageStoreTest, TellsOncePerRunWhenTheReadingsCannotBeKept)
     }
 }
 
-TEST_F(UsageStoreTest, ReadsOneProviderAtATime)
-{
-    UsageStore store(settings, optionsFor(script));
-    script->add(Provider::claude, readingOf(Provider::claude, 10), 200ms);
-    store.refresh(std::vector{Provider::claude});
-    store.refresh(std::vector{Provider::claude});
-    store.refresh();
-    EXPECT_EQ(store.refreshing(), (std::set{Provider::claude, Provider::openai}));
-    ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
-    EXPECT_EQ(script->readsOf(Provider::claude), 1);
-    EXPECT_EQ(script->readsOf(Provider::openai), 1);
-}
-
 TEST_F(UsageStoreTest, StaleChecksReadOnlyProvidersAttemptedLongerAgoThanTheirAge)
 {
     UsageStore store(settings, optionsFor(script));
