@@ -62,8 +62,8 @@ grep -q "<release version=\"$version\"" "$installed/share/metainfo/org.ostrel.Os
 # 3. The command line of the installed binary, with no display at all.
 env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --version | grep -qx "ostrel $version" ||
   fail "--version does not print ostrel $version"
-# What the usage lists is the CommandLine suite's.
-env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --help | grep -q -- '--status ' || fail "--help printed no usage"
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --help) || fail "--help did not exit 0"
+grep -q -- '--status ' <<<"$help" || fail "--help printed no usage"  # its lines: the CommandLine suite
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --bogus >"$work/out" 2>"$work/err" || status=$?
 [[ $status == 2 ]] || fail "an unknown option exited with $status instead of 2"
