@@ -48,8 +48,8 @@ TEST(AppDelegate, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
 
     // The settings window's test report goes through the real reporter to the same service.
     delegate.showSettings();
-    QAbstractButton* send = testing::named<QAbstractButton>(*delegate.settingsWindow(),
-                                                            QStringLiteral("Send a test report now"));
+    QAbstractButton* send =
+        testing::named<QAbstractButton>(*delegate.settingsWindow(), QStringLiteral("Send a test report now"));
     ASSERT_NE(send, nullptr);
     QTest::mouseClick(send, Qt::LeftButton);
     ASSERT_TRUE(testing::spinUntil([&] { return notifications.calls().size() == 2; }, 5s));

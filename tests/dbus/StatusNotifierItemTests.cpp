@@ -135,14 +135,13 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconAndTooltipOnce)
     {
         std::string_view name;
         std::optional<double> claudePercent;
-        std::array<int, 2> newIcon;
-        std::array<int, 2> newToolTip;
+        std::array<int, 4> heard;  ///< NewIcon of each item, then NewToolTip of each
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"nothing new changes nothing", std::nullopt, {0, 0}, {0, 0}},
-        {"Claude's new reading changes its mark and both tooltips", 70.0, {1, 0}, {1, 1}},
-        {"the same reading again changes nothing", 70.0, {0, 0}, {0, 0}},
+        {"nothing new changes nothing", std::nullopt, {0, 0, 0, 0}},
+        {"Claude's new reading changes its mark and both tooltips", 70.0, {1, 0, 1, 1}},
+        {"the same reading again changes nothing", 70.0, {0, 0, 0, 0}},
     });
     script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
     script->add(Provider::openai, testing::readingOf(Provider::openai, 40));
@@ -151,25 +150,20 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconAndTooltipOnce)
     controller.show();
     ASSERT_TRUE(testing::spinUntil([&] { return panel->watcher.registered().size() == 2; }, 3s));
     // What a host hears on the bus: each signal of each item triggers an action of its own.
-    std::array<QAction, 4> heard;
-    const auto listen = [&](std::size_t index, const char* signal, QAction& action) {
-        ASSERT_TRUE(QDBusConnection::sessionBus().connect(item(index).serviceName(),
+    std::array<QAction, 4> listeners;
+    std::array<int, 4> heard{};
+    for (std::size_t at = 0; at < listeners.size(); ++at) {
+        ASSERT_TRUE(QDBusConnection::sessionBus().connect(item(at % 2).serviceName(),
                                                           itemPath,
                                                           itemInterface,
-                                                          QString::fromLatin1(signal),
-                                                          &action,
+                                                          QString::fromLatin1(at < 2 ? "NewIcon" : "NewToolTip"),
+                                                          &listeners[at],
                                                           SLOT(trigger())));
-    };
-    listen(0, "NewIcon", heard[0]);
-    listen(1, "NewIcon", heard[1]);
-    listen(0, "NewToolTip", heard[2]);
-    listen(1, "NewToolTip", heard[3]);
+        QObject::connect(&listeners[at], &QAction::triggered, [&heard, at] { ++heard[at]; });
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::unique_ptr<QSignalSpy>> spies;
-        for (QAction& action : heard) {
-            spies.push_back(std::make_unique<QSignalSpy>(&action, &QAction::triggered));
-        }
+        heard.fill(0);
         if (c.claudePercent) {
             script->add(Provider::claude, testing::readingOf(Provider::claude, *c.claudePercent));
             script->add(Provider::openai, testing::readingOf(Provider::openai, 40));
@@ -179,10 +173,7 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconAndTooltipOnce)
             controller.reevaluate();
         }
         testing::spinFor(100ms);
-        EXPECT_EQ(spies[0]->count(), c.newIcon[0]);
-        EXPECT_EQ(spies[1]->count(), c.newIcon[1]);
-        EXPECT_EQ(spies[2]->count(), c.newToolTip[0]);
-        EXPECT_EQ(spies[3]->count(), c.newToolTip[1]);
+        EXPECT_EQ(heard, c.heard);
     }
 }
 
@@ -199,7 +190,6 @@ TEST_F(StatusNotifierItemTest, TheHostsClicksOpenThePanelAndTheMenu)
     const auto cases = std::to_array<Case>({
         {"Activate opens the panel", QStringLiteral("Activate"), true, false},
         {"Activate again closes it", QStringLiteral("Activate"), false, false},
-        {"a middle click does nothing", QStringLiteral("SecondaryActivate"), false, false},
         {"ContextMenu pops the menu up", QStringLiteral("ContextMenu"), false, true},
     });
     controller.show();

@@ -22,37 +22,35 @@ namespace {
 // Demonstration runs: no readers, no first-launch login item.
 TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanelAndHidesItOnClose)
 {
-    struct Case
+    enum class Opening
     {
-        std::string_view name;
-        std::string_view switchAtLaunch;
-        QMenu* (*menu)(AppDelegate&);  ///< whose "Settings…" opens it, after the launch
+        switchAtLaunch,
+        trayMenu,
+        panelMenu
     };
 
-    constexpr auto cases = std::to_array<Case>({
-        {"--settings at launch", "--settings", nullptr},
-        {"Settings… in the tray menu", "", [](AppDelegate& d) { return &d.statusItem()->menu(); }},
-        {"Settings… in the panel's menu",
-         "",
-         [](AppDelegate& d) { return &d.statusItem()->panel().view().header().menu(); }},
+    constexpr auto cases = std::to_array<std::pair<std::string_view, Opening>>({
+        {"--settings at launch", Opening::switchAtLaunch},
+        {"Settings… in the tray menu", Opening::trayMenu},
+        {"Settings… in the panel's menu", Opening::panelMenu},
     });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, opening] : cases) {
+        SCOPED_TRACE(name);
         std::vector<std::string> arguments{"ostrel", "--demo"};
-        if (!c.switchAtLaunch.empty()) {
-            arguments.emplace_back(c.switchAtLaunch);
+        if (opening == Opening::switchAtLaunch) {
+            arguments.emplace_back("--settings");
         }
         AppDelegate delegate(arguments);
         delegate.start();
         // The offscreen platform has no tray: make the items as a tray appearing would.
         delegate.showTrayItems();
         ASSERT_NE(delegate.statusItem(), nullptr);
-        EXPECT_EQ(delegate.settingsWindow() != nullptr, c.menu == nullptr);
-        if (c.menu != nullptr) {
-            for (QAction* action : c.menu(delegate)->actions()) {
-                if (action->text() == QStringLiteral("Settings…")) {
-                    action->trigger();
-                }
+        EXPECT_EQ(delegate.settingsWindow() != nullptr, opening == Opening::switchAtLaunch);
+        QMenu* menu = opening == Opening::trayMenu ? &delegate.statusItem()->menu()
+                                                   : &delegate.statusItem()->panel().view().header().menu();
+        for (QAction* action : opening == Opening::switchAtLaunch ? QList<QAction*>{} : menu->actions()) {
+            if (action->text() == QStringLiteral("Settings…")) {
+                action->trigger();
             }
         }
         SettingsWindow* window = delegate.settingsWindow();
