@@ -102,7 +102,7 @@ TEST_F(StatusNotifierItemTest, EachItemRegistersAndServesItsOwnIdTitleTooltipAnd
         }
         names.sort();
         const auto allRegistered = [&] {
-            const std::vector<QString> registered = panel->watcher.registered();
+            const std::vector<QString> registered = panel->registered();
             return std::ranges::all_of(names, [&](const QString& name) {
                 return std::ranges::find(registered, name) != registered.end();
             });
@@ -148,7 +148,7 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconAndTooltipOnce)
     controller.refreshNow();
     settle();
     controller.show();
-    ASSERT_TRUE(testing::spinUntil([&] { return panel->watcher.registered().size() == 2; }, 3s));
+    ASSERT_TRUE(testing::spinUntil([&] { return panel->registered().size() == 2; }, 3s));
     // What a host hears on the bus: each signal of each item triggers an action of its own.
     std::array<QAction, 4> listeners;
     std::array<int, 4> heard{};
