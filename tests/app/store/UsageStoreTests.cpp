@@ -38,11 +38,6 @@ protected:
         ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
     }
 
-    static double retrySeconds(UsageStore& store)
-    {
-        return store.retryTimer() == nullptr ? -1 : store.retryTimer()->interval() / 1000.0;
-    }
-
     testing::TempSettings temp;
     AppSettings& settings = temp.settings;
     QTemporaryDir data;
@@ -70,45 +65,28 @@ TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
     }
 }
 
-TEST_F(UsageStoreTest, WaitsByTheLargestCountAndThenRetriesEveryFailingProvider)
-{
-    UsageStore store(settings, optionsFor(script));
-    for (int round = 0; round < 3; ++round) {
-        script->add(Provider::claude, std::unexpected(FetchFailure::unexpected("odd reply")));
-        refreshAndSettle(store, {Provider::claude});
-    }
-    script->add(Provider::openai, std::unexpected(FetchFailure::unreachable("offline")));
-    refreshAndSettle(store, {Provider::openai});
-    EXPECT_EQ(retrySeconds(store), 1200);
-
-    script->add(Provider::claude, readingOf(Provider::claude, 20));
-    script->add(Provider::openai, readingOf(Provider::openai, 30));
-    store.retryTimer()->start(0);
-    ASSERT_TRUE(spinUntil([&] { return script->readsOf(Provider::openai) == 2; }));
-    ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
-    EXPECT_EQ(script->readsOf(Provider::claude), 4);
-}
-
-TEST_F(UsageStoreTest, SignedOutClearsTheCountAndSchedulesNoRetry)
+TEST_F(UsageStoreTest, RetriesEveryFailingProviderAfterTheLargestCountButNotTheSignedOut)
 {
     UsageStore store(settings, optionsFor(script));
     script->add(Provider::claude, std::unexpected(FetchFailure::notLoggedIn()));
     refreshAndSettle(store, {Provider::claude});
     EXPECT_EQ(store.retryTimer(), nullptr);
 
-    for (int round = 0; round < 2; ++round) {
-        script->add(Provider::claude, std::unexpected(FetchFailure::unreachable("offline")));
+    for (int round = 0; round < 3; ++round) {
+        script->add(Provider::claude, std::unexpected(FetchFailure::unexpected("odd reply")));
         refreshAndSettle(store, {Provider::claude});
     }
-    script->add(Provider::claude, std::unexpected(FetchFailure::cliMissing()));
-    refreshAndSettle(store, {Provider::claude});
+    script->add(Provider::openai, std::unexpected(FetchFailure::unreachable("offline")));
+    refreshAndSettle(store, {Provider::openai});
     ASSERT_NE(store.retryTimer(), nullptr);
-    EXPECT_EQ(retrySeconds(store), 600) << "the pending timer is left as it was";
+    EXPECT_EQ(store.retryTimer()->interval(), 1200 * 1000);
 
-    // When the earlier timer fires nobody is failing any more, so nothing is read.
+    script->add(Provider::claude, readingOf(Provider::claude, 20));
+    script->add(Provider::openai, readingOf(Provider::openai, 30));
     store.retryTimer()->start(0);
-    spinFor(100ms);
-    EXPECT_EQ(script->readsOf(Provider::claude), 4);
+    ASSERT_TRUE(spinUntil([&] { return script->readsOf(Provider::openai) == 2; }));
+    ASSERT_TRUE(spinUntil([&] { return store.refreshing().empty(); }));
+    EXPECT_EQ(script->readsOf(Provider::claude), 5);
 }
 
 TEST_F(UsageStoreTest, AFailureKeepsTheLastReadingAndEveryResultIsSaved)
