@@ -59,57 +59,42 @@ TEST_F(DBusMenuExporterTest, EachEntryReadsAsTheHostShowsIt)
     struct Case
     {
         std::string_view name;
-        std::function<QAction*(QMenu&)> add;
+        QAction* action;
         QVariantMap expected;
     };
 
-    auto* group = new QActionGroup(&menu);
+    QAction* disabled = menu.addAction(QStringLiteral("Off"));
+    disabled->setEnabled(false);
+    QAction* check = menu.addAction(QStringLiteral("Check"));
+    check->setCheckable(true);
+    QAction* radio = menu.addAction(QStringLiteral("Radio"));
+    radio->setCheckable(true);
+    radio->setChecked(true);
+    (new QActionGroup(&menu))->addAction(radio);
     const auto cases = std::to_array<Case>({
         {"a mnemonic is marked the protocol's way",
-         [](QMenu& m) { return m.addAction(QStringLiteral("&Open snake_case R&&D")); },
+         menu.addAction(QStringLiteral("&Open snake_case R&&D")),
          {{QStringLiteral("type"), QStringLiteral("standard")},
           {QStringLiteral("label"), QStringLiteral("_Open snake__case R&D")},
           {QStringLiteral("enabled"), true},
           {QStringLiteral("visible"), true}}},
-        {"a disabled entry",
-         [](QMenu& m) {
-             QAction* action = m.addAction(QStringLiteral("Off"));
-             action->setEnabled(false);
-             return action;
-         },
-         {{QStringLiteral("enabled"), false}}},
-        {"a separator",
-         [](QMenu& m) { return m.addSeparator(); },
-         {{QStringLiteral("type"), QStringLiteral("separator")}}},
+        {"a disabled entry", disabled, {{QStringLiteral("enabled"), false}}},
+        {"a separator", menu.addSeparator(), {{QStringLiteral("type"), QStringLiteral("separator")}}},
         {"a check box, unchecked",
-         [](QMenu& m) {
-             QAction* action = m.addAction(QStringLiteral("Check"));
-             action->setCheckable(true);
-             return action;
-         },
+         check,
          {{QStringLiteral("toggle-type"), QStringLiteral("checkmark")}, {QStringLiteral("toggle-state"), 0}}},
         {"a radio button, chosen",
-         [group](QMenu& m) {
-             QAction* action = m.addAction(QStringLiteral("Radio"));
-             action->setCheckable(true);
-             action->setChecked(true);
-             group->addAction(action);
-             return action;
-         },
+         radio,
          {{QStringLiteral("toggle-type"), QStringLiteral("radio")}, {QStringLiteral("toggle-state"), 1}}},
         {"a submenu",
-         [](QMenu& m) { return m.addMenu(QStringLiteral("More"))->menuAction(); },
+         menu.addMenu(QStringLiteral("More"))->menuAction(),
          {{QStringLiteral("children-display"), QStringLiteral("submenu")}}},
     });
-    for (const Case& c : cases) {
-        c.add(menu);
-    }
     const MenuLayout root = layout(0, 1);
     ASSERT_EQ(root.children.size(), static_cast<qsizetype>(cases.size()));
-    for (std::size_t index = 0; index < cases.size(); ++index) {
-        const Case& c = cases[index];
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const int id = root.children[static_cast<qsizetype>(index)].id;
+        const int id = root.children[menu.actions().indexOf(c.action)].id;
         const QDBusMessage reply =
             call(QStringLiteral("GetGroupProperties"), {QVariant::fromValue(QList<int>{id}), QStringList{}});
         ASSERT_EQ(reply.arguments().size(), 1) << reply.errorMessage().toStdString();
