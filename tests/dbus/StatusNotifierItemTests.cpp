@@ -207,8 +207,8 @@ TEST_F(StatusNotifierItemTest, TheHostsClicksOpenThePanelAndTheMenu)
 TEST_F(StatusNotifierItemTest, TheItemsMenuIsTheControllersMenuOnTheBus)
 {
     controller.show();
-    QDBusMessage getLayout = QDBusMessage::createMethodCall(item(0).serviceName(),
-                                                            qdbus_cast<QDBusObjectPath>(property(0, "Menu")).path(),
+    QDBusMessage getLayout = QDBusMessage::createMethodCall(item(1).serviceName(),
+                                                            qdbus_cast<QDBusObjectPath>(property(1, "Menu")).path(),
                                                             QString::fromLatin1(DBusMenuExporter::interfaceName),
                                                             QStringLiteral("GetLayout"));
     getLayout << 0 << 1 << QStringList{};
