@@ -77,25 +77,18 @@ TEST_F(UpdateControllerTest, AnnouncesOnlyANewerSignedReleaseAndKeepsItThroughFa
         std::string document;
         bool tamper;
         std::optional<std::string> available;
-        UpdateCheckOutcome::Kind outcome;
     };
 
     const auto steps = std::to_array<Step>({
-        {"a newer release", feedFor("1.10.0"), false, "1.10.0", UpdateCheckOutcome::Kind::newer},
-        {"a tampered feed changes nothing", feedFor("1.11.0"), true, "1.10.0", UpdateCheckOutcome::Kind::failed},
-        {"the same version clears it", feedFor("1.4.0"), false, std::nullopt, UpdateCheckOutcome::Kind::upToDate},
+        {"a newer release", feedFor("1.10.0"), false, "1.10.0"},
+        {"a tampered feed changes nothing", feedFor("1.11.0"), true, "1.10.0"},
+        {"the same version clears it", feedFor("1.4.0"), false, std::nullopt},
     });
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
-        std::string signature = signer.sign(step.document);
-        if (step.tamper) {
-            signature = signer.sign(feedFor("1.10.0"));
-        }
-        publish(step.document, signature);
+        publish(step.document, signer.sign(step.tamper ? feedFor("1.10.0") : step.document));
         checkAndWait(*updates);
         EXPECT_EQ(updates->availableVersion(), step.available);
-        ASSERT_TRUE(updates->lastOutcome().has_value());
-        EXPECT_EQ(updates->lastOutcome()->kind, step.outcome);
     }
     EXPECT_TRUE(opened.empty());
 
@@ -219,8 +212,6 @@ TEST_F(UpdateControllerTest, AnUpdaterOffersUpdatesInTheMenuAndAFoundReleaseInTh
     EXPECT_FALSE(showsUpdateButton(with));
     checkAndWait(*updates);
     EXPECT_TRUE(showsUpdateButton(with));
-    updates->openReleasePage();
-    EXPECT_FALSE(showsUpdateButton(with));
 }
 
 }  // namespace
