@@ -195,38 +195,23 @@ TEST_F(UsageStoreTest, ScansAtMostOnceWithinTheAgeAndPublishesEachProvider)
 
 TEST_F(UsageStoreTest, RefreshAndWaitJoinsAReadingInFlightAndFinishesOnceEveryResultIsRecorded)
 {
-    struct Case
-    {
-        std::string_view name;
-        bool claudeInFlight;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"nothing in flight: both are read", false},
-        {"claude in flight: its reading is joined, not repeated", true},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        script = std::make_shared<Script>();
-        UsageStore store(settings, optionsFor(script));
-        script->add(Provider::claude, readingOf(Provider::claude, 10), 150ms);
-        script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), 50ms);
-        script->add(Provider::claude, readingOf(Provider::claude, 99));
-        if (c.claudeInFlight) {
-            store.refresh(std::vector{Provider::claude});
-        }
-        QFuture<void> done = store.refreshAndWait();
-        // Neither a second wait nor a plain refresh may start another reading meanwhile.
-        QFuture<void> again = store.refreshAndWait();
-        store.refresh();
-        ASSERT_TRUE(spinUntil([&] { return done.isFinished() && again.isFinished(); }));
-        EXPECT_EQ(store.snapshots().at(Provider::claude).lastReading->weekly->usedPercent, 10);
-        EXPECT_EQ(store.snapshots().at(Provider::openai).lastFailure, FetchFailure::notLoggedIn());
-        EXPECT_TRUE(store.refreshing().empty());
-        spinFor(100ms);
-        EXPECT_EQ(script->readsOf(Provider::claude), 1);
-        EXPECT_EQ(script->readsOf(Provider::openai), 1);
-    }
+    UsageStore store(settings, optionsFor(script));
+    script->add(Provider::claude, readingOf(Provider::claude, 10), 150ms);
+    script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), 50ms);
+    script->add(Provider::claude, readingOf(Provider::claude, 99));
+    // Claude is in flight: its reading is joined, OpenAI's is started.
+    store.refresh(std::vector{Provider::claude});
+    QFuture<void> done = store.refreshAndWait();
+    // Neither a second wait nor a plain refresh may start another reading meanwhile.
+    QFuture<void> again = store.refreshAndWait();
+    store.refresh();
+    ASSERT_TRUE(spinUntil([&] { return done.isFinished() && again.isFinished(); }));
+    EXPECT_EQ(store.snapshots().at(Provider::claude).lastReading->weekly->usedPercent, 10);
+    EXPECT_EQ(store.snapshots().at(Provider::openai).lastFailure, FetchFailure::notLoggedIn());
+    EXPECT_TRUE(store.refreshing().empty());
+    spinFor(100ms);
+    EXPECT_EQ(script->readsOf(Provider::claude), 1);
+    EXPECT_EQ(script->readsOf(Provider::openai), 1);
 }
 
 TEST_F(UsageStoreTest, GoingAwayEndsAHungReadingAtOnce)
