@@ -150,8 +150,8 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconAndTooltipOnce)
     controller.show();
     ASSERT_TRUE(testing::spinUntil([&] { return panel->registered().size() == 2; }, 3s));
     // What a host hears on the bus: each signal of each item triggers an action of its own.
-    std::array<QAction, 4> listeners;
     std::array<int, 4> heard{};
+    std::array<QAction, 4> listeners;
     for (std::size_t at = 0; at < listeners.size(); ++at) {
         ASSERT_TRUE(QDBusConnection::sessionBus().connect(item(at % 2).serviceName(),
                                                           itemPath,
