@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QDBusConnectionInterface>
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include "TrayBus.h"

@@ -10,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "support/EventLoop.h"

@@ -1,5 +1,6 @@
 #include "updates/UpdateController.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <fstream>
