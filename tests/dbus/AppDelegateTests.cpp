@@ -4,10 +4,13 @@
 #include <chrono>
 #include <string_view>
 
+#include <QAbstractButton>
 #include <QDBusConnection>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include "support/Accessible.h"
 #include "support/EventLoop.h"
 #include "support/NotificationService.h"
 
@@ -16,36 +19,39 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(AppDelegate, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
-{
-    // The desktop's services, each on a connection of its own as separate programs would be.
-    QDBusConnection desktop = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
-    ASSERT_TRUE(desktop.isConnected()) << "no session bus: run under dbus-run-session";
-    testing::NotificationService notifications;
-    ASSERT_TRUE(desktop.registerVirtualObject(QString::fromLatin1(DesktopNotifier::path), &notifications));
-    ASSERT_TRUE(desktop.registerService(QString::fromLatin1(DesktopNotifier::service)));
+using AppDelegateTest = testing::NotificationServiceTest;
 
+TEST_F(AppDelegateTest, SaysOnceThatNoTrayIsThereAndShowsTheItemsWhenAPanelComes)
+{
     AppDelegate delegate({"ostrel", "--demo"});
     delegate.start();
     EXPECT_EQ(delegate.statusItem(), nullptr);
 
-    ASSERT_TRUE(testing::spinUntil([&] { return !notifications.calls().empty(); }, TrayHost::defaultGrace + 3s));
+    ASSERT_TRUE(testing::spinUntil([&] { return !service.calls().empty(); }, TrayHost::defaultGrace + 3s));
     testing::spinFor(TrayHost::defaultGrace);
-    const auto calls = notifications.calls();
+    const auto calls = service.calls();
     ASSERT_EQ(calls.size(), 1U);
     EXPECT_EQ(calls[0].summary, QStringLiteral("Ostrel"));
     EXPECT_EQ(calls[0].body, QString::fromUtf8(AppDelegate::noTrayMessage));
 
-    // A panel starts and its watcher takes the name: the items are made at once.
+    // A panel starts on a connection of its own and its watcher takes the name: the items are made at once.
     QDBusConnection panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("panel"));
     ASSERT_TRUE(panel.registerService(QString::fromLatin1(TrayHost::watcherService)));
     ASSERT_TRUE(testing::spinUntil([&] { return delegate.statusItem() != nullptr; }, 5s));
     EXPECT_EQ(delegate.statusItem()->items().size(), 2U);
-    EXPECT_EQ(notifications.calls().size(), 1U);
+    EXPECT_EQ(service.calls().size(), 1U);
+
+    // The settings window's test report goes through the real reporter to the same service.
+    delegate.showSettings();
+    QAbstractButton* send =
+        testing::named<QAbstractButton>(*delegate.settingsWindow(), QStringLiteral("Send a test report now"));
+    ASSERT_NE(send, nullptr);
+    QTest::mouseClick(send, Qt::LeftButton);
+    ASSERT_TRUE(testing::spinUntil([&] { return service.calls().size() == 2; }, 5s));
+    EXPECT_EQ(service.calls().back().summary, QStringLiteral("Ostrel test report"));
 
     panel.unregisterService(QString::fromLatin1(TrayHost::watcherService));
     QDBusConnection::disconnectFromBus(panel.name());
-    QDBusConnection::disconnectFromBus(desktop.name());
 }
 
 TEST(AppDelegate, OpensWhatALaterLaunchAsksFor)
@@ -63,7 +69,6 @@ TEST(AppDelegate, OpensWhatALaterLaunchAsksFor)
         {"a bare launch opens the panel", {}, true, false},
         {"the settings window", {QStringLiteral("--settings")}, false, true},
         {"the preview", {QStringLiteral("--preview"), QStringLiteral("--light")}, true, false},
-        {"both windows", {QStringLiteral("--settings"), QStringLiteral("--preview")}, true, true},
         {"demonstration switches are no request of their own", {QStringLiteral("--demo")}, true, false},
     });
     for (const Case& c : cases) {

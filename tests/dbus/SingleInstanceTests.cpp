@@ -5,9 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
-#include <vector>
 
-#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -22,61 +20,65 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Claim = SingleInstance::Claim;
 
-// A second launch of the built program on this suite's bus, in a throw-away home.
-class SecondLaunch
+TEST(SingleInstance, ALaterLaunchHandsItsSwitchesToTheNameOwnerOrFailsWhenNoneTakesThem)
 {
-public:
-    explicit SecondLaunch(const QStringList& switches)
+    struct Case
     {
-        const fs::path program = fs::path(OSTREL_BINARY_DIR) / "Ostrel" / "ostrel";
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        const QString home = QString::fromStdString(m_home.path().string());
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // Tools that are not there: a run that wrongly went on would read nothing.
-        environment.insert(QStringLiteral("PATH"), home);
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QString::fromStdString(program.string()), switches);
-    }
+        std::string_view name;
+        bool served;  ///< else a process holds the name but serves nothing: a hung or foreign owner
+        int exitCode;
+        std::string_view error;
+    };
 
-    /// The exit code, absent while it still runs after `limit`. The event loop
-    /// keeps turning meanwhile, so the first run here can answer its call.
-    [[nodiscard]] std::optional<int> exitCodeWithin(std::chrono::milliseconds limit)
-    {
-        if (!testing::spinUntil([this] { return m_process.state() == QProcess::NotRunning; }, limit)) {
-            m_process.kill();  // started by this test
-            m_process.waitForFinished();
-            return std::nullopt;
+    constexpr auto cases = std::to_array<Case>({
+        {"a first run takes the switches", true, 0, ""},
+        {"a squatter does not answer", false, 1, "did not answer"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDBusConnection owner = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("owner"));
+        ASSERT_TRUE(owner.isConnected()) << "no session bus: run under dbus-run-session";
+        std::optional<SingleInstance> first;
+        std::optional<QSignalSpy> requested;
+        if (c.served) {
+            first.emplace(owner, fs::path());
+            ASSERT_EQ(first->claim({}), Claim::first);
+            requested.emplace(&*first, &SingleInstance::requested);
+        } else {
+            ASSERT_TRUE(owner.registerService(QString::fromLatin1(SingleInstance::service)));
         }
-        return m_process.exitStatus() == QProcess::NormalExit ? std::optional(m_process.exitCode()) : std::nullopt;
+
+        // The built program on this suite's bus, in a throw-away home without the tools:
+        // a run that wrongly went on would read nothing.
+        const testing::TemporaryFolder home;
+        const QString homePath = QString::fromStdString(home.path().string());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), homePath);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), homePath + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), homePath + QStringLiteral("/data"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("PATH"), homePath);
+        QProcess later;
+        later.setProcessEnvironment(environment);
+        later.start(QString::fromStdString((fs::path(OSTREL_BINARY_DIR) / "Ostrel" / "ostrel").string()),
+                    {QStringLiteral("--settings")});
+        // The event loop turns meanwhile, so the first run here can answer.
+        const bool ended = testing::spinUntil([&] { return later.state() == QProcess::NotRunning; }, 20s);
+        if (!ended) {
+            later.kill();  // started by this test
+            later.waitForFinished();
+        }
+        ASSERT_TRUE(ended && later.exitStatus() == QProcess::NormalExit);
+        EXPECT_EQ(later.exitCode(), c.exitCode);
+        EXPECT_TRUE(QString::fromUtf8(later.readAllStandardError()).contains(QLatin1String(c.error)));
+        if (requested) {
+            ASSERT_TRUE(testing::spinUntil([&] { return requested->count() == 1; }, 2s));
+            EXPECT_EQ(requested->front().front().toStringList(), QStringList{QStringLiteral("--settings")});
+        }
+        requested.reset();
+        first.reset();
+        QDBusConnection::disconnectFromBus(owner.name());
     }
-
-    [[nodiscard]] QString errorOutput()
-    {
-        return QString::fromUtf8(m_process.readAllStandardError());
-    }
-
-private:
-    testing::TemporaryFolder m_home;
-    QProcess m_process;
-};
-
-TEST(SingleInstance, ALaterLaunchEndsWithAFailureWhenTheNameOwnerDoesNotTakeTheSwitches)
-{
-    // A process that holds the name but serves nothing: a hung or foreign owner.
-    QDBusConnection squatter = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("squatter"));
-    ASSERT_TRUE(squatter.isConnected()) << "no session bus: run under dbus-run-session";
-    ASSERT_TRUE(squatter.registerService(QString::fromLatin1(SingleInstance::service)));
-
-    SingleInstance later(QDBusConnection::sessionBus(), {});
-    EXPECT_EQ(later.claim({QStringLiteral("--settings")}), Claim::unanswered);
-
-    SecondLaunch program({});
-    EXPECT_EQ(program.exitCodeWithin(20s), 1);
-    EXPECT_TRUE(program.errorOutput().contains(QStringLiteral("did not answer")));
-    QDBusConnection::disconnectFromBus(squatter.name());
 }
 
 TEST(SingleInstance, WithoutABusTheLockFileTellsRunsApart)
@@ -96,7 +98,7 @@ TEST(SingleInstance, WithoutABusTheLockFileTellsRunsApart)
     const auto cases = std::to_array<Case>({
         {"the first run takes the lock", runtime.path(), false, Claim::first},
         {"a run while the lock is held learns that one runs", runtime.path(), true, Claim::alreadyRunning},
-        {"no runtime folder guards nothing", fs::path(), true, Claim::first},
+        {"the lock goes with its holder", runtime.path(), false, Claim::first},
         {"a runtime folder that is missing guards nothing", runtime.path() / "missing", true, Claim::first},
     });
     for (const Case& c : cases) {
@@ -109,14 +111,6 @@ TEST(SingleInstance, WithoutABusTheLockFileTellsRunsApart)
         SingleInstance run(noBus, c.folder);
         EXPECT_EQ(run.claim({}), c.expected);
     }
-
-    // The lock goes with its holder, so a run after the first has ended is the first again.
-    {
-        SingleInstance gone(noBus, runtime.path());
-        ASSERT_EQ(gone.claim({}), Claim::first);
-    }
-    SingleInstance next(noBus, runtime.path());
-    EXPECT_EQ(next.claim({}), Claim::first);
 }
 
 }  // namespace

@@ -22,9 +22,28 @@ namespace ostrel::testing {
 
 inline const QString watcherName = QString::fromLatin1(TrayHost::watcherService);
 
-class TestWatcher : public QDBusVirtualObject
+/// A panel's connection holding the watcher's name and object while it lives.
+class WatcherOnBus : public QDBusVirtualObject
 {
 public:
+    explicit WatcherOnBus(const QString& connectionName)
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
+    {
+        EXPECT_TRUE(m_bus.isConnected()) << "no session bus: run under dbus-run-session";
+        EXPECT_TRUE(m_bus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), this));
+        EXPECT_TRUE(m_bus.registerService(watcherName));
+    }
+
+    ~WatcherOnBus() override
+    {
+        m_bus.unregisterService(watcherName);
+        m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+        QDBusConnection::disconnectFromBus(m_bus.name());
+    }
+
+    WatcherOnBus(const WatcherOnBus&) = delete;
+    WatcherOnBus& operator=(const WatcherOnBus&) = delete;
+
     /// The names (or "sender/path") the items registered under, in the order they came.
     [[nodiscard]] std::vector<QString> registered() const
     {
@@ -52,36 +71,9 @@ public:
     }
 
 private:
+    QDBusConnection m_bus;
     mutable std::mutex m_mutex;
     std::vector<QString> m_registered;
-};
-
-/// A panel's connection holding the watcher's name and object while it lives.
-class WatcherOnBus
-{
-public:
-    explicit WatcherOnBus(const QString& connectionName)
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
-    {
-        EXPECT_TRUE(m_bus.isConnected()) << "no session bus: run under dbus-run-session";
-        EXPECT_TRUE(m_bus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
-        EXPECT_TRUE(m_bus.registerService(watcherName));
-    }
-
-    ~WatcherOnBus()
-    {
-        m_bus.unregisterService(watcherName);
-        m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
-        QDBusConnection::disconnectFromBus(m_bus.name());
-    }
-
-    WatcherOnBus(const WatcherOnBus&) = delete;
-    WatcherOnBus& operator=(const WatcherOnBus&) = delete;
-
-    TestWatcher watcher;
-
-private:
-    QDBusConnection m_bus;
 };
 
 /// The reply to `call`, which the event loop keeps serving meanwhile.

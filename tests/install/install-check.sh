@@ -63,9 +63,7 @@ grep -q "<release version=\"$version\"" "$installed/share/metainfo/org.ostrel.Os
 env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --version | grep -qx "ostrel $version" ||
   fail "--version does not print ostrel $version"
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --help) || fail "--help did not exit 0"
-for switch in --demo --preview --light --settings --export-snapshots --status --format --watch --refresh --version --help; do
-  grep -q -- "$switch " <<<"$help" || fail "--help does not list $switch"
-done
+grep -q -- '--status ' <<<"$help" || fail "--help printed no usage"  # its lines: the CommandLine suite
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$installed/bin/ostrel" --bogus >"$work/out" 2>"$work/err" || status=$?
 [[ $status == 2 ]] || fail "an unknown option exited with $status instead of 2"

@@ -2,9 +2,9 @@
 # Two providers, two StatusNotifierItems on a real host: Ostrel runs with
 # demonstration data and the Colourful tray icons on a virtual X screen beside
 # xfce4-panel, whose systray hosts StatusNotifierItems. Both items must
-# register, each with a tooltip of its own and its provider's id and title,
-# and the panel must show Claude's mark (its orange spark) left of OpenAI's
-# (its green knot), and a click on Claude's item opens the panel below it.
+# register, the panel must show Claude's mark (its orange spark) left of
+# OpenAI's (its green knot), and a click on Claude's item opens the panel below
+# it. (Each item's id, title and tooltip on the bus: the StatusNotifierItem suite.)
 #
 #   tests/tray/sni-items-in-order.sh <ostrel binary> <repository>
 set -euo pipefail
@@ -24,21 +24,6 @@ tray_run_ostrel "$ostrel" QT_QPA_PLATFORM=xcb -- --demo
 two_items() { (($(tray_sni_items | wc -l) == 2)); }
 tray_await 150 two_items || { echo "FAIL: two items did not register" >&2; tray_sni_items >&2; cat "$tray_work/ostrel.log" >&2; exit 1; }
 sleep 2
-
-tips=()
-ids=()
-while read -r item; do
-  tip="$(tray_sni_property "$item" ToolTip | tr -d '\n')"
-  id="$(tray_sni_property "$item" Id | sed -n 's/.*string "\(.*\)"/\1/p')"
-  title="$(tray_sni_property "$item" Title | sed -n 's/.*string "\(.*\)"/\1/p')"
-  echo "$item: id $id, title $title"
-  [[ "$id" == "$title" ]] || { echo "FAIL: $item has the id $id but the title $title" >&2; exit 1; }
-  tips+=("$tip")
-  ids+=("$id")
-done < <(tray_sni_items)
-[[ "${tips[0]}" != "${tips[1]}" ]] || { echo "FAIL: both items carry the same tooltip" >&2; exit 1; }
-[[ "$(printf '%s\n' "${ids[@]}" | sort | tr '\n' '|')" == "Ostrel — Claude|Ostrel — OpenAI|" ]] ||
-  { echo "FAIL: the items are not one per provider: ${ids[*]}" >&2; exit 1; }
 
 # One picture for both the eye and the check. xwdtopnm writes 16-bit samples
 # for some visuals, so the picture is brought to 8 bits first.

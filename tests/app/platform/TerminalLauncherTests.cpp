@@ -36,9 +36,6 @@ void install(const fs::path& folder, const QStringList& names)
 
 QStringList split(std::string_view joined)
 {
-    if (joined.empty()) {
-        return {};
-    }
     return QString::fromUtf8(joined.data(), static_cast<qsizetype>(joined.size())).split(QLatin1Char(' '));
 }
 
@@ -50,7 +47,7 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
         std::string_view installed;  ///< program names on the path, ' ' between
         std::string_view terminal;   ///< $TERMINAL
         std::string_view desktop;    ///< $XDG_CURRENT_DESKTOP
-        std::string_view chosen;     ///< empty: none found
+        std::string_view chosen;
     };
 
     // clang-format off
@@ -64,8 +61,6 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
          "konsole"},
         {"the desktop's name is compared without case", "xfce4-terminal konsole", "", "xfce", "xfce4-terminal"},
         {"any known terminal when the desktop has none of its own", "mate-terminal xterm", "", "sway", "mate-terminal"},
-        {"xterm last", "xterm", "", "GNOME", "xterm"},
-        {"nothing at all", "", "", "GNOME", ""},
     });
     // clang-format on
     for (const Case& c : cases) {
@@ -77,12 +72,8 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
         environment.currentDesktop = QString::fromUtf8(c.desktop.data(), static_cast<qsizetype>(c.desktop.size()));
         environment.searchPath = {qPath(folder.path())};
         const std::optional<QString> found = TerminalLauncher::find(environment);
-        if (c.chosen.empty()) {
-            EXPECT_FALSE(found.has_value()) << found.value_or(QString()).toStdString();
-        } else {
-            ASSERT_TRUE(found.has_value());
-            EXPECT_EQ(fs::path(found->toStdString()).filename().string(), c.chosen);
-        }
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(fs::path(found->toStdString()).filename().string(), c.chosen);
     }
 }
 

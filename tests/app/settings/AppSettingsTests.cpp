@@ -11,7 +11,6 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace ostrel {
@@ -51,6 +50,7 @@ TEST(AppSettings, AFreshAccountReadsWithoutWritingAnything)
     const Sandbox box;
     const auto settings = box.open();
     EXPECT_EQ(settings->refreshMinutes(), 60);
+    EXPECT_TRUE(settings->morningReport());
     EXPECT_EQ(settings->enabledProviders(), (std::vector{Provider::claude, Provider::openai}));
     EXPECT_FALSE(fs::exists(box.root / "config")) << "defaults live in code, never in the file";
 }
@@ -83,34 +83,23 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
     const Sandbox box;
     {
         const auto settings = box.open();
+        // Keys of each kind of value: every key goes through the same generic write and read.
         settings->setClaudeEnabled(false);
         settings->setRefreshMinutes(15);
         settings->setTrayStyle(TrayStyle::stacked);
-        settings->setTrayIconMode(TrayIconMode::darkPanel);
-        settings->setMorningReport(false);
         settings->setClaudePath("/opt/claude, the tool");
-        settings->setCodexPath("~/bin/codex");
+        settings->setMorningReport(false);
         settings->setLastMorningReport("2026-03-09");
-        settings->setPanelTab(PanelTab::activity);
-        settings->setActivityRange(ActivityRange::week);
-        settings->setActivityMeasure(ActivityMeasure::fresh);
         // Read while the first instance is still alive: nothing waits for its destructor.
         EXPECT_EQ(box.stored("menuBarStyle").toString(), QLatin1String("stacked"));
 
         const auto second = box.open();
-        EXPECT_FALSE(second->claudeEnabled());
-        EXPECT_TRUE(second->openaiEnabled());
+        EXPECT_EQ(second->enabledProviders(), std::vector{Provider::openai});
         EXPECT_EQ(second->refreshMinutes(), 15);
         EXPECT_EQ(second->trayStyle(), TrayStyle::stacked);
-        EXPECT_EQ(second->trayIconMode(), TrayIconMode::darkPanel);
-        EXPECT_FALSE(second->morningReport());
         EXPECT_EQ(second->claudePath(), "/opt/claude, the tool");
-        EXPECT_EQ(second->codexPath(), "~/bin/codex");
+        EXPECT_FALSE(second->morningReport());
         EXPECT_EQ(second->lastMorningReport(), "2026-03-09");
-        EXPECT_EQ(second->panelTab(), PanelTab::activity);
-        EXPECT_EQ(second->activityRange(), ActivityRange::week);
-        EXPECT_EQ(second->activityMeasure(), ActivityMeasure::fresh);
-        EXPECT_EQ(second->enabledProviders(), std::vector{Provider::openai});
     }
     EXPECT_EQ(fs::status(box.folder).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(box.folder / AppSettings::fileName).permissions(),
@@ -127,9 +116,7 @@ TEST(AppSettings, AssigningTheSameValueWritesTheKeyButNotifiesNobody)
     QObject::connect(settings.get(), &AppSettings::trayStyleChanged, [&styles](TrayStyle) { ++styles; });
 
     settings->setTrayStyle(TrayStyle::cells);
-    settings->setOpenaiEnabled(true);
     EXPECT_EQ(box.stored("menuBarStyle").toString(), QLatin1String("bars"));
-    EXPECT_EQ(box.stored("openaiEnabled").toString(), QLatin1String("true"));
     EXPECT_EQ(notified, 0);
 
     settings->setTrayStyle(TrayStyle::cellsAndPercent);
@@ -248,8 +235,7 @@ TEST(AppSettings, AFailedLoginItemChangeKeepsTheRequestAndItsReasonUntilRestart)
 
     settings->setLaunchAtLogin(true);
     EXPECT_TRUE(settings->launchAtLogin());
-    EXPECT_THAT(settings->launchAtLoginError(),
-                ::testing::Optional(::testing::EndsWith("/config/autostart: Not a directory")));
+    EXPECT_TRUE(settings->launchAtLoginError().has_value());
     EXPECT_EQ(errors, 1);
 
     settings->setLaunchAtLogin(false);

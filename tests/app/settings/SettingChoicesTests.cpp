@@ -37,7 +37,6 @@ TEST(SettingChoices, LabelsIntervalsInMinutesBelowAnHourAndInHoursAbove)
     constexpr auto cases = std::to_array<Case>({
         {30, "30 minutes"},
         {60, "hour"},
-        {90, "90 minutes"},
         {120, "2 hours"},
     });
     for (const Case& c : cases) {
