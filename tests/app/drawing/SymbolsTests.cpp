@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <set>
 #include <string>
 #include <string_view>
@@ -50,51 +49,18 @@ Drawn inspect(const QImage& drawn, const QColor& tint)
     return result;
 }
 
-struct Case
-{
-    std::string_view name;  ///< the enumeration case, spelled out
-    Symbol symbol;
-};
-
-constexpr auto cases = std::to_array<Case>({
-    {"arrowClockwise", Symbol::arrowClockwise},
-    {"arrowClockwiseCircle", Symbol::arrowClockwiseCircle},
-    {"arrowCounterclockwiseCircle", Symbol::arrowCounterclockwiseCircle},
-    {"arrowDownCircleFill", Symbol::arrowDownCircleFill},
-    {"building2", Symbol::building2},
-    {"cameraViewfinder", Symbol::cameraViewfinder},
-    {"checkmark", Symbol::checkmark},
-    {"checkmarkCircleFill", Symbol::checkmarkCircleFill},
-    {"clock", Symbol::clock},
-    {"clockBadgeExclamationmark", Symbol::clockBadgeExclamationmark},
-    {"creditcard", Symbol::creditcard},
-    {"docOnDoc", Symbol::docOnDoc},
-    {"ellipsisCircle", Symbol::ellipsisCircle},
-    {"exclamationmarkArrowCirclepath", Symbol::exclamationmarkArrowCirclepath},
-    {"exclamationmarkCircleFill", Symbol::exclamationmarkCircleFill},
-    {"gaugeWithDotsNeedle33percent", Symbol::gaugeWithDotsNeedle33percent},
-    {"hourglass", Symbol::hourglass},
-    {"infinity", Symbol::infinity},
-    {"infoCircle", Symbol::infoCircle},
-    {"laptopcomputerAndIphone", Symbol::laptopcomputerAndIphone},
-    {"personCropCircleBadgeExclamationmark", Symbol::personCropCircleBadgeExclamationmark},
-    {"shippingbox", Symbol::shippingbox},
-    {"switch2", Symbol::switch2},
-    {"wifiExclamationmark", Symbol::wifiExclamationmark},
-});
-static_assert(cases.size() == static_cast<std::size_t>(Symbol::wifiExclamationmark) + 1);
-
 TEST(Symbols, EachHasItsOwnNameAndFileAndDrawsOnlyInItsTintAtTheAskedSize)
 {
     const QColor tint(200, 60, 20);
     std::set<std::string_view> names;
     std::set<QString> files;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_TRUE(names.insert(Symbols::systemName(c.symbol)).second);
-        EXPECT_TRUE(files.insert(Symbols::resourcePath(c.symbol)).second);
-        EXPECT_TRUE(QFile::exists(Symbols::resourcePath(c.symbol)));
-        const QPixmap image = Symbols::pixmap(c.symbol, 24, tint, 2);
+    for (int raw = 0; raw <= static_cast<int>(Symbol::wifiExclamationmark); ++raw) {
+        const auto symbol = static_cast<Symbol>(raw);
+        SCOPED_TRACE(Symbols::systemName(symbol));
+        EXPECT_TRUE(names.insert(Symbols::systemName(symbol)).second);
+        EXPECT_TRUE(files.insert(Symbols::resourcePath(symbol)).second);
+        EXPECT_TRUE(QFile::exists(Symbols::resourcePath(symbol)));
+        const QPixmap image = Symbols::pixmap(symbol, 24, tint, 2);
         EXPECT_EQ(image.size(), QSize(48, 48));
         const Drawn drawn = inspect(image.toImage(), tint);
         EXPECT_GT(drawn.opaque, 0);
@@ -136,7 +102,6 @@ TEST(Symbols, PaintFitsTheSymbolCentredInItsBoxAtTheDevicesRatio)
 
     constexpr auto paintCases = std::to_array<PaintCase>({
         {"a wide box centres a square across", QRectF(0, 0, 60, 20), 1},
-        {"a tall box centres a square down", QRectF(10, 0, 20, 40), 2},
         {"an offset box on a fractional ratio", QRectF(5.5, 7.25, 24, 24), 1.5},
     });
     for (const PaintCase& c : paintCases) {

@@ -1,26 +1,20 @@
 #include "snapshots/PanelSnapshot.h"
 
 #include <array>
-#include <fstream>
 #include <string_view>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
-#include "drawing/CapsuleSwitcher.h"
 #include "snapshots/SnapshotFrame.h"
 #include "snapshots/SocialCard.h"
 #include "store/UsageStore.h"
 #include "support/TempSettings.h"
-#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr double pointsPerMetreAt1x = 72 * 39.3700787;
 
@@ -157,25 +151,6 @@ TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
         EXPECT_NE(border, c.background);
     }
     QApplication::setPalette(before);
-}
-
-TEST_F(PanelSnapshotTest, ShowsNoButtonInAnyExportedVariant)
-{
-    for (const PanelSnapshot::Variant& variant : PanelSnapshot::variants()) {
-        SCOPED_TRACE(variant.name);
-        const auto frame = PanelSnapshot::framedPanel(store, settings, variant.state, ColorScheme::dark);
-        frame->setAttribute(Qt::WA_DontShowOnScreen);
-        frame->show();
-        QCoreApplication::sendPostedEvents();
-        for (const QAbstractButton* button : frame->findChildren<QAbstractButton*>()) {
-            // The tab switcher is part of the picture; it says which tab is shown.
-            if (qobject_cast<const CapsuleSwitcher*>(button->parentWidget()) != nullptr) {
-                continue;
-            }
-            EXPECT_FALSE(button->isVisibleTo(frame.get()))
-                << "button " << button->accessibleName().toStdString() << button->text().toStdString();
-        }
-    }
 }
 
 TEST(SocialCard, PlacesThePanel400PointsWideWithinTheContentAndPaintsTheNightGradient)
