@@ -1,6 +1,5 @@
 // The tray label drawn for real on the offscreen platform: widths per style
-// and state, cell colours per tier at known pixels, fading, dots, and both
-// pixel ratios.
+// and state, cell colours per tier at known pixels, fading and dots.
 
 #include "drawing/TrayLabel.h"
 
@@ -17,28 +16,18 @@
 #include "drawing/ProviderMark.h"
 #include "drawing/StackedRow.h"
 #include "drawing/SymbolImage.h"
+#include "support/SampleReadings.h"
 
 namespace ostrel {
 namespace {
 
 const LabelColors darkText{QColor(0, 0, 0), QColor(0, 0, 0, 128)};
 
-Pace pacing(PaceTier tier, int filled, int percent, bool resetWarning = false)
-{
-    Pace o;
-    o.allowanceFraction = percent / 100.0;
-    o.timeFraction = 0.5;
-    o.timeRemaining = 3600.0 * 80;
-    o.ratio = 1;
-    o.tier = tier;
-    o.litCells = filled;
-    o.resetWarning = resetWarning;
-    return o;
-}
+using testing::paceOf;
 
 MarkState live(Provider provider, PaceTier tier, int filled, int percent)
 {
-    return {provider, MarkStatus::live, pacing(tier, filled, percent), true, false};
+    return {provider, MarkStatus::live, paceOf(tier, filled, percent), true, false};
 }
 
 // Colour of the pixel at a logical point of a picture drawn at `dpr`.
@@ -86,7 +75,7 @@ TEST(MarkState, ChoosesTheIndicatorDotsAndFadingFromTheStatus)
         SCOPED_TRACE(c.name);
         const MarkState state{Provider::claude,
                               c.status,
-                              c.paced ? std::optional(pacing(PaceTier::green, 3, 60)) : std::nullopt,
+                              c.paced ? std::optional(paceOf(PaceTier::green, 3, 60)) : std::nullopt,
                               c.hasReading,
                               false};
         EXPECT_EQ(state.indicator(), c.indicator);
@@ -217,15 +206,12 @@ TEST(TrayLabel, DrawsTheAlertAndCreditDotsOnTheirCorners)
     MarkState state = live(Provider::openai, PaceTier::green, 3, 60);
     state.status = MarkStatus::needsLogin;
     state.creditsExpiringSoon = true;
-    for (const qreal dpr : {1.0, 2.0}) {
-        SCOPED_TRACE(dpr);
-        const QImage image = TrayLabel::renderImage({TrayStyle::cells, {state}}, darkText, dpr);
-        // The alert dot's centre is the gauge frame's top-right corner (50.5, 5).
-        expectNear(at(image, 50.5, 5), MarkColors::alertOrange(), 10);
-        expectNear(at(image, 51.5, 4), MarkColors::alertOrange(), 10);
-        // The credit dot's centre is 2.5 pt left of and 1.5 pt below the glyph's top-right corner moved (2, -1).
-        expectNear(at(image, 17.5, 6), MarkColors::resetCreditAmber(), 10);
-    }
+    const QImage image = TrayLabel::renderImage({TrayStyle::cells, {state}}, darkText, 2);
+    // The alert dot's centre is the gauge frame's top-right corner (50.5, 5).
+    expectNear(at(image, 50.5, 5), MarkColors::alertOrange(), 10);
+    expectNear(at(image, 51.5, 4), MarkColors::alertOrange(), 10);
+    // The credit dot's centre is 2.5 pt left of and 1.5 pt below the glyph's top-right corner moved (2, -1).
+    expectNear(at(image, 17.5, 6), QColor(255, 176, 32), 10);
     state.status = MarkStatus::live;
     state.creditsExpiringSoon = false;
     const QImage plain = TrayLabel::renderImage({TrayStyle::cells, {state}}, darkText, 1);

@@ -1,6 +1,8 @@
 #include "snapshots/PanelSnapshot.h"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <string_view>
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include "snapshots/SocialCard.h"
 #include "store/UsageStore.h"
 #include "support/TempSettings.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -151,6 +154,60 @@ TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
         EXPECT_NE(border, c.background);
     }
     QApplication::setPalette(before);
+}
+
+TEST_F(PanelSnapshotTest, ExportsTheNinePicturesIntoANewNestedFolderAndNothingIntoAFile)
+{
+    struct Picture
+    {
+        std::string_view name;
+        double scale;
+        QSize pixels;  ///< a zero side is not fixed by the design
+        bool dark;
+    };
+
+    constexpr auto pictures = std::to_array<Picture>({
+        {"ostrel-dark.png", 2, {768, 0}, true},
+        {"activity-dark.png", 2, {768, 0}, true},
+        {"activity-new-dark.png", 2, {768, 0}, true},
+        {"menubar-dark.png", 3, {0, 66}, true},
+        {"ostrel-light.png", 2, {768, 0}, false},
+        {"activity-light.png", 2, {768, 0}, false},
+        {"activity-new-light.png", 2, {768, 0}, false},
+        {"menubar-light.png", 3, {0, 66}, false},
+        {"social.png", 1, {1200, 630}, true},
+    });
+    const testing::TemporaryFolder home;
+    const std::filesystem::path folder = home.path() / "pictures" / "of" / "today";
+    const auto written = PanelSnapshot::exportAll(store, settings, folder);
+    ASSERT_TRUE(written.has_value()) << written.error().description();
+    ASSERT_EQ(written->size(), pictures.size());
+    for (std::size_t index = 0; index < pictures.size(); ++index) {
+        const Picture& c = pictures.at(index);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(written->at(index), folder / c.name);
+        const QImage image(QString::fromStdString((folder / c.name).string()));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_NEAR(image.dotsPerMeterX() / pointsPerMetreAt1x, c.scale, 0.01);
+        if (c.pixels.width() != 0) {
+            EXPECT_EQ(image.width(), c.pixels.width());
+        }
+        if (c.pixels.height() != 0) {
+            EXPECT_EQ(image.height(), c.pixels.height());
+        }
+        if (c.scale == 2) {
+            // The frame shows in the padding above the header.
+            EXPECT_EQ(image.pixelColor(image.width() / 2, 10), c.dark ? QColor(28, 29, 34) : QColor(244, 244, 246));
+            EXPECT_EQ(image.height() % 2, 0) << "a whole number of points";
+        }
+    }
+
+    const std::filesystem::path file = home.path() / "not-a-folder";
+    std::ofstream(file) << "kept";
+    const auto refused = PanelSnapshot::exportAll(store, settings, file);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().failure, ExportFailure::folderNotCreated);
+    EXPECT_EQ(std::filesystem::file_size(file), 4U);
 }
 
 TEST(SocialCard, PlacesThePanel400PointsWideWithinTheContentAndPaintsTheNightGradient)
