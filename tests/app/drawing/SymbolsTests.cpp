@@ -83,14 +83,6 @@ TEST(Symbols, KeepTheTintsOpacityAndDimTheDisabledIcon)
     EXPECT_LT(disabled, normal / 2);
 }
 
-TEST(Symbols, AskedTwiceTheSameWayComeFromTheCache)
-{
-    const QPixmap first = Symbols::pixmap(Symbol::clock, 18, Qt::red, 2);
-    EXPECT_EQ(Symbols::pixmap(Symbol::clock, 18, Qt::red, 2).cacheKey(), first.cacheKey());
-    EXPECT_NE(Symbols::pixmap(Symbol::clock, 18, Qt::blue, 2).cacheKey(), first.cacheKey());
-    EXPECT_NE(Symbols::pixmap(Symbol::clock, 36, Qt::red, 1).cacheKey(), first.cacheKey());
-}
-
 TEST(Symbols, PaintFitsTheSymbolCentredInItsBoxAtTheDevicesRatio)
 {
     struct PaintCase
