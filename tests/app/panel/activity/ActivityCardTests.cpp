@@ -221,36 +221,6 @@ TEST(ActivityCard, NamesAShareInAtMostThreeFigures)
     }
 }
 
-TEST(ActivityCard, CapsulesShareTheWidthAndKeepThreePointsEach)
-{
-    struct Case
-    {
-        std::string_view name;
-        TokenCounts counts;
-        std::size_t capsules;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"three parts", {900000, 99000, 1000}, 3},
-        {"a tiny part stays visible", {1000000, 0, 1}, 2},
-        {"nothing", {}, 0},
-    });
-    constexpr double width = 328;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto capsules = CompositionBar::capsules(c.counts, width);
-        ASSERT_EQ(capsules.size(), c.capsules);
-        double used = 0;
-        for (const CompositionBar::Capsule& capsule : capsules) {
-            EXPECT_GE(capsule.width, 3);
-            used += capsule.width;
-        }
-        if (!capsules.empty()) {
-            EXPECT_NEAR(used + 2 * static_cast<double>(capsules.size() - 1), width, 1e-9) << "gaps of 2 points";
-        }
-    }
-}
-
 TEST(ActivityCard, HoveringABarNamesItAndDimsTheOthers)
 {
     ProviderActivity activity;

@@ -1,10 +1,8 @@
-// The glide-path chart: the plotted series, where its marks and labels go,
-// its day marks in a pinned calendar, and what it paints, sampled at known
-// pixels.
+// The glide-path chart: the plotted series, its day marks in a pinned
+// calendar, and what it paints, sampled at known pixels.
 
 #include "panel/card/GlidePathChart.h"
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -124,51 +122,6 @@ TEST(GlidePathChart, ObservedSeriesRunsFromAFullStartThroughHistoryToNowOrIsNoth
             }
         }
         EXPECT_TRUE(blank);
-    }
-}
-
-TEST(GlidePathChart, NowLabelGoesBelowTheDotAboveEightyPercentLeft)
-{
-    struct Case
-    {
-        std::string_view name;
-        double left;
-        double elapsed;
-        bool below;
-        std::optional<double> gap;  ///< between the label and the dot, where the label is not held in
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"a fresh window", 1.0, 0.02, true, 3.0},
-        {"just above 80 %", 0.81, 0.1, true, 3.0},
-        {"exactly 80 % stays above, held inside at the top", 0.8, 0.1, false, std::nullopt},
-        {"nearly nothing left, near renewal", 0.02, 0.99, false, 3.0},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto layout = layoutOf(chartValue(PaceTier::blue, c.left, c.elapsed));
-        const double dotY = layout.nowPoint.y();
-        const double radius = GlidePathChart::dotDiameter / 2;
-        if (c.below) {
-            EXPECT_GT(layout.nowLabel.top(), dotY);
-        } else {
-            EXPECT_LT(layout.nowLabel.bottom(), dotY);
-        }
-        if (c.gap) {
-            const double gap =
-                c.below ? layout.nowLabel.top() - dotY - radius : dotY - radius - layout.nowLabel.bottom();
-            EXPECT_NEAR(gap, *c.gap, 1e-9);
-        }
-        const double half = layout.nowLabel.width() / 2;
-        EXPECT_NEAR(layout.nowLabel.center().x(), std::clamp(layout.nowX, half, chartSize.width() - half), 1e-9);
-        const QRectF bounds(QPointF(0, 0), QSizeF(chartSize));
-        EXPECT_TRUE(bounds.contains(layout.nowLabel));
-        EXPECT_TRUE(bounds.contains(layout.paceLabel));
-        for (const QRectF& label : layout.dayLabels) {
-            EXPECT_TRUE(bounds.contains(label));
-            EXPECT_GE(label.top(), layout.plot.bottom());
-        }
-        EXPECT_LE(layout.paceLabel.bottom(), layout.paceLine.pointAt(0.86).y());
     }
 }
 

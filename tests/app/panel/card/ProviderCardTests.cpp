@@ -391,15 +391,13 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
         std::string_view name;
         bool isSnapshot;
         bool reduceMotion;
-        bool hidden;
         bool moves;
     };
 
     constexpr auto motionCases = std::to_array<MotionCase>({
-        {"a shown live card moves", false, false, false, true},
-        {"a picture never shows a transition's middle", true, false, false, false},
-        {"reduced motion jumps to the end", false, true, false, false},
-        {"a hidden card stays still", false, false, true, false},
+        {"a shown live card moves", false, false, true},
+        {"a picture never shows a transition's middle", true, false, false},
+        {"reduced motion jumps to the end", false, true, false},
     });
     for (const MotionCase& c : motionCases) {
         SCOPED_TRACE(c.name);
@@ -408,9 +406,6 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
         }
         // Half left a day before renewal: a surplus about to lapse.
         CardFixture shown(display(Status::live, reading(50, now + Seconds{day})), false, c.isSnapshot);
-        if (c.hidden) {
-            shown.card.hide();
-        }
         shown.card.set({display(Status::live, reading(70, now + Seconds{day})), true, {}, now, newYork()});
         PaceHero& hero = shown.card.hero();
         EXPECT_EQ(hero.percentLeft(), 30);
