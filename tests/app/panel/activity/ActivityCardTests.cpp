@@ -270,6 +270,7 @@ TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
     constexpr auto steps = std::to_array<Step>({
         {"left starts at the present", Qt::Key_Left, "Tue 3 PM · 10K"},
         {"left goes back an hour", Qt::Key_Left, "Tue 2 PM · 0"},
+        {"right comes forward again", Qt::Key_Right, "Tue 3 PM · 10K"},
         {"right stops at the present", Qt::Key_Right, "Tue 3 PM · 10K"},
         {"escape lets go", Qt::Key_Escape, "peak 10K"},
         {"right starts at the oldest bar", Qt::Key_Right, "Mon 4 PM · 0"},
