@@ -56,6 +56,7 @@ TEST(ProviderToggleRow, StatusLineNamesTheWayInOrWhatIsWrong)
         {"live with a plan puts the plan first", openai, live, "pro", {}, "", "pro · via Codex"},
         {"an empty plan counts as none", openai, live, "", {}, "", "via Codex"},
         {"enterprise", claude, enterprise, {}, {}, "", "Enterprise · no weekly allowance"},
+        {"API billing", openai, apiBilling, {}, {}, "", "API billing · no weekly allowance"},
         {"Claude not signed in", claude, needsLogin, {}, {}, "", "Not signed in — run claude auth login"},
         {"Codex not signed in", openai, needsLogin, {}, {}, "", "Not signed in — run codex login"},
         {"claude missing", claude, cliMissing, {}, {}, "", "claude CLI not found"},

@@ -61,7 +61,6 @@ TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"one pixel a point", {30, 20}, 1, true},
         {"the tray label's three", {31, 22}, 3, true},
         {"nothing to draw", {0, 20}, 2, false},
     });
