@@ -320,16 +320,9 @@ public:
     explicit PanelActivity(const QWidget& window)
         : m_window(window)
     {
+        // The application drops a filter once it is destroyed.
         QCoreApplication::instance()->installEventFilter(this);
     }
-
-    ~PanelActivity() override
-    {
-        QCoreApplication::instance()->removeEventFilter(this);
-    }
-
-    PanelActivity(const PanelActivity&) = delete;
-    PanelActivity& operator=(const PanelActivity&) = delete;
 
     /// Layout requests and paints over `turns` turns of the event loop.
     std::pair<int, int> over(int turns)

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include <QApplication>
@@ -26,6 +25,7 @@
 #include "store/UsageStore.h"
 #include "support/Accessible.h"
 #include "support/EventLoop.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
 
@@ -315,14 +315,6 @@ constexpr auto statusLineCases = std::to_array<StatusLineCase>({
      "directory); Ostrel left it unchanged."},
 });
 
-[[nodiscard]] std::string contentOf(const std::filesystem::path& file)
-{
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
-
 /// Puts the case's Claude Code settings into `home`, after clearing what an earlier case left.
 void prepare(const StatusLineCase& c, const std::filesystem::path& home)
 {
@@ -361,16 +353,16 @@ TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
         auto* add = named<QPushButton>(view, QStringLiteral("Add to Claude Code"));
         ASSERT_NE(add, nullptr);
         EXPECT_EQ(add->isEnabled(), c.offered);
-        const std::string before = c.settings ? contentOf(file) : std::string();
+        const std::string before = c.settings ? testing::contents(file) : std::string();
         QTest::mouseClick(add, Qt::LeftButton);
         if (!c.offered) {
-            EXPECT_EQ(contentOf(file), before) << "a click on the disabled button changes nothing";
+            EXPECT_EQ(testing::contents(file), before) << "a click on the disabled button changes nothing";
             continue;
         }
         EXPECT_EQ(row->stateLabel()->accessibleName().toStdString(), c.afterClick);
         const bool added = !c.backupBlocked;
         EXPECT_EQ(add->isEnabled(), !added) << "a failed add may be tried again";
-        EXPECT_EQ(contentOf(file).find("/opt/ostrel/bin/ostrel --statusline") != std::string::npos, added);
+        EXPECT_EQ(testing::contents(file).find("/opt/ostrel/bin/ostrel --statusline") != std::string::npos, added);
         EXPECT_EQ(row->stateLabel()->palette().color(QPalette::WindowText) == Theme::red(), !added);
     }
 }

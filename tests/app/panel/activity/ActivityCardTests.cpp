@@ -13,8 +13,8 @@
 
 #include <QCoreApplication>
 #include <QImage>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "base/QtText.h"
@@ -98,12 +98,6 @@ void leave(QWidget& widget)
 {
     QEvent left(QEvent::Leave);
     QCoreApplication::sendEvent(&widget, &left);
-}
-
-void press(QWidget& widget, Qt::Key key)
-{
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(&widget, &down);
 }
 
 /// Where the layer of `kind` in the hour starting at `binStart` is drawn.
@@ -278,12 +272,12 @@ TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
     });
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        press(chart, step.key);
+        QTest::keyClick(&chart, step.key);
         EXPECT_EQ(card->headerText(), qText(step.header));
     }
     // A new value keeps the selected bar, and shows its note when it has one.
-    press(chart, Qt::Key_Escape);
-    press(chart, Qt::Key_Left);
+    QTest::keyClick(&chart, Qt::Key_Escape);
+    QTest::keyClick(&chart, Qt::Key_Left);
     EXPECT_EQ(card->noteText(), QString());
     card->setValue({activityOf(Tokens::busy),
                     ActivityRange::day,
