@@ -153,31 +153,14 @@ TEST_F(PanelViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
 
 TEST_F(PanelViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForcesThem)
 {
-    struct Case
-    {
-        std::string_view name;
-        bool forced;
-        ActivityMeasure storedMeasure;
-        ActivityRange storedRange;
-        ActivityMeasure shownMeasure;
-        ActivityRange shownRange;
-    };
-
-    // clang-format off
-    constexpr auto cases = std::to_array<Case>({
-        {"remembered choices follow the switchers", false, ActivityMeasure::fresh, ActivityRange::week,
-         ActivityMeasure::fresh, ActivityRange::week},
-        {"forced choices stay and nothing is written back", true, ActivityMeasure::all, ActivityRange::day,
-         ActivityMeasure::all, ActivityRange::day},
-    });
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Forced to the stored choices, the view keeps them and writes nothing back.
+    for (const bool forced : {false, true}) {
+        SCOPED_TRACE(forced ? "forced" : "remembered");
         settings.setActivityMeasure(ActivityMeasure::all);
         settings.setActivityRange(ActivityRange::day);
         PanelView::Options options;
         options.forced.tab = PanelTab::activity;
-        if (c.forced) {
+        if (forced) {
             options.forced.measure = ActivityMeasure::all;
             options.forced.range = ActivityRange::day;
         }
@@ -185,13 +168,14 @@ TEST_F(PanelViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForces
         ASSERT_NE(view->activityControls(), nullptr);
         view->activityControls()->measureSwitcher().option(1)->click();
         view->activityControls()->rangeSwitcher().option(1)->click();
-        EXPECT_EQ(settings.activityMeasure(), c.storedMeasure);
-        EXPECT_EQ(settings.activityRange(), c.storedRange);
-        EXPECT_EQ(view->activityControls()->rangeSwitcher().selectedIndex(),
-                  indexOfCase(allActivityRanges, c.shownRange));
+        const ActivityMeasure measure = forced ? ActivityMeasure::all : ActivityMeasure::fresh;
+        const ActivityRange range = forced ? ActivityRange::day : ActivityRange::week;
+        EXPECT_EQ(settings.activityMeasure(), measure);
+        EXPECT_EQ(settings.activityRange(), range);
+        EXPECT_EQ(view->activityControls()->rangeSwitcher().selectedIndex(), indexOfCase(allActivityRanges, range));
         for (const ActivityCard* card : view->activityCards()) {
-            EXPECT_EQ(card->chart().value().range, c.shownRange);
-            EXPECT_EQ(card->chart().value().measure, c.shownMeasure);
+            EXPECT_EQ(card->chart().value().range, range);
+            EXPECT_EQ(card->chart().value().measure, measure);
             EXPECT_EQ(card->chart().value().bins.size(), 0U) << "nothing scanned yet";
         }
     }
