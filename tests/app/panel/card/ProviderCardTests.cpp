@@ -240,38 +240,38 @@ constexpr auto cases = std::to_array<Case>({
      "Claude|MAX|just now|60% left, 3d, renews Thursday at 12 PM|On pace  Roughly on pace for the week.|"
      "5-hour window · 62% left · resets today at 2 PM", "[Retry]|[Check again]"},
     {"a stale reading is faded under a banner with Retry", staleOffline, settled, faded, yellow,
-     "Offline|clock.badge.exclamationmark|Couldn't reach provider|"
+     "Offline|Stale reading|Couldn't reach provider|"
      "Showing the reading from 10m ago. connection refused|[Retry]|60% left, 3d, renews Thursday at 12 PM",
      "[Check again]"},
     {"signed out with an earlier reading keeps the faded figures under a sign-in banner", signedOutWithReading,
      settled, faded, orange,
-     "Signed out|person.crop.circle.badge.exclamationmark|Signed out|"
+     "Signed out|Signed out|Signed out|"
      "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|"
      "60% left, 3d, renews Thursday at 12 PM",
      "[Open Terminal]"},
     {"signed out without a reading asks to sign in with the command and a terminal", signedOutWithoutReading,
      settled, unpaced, orange,
-     "Claude|Signed out|person.crop.circle.badge.exclamationmark|Claude Code isn't signed in|"
+     "Claude|Signed out|Signed out|Claude Code isn't signed in|"
      "Sign the CLI in to a subscription, then check again.|claude auth login|[Copy command]|[Open Terminal]|"
      "[Check again]", "[Retry]"},
     {"a missing Codex CLI offers its install command and only Check again", codexMissing, settled, unpaced, orange,
-     "OpenAI|No CLI|shippingbox|codex CLI not found|"
+     "OpenAI|No CLI|Tool not installed|codex CLI not found|"
      "Ostrel reads usage through the Codex CLI. Install it, or set its path in Settings.|"
      "npm install -g @openai/codex|[Copy command]|[Check again]", "[Open Terminal]|[Retry]"},
     {"an unreadable reply shows the failure's own words", unreadable, settled, unpaced, red,
-     "Unavailable|wifi.exclamationmark|Couldn't read Claude Code|usage reply had no weekly window|[Check again]",
+     "Unavailable|Unavailable|Couldn't read Claude Code|usage reply had no weekly window|[Check again]",
      "[Open Terminal]"},
     {"an enterprise account names its plan and shows its note, without buttons", enterprise, settled, unpaced,
-     secondary, "TEAM ENTERPRISE|Enterprise|building.2|Team Enterprise · no weekly allowance|"
+     secondary, "TEAM ENTERPRISE|Enterprise|Workspace account|Team Enterprise · no weekly allowance|"
      "Usage is managed by your company.", "[Check again]|[Copy command]"},
     {"while reading, the badge spins and Check again waits", signedOutWithoutReading, busy, unpaced, spinner,
      "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]", "[Check again]"},
     {"a window without a renewal time has no time, no renews line and renewal-free advice", withoutRenewal,
      settled, lit, green, "15% left, —|Very tight  Running short before renewal.", ""},
     {"reset credits far from lapsing are a neutral row", withCredit<20>, settled, lit, green,
-     "arrow.counterclockwise.circle|1 reset available · next expires in 20d", "exclamationmark.arrow.circlepath"},
+     "Reset credits|1 reset available · next expires in 20d", "Reset credits expiring soon"},
     {"a reset credit lapsing this week is urgent and says when", withCredit<2>, settled, lit, green,
-     "exclamationmark.arrow.circlepath|1 reset expires in 2d|"
+     "Reset credits expiring soon|1 reset expires in 2d|"
      "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.", ""},
     {"a picture of a stale card has no Retry", staleOffline, still, faded, yellow, "Couldn't reach provider",
      "[Retry]"},
