@@ -26,25 +26,15 @@ TEST(CapsuleSwitcher, ChoosesByPressArrowKeysAndEnterAndHighlightsTheChoice)
     EXPECT_EQ(switcher->option(1)->accessibleName(), QStringLiteral("7 days"));
     EXPECT_EQ(switcher->highlightRect(), QRectF(switcher->option(0)->geometry()));
 
-    struct Step
-    {
-        const char* name;
-        int key;  // 0: a press on option 0
-        ActivityRange expected;
-    };
-
-    const auto steps = std::to_array<Step>({
-        {"right arrow moves on", Qt::Key_Right, ActivityRange::week},
-        {"right arrow stops at the end", Qt::Key_Right, ActivityRange::week},
-        {"left arrow moves back", Qt::Key_Left, ActivityRange::day},
-    });
+    // Right moves on and stops at the end; Left moves back; Return picks the focused capsule.
     switcher->option(0)->setFocus();
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
+    for (const auto& [key, expected] : {std::pair{Qt::Key_Right, ActivityRange::week},
+                                        std::pair{Qt::Key_Right, ActivityRange::week},
+                                        std::pair{Qt::Key_Left, ActivityRange::day}}) {
         QWidget* focused = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : switcher->option(0);
-        QTest::keyClick(focused, static_cast<Qt::Key>(step.key));
-        EXPECT_EQ(chosen, step.expected);
-        EXPECT_TRUE(switcher->option(indexOfCase(allActivityRanges, step.expected))->isChecked());
+        QTest::keyClick(focused, key);
+        EXPECT_EQ(chosen, expected);
+        EXPECT_TRUE(switcher->option(indexOfCase(allActivityRanges, expected))->isChecked());
     }
     QTest::keyClick(switcher->option(1), Qt::Key_Return);
     EXPECT_EQ(chosen, ActivityRange::week);

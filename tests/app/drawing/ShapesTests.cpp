@@ -4,7 +4,6 @@
 #include <QColor>
 #include <gtest/gtest.h>
 
-#include "drawing/MarkColors.h"
 #include "drawing/ProviderGlyph.h"
 
 namespace ostrel {
@@ -13,7 +12,7 @@ namespace {
 TEST(ProviderGlyph, OnlyClaudeChangesColourWhenMonochrome)
 {
     const QColor primary(20, 20, 20);
-    EXPECT_EQ((ProviderGlyph{Provider::claude, 13, false}.fillColor(primary)), MarkColors::accent(Provider::claude));
+    EXPECT_EQ((ProviderGlyph{Provider::claude, 13, false}.fillColor(primary)), QColor(217, 119, 87));
     EXPECT_EQ((ProviderGlyph{Provider::claude, 13, true}.fillColor(primary)), primary);
     EXPECT_EQ((ProviderGlyph{Provider::openai, 13, false}.fillColor(primary)), primary);
     EXPECT_EQ((ProviderGlyph{Provider::openai, 13, true}.fillColor(primary)), primary);

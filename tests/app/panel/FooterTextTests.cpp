@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model/RenewalText.h"
+#include "support/SampleReadings.h"
 
 namespace ostrel {
 namespace {
@@ -20,7 +20,6 @@ TEST(FooterText, WordsTheAgeTheNextRefreshAndTheButton)
         std::optional<std::string_view> next;
     };
 
-    const RenewalText renewal = *RenewalText::make("America/New_York", "en_US");
     // 2026-12-07 15:00 in New York.
     const Date now = dateFromSince1970(1796673600);
     const Date nextRefresh = now + Seconds(40 * 60);
@@ -35,7 +34,7 @@ TEST(FooterText, WordsTheAgeTheNextRefreshAndTheButton)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const FooterText footer = FooterText::make(c.inputs, now, renewal);
+        const FooterText footer = FooterText::make(c.inputs, now, testing::newYork());
         EXPECT_EQ(footer.status, c.status);
         EXPECT_EQ(footer.next, c.next ? std::optional<std::string>(*c.next) : std::nullopt);
         EXPECT_EQ(footer.copied, c.inputs.copied);

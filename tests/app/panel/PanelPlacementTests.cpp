@@ -25,6 +25,7 @@ TEST(PanelPlacement, OpensByTheItemOrThePointerAndStaysOnTheScreen)
     // clang-format off
     const auto cases = std::to_array<Case>({
         {"centred below an item on a top panel", QRect(600, 0, 22, 24), QPoint(610, 10), screen, QPoint(418, 28)},
+        {"below an item that fits exactly", QRect(600, 472, 22, 24), QPoint(610, 480), screen, QPoint(418, 500)},
         {"above an item on a bottom panel", QRect(600, 776, 22, 24), QPoint(610, 790), screen, QPoint(418, 472)},
         {"pulled left at the screen's right edge", QRect(1250, 0, 22, 24), QPoint(1260, 10), screen, QPoint(896, 28)},
         {"pulled right at the left edge", QRect(0, 0, 22, 24), QPoint(5, 5), screen, QPoint(0, 28)},

@@ -32,7 +32,6 @@ TEST(PathField, PlaceholderShowsTheHomeFolderAsTilde)
         {"a path elsewhere stays whole", "/usr/local/bin/codex", "/usr/local/bin/codex"},
         {"a neighbour whose name starts like home is not under it", "/home/ann2/bin/claude", "/home/ann2/bin/claude"},
         {"home itself", "/home/ann", "~"},
-        {"nothing detected", {}, "not found"},
         {"an empty detection", "", "not found"},
     });
     for (const Case& c : cases) {
@@ -68,15 +67,12 @@ TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFile)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"blank text searches instead", "", false},
-        {"spaces and tabs count as blank", " \t ", false},
-        {"an executable file", "@/bin/tool", false},
+        {"spaces and tabs count as blank and search instead", " \t ", false},
         {"an executable file with blanks around it", " @/bin/tool\t", false},
         {"an executable file under ~", "~/bin/tool", false},
         {"nothing at the path", "@/bin/missing", true},
         {"a folder", "@/bin", true},
         {"a file that cannot be run", "@/bin/notes", true},
-        {"~ alone is a folder", "~", true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,20 +81,16 @@ TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFile)
             typed.replace(at, 1, home.string());
         }
         EXPECT_EQ(PathField::needsWarning(typed, home.string()), c.warns);
-
-        // Typed into the field (a tab key would move on), the text is reported as typed, warning or not.
-        if (typed.empty() || typed.find('\t') != std::string::npos) {
-            continue;
-        }
-        PathField field(QStringLiteral("claude"), home.string());
-        field.setAttribute(Qt::WA_DontShowOnScreen);
-        field.show();
-        QSignalSpy edited(&field, &PathField::edited);
-        QTest::keyClicks(field.edit(), QString::fromStdString(typed));
-        EXPECT_EQ(field.warning()->isVisibleTo(&field), c.warns);
-        ASSERT_FALSE(edited.isEmpty());
-        EXPECT_EQ(edited.last().at(0).toString().toStdString(), typed);
     }
+    // Typed into the field, the text is reported as typed, warning and all.
+    PathField field(QStringLiteral("claude"), home.string());
+    field.setAttribute(Qt::WA_DontShowOnScreen);
+    field.show();
+    QSignalSpy edited(&field, &PathField::edited);
+    QTest::keyClicks(field.edit(), QStringLiteral("~/bin"));
+    EXPECT_TRUE(field.warning()->isVisibleTo(&field));
+    ASSERT_FALSE(edited.isEmpty());
+    EXPECT_EQ(edited.last().at(0).toString(), QStringLiteral("~/bin"));
 }
 
 TEST_F(PathFieldTest, TextSetFromTheSettingsIsNotReportedAsTypedButStillWarns)

@@ -54,7 +54,6 @@ TEST(ProviderToggleRow, StatusLineNamesTheWayInOrWhatIsWrong)
     constexpr auto cases = std::to_array<Case>({
         {"loading says how it reads", claude, loading, {}, {}, "", "via Claude Code"},
         {"live with a plan puts the plan first", openai, live, "pro", {}, "", "pro · via Codex"},
-        {"live without a plan", claude, live, {}, {}, "", "via Claude Code"},
         {"an empty plan counts as none", openai, live, "", {}, "", "via Codex"},
         {"enterprise", claude, enterprise, {}, {}, "", "Enterprise · no weekly allowance"},
         {"API billing", openai, apiBilling, {}, {}, "", "API billing · no weekly allowance"},
@@ -63,7 +62,6 @@ TEST(ProviderToggleRow, StatusLineNamesTheWayInOrWhatIsWrong)
         {"claude missing", claude, cliMissing, {}, {}, "", "claude CLI not found"},
         {"unreachable gives its message", claude, unavailable, {}, Kind::unreachable, "timed out after 30 s",
          "timed out after 30 s"},
-        {"unavailable without a failure", openai, unavailable, {}, {}, "", "Unavailable"},
         {"unavailable with a failure without text", claude, unavailable, {}, Kind::unreachable, "", "Unavailable"},
     });
     // clang-format on

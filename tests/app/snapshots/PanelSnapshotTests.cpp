@@ -1,16 +1,15 @@
 #include "snapshots/PanelSnapshot.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
-#include "drawing/CapsuleSwitcher.h"
 #include "snapshots/SnapshotFrame.h"
 #include "snapshots/SocialCard.h"
 #include "store/UsageStore.h"
@@ -19,8 +18,6 @@
 
 namespace ostrel {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr double pointsPerMetreAt1x = 72 * 39.3700787;
 
@@ -64,7 +61,6 @@ TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"one pixel a point", {30, 20}, 1, true},
         {"the tray label's three", {31, 22}, 3, true},
         {"nothing to draw", {0, 20}, 2, false},
     });
@@ -89,37 +85,15 @@ TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
     }
 }
 
-TEST(PanelSnapshot, CopiesThePngOrTheTextWhenThereIsNoPicture)
+// A picture going on as image/png is checked through the tray's Copy Snapshot.
+TEST(PanelSnapshot, CopiesTheTextWhenThereIsNoPicture)
 {
-    struct Case
-    {
-        std::string_view name;
-        bool picture;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"a picture goes on as image/png", true},
-        {"no picture leaves the summary text", false},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
-        std::optional<QImage> picture;
-        if (c.picture) {
-            Swatch swatch({12, 10});
-            picture = PanelSnapshot::render(swatch, 2);
-        }
-        PanelSnapshot::copy(picture, QStringLiteral("Claude 18% used"));
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        ASSERT_NE(data, nullptr);
-        EXPECT_EQ(data->hasFormat(QStringLiteral("image/png")), c.picture);
-        if (c.picture) {
-            const QImage read = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG");
-            EXPECT_EQ(read.size(), QSize(24, 20));
-        } else {
-            EXPECT_EQ(data->text(), QStringLiteral("Claude 18% used"));
-        }
-    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
+    PanelSnapshot::copy(std::nullopt, QStringLiteral("Claude 18% used"));
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_FALSE(data->hasFormat(QStringLiteral("image/png")));
+    EXPECT_EQ(data->text(), QStringLiteral("Claude 18% used"));
 }
 
 TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
@@ -159,23 +133,58 @@ TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
     QApplication::setPalette(before);
 }
 
-TEST_F(PanelSnapshotTest, ShowsNoButtonInAnyExportedVariant)
+TEST_F(PanelSnapshotTest, ExportsTheNinePicturesIntoANewNestedFolderAndNothingIntoAFile)
 {
-    for (const PanelSnapshot::Variant& variant : PanelSnapshot::variants()) {
-        SCOPED_TRACE(variant.name);
-        const auto frame = PanelSnapshot::framedPanel(store, settings, variant.state, ColorScheme::dark);
-        frame->setAttribute(Qt::WA_DontShowOnScreen);
-        frame->show();
-        QCoreApplication::sendPostedEvents();
-        for (const QAbstractButton* button : frame->findChildren<QAbstractButton*>()) {
-            // The tab switcher is part of the picture; it says which tab is shown.
-            if (qobject_cast<const CapsuleSwitcher*>(button->parentWidget()) != nullptr) {
-                continue;
-            }
-            EXPECT_FALSE(button->isVisibleTo(frame.get()))
-                << "button " << button->accessibleName().toStdString() << button->text().toStdString();
+    struct Picture
+    {
+        std::string_view name;
+        double scale;
+        QSize pixels;  ///< a zero side is not fixed by the design
+        bool dark;
+    };
+
+    constexpr auto pictures = std::to_array<Picture>({
+        {"ostrel-dark.png", 2, {768, 0}, true},
+        {"activity-dark.png", 2, {768, 0}, true},
+        {"activity-new-dark.png", 2, {768, 0}, true},
+        {"menubar-dark.png", 3, {0, 66}, true},
+        {"ostrel-light.png", 2, {768, 0}, false},
+        {"activity-light.png", 2, {768, 0}, false},
+        {"activity-new-light.png", 2, {768, 0}, false},
+        {"menubar-light.png", 3, {0, 66}, false},
+        {"social.png", 1, {1200, 630}, true},
+    });
+    const testing::TemporaryFolder home;
+    const std::filesystem::path folder = home.path() / "pictures" / "of" / "today";
+    const auto written = PanelSnapshot::exportAll(store, settings, folder);
+    ASSERT_TRUE(written.has_value()) << written.error().description();
+    ASSERT_EQ(written->size(), pictures.size());
+    for (std::size_t index = 0; index < pictures.size(); ++index) {
+        const Picture& c = pictures.at(index);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(written->at(index), folder / c.name);
+        const QImage image(QString::fromStdString((folder / c.name).string()));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_NEAR(image.dotsPerMeterX() / pointsPerMetreAt1x, c.scale, 0.01);
+        if (c.pixels.width() != 0) {
+            EXPECT_EQ(image.width(), c.pixels.width());
+        }
+        if (c.pixels.height() != 0) {
+            EXPECT_EQ(image.height(), c.pixels.height());
+        }
+        if (c.scale == 2) {
+            // The frame shows in the padding above the header.
+            EXPECT_EQ(image.pixelColor(image.width() / 2, 10), c.dark ? QColor(28, 29, 34) : QColor(244, 244, 246));
+            EXPECT_EQ(image.height() % 2, 0) << "a whole number of points";
         }
     }
+
+    const std::filesystem::path file = home.path() / "not-a-folder";
+    std::ofstream(file) << "kept";
+    const auto refused = PanelSnapshot::exportAll(store, settings, file);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().failure, ExportFailure::folderNotCreated);
+    EXPECT_EQ(std::filesystem::file_size(file), 4U);
 }
 
 TEST(SocialCard, PlacesThePanel400PointsWideWithinTheContentAndPaintsTheNightGradient)

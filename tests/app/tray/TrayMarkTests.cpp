@@ -1,5 +1,6 @@
-// The tray marks rendered for real in every style, slot size, pixel ratio,
-// tray-icon mode and representative status, and read back from their pixels:
+// The tray marks rendered for real in every style, tray-icon mode and
+// representative status, each pair of those meeting every slot size, and read
+// back from their pixels:
 // the lit steps can be counted, the glyph and lit steps reach 3:1 against the
 // panels the mode is for, the styles and providers look different.
 
@@ -13,12 +14,12 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "drawing/Contrast.h"
 #include "drawing/MarkColors.h"
 #include "drawing/Theme.h"
+#include "support/SampleReadings.h"
 #include "tray/TrayLayout.h"
 
 namespace ostrel {
@@ -26,12 +27,7 @@ namespace {
 
 Pace pacing(PaceTier tier, int filled, bool resetWarning = false)
 {
-    Pace o;
-    o.allowanceFraction = filled / 5.0;
-    o.tier = tier;
-    o.litCells = filled;
-    o.resetWarning = resetWarning;
-    return o;
+    return testing::paceOf(tier, filled, filled * 20, resetWarning);
 }
 
 // The colour a tray shows for `pixel` drawn over `panel`.
@@ -158,61 +154,58 @@ void checkSteps(const QImage& image, const TrayLayout& place, TrayStyle style, i
 
 TEST(TrayMark, ReadsInEveryStyleSlotModeAndStatus)
 {
-    for (const Mode& mode : modes) {
+    for (std::size_t m = 0; m < modes.size(); ++m) {
+        const Mode& mode = modes.at(m);
         const TrayColors colors = colorsOf(mode);
-        for (const Status& status : statuses) {
-            for (const int slot : TrayMark::slotSizes) {
-                for (const int ratio : {1, 2}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << mode.name << ", " << status.name << ", " << slot << " px at " << ratio);
-                    const int pixels = slot * ratio;
-                    std::vector<QImage> styles;
-                    for (const TrayStyle style : allTrayStyles) {
-                        SCOPED_TRACE(static_cast<int>(style));
-                        const MarkState claude = stateOf(status, Provider::claude);
-                        const MarkState openai = stateOf(status, Provider::openai);
-                        const std::vector<MarkState> marks =
-                            style == TrayStyle::stacked ? std::vector{claude, openai} : std::vector{claude};
-                        const QImage image = TrayMark::image(marks, style, pixels, colors);
-                        ASSERT_EQ(image.size(), QSize(pixels, pixels));
-                        const bool symbol = style != TrayStyle::stacked && claude.indicator() != MarkIndicator::cells;
-                        const bool asBars = style == TrayStyle::cellsAndPercent && (!status.tier || claude.alertDot());
-                        const TrayLayout place = TrayLayout::forStyle(asBars ? TrayStyle::cells : style,
-                                                                      pixels,
-                                                                      0,
-                                                                      static_cast<int>(marks.size()),
-                                                                      symbol);
-                        if (!symbol) {
-                            checkSteps(image, place, style, pixels);
-                            EXPECT_EQ(litCells(image, place, colors), status.tier ? status.filled : 0);
-                        }
-                        for (const QColor& panel : colors.panels) {
-                            EXPECT_TRUE(reads(image, place.glyph, panel)) << "glyph on " << panel.name().toStdString();
-                            if (status.tier && !symbol) {
-                                const QRect& step = place.cells.front();
-                                const QColor lit = over(image.pixel(step.center().x(), step.bottom()), panel);
-                                EXPECT_GE(Contrast::ratio(lit, panel), Contrast::forGraphics)
-                                    << "lit step on " << panel.name().toStdString();
-                            }
-                        }
-                        // The other provider's mark differs where the glyph is.
-                        std::vector<MarkState> others = marks;
-                        others.front().provider = Provider::openai;
-                        const QImage other = TrayMark::image(others, style, pixels, colors);
-                        EXPECT_GT(differingPixels(image, other, place.glyph),
-                                  place.glyph.width() * place.glyph.height() / 8);
-                        styles.push_back(image);
+        for (std::size_t st = 0; st < statuses.size(); ++st) {
+            const Status& status = statuses.at(st);
+            // Every mode and every status meets every slot size: pairs, not the whole product.
+            const int pixels = TrayMark::slotSizes.at((m + st) % TrayMark::slotSizes.size());
+            SCOPED_TRACE(::testing::Message() << mode.name << ", " << status.name << ", " << pixels << " px");
+            std::vector<QImage> styles;
+            for (const TrayStyle style : allTrayStyles) {
+                SCOPED_TRACE(static_cast<int>(style));
+                const MarkState claude = stateOf(status, Provider::claude);
+                const MarkState openai = stateOf(status, Provider::openai);
+                const std::vector<MarkState> marks =
+                    style == TrayStyle::stacked ? std::vector{claude, openai} : std::vector{claude};
+                const QImage image = TrayMark::image(marks, style, pixels, colors);
+                ASSERT_EQ(image.size(), QSize(pixels, pixels));
+                const bool symbol = style != TrayStyle::stacked && claude.indicator() != MarkIndicator::cells;
+                const bool asBars = style == TrayStyle::cellsAndPercent && (!status.tier || claude.alertDot());
+                const TrayLayout place = TrayLayout::forStyle(asBars ? TrayStyle::cells : style,
+                                                              pixels,
+                                                              0,
+                                                              static_cast<int>(marks.size()),
+                                                              symbol);
+                if (!symbol) {
+                    checkSteps(image, place, style, pixels);
+                    EXPECT_EQ(litCells(image, place, colors), status.tier ? status.filled : 0);
+                }
+                for (const QColor& panel : colors.panels) {
+                    EXPECT_TRUE(reads(image, place.glyph, panel)) << "glyph on " << panel.name().toStdString();
+                    if (status.tier && !symbol) {
+                        const QRect& step = place.cells.front();
+                        const QColor lit = over(image.pixel(step.center().x(), step.bottom()), panel);
+                        EXPECT_GE(Contrast::ratio(lit, panel), Contrast::forGraphics)
+                            << "lit step on " << panel.name().toStdString();
                     }
-                    for (std::size_t a = 0; a < styles.size(); ++a) {
-                        for (std::size_t b = a + 1; b < styles.size(); ++b) {
-                            const bool sameByDesign  // no percentage to show
-                                = (!status.tier || status.status == MarkStatus::needsLogin) && a == 0 && b == 1;
-                            if (!sameByDesign) {
-                                EXPECT_GT(differingPixels(styles[a], styles[b], QRect(0, 0, pixels, pixels)),
-                                          pixels * pixels / 10)
-                                    << "styles " << a << " and " << b;
-                            }
-                        }
+                }
+                // The other provider's mark differs where the glyph is.
+                std::vector<MarkState> others = marks;
+                others.front().provider = Provider::openai;
+                const QImage other = TrayMark::image(others, style, pixels, colors);
+                EXPECT_GT(differingPixels(image, other, place.glyph), place.glyph.width() * place.glyph.height() / 8);
+                styles.push_back(image);
+            }
+            for (std::size_t a = 0; a < styles.size(); ++a) {
+                for (std::size_t b = a + 1; b < styles.size(); ++b) {
+                    const bool sameByDesign  // no percentage to show
+                        = (!status.tier || status.status == MarkStatus::needsLogin) && a == 0 && b == 1;
+                    if (!sameByDesign) {
+                        EXPECT_GT(differingPixels(styles[a], styles[b], QRect(0, 0, pixels, pixels)),
+                                  pixels * pixels / 10)
+                            << "styles " << a << " and " << b;
                     }
                 }
             }
@@ -274,32 +267,30 @@ TEST(TrayMark, IconLaysTheMarkOutAfreshForTheSlotTheHostGives)
     const TrayColors colors = TrayColors::forMode(TrayIconMode::lightPanel, Theme::palette(ColorScheme::light));
     const MarkState state{Provider::openai, MarkStatus::live, pacing(PaceTier::yellow, 4), true, false};
     const QIcon icon = TrayMark::icon({state}, TrayStyle::cells, colors);
-    for (const int ratio : {1, 2}) {
-        SCOPED_TRACE(ratio);
-        const std::array marks{state};
-        const QImage exact = TrayMark::image(marks, TrayStyle::cells, 14 * ratio, colors);
-        const QPixmap fromIcon = icon.pixmap(QSize(22, 14), ratio);
-        EXPECT_EQ(fromIcon.size(), QSize(14, 14) * ratio);
-        EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);
+    constexpr int ratio = 2;
+    const std::array marks{state};
+    const QImage exact = TrayMark::image(marks, TrayStyle::cells, 14 * ratio, colors);
+    const QPixmap fromIcon = icon.pixmap(QSize(22, 14), ratio);
+    EXPECT_EQ(fromIcon.size(), QSize(14, 14) * ratio);
+    EXPECT_EQ(fromIcon.toImage().convertToFormat(exact.format()), exact);
 
-        QImage slot(QSize(22, 14) * ratio, QImage::Format_ARGB32_Premultiplied);
-        slot.setDevicePixelRatio(ratio);
-        slot.fill(Qt::transparent);
-        QPainter painter(&slot);
-        icon.paint(&painter, QRect(0, 0, 22, 14));
-        painter.end();
-        QImage square = slot.copy(QRect(QPoint(4, 0) * ratio, exact.size()));
-        square.setDevicePixelRatio(1);
-        EXPECT_EQ(square, exact);
-        int marked = 0;
-        for (int y = 0; y < slot.height(); ++y) {
-            for (int x = 0; x < slot.width(); ++x) {
-                const bool margin = x < 4 * ratio || x >= 18 * ratio;
-                marked += margin && qAlpha(slot.pixel(x, y)) > 16 ? 1 : 0;
-            }
+    QImage slot(QSize(22, 14) * ratio, QImage::Format_ARGB32_Premultiplied);
+    slot.setDevicePixelRatio(ratio);
+    slot.fill(Qt::transparent);
+    QPainter painter(&slot);
+    icon.paint(&painter, QRect(0, 0, 22, 14));
+    painter.end();
+    QImage square = slot.copy(QRect(QPoint(4, 0) * ratio, exact.size()));
+    square.setDevicePixelRatio(1);
+    EXPECT_EQ(square, exact);
+    int marked = 0;
+    for (int y = 0; y < slot.height(); ++y) {
+        for (int x = 0; x < slot.width(); ++x) {
+            const bool margin = x < 4 * ratio || x >= 18 * ratio;
+            marked += margin && qAlpha(slot.pixel(x, y)) > 16 ? 1 : 0;
         }
-        EXPECT_EQ(marked, 0) << "the margins stay clear";
     }
+    EXPECT_EQ(marked, 0) << "the margins stay clear";
     EXPECT_FALSE(TrayMark::emptyIcon(colors).pixmap(QSize(22, 24), 2).isNull());
 }
 
