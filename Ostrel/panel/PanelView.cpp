@@ -1,7 +1,10 @@
 #include "panel/PanelView.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QEvent>
+#include <QScrollArea>
 #include <QTimer>
 #include <unicode/locid.h>
 
@@ -57,11 +60,21 @@ PanelView::PanelView(UsageStore& store, AppSettings& settings, PanelActions acti
 
     m_header = new PanelHeader(m_options.isSnapshot, m_options.hasUpdater, this);
     m_column->addWidget(m_header);
-    m_content = new QWidget(this);
+    // Frameless and see-through: until the content outgrows the limit, the
+    // panel looks and lays out exactly as a plain column.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_content = new QWidget;
     m_contentColumn = new QVBoxLayout(m_content);
     m_contentColumn->setContentsMargins(0, 0, 0, 0);
     m_contentColumn->setSpacing(gap);
-    m_column->addWidget(m_content);
+    m_scroll->setWidget(m_content);
+    // A card whose text wraps anew changes the content's height, which the scroll area does not pass up.
+    m_content->installEventFilter(this);
+    m_column->addWidget(m_scroll);
     m_footer = new PanelFooter(m_options.isSnapshot, this);
     m_column->addWidget(m_footer);
 
@@ -143,6 +156,11 @@ void PanelView::reevaluate()
     fitHeight();
 }
 
+void PanelView::setHeightLimit(int pixels)
+{
+    m_heightLimit = std::max(pixels, 0);
+}
+
 void PanelView::reevaluateIfShown()
 {
     if (isVisible()) {
@@ -164,6 +182,14 @@ bool PanelView::event(QEvent* event)
         followContentHeight();
     }
     return handled;
+}
+
+bool PanelView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible()) {
+        followContentHeight();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PanelView::showEvent(QShowEvent* event)
@@ -285,11 +311,28 @@ void PanelView::fitHeight()
 
 void PanelView::followContentHeight()
 {
-    const int height =
-        m_column->hasHeightForWidth() ? m_column->totalHeightForWidth(panelWidth) : m_column->totalSizeHint().height();
+    const auto heightOf = [](QLayout* layout, int width) {
+        return layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
+    };
+    // The content at the column's full width, all of it shown; then, if that
+    // makes the panel taller than its limit, only as much as fits.
+    const int content = heightOf(m_contentColumn, panelWidth - 2 * padding);
+    setScrolledHeight(content);
+    int height = heightOf(m_column, panelWidth);
+    if (height > m_heightLimit) {
+        setScrolledHeight(std::max(content - (height - m_heightLimit), 0));
+        height = heightOf(m_column, panelWidth);
+    }
     // Only a new height lays the window out again; the same one is left alone.
     if (height != minimumHeight() || height != maximumHeight()) {
         setFixedHeight(height);
+    }
+}
+
+void PanelView::setScrolledHeight(int pixels)
+{
+    if (pixels != m_scroll->minimumHeight() || pixels != m_scroll->maximumHeight()) {
+        m_scroll->setFixedHeight(pixels);
     }
 }
 

@@ -2,14 +2,16 @@
 // The panel: a 384-point column of the header (mark, tab switcher, refresh,
 // menu), the chosen tab (a card per enabled provider, or the activity
 // switchers and an activity card per enabled provider; the empty view when
-// none is enabled), and the footer. It is the one view that talks to the store and the
-// settings; everything inside it is given values. It re-evaluates every 30
-// seconds and on every change of the store or the settings.
+// none is enabled), and the footer. Never taller than its height limit (the
+// screen's): the tab's content scrolls between the header and the footer. It is the one view that talks to the store
+// and the settings; everything inside it is given values. It re-evaluates every 30 seconds and on every change of the
+// store or the settings.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -70,6 +72,8 @@ public:
 
     /// Redraws everything for the current time.
     void reevaluate();
+    /// The tallest the panel may be, in pixels; taller content scrolls.
+    void setHeightLimit(int pixels);
     /// The panel's own copy: the owner copies, the footer confirms for 1.8 seconds.
     void copySnapshot();
 
@@ -109,6 +113,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -122,6 +127,8 @@ private:
     void fitHeight();
     /// Takes the height of the column as laid out, without laying it out again.
     void followContentHeight();
+    /// Gives the scrolled content this height, if it has another.
+    void setScrolledHeight(int pixels);
 
     UsageStore& m_store;
     AppSettings& m_settings;
@@ -133,6 +140,7 @@ private:
 
     QVBoxLayout* m_column = nullptr;
     PanelHeader* m_header = nullptr;
+    QScrollArea* m_scroll = nullptr;
     QWidget* m_content = nullptr;
     QVBoxLayout* m_contentColumn = nullptr;
     PanelFooter* m_footer = nullptr;
@@ -145,6 +153,7 @@ private:
     std::optional<PanelTab> m_builtTab;
     std::vector<Provider> m_builtProviders;
     QTimer m_schedule;
+    int m_heightLimit = QWIDGETSIZE_MAX;
 };
 
 }  // namespace ostrel

@@ -52,10 +52,11 @@ void PanelWindow::toggle(std::optional<QRect> anchor)
 
 void PanelWindow::open(std::optional<QRect> anchor)
 {
-    m_view->reevaluate();
-    adjustSize();
     m_anchor = anchor;
     m_pointer = QCursor::pos();
+    m_view->setHeightLimit(availableArea().height() - 2 * PanelPlacement::gap);
+    m_view->reevaluate();
+    adjustSize();
     place();
     show();
     raise();
@@ -68,12 +69,16 @@ void PanelWindow::place()
     if (m_placedByCompositor) {
         return;
     }
+    move(PanelPlacement::topLeft(size(), m_anchor, m_pointer, availableArea()));
+}
+
+QRect PanelWindow::availableArea() const
+{
     QScreen* screen = QGuiApplication::screenAt(m_pointer);
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
-    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
-    move(PanelPlacement::topLeft(size(), m_anchor, m_pointer, available));
+    return screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
 }
 
 void PanelWindow::resizeEvent(QResizeEvent* event)

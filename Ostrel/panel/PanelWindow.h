@@ -44,6 +44,8 @@ protected:
 private:
     /// Puts the window by the anchor it was opened for, on the screen under the pointer.
     void place();
+    /// The available area of the screen under the pointer (or the primary one).
+    [[nodiscard]] QRect availableArea() const;
 
     PanelView* m_view;
     bool m_placedByCompositor;

@@ -1,11 +1,21 @@
 #include "preferences/SettingsWindow.h"
 
+#include <algorithm>
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
 
 namespace ostrel {
+namespace {
+
+/// Room left for the title bar the desktop adds above the window, until the window has one to measure.
+constexpr int titleBarAllowance = 40;
+
+}  // namespace
 
 SettingsWindow::SettingsWindow(AppSettings& settings, UsageStore& store, SettingsView::Hooks hooks, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -15,21 +25,32 @@ SettingsWindow::SettingsWindow(AppSettings& settings, UsageStore& store, Setting
     setAttribute(Qt::WA_QuitOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The window follows the form's size, also when a warning line appears, and cannot be resized.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    m_view = new SettingsView(settings, store, std::move(hooks), this);
-    layout->addWidget(m_view);
+    // Frameless and see-through: where the form fits, the window is the form.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_view = new SettingsView(settings, store, std::move(hooks));
+    m_scroll->setWidget(m_view);
+    layout->addWidget(m_scroll);
+    // The window follows the form's size, also when a warning line appears.
+    m_view->installEventFilter(this);
 
     for (const QKeySequence& keys : {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)}) {
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, &QWidget::close);
     }
+    fit();
 }
 
 void SettingsWindow::present()
 {
+    if (const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen()) {
+        const int titleBar = isVisible() ? frameGeometry().height() - geometry().height() : titleBarAllowance;
+        setHeightLimit(screen->availableGeometry().height() - titleBar);
+    }
     if (!m_placed) {
-        adjustSize();
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             move(screen->availableGeometry().center() - rect().center());
         }
@@ -38,6 +59,37 @@ void SettingsWindow::present()
     show();
     raise();
     activateWindow();
+}
+
+void SettingsWindow::setHeightLimit(int pixels)
+{
+    m_heightLimit = std::max(pixels, 0);
+    fit();
+}
+
+bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && event->type() == QEvent::LayoutRequest) {
+        fit();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SettingsWindow::fit()
+{
+    // The form has a fixed width, which its size hint does not tell.
+    const QSize form = m_view->sizeHint().expandedTo(m_view->minimumSize()).boundedTo(m_view->maximumSize());
+    int width = form.width();
+    int height = m_view->hasHeightForWidth() ? m_view->heightForWidth(width) : form.height();
+    if (height > m_heightLimit) {
+        // The form scrolls; the bar takes its own width beside it.
+        height = m_heightLimit;
+        width += m_scroll->verticalScrollBar()->sizeHint().width();
+    }
+    const QSize size(width, height);
+    if (size != minimumSize() || size != maximumSize()) {
+        setFixedSize(size);
+    }
 }
 
 }  // namespace ostrel

@@ -1,5 +1,6 @@
 #include "panel/PanelView.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -9,6 +10,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -267,9 +270,28 @@ TEST_F(PanelViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvaluati
         for (const ProviderCard* card : view->providerCards()) {
             EXPECT_EQ(card->height(), card->heightForWidth(card->width()));
         }
-        EXPECT_EQ(view->height(), view->layout()->totalHeightForWidth(PanelView::panelWidth));
+        EXPECT_EQ(view->findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0) << "nothing scrolls";
+        EXPECT_EQ(view->height(), view->layout()->totalSizeHint().height());
         script->advance(600);
         view->reevaluate();
+    }
+}
+
+TEST_F(PanelViewTest, NeverTallerThanItsLimitWithTheCardsScrollingBetweenHeaderAndFooter)
+{
+    readBoth();
+    const auto view = makeView();
+    QCoreApplication::processEvents();
+    const int natural = view->height();
+    const auto* scroll = view->findChild<QScrollArea*>();
+    for (const int limit : {natural - 250, QWIDGETSIZE_MAX}) {
+        SCOPED_TRACE(limit);
+        view->setHeightLimit(limit);
+        view->reevaluate();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view->height(), std::min(limit, natural));
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum() > 0, limit < natural);
+        EXPECT_LE(view->footer().geometry().bottom(), view->height()) << "the footer stays in view";
     }
 }
 
