@@ -83,18 +83,20 @@ ProviderToggleRow::ProviderToggleRow(Provider provider,
 
 std::string ProviderToggleRow::statusLine(const ProviderDisplay& display)
 {
-    const std::string via = "via " + std::string(productName(display.provider));
+    const auto via = [&] {
+        return "via " + std::string(productName(display.provider));
+    };
     using Status = ProviderDisplay::Status;
     switch (display.status) {
     case Status::loading:
     case Status::renewed:
-        return via;
+        return via();
     case Status::live:
     case Status::stale:
         if (display.reading && display.reading->plan && !display.reading->plan->empty()) {
-            return *display.reading->plan + " · " + via;
+            return *display.reading->plan + " · " + via();
         }
-        return via;
+        return via();
     case Status::enterprise:
         return "Enterprise · no weekly allowance";
     case Status::apiBilling:
@@ -106,7 +108,7 @@ std::string ProviderToggleRow::statusLine(const ProviderDisplay& display)
     case Status::unavailable:
         return failureMessage(display.failure);
     }
-    return via;
+    return via();
 }
 
 QString ProviderToggleRow::statusText() const

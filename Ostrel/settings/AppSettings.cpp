@@ -34,6 +34,12 @@ struct Key
     T (*inEffect)(T) = nullptr;
 };
 
+// Spelt out for compilers that deduce no aggregate's arguments (clang before 17, which the lint runs).
+template <class T, class Signal>
+Key(std::string_view, T, T AppSettings::*, Signal) -> Key<T, Signal>;
+template <class T, class Signal>
+Key(std::string_view, T, T AppSettings::*, Signal, T (*)(T)) -> Key<T, Signal>;
+
 template <class T>
 constexpr bool isOptional = false;
 template <class T>

@@ -39,22 +39,22 @@ enum class Link
     replaced   ///< the link itself is replaced by the new file; what it led to is untouched
 };
 
-/// Replaces `path` with `bytes`; the new file has exactly `mode`. A symbolic
-/// link at `path` is treated as `link` says. A folder or any other non-regular
+/// Replaces `given` with `bytes`; the new file has exactly `mode`. A symbolic
+/// link at `given` is treated as `link` says. A folder or any other non-regular
 /// file in its place is left alone and fails the `target` step (EISDIR for a
 /// folder, EEXIST otherwise). On failure the old file is untouched and no
 /// temporary file is left behind.
 [[nodiscard]] std::expected<void, FileWriteFailure>
-writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, Link link = Link::followed);
+writeAtomically(const std::filesystem::path& given, std::string_view bytes, mode_t mode, Link link = Link::followed);
 
 /// Where `path` leads after every symbolic link on its last part is followed
 /// (relative links from their own folder); `path` itself when it is no link.
 /// A dangling link leads to the name it holds; a loop stops after 40 links.
 [[nodiscard]] std::filesystem::path finalTarget(const std::filesystem::path& path);
 
-/// Removes the temporary files that writes of `path` (or, with `Link::followed`,
+/// Removes the temporary files that writes of `given` (or, with `Link::followed`,
 /// of the file it links to) left behind when the process was killed before the rename.
-void removeTemporaries(const std::filesystem::path& path, Link link = Link::followed);
+void removeTemporaries(const std::filesystem::path& given, Link link = Link::followed);
 
 /// Creates `folder` with every missing parent, each with exactly `mode`; folders
 /// that exist already keep theirs. The errno on failure (ENOTDIR when a part of

@@ -99,7 +99,9 @@ void CardHeader::set(const ProviderDisplay& display, bool refreshing, Date now)
 {
     const QString plan =
         display.reading && display.reading->plan ? CardLabel::qText(*display.reading->plan).toUpper() : QString();
-    static_cast<PlanBadge*>(m_plan)->setText(plan);
+    if (auto* badge = dynamic_cast<PlanBadge*>(m_plan)) {
+        badge->setText(plan);
+    }
     m_badge->set(display, refreshing, now);
 }
 
