@@ -12,6 +12,7 @@
 
 #include "base/ProgramPaths.h"
 #include "base/QtText.h"
+#include "drawing/ScreenRoom.h"
 #include "drawing/Theme.h"
 #include "panel/PanelView.h"
 #include "panel/PanelWindow.h"
@@ -293,7 +294,10 @@ void AppDelegate::showPreviewWindow()
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(new PanelView(store(), m_settings, std::move(actions), PanelView::Options{}));
+    auto* view = new PanelView(store(), m_settings, std::move(actions), PanelView::Options{});
+    layout->addWidget(view);
+    view->setHeightLimit(ScreenRoom::titledWindowHeight(nullptr));
+    view->reevaluate();
     window->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());

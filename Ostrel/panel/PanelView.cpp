@@ -4,11 +4,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QScrollArea>
 #include <QTimer>
 #include <unicode/locid.h>
 
 #include "base/LocalCalendar.h"
+#include "drawing/ScreenRoom.h"
 #include "model/ProviderDisplay.h"
 #include "model/RenewalText.h"
 #include "panel/EmptyProvidersView.h"
@@ -60,18 +60,11 @@ PanelView::PanelView(UsageStore& store, AppSettings& settings, PanelActions acti
 
     m_header = new PanelHeader(m_options.isSnapshot, m_options.hasUpdater, this);
     m_column->addWidget(m_header);
-    // Frameless and see-through: until the content outgrows the limit, the
-    // panel looks and lays out exactly as a plain column.
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_content = new QWidget;
     m_contentColumn = new QVBoxLayout(m_content);
     m_contentColumn->setContentsMargins(0, 0, 0, 0);
     m_contentColumn->setSpacing(gap);
-    m_scroll->setWidget(m_content);
+    m_scroll = ScreenRoom::scrollArea(m_content, this);
     // A card whose text wraps anew changes the content's height, which the scroll area does not pass up.
     m_content->installEventFilter(this);
     m_column->addWidget(m_scroll);

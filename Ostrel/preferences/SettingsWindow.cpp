@@ -9,13 +9,9 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "drawing/ScreenRoom.h"
+
 namespace ostrel {
-namespace {
-
-/// Room left for the title bar the desktop adds above the window, until the window has one to measure.
-constexpr int titleBarAllowance = 40;
-
-}  // namespace
 
 SettingsWindow::SettingsWindow(AppSettings& settings, UsageStore& store, SettingsView::Hooks hooks, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -25,14 +21,8 @@ SettingsWindow::SettingsWindow(AppSettings& settings, UsageStore& store, Setting
     setAttribute(Qt::WA_QuitOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // Frameless and see-through: where the form fits, the window is the form.
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_view = new SettingsView(settings, store, std::move(hooks));
-    m_scroll->setWidget(m_view);
+    m_scroll = ScreenRoom::scrollArea(m_view, this);
     layout->addWidget(m_scroll);
     // The window follows the form's size, also when a warning line appears.
     m_view->installEventFilter(this);
@@ -46,10 +36,7 @@ SettingsWindow::SettingsWindow(AppSettings& settings, UsageStore& store, Setting
 
 void SettingsWindow::present()
 {
-    if (const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen()) {
-        const int titleBar = isVisible() ? frameGeometry().height() - geometry().height() : titleBarAllowance;
-        setHeightLimit(screen->availableGeometry().height() - titleBar);
-    }
+    setHeightLimit(ScreenRoom::titledWindowHeight(screen()));
     if (!m_placed) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             move(screen->availableGeometry().center() - rect().center());
