@@ -29,7 +29,7 @@ using Groups = std::vector<std::optional<std::string>>;
         return std::nullopt;
     }
     int value = 0;
-    for (char c : text) {
+    for (const char c : text) {
         if (!isDigit(c)) {
             return std::nullopt;
         }
@@ -40,7 +40,7 @@ using Groups = std::vector<std::optional<std::string>>;
 
 [[nodiscard]] std::optional<int> digits(const std::optional<std::string>& text)
 {
-    return text ? digits(std::string_view(*text)) : std::nullopt;
+    return text ? digits(std::string_view{*text}) : std::nullopt;
 }
 
 /// Seconds since 1970 of a UTC civil time, rolling out-of-range fields over into
@@ -85,22 +85,22 @@ match(std::string_view pattern, std::string_view text, uint32_t flags, bool whol
         flags,
         parseError,
         status));
-    if (U_FAILURE(status) || !compiled) {
+    if (status > U_ZERO_ERROR || !compiled) {
         return std::nullopt;
     }
     const icu::UnicodeString subject =
         icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     const std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(subject, status));
-    if (U_FAILURE(status) || !matcher) {
+    if (status > U_ZERO_ERROR || !matcher) {
         return std::nullopt;
     }
-    const bool found = wholeText ? matcher->matches(status) : matcher->find(0, status);
-    if (U_FAILURE(status) || !found) {
+    const bool found = (wholeText ? matcher->matches(status) : matcher->find(0, status)) != 0;
+    if (status > U_ZERO_ERROR || !found) {
         return std::nullopt;
     }
     Groups groups;
     for (int32_t group = 1; group <= matcher->groupCount(); ++group) {
-        if (matcher->start(group, status) < 0 || U_FAILURE(status)) {
+        if (matcher->start(group, status) < 0 || status > U_ZERO_ERROR) {
             groups.emplace_back(std::nullopt);
             status = U_ZERO_ERROR;
             continue;
@@ -131,7 +131,7 @@ match(std::string_view pattern, std::string_view text, uint32_t flags, bool whol
 [[nodiscard]] int daysInMonth(int year, int month)
 {
     constexpr std::array<int, 12> lengths{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : lengths[static_cast<std::size_t>(month - 1)];
+    return month == 2 && isLeapYear(year) ? 29 : lengths.at(static_cast<std::size_t>(month - 1));
 }
 
 /// A "+01:00" or "+0100" offset in seconds east of UTC; "Z" is 0.
@@ -168,7 +168,7 @@ match(std::string_view pattern, std::string_view text, uint32_t flags, bool whol
     UErrorCode status = U_ZERO_ERROR;
     auto calendar = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
     calendar->setGregorianChange(-U_DATE_MAX, status);
-    if (U_FAILURE(status)) {
+    if (status > U_ZERO_ERROR) {
         return nullptr;
     }
     calendar->setSkippedWallTimeOption(UCAL_WALLTIME_NEXT_VALID);
@@ -195,7 +195,7 @@ struct CivilDay
     CivilDay day{calendar.get(UCAL_EXTENDED_YEAR, status),
                  calendar.get(UCAL_MONTH, status) + 1,
                  calendar.get(UCAL_DATE, status)};
-    if (U_FAILURE(status)) {
+    if (status > U_ZERO_ERROR) {
         return std::nullopt;
     }
     return day;
@@ -217,7 +217,7 @@ struct CivilDay
     calendar.set(UCAL_HOUR_OF_DAY, hour);
     calendar.set(UCAL_MINUTE, minute);
     const UDate millis = calendar.getTime(status);
-    if (U_FAILURE(status)) {
+    if (status > U_ZERO_ERROR) {
         return std::nullopt;
     }
     return fromUDate(millis);
@@ -234,7 +234,7 @@ struct CivilDay
         names{"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     const std::string prefix = lowered(name.substr(0, 3));
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == prefix) {
+        if (names.at(i) == prefix) {
             return static_cast<int>(i) + 1;
         }
     }
@@ -266,7 +266,7 @@ struct CivilDay
         years = {today->year - 1, today->year, today->year + 1};
     }
     std::optional<Date> nearest;
-    for (int year : years) {
+    for (const int year : years) {
         const auto candidate = wallTime(calendar, {year, *month, *day}, hour24(*hour, groups[5].value_or("")), *minute);
         // A strict comparison keeps the earlier candidate on equal distance.
         if (candidate && (!nearest || std::abs((*candidate - now).count()) < std::abs((*nearest - now).count()))) {
@@ -335,7 +335,7 @@ std::optional<Date> fastUTC(std::string_view text)
         if (text[19] != '.' || decimals.empty()) {
             return std::nullopt;
         }
-        for (char c : decimals) {
+        for (const char c : decimals) {
             if (!isDigit(c)) {
                 return std::nullopt;
             }
@@ -373,7 +373,7 @@ std::optional<Date> iso8601(std::string_view text)
         || *day > daysInMonth(*year, *month) || *hour > 23 || *minute > 59 || *second > 60) {
         return std::nullopt;
     }
-    double seconds = static_cast<double>(utcSeconds(*year, *month, *day, *hour, *minute, *second) - *offset);
+    auto seconds = static_cast<double>(utcSeconds(*year, *month, *day, *hour, *minute, *second) - *offset);
     if ((*groups)[1]) {
         seconds += fraction("0" + *(*groups)[1]).value_or(0);
     }
