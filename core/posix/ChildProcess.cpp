@@ -49,7 +49,7 @@ struct Registry
     /// Never destroyed: detached threads ending children may still use it while the process exits.
     [[nodiscard]] static Registry& instance()
     {
-        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables): leaked on purpose, see above
+        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables): see above
         static auto* const registry = new Registry();
         return *registry;
     }
@@ -230,7 +230,7 @@ public:
     /// Never destroyed: the thread waits here until the process ends.
     [[nodiscard]] static Spawner& instance()
     {
-        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables): leaked on purpose, see above
+        // NOLINTNEXTLINE(cppcoreguidelines-owning-memory,cppcoreguidelines-avoid-non-const-global-variables): see above
         static auto* const spawner = new Spawner();
         return *spawner;
     }
