@@ -128,35 +128,6 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
 }
 
-TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
-{
-    const auto reversed = [](std::strong_ordering order) {
-        if (std::is_eq(order)) {
-            return order;
-        }
-        return std::is_lt(order) ? std::strong_ordering::greater : std::strong_ordering::less;
-    };
-
-    struct Case
-    {
-        std::string_view name;
-        std::string_view left;
-        std::string_view right;
-        std::strong_ordering order;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
-        {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
-        {"equal values told apart by their bytes", "v09", "v9", std::strong_ordering::less},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ToolLocator::compareNumericAware(c.left, c.right), c.order);
-        EXPECT_EQ(ToolLocator::compareNumericAware(c.right, c.left), reversed(c.order));
-    }
-}
-
 TEST(ToolLocator, RunsTheMarkerCommandThroughARealShell)
 {
     const FakeHome home;
