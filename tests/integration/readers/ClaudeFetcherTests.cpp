@@ -240,10 +240,6 @@ TEST_F(ClaudeFetcherTest, ChoosesBetweenTheEndpointAndTheTool)
          signedOut,
          none},
         {"endpoint 429, then the command", {.endpoint = "/status/429", .file = freshToken}, fromCli, report},
-        {"endpoint 403 and no tool",
-         {.endpoint = "/status/403", .file = freshToken, .claudeInstalled = false},
-         signedOut,
-         none},
         {"endpoint 429 and no tool",
          {.endpoint = "/status/429", .file = freshToken, .claudeInstalled = false},
          FailsWith(FetchFailure::unreachable("Claude usage endpoint is rate limiting; will retry")),
@@ -317,12 +313,6 @@ TEST_F(ClaudeFetcherTest, ExplainsAFailedCommandByTheSignInStatus)
     withRefreshToken.insert(withRefreshToken.size() - 2, R"(,"refreshToken":"sk-ant-ort01-R3fr3shT0k3n")");
     const std::vector<Case> cases{
         {"a cost summary, signed out", {.usage = "cost", .status = "signed-out"}, signedOut, both},
-        {"a cost summary on a team plan",
-         {.usage = "cost", .status = "team"},
-         HoldsValue(AllOf(Field(&ProviderReading::source, "claude auth status"),
-                          Field(&ProviderReading::kind, AccountKind::enterprise),
-                          Field(&ProviderReading::plan, Optional(std::string("Team"))))),
-         both},
         {"non-JSON output", {.usage = "garbage"}, FailsWith(FetchFailure::unexpected("Segmentation fault")), both},
         {"the endpoint's failure outlives the command's",
          {.endpoint = "/status/500", .file = freshToken, .usage = "garbage"},
