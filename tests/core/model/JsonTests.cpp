@@ -184,7 +184,6 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderReading>,
          R"({"provider":"gemini","fetchedAt":1,"kind":"subscription","resetCredits":[],"source":"s"})",
          R"(provider: Unknown provider "gemini".)"},
-        {"an unknown failure case", whyNot<FetchFailure>, R"({"timedOut":{}})", R"(Unknown failure case "timedOut".)"},
         {"bucket pairs of odd length",
          whyNot<TokenSeries>,
          R"({"buckets":[1]})",
