@@ -20,24 +20,6 @@ std::unique_ptr<icu::TimeZone> zone(const char* id)
     return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id)));
 }
 
-TEST(ClaudeUsageParser, ReadsTheWeeklyAndSessionWindowsOfTheEndpointBody)
-{
-    const auto result = ClaudeUsageParser::parseAPI(
-        R"({"seven_day":{"utilization":42,"resets_at":"2026-03-05T09:00:00.5+00:00"},"five_hour":{"utilization":"10"}})",
-        ClaudePlan{"max", "default_claude_max_20x"},
-        now);
-    EXPECT_EQ(result,
-              FetchResult(ProviderReading{
-                  .provider = Provider::claude,
-                  .fetchedAt = now,
-                  .plan = "Max 20\u00d7",
-                  .kind = AccountKind::subscription,
-                  .weekly = UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
-                  .session = UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
-                  .source = "usage API",
-              }));
-}
-
 struct BodyCase
 {
     std::string_view name;
@@ -46,10 +28,13 @@ struct BodyCase
     FetchResult expected;
 };
 
-ProviderReading apiReading(std::optional<UsageWindow> weekly, std::optional<UsageWindow> session = std::nullopt)
+ProviderReading apiReading(std::optional<UsageWindow> weekly,
+                           std::optional<UsageWindow> session = std::nullopt,
+                           std::optional<std::string> plan = std::nullopt)
 {
     return {.provider = Provider::claude,
             .fetchedAt = now,
+            .plan = std::move(plan),
             .weekly = weekly,
             .session = session,
             .source = "usage API"};
@@ -65,12 +50,19 @@ ProviderReading organisationReading(std::string plan, std::string note)
             .source = "usage API"};
 }
 
-TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodies)
+TEST(ClaudeUsageParser, ReadsTheEndpointBodyFallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodies)
 {
     const UsageWindow weekly30{30, std::nullopt, UsageWindow::week};
     const auto noWeekly = std::unexpected(FetchFailure::unexpected("Claude reported no weekly allowance"));
     const auto notJson = std::unexpected(FetchFailure::unexpected("Claude usage response wasn't JSON"));
     const std::array cases{
+        BodyCase{"the weekly and session windows, with a fraction of a second and a number as text",
+                 R"({"seven_day":{"utilization":42,"resets_at":"2026-03-05T09:00:00.5+00:00"},)"
+                 R"("five_hour":{"utilization":"10"}})",
+                 {"max", "default_claude_max_20x"},
+                 apiReading(UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
+                            UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
+                            "Max 20\u00d7")},
         BodyCase{"a weekly_all limit stands in for seven_day",
                  R"({"limits":[7,{"kind":"session","percent":5},{"kind":"weekly_all","percent":30}]})",
                  {},
@@ -193,14 +185,6 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
         EXPECT_EQ(c.plan.displayName(), c.displayName);
         EXPECT_EQ(c.plan.isOrganisational(), c.organisational);
     }
-}
-
-TEST(ClaudeUsageParser, RecognisesSignedOutTextsInAnyCase)
-{
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("Invalid API key · Please run /login"));
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("{\"type\":\"AUTHENTICATION_ERROR\"}"));
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("You are Not Logged In."));
-    EXPECT_FALSE(ClaudeUsageParser::looksSignedOut("Total cost: $0.00"));
 }
 
 }  // namespace
