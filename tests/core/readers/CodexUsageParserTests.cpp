@@ -37,6 +37,12 @@ TEST(CodexUsageParser, ChoosesTheWeeklyAndSessionWindowsByDuration)
     EXPECT_EQ(result->session->usedPercent, 12.5);
     EXPECT_FALSE(result->note);
     EXPECT_EQ(result->source, "codex app-server");
+
+    const auto twoLong = parseTexts(R"({})",
+                                    R"({"rateLimits":{"primary":{"usedPercent":1,"windowDurationMins":20160},
+                                        "secondary":{"usedPercent":2,"windowDurationMins":10080}}})");
+    ASSERT_TRUE(twoLong.has_value() && twoLong->weekly);
+    EXPECT_EQ(twoLong->weekly->usedPercent, 1) << "of two long windows the longest is the weekly one";
 }
 
 TEST(CodexUsageParser, PacesAgainstTheSessionWindowWhenNoWeeklyOneIsReported)
