@@ -52,6 +52,7 @@ struct Situation
     std::string endpoint = "/body/weekly";
     std::optional<std::string> keyring;  ///< the keyring item; absent: the lookup fails
     bool keyringToolInstalled = true;
+    bool keyringFails = false;        ///< the lookup prints the item but ends in failure
     std::optional<std::string> file;  ///< ~/.claude/.credentials.json
     bool claudeInstalled = true;
     std::string usage;      ///< what the fake `claude -p /usage` prints
@@ -104,8 +105,8 @@ protected:
             write("keyring-item", *setup.keyring);
         }
         write("bin/secret-tool",
-              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' exec '" + fixtures
-                  + "/bin/secret-tool' \"$@\"\n",
+              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' '" + fixtures
+                  + "/bin/secret-tool' \"$@\" && exit " + (setup.keyringFails ? "1" : "0") + "\n",
               true);
         if (setup.file) {
             write(".claude/.credentials.json", *setup.file);
@@ -296,6 +297,10 @@ TEST_F(ClaudeFetcherTest, TakesTheKeyringBeforeTheFile)
     const std::vector<Case> cases{
         {"keyring beats file", {.keyring = freshToken, .file = maxPlan}, fromApi, none},
         {"no keyring tool", {.keyring = freshToken, .keyringToolInstalled = false, .file = maxPlan}, fromFile, none},
+        {"a failed lookup, whatever it printed",
+         {.keyring = freshToken, .keyringFails = true, .file = maxPlan},
+         fromFile,
+         none},
         {"an unusable keyring item",
          {.keyring = R"({"claudeAiOauth":{"accessToken":""}})", .file = maxPlan},
          fromFile,
