@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "readers/DateParsing.h"
@@ -12,21 +11,6 @@ namespace ostrel {
 namespace {
 
 constexpr std::string_view stamp = R"("timestamp":"2026-12-01T10:00:00.000Z")";
-
-TEST(LogLines, FindsPatternsAndReadsTheDigitsRightAfterThem)
-{
-    EXPECT_EQ(LogLines::first("ab", "xabyab"), 3U);
-    EXPECT_EQ(LogLines::first("ab", "xabyab", 3), 6U);
-    EXPECT_EQ(LogLines::first("ab", "xabyab", 6), std::nullopt);
-    EXPECT_EQ(LogLines::last("ab", "xabyab"), 6U);
-    EXPECT_EQ(LogLines::last("ab", "xaby"), 3U);
-    EXPECT_EQ(LogLines::last("ab", ""), std::nullopt);
-    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":42,"m":7})"), 42);
-    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":-4})"), std::nullopt);
-    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":)"), std::nullopt);
-    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":99999999999999999999})"), std::nullopt);
-    EXPECT_EQ(LogLines::number("\"n\":", R"({"n":12.5})"), 12);
-}
 
 TEST(LogLines, FiltersOnThePatternWithinTheFirst4096Bytes)
 {

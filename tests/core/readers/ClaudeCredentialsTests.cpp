@@ -40,7 +40,6 @@ TEST(ClaudeCredentials, ReadsTheTokenExpiryAndPlanOfTheStoredForm)
              R"({"claudeAiOauth":{"accessToken":"tok","expiresAt":{},"subscriptionType":7}})",
              ClaudeCredentials{"tok", std::nullopt, {}, {"tok"}}},
         Case{"an empty token", R"({"claudeAiOauth":{"accessToken":""}})", std::nullopt},
-        Case{"a token that is no string", R"({"claudeAiOauth":{"accessToken":12}})", std::nullopt},
         Case{"no oauth object", R"({"claudeAiOauth":"tok"})", std::nullopt},
         Case{"a keyring answer that is no JSON", "secret-tool: No such secret\n", std::nullopt},
     };

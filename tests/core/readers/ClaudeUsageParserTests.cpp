@@ -20,24 +20,6 @@ std::unique_ptr<icu::TimeZone> zone(const char* id)
     return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id)));
 }
 
-TEST(ClaudeUsageParser, ReadsTheWeeklyAndSessionWindowsOfTheEndpointBody)
-{
-    const auto result = ClaudeUsageParser::parseAPI(
-        R"({"seven_day":{"utilization":42,"resets_at":"2026-03-05T09:00:00.5+00:00"},"five_hour":{"utilization":"10"}})",
-        ClaudePlan{"max", "default_claude_max_20x"},
-        now);
-    EXPECT_EQ(result,
-              FetchResult(ProviderReading{
-                  .provider = Provider::claude,
-                  .fetchedAt = now,
-                  .plan = "Max 20\u00d7",
-                  .kind = AccountKind::subscription,
-                  .weekly = UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
-                  .session = UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
-                  .source = "usage API",
-              }));
-}
-
 struct BodyCase
 {
     std::string_view name;
@@ -46,10 +28,13 @@ struct BodyCase
     FetchResult expected;
 };
 
-ProviderReading apiReading(std::optional<UsageWindow> weekly, std::optional<UsageWindow> session = std::nullopt)
+ProviderReading apiReading(std::optional<UsageWindow> weekly,
+                           std::optional<UsageWindow> session = std::nullopt,
+                           std::optional<std::string> plan = std::nullopt)
 {
     return {.provider = Provider::claude,
             .fetchedAt = now,
+            .plan = std::move(plan),
             .weekly = weekly,
             .session = session,
             .source = "usage API"};
@@ -65,12 +50,19 @@ ProviderReading organisationReading(std::string plan, std::string note)
             .source = "usage API"};
 }
 
-TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodies)
+TEST(ClaudeUsageParser, ReadsTheEndpointBodyFallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodies)
 {
     const UsageWindow weekly30{30, std::nullopt, UsageWindow::week};
     const auto noWeekly = std::unexpected(FetchFailure::unexpected("Claude reported no weekly allowance"));
     const auto notJson = std::unexpected(FetchFailure::unexpected("Claude usage response wasn't JSON"));
     const std::array cases{
+        BodyCase{"the weekly and session windows, with a fraction of a second and a number as text",
+                 R"({"seven_day":{"utilization":42,"resets_at":"2026-03-05T09:00:00.5+00:00"},)"
+                 R"("five_hour":{"utilization":"10"}})",
+                 {"max", "default_claude_max_20x"},
+                 apiReading(UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
+                            UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
+                            "Max 20\u00d7")},
         BodyCase{"a weekly_all limit stands in for seven_day",
                  R"({"limits":[7,{"kind":"session","percent":5},{"kind":"weekly_all","percent":30}]})",
                  {},
@@ -91,24 +83,15 @@ TEST(ClaudeUsageParser, FallsBackOnLimitsAndOrganisationAccountsAndNamesBadBodie
                  R"({"extra_usage":{}})",
                  {"claude_enterprise", std::nullopt},
                  organisationReading("Claude_enterprise", "Usage is managed by your organisation")},
-        BodyCase{"an organisational plan alone is enough",
-                 R"({})",
-                 {"Team", std::nullopt},
-                 organisationReading("Team", "Usage is managed by your organisation")},
         BodyCase{"an enabled spend cap rounds half away from zero",
                  R"({"spend":{"enabled":true,"percent":99.5}})",
                  {},
                  organisationReading("Enterprise", "Organisation spend cap: 100% used")},
-        BodyCase{"a disabled spend cap",
-                 R"({"spend":{"enabled":false,"percent":42.5}})",
-                 {},
-                 organisationReading("Enterprise", "Usage is managed by your organisation")},
         BodyCase{"a huge spend percent",
                  R"({"spend":{"enabled":true,"percent":1e300}})",
                  {},
                  organisationReading("Enterprise", "Usage is managed by your organisation")},
         BodyCase{"a personal account without weekly data", R"({"five_hour":{"utilization":3}})", {"pro", {}}, noWeekly},
-        BodyCase{"a percent that is not a number", R"({"seven_day":{"utilization":"lots"}})", {}, noWeekly},
         BodyCase{"a percent that is not finite", R"({"seven_day":{"utilization":"nan"}})", {}, noWeekly},
         BodyCase{"a body that is a list", R"([1,2])", {}, notJson},
     };
@@ -167,7 +150,6 @@ TEST(ClaudeUsageParser, TellsMissingAndUnreadableReportLinesApart)
                  "Current week (all models): 37% used\nError: OAuth token has EXPIRED",
                  std::nullopt,
                  FetchFailure::notLoggedIn()},
-        TextCase{"nothing", "", std::nullopt, noWeekly},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,8 +176,6 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
     const std::array cases{
         Case{"max with a 20x tier", {"max", "default_claude_max_20x"}, "Max 20\u00d7", false},
         Case{"max with a 5x tier", {"MAX", "Claude_Max_5X"}, "Max 5\u00d7", false},
-        Case{"max without a tier", {"max", std::nullopt}, "Max", false},
-        Case{"pro", {"pro", std::nullopt}, "Pro", false},
         Case{"an enterprise type", {"claude_enterprise", std::nullopt}, "Claude_enterprise", true},
         Case{"a team type in capitals", {"TEAM", std::nullopt}, "Team", true},
         Case{"no type", {std::nullopt, "max_20x"}, std::nullopt, false},
@@ -205,14 +185,6 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
         EXPECT_EQ(c.plan.displayName(), c.displayName);
         EXPECT_EQ(c.plan.isOrganisational(), c.organisational);
     }
-}
-
-TEST(ClaudeUsageParser, RecognisesSignedOutTextsInAnyCase)
-{
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("Invalid API key · Please run /login"));
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("{\"type\":\"AUTHENTICATION_ERROR\"}"));
-    EXPECT_TRUE(ClaudeUsageParser::looksSignedOut("You are Not Logged In."));
-    EXPECT_FALSE(ClaudeUsageParser::looksSignedOut("Total cost: $0.00"));
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 
 #include <array>
 #include <string_view>
-#include <vector>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace ostrel {
@@ -26,27 +24,15 @@ using Replies = std::map<std::int64_t, Response>;
 
 TEST(CodexAppServer, SendsTheFiveRequestsAsCompactLines)
 {
-    const std::string& batch = CodexAppServer::requests();
-    ASSERT_TRUE(batch.ends_with('\n'));
-    std::vector<json> sent;
-    for (std::string_view rest = batch; !rest.empty();) {
-        const auto end = rest.find('\n');
-        const auto line = rest.substr(0, end);
-        EXPECT_EQ(line.find_first_of(" \t\r"), std::string_view::npos) << line;
-        sent.push_back(json::parse(line));
-        rest.remove_prefix(end + 1);
-    }
-    EXPECT_EQ(sent,
-              (std::vector<json>{
-                  json::parse(R"({"id":1,"method":"initialize",
-                                  "params":{"clientInfo":{"name":"ostrel","title":"Ostrel","version":"1.0"}}})"),
-                  json::parse(R"({"method":"initialized"})"),
-                  json::parse(R"({"id":2,"method":"account/read","params":{"refreshToken":false}})"),
-                  json::parse(R"({"id":3,"method":"account/rateLimits/read",
-                                  "params":{"excludeResetCreditDetails":false}})"),
-                  json::parse(R"({"id":4,"method":"account/usage/read","params":{}})"),
-              }));
-    EXPECT_TRUE(sent[4]["params"].is_object()) << "the usage request's params is an object, not null";
+    // The usage request's params is an object, not null: the server refuses null.
+    EXPECT_EQ(
+        CodexAppServer::requests(),
+        R"({"id":1,"method":"initialize","params":{"clientInfo":{"name":"ostrel","title":"Ostrel","version":"1.0"}}}
+{"method":"initialized"}
+{"id":2,"method":"account/read","params":{"refreshToken":false}}
+{"id":3,"method":"account/rateLimits/read","params":{"excludeResetCreditDetails":false}}
+{"id":4,"method":"account/usage/read","params":{}}
+)");
 }
 
 TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
@@ -65,7 +51,6 @@ TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
         {"an error with its id after it",
          R"({"error":{"code":-32600,"message":"denied"},"id":3})",
          {{3, error("denied")}}},
-        {"an error without a message", R"({"id":3,"error":{"code":-32603}})", {{3, error("Codex returned an error")}}},
         {"an error object wins over a result",
          R"({"id":3,"result":{"a":1},"error":{"message":"m"}})",
          {{3, error("m")}}},
@@ -74,7 +59,6 @@ TEST(CodexAppServer, ReadsRepliesByNumericIdAndSkipsEverythingElse)
          "{\"id\":\"3\",\"result\":{}}\n{\"id\":true,\"result\":{}}\n{\"id\":3.5,\"result\":{}}\n"
          "{\"id\":18446744073709551615,\"result\":{}}\n{\"id\":null,\"result\":{}}\n",
          {}},
-        {"a whole number written as a fraction", R"({"id":3.0,"result":{}})", {{3, result("{}")}}},
         {"a later reply replaces an earlier one",
          "{\"id\":3,\"error\":{\"message\":\"first\"}}\n{\"id\":3,\"result\":{\"b\":2}}\n",
          {{3, result(R"({"b":2})")}}},
@@ -105,7 +89,6 @@ TEST(CodexAppServer, WatchesForTheAccountRateLimitsAndUsageRepliesAsTheOutputGro
         {"all three, errors counting as answers",
          "{\"id\":1,\"result\":{}}\n{\"id\":4,\"error\":{}}\n{\"id\":3,\"error\":{}}\n{\"id\":2,\"result\":{}}\n",
          true},
-        {"rate limits and usage before the account", "{\"id\":4,\"result\":{}}\n{\"id\":3,\"result\":{}}\n", false},
         {"the usage reply still arriving",
          "{\"id\":2,\"result\":{}}\n{\"id\":3,\"result\":{}}\n{\"id\":4,\"res",
          false},

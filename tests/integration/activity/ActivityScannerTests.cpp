@@ -206,6 +206,7 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
     constexpr auto cases = std::to_array<Case>({
         {"Not JSON at all", "{\"version\":2,"},
         {"A version-2 file of the wrong shape", R"({"version":2,"files":{"claude:/x.jsonl":{"offset":-1}}})"},
+        {"A cache of another version", R"({"version":1,"files":{}})"},
         {"A link to a file of the user's", "notes of the user's", true},
     });
     const Date now = at("2026-12-01T12:00:00Z");

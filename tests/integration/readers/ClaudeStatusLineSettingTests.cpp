@@ -61,7 +61,6 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
          spliced,
          0640},
         {"an empty object", "{ }", State::absent, emptied, 0644},
-        {"white space alone counts as no settings", "\n", State::absent, fresh},
         {"no file and no folder: both are made", std::nullopt, State::absent, fresh},
         {"another status line is left alone",
          R"({"statusLine": {"type": "command", "command": "~/.claude/line.sh", "padding": 0}})",
@@ -79,10 +78,6 @@ TEST(ClaudeStatusLineSetting, AddsTheEntryOnlyWhereNoStatusLineIsSet)
          "{\n  \"model\": \"opus\",\n}\n",
          State::malformed,
          "Claude Code's settings file is not valid JSON (line 3, column 1); Ostrel left it unchanged."},
-        {"a list holds no settings",
-         "[]",
-         State::malformed,
-         "Claude Code's settings file holds no JSON object; Ostrel left it unchanged."},
         {"nesting too deep to read safely",
          deep,
          State::malformed,
@@ -196,9 +191,7 @@ TEST(ClaudeStatusLineSetting, KnowsItsOwnCommandByAnyPath)
 
     constexpr auto cases = std::to_array<Case>({
         {"the command as given", "ostrel --statusline", true},
-        {"another program of a like name", "/usr/bin/notostrel --statusline", false},
         {"ours inside a pipeline of the user's", "ostrel --statusline | tee log", false},
-        {"the program without the switch", "ostrel", false},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

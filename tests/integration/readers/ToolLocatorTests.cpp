@@ -93,7 +93,10 @@ TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ToolLocator locator(home.system(home.shellPrinting(""), home.path("search") + ":/usr/bin:/bin"));
+        // The same folder named relatively comes first, and is skipped: it would depend on the working folder.
+        ToolLocator locator(
+            home.system(home.shellPrinting(""),
+                        fs::relative(home.path("search")).string() + ":" + home.path("search") + ":/usr/bin:/bin"));
         EXPECT_EQ(locator.locate("claude", c.override), c.found);
     }
     EXPECT_EQ(home.shellCalls().size(), 2U) << "an override that is not blank must not start a search";
@@ -126,35 +129,6 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     EXPECT_THAT(versions,
                 ElementsAre(nvm + "v18.10.0/bin", nvm + "v18.2.0/bin", nvm + "v10.1.0/bin", nvm + "v9.11.2/bin"));
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
-}
-
-TEST(ToolLocator, OrdersVersionFoldersByTheirNumbers)
-{
-    const auto reversed = [](std::strong_ordering order) {
-        if (std::is_eq(order)) {
-            return order;
-        }
-        return std::is_lt(order) ? std::strong_ordering::greater : std::strong_ordering::less;
-    };
-
-    struct Case
-    {
-        std::string_view name;
-        std::string_view left;
-        std::string_view right;
-        std::strong_ordering order;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"letters without regard to case", "V10a", "v10B", std::strong_ordering::less},
-        {"a prefix first", "v18", "v18.1", std::strong_ordering::less},
-        {"equal values told apart by their bytes", "v09", "v9", std::strong_ordering::less},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ToolLocator::compareNumericAware(c.left, c.right), c.order);
-        EXPECT_EQ(ToolLocator::compareNumericAware(c.right, c.left), reversed(c.order));
-    }
 }
 
 TEST(ToolLocator, RunsTheMarkerCommandThroughARealShell)
