@@ -4,27 +4,17 @@
 #include <array>
 #include <string_view>
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QImage>
-#include <QLabel>
-#include <QLayout>
-#include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "drawing/CapsuleSwitcher.h"
 #include "panel/EmptyProvidersView.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelWindow.h"
 #include "panel/RefreshButton.h"
 #include "panel/activity/ActivityCard.h"
-#include "panel/activity/ActivityChart.h"
-#include "panel/activity/ActivityControls.h"
-#include "panel/activity/ActivityTotals.h"
 #include "panel/card/ProviderCard.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
@@ -38,16 +28,13 @@ using testing::Script;
 class PanelViewTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<PanelView> makeView(PanelView::Options options = {})
+    std::unique_ptr<PanelView> makeView()
     {
+        PanelView::Options options;
         options.clock = [this] {
             return dateFromSince1970(script->now);
         };
-        PanelActions actions;
-        actions.copySnapshot = [this] {
-            ++copies;
-        };
-        auto view = std::make_unique<PanelView>(store, settings, actions, options);
+        auto view = std::make_unique<PanelView>(store, settings, PanelActions{}, options);
         view->setAttribute(Qt::WA_DontShowOnScreen);
         view->show();
         return view;
@@ -65,7 +52,6 @@ protected:
     AppSettings& settings = temp.settings;
     std::shared_ptr<Script> script = std::make_shared<Script>();
     UsageStore store{settings, testing::optionsFor(script)};
-    int copies = 0;
 };
 
 /// The providers shown in the current tab: provider cards in the first, activity cards in the other.
@@ -79,27 +65,6 @@ std::vector<Provider> slotProviders(const PanelView& view)
         providers.push_back(card->provider());
     }
     return providers;
-}
-
-TEST_F(PanelViewTest, HeaderReadsMarkTitleTabsRefreshAndMenuFromLeftToRight)
-{
-    const auto view = makeView();
-    PanelHeader& header = view->header();
-    const auto* title = header.findChild<QLabel*>();
-    ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->text(), QStringLiteral("Ostrel"));
-    ASSERT_NE(header.refreshButton(), nullptr);
-    ASSERT_NE(header.menuButton(), nullptr);
-    const std::array<int, 4> xs{title->x(), header.tabs().x(), header.refreshButton()->x(), header.menuButton()->x()};
-    EXPECT_TRUE(std::ranges::is_sorted(xs)) << xs[0] << ' ' << xs[1] << ' ' << xs[2] << ' ' << xs[3];
-
-    QStringList items;
-    for (const QAction* action : header.menu().actions()) {
-        items.append(action->isSeparator() ? QStringLiteral("—") : action->text());
-    }
-    // Without an updater nothing offers to check for one.
-    EXPECT_EQ(items.join(QLatin1Char('|')),
-              QStringLiteral("Copy Snapshot|Copy Summary Text|—|Settings…|—|Quit Ostrel"));
 }
 
 TEST_F(PanelViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
@@ -132,151 +97,6 @@ TEST_F(PanelViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
     }
 }
 
-TEST_F(PanelViewTest, TheSwitcherRemembersTheTabAndAForcedTabNeverWritesBack)
-{
-    {
-        const auto view = makeView();
-        EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
-        view->header().tabs().option(1)->click();
-        EXPECT_EQ(view->effectiveTab(), PanelTab::activity);
-    }
-    // Settings read afresh from the file, as after a restart.
-    AppSettings reloaded(std::filesystem::path(temp.folder.path().toStdString()), LoginItem::forCurrentUser());
-    EXPECT_EQ(reloaded.panelTab(), PanelTab::activity);
-    EXPECT_EQ(makeView()->header().tabs().selectedIndex(), 1);
-
-    PanelView::Options forced;
-    forced.forced.tab = PanelTab::pace;
-    const auto view = makeView(forced);
-    EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
-    view->header().tabs().option(1)->click();
-    EXPECT_EQ(settings.panelTab(), PanelTab::activity);
-    EXPECT_EQ(view->effectiveTab(), PanelTab::pace);
-}
-
-TEST_F(PanelViewTest, TheActivitySwitchersSetMeasureAndRangeUnlessTheOwnerForcesThem)
-{
-    // Forced to the stored choices, the view keeps them and writes nothing back.
-    for (const bool forced : {false, true}) {
-        SCOPED_TRACE(forced ? "forced" : "remembered");
-        settings.setActivityMeasure(ActivityMeasure::all);
-        settings.setActivityRange(ActivityRange::day);
-        PanelView::Options options;
-        options.forced.tab = PanelTab::activity;
-        if (forced) {
-            options.forced.measure = ActivityMeasure::all;
-            options.forced.range = ActivityRange::day;
-        }
-        const auto view = makeView(options);
-        ASSERT_NE(view->activityControls(), nullptr);
-        view->activityControls()->measureSwitcher().option(1)->click();
-        view->activityControls()->rangeSwitcher().option(1)->click();
-        const ActivityMeasure measure = forced ? ActivityMeasure::all : ActivityMeasure::fresh;
-        const ActivityRange range = forced ? ActivityRange::day : ActivityRange::week;
-        EXPECT_EQ(settings.activityMeasure(), measure);
-        EXPECT_EQ(settings.activityRange(), range);
-        EXPECT_EQ(view->activityControls()->rangeSwitcher().selectedIndex(), indexOfCase(allActivityRanges, range));
-        for (const ActivityCard* card : view->activityCards()) {
-            EXPECT_EQ(card->chart().value().range, range);
-            EXPECT_EQ(card->chart().value().measure, measure);
-            EXPECT_EQ(card->chart().value().bins.size(), 0U) << "nothing scanned yet";
-        }
-    }
-}
-
-TEST_F(PanelViewTest, TheActivityCardsFollowAScanFromStartToEnd)
-{
-    settings.setPanelTab(PanelTab::activity);
-    const auto view = makeView();
-    ASSERT_EQ(view->activityCards().size(), 2U);
-    EXPECT_EQ(view->activityCards().front()->headerText(), QStringLiteral("peak 0"));
-    EXPECT_EQ(script->scans, 0) << "opening the tab scans nothing by itself";
-
-    script->scanMilliseconds = 200;
-    store.refreshActivity(0);
-    for (const ActivityCard* card : view->activityCards()) {
-        EXPECT_EQ(card->headerText(), QStringLiteral("Reading session logs…"));
-    }
-    ASSERT_TRUE(testing::spinUntil([&] { return !store.scanningActivity(); }));
-    for (const ActivityCard* card : view->activityCards()) {
-        EXPECT_EQ(card->headerText(), QStringLiteral("peak 0"));
-        EXPECT_EQ(card->totals().shownCells().front().valueText(), QStringLiteral("0"));
-    }
-    EXPECT_EQ(script->scans, 2);
-}
-
-TEST_F(PanelViewTest, ACopyIsConfirmedForAWhileWithTheNextRefreshHidden)
-{
-    store.reschedule();
-    const auto view = makeView();
-    view->footer().button()->click();
-    EXPECT_EQ(copies, 1);
-    EXPECT_EQ(view->footer().statusText(), QStringLiteral("Snapshot copied"));
-    EXPECT_TRUE(view->footer().nextText().isEmpty());
-    EXPECT_TRUE(testing::spinUntil([&] { return view->footer().statusText() != QStringLiteral("Snapshot copied"); },
-                                   std::chrono::seconds(5)));
-    EXPECT_FALSE(view->footer().nextText().isEmpty());
-}
-
-TEST_F(PanelViewTest, AnAvailableUpdateTakesTheCopyButtonsPlace)
-{
-    const auto view = makeView();
-    view->setAvailableVersion("1.4.0");
-    EXPECT_EQ(view->footer().button()->text(), QStringLiteral("Update 1.4.0"));
-    EXPECT_EQ(view->footer().button()->toolTip(), QStringLiteral("Install Ostrel 1.4.0"));
-    // The menu still copies.
-    EXPECT_EQ(view->header().menu().actions().front()->text(), QStringLiteral("Copy Snapshot"));
-}
-
-TEST_F(PanelViewTest, ASnapshotHasNoControlsAndNamesTheProduct)
-{
-    PanelView::Options options;
-    options.isSnapshot = true;
-    options.forced.tab = PanelTab::activity;
-    options.forced.timestamp = true;
-    const auto view = makeView(options);
-    EXPECT_EQ(view->header().refreshButton(), nullptr);
-    EXPECT_EQ(view->header().menuButton(), nullptr);
-    EXPECT_EQ(view->footer().button(), nullptr);
-    QStringList texts;
-    for (const QLabel* label : view->footer().findChildren<QLabel*>()) {
-        if (label->isVisibleTo(view.get())) {
-            texts.append(label->text());
-        }
-    }
-    ASSERT_GE(texts.size(), 4);
-    EXPECT_EQ(texts.mid(0, 3).join(QLatin1Char(' ')), QStringLiteral("Ostrel · ostrel.app"));
-    EXPECT_EQ(view->effectiveTab(), PanelTab::activity);
-}
-
-TEST_F(PanelViewTest, TheRefreshArrowTurnsWhileAProviderIsRead)
-{
-    const auto view = makeView();
-    script->add(Provider::claude, testing::readingOf(Provider::claude, 40), std::chrono::milliseconds(300));
-    view->header().refreshButton()->click();
-    EXPECT_TRUE(view->header().refreshButton()->isSpinning());
-    ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
-    EXPECT_FALSE(view->header().refreshButton()->isSpinning());
-}
-
-TEST_F(PanelViewTest, GivesEveryCardTheHeightOfItsWrappedTextsAfterEveryEvaluation)
-{
-    readBoth();
-    const auto view = makeView();
-    for (int round = 0; round < 3; ++round) {
-        SCOPED_TRACE(round);
-        QCoreApplication::processEvents();
-        ASSERT_EQ(view->providerCards().size(), 2U);
-        for (const ProviderCard* card : view->providerCards()) {
-            EXPECT_EQ(card->height(), card->heightForWidth(card->width()));
-        }
-        EXPECT_EQ(view->findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0) << "nothing scrolls";
-        EXPECT_EQ(view->height(), view->layout()->totalSizeHint().height());
-        script->advance(600);
-        view->reevaluate();
-    }
-}
-
 TEST_F(PanelViewTest, NeverTallerThanItsLimitWithTheCardsScrollingBetweenHeaderAndFooter)
 {
     readBoth();
@@ -292,30 +112,6 @@ TEST_F(PanelViewTest, NeverTallerThanItsLimitWithTheCardsScrollingBetweenHeaderA
         EXPECT_EQ(view->height(), std::min(limit, natural));
         EXPECT_EQ(scroll->verticalScrollBar()->maximum() > 0, limit < natural);
         EXPECT_LE(view->footer().geometry().bottom(), view->height()) << "the footer stays in view";
-    }
-}
-
-TEST_F(PanelViewTest, TabReachesEveryControlAndEachHasAName)
-{
-    readBoth();
-    const auto view = makeView();
-    QWidget* first = view->header().tabs().option(0);
-    first->setFocus(Qt::TabFocusReason);
-    QStringList reached;
-    QWidget* focused = first;
-    for (int step = 0; step < 40; ++step) {
-        ASSERT_FALSE(focused->accessibleName().isEmpty()) << focused->metaObject()->className();
-        reached.append(focused->accessibleName());
-        focused = focused->nextInFocusChain();
-        while (focused->focusPolicy() & Qt::TabFocus ? !focused->isVisibleTo(view.get()) : true) {
-            focused = focused->nextInFocusChain();
-        }
-        if (focused == first) {
-            break;
-        }
-    }
-    for (const char* name : {"Ostrel", "Activity", "Refresh now", "More", "Copy"}) {
-        EXPECT_TRUE(reached.contains(QString::fromUtf8(name))) << name;
     }
 }
 

@@ -5,13 +5,9 @@
 #include <fstream>
 #include <string_view>
 
-#include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
+#include <QWidget>
 #include <gtest/gtest.h>
 
-#include "snapshots/SnapshotFrame.h"
-#include "snapshots/SocialCard.h"
 #include "store/UsageStore.h"
 #include "support/TempSettings.h"
 #include "support/TemporaryFolder.h"
@@ -85,54 +81,6 @@ TEST(PanelSnapshot, RendersAWidgetAtItsScaleAndKeepsTheScaleInThePng)
     }
 }
 
-// A picture going on as image/png is checked through the tray's Copy Snapshot.
-TEST(PanelSnapshot, CopiesTheTextWhenThereIsNoPicture)
-{
-    QGuiApplication::clipboard()->setText(QStringLiteral("left over"));
-    PanelSnapshot::copy(std::nullopt, QStringLiteral("Claude 18% used"));
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(data, nullptr);
-    EXPECT_FALSE(data->hasFormat(QStringLiteral("image/png")));
-    EXPECT_EQ(data->text(), QStringLiteral("Claude 18% used"));
-}
-
-TEST_F(PanelSnapshotTest, FramesEachSchemeInItsOwnColoursWhateverTheDesktops)
-{
-    struct Case
-    {
-        std::string_view name;
-        ColorScheme scheme;
-        QColor background;
-        bool borderLighter;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"dark", ColorScheme::dark, QColor(28, 29, 34), true},
-        {"light", ColorScheme::light, QColor(244, 244, 246), false},
-    });
-    // The desktop is light here; the dark picture must not follow it.
-    const QPalette before = QApplication::palette();
-    QApplication::setPalette(Theme::palette(ColorScheme::light));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto picture = PanelSnapshot::renderPanel(store, settings, PanelState{}, c.scheme, 2);
-        ASSERT_TRUE(picture);
-        EXPECT_EQ(picture->width(), 2 * 384);
-        // The padding above the header shows the frame itself.
-        EXPECT_EQ(picture->pixelColor(picture->width() / 2, 10), c.background);
-        // The squircle corners are cut away; just inside, the frame shows.
-        EXPECT_EQ(picture->pixelColor(0, 0).alpha(), 0);
-        EXPECT_EQ(picture->pixelColor(picture->width() - 1, picture->height() - 1).alpha(), 0);
-        EXPECT_EQ(picture->pixelColor(24, 24), c.background);
-        // The one-point border inside the edge: text colour over the background.
-        const QColor border = picture->pixelColor(picture->width() / 2, 0);
-        EXPECT_EQ(border.alpha(), 255);
-        EXPECT_EQ(border.red() > c.background.red(), c.borderLighter) << border.name().toStdString();
-        EXPECT_NE(border, c.background);
-    }
-    QApplication::setPalette(before);
-}
-
 TEST_F(PanelSnapshotTest, ExportsTheNinePicturesIntoANewNestedFolderAndNothingIntoAFile)
 {
     struct Picture
@@ -185,43 +133,6 @@ TEST_F(PanelSnapshotTest, ExportsTheNinePicturesIntoANewNestedFolderAndNothingIn
     ASSERT_FALSE(refused.has_value());
     EXPECT_EQ(refused.error().failure, ExportFailure::folderNotCreated);
     EXPECT_EQ(std::filesystem::file_size(file), 4U);
-}
-
-TEST(SocialCard, PlacesThePanel400PointsWideWithinTheContentAndPaintsTheNightGradient)
-{
-    struct Case
-    {
-        std::string_view name;
-        QSize panelPoints;
-        QSizeF drawn;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"a short panel keeps its proportions", {384, 288}, {400, 300}},
-        {"a tall panel is fitted into the content's height", {384, 960}, {188, 470}},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QImage panel(c.panelPoints * 2, QImage::Format_ARGB32_Premultiplied);
-        panel.setDevicePixelRatio(2);
-        panel.fill(QColor(28, 29, 34));
-        SocialCard card(panel);
-        const QRectF place = card.panelRect();
-        EXPECT_NEAR(place.width(), c.drawn.width(), 0.5);
-        EXPECT_NEAR(place.height(), c.drawn.height(), 0.5);
-        EXPECT_NEAR(place.right(), SocialCard::cardWidth - SocialCard::inset, 0.5);
-
-        const auto picture = PanelSnapshot::render(card, 1);
-        ASSERT_TRUE(picture);
-        EXPECT_EQ(picture->size(), QSize(1200, 630));
-        // Top-left: the gradient's top colour, beyond the glow's reach.
-        const QColor corner = picture->pixelColor(2, 2);
-        EXPECT_NEAR(corner.red(), 7, 2);
-        EXPECT_NEAR(corner.green(), 11, 2);
-        EXPECT_NEAR(corner.blue(), 24, 3);
-        // The panel picture itself, in the middle of its place.
-        EXPECT_EQ(picture->pixelColor(place.center().toPoint()), QColor(28, 29, 34));
-    }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The activity card: its header, overlay, totals and composition over the
-// cases that matter, the selection by pointer and by keys (sampled in the
-// painted bars) and the axes in a pinned calendar.
+// cases that matter, and the selection by keys, in a pinned calendar.
 
 #include "panel/activity/ActivityCard.h"
 
@@ -9,11 +8,8 @@
 #include <chrono>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include <QCoreApplication>
-#include <QImage>
-#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -86,38 +82,6 @@ QString totalOf(const ActivityCard& card, std::string_view label)
 long countOfKind(const ActivityCard& card, TokenKind kind)
 {
     return std::ranges::count(card.chart().drawnLayers(), kind, &ActivityChart::Layer::kind);
-}
-
-void hover(QWidget& widget, QPointF at)
-{
-    QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&widget, &move);
-}
-
-void leave(QWidget& widget)
-{
-    QEvent left(QEvent::Leave);
-    QCoreApplication::sendEvent(&widget, &left);
-}
-
-/// Where the layer of `kind` in the hour starting at `binStart` is drawn.
-QRectF layerRect(const ActivityChart& chart, Date binStart, TokenKind kind)
-{
-    for (const ActivityChart::Layer& layer : chart.drawnLayers()) {
-        if (layer.kind == kind && layer.start > binStart && layer.start < binStart + 1h) {
-            return chart.layerRect(layer);
-        }
-    }
-    return {};
-}
-
-/// A point of the bin's bar covered by its cached layer alone, a quarter down
-/// that part (away from the grid line of a round value in its middle).
-QPointF cachedOnly(const ActivityChart& chart, Date binStart)
-{
-    const QRectF cached = layerRect(chart, binStart, TokenKind::cached);
-    const QRectF input = layerRect(chart, binStart, TokenKind::input);
-    return {cached.center().x(), cached.top() + (input.top() - cached.top()) / 4};
 }
 
 /// `texts` with '|' between, as the tables spell them.
@@ -193,59 +157,6 @@ TEST(ActivityCard, ShowsWhatEachStateOfActivityCallsFor)
     }
 }
 
-TEST(ActivityCard, NamesAShareInAtMostThreeFigures)
-{
-    struct Case
-    {
-        std::string_view name;
-        double share;
-        std::string_view text;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"nothing", 0, "0.0%"},
-        {"a twentieth of a percent", 0.0005, "<0.1%"},
-        {"just a tenth of a percent", 0.001, "0.1%"},
-        {"under ten rounds up to ten", 0.0996, "10.0%"},
-        {"ten and over without decimals", 0.424, "42%"},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(CompositionBar::percent(c.share), qText(c.text));
-    }
-}
-
-TEST(ActivityCard, HoveringABarNamesItAndDimsTheOthers)
-{
-    ProviderActivity activity;
-    activity.tokens.add({8000, 0, 1000}, now - 10min);  // 3 PM
-    activity.tokens.add({8000, 0, 1000}, now - 2h);     // 1 PM
-    const auto card =
-        cardOf(Provider::claude, {activity, ActivityRange::day, ActivityMeasure::all, false, {}, now, {}});
-    ActivityChart& chart = card->chart();
-    const Date threePm = Date(std::chrono::sys_days{2024y / 3 / 12} + 19h);
-    const Date onePm = threePm - 2h;
-    const QPointF hovered = cachedOnly(chart, threePm);
-    const QPointF other = cachedOnly(chart, onePm);
-
-    hover(chart, hovered);
-    EXPECT_EQ(card->headerText(), QStringLiteral("Tue 3 PM · 9K"));
-    EXPECT_EQ(chart.accessibleDescription(), QStringLiteral("Tue 3 PM · 9K"));
-    QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    chart.render(&image, {}, {}, QWidget::DrawChildren);
-    const auto alphaAt = [&](QPointF at) {
-        return qAlpha(image.pixel(at.toPoint()));
-    };
-    // The two bars are alike, so the same place in each differs by the dimming alone.
-    EXPECT_GT(alphaAt(hovered), 0.14 * 255 - 3);
-    EXPECT_NEAR(alphaAt(other), 0.35 * alphaAt(hovered), 3);
-
-    leave(chart);
-    EXPECT_EQ(card->headerText(), QStringLiteral("peak 9K"));
-    EXPECT_EQ(std::ranges::count(chart.drawnLayers(), true, &ActivityChart::Layer::dimmed), 0);
-}
-
 TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
 {
     const auto card = cardOf(Provider::claude,
@@ -275,64 +186,6 @@ TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
         QTest::keyClick(&chart, step.key);
         EXPECT_EQ(card->headerText(), qText(step.header));
     }
-    // A new value keeps the selected bar, and shows its note when it has one.
-    QTest::keyClick(&chart, Qt::Key_Escape);
-    QTest::keyClick(&chart, Qt::Key_Left);
-    EXPECT_EQ(card->noteText(), QString());
-    card->setValue({activityOf(Tokens::busy),
-                    ActivityRange::day,
-                    ActivityMeasure::fresh,
-                    false,
-                    "Mostly elsewhere",
-                    now,
-                    newYork()});
-    EXPECT_EQ(card->headerText(), QStringLiteral("Tue 3 PM · 1K"));
-    EXPECT_EQ(card->noteText(), QStringLiteral("Mostly elsewhere"));
-}
-
-TEST(ActivityCard, MarksTheTimeAxisInTheUsersCalendar)
-{
-    struct Case
-    {
-        std::string_view name;
-        ActivityRange range;
-        std::string_view labels;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"every six hours across a day", ActivityRange::day, "6 PM|12 AM|6 AM|12 PM"},
-        {"each midnight across a week, one with a clock change", ActivityRange::week, "W|T|F|S|S|M|T"},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto card =
-            cardOf(Provider::claude, {activityOf(Tokens::busy), c.range, ActivityMeasure::all, false, {}, now, {}});
-        QStringList labels;
-        for (const ActivityChart::Mark& mark : card->chart().marks()) {
-            labels.append(mark.label);
-        }
-        EXPECT_EQ(joined(labels), c.labels);
-    }
-}
-
-TEST(ActivityCard, TheTokenAxisHasAboutThreeRoundSteps)
-{
-    constexpr auto peaks = std::to_array<std::int64_t>({1, 999, 33333, 987654321});
-    for (const std::int64_t peak : peaks) {
-        SCOPED_TRACE(peak);
-        const std::vector<std::int64_t> ticks = ActivityChart::yTicks(peak);
-        ASSERT_GE(ticks.size(), 2U);
-        EXPECT_LE(ticks.size(), 5U);
-        EXPECT_EQ(ticks.front(), 0);
-        EXPECT_GE(ticks.back(), peak);
-        const std::int64_t step = ticks[1];
-        std::int64_t leading = step;
-        while (leading % 10 == 0) {
-            leading /= 10;
-        }
-        EXPECT_TRUE(leading == 1 || leading == 2 || leading == 5) << step;
-    }
-    EXPECT_EQ(ActivityChart::yTicks(0), std::vector<std::int64_t>{0});
 }
 
 }  // namespace

@@ -5,21 +5,16 @@
 #include <string_view>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
-#include <QMimeData>
 #include <gtest/gtest.h>
 
 #include "drawing/Theme.h"
 #include "panel/card/AdviceLine.h"
 #include "panel/card/CardHeader.h"
-#include "panel/card/CommandChip.h"
 #include "panel/card/PaceHero.h"
-#include "panel/card/StateMessage.h"
 #include "panel/card/StatusBadge.h"
-#include "support/EventLoop.h"
 #include "support/SampleReadings.h"
 
 namespace ostrel {
@@ -104,11 +99,10 @@ ProviderDisplay withoutRenewal()
     return display(Status::live, reading(85, std::nullopt));
 }
 
-template <int ExpiresInDays>
 ProviderDisplay withCredit()
 {
     ProviderDisplay result = live();
-    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{ExpiresInDays * day}}};
+    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{2 * day}}};
     result.resetCredits = ResetCreditStatus::make(credits, now);
     return result;
 }
@@ -174,7 +168,7 @@ struct CardFixture
     explicit CardFixture(const ProviderDisplay& shown, bool refreshing = false, bool isSnapshot = false)
         : card(
             shown.provider,
-            [this] { ++retries; },
+            [] {},
             isSnapshot)
     {
         card.setPalette(Theme::palette(ColorScheme::light));
@@ -195,7 +189,6 @@ struct CardFixture
         return image;
     }
 
-    int retries = 0;
     ProviderCard card;
 };
 
@@ -268,13 +261,9 @@ constexpr auto cases = std::to_array<Case>({
      "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]", "[Check again]"},
     {"a window without a renewal time has no time, no renews line and renewal-free advice", withoutRenewal,
      settled, lit, green, "15% left, —|Very tight  Running short before renewal.", ""},
-    {"reset credits far from lapsing are a neutral row", withCredit<20>, settled, lit, green,
-     "Reset credits|1 reset available · next expires in 20d", "Reset credits expiring soon"},
-    {"a reset credit lapsing this week is urgent and says when", withCredit<2>, settled, lit, green,
+    {"a reset credit lapsing this week is urgent and says when", withCredit, settled, lit, green,
      "Reset credits expiring soon|1 reset expires in 2d|"
      "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.", ""},
-    {"a picture of a stale card has no Retry", staleOffline, still, faded, yellow, "Couldn't reach provider",
-     "[Retry]"},
     {"a picture of a signed-out card has the command but no button", signedOutWithoutReading, still, unpaced,
      orange, "Claude Code isn't signed in|claude auth login", "[Copy command]|[Open Terminal]|[Check again]"},
 });
@@ -313,38 +302,6 @@ TEST(ProviderCard, ShowsEveryStateWithItsTextsButtonsOpacityAndBadgeColour)
     }
 }
 
-TEST(ProviderCard, RetryAndCheckAgainAskForThisProviderOnly)
-{
-    CardFixture stale(staleOffline());
-    for (QAbstractButton* button : stale.card.findChildren<QAbstractButton*>()) {
-        if (button->text() == QStringLiteral("Retry")) {
-            button->click();
-        }
-    }
-    EXPECT_EQ(stale.retries, 1);
-
-    CardFixture signedOut(signedOutWithoutReading());
-    signedOut.card.stateMessage().checkAgainButton()->click();
-    EXPECT_EQ(signedOut.retries, 1);
-}
-
-// The Claude CLI installs from its kept script address.
-TEST(ProviderCard, TheCommandChipCopiesPlainTextAndShowsACheckForAWhile)
-{
-    ProviderDisplay claudeMissing = codexMissing();
-    claudeMissing.provider = Provider::claude;
-    CardFixture fixture(claudeMissing);
-    CommandChip& chip = fixture.card.stateMessage().chip();
-    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
-    chip.copyButton()->click();
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), QStringLiteral("curl -fsSL https://claude.ai/install.sh | bash"));
-    EXPECT_FALSE(data->hasHtml());
-    EXPECT_TRUE(chip.isCopied());
-    EXPECT_TRUE(testing::spinUntil([&] { return !chip.isCopied(); }, std::chrono::seconds(4)));
-}
-
 struct AdviceCase
 {
     std::string_view name;
@@ -359,12 +316,9 @@ struct AdviceCase
 constexpr auto adviceCases = std::to_array<AdviceCase>({
     {"red with a renewal says when it renews", PaceTier::red, false, 3 * day, true,
      "Running short \u2014 renews Thursday at 12 PM."},
-    {"red without a renewal", PaceTier::red, false, std::nullopt, false, "Running short before renewal."},
     {"blue without a lapsing surplus", PaceTier::blue, false, 3 * day, true, "Well ahead of pace."},
     {"blue with a lapsing surplus says how long is left and when it renews", PaceTier::blue, true, day + 6 * hour,
      true, "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
-    {"blue with a lapsing surplus and a renewal but no time left known", PaceTier::blue, true, std::nullopt, true,
-     "Surplus left \u2014 use it before renewal."},
     {"yellow asks to ease off", PaceTier::yellow, false, 3 * day, true, "Ease off a little to make it to renewal."},
 });
 
@@ -389,15 +343,13 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
     struct MotionCase
     {
         std::string_view name;
-        bool isSnapshot;
         bool reduceMotion;
         bool moves;
     };
 
     constexpr auto motionCases = std::to_array<MotionCase>({
-        {"a shown live card moves", false, false, true},
-        {"a picture never shows a transition's middle", true, false, false},
-        {"reduced motion jumps to the end", false, true, false},
+        {"a shown live card moves", false, true},
+        {"reduced motion jumps to the end", true, false},
     });
     for (const MotionCase& c : motionCases) {
         SCOPED_TRACE(c.name);
@@ -405,7 +357,7 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
             qputenv("OSTREL_REDUCE_MOTION", "1");
         }
         // Half left a day before renewal: a surplus about to lapse.
-        CardFixture shown(display(Status::live, reading(50, now + Seconds{day})), false, c.isSnapshot);
+        CardFixture shown(display(Status::live, reading(50, now + Seconds{day})));
         shown.card.set({display(Status::live, reading(70, now + Seconds{day})), true, {}, now, newYork()});
         PaceHero& hero = shown.card.hero();
         EXPECT_EQ(hero.percentLeft(), 30);
@@ -414,14 +366,6 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
         EXPECT_TRUE(hero.showsHourglass());
         EXPECT_EQ(hero.isPulsing(), c.moves);
         EXPECT_EQ(shown.card.header().badge().isTurning(), c.moves);
-        if (c.moves) {
-            EXPECT_TRUE(testing::spinUntil([&] { return !hero.isCounting(); }, std::chrono::seconds(3)));
-            EXPECT_EQ(hero.shownPercent(), 30);
-            // Closing the panel stops what loops.
-            shown.card.hide();
-            EXPECT_FALSE(hero.isPulsing());
-            EXPECT_FALSE(shown.card.header().badge().isTurning());
-        }
         qunsetenv("OSTREL_REDUCE_MOTION");
     }
 }
