@@ -117,6 +117,9 @@ TEST(CodexUsageParser, TellsSignedOutErrorsByWholeWordsOutsidePaths)
         {"a URL", "error sending request for url (https://auth.example.com/oauth/token): connection refused", false},
         {"words that only begin like one", "Authors: unknown; logins disabled; retry in 4010 ms", false},
         {"signed in, but the server is busy", "Logged in as someone@example.com, but the server is overloaded", false},
+        {"a failed OAuth refresh", "OAuth token refresh failed: invalid_grant", true},
+        {"a refused authorization", "Authorization required", true},
+        {"a bare status line", "HTTP/1.1 401 Unauthorized", true},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

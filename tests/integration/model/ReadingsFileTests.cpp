@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "posix/ReadOnlyFile.h"
 #include "support/FileBytes.h"
 #include "support/Matchers.h"
 #include "support/TemporaryFolder.h"
@@ -195,6 +197,10 @@ TEST(ReadingsFile, NamesWhyThereIsNoStateToRead)
                 FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
     EXPECT_THAT(ReadingsFile::read(fifo),
                 FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
+    // The reader beneath refuses them on the open descriptor too: without a writer a FIFO reads as empty.
+    for (const fs::path& path : {fifo, fs::path("/dev/null")}) {
+        EXPECT_EQ(posix::readWhole(path, 100), std::unexpected(EINVAL)) << path;
+    }
 }
 
 TEST(ReadingsFile, ReportsASaveThatFailsAndKeepsThePreviousFile)
