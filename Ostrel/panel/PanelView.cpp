@@ -304,18 +304,32 @@ void PanelView::fitHeight()
 
 void PanelView::followContentHeight()
 {
-    const auto heightOf = [](QLayout* layout, int width) {
-        return layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
+    const int innerWidth = panelWidth - 2 * padding;
+    const auto heightOf = [innerWidth](const QLayoutItem& item) {
+        return item.hasHeightForWidth() ? item.heightForWidth(innerWidth) : item.sizeHint().height();
     };
-    // The content at the column's full width, all of it shown; then, if that
-    // makes the panel taller than its limit, only as much as fits.
-    const int content = heightOf(m_contentColumn, panelWidth - 2 * padding);
-    setScrolledHeight(content);
-    int height = heightOf(m_column, panelWidth);
-    if (height > m_heightLimit) {
-        setScrolledHeight(std::max(content - (height - m_heightLimit), 0));
-        height = heightOf(m_column, panelWidth);
+    // The header, the footer and the gaps take what they need; the content
+    // gets the rest up to the limit. Each height is set once, never first to
+    // one value and then another: every change posts a layout request.
+    const QMargins margins = m_column->contentsMargins();
+    int chrome = margins.top() + margins.bottom();
+    int shown = 0;
+    for (int index = 0; index < m_column->count(); ++index) {
+        const QLayoutItem* item = m_column->itemAt(index);
+        if (item->isEmpty()) {
+            continue;
+        }
+        ++shown;
+        if (item->widget() != m_scroll) {
+            chrome += heightOf(*item);
+        }
     }
+    chrome += m_column->spacing() * std::max(shown - 1, 0);
+    const int content = m_contentColumn->hasHeightForWidth() ? m_contentColumn->totalHeightForWidth(innerWidth)
+                                                             : m_contentColumn->totalSizeHint().height();
+    const int scrolled = std::max(std::min(content, m_heightLimit - chrome), 0);
+    setScrolledHeight(scrolled);
+    const int height = chrome + scrolled;
     // Only a new height lays the window out again; the same one is left alone.
     if (height != minimumHeight() || height != maximumHeight()) {
         setFixedHeight(height);

@@ -70,7 +70,8 @@ PaceHero::PaceHero(QWidget* parent)
     m_pulse.setLoopCount(-1);
     connect(&m_pulse, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_hourglassOpacity = value.toDouble();
-        update();
+        // Only the hourglass: the card behind the hero repaints what is asked, and its gauge glow is costly.
+        update(hourglassBox().toAlignedRect());
     });
 }
 
@@ -151,6 +152,17 @@ void PaceHero::paintFigure(QPainter& painter, double centreY) const
     painter.drawText(QPointF(x, baseline), QStringLiteral("left"));
 }
 
+QRectF PaceHero::hourglassBox() const
+{
+    const QFontMetricsF time(timeFont());
+    const double top = height() / 2.0 - timeBlockHeight(!m_renews.isEmpty()) / 2;
+    const double timeWidth = time.horizontalAdvance(m_time);
+    return {width() - timeWidth - hourglassGap - hourglassPoints,
+            top + (time.height() - hourglassPoints) / 2,
+            hourglassPoints,
+            hourglassPoints};
+}
+
 void PaceHero::paintTime(QPainter& painter, double centreY) const
 {
     const Theme theme = Theme::fromPalette(palette());
@@ -163,14 +175,9 @@ void PaceHero::paintTime(QPainter& painter, double centreY) const
     painter.drawText(QPointF(right - timeWidth, top + time.ascent()), m_time);
 
     if (m_warning) {
-        const double symbolTop = top + (time.height() - hourglassPoints) / 2;
-        const QRectF box(right - timeWidth - hourglassGap - hourglassPoints,
-                         symbolTop,
-                         hourglassPoints,
-                         hourglassPoints);
         painter.save();
         painter.setOpacity(m_hourglassOpacity);
-        Symbols::paint(painter, Symbol::hourglass, box, MarkColors::tierColor(m_tier));
+        Symbols::paint(painter, Symbol::hourglass, hourglassBox(), MarkColors::tierColor(m_tier));
         painter.restore();
     }
     if (!m_renews.isEmpty()) {

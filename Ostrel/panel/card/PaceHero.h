@@ -80,6 +80,8 @@ private:
     void updatePulse(bool shown);
     void paintFigure(QPainter& painter, double centreY) const;
     void paintTime(QPainter& painter, double centreY) const;
+    /// Where the hourglass stands, in the hero's coordinates.
+    [[nodiscard]] QRectF hourglassBox() const;
 
     int m_percent = 0;
     double m_shown = 0;

@@ -1,6 +1,7 @@
 #include "panel/card/ProviderCard.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -70,10 +71,17 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent* /*event*/) override
+    void paintEvent(QPaintEvent* event) override
     {
+        // The glow spills 6 points around the cells; a repaint elsewhere (the
+        // hourglass pulsing above) leaves the costly gauge alone.
+        constexpr int glowSpill = 6;
+        const QRect gauge = gaugeRect();
+        if (!event->rect().intersects(gauge.adjusted(-glowSpill, -glowSpill, glowSpill, glowSpill))) {
+            return;
+        }
         QPainter painter(this);
-        m_gauge.paint(painter, QRectF(gaugeRect()), Theme::fromPalette(palette()).primary);
+        m_gauge.paint(painter, QRectF(gauge), Theme::fromPalette(palette()).primary);
     }
 
 private:

@@ -173,6 +173,11 @@ TEST_F(PanelViewTest, SettlesOnceShownAndCostsNothingOnceClosedInBothTabs)
         activity.over(turns);
         EXPECT_EQ(activity.over(turns).first, 0) << "layout requests while shown";
     }
+    // Taller than its limit, the panel settles just the same with its cards scrolling.
+    view->setHeightLimit(view->height() / 2);
+    view->reevaluate();
+    activity.over(turns);
+    EXPECT_EQ(activity.over(turns).first, 0) << "layout requests while scrolling";
     window.hide();
     EXPECT_EQ(store.refreshing(), std::set{Provider::openai}) << "Codex is still being read";
     EXPECT_EQ(activity.over(turns), std::pair(0, 0)) << "layout requests and paints while closed";
