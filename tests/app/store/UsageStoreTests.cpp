@@ -25,7 +25,6 @@ using testing::readingOf;
 using testing::Script;
 using testing::spinFor;
 using testing::spinUntil;
-using testing::start;
 
 class UsageStoreTest : public ::testing::Test
 {
