@@ -14,7 +14,7 @@ source "$repo/scripts/lib/tray-session.sh"
 tray_session_start
 tray_run_ostrel "$ostrel" -- --demo
 titled() { (($(tray_items | grep -c 'Ostrel — ') == 2)); }
-tray_await 150 titled || { echo "FAIL: two titled items were not embedded" >&2; tray_items >&2; exit 1; }
+tray_await 200 titled || { echo "FAIL: two titled items were not embedded" >&2; tray_items >&2; exit 1; }
 
 # Left to right by their absolute x; a window's name ends in its provider's name.
 order="$(tray_items | while read -r line; do
