@@ -2,7 +2,7 @@
 // The desktop's side of the tray for bus tests: a StatusNotifierWatcher that
 // records what registers with it, served on a connection of its own as a
 // panel would, and calls made over the bus without blocking the event loop
-// that serves the items being called.
+// that serves what is being called.
 
 #include <chrono>
 #include <mutex>
@@ -12,7 +12,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVirtualObject>
-#include <QVariant>
 #include <gtest/gtest.h>
 
 #include "platform/TrayHost.h"
@@ -82,23 +81,6 @@ private:
     const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
     EXPECT_TRUE(spinUntil([&] { return pending.isFinished(); }, std::chrono::seconds(5)));
     return pending.reply();
-}
-
-/// Property `name` of `interface` at `service` and `path`, as a host reads it.
-[[nodiscard]] inline QVariant
-propertyOverBus(const QString& service, const QString& path, const QString& interface, const QString& name)
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(service,
-                                                      path,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << interface << name;
-    const QDBusMessage reply = callOverBus(get);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        ADD_FAILURE() << "no " << name.toStdString() << ": " << reply.errorMessage().toStdString();
-        return {};
-    }
-    return reply.arguments().front().value<QDBusVariant>().variant();
 }
 
 }  // namespace ostrel::testing

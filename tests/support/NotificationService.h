@@ -6,11 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
-#include <QVariantMap>
 #include <gtest/gtest.h>
 
 #include "platform/DesktopNotifier.h"
@@ -22,11 +20,8 @@ class NotificationService : public QDBusVirtualObject
 public:
     struct Call
     {
-        QString appName;
-        QString appIcon;
         QString summary;
         QString body;
-        QVariantMap hints;
     };
 
     [[nodiscard]] std::vector<Call> calls() const
@@ -48,11 +43,7 @@ public:
         }
         const QList<QVariant> args = message.arguments();
         const std::lock_guard lock(m_mutex);
-        m_calls.push_back({.appName = args[0].toString(),
-                           .appIcon = args[2].toString(),
-                           .summary = args[3].toString(),
-                           .body = args[4].toString(),
-                           .hints = qdbus_cast<QVariantMap>(args[6])});
+        m_calls.push_back({.summary = args[3].toString(), .body = args[4].toString()});
         connection.send(message.createReply(QVariant::fromValue(static_cast<uint>(m_calls.size()))));
         return true;
     }

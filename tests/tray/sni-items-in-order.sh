@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Two providers, two StatusNotifierItems on a real host: Ostrel runs with
-# demonstration data and the Colourful tray icons on a virtual X screen beside
-# xfce4-panel, whose systray hosts StatusNotifierItems. Both items must
-# register, the panel must show Claude's mark (its orange spark) left of
-# OpenAI's (its green knot), and a click on Claude's item opens the panel below
-# it. (Each item's id, title and tooltip on the bus: the StatusNotifierItem suite.)
+# Two StatusNotifierItems on a real host: Ostrel with demonstration data and the
+# Colourful tray icons on a virtual X screen beside xfce4-panel, whose systray
+# hosts StatusNotifierItems. Both items register, and the panel shows Claude's
+# mark (its orange spark) left of OpenAI's (its green knot).
 #
 #   tests/tray/sni-items-in-order.sh <ostrel binary> <repository>
 set -euo pipefail
@@ -25,10 +23,8 @@ two_items() { (($(tray_sni_items | wc -l) == 2)); }
 tray_await 150 two_items || { echo "FAIL: two items did not register" >&2; tray_sni_items >&2; cat "$tray_work/ostrel.log" >&2; exit 1; }
 sleep 2
 
-# One picture for both the eye and the check. xwdtopnm writes 16-bit samples
-# for some visuals, so the picture is brought to 8 bits first.
+# xwdtopnm writes 16-bit samples for some visuals, so the picture is brought to 8 bits.
 xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 >"$tray_work/panel.pnm"
-pnmtopng <"$tray_work/panel.pnm" >"$tray_work/panel.png"
 # The mean column of each accent's pixels along the panel.
 columns="$(python3 -c '
 import re, sys
@@ -54,17 +50,4 @@ claude="$(awk '/claude/ { print $2 }' <<<"$columns")"
 openai="$(awk '/openai/ { print $2 }' <<<"$columns")"
 ((claude >= 0 && openai >= 0)) || { echo "FAIL: a mark is missing from the panel" >&2; exit 1; }
 ((claude < openai)) || { echo "FAIL: OpenAI's item is left of Claude's" >&2; exit 1; }
-echo "picture: $tray_work/panel.png"
-
-# A click on Claude's item: the host asks the item to activate at the click,
-# and Ostrel's panel (the visible top-level window titled "Ostrel") opens below it.
-panel_window() { xdotool search --onlyvisible --name '^Ostrel$' 2>/dev/null | head -n1; }
-panel_shown() { [[ -n "$(panel_window)" ]]; }
-xdotool mousemove "$claude" 12 click 1
-tray_await 50 panel_shown || { echo "FAIL: a click on Claude's item mapped no panel" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$(panel_window)")"
-echo "panel at ${X},${Y} after a click at ${claude},12"
-((Y > 12 && Y < 60)) || { echo "FAIL: the panel is not below the item" >&2; exit 1; }
-xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 | pnmtopng >"$tray_work/panel-open.png"
-echo "picture: $tray_work/panel-open.png"
 echo PASS

@@ -22,11 +22,9 @@ struct Case
 TEST(LaunchOptions, ReadsTheFiveSwitchesAsWholeArguments)
 {
     const auto cases = std::to_array<Case>({
-        {"a bare run has no switch", {"ostrel"}, false, false, false, false, false},
         {"demo anywhere", {"ostrel", "--settings", "--demo"}, true, false, false, false, true},
         {"export with a folder", {"ostrel", "--export-snapshots", "out"}, true, true, false, false, false},
         {"export as the last argument is a demo", {"ostrel", "--export-snapshots"}, true, false, false, false, false},
-        {"light without preview changes nothing", {"ostrel", "--light"}, false, false, false, false, false},
         {"light with preview", {"ostrel", "--light", "--preview"}, false, false, true, true, false},
         {"prefixes do not match", {"ostrel", "--demo=1", "--previews", "-settings"}, false, false, false, false, false},
     });
@@ -56,9 +54,7 @@ TEST(LaunchOptions, ReadsTheStatusSwitchesAndTheFormatWord)
     };
 
     const auto cases = std::to_array<StatusCase>({
-        {"status alone", {"ostrel", "--status"}, true, std::nullopt, false, false},
         {"the word after --format", {"ostrel", "--status", "--format", "json", "--watch"}, true, "json", true, false},
-        {"the word joined by =", {"ostrel", "--refresh", "--format=waybar", "--status"}, true, "waybar", false, true},
         {"--format last names an empty word", {"ostrel", "--status", "--format"}, true, "", false, false},
         {"prefixes do not match", {"ostrel", "--statuses", "--watching", "--formats", "x"}, false, {}, false, false},
     });
