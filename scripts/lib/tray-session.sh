@@ -131,13 +131,6 @@ tray_sni_items() {
     string:RegisteredStatusNotifierItems | sed -n 's/^ *string "\(.*\)"$/\1/p'
 }
 
-# tray_sni_property <name/path> <property>: the property's printed value.
-tray_sni_property() {
-  local service="${1%%/*}" path="/${1#*/}"
-  dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Properties.Get \
-    string:org.kde.StatusNotifierItem "string:$2"
-}
-
 tray_panel_window() {
   xwininfo -root -tree | awk '/"panel"/ && /trayer/ { print $1; exit }'
 }
