@@ -304,8 +304,8 @@ void PanelView::fitHeight()
 
 void PanelView::followContentHeight()
 {
-    const int innerWidth = panelWidth - 2 * padding;
-    const auto heightOf = [innerWidth](const QLayoutItem& item) {
+    constexpr int innerWidth = panelWidth - 2 * padding;
+    const auto heightOf = [](const QLayoutItem& item) {
         return item.hasHeightForWidth() ? item.heightForWidth(innerWidth) : item.sizeHint().height();
     };
     // The header, the footer and the gaps take what they need; the content

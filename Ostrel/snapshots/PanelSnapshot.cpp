@@ -198,7 +198,7 @@ void copy(const std::optional<QImage>& picture, const QString& fallbackText)
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     const std::optional<QByteArray> png = picture ? pngData(*picture) : std::nullopt;
-    if (!png) {
+    if (!picture || !png) {
         clipboard->setText(fallbackText);
         return;
     }

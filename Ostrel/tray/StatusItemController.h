@@ -54,6 +54,7 @@ public:
     };
     /// Puts a picture of the panel on the clipboard, with `fallbackText` for
     /// those that take only text; does nothing until the application replaces it.
+    // NOLINTNEXTLINE(misc-non-private-member-variables-in-classes): a hook the application sets after construction
     std::function<void(const QString& fallbackText)> copyPicture = [](const QString& /*fallbackText*/) {
     };
 

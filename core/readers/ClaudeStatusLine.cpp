@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 /// weekly or five-hour window, and is dropped rather than shown.
 constexpr double renewalReach = 30 * 86400.0;
 /// The drop is a few hundred bytes; anything much larger is not ours.
-constexpr std::size_t dropLimit = 64 * 1024;
+constexpr std::size_t dropLimit = std::size_t{64} * 1024;
 
 [[nodiscard]] std::optional<json> parsed(std::string_view text)
 {
@@ -162,7 +162,7 @@ ProviderReading reading(const Figures& figures, const std::optional<ProviderRead
 
 bool fold(Saved& saved, const Figures& figures, double othersPreferredFor)
 {
-    ProviderSnapshot& snapshot = saved.snapshots[Provider::claude];
+    const ProviderSnapshot& snapshot = saved.snapshots[Provider::claude];
     if (const std::optional<ProviderReading>& last = snapshot.lastReading) {
         const double age = (figures.receivedAt - last->fetchedAt).count();
         const bool ours = last->source == source;
