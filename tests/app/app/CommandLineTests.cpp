@@ -55,5 +55,34 @@ TEST(CommandLine, AsksForHelpWithEitherSpellingAnywhereAfterTheProgram)
     }
 }
 
+struct SessionCase
+{
+    std::string_view name;
+    std::vector<std::string> arguments;
+    CommandLine::SessionEnvironment environment;
+    bool graphical;
+};
+
+TEST(CommandLine, FindsAGraphicalSessionInTheEnvironmentOrAnExplicitPlatform)
+{
+    // clang-format off
+    const auto cases = std::to_array<SessionCase>({
+        {"a console or ssh: nothing set", {"ostrel"}, {}, false},
+        {"the status switch alone does not make one", {"ostrel", "--status"}, {}, false},
+        {"an X display", {"ostrel"}, {":0", "", ""}, true},
+        {"a Wayland compositor", {"ostrel"}, {"", "wayland-0", ""}, true},
+        {"a Qt platform chosen in the environment", {"ostrel"}, {"", "", "offscreen"}, true},
+        {"a Qt platform chosen on the command line", {"ostrel", "--platform", "offscreen"}, {}, true},
+    });
+    // clang-format on
+    for (const SessionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CommandLine::hasGraphicalSession(c.arguments, c.environment), c.graphical);
+    }
+    EXPECT_EQ(CommandLine::noGraphicalSessionMessage(),
+              "ostrel: no graphical session here (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+              "for the readings in a terminal, use ostrel --status\n");
+}
+
 }  // namespace
 }  // namespace ostrel
