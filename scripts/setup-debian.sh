@@ -24,6 +24,8 @@ test_packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev openssl python3 python3-jsonschema dbus dbus-x11
   xvfb xauth trayer xfce4-panel x11-apps x11-utils netpbm xdotool procps
+  # locale definitions, compiled by a test that writes numbers under a German locale
+  locales
   # a headless Wayland compositor and a stand-in for the desktop's bus services
   weston python3-dbus python3-gi
   # lint

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -18,6 +20,7 @@
 #include "panel/activity/ActivityTotals.h"
 #include "panel/activity/CompositionBar.h"
 #include "support/SampleReadings.h"
+#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -186,6 +189,23 @@ TEST(ActivityCard, TheArrowKeysWalkTheBarsWithoutAPointer)
         QTest::keyClick(&chart, step.key);
         EXPECT_EQ(card->headerText(), qText(step.header));
     }
+}
+
+TEST(CompositionBar, WritesSharesWithAPointWhateverTheLocale)
+{
+    // A German locale, compiled into a folder of the test's own: its decimal separator is a comma.
+    const testing::TemporaryFolder locales;
+    const std::string compile = "localedef -i de_DE -f UTF-8 " + (locales.path() / "de_DE.UTF-8").string();
+    if (std::system(compile.c_str()) != 0) {  // NOLINT(cert-env33-c): a fixed command
+        GTEST_SKIP() << "localedef cannot compile de_DE here";
+    }
+    ::setenv("LOCPATH", locales.path().c_str(), 1);
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
+    const QString share = CompositionBar::percent(0.099);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    ::unsetenv("LOCPATH");
+    EXPECT_EQ(share, QStringLiteral("9.9%"));
 }
 
 }  // namespace
