@@ -51,7 +51,8 @@ bool PaceCells::isLit(int index) const
 
 void PaceCells::paintGlow(QPainter& painter, const QRectF& frame) const
 {
-    const QColor shadow = withAlpha(MarkColors::tierColor(*tier), 0.55);
+    // Only lit cells glow, and cells are lit only with a tier.
+    const QColor shadow = withAlpha(MarkColors::tierColor(tier.value_or(PaceTier::blue)), 0.55);
     PaintLayer::paint(
         painter,
         frame,
@@ -72,8 +73,10 @@ void PaceCells::paintCells(QPainter& painter, const QRectF& frame, const QColor&
         const QRectF cell = cellRect(frame, i);
         if (isLit(i)) {
             QLinearGradient gradient(cell.topLeft(), cell.bottomLeft());
-            gradient.setColorAt(0, MarkColors::tierHighlight(*tier));
-            gradient.setColorAt(1, MarkColors::tierColor(*tier));
+            // A cell is lit only with a tier.
+            const PaceTier shade = tier.value_or(PaceTier::blue);
+            gradient.setColorAt(0, MarkColors::tierHighlight(shade));
+            gradient.setColorAt(1, MarkColors::tierColor(shade));
             painter.fillPath(roundedCell(cell, cornerRadius), gradient);
             strokeInside(painter, cell, cornerRadius, withAlpha(Qt::white, 0.22));
         } else {

@@ -171,9 +171,11 @@ void paintBarsAndPercent(QPainter& painter, const MarkState& state, int pixels, 
     paintGlyph(painter, state.provider, place.glyph, colors);
     paintCells(painter, place.cells, state, colors);
     const int dot = dotSide(pixels);
+    // Whole pixels: the dot sits on the glyph's corner, shifted by half its side rounded down.
+    const int half = dot / 2;
     if (state.creditsExpiringSoon) {
         fillDot(painter,
-                QRectF(place.glyph.right() - dot / 2, place.glyph.top() - dot / 2, dot, dot),
+                QRectF(place.glyph.right() - half, place.glyph.top() - half, dot, dot),
                 MarkColors::resetCreditAmber());
     }
 }
@@ -203,7 +205,8 @@ void paintStacked(QPainter& painter, std::span<const MarkState> marks, int pixel
         paintCells(painter, place.cells, state, colors);
         if (const std::optional<QColor> dot = rowDot(state, colors)) {
             const int side = std::max(3, place.glyph.height() / 2);
-            fillDot(painter, QRectF(place.glyph.right() + 1 - side * 2 / 3, place.glyph.top() - 1, side, side), *dot);
+            const int overlap = side * 2 / 3;  // whole pixels
+            fillDot(painter, QRectF(place.glyph.right() + 1 - overlap, place.glyph.top() - 1, side, side), *dot);
         }
     }
 }

@@ -17,6 +17,17 @@ namespace {
 constexpr std::size_t publicKeySize = 32;
 constexpr std::size_t signatureSize = 64;
 
+/// OpenSSL takes bytes as unsigned char: the text's own bytes, seen so.
+[[nodiscard]] const unsigned char* bytesOf(std::string_view text)
+{
+    return reinterpret_cast<const unsigned char*>(text.data());  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
+}
+
+[[nodiscard]] unsigned char* bytesOf(std::string& text)
+{
+    return reinterpret_cast<unsigned char*>(text.data());  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
+}
+
 /// The bytes of standard base64 text, surrounding white space ignored; absent
 /// for anything else (a wrong character, a bad length, misplaced padding).
 [[nodiscard]] std::optional<std::string> decodeBase64(std::string_view text)
@@ -30,9 +41,7 @@ constexpr std::size_t signatureSize = 64;
         return std::nullopt;
     }
     std::string bytes(text.size() / 4 * 3, '\0');
-    const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
-                                        reinterpret_cast<const unsigned char*>(text.data()),
-                                        static_cast<int>(text.size()));
+    const int written = EVP_DecodeBlock(bytesOf(bytes), bytesOf(text), static_cast<int>(text.size()));
     if (written < 0) {
         return std::nullopt;
     }
@@ -82,10 +91,7 @@ verify(std::string_view document, std::string_view signatureBase64, std::string_
         return std::unexpected("The release feed's signature is malformed.");
     }
     const std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> publicKey(
-        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519,
-                                    nullptr,
-                                    reinterpret_cast<const unsigned char*>(key->data()),
-                                    key->size()),
+        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, bytesOf(*key), key->size()),
         &EVP_PKEY_free);
     const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     if (!publicKey || !context
@@ -93,11 +99,8 @@ verify(std::string_view document, std::string_view signatureBase64, std::string_
         return std::unexpected("This build's release-feed key is not a valid Ed25519 public key.");
     }
     // Ed25519 signs the message itself, in one pass.
-    const int verified = EVP_DigestVerify(context.get(),
-                                          reinterpret_cast<const unsigned char*>(signature->data()),
-                                          signature->size(),
-                                          reinterpret_cast<const unsigned char*>(document.data()),
-                                          document.size());
+    const int verified =
+        EVP_DigestVerify(context.get(), bytesOf(*signature), signature->size(), bytesOf(document), document.size());
     if (verified != 1) {
         return std::unexpected("The release feed's signature does not match its contents.");
     }
