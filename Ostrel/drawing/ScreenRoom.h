@@ -38,6 +38,9 @@ inline constexpr int titleBarAllowance = 40;
                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     area->setWidget(content);
+    // Both would fill themselves (setWidget turns the content's filling on); what is behind shows instead.
+    area->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
     return area;
 }
 
