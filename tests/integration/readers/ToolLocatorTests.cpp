@@ -129,16 +129,6 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
 }
 
-TEST(ToolLocator, RunsTheMarkerCommandThroughARealShell)
-{
-    const FakeHome home;
-    const auto shell = home.write("login-shell", "#!/bin/sh\n[ \"$1\" = -ilc ] || exit 9\nexec /bin/sh -c \"$2\"\n");
-    ToolLocator locator(home.system(shell, "/from/profile:/usr/bin:/bin"));
-    const auto folders = locator.searchPath();
-    ASSERT_GE(folders.size(), 3U);
-    EXPECT_THAT((std::vector(folders.begin(), folders.begin() + 3)), ElementsAre("/from/profile", "/usr/bin", "/bin"));
-}
-
 TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
 {
     const FakeHome home;
