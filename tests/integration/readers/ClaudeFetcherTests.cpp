@@ -179,11 +179,6 @@ protected:
         }
     }
 
-    [[nodiscard]] const fs::path& home() const
-    {
-        return m_home;
-    }
-
 private:
     /// Where the server logs this test's "/bearer" calls: the server is shared, the home is not.
     [[nodiscard]] fs::path bearerLog() const
