@@ -177,7 +177,6 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"Not JSON at all", "{\"version\":2,"},
         {"A cache of another version", R"({"version":1,"files":{}})"},
         {"A link to a file of the user's", "notes of the user's", true},
     });

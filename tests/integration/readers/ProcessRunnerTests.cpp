@@ -261,17 +261,6 @@ TEST(ProcessRunner, FailsToLaunchWithTheSystemsDescription)
     EXPECT_FALSE(hasChildren());
 }
 
-TEST(ProcessRunner, PassesTheGivenEnvironmentAndNothingElse)
-{
-    const auto given = ProcessRunner::run("/usr/bin/env",
-                                          {},
-                                          ProcessRunner::Environment{{"A", "1"}, {"B", "two words"}},
-                                          std::filesystem::path("/"),
-                                          std::nullopt,
-                                          Seconds{5});
-    EXPECT_THAT(given, HoldsValue(Field(&ProcessOutput::stdoutBytes, "A=1\nB=two words\n")));
-}
-
 TEST(ProcessRunner, LetsTheChildInheritOnlyItsThreeStandardStreams)
 {
     // A descriptor opened without close-on-exec must not reach the child either.
