@@ -12,15 +12,6 @@ namespace {
 
 constexpr std::string_view stamp = R"("timestamp":"2026-12-01T10:00:00.000Z")";
 
-TEST(LogLines, FiltersOnThePatternWithinTheFirst4096Bytes)
-{
-    const std::string filler(4090, 'x');
-    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, R"({"id":"msg_1"})"));
-    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, filler.substr(0, 4086) + R"("id":"msg_1")"));
-    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, filler + R"("id":"msg_1")"));
-    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, R"("id":"ms)"));
-}
-
 TEST(LogLines, FindsTheFilterPatternAtEveryPlaceInLinesOfEveryLength)
 {
     // The search runs sixteen bytes at a time with a tail: every start and end position must count.

@@ -126,7 +126,6 @@ TEST(ProviderDisplay, AddsTheResetCreditLineToTheReport)
         return ResetCredit{.expiresAt = days ? std::optional{now + Seconds{*days * 86400}} : std::nullopt};
     };
     const auto cases = std::to_array<CreditCase>({
-        {"none", {}, std::nullopt},
         {"one lapsing soon among others",
          {credit(-1), credit(std::nullopt), credit(2), credit(10)},
          "\u21B3 \u26A0\uFE0F 1 reset expires in 2d (3 total)"},

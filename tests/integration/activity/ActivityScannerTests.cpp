@@ -49,15 +49,6 @@ void put(const fs::path& file, std::string_view text, Date modified, bool append
            + R"(}},"requestId":"req_1","timestamp":")" + std::string(stamp) + "\"}\n";
 }
 
-[[nodiscard]] std::string codexLine(std::string_view stamp, std::int64_t total, double usedPercent)
-{
-    return R"({"timestamp":")" + std::string(stamp)
-           + R"(","type":"event_msg","payload":{"type":"token_count","info":{"total_token_usage":{"total_tokens":)"
-           + std::to_string(total) + R"(},"last_token_usage":{"input_tokens":50,"cached_input_tokens":20,)"
-           + R"("output_tokens":5}},"rate_limits":{"primary":{"used_percent":)" + std::to_string(usedPercent)
-           + R"(,"window_minutes":10080,"resets_at":1796000000}}}})" + "\n";
-}
-
 /// Runs the session-log generator kept with the fixtures; its expected.json holds the exact totals.
 [[nodiscard]] nlohmann::json generate(const fs::path& home)
 {
@@ -155,14 +146,8 @@ TEST(ActivityScanner, ListsRecentVisibleJsonlFiles)
     put(projects / "p" / ".skipped.jsonl", line, now - Seconds{60});
     put(projects / "p" / "skipped.JSONL", line, now - Seconds{60});
     put(projects / "p" / "old.jsonl", line, now - Seconds{9 * 86400});
-    put(home.path() / ".codex" / "archived_sessions" / "r.jsonl",
-        codexLine("2026-12-01T09:00:00Z", 70, 12),
-        now - Seconds{60});
 
     ActivityScanner scanner(ActivityScanner::Options::forHome(home.path()));
-    const auto codex = scanner.scan(Provider::openai, now);
-    EXPECT_EQ(codex.tokens.total(86400, now), (TokenCounts{20, 30, 5}));
-    EXPECT_THAT(codex.allowance, ::testing::SizeIs(1));
     EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
     EXPECT_EQ(scanner.lastReport().filesListed, 1U);
 }
