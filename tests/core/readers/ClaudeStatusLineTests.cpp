@@ -45,16 +45,10 @@ TEST(ClaudeStatusLine, ReadsTheWeeklyAndSessionWindowsOfClaudeCodesInput)
          input(R"({"five_hour":{"used_percentage":23,"resets_at":)" + session
                + R"(},"seven_day":{"used_percentage":41.5,"resets_at":)" + week + "}}"),
          ClaudeStatusLine::Figures{now, weekly, fiveHour}},
-        {"weekly only",
-         input(R"({"seven_day":{"used_percentage":41.5,"resets_at":)" + week + "}}"),
-         ClaudeStatusLine::Figures{now, weekly, std::nullopt}},
         {"a renewal beyond any window is dropped",
          input(R"({"seven_day":{"used_percentage":41.5,"resets_at":99999999999}})"),
          ClaudeStatusLine::Figures{now, {41.5, std::nullopt, UsageWindow::week}, std::nullopt}},
         {"session only", input(R"({"five_hour":{"used_percentage":23,"resets_at":)" + session + "}}"), std::nullopt},
-        {"numbers as strings",
-         input(R"({"seven_day":{"used_percentage":"41.5","resets_at":")" + week + "\"}}"),
-         std::nullopt},
         {"no rate limits (an API key, or an older Claude Code)", R"({"session_id":"x","cost":{}})", std::nullopt},
         {"empty", "", std::nullopt},
         {"not JSON", "\x01\xff{{{ garbage", std::nullopt},
@@ -103,14 +97,11 @@ TEST(ClaudeStatusLine, FoldsFreshFiguresUnlessAFreshReadingOfClaudesOwnStands)
         {"nothing read yet", std::nullopt, true},
         {"the endpoint read a minute ago", Last{"usage API", 60}, false},
         {"the endpoint read a minute ago, then failed", Last{"usage API", 60, 41.5, true}, true},
-        {"the endpoint read longer ago than the interval", Last{"usage API", interval + 1}, true},
-        {"the last reading is newer", Last{"usage API", -5, 10, true}, false},
         {"the same figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60}, false},
         {"the same figures a minute ago, then the endpoint failed",
          Last{ClaudeStatusLine::source, 60, 41.5, true},
          true},
         {"new figures from the status line a minute ago", Last{ClaudeStatusLine::source, 60, 40}, true},
-        {"the same figures long ago", Last{ClaudeStatusLine::source, ClaudeStatusLine::repeatAfter + 1}, true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -67,22 +67,10 @@ TEST(ClaudeUsageParser, ReadsTheEndpointBodyFallsBackOnLimitsAndOrganisationAcco
                  R"({"limits":[7,{"kind":"session","percent":5},{"kind":"weekly_all","percent":30}]})",
                  {},
                  apiReading(weekly30, UsageWindow{5, std::nullopt, UsageWindow::fiveHours})},
-        BodyCase{"the first weekly_all entry decides even when it has no percent",
-                 R"({"limits":[{"kind":"weekly_all"},{"kind":"weekly_all","percent":30}]})",
-                 {},
-                 noWeekly},
-        BodyCase{"a seven_day without utilization gives way to limits",
-                 R"({"seven_day":{"percent":1},"limits":[{"kind":"weekly_all","percent":true}]})",
-                 {},
-                 apiReading(UsageWindow{1, std::nullopt, UsageWindow::week})},
         BodyCase{"a null spend marks an organisation",
                  R"({"spend":null})",
                  {},
                  organisationReading("Enterprise", "Usage is managed by your organisation")},
-        BodyCase{"extra_usage marks an organisation and the plan keeps its name",
-                 R"({"extra_usage":{}})",
-                 {"claude_enterprise", std::nullopt},
-                 organisationReading("Claude_enterprise", "Usage is managed by your organisation")},
         BodyCase{"an enabled spend cap rounds half away from zero",
                  R"({"spend":{"enabled":true,"percent":99.5}})",
                  {},
@@ -91,7 +79,6 @@ TEST(ClaudeUsageParser, ReadsTheEndpointBodyFallsBackOnLimitsAndOrganisationAcco
                  R"({"spend":{"enabled":true,"percent":1e300}})",
                  {},
                  organisationReading("Enterprise", "Usage is managed by your organisation")},
-        BodyCase{"a personal account without weekly data", R"({"five_hour":{"utilization":3}})", {"pro", {}}, noWeekly},
         BodyCase{"a percent that is not finite", R"({"seven_day":{"utilization":"nan"}})", {}, noWeekly},
         BodyCase{"a body that is a list", R"([1,2])", {}, notJson},
     };
@@ -136,16 +123,11 @@ TEST(ClaudeUsageParser, TellsMissingAndUnreadableReportLinesApart)
         FetchFailure::unexpected("Claude Code didn't report its weekly allowance; add Ostrel to its status line "
                                  "(Settings › Command-line tools) to read it from there.");
     const std::array cases{
-        TextCase{"a weekly line without a reset", "Current week (all models): 37% used", std::nullopt, {}},
         TextCase{"an unknown zone falls back on the user's",
                  "Current week (all models): 1% used · resets 11pm (Mars/Base)",
                  1772596800,
                  {}},
         TextCase{"a session line alone", "Current session: 10% used", std::nullopt, noWeekly},
-        TextCase{"a weekly percent that is no number",
-                 "Current week (all models): 1.2.3% used",
-                 std::nullopt,
-                 noWeekly},
         TextCase{"a signed-out text wins over usage lines",
                  "Current week (all models): 37% used\nError: OAuth token has EXPIRED",
                  std::nullopt,
@@ -175,10 +157,8 @@ TEST(ClaudePlan, NamesPlansAndRecognisesOrganisations)
 
     const std::array cases{
         Case{"max with a 20x tier", {"max", "default_claude_max_20x"}, "Max 20\u00d7", false},
-        Case{"max with a 5x tier", {"MAX", "Claude_Max_5X"}, "Max 5\u00d7", false},
         Case{"an enterprise type", {"claude_enterprise", std::nullopt}, "Claude_enterprise", true},
         Case{"a team type in capitals", {"TEAM", std::nullopt}, "Team", true},
-        Case{"no type", {std::nullopt, "max_20x"}, std::nullopt, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

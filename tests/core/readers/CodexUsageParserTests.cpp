@@ -58,9 +58,6 @@ TEST(CodexUsageParser, PacesAgainstTheSessionWindowWhenNoWeeklyOneIsReported)
         {"five hours",
          R"({"rateLimits":{"primary":{"usedPercent":5,"windowDurationMins":300}}})",
          "Paced against the 5-hour window (no weekly window reported)"},
-        {"no duration",
-         R"({"rateLimits":{"primary":{"usedPercent":5}}})",
-         "Paced against the 0-hour window (no weekly window reported)"},
         {"by-limit codex wins",
          R"({"rateLimits":{"primary":{"usedPercent":1,"windowDurationMins":10080}},
              "rateLimitsByLimitId":{"codex":{"primary":{"usedPercent":5,"windowDurationMins":300}}}})",
@@ -105,18 +102,12 @@ TEST(CodexUsageParser, TellsSignedOutErrorsByWholeWordsOutsidePaths)
 
     constexpr auto cases = std::to_array<Case>({
         {"the server's refusal of the rate limits", "codex account authentication required to read rate limits", true},
-        {"an expired token inside a JSON body",
-         R"(unexpected status 401: {"error":{"message":"Your authentication token has expired. Please try signing in again."}})",
-         true},
-        {"a code joined by an underscore", "error: LOGIN_REQUIRED", true},
         {"upper case and a hyphen", "Please LOG-IN again", true},
         {"a missing CODEX_HOME under a folder named author-home",
          R"(Error: CODEX_HOME points to "/home/author-home/.codex", but that path does not exist)",
          false},
         {"an unquoted path with auth in it", "failed to read /home/me/auth/401/config.toml: Permission denied", false},
-        {"a URL", "error sending request for url (https://auth.example.com/oauth/token): connection refused", false},
         {"words that only begin like one", "Authors: unknown; logins disabled; retry in 4010 ms", false},
-        {"signed in, but the server is busy", "Logged in as someone@example.com, but the server is overloaded", false},
         {"a failed OAuth refresh", "OAuth token refresh failed: invalid_grant", true},
         {"a refused authorization", "Authorization required", true},
         {"a bare status line", "HTTP/1.1 401 Unauthorized", true},
@@ -140,10 +131,6 @@ TEST(CodexUsageParser, ReportsPerTokenAndWorkspaceAccountsWithoutWindows)
     EXPECT_EQ(team->kind, AccountKind::enterprise);
     EXPECT_EQ(team->plan, "Team");
     EXPECT_EQ(team->note, "Usage is managed by your workspace");
-
-    const auto unlimited = parseTexts(R"({})", R"({"rateLimits":{"credits":{"unlimited":true}}})");
-    ASSERT_TRUE(unlimited.has_value());
-    EXPECT_EQ(unlimited->plan, "Enterprise");
 }
 
 TEST(CodexUsageParser, NamesPlans)
@@ -157,10 +144,8 @@ TEST(CodexUsageParser, NamesPlans)
 
     constexpr auto cases = std::to_array<Case>({
         {"UNKNOWN", std::nullopt, false},
-        {"ProLite", "Pro Lite", false},
         {"enterprise_max", "Enterprise", true},
         {"self_serve_business_usage_based", "Business", true},
-        {"new_tier\tbig plan", "New_tier\tBig Plan", false},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);

@@ -40,11 +40,8 @@ TEST(DateParsing, ReadsTimestampsOnTheFastPathAndTheGeneralOne)
          utc(2026, 3, 1, 12, 0, 0.123456789012)},
         {"a dot without digits is refused by both", "2026-03-01T12:00:00.Z", std::nullopt, std::nullopt},
         {"an offset with a colon", "2026-03-01T12:00:00+01:00", std::nullopt, utc(2026, 3, 1, 11)},
-        {"an offset without a colon", "2026-03-01T12:00:00-0130", std::nullopt, utc(2026, 3, 1, 13, 30)},
-        {"no zone reads as UTC", "2026-03-01T12:00:00", std::nullopt, utc(2026, 3, 1, 12)},
         {"the fast path rolls a 31st of April over", "2026-04-31T00:00:00Z", utc(2026, 5, 1), utc(2026, 5, 1)},
         {"the general path refuses a 31st of April", "2026-04-31T00:00:00+00:00", std::nullopt, std::nullopt},
-        {"the general path refuses an offset of 24 hours", "2026-03-01T12:00:00+24:00", std::nullopt, std::nullopt},
         {"a trailing line feed", "2026-03-01T12:00:00+01:00\n", std::nullopt, std::nullopt},
         {"digits of another script", "\u0662\u0660\u0662\u0666-03-01T12:00:00+00:00", std::nullopt, std::nullopt},
         {"nothing", "", std::nullopt, std::nullopt},
@@ -83,11 +80,6 @@ TEST(DateParsing, ReadsResetPhrasesInTheGivenZone)
          "America/New_York",
          utc(2027, 1, 2, 12),
          utc(2027, 1, 1, 4, 30)},
-        {"a month name with a dot and a comma before the time",
-         "Mar. 3, 9:15am",
-         "Europe/Berlin",
-         utc(2026, 2, 20),
-         utc(2026, 3, 3, 8, 15)},
         {"an unknown month name", "Foo 3 at 9am", "UTC", utc(2026, 2, 20), std::nullopt},
         {"a 29th of February falls in the one leap year among the candidates",
          "Feb 29 at 9am",
@@ -99,23 +91,10 @@ TEST(DateParsing, ReadsResetPhrasesInTheGivenZone)
          "America/New_York",
          utc(2026, 3, 1),
          utc(2026, 3, 8, 7)},
-        {"a month-day time repeated by the clock change takes its first occurrence",
-         "Nov 1 at 1:30am",
-         "America/New_York",
-         utc(2026, 10, 20),
-         utc(2026, 11, 1, 5, 30)},
         {"a bare hour already past is tomorrow's", "9am", "America/New_York", morningInNewYork, utc(2026, 3, 3, 14)},
         {"today stays today even when past", "today at 9am", "America/New_York", morningInNewYork, utc(2026, 3, 2, 14)},
-        {"the current minute itself is today's", "10am", "America/New_York", morningInNewYork, morningInNewYork},
         {"12am is midnight", "Today at 12am", "America/New_York", morningInNewYork, utc(2026, 3, 2, 5)},
-        {"12pm is noon and capitals are accepted", "12PM", "America/New_York", morningInNewYork, utc(2026, 3, 2, 17)},
-        {"tomorrow keeps the wall time across the clock change",
-         "tomorrow at 9am",
-         "America/New_York",
-         utc(2026, 3, 7, 15),
-         utc(2026, 3, 8, 13)},
         {"a clock time without a meridiem", "9:30", "UTC", morningInNewYork, std::nullopt},
-        {"a clock time with minute 60", "9:60am", "UTC", morningInNewYork, std::nullopt},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,8 +111,6 @@ TEST(DateParsing, CapturesTheGroupsOfTheFirstMatchIgnoringCase)
               (Groups{"37", std::nullopt}));
     EXPECT_EQ(DateParsing::captures("resets ([^(]+?) \\(([^)]+)\\)", "Resets Mar 3 at 9am (Europe/Berlin) ·"),
               (Groups{"Mar 3 at 9am", "Europe/Berlin"}));
-    EXPECT_EQ(DateParsing::captures("caf(é)", "CAFÉ"), (Groups{"É"}));
-    EXPECT_EQ(DateParsing::captures("no (groups)?here", "nothing"), std::nullopt);
     EXPECT_EQ(DateParsing::captures("unclosed (group", "unclosed (group"), std::nullopt);
 }
 

@@ -1,7 +1,6 @@
 // `ostrel --status` run as a bar or a script runs it: a plain process with no
 // display and no desktop bus, reading the readings file that the app keeps.
 
-#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -221,46 +220,13 @@ TEST(StatusCommand, StatusLinePrintsOneLineWhateverItIsGivenAndLeavesOnlyRealFig
     }
 }
 
-TEST(StatusCommand, WritesJsonThatItsPublishedSchemaAccepts)
-{
-    const fs::path schema = fs::path(OSTREL_SOURCE_DIR) / "docs" / "status-output.schema.json";
-    const Date now = wallNow();
-
-    // Every shape a provider takes: live with sessions and credits, stale, missing, signed out.
-    Saved stale = readingsOf(50, now);
-    ReadingsFile::record(stale, Provider::claude, std::unexpected(FetchFailure::unreachable("offline")), now);
-    Saved signedOut;
-    ReadingsFile::record(signedOut, Provider::claude, std::unexpected(FetchFailure::notLoggedIn()), now);
-    ReadingsFile::record(signedOut, Provider::openai, std::unexpected(FetchFailure::cliMissing()), now);
-    for (const Saved& readings : {stale, signedOut}) {
-        const User user;
-        ASSERT_THAT(ReadingsFile::save(user.readings(), readings), Succeeds());
-        const ProcessOutput output = user.run({"--status", "--format", "json"});
-        ASSERT_EQ(output.status, 0) << output.stderrText();
-        const fs::path document = user.home.path() / "status.json";
-        std::ofstream(document) << output.stdoutText();
-
-        const auto check =
-            ProcessRunner::run("/usr/bin/python3",
-                               {"-c",
-                                "import json, sys, jsonschema\n"
-                                "jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))\n",
-                                schema.string(),
-                                document.string()},
-                               std::nullopt,
-                               std::nullopt,
-                               std::nullopt,
-                               Seconds{30});
-        ASSERT_TRUE(check.has_value());
-        EXPECT_EQ(check->status, 0) << check->stderrText() << "\n" << output.stdoutText();
-    }
-}
-
-/// A running `--status --watch`, its output read line by line.
-class Watcher
+/// A running command, ended by a signal.
+class RunningCommand
 {
 public:
-    Watcher(const User& user, std::vector<std::string> arguments, std::map<std::string, std::string> environment = {})
+    RunningCommand(const User& user,
+                   std::vector<std::string> arguments,
+                   std::map<std::string, std::string> environment = {})
     {
         posix::SpawnRequest request;
         request.executable = program();
@@ -274,41 +240,15 @@ public:
         }
     }
 
-    Watcher(const Watcher&) = delete;
-    Watcher& operator=(const Watcher&) = delete;
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
 
-    ~Watcher()
+    ~RunningCommand()
     {
         if (!m_status) {
             ::kill(m_child.pid, SIGKILL);  // started by this test
             static_cast<void>(exitWithin(5s));
         }
-    }
-
-    /// The next whole line, absent when none came within `limit`.
-    [[nodiscard]] std::optional<std::string> nextLine(std::chrono::milliseconds limit)
-    {
-        const auto deadline = SteadyClock::now() + limit;
-        while (m_pending.find('\n') == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-            pollfd output{m_child.stdoutRead.get(), POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&output, 1, static_cast<int>(left.count())) <= 0) {
-                return std::nullopt;
-            }
-            const auto read = posix::readSome(m_child.stdoutRead.get(), m_pending, 4096);
-            if (!read || *read == 0) {
-                return std::nullopt;
-            }
-        }
-        const std::size_t end = m_pending.find('\n');
-        std::string line = m_pending.substr(0, end);
-        m_pending.erase(0, end + 1);
-        return line;
-    }
-
-    void closeOutput()
-    {
-        m_child.stdoutRead.reset();
     }
 
     [[nodiscard]] pid_t pid() const
@@ -328,50 +268,8 @@ public:
 
 private:
     posix::SpawnedChild m_child;
-    std::string m_pending;
     std::optional<int> m_status;
 };
-
-TEST(StatusCommand, WatchPrintsOneLinePerReplacementAndEndsCleanly)
-{
-    struct Case
-    {
-        std::string_view name;
-        int signal;  ///< 0: the reading end closes instead
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"the reading end closes", 0},
-        {"SIGTERM", SIGTERM},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const User user;
-        const Date now = wallNow();
-        ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(0, now)), Succeeds());
-        Watcher watcher(user, {"--status", "--watch", "--format", "line"});
-        const auto first = watcher.nextLine(10s);
-        ASSERT_TRUE(first.has_value());
-        EXPECT_THAT(*first, StartsWith("Claude ▰▰▰▰▰ 100%"));
-
-        // Each save writes a temporary file and renames it over the old one.
-        for (const auto& [used, expected] : std::to_array<std::pair<double, std::string_view>>(
-                 {{50, "Claude ▰▰▰▱▱ 50%"}, {70, "Claude ▰▰▱▱▱ 30%"}, {90, "Claude ▰▱▱▱▱ 10%"}})) {
-            ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(used, now)), Succeeds());
-            const auto line = watcher.nextLine(10s);
-            ASSERT_TRUE(line.has_value()) << "no update after the file was replaced";
-            EXPECT_THAT(*line, StartsWith(std::string{expected}));
-        }
-        EXPECT_EQ(watcher.nextLine(300ms), std::nullopt) << "one update per replacement";
-
-        if (c.signal == 0) {
-            watcher.closeOutput();
-        } else {
-            ::kill(watcher.pid(), c.signal);
-        }
-        EXPECT_EQ(watcher.exitWithin(3s), 0);
-    }
-}
 
 /// A folder of stand-ins for the tools: each name links to one of the fixtures.
 [[nodiscard]] fs::path toolsFor(const User& user, const std::map<std::string, std::string>& fixtures)
@@ -386,32 +284,22 @@ TEST(StatusCommand, WatchPrintsOneLinePerReplacementAndEndsCleanly)
 
 TEST(StatusCommand, RefreshEndsAtAQuitSignalAndLeavesNoToolRunning)
 {
-    struct Case
-    {
-        std::string_view name;
-        int signal;
-    };
+    const User user;
+    // Both tools hang with a grandchild, all of them deaf to SIGTERM.
+    const fs::path tools = toolsFor(
+        user,
+        {{"claude", "hang-with-grandchild"}, {"codex", "hang-with-grandchild"}, {"secret-tool", "secret-tool"}});
+    const fs::path pids = user.home.path() / "pids";
+    RunningCommand command(
+        user,
+        {"--status", "--refresh"},
+        user.environment(tools.string() + ":/usr/bin:/bin", {{"HANG_PIDS", pids.string()}, {"HANG_STUBBORN", "1"}}));
+    ASSERT_TRUE(testing::pidsWrittenWithin(pids, 4, 10s));
 
-    constexpr auto cases = std::to_array<Case>({{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const User user;
-        // Both tools hang with a grandchild, all of them deaf to SIGTERM.
-        const fs::path tools = toolsFor(
-            user,
-            {{"claude", "hang-with-grandchild"}, {"codex", "hang-with-grandchild"}, {"secret-tool", "secret-tool"}});
-        const fs::path pids = user.home.path() / "pids";
-        Watcher command(user,
-                        {"--status", "--refresh"},
-                        user.environment(tools.string() + ":/usr/bin:/bin",
-                                         {{"HANG_PIDS", pids.string()}, {"HANG_STUBBORN", "1"}}));
-        ASSERT_TRUE(testing::pidsWrittenWithin(pids, 4, 10s));
-
-        ::kill(command.pid(), c.signal);
-        EXPECT_EQ(command.exitWithin(6s), 128 + c.signal) << "grace, SIGKILL, then the exit";
-        EXPECT_TRUE(testing::allEndedWithin(testing::readPids(pids), 2s)) << "a tool outlived the command";
-        EXPECT_FALSE(fs::exists(user.readings())) << "nothing saved";
-    }
+    ::kill(command.pid(), SIGINT);
+    EXPECT_EQ(command.exitWithin(6s), 128 + SIGINT) << "grace, SIGKILL, then the exit";
+    EXPECT_TRUE(testing::allEndedWithin(testing::readPids(pids), 2s)) << "a tool outlived the command";
+    EXPECT_FALSE(fs::exists(user.readings())) << "nothing saved";
 }
 
 TEST(StatusCommand, EveryEntryEndsWithAFifoInPlaceOfTheSettings)

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 
 #include <gmock/gmock.h>
@@ -21,8 +20,6 @@ namespace ostrel {
 namespace {
 
 using ostrel::testing::FailsWith;
-using ostrel::testing::HoldsValue;
-using ::testing::AllOf;
 using ::testing::Field;
 using ::testing::Optional;
 using Clock = std::chrono::steady_clock;
@@ -56,13 +53,11 @@ public:
         return testing::contents(m_home.path() / name);
     }
 
-    [[nodiscard]] std::string write(std::string_view name, std::string_view content) const
+    void write(std::string_view name, std::string_view content) const
     {
         const auto path = m_home.path() / name;
         fs::create_directories(path.parent_path());
         std::ofstream(path) << content;
-        fs::permissions(path, fs::perms::owner_all);
-        return path.string();
     }
 
 private:
@@ -99,8 +94,6 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
     EXPECT_EQ(result->source, "codex app-server");
     EXPECT_EQ(result->plan, "Plus") << "the account's plan comes before the rate limits' one";
     EXPECT_THAT(result->weekly, Optional(Field(&UsageWindow::usedPercent, 40.0)));
-    EXPECT_THAT(result->accountUsage,
-                Optional(Field(&AccountTokenUsage::lifetimeTokens, Optional(std::int64_t{123456}))));
 
     EXPECT_EQ(server.file("log"), "app-server\n" + CodexAppServer::requests());
     const pid_t pid = std::stoi(server.file("pid"));
@@ -108,22 +101,8 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
         << "the server should end on SIGTERM, before any kill";
 }
 
-TEST(CodexFetcher, ReadsTheRepliesTheServerGaveByTheTimeOut)
-{
-    FakeServer server("no-usage");
-    EXPECT_THAT(server.fetch(Seconds{0.5}),
-                HoldsValue(AllOf(Field(&ProviderReading::plan, Optional(std::string("Plus"))),
-                                 Field(&ProviderReading::accountUsage, std::nullopt))));
-}
-
 TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
 {
-    std::string accents;
-    for (int count = 0; count < 199; ++count) {
-        accents += "\u00e9";
-    }
-    const std::string longText = "\n  " + std::string(300, 'x') + accents + "!\n\n";
-
     struct Case
     {
         std::string_view name;
@@ -140,16 +119,12 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
     const std::string scrubbedAuth =
         R"({"OPENAI_API_KEY":"[token]","tokens":{"access_token":"[token]","refresh_token":"[token]","account_id":"acct-1"}})";
     using F = FetchFailure;
-    const std::string noAnswer = "Codex app-server exited without answering";
     const auto cases = std::to_array<Case>({
         {"rate limits refused for want of sign-in", "signed-out", "", F::notLoggedIn()},
-        {"rate limits under a string id, then the end", "string-id", "", F::unreachable(noAnswer)},
         {"a signed-out message on standard error",
          "stderr",
          "Error: Not logged in. Run `codex login` first.\n",
          F::notLoggedIn()},
-        {"500 characters on standard error: the trimmed last 200", "stderr", longText, F::unreachable(accents + "!")},
-        {"an exit without a word", "stderr", " \n", F::unreachable(noAnswer)},
         {"a server that never answers", "silent", "", F::unreachable("Codex app-server timed out"), Seconds{0.3}},
         {"credentials it prints", "leak", "", F::unreachable("failed to use " + scrubbedAuth)},
         {"a piece of a token in an error message",
@@ -160,19 +135,15 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeServer server(c.scenario, c.stderrText);
-        static_cast<void>(server.write(".codex/auth.json", auth));
+        server.write(".codex/auth.json", auth);
         EXPECT_THAT(server.fetch(c.timeout), FailsWith(c.failure));
     }
 }
 
-TEST(CodexFetcher, ReportsAToolThatIsMissingOrCannotStart)
+TEST(CodexFetcher, ReportsAMissingTool)
 {
     FakeServer server("answers");
     EXPECT_THAT(server.fetch(Seconds{5}, "/nonexistent/codex"), FailsWith(FetchFailure::cliMissing()));
-
-    const auto broken = server.write("broken-codex", "#!/nonexistent/interpreter\n");
-    EXPECT_THAT(server.fetch(Seconds{5}, broken),
-                FailsWith(FetchFailure::unreachable("Couldn't start Codex: No such file or directory")));
 }
 
 }  // namespace
