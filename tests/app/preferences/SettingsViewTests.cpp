@@ -1,5 +1,6 @@
 #include "preferences/SettingsView.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +21,6 @@
 #include "preferences/StatusLineRow.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
-#include "support/Accessible.h"
 #include "support/FileBytes.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -28,7 +28,14 @@
 namespace ostrel {
 namespace {
 
-using testing::named;
+/// The first child of type `W` whose accessible name is `name`: found as a screen reader finds it.
+template <class W>
+W* named(const QWidget& root, const QString& name)
+{
+    const auto children = root.findChildren<W*>();
+    const auto found = std::ranges::find(children, name, &QWidget::accessibleName);
+    return found != children.end() ? *found : nullptr;
+}
 
 class SettingsViewTest : public ::testing::Test
 {

@@ -1,7 +1,5 @@
 #include "activity/CodexLine.h"
 
-#include <array>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

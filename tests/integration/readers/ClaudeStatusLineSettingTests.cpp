@@ -5,7 +5,6 @@
 #include <array>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <iterator>
 #include <string_view>
 #include <thread>
 
