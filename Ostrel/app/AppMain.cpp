@@ -32,7 +32,8 @@ int main(int argc, char* argv[])
         return ostrel::StatusOutput::run(options, places, ostrel::wallClockNow, readers.read);
     }
 
-    QApplication app(argc, argv);
+    // Not const: the application runs and changes through its static functions (an object defined const must not).
+    QApplication app(argc, argv);  // NOLINT(misc-const-correctness)
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
@@ -41,7 +42,7 @@ int main(int argc, char* argv[])
 
     const ostrel::QuitSignals quitSignals;
     // Destroyed before the application object: the store ends its readings and joins its workers.
-    ostrel::AppDelegate delegate(std::move(arguments));
+    ostrel::AppDelegate delegate(std::move(arguments));  // NOLINT(misc-const-correctness): started by the event loop
     QTimer::singleShot(0, &delegate, &ostrel::AppDelegate::start);
     return QApplication::exec();
 }

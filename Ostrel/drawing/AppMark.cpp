@@ -16,7 +16,7 @@ std::array<QRectF, 3> AppMark::barRects(QPointF topLeft)
     std::array<QRectF, 3> bars;
     for (int i = 0; i < 3; ++i) {
         const double height = 4.0 * i + 7;
-        bars[static_cast<std::size_t>(i)] =
+        bars.at(static_cast<std::size_t>(i)) =
             QRectF(topLeft.x() + i * (width + gap), topLeft.y() + side - height, width, height);
     }
     return bars;
@@ -29,11 +29,11 @@ void AppMark::paint(QPainter& painter, QPointF topLeft)
     painter.setRenderHint(QPainter::Antialiasing);
     const std::array<QRectF, 3> bars = barRects(topLeft);
     for (std::size_t i = 0; i < bars.size(); ++i) {
-        QLinearGradient gradient(bars[i].topLeft(), bars[i].bottomLeft());
-        gradient.setColorAt(0, MarkColors::tierHighlight(tiers[i]));
-        gradient.setColorAt(1, MarkColors::tierColor(tiers[i]));
+        QLinearGradient gradient(bars.at(i).topLeft(), bars.at(i).bottomLeft());
+        gradient.setColorAt(0, MarkColors::tierHighlight(tiers.at(i)));
+        gradient.setColorAt(1, MarkColors::tierColor(tiers.at(i)));
         QPainterPath bar;
-        bar.addRoundedRect(bars[i], 1.5, 1.5);
+        bar.addRoundedRect(bars.at(i), 1.5, 1.5);
         painter.fillPath(bar, gradient);
     }
     painter.restore();

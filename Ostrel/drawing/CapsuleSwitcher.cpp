@@ -125,7 +125,7 @@ QSize CapsuleSwitcher::sizeHint() const
 
 QRectF CapsuleSwitcher::optionRect(int index) const
 {
-    return QRectF(option(index)->geometry());
+    return {option(index)->geometry()};
 }
 
 void CapsuleSwitcher::setSelectedIndex(int index)

@@ -16,7 +16,8 @@ double linear(double channel)
 double relativeLuminance(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();
-    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+    return 0.2126 * linear(static_cast<double>(rgb.redF())) + 0.7152 * linear(static_cast<double>(rgb.greenF()))
+           + 0.0722 * linear(static_cast<double>(rgb.blueF()));
 }
 
 double ratio(const QColor& a, const QColor& b)

@@ -119,7 +119,7 @@ QSizeF ProviderMark::size() const
 void ProviderMark::paintCellsRow(QPainter& painter, QPointF leftCentre, const LabelColors& colors) const
 {
     const QRectF frame(leftCentre.x(), leftCentre.y() - cellsSize.height() / 2, cellsSize.width(), cellsSize.height());
-    PaceCells cells{m_state.filledCells(), m_state.cellTier(), 1.5, 1.5, false, m_state.isDimmed()};
+    const PaceCells cells{m_state.filledCells(), m_state.cellTier(), 1.5, 1.5, false, m_state.isDimmed()};
     cells.paint(painter, frame, colors.primary);
     if (m_state.alertDot()) {
         fillDot(painter,

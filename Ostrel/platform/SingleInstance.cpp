@@ -36,7 +36,7 @@ public:
         : m_owner(owner)
     {}
 
-    QString introspect(const QString& /*path*/) const override
+    [[nodiscard]] QString introspect(const QString& /*path*/) const override
     {
         return QStringLiteral("<interface name=\"%1\"><method name=\"%2\">"
                               "<arg name=\"switches\" type=\"as\" direction=\"in\"/></method></interface>")

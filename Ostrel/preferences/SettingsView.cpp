@@ -113,8 +113,8 @@ QHBoxLayout* labelledRow(const QString& text, QWidget* control, QWidget* parent)
     return row;
 }
 
-template <class Choice, std::size_t count, class Label>
-QComboBox* picker(const std::array<Choice, count>& choices, Label label, QWidget* parent)
+template <class Choice, std::size_t Count, class Label>
+QComboBox* picker(const std::array<Choice, Count>& choices, Label label, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
     box->setFont(Theme::font(rowPoints));
@@ -341,7 +341,7 @@ void SettingsView::refresh()
     m_loginError->setText(error ? qText(*error) : QString());
     m_loginError->setAccessibleName(m_loginError->text());
     m_loginError->setVisible(error.has_value());
-    if (m_automaticUpdates && m_hooks.updates->automaticChecks) {
+    if (m_automaticUpdates && m_hooks.updates && m_hooks.updates->automaticChecks) {
         m_automaticUpdates->setChecked(m_hooks.updates->automaticChecks());
     }
     m_claudePath->setText(qText(m_settings.claudePath()));

@@ -86,6 +86,7 @@ std::vector<CompositionBar::Capsule> CompositionBar::capsules(const TokenCounts&
     const auto n = static_cast<double>(present.size());
     const double free = std::max(0.0, width - capsuleGap * (n - 1) - capsuleMinimum * n);
     std::vector<Capsule> capsules;
+    capsules.reserve(present.size());
     for (const TokenKind kind : present) {
         capsules.push_back({kind, capsuleMinimum + free * static_cast<double>(countOf(counts, kind)) / sumOf(counts)});
     }
@@ -95,6 +96,7 @@ std::vector<CompositionBar::Capsule> CompositionBar::capsules(const TokenCounts&
 std::vector<CompositionBar::LegendItem> CompositionBar::legend(const TokenCounts& counts)
 {
     std::vector<LegendItem> items;
+    items.reserve(allTokenKinds.size());
     for (const TokenKind kind : allTokenKinds) {
         items.push_back({kind, kindLabel(kind), percent(static_cast<double>(countOf(counts, kind)) / sumOf(counts))});
     }
