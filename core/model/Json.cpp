@@ -359,10 +359,10 @@ Result<Value> parseWithout(std::string_view text, std::string_view skippedMember
     Value::parser_callback_t skip;
     if (!skippedMember.empty()) {
         skip = [skippedMember](int depth, Value::parse_event_t event, Value& parsed) {
-            return !(depth == 1 && event == Value::parse_event_t::key && parsed == skippedMember);
+            return depth != 1 || event != Value::parse_event_t::key || parsed != skippedMember;
         };
     }
-    Value value = JsonText::parse<Value>(text, std::move(skip));
+    auto value = JsonText::parse<Value>(text, std::move(skip));
     if (value.is_discarded()) {
         return std::unexpected(Error{{}, "The data is not valid JSON."});
     }

@@ -68,7 +68,7 @@ constexpr mode_t privateFolder = 0700;
 /// after it stay as they were, so the user's layout, number spellings and escapes survive.
 [[nodiscard]] std::string withEntry(std::string_view text, const ordered_json& document, std::string_view command)
 {
-    std::string member = "\"" + std::string(key) + "\": " + entryObject(command).dump(2);
+    const std::string member = "\"" + std::string(key) + "\": " + entryObject(command).dump(2);
     std::string indented = "  ";
     for (const char c : member) {
         indented += c;

@@ -51,14 +51,14 @@ QString weekdayName(Date date, const RenewalText& calendar, icu::DateFormatSymbo
     UErrorCode status = U_ZERO_ERROR;
     const icu::DateFormatSymbols symbols(calendar.locale(), status);
     const std::unique_ptr<icu::Calendar> local(calendar.calendar().clone());
-    if (U_FAILURE(status) || local == nullptr) {
+    if (status > U_ZERO_ERROR || local == nullptr) {
         return {};
     }
     local->setTime(udate(date), status);
     const int32_t weekday = local->get(UCAL_DAY_OF_WEEK, status);
     int32_t count = 0;
     const icu::UnicodeString* names = symbols.getWeekdays(count, icu::DateFormatSymbols::STANDALONE, width);
-    if (U_FAILURE(status) || names == nullptr || weekday < 0 || weekday >= count) {
+    if (status > U_ZERO_ERROR || names == nullptr || weekday < 0 || weekday >= count) {
         return {};
     }
     return qString(names[weekday]);  // NOLINT(cppcoreguidelines-pro-bounds-pointer-arithmetic): ICU hands out a C array
@@ -186,10 +186,10 @@ ActivityChart::xMarks(Date start, Date end, ActivityRange range, const RenewalTe
         local->set(UCAL_HOUR_OF_DAY, 0);
     }
     std::vector<Mark> marks;
-    for (int step = 0; step < markLimit * hourMarkStride && U_SUCCESS(status); ++step) {
+    for (int step = 0; step < markLimit * hourMarkStride && status <= U_ZERO_ERROR; ++step) {
         const Date at = dateFromSince1970(local->getTime(status) / 1000.0);
         const int32_t hour = local->get(UCAL_HOUR_OF_DAY, status);
-        if (at > end || U_FAILURE(status)) {
+        if (at > end || status > U_ZERO_ERROR) {
             break;
         }
         if (at >= start && range == ActivityRange::week) {
@@ -312,7 +312,7 @@ double ActivityChart::yOf(double tokens) const
 
 QRectF ActivityChart::layerRect(const Layer& layer) const
 {
-    return QRectF(QPointF(xOf(layer.start), yOf(static_cast<double>(layer.value))), QPointF(xOf(layer.end), yOf(0)));
+    return {QPointF(xOf(layer.start), yOf(static_cast<double>(layer.value))), QPointF(xOf(layer.end), yOf(0))};
 }
 
 Date ActivityChart::dateAt(double x) const
