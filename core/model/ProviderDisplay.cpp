@@ -57,8 +57,8 @@ ProviderDisplay::make(const std::optional<ProviderSnapshot>& snapshot, Provider 
 
     // A sign-in failure outranks what the last reading would say otherwise.
     const bool needsLogin = isNotLoggedIn(display.failure);
-    const auto usual = [needsLogin](Status status) {
-        return needsLogin ? Status::needsLogin : status;
+    const auto usual = [needsLogin](Status otherwise) {
+        return needsLogin ? Status::needsLogin : otherwise;
     };
     const ProviderReading& reading = *display.reading;
     if (reading.kind == AccountKind::apiBilling) {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <iterator>
 #include <system_error>
@@ -13,6 +12,7 @@
 #include "model/JsonFields.h"
 #include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
+#include "posix/UniqueFd.h"
 
 namespace ostrel::ReadingsFile {
 namespace {
@@ -166,7 +166,7 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
             return failure(ReadingsFileFailure::Kind::tooLarge, "more than " + std::to_string(largestFile) + " bytes");
         }
         return failure(ReadingsFileFailure::Kind::unreadable,
-                       "cannot read " + file.string() + ": " + std::strerror(bytes.error()));
+                       "cannot read " + file.string() + ": " + posix::describeErrno(bytes.error()));
     }
     auto saved = decode(*bytes, part);
     if (!saved) {
@@ -231,10 +231,14 @@ std::vector<AllowancePoint>
 glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint> scannerPoints, Date now)
 {
     const auto snapshot = saved.snapshots.find(provider);
-    if (snapshot == saved.snapshots.end() || !snapshot->second.lastReading) {
+    if (snapshot == saved.snapshots.end()) {
         return {};
     }
-    const auto& weekly = snapshot->second.lastReading->weekly;
+    const std::optional<ProviderReading>& last = snapshot->second.lastReading;
+    if (!last) {
+        return {};
+    }
+    const auto& weekly = last->weekly;
     if (!weekly || !weekly->resetsAt) {
         return {};
     }

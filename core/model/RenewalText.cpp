@@ -44,7 +44,7 @@ icu::UnicodeString bestPattern(icu::DateTimePatternGenerator* generator, const c
     }
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString(skeleton), status);
-    if (status > U_ZERO_ERROR || pattern.isEmpty()) {
+    if (status > U_ZERO_ERROR || pattern.isEmpty() != 0) {
         return {fallback};
     }
     return pattern;

@@ -69,9 +69,9 @@ void ResetCreditsRow::set(const ResetCreditStatus& status, Date now, const std::
     CardLabel::setColor(m_headline, theme.primary);
 
     QString lapse;
-    if (m_urgent && status.expiringSoon.front().expiresAt && renewal) {
-        lapse = QStringLiteral("Verified reset credit · lapses ")
-                + CardLabel::qText(renewal->when(*status.expiringSoon.front().expiresAt, now))
+    const std::optional<Date> lapsesAt = m_urgent ? status.expiringSoon.front().expiresAt : std::nullopt;
+    if (lapsesAt && renewal) {
+        lapse = QStringLiteral("Verified reset credit · lapses ") + CardLabel::qText(renewal->when(*lapsesAt, now))
                 + QStringLiteral(". Ostrel never uses it for you.");
     }
     CardLabel::setTextOrHide(m_lapse, lapse);
