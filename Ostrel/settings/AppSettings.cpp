@@ -81,7 +81,8 @@ template <class T>
 [[nodiscard]] QVariant stored(const T& value)
 {
     if constexpr (isOptional<T>) {
-        return stored(*value);
+        // Only present values are assigned; an absent one would store nothing that reads back.
+        return value ? stored(*value) : QVariant();
     } else if constexpr (std::is_enum_v<T>) {
         return qText(rawValue(value));
     } else if constexpr (std::is_same_v<T, std::string>) {
@@ -119,55 +120,55 @@ template <class T>
 struct AppSettings::Keys
 {
     using S = AppSettings;
-    static constexpr Key claudeEnabled{"claudeEnabled", true, &S::m_claudeEnabled, &S::claudeEnabledChanged};
-    static constexpr Key openaiEnabled{"openaiEnabled", true, &S::m_openaiEnabled, &S::openaiEnabledChanged};
-    static constexpr Key refreshMinutes{"refreshMinutes",
-                                        defaultRefreshMinutes,
-                                        &S::m_refreshMinutes,
-                                        &S::refreshMinutesChanged,
-                                        &refreshMinutesInEffect};
-    static constexpr Key trayStyle{"menuBarStyle", TrayStyle::cells, &S::m_trayStyle, &S::trayStyleChanged};
-    static constexpr Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
-    static constexpr Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
-    static constexpr Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
-    static constexpr Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
-    static constexpr Key configuredLoginItem{"configuredLoginItem", false, &S::m_configuredLoginItem, nullptr};
-    static constexpr Key lastMorningReport{"lastMorningReport",
-                                           std::optional<std::string>(),
-                                           &S::m_lastMorningReport,
-                                           nullptr};
-    static constexpr Key welcomed{"welcomed", false, &S::m_welcomed, nullptr};
-    static constexpr Key automaticallyChecksForUpdates{"automaticallyChecksForUpdates",
-                                                       true,
-                                                       &S::m_automaticallyChecksForUpdates,
-                                                       &S::automaticallyChecksForUpdatesChanged};
-    static constexpr Key lastUpdateCheck{"lastUpdateCheck", std::optional<Date>(), &S::m_lastUpdateCheck, nullptr};
-    static constexpr Key panelTab{"popoverTab", PanelTab::pace, &S::m_panelTab, &S::panelTabChanged};
-    static constexpr Key activityRange{"activityRange",
-                                       ActivityRange::day,
-                                       &S::m_activityRange,
-                                       &S::activityRangeChanged};
-    static constexpr Key activityMeasure{"activityMeasure",
-                                         ActivityMeasure::all,
-                                         &S::m_activityMeasure,
-                                         &S::activityMeasureChanged};
+    static inline const Key claudeEnabled{"claudeEnabled", true, &S::m_claudeEnabled, &S::claudeEnabledChanged};
+    static inline const Key openaiEnabled{"openaiEnabled", true, &S::m_openaiEnabled, &S::openaiEnabledChanged};
+    static inline const Key refreshMinutes{"refreshMinutes",
+                                           defaultRefreshMinutes,
+                                           &S::m_refreshMinutes,
+                                           &S::refreshMinutesChanged,
+                                           &refreshMinutesInEffect};
+    static inline const Key trayStyle{"menuBarStyle", TrayStyle::cells, &S::m_trayStyle, &S::trayStyleChanged};
+    static inline const Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
+    static inline const Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
+    static inline const Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
+    static inline const Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
+    static inline const Key configuredLoginItem{"configuredLoginItem", false, &S::m_configuredLoginItem, nullptr};
+    static inline const Key lastMorningReport{"lastMorningReport",
+                                              std::optional<std::string>(),
+                                              &S::m_lastMorningReport,
+                                              nullptr};
+    static inline const Key welcomed{"welcomed", false, &S::m_welcomed, nullptr};
+    static inline const Key automaticallyChecksForUpdates{"automaticallyChecksForUpdates",
+                                                          true,
+                                                          &S::m_automaticallyChecksForUpdates,
+                                                          &S::automaticallyChecksForUpdatesChanged};
+    static inline const Key lastUpdateCheck{"lastUpdateCheck", std::optional<Date>(), &S::m_lastUpdateCheck, nullptr};
+    static inline const Key panelTab{"popoverTab", PanelTab::pace, &S::m_panelTab, &S::panelTabChanged};
+    static inline const Key activityRange{"activityRange",
+                                          ActivityRange::day,
+                                          &S::m_activityRange,
+                                          &S::activityRangeChanged};
+    static inline const Key activityMeasure{"activityMeasure",
+                                            ActivityMeasure::all,
+                                            &S::m_activityMeasure,
+                                            &S::activityMeasureChanged};
 
-    static constexpr auto all = std::tie(claudeEnabled,
-                                         openaiEnabled,
-                                         refreshMinutes,
-                                         trayStyle,
-                                         trayIcon,
-                                         morningReport,
-                                         claudePath,
-                                         codexPath,
-                                         configuredLoginItem,
-                                         lastMorningReport,
-                                         welcomed,
-                                         automaticallyChecksForUpdates,
-                                         lastUpdateCheck,
-                                         panelTab,
-                                         activityRange,
-                                         activityMeasure);
+    static inline const auto all = std::tie(claudeEnabled,
+                                            openaiEnabled,
+                                            refreshMinutes,
+                                            trayStyle,
+                                            trayIcon,
+                                            morningReport,
+                                            claudePath,
+                                            codexPath,
+                                            configuredLoginItem,
+                                            lastMorningReport,
+                                            welcomed,
+                                            automaticallyChecksForUpdates,
+                                            lastUpdateCheck,
+                                            panelTab,
+                                            activityRange,
+                                            activityMeasure);
 };
 
 AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent)
