@@ -4,7 +4,7 @@
 # --all adds the suites and benchmarks (tests and bench, with
 # tests/.clang-tidy on top). Never the moc and autogen output under the build
 # folder. The compile commands come from a configured build folder (default
-# build/debug, which scripts/test.sh configures and builds).
+# build/debug, which `scripts/test.sh --debug` builds; CI uses build/asan).
 #   scripts/lint.sh [--all] [-j N] [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
