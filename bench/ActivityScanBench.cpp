@@ -138,13 +138,15 @@ struct Totals
     std::size_t filesListed = 0;
 };
 
-[[nodiscard]] Totals scanBoth(ActivityScanner& scanner, Date now)
+[[nodiscard]] Totals scanBoth(ActivityScanner& scanner, const fs::path& home, Date now)
 {
     Totals totals;
     totals.wall = seconds(
         [&] {
             for (const Provider provider : allProviders) {
-                totals.tokens += scanner.scan(provider, now).tokens.total(ActivityScanner::lookback, now).total();
+                const fs::path folder = home / (provider == Provider::claude ? ".claude" : ".codex");
+                totals.tokens +=
+                    scanner.scan(provider, folder, now).tokens.total(ActivityScanner::lookback, now).total();
                 const auto report = scanner.lastReport();
                 totals.bytes += report.bytesRead;
                 totals.filesRead += report.filesRead;
@@ -235,8 +237,8 @@ int run(const std::vector<std::string>& arguments)
 
     resetPeak();
     const std::int64_t idle = statusKiB("VmRSS");
-    ActivityScanner scanner(ActivityScanner::Options::forHome(home, cache));
-    const Totals cold = scanBoth(scanner, now);
+    ActivityScanner scanner(ActivityScanner::Options{cache});
+    const Totals cold = scanBoth(scanner, home, now);
     const std::int64_t coldPeak = statusKiB("VmHWM");
     print("cold first scan", cold);
     if (const auto expected = expectedTokens(home)) {
@@ -250,10 +252,10 @@ int run(const std::vector<std::string>& arguments)
                 static_cast<double>(coldPeak - idle) / 1024,
                 static_cast<double>(idle) / 1024);
 
-    print("unchanged rescan", scanBoth(scanner, now));
+    print("unchanged rescan", scanBoth(scanner, home, now));
     {
-        ActivityScanner fromCache(ActivityScanner::Options::forHome(home, cache));
-        print("unchanged, new scanner+cache", scanBoth(fromCache, now));
+        ActivityScanner fromCache(ActivityScanner::Options{cache});
+        print("unchanged, new scanner+cache", scanBoth(fromCache, home, now));
     }
 
     const auto cacheSize = fs::file_size(cache);
@@ -278,7 +280,7 @@ int run(const std::vector<std::string>& arguments)
     }
     if (!largest.empty()) {
         const auto [size, modified] = appendMegabyte(largest);
-        print("rescan after a 1 MB append", scanBoth(scanner, now));
+        print("rescan after a 1 MB append", scanBoth(scanner, home, now));
         fs::resize_file(largest, size);
         fs::last_write_time(largest, modified);
     }

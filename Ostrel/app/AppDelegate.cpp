@@ -201,7 +201,7 @@ UsageStore& AppDelegate::store()
             const std::filesystem::path home = QDir::homePath().toStdString();
             const std::string xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME").toStdString();
             options.dataFolder = ReadingsFile::dataFolder(xdgDataHome, home.string());
-            options.readers = UsageReaders::live(home, options.dataFolder);
+            options.readers = UsageReaders::live(options.dataFolder);
         }
         m_store = std::make_unique<UsageStore>(m_settings, std::move(options));
     }

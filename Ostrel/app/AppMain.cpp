@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
         QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
         QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
         const auto places = ostrel::StatusOutput::forCurrentUser();
-        const auto readers = ostrel::UsageReaders::live(places.home, places.dataFolder);
+        const auto readers = ostrel::UsageReaders::live(places.dataFolder);
         return ostrel::StatusOutput::run(options, places, ostrel::wallClockNow, readers.read);
     }
 

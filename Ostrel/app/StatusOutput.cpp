@@ -79,10 +79,9 @@ void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read
     std::vector<std::pair<Provider, std::future<FetchResult>>> pending;
     for (const Provider provider : settings.enabledProviders()) {
         // A thread of its own, not std::async, whose future would wait for it when dropped.
-        std::packaged_task<FetchResult()> reading(
-            [&read, provider, pathOverride = settings.pathOverride(provider), &clock] {
-                return read(provider, pathOverride, clock());
-            });
+        std::packaged_task<FetchResult()> reading([&read, provider, choice = settings.toolChoice(provider), &clock] {
+            return read(provider, choice, clock());
+        });
         pending.emplace_back(provider, reading.get_future());
         std::thread(std::move(reading)).detach();
     }

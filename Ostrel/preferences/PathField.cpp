@@ -7,6 +7,7 @@
 
 #include "base/QtText.h"
 #include "drawing/Theme.h"
+#include "readers/ToolFolder.h"
 #include "readers/ToolLocator.h"
 
 namespace ostrel {
@@ -18,10 +19,12 @@ constexpr int titleWidth = 48;
 
 }  // namespace
 
-PathField::PathField(const QString& title, std::string home, QWidget* parent)
+PathField::PathField(const QString& title, std::string home, Kind kind, QWidget* parent)
     : QWidget(parent)
     , m_home(std::move(home))
+    , m_kind(kind)
 {
+    const QString warning = QString::fromLatin1(kind == Kind::folder ? notFolder : notExecutable);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
@@ -32,18 +35,18 @@ PathField::PathField(const QString& title, std::string home, QWidget* parent)
     row->addWidget(label);
     m_edit = new QLineEdit(this);
     m_edit->setFont(Theme::monospaceFont(fieldPoints));
-    m_edit->setAccessibleName(title);
+    m_edit->setAccessibleName(kind == Kind::folder ? title + QStringLiteral(" folder") : title);
     m_edit->setPlaceholderText(QString::fromLatin1(notFound));
     label->setBuddy(m_edit);
     row->addWidget(m_edit, 1);
     column->addLayout(row);
 
-    m_warning = new QLabel(QString::fromLatin1(notExecutable), this);
+    m_warning = new QLabel(warning, this);
     m_warning->setFont(Theme::font(captionPoints));
     QPalette secondary = m_warning->palette();
     secondary.setColor(QPalette::WindowText, Theme::fromPalette(palette()).secondary);
     m_warning->setPalette(secondary);
-    m_warning->setAccessibleName(QString::fromLatin1(notExecutable));
+    m_warning->setAccessibleName(warning);
     m_warning->setIndent(titleWidth + row->spacing());
     m_warning->hide();
     column->addWidget(m_warning);
@@ -67,10 +70,15 @@ QString PathField::placeholder(const std::optional<std::string>& detected, std::
     return qText(path);
 }
 
-bool PathField::needsWarning(std::string_view typed, const std::string& home)
+bool PathField::needsWarning(Kind kind, std::string_view typed, const std::string& home)
 {
     if (typed.find_first_not_of(" \t") == std::string_view::npos) {
         return false;
+    }
+    if (kind == Kind::folder) {
+        const auto chosen = ToolFolder::choose(Provider::claude, std::string(typed), {}, {}, home);
+        std::error_code error;
+        return chosen.source != ToolFolder::Source::settings || !std::filesystem::is_directory(chosen.path, error);
     }
     // An override never searches, so this asks no shell and runs nothing.
     ToolLocator locator(ToolLocator::System{.home = home});
@@ -92,7 +100,7 @@ void PathField::setDetected(const std::optional<std::string>& detected)
 
 void PathField::updateWarning()
 {
-    m_warning->setVisible(needsWarning(m_edit->text().toStdString(), m_home));
+    m_warning->setVisible(needsWarning(m_kind, m_edit->text().toStdString(), m_home));
 }
 
 }  // namespace ostrel

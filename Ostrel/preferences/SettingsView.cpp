@@ -166,7 +166,7 @@ SettingsView::SettingsView(AppSettings& settings, UsageStore& store, Hooks hooks
     connect(&m_settings, &AppSettings::launchAtLoginErrorChanged, this, &SettingsView::refresh);
     connect(&m_store, &UsageStore::changed, this, [this] {
         m_preview->reevaluate();
-        refreshDetectedPaths();
+        refreshDetectedTools();
     });
     refresh();
 }
@@ -313,8 +313,8 @@ void SettingsView::addTools()
 {
     QVBoxLayout* rows = addSection(QStringLiteral("Command-line tools"),
                                    QStringLiteral("Leave blank to find them on your login shell's PATH."));
-    m_claudePath = new PathField(QStringLiteral("claude"), m_hooks.home, this);
-    m_codexPath = new PathField(QStringLiteral("codex"), m_hooks.home, this);
+    m_claudePath = new PathField(QStringLiteral("claude"), m_hooks.home, PathField::Kind::executable, this);
+    m_codexPath = new PathField(QStringLiteral("codex"), m_hooks.home, PathField::Kind::executable, this);
     rows->addWidget(m_claudePath);
     rows->addWidget(m_codexPath);
     connect(m_claudePath, &PathField::edited, this, [this](const QString& text) {
@@ -323,11 +323,27 @@ void SettingsView::addTools()
     connect(m_codexPath, &PathField::edited, this, [this](const QString& text) {
         m_settings.setCodexPath(text.toStdString());
     });
-    refreshDetectedPaths();
 
-    // A box of its own: the footer above speaks of the paths only.
+    // Boxes of their own: each footer speaks of its rows only.
     m_form->addSpacing(rowGap);
-    addBox({})->addWidget(new StatusLineRow(m_hooks.home, m_hooks.statusLineCommand, this));
+    QVBoxLayout* folders = addBox(QStringLiteral("The folders the tools keep their sign-in and logs in. Leave blank "
+                                                 "for the ones CLAUDE_CONFIG_DIR and CODEX_HOME name, or else "
+                                                 "~/.claude and ~/.codex."));
+    m_claudeFolder = new PathField(QStringLiteral("claude"), m_hooks.home, PathField::Kind::folder, this);
+    m_codexFolder = new PathField(QStringLiteral("codex"), m_hooks.home, PathField::Kind::folder, this);
+    folders->addWidget(m_claudeFolder);
+    folders->addWidget(m_codexFolder);
+    connect(m_claudeFolder, &PathField::edited, this, [this](const QString& text) {
+        m_settings.setClaudeFolder(text.toStdString());
+    });
+    connect(m_codexFolder, &PathField::edited, this, [this](const QString& text) {
+        m_settings.setCodexFolder(text.toStdString());
+    });
+
+    m_form->addSpacing(rowGap);
+    m_statusLine = new StatusLineRow(m_hooks.home, m_hooks.statusLineCommand, this);
+    addBox({})->addWidget(m_statusLine);
+    refreshDetectedTools();
 }
 
 void SettingsView::refresh()
@@ -346,20 +362,24 @@ void SettingsView::refresh()
     }
     m_claudePath->setText(qText(m_settings.claudePath()));
     m_codexPath->setText(qText(m_settings.codexPath()));
+    m_claudeFolder->setText(qText(m_settings.claudeFolder()));
+    m_codexFolder->setText(qText(m_settings.codexFolder()));
     m_preview->reevaluate();
 }
 
-void SettingsView::refreshDetectedPaths()
+void SettingsView::refreshDetectedTools()
 {
-    const auto& detected = m_store.detectedPaths();
-    const auto pathOf = [&detected](Provider provider) -> std::optional<std::string> {
-        if (const auto found = detected.find(provider); found != detected.end()) {
-            return found->second;
-        }
-        return std::nullopt;
+    const auto& detected = m_store.detectedTools();
+    const auto show = [&detected](Provider provider, PathField* path, PathField* folder) {
+        const auto found = detected.find(provider);
+        path->setDetected(found == detected.end() ? std::nullopt : found->second.path);
+        folder->setDetected(found == detected.end() ? std::nullopt : std::optional(found->second.folder.path.string()));
     };
-    m_claudePath->setDetected(pathOf(Provider::claude));
-    m_codexPath->setDetected(pathOf(Provider::openai));
+    show(Provider::claude, m_claudePath, m_claudeFolder);
+    show(Provider::openai, m_codexPath, m_codexFolder);
+    if (const auto claude = detected.find(Provider::claude); claude != detected.end()) {
+        m_statusLine->setClaudeFolder(claude->second.folder.path);
+    }
 }
 
 }  // namespace ostrel

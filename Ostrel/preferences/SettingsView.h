@@ -24,6 +24,7 @@ namespace ostrel {
 class AppSettings;
 class TrayLabel;
 class PathField;
+class StatusLineRow;
 class ProviderToggleRow;
 class UsageStore;
 
@@ -49,8 +50,7 @@ public:
         /// Absent while there is no updater: the section is left out.
         std::optional<UpdateControls> updates;
         Clock clock = wallClockNow;
-        /// The folder shown as "~" in the detected paths, and the one whose
-        /// `.claude/settings.json` gets the status line; empty for the user's home.
+        /// The folder shown as "~" in the detected paths; empty for the user's home.
         std::string home;
         /// The command line Claude Code's status line is to run.
         std::string statusLineCommand = "ostrel --statusline";
@@ -85,7 +85,7 @@ private:
     void addGeneral();
     void addUpdates(const UpdateControls& updates);
     void addTools();
-    void refreshDetectedPaths();
+    void refreshDetectedTools();
 
     AppSettings& m_settings;
     UsageStore& m_store;
@@ -102,6 +102,9 @@ private:
     QCheckBox* m_automaticUpdates = nullptr;
     PathField* m_claudePath = nullptr;
     PathField* m_codexPath = nullptr;
+    PathField* m_claudeFolder = nullptr;
+    PathField* m_codexFolder = nullptr;
+    StatusLineRow* m_statusLine = nullptr;
 };
 
 }  // namespace ostrel

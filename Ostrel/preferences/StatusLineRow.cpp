@@ -20,10 +20,7 @@ constexpr int platePadding = 6;
 constexpr double plateRadius = 6;
 constexpr double plateOpacity = 0.06;
 
-[[nodiscard]] std::filesystem::path settingsFileIn(const std::string& home)
-{
-    return std::filesystem::path(home) / ".claude" / "settings.json";
-}
+constexpr std::string_view settingsName = "settings.json";
 
 /// Text to copy, on a faint plate so it reads as a piece of the file rather than a sentence.
 class EntryLabel : public QLabel
@@ -62,7 +59,8 @@ StatusLineRow::StatusLineRow(std::string home, std::string command, QWidget* par
     : QWidget(parent)
     , m_home(std::move(home))
     , m_command(std::move(command))
-    , m_setting(settingsFileIn(m_home), m_command)
+    , m_claudeFolder(std::filesystem::path(m_home) / ".claude")
+    , m_setting(m_claudeFolder / settingsName, m_command)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +98,16 @@ StatusLineRow::StatusLineRow(std::string home, std::string command, QWidget* par
 void StatusLineRow::inspect()
 {
     showState(m_setting.inspect());
+}
+
+void StatusLineRow::setClaudeFolder(const std::filesystem::path& folder)
+{
+    if (folder == m_claudeFolder) {
+        return;
+    }
+    m_claudeFolder = folder;
+    m_setting = ClaudeStatusLineSetting(m_claudeFolder / settingsName, m_command);
+    inspect();
 }
 
 void StatusLineRow::showEvent(QShowEvent* event)
@@ -153,7 +161,7 @@ void StatusLineRow::showState(const ClaudeStatusLineSetting::Inspection& inspect
 
 QString StatusLineRow::shownPath() const
 {
-    return PathField::placeholder(settingsFileIn(m_home).string(), m_home);
+    return PathField::placeholder((m_claudeFolder / settingsName).string(), m_home);
 }
 
 }  // namespace ostrel

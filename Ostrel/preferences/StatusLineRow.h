@@ -2,7 +2,7 @@
 // The settings row that puts the pace into Claude Code's status line: the exact
 // entry for its settings file (selectable, to copy by hand), what the file holds
 // now, and a button that adds the entry where no status line is set. It looks
-// at the file again each time it is shown.
+// at the file again each time it is shown, and when claude's folder moves.
 
 #include <filesystem>
 #include <string>
@@ -24,12 +24,15 @@ public:
     static constexpr const char* title = "Show the pace in Claude Code's status line";
     static constexpr const char* addLabel = "Add to Claude Code";
 
-    /// `home` holds `.claude/settings.json` and is shown as "~"; `command` is
-    /// the command line Claude Code is to run.
+    /// `home` is shown as "~", and its `.claude` is claude's folder until told
+    /// otherwise; `command` is the command line Claude Code is to run.
     StatusLineRow(std::string home, std::string command, QWidget* parent = nullptr);
 
     /// Reads the settings file again and shows what it holds.
     void inspect();
+
+    /// The folder whose `settings.json` Claude Code reads; a new one is inspected at once.
+    void setClaudeFolder(const std::filesystem::path& folder);
 
     [[nodiscard]] QLabel* stateLabel() const
     {
@@ -51,6 +54,7 @@ private:
 
     std::string m_home;
     std::string m_command;
+    std::filesystem::path m_claudeFolder;
     ClaudeStatusLineSetting m_setting;
     QLabel* m_entry = nullptr;
     QLabel* m_state = nullptr;

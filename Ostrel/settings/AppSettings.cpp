@@ -132,6 +132,8 @@ struct AppSettings::Keys
     static inline const Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
     static inline const Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
     static inline const Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
+    static inline const Key claudeFolder{"claudeFolder", std::string(), &S::m_claudeFolder, &S::claudeFolderChanged};
+    static inline const Key codexFolder{"codexFolder", std::string(), &S::m_codexFolder, &S::codexFolderChanged};
     static inline const Key configuredLoginItem{"configuredLoginItem", false, &S::m_configuredLoginItem, nullptr};
     static inline const Key lastMorningReport{"lastMorningReport",
                                               std::optional<std::string>(),
@@ -161,6 +163,8 @@ struct AppSettings::Keys
                                             morningReport,
                                             claudePath,
                                             codexPath,
+                                            claudeFolder,
+                                            codexFolder,
                                             configuredLoginItem,
                                             lastMorningReport,
                                             welcomed,
@@ -313,13 +317,23 @@ void AppSettings::setCodexPath(const std::string& path)
     assign(Keys::codexPath, path);
 }
 
-std::optional<std::string> AppSettings::pathOverride(Provider provider) const
+void AppSettings::setClaudeFolder(const std::string& folder)
 {
-    const std::string& text = provider == Provider::openai ? m_codexPath : m_claudePath;
-    if (isBlank(text)) {
-        return std::nullopt;
-    }
-    return text;
+    assign(Keys::claudeFolder, folder);
+}
+
+void AppSettings::setCodexFolder(const std::string& folder)
+{
+    assign(Keys::codexFolder, folder);
+}
+
+ToolChoice AppSettings::toolChoice(Provider provider) const
+{
+    const auto unlessBlank = [](const std::string& text) {
+        return isBlank(text) ? std::nullopt : std::optional(text);
+    };
+    const bool codex = provider == Provider::openai;
+    return {unlessBlank(codex ? m_codexPath : m_claudePath), unlessBlank(codex ? m_codexFolder : m_claudeFolder)};
 }
 
 void AppSettings::setLaunchAtLogin(bool enabled)

@@ -15,6 +15,7 @@
 #include "model/Date.h"
 #include "model/Provider.h"
 #include "platform/LoginItem.h"
+#include "readers/ToolChoice.h"
 #include "settings/SettingChoices.h"
 
 namespace ostrel {
@@ -108,9 +109,26 @@ public:
 
     void setCodexPath(const std::string& path);
 
-    /// The tool path to use instead of searching: the stored text as it is,
-    /// absent when only blanks and tabs (or nothing) are stored.
-    [[nodiscard]] std::optional<std::string> pathOverride(Provider provider) const;
+    /// The folder claude keeps its settings, credentials and logs in; blank for
+    /// the one CLAUDE_CONFIG_DIR names or ~/.claude.
+    [[nodiscard]] const std::string& claudeFolder() const
+    {
+        return m_claudeFolder;
+    }
+
+    void setClaudeFolder(const std::string& folder);
+
+    /// The same for codex: blank for the one CODEX_HOME names or ~/.codex.
+    [[nodiscard]] const std::string& codexFolder() const
+    {
+        return m_codexFolder;
+    }
+
+    void setCodexFolder(const std::string& folder);
+
+    /// The path and folder to use for the provider's tool: the stored texts as
+    /// they are, each absent when only blanks and tabs (or nothing) are stored.
+    [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
 
     /// Mirrors the login item; assigning a different value turns the item on or off.
     [[nodiscard]] bool launchAtLogin() const
@@ -206,6 +224,8 @@ Q_SIGNALS:
     void morningReportChanged(bool enabled);
     void claudePathChanged();
     void codexPathChanged();
+    void claudeFolderChanged();
+    void codexFolderChanged();
     void launchAtLoginChanged(bool enabled);
     void launchAtLoginErrorChanged();
     void automaticallyChecksForUpdatesChanged(bool enabled);
@@ -245,6 +265,8 @@ private:
     bool m_morningReport{};
     std::string m_claudePath;
     std::string m_codexPath;
+    std::string m_claudeFolder;
+    std::string m_codexFolder;
     bool m_configuredLoginItem{};
     std::optional<std::string> m_lastMorningReport;
     bool m_welcomed{};

@@ -13,19 +13,19 @@ namespace {
 
 constexpr std::string_view activityCacheName = "activity-cache.json";
 
-FetchResult
-readLive(const std::filesystem::path& home, Provider provider, const std::optional<std::string>& pathOverride, Date now)
+FetchResult readLive(Provider provider, const ToolChoice& choice, Date now)
 {
     switch (provider) {
     case Provider::claude: {
         ClaudeFetcher::Options options;
-        options.executableOverride = pathOverride;
-        options.home = home;
+        options.executableOverride = choice.path;
+        options.folderSetting = choice.folder;
         return ClaudeFetcher(std::move(options)).fetch(now);
     }
     case Provider::openai: {
         CodexFetcher::Options options;
-        options.executableOverride = pathOverride;
+        options.executableOverride = choice.path;
+        options.folderSetting = choice.folder;
         return CodexFetcher(std::move(options)).fetch(now);
     }
     }
@@ -34,31 +34,29 @@ readLive(const std::filesystem::path& home, Provider provider, const std::option
 
 }  // namespace
 
-UsageReaders UsageReaders::live(const std::filesystem::path& home,
-                                const std::optional<std::filesystem::path>& dataFolder)
+UsageReaders UsageReaders::live(const std::optional<std::filesystem::path>& dataFolder)
 {
     std::optional<std::filesystem::path> cacheFile;
     if (dataFolder) {
         cacheFile = *dataFolder / activityCacheName;
     }
     // One scanner for the whole run: it remembers how far it read each log.
-    auto scanner = std::make_shared<ActivityScanner>(ActivityScanner::Options::forHome(home, cacheFile));
+    auto scanner = std::make_shared<ActivityScanner>(ActivityScanner::Options{cacheFile});
 
     UsageReaders readers;
-    readers.read = [home](Provider provider, const std::optional<std::string>& pathOverride, Date now) {
-        return readLive(home, provider, pathOverride, now);
+    readers.read = &readLive;
+    readers.scan = [scanner](Provider provider, const ToolChoice& choice, Date now) {
+        return scanner->scan(provider, ToolLocator::shared().folder(provider, choice.folder).path, now);
     };
-    readers.scan = [scanner](Provider provider, Date now) {
-        return scanner->scan(provider, now);
-    };
-    readers.locate = [](const Overrides& pathOverrides) {
+    readers.locate = [](const Choices& choices) {
         ToolLocator& locator = ToolLocator::shared();
         locator.reset();
-        Paths found;
-        for (const auto& [provider, pathOverride] : pathOverrides) {
-            if (auto location = locator.locate(cliName(provider), pathOverride)) {
-                found.emplace(provider, location->string());
-            }
+        FoundTools found;
+        for (const auto& [provider, choice] : choices) {
+            auto location = locator.locate(cliName(provider), choice.path);
+            found.emplace(provider,
+                          Found{location ? std::optional(location->string()) : std::nullopt,
+                                locator.folder(provider, choice.folder)});
         }
         return found;
     };

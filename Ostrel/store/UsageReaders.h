@@ -13,19 +13,31 @@
 #include "model/Provider.h"
 #include "model/ProviderActivity.h"
 #include "model/ProviderReading.h"
+#include "readers/ToolChoice.h"
+#include "readers/ToolFolder.h"
 
 namespace ostrel {
 
 struct UsageReaders
 {
-    /// One reading; `pathOverride` is the settings' tool path taken when the refresh started.
-    using Read = std::function<FetchResult(Provider, const std::optional<std::string>& pathOverride, Date now)>;
-    /// One activity scan; never runs twice at the same time.
-    using Scan = std::function<ProviderActivity(Provider, Date now)>;
-    using Paths = std::map<Provider, std::string>;
-    using Overrides = std::map<Provider, std::optional<std::string>>;
-    /// A fresh search (earlier results forgotten) for each provider's tool; found ones only.
-    using Locate = std::function<Paths(const Overrides& pathOverrides)>;
+    /// One reading; `choice` is the settings' choice for the tool taken when the refresh started.
+    using Read = std::function<FetchResult(Provider, const ToolChoice& choice, Date now)>;
+    /// One activity scan in the tool's folder; never runs twice at the same time.
+    using Scan = std::function<ProviderActivity(Provider, const ToolChoice& choice, Date now)>;
+
+    /// What a search found for one tool: its executable, if any, and its folder.
+    struct Found
+    {
+        std::optional<std::string> path;
+        ToolFolder folder;
+
+        bool operator==(const Found&) const = default;
+    };
+
+    using Choices = std::map<Provider, ToolChoice>;
+    using FoundTools = std::map<Provider, Found>;
+    /// A fresh search (earlier results forgotten) for each provider's tool.
+    using Locate = std::function<FoundTools(const Choices& choices)>;
 
     /// Ends every reading in flight at once; the store calls it as it goes away.
     using Stop = std::function<void()>;
@@ -36,11 +48,9 @@ struct UsageReaders
     Stop stop;
 
     /// The real readers, the activity scanner with its cache in `dataFolder`
-    /// (none when absent) and the shared tool locator, for the user's `home`.
-    /// Their `stop` ends every outside program this process runs, for good:
-    /// it is meant for quitting.
-    [[nodiscard]] static UsageReaders live(const std::filesystem::path& home,
-                                           const std::optional<std::filesystem::path>& dataFolder);
+    /// (none when absent) and the shared tool locator. Their `stop` ends every
+    /// outside program this process runs, for good: it is meant for quitting.
+    [[nodiscard]] static UsageReaders live(const std::optional<std::filesystem::path>& dataFolder);
 };
 
 }  // namespace ostrel

@@ -13,6 +13,8 @@
 #include "model/TokenFormat.h"
 #include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
+#include "store/CredentialWatch.h"
+#include "store/SettingsFollower.h"
 #include "store/StatusLineDrops.h"
 
 namespace ostrel {
@@ -90,6 +92,8 @@ void UsageStore::start()
         connect(m_statusLineDrops.get(), &StatusLineDrops::arrived, this, &UsageStore::takeStatusLine);
         m_statusLineDrops->check();
     }
+    m_settingsFollower = std::make_unique<SettingsFollower>(m_settings, *this);
+    m_credentialWatch = std::make_unique<CredentialWatch>(*this);
 }
 
 void UsageStore::takeStatusLine(const ClaudeStatusLine::Figures& figures)
@@ -116,9 +120,9 @@ int UsageStore::intervalMinutes() const
     return m_settings.refreshMinutes();
 }
 
-std::optional<std::string> UsageStore::pathOverride(Provider provider) const
+ToolChoice UsageStore::toolChoice(Provider provider) const
 {
-    return m_settings.pathOverride(provider);
+    return m_settings.toolChoice(provider);
 }
 
 std::vector<Provider> UsageStore::enabledProviders() const
@@ -162,14 +166,24 @@ void UsageStore::refresh(const std::optional<std::vector<Provider>>& providers)
     }
 }
 
+void UsageStore::readAgain(const std::vector<Provider>& providers)
+{
+    for (const Provider provider : providers) {
+        if (m_refreshing.contains(provider)) {
+            m_readAgain.insert(provider);
+        }
+    }
+    refresh(providers);
+}
+
 QFuture<FetchResult> UsageStore::startReading(Provider provider)
 {
     m_refreshing.insert(provider);
     Q_EMIT changed();
     auto read = m_options.readers.read;
     auto clock = m_options.clock;
-    return QtConcurrent::run(&m_workers, [read, clock, provider, override = pathOverride(provider)] {
-        return read(provider, override, clock());
+    return QtConcurrent::run(&m_workers, [read, clock, provider, choice = toolChoice(provider)] {
+        return read(provider, choice, clock());
     });
 }
 
@@ -227,6 +241,9 @@ void UsageStore::record(const FetchResult& result, Provider provider)
         for (const auto& recorded : waiting.mapped()) {
             recorded();
         }
+    }
+    if (m_readAgain.erase(provider) > 0) {
+        refresh(std::vector{provider});
     }
 }
 
@@ -293,12 +310,24 @@ void UsageStore::refreshActivity(double maxAge)
     scanNext(enabledProviders());
 }
 
+void UsageStore::rescanActivity()
+{
+    if (m_scanningActivity) {
+        m_scanAgain = true;
+        return;
+    }
+    refreshActivity(0);
+}
+
 void UsageStore::scanNext(std::vector<Provider> remaining)
 {
     if (remaining.empty()) {
         m_lastActivityScan = m_options.clock();
         m_scanningActivity = false;
         Q_EMIT changed();
+        if (std::exchange(m_scanAgain, false)) {
+            refreshActivity(0);
+        }
         return;
     }
     const Provider provider = remaining.front();
@@ -306,8 +335,8 @@ void UsageStore::scanNext(std::vector<Provider> remaining)
     auto scan = m_options.readers.scan;
     auto clock = m_options.clock;
     // One provider after the other: the scanner works on one scan at a time.
-    QtConcurrent::run(&m_workers, [scan, clock, provider] {
-        return scan(provider, clock());
+    QtConcurrent::run(&m_workers, [scan, clock, provider, choice = toolChoice(provider)] {
+        return scan(provider, choice, clock());
     }).then(this, [this, provider, remaining = std::move(remaining)](const ProviderActivity& activity) mutable {
         m_activity[provider] = activity;
         Q_EMIT changed();
@@ -317,14 +346,14 @@ void UsageStore::scanNext(std::vector<Provider> remaining)
 
 QFuture<void> UsageStore::detectPaths()
 {
-    UsageReaders::Overrides overrides;
+    UsageReaders::Choices choices;
     for (const Provider provider : allProviders) {
-        overrides[provider] = pathOverride(provider);
+        choices[provider] = toolChoice(provider);
     }
     auto locate = m_options.readers.locate;
-    return QtConcurrent::run(&m_workers, [locate, overrides] { return locate(overrides); })
-        .then(this, [this](UsageReaders::Paths found) {
-            m_detectedPaths = std::move(found);
+    return QtConcurrent::run(&m_workers, [locate, choices] { return locate(choices); })
+        .then(this, [this](UsageReaders::FoundTools found) {
+            m_detectedTools = std::move(found);
             Q_EMIT changed();
         });
 }

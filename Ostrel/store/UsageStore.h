@@ -32,6 +32,8 @@
 namespace ostrel {
 
 class AppSettings;
+class CredentialWatch;
+class SettingsFollower;
 class StatusLineDrops;
 class WakeMonitor;
 
@@ -61,10 +63,15 @@ public:
     void start();
     /// Reads the given providers exactly as listed, or the enabled ones; returns at once.
     void refresh(const std::optional<std::vector<Provider>>& providers = std::nullopt);
+    /// Reads the providers now, or, where a reading is in flight (it may have
+    /// started with settings since changed), again as soon as it is recorded.
+    void readAgain(const std::vector<Provider>& providers);
     /// Reads each enabled provider last attempted more than `maxAge` seconds ago, or never.
     void refreshIfStale(double maxAge);
     /// Scans activity unless a scan runs or the last one ended less than `maxAge` seconds ago.
     void refreshActivity(double maxAge);
+    /// Scans activity now, or again as soon as the scan in flight ends.
+    void rescanActivity();
     /// (Re)creates the regular refresh from the settings' interval.
     void reschedule();
     /// Searches both tools afresh and publishes what was found.
@@ -114,9 +121,10 @@ public:
         return m_scanningActivity;
     }
 
-    [[nodiscard]] const std::map<Provider, std::string>& detectedPaths() const
+    /// What the last search found for each tool: its executable and folder.
+    [[nodiscard]] const UsageReaders::FoundTools& detectedTools() const
     {
-        return m_detectedPaths;
+        return m_detectedTools;
     }
 
     [[nodiscard]] std::optional<Date> lastActivityScan() const
@@ -145,7 +153,7 @@ public:
 
 Q_SIGNALS:
     /// Any observed field changed: snapshots, history, activity, refreshing,
-    /// scanningActivity or detectedPaths.
+    /// scanningActivity or detectedTools.
     void changed();
     /// The computer woke from sleep (live runs, after start()); the store has made its
     /// own checks, and the morning report listens too, so one watch serves both.
@@ -157,7 +165,7 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] int intervalMinutes() const;
-    [[nodiscard]] std::optional<std::string> pathOverride(Provider provider) const;
+    [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
     [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
     void record(const FetchResult& result, Provider provider);
     void scheduleRetry();
@@ -174,15 +182,19 @@ private:
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;
     bool m_scanningActivity = false;
-    std::map<Provider, std::string> m_detectedPaths;
+    UsageReaders::FoundTools m_detectedTools;
     std::optional<Date> m_lastActivityScan;
     std::map<Provider, int> m_consecutiveFailures;
+    std::set<Provider> m_readAgain;  ///< to be read once their reading in flight is recorded
+    bool m_scanAgain = false;        ///< to be scanned once the scan in flight ends
     /// Called once the provider's reading in flight is recorded (refreshAndWait's callers).
     std::map<Provider, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
     std::unique_ptr<StatusLineDrops> m_statusLineDrops;
+    std::unique_ptr<SettingsFollower> m_settingsFollower;
+    std::unique_ptr<CredentialWatch> m_credentialWatch;
     /// Readings, scans and tool searches; sized so a slow reading never holds up the others.
     QThreadPool m_workers;
 };

@@ -43,26 +43,22 @@ void dropBefore(std::vector<AllowancePoint>& points, Date cutoff)
 
 }  // namespace
 
-ActivityScanner::Options ActivityScanner::Options::forHome(const std::filesystem::path& home,
-                                                           std::optional<std::filesystem::path> cacheFile)
+std::vector<std::filesystem::path> ActivityScanner::logFolders(Provider provider,
+                                                               const std::filesystem::path& toolFolder)
 {
-    return Options{std::move(cacheFile),
-                   {home / ".claude" / "projects"},
-                   {home / ".codex" / "sessions", home / ".codex" / "archived_sessions"}};
+    // Cache keys hold absolute paths, whatever form the folder was given in.
+    const auto folder = madeAbsolute(toolFolder);
+    if (provider == Provider::claude) {
+        return {folder / "projects"};
+    }
+    return {folder / "sessions", folder / "archived_sessions"};
 }
 
 ActivityScanner::ActivityScanner(Options options)
     : m_options(std::move(options))
-{
-    // Cache keys hold absolute paths, whatever form the roots were given in.
-    for (auto* roots : {&m_options.claudeRoots, &m_options.codexRoots}) {
-        for (auto& root : *roots) {
-            root = madeAbsolute(root);
-        }
-    }
-}
+{}
 
-ProviderActivity ActivityScanner::scan(Provider provider, Date now)
+ProviderActivity ActivityScanner::scan(Provider provider, const std::filesystem::path& toolFolder, Date now)
 {
     const std::scoped_lock lock(m_mutex);
     loadOnce();
@@ -80,7 +76,7 @@ ProviderActivity ActivityScanner::scan(Provider provider, Date now)
     bool changed = false;
     ProviderActivity activity{{}, {}, now};
     std::vector<char> buffer;  // one for all the files of this scan, freed after it
-    for (auto& listed : list(provider, cutoff)) {
+    for (auto& listed : list(logFolders(provider, toolFolder), cutoff)) {
         ++report.filesListed;
         std::string key = prefix + listed.path.native();
         auto node = previous.extract(key);
@@ -136,9 +132,8 @@ void ActivityScanner::loadOnce()
     }
 }
 
-std::vector<ActivityScanner::Listed> ActivityScanner::list(Provider provider, Date cutoff) const
+std::vector<ActivityScanner::Listed> ActivityScanner::list(const std::vector<std::filesystem::path>& roots, Date cutoff)
 {
-    const auto& roots = provider == Provider::claude ? m_options.claudeRoots : m_options.codexRoots;
     std::vector<Listed> listed;
     for (const auto& root : roots) {
         std::error_code error;

@@ -28,16 +28,12 @@ public:
     {
         /// Absent: no cache is loaded or saved (demonstration mode, tests).
         std::optional<std::filesystem::path> cacheFile;
-        /// Folders searched for Claude Code logs, in order.
-        std::vector<std::filesystem::path> claudeRoots;
-        /// Folders searched for Codex logs, in order.
-        std::vector<std::filesystem::path> codexRoots;
-
-        /// The tools' own folders below `home`: .claude/projects for Claude Code,
-        /// .codex/sessions and .codex/archived_sessions for Codex.
-        [[nodiscard]] static Options forHome(const std::filesystem::path& home,
-                                             std::optional<std::filesystem::path> cacheFile = std::nullopt);
     };
+
+    /// The folders holding the provider's logs in the tool's own folder, in
+    /// order: projects for Claude Code, sessions and archived_sessions for Codex.
+    [[nodiscard]] static std::vector<std::filesystem::path> logFolders(Provider provider,
+                                                                       const std::filesystem::path& toolFolder);
 
     /// What the last scan did, for benchmarks and tests.
     struct Report
@@ -51,10 +47,13 @@ public:
     /// Reads nothing yet; the cache is loaded at the first scan.
     explicit ActivityScanner(Options options);
 
-    /// Scans one provider's logs as of `now`. Never fails: unreadable folders,
-    /// files and caches count as empty. Scans may be called from any thread;
-    /// they run one at a time, each seeing the state the previous one left.
-    [[nodiscard]] ProviderActivity scan(Provider provider, Date now);
+    /// Scans one provider's logs in its tool folder as of `now`. Never fails:
+    /// unreadable folders, files and caches count as empty. The cache knows
+    /// each log by its path, so after a change of folder the logs of the old
+    /// one are forgotten and those of the new one read. Scans may be called
+    /// from any thread; they run one at a time, each seeing the state the
+    /// previous one left.
+    [[nodiscard]] ProviderActivity scan(Provider provider, const std::filesystem::path& toolFolder, Date now);
 
     [[nodiscard]] Report lastReport() const;
 
@@ -67,7 +66,7 @@ private:
     };
 
     void loadOnce();
-    [[nodiscard]] std::vector<Listed> list(Provider provider, Date cutoff) const;
+    [[nodiscard]] static std::vector<Listed> list(const std::vector<std::filesystem::path>& roots, Date cutoff);
     void save();
 
     Options m_options;

@@ -71,7 +71,8 @@ FetchResult ClaudeFetcher::fetch(Date now) const
 {
     // The tool's output ends up in failure texts, and it might echo a token.
     TokenScrubber tokens;
-    const auto credentials = readCredentials();
+    const ToolFolder folder = locator().folder(Provider::claude, m_options.folderSetting);
+    const auto credentials = readCredentials(folder);
     remember(tokens, credentials);
     std::optional<FetchFailure> apiFailure;
     if (auto answer = callEndpoint(credentials, now)) {
@@ -89,7 +90,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
         return scrubbed(std::unexpected(apiFailure.value_or(FetchFailure::unreachable(std::string(signInExpired)))),
                         tokens);
     }
-    const auto environment = locator().environment(*executable);
+    const auto environment = locator().environment(*executable, folder);
     const auto verdict = [&] {
         return authStatus(*executable, environment, m_options.statusTimeout, now);
     };
@@ -103,7 +104,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
 
     // Whatever the tool printed, it may have refreshed the token while it ran:
     // a new one gets one more try at the endpoint before any failure is told.
-    const auto refreshed = readCredentials();
+    const auto refreshed = readCredentials(folder);
     remember(tokens, refreshed);
     std::optional<FetchFailure> retryFailure;
     if (auto answer = tokenChanged(credentials, refreshed) ? callEndpoint(refreshed, now) : std::nullopt) {
@@ -153,12 +154,14 @@ FetchResult ClaudeFetcher::parseReport(const std::string& text, const ClaudePlan
     return ClaudeUsageParser::parseCLIText(text, plan, now, *zone);
 }
 
-std::optional<ClaudeCredentials> ClaudeFetcher::readCredentials() const
+std::optional<ClaudeCredentials> ClaudeFetcher::readCredentials(const ToolFolder& folder) const
 {
-    if (auto credentials = keyringCredentials()) {
-        return credentials;
+    if (folder.isStandardPlace(locator().home())) {
+        if (auto credentials = keyringCredentials()) {
+            return credentials;
+        }
     }
-    return fileCredentials();
+    return fileCredentials(folder);
 }
 
 std::optional<ClaudeCredentials> ClaudeFetcher::keyringCredentials() const
@@ -182,11 +185,12 @@ std::optional<ClaudeCredentials> ClaudeFetcher::keyringCredentials() const
     return ClaudeCredentials::parse(run->stdoutBytes);
 }
 
-std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials() const
+std::optional<ClaudeCredentials> ClaudeFetcher::fileCredentials(const ToolFolder& folder)
 {
     // Anything but a regular file (a FIFO would block the read) holds no credentials;
     // the tool may rewrite the file meanwhile, and a torn copy simply fails to parse.
-    const auto bytes = posix::readWhole(m_options.home / ".claude" / ".credentials.json", largestCredentialsFile);
+    const auto bytes =
+        posix::readWhole(folder.path / ToolFolder::credentialsName(Provider::claude), largestCredentialsFile);
     return bytes ? ClaudeCredentials::parse(*bytes) : std::nullopt;
 }
 

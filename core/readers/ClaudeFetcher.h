@@ -16,6 +16,7 @@
 #include "readers/ClaudeUsageEndpoint.h"
 #include "readers/ProcessRunner.h"
 #include "readers/TokenScrubber.h"
+#include "readers/ToolFolder.h"
 
 namespace ostrel {
 
@@ -30,8 +31,9 @@ public:
         std::optional<std::string> executableOverride;
         /// Never call the usage endpoint, only the tool.
         bool cliOnly = false;
-        /// The user's home: the credentials file is `.claude/.credentials.json` in it.
-        std::filesystem::path home;
+        /// The user's folder for claude; blank: the tool's variable or ~/.claude.
+        /// The credentials file is `.credentials.json` in the folder.
+        std::optional<std::string> folderSetting;
         ClaudeUsageEndpoint::Options endpoint;
         /// The desktop keyring's lookup tool: a name searched like the providers'
         /// tools, or a path (holding a '/') used as it is.
@@ -55,8 +57,10 @@ public:
     [[nodiscard]] FetchResult fetch(Date now) const;
 
     /// The desktop keyring's item when the lookup exits 0 with usable
-    /// credentials, else the credentials file; absent when neither has any.
-    [[nodiscard]] std::optional<ClaudeCredentials> readCredentials() const;
+    /// credentials, else the credentials file in `folder`; absent when neither
+    /// has any. The keyring item is the standard folder's: a moved folder has
+    /// only its file.
+    [[nodiscard]] std::optional<ClaudeCredentials> readCredentials(const ToolFolder& folder) const;
 
     /// `claude -p /usage` with JSON output, stdin the null device: the report
     /// text, whose output is read with the `tokens` scrubbed out of it.
@@ -76,7 +80,7 @@ public:
 private:
     [[nodiscard]] ToolLocator& locator() const;
     [[nodiscard]] std::optional<ClaudeCredentials> keyringCredentials() const;
-    [[nodiscard]] std::optional<ClaudeCredentials> fileCredentials() const;
+    [[nodiscard]] static std::optional<ClaudeCredentials> fileCredentials(const ToolFolder& folder);
     /// The endpoint's answer, or nothing when the token may not be sent.
     [[nodiscard]] std::optional<FetchResult> callEndpoint(const std::optional<ClaudeCredentials>& credentials,
                                                           Date now) const;

@@ -1,7 +1,6 @@
 #include "readers/CodexFetcher.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -23,22 +22,11 @@ constexpr std::size_t stderrTailLength = 200;
 /// The credentials are a few kilobytes; anything this large is not them.
 constexpr std::uint64_t largestAuthFile = std::uint64_t{1024} * 1024;
 
-/// Remembers every secret of the credentials codex keeps, where the tool itself
-/// looks for them: $CODEX_HOME/auth.json, else ~/.codex/auth.json, by the
-/// environment it runs with.
-void rememberCredentials(TokenScrubber& tokens, const ProcessRunner::Environment& environment)
+/// Remembers every secret of the credentials codex keeps: auth.json in its folder.
+void rememberCredentials(TokenScrubber& tokens, const ToolFolder& folder)
 {
-    const auto variable = [&](const char* name) {
-        const auto found = environment.find(name);
-        return found == environment.end() || found->second.empty() ? std::optional<std::filesystem::path>()
-                                                                   : std::filesystem::path(found->second);
-    };
-    const auto home = variable("HOME");
-    const auto folder = variable("CODEX_HOME").value_or(home ? *home / ".codex" : std::filesystem::path());
-    if (!folder.is_absolute()) {
-        return;
-    }
-    if (const auto bytes = posix::readWhole(folder / "auth.json", largestAuthFile)) {
+    if (const auto bytes =
+            posix::readWhole(folder.path / ToolFolder::credentialsName(Provider::openai), largestAuthFile)) {
         for (const std::string& secret : TokenScrubber::secretsIn(JsonText::parse(*bytes))) {
             tokens.remember(secret);
         }
@@ -104,8 +92,9 @@ FetchResult CodexFetcher::fetch(Date now, TokenScrubber& tokens) const
     if (!executable) {
         return std::unexpected(FetchFailure::cliMissing());
     }
-    const auto environment = locator.environment(*executable);
-    rememberCredentials(tokens, environment);
+    const ToolFolder folder = locator.folder(Provider::openai, m_options.folderSetting);
+    const auto environment = locator.environment(*executable, folder);
+    rememberCredentials(tokens, folder);
     // The server quits as soon as its standard input closes, so the runner keeps
     // it open until the wanted replies are in.
     const auto run = ProcessRunner::run(*executable,

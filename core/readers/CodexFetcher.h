@@ -23,6 +23,8 @@ public:
         std::optional<std::string> executableOverride;  ///< the user's path for codex, if any
         Seconds timeout{30};
         ToolLocator* locator = nullptr;  ///< null: ToolLocator::shared()
+        /// The user's folder for codex; blank: the tool's variable or ~/.codex.
+        std::optional<std::string> folderSetting;
     };
 
     explicit CodexFetcher(Options options);

@@ -14,7 +14,9 @@ namespace ostrel {
 namespace {
 
 constexpr std::string_view marker = "__OSTREL_PATH__";
-constexpr std::string_view shellCommand = "printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\"";
+/// PATH, then the two tools' folder variables, each closed by the marker.
+constexpr std::string_view shellCommand = "printf '__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__' "
+                                          "\"$PATH\" \"$CLAUDE_CONFIG_DIR\" \"$CODEX_HOME\"";
 
 [[nodiscard]] std::vector<std::string> splitFolders(std::string_view text)
 {
@@ -122,24 +124,46 @@ ToolLocator& ToolLocator::shared()
 
 std::vector<std::string> ToolLocator::searchPath()
 {
-    {
-        const std::lock_guard guard(m_lock);
-        if (m_cachedSearchPath) {
-            return *m_cachedSearchPath;
+    std::vector<std::string> all = loginShell().path;
+    const auto known = wellKnownFolders();
+    all.insert(all.end(), known.begin(), known.end());
+    const auto own = splitFolders(variable(m_system.variables, "PATH").value_or(""));
+    all.insert(all.end(), own.begin(), own.end());
+
+    std::vector<std::string> unique;
+    std::set<std::string_view> seen;
+    for (const auto& folder : all) {
+        if (!folder.empty() && seen.insert(folder).second) {
+            unique.push_back(folder);
         }
     }
-    // Built without the lock: the login shell may take seconds, and other
-    // lookups need not wait for it. Two overlapping builds each store theirs.
-    auto built = buildSearchPath();
-    const std::lock_guard guard(m_lock);
-    m_cachedSearchPath = built;
-    return built;
+    return unique;
 }
 
 void ToolLocator::reset()
 {
     const std::lock_guard guard(m_lock);
-    m_cachedSearchPath.reset();
+    m_loginShell = {};
+}
+
+ToolLocator::LoginShell ToolLocator::loginShell()
+{
+    std::optional<std::promise<LoginShell>> asking;
+    std::shared_future<LoginShell> answer;
+    {
+        const std::lock_guard guard(m_lock);
+        if (!m_loginShell.valid()) {
+            asking.emplace();
+            m_loginShell = asking->get_future().share();
+        }
+        answer = m_loginShell;
+    }
+    // Asked without the lock: the shell may take seconds. Callers meanwhile
+    // wait for this answer rather than start shells of their own.
+    if (asking) {
+        asking->set_value(askLoginShell());
+    }
+    return answer.get();
 }
 
 std::optional<std::filesystem::path> ToolLocator::locate(std::string_view name,
@@ -174,13 +198,37 @@ std::optional<std::filesystem::path> ToolLocator::locate(std::string_view name,
     return std::nullopt;
 }
 
-ProcessRunner::Environment ToolLocator::environment(const std::filesystem::path& executable)
+ToolFolder ToolLocator::folder(Provider provider, const std::optional<std::string>& setting)
+{
+    const std::string name(ToolFolder::variable(provider));
+    auto chosen =
+        ToolFolder::choose(provider, setting, variable(m_system.variables, name), std::nullopt, m_system.home);
+    if (chosen.source != ToolFolder::Source::standard) {
+        return chosen;
+    }
+    const auto shell = loginShell();
+    const auto found = shell.variables.find(name);
+    return ToolFolder::choose(provider,
+                              std::nullopt,
+                              std::nullopt,
+                              found == shell.variables.end() ? std::nullopt : std::optional(found->second),
+                              m_system.home);
+}
+
+ProcessRunner::Environment ToolLocator::environment(const std::filesystem::path& executable, const ToolFolder& folder)
 {
     ProcessRunner::Environment environment = m_system.variables;
+    // The tool looks where Ostrel looked; a value Ostrel could not use is not passed on.
+    const std::string name(ToolFolder::variable(folder.provider));
+    if (folder.source == ToolFolder::Source::standard) {
+        environment.erase(name);
+    } else {
+        environment[name] = folder.path.string();
+    }
     std::string path = executable.parent_path().string();
-    for (const auto& folder : searchPath()) {
+    for (const auto& searched : searchPath()) {
         path += ':';
-        path += folder;
+        path += searched;
     }
     environment["PATH"] = path;
     environment["NO_COLOR"] = "1";
@@ -188,18 +236,30 @@ ProcessRunner::Environment ToolLocator::environment(const std::filesystem::path&
     return environment;
 }
 
-std::vector<std::string> ToolLocator::parseLoginShellPath(std::string_view output)
+ToolLocator::LoginShell ToolLocator::parseLoginShell(std::string_view output)
 {
-    const auto first = output.find(marker);
-    if (first == std::string_view::npos) {
-        return {};
+    std::vector<std::string_view> pieces;
+    auto start = output.find(marker);
+    while (start != std::string_view::npos) {
+        start += marker.size();
+        const auto end = output.find(marker, start);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        pieces.push_back(output.substr(start, end - start));
+        start = end;
     }
-    const auto start = first + marker.size();
-    const auto second = output.find(marker, start);
-    if (second == std::string_view::npos) {
-        return {};
+    LoginShell answer;
+    if (!pieces.empty()) {
+        answer.path = splitFolders(pieces[0]);
     }
-    return splitFolders(output.substr(start, second - start));
+    // In the order the shell command prints them.
+    for (const auto& [provider, index] : {std::pair{Provider::claude, 1UZ}, std::pair{Provider::openai, 2UZ}}) {
+        if (index < pieces.size() && !pieces[index].empty()) {
+            answer.variables.emplace(ToolFolder::variable(provider), pieces[index]);
+        }
+    }
+    return answer;
 }
 
 std::strong_ordering ToolLocator::compareNumericAware(std::string_view left, std::string_view right)
@@ -271,7 +331,7 @@ std::vector<std::string> ToolLocator::wellKnownFolders() const
     return folders;
 }
 
-std::vector<std::string> ToolLocator::loginShellPath() const
+ToolLocator::LoginShell ToolLocator::askLoginShell() const
 {
     const std::string shell = variable(m_system.variables, "SHELL").value_or(m_system.fallbackShell);
     // The application's own environment, as the shell would inherit it.
@@ -284,26 +344,8 @@ std::vector<std::string> ToolLocator::loginShellPath() const
     if (!output) {
         return {};
     }
-    // Status, errors and a time-out do not matter: a complete PATH between the markers does.
-    return parseLoginShellPath(output->stdoutText());
-}
-
-std::vector<std::string> ToolLocator::buildSearchPath() const
-{
-    std::vector<std::string> all = loginShellPath();
-    const auto known = wellKnownFolders();
-    all.insert(all.end(), known.begin(), known.end());
-    const auto own = splitFolders(variable(m_system.variables, "PATH").value_or(""));
-    all.insert(all.end(), own.begin(), own.end());
-
-    std::vector<std::string> unique;
-    std::set<std::string_view> seen;
-    for (const auto& folder : all) {
-        if (!folder.empty() && seen.insert(folder).second) {
-            unique.push_back(folder);
-        }
-    }
-    return unique;
+    // Status, errors and a time-out do not matter: what came between the markers does.
+    return parseLoginShell(output->stdoutText());
 }
 
 std::string ToolLocator::expandTilde(std::string path) const

@@ -1,11 +1,14 @@
 #pragma once
-// Finds the claude and codex executables and the environment they run in. The
-// search list joins the PATH the user's login shell reports, the usual install
-// folders and the application's own PATH; it is built once and cached until
-// reset(). Thread-safe; the lock is not held while the login shell runs.
+// Finds the claude and codex executables, their own folders and the
+// environment they run in. The search list joins the PATH the user's login
+// shell reports, the usual install folders and the application's own PATH. The
+// login shell is asked once for its PATH and the tools' two folder variables,
+// and its answer is kept until reset(); callers that ask while it runs wait for
+// that one answer. Thread-safe; the lock is not held while the shell runs.
 
 #include <compare>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -14,7 +17,9 @@
 #include <vector>
 
 #include "model/Date.h"
+#include "model/Provider.h"
 #include "readers/ProcessRunner.h"
+#include "readers/ToolFolder.h"
 
 namespace ostrel {
 
@@ -41,10 +46,26 @@ public:
     /// The instance the readers share, built from System::current() on first use.
     [[nodiscard]] static ToolLocator& shared();
 
+    /// The user's home folder, without a trailing '/'.
+    [[nodiscard]] const std::string& home() const
+    {
+        return m_system.home;
+    }
+
+    /// What the login shell reported: its PATH's folders and the tools' folder
+    /// variables it sets (only those, and only when not empty).
+    struct LoginShell
+    {
+        std::vector<std::string> path;
+        std::map<std::string, std::string, std::less<>> variables;
+
+        bool operator==(const LoginShell&) const = default;
+    };
+
     /// The merged, de-duplicated search list, computed on first use.
     [[nodiscard]] std::vector<std::string> searchPath();
 
-    /// Forgets the search list, so the next search asks the login shell again.
+    /// Forgets the login shell's answer, so the next search asks it again.
     void reset();
 
     /// The executable for `name`. A non-blank override wins outright ("~/"
@@ -53,13 +74,20 @@ public:
     [[nodiscard]] std::optional<std::filesystem::path> locate(std::string_view name,
                                                               const std::optional<std::string>& override);
 
-    /// The application's environment with PATH = the executable's folder, then
-    /// the search list; NO_COLOR=1 and TERM=dumb.
-    [[nodiscard]] ProcessRunner::Environment environment(const std::filesystem::path& executable);
+    /// The provider's tool folder: the `setting` when not blank, else the
+    /// variable from this process's environment or the login shell's.
+    [[nodiscard]] ToolFolder folder(Provider provider, const std::optional<std::string>& setting);
 
-    /// The folders between the first two "__OSTREL_PATH__" markers, empty pieces
-    /// dropped; empty when either marker is missing.
-    [[nodiscard]] static std::vector<std::string> parseLoginShellPath(std::string_view output);
+    /// The application's environment with PATH = the executable's folder, then
+    /// the search list; NO_COLOR=1 and TERM=dumb; the tool's folder variable
+    /// set to `folder` unless that is the standard one (then unset).
+    [[nodiscard]] ProcessRunner::Environment environment(const std::filesystem::path& executable,
+                                                         const ToolFolder& folder);
+
+    /// The pieces between "__OSTREL_PATH__" markers: the PATH's folders (empty
+    /// ones dropped), then CLAUDE_CONFIG_DIR and CODEX_HOME. A piece without
+    /// its closing marker counts as missing.
+    [[nodiscard]] static LoginShell parseLoginShell(std::string_view output);
 
     /// Compares as people read version folders: runs of digits by their value
     /// ("v9" < "v10"), letters without regard to case.
@@ -69,13 +97,14 @@ public:
     [[nodiscard]] std::vector<std::string> wellKnownFolders() const;
 
 private:
-    [[nodiscard]] std::vector<std::string> loginShellPath() const;
-    [[nodiscard]] std::vector<std::string> buildSearchPath() const;
+    /// The login shell's answer, asked at most once until reset().
+    [[nodiscard]] LoginShell loginShell();
+    [[nodiscard]] LoginShell askLoginShell() const;
     [[nodiscard]] std::string expandTilde(std::string path) const;
 
     System m_system;
     std::mutex m_lock;
-    std::optional<std::vector<std::string>> m_cachedSearchPath;
+    std::shared_future<LoginShell> m_loginShell;
 };
 
 }  // namespace ostrel

@@ -48,6 +48,8 @@ struct Script
     /// How long each scan takes, so a test can act while one is in flight.
     std::atomic<int> scanMilliseconds{0};
     std::atomic<int> locates{0};
+    /// The home the tools' standard folders are found in; set before the first search.
+    std::string home = "/home/user";
     std::atomic<double> now{secondsSince1970(start)};
 
     void add(Provider provider, FetchResult result, std::chrono::milliseconds delay = 0ms)
@@ -76,7 +78,7 @@ inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script,
     options.clock = [script] {
         return dateFromSince1970(script->now);
     };
-    options.readers.read = [script](Provider provider, const std::optional<std::string>&, Date) -> FetchResult {
+    options.readers.read = [script](Provider provider, const ToolChoice&, Date) -> FetchResult {
         Script::Step step{std::unexpected(FetchFailure::unreachable("no script")), 0ms};
         {
             const std::scoped_lock guard(script->lock);
@@ -90,18 +92,20 @@ inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script,
         std::this_thread::sleep_for(step.delay);
         return step.result;
     };
-    options.readers.scan = [script](Provider, Date now) {
+    options.readers.scan = [script](Provider, const ToolChoice&, Date now) {
         ++script->scans;
         std::this_thread::sleep_for(std::chrono::milliseconds(script->scanMilliseconds.load()));
         ProviderActivity activity;
         activity.scannedAt = now;
         return activity;
     };
-    options.readers.locate = [script](const UsageReaders::Overrides& overrides) {
+    options.readers.locate = [script](const UsageReaders::Choices& choices) {
         ++script->locates;
-        UsageReaders::Paths found;
-        for (const auto& [provider, pathOverride] : overrides) {
-            found.emplace(provider, "/usr/bin/" + std::string(cliName(provider)));
+        UsageReaders::FoundTools found;
+        for (const auto& [provider, choice] : choices) {
+            found.emplace(provider,
+                          UsageReaders::Found{"/usr/bin/" + std::string(cliName(provider)),
+                                              ToolFolder::choose(provider, choice.folder, {}, {}, script->home)});
         }
         return found;
     };

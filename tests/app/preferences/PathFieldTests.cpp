@@ -57,22 +57,28 @@ protected:
     fs::path home = folder.path();
 };
 
-TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFile)
+TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFileOrNoFolder)
 {
+    using Kind = PathField::Kind;
+
     struct Case
     {
         std::string_view name;
+        PathField::Kind kind;
         std::string_view typed;  ///< "@" stands for the home folder
         bool warns;
     };
 
     constexpr auto cases = std::to_array<Case>({
-        {"spaces and tabs count as blank and search instead", " \t ", false},
-        {"an executable file with blanks around it", " @/bin/tool\t", false},
-        {"an executable file under ~", "~/bin/tool", false},
-        {"nothing at the path", "@/bin/missing", true},
-        {"a folder", "@/bin", true},
-        {"a file that cannot be run", "@/bin/notes", true},
+        {"spaces and tabs count as blank and search instead", Kind::executable, " \t ", false},
+        {"an executable file with blanks around it", Kind::executable, " @/bin/tool\t", false},
+        {"an executable file under ~", Kind::executable, "~/bin/tool", false},
+        {"nothing at the path", Kind::executable, "@/bin/missing", true},
+        {"a folder", Kind::executable, "@/bin", true},
+        {"a file that cannot be run", Kind::executable, "@/bin/notes", true},
+        {"a folder for a folder, under ~ with a slash after it", Kind::folder, "~/bin/", false},
+        {"a file for a folder", Kind::folder, "@/bin/notes", true},
+        {"a relative folder", Kind::folder, "bin", true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,7 +86,7 @@ TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFile)
         if (const auto at = typed.find('@'); at != std::string::npos) {
             typed.replace(at, 1, home.string());
         }
-        EXPECT_EQ(PathField::needsWarning(typed, home.string()), c.warns);
+        EXPECT_EQ(PathField::needsWarning(c.kind, typed, home.string()), c.warns);
     }
     // Typed into the field, the text is reported as typed, warning and all.
     PathField field(QStringLiteral("claude"), home.string());

@@ -21,6 +21,7 @@
 #include "preferences/StatusLineRow.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
+#include "support/EventLoop.h"
 #include "support/FileBytes.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -42,6 +43,7 @@ class SettingsViewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        script->home = temp.folder.path().toStdString();
         store.reschedule();
     }
 
@@ -119,9 +121,9 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
             controls.push_back(widget);
         }
     }
-    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths, the status
-    // line's entry and button.
-    ASSERT_EQ(controls.size(), 14U);
+    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths, two folders,
+    // the status line's entry and button.
+    ASSERT_EQ(controls.size(), 16U);
     for (const QWidget* control : controls) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
@@ -156,7 +158,7 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
     EXPECT_EQ(testReports, 1);
 }
 
-/// What the status-line row meets in ~/.claude/settings.json.
+/// What the status-line row meets in settings.json in claude's folder.
 struct StatusLineCase
 {
     std::string_view name;
@@ -165,6 +167,7 @@ struct StatusLineCase
     std::string_view shown;                    ///< the state text before the click
     bool offered;                              ///< the button can be pressed
     std::string_view afterClick;               ///< the state text after it
+    std::string_view folder = ".claude";       ///< claude's folder in the home; another is set in the settings
 };
 
 constexpr std::string_view offer =
@@ -188,12 +191,20 @@ constexpr auto statusLineCases = std::to_array<StatusLineCase>({
      true,
      "Could not save a copy of Claude Code's settings file (cannot replace what is in the file's place: Is a "
      "directory); Ostrel left it unchanged."},
+    {"claude's folder moved",
+     std::nullopt,
+     false,
+     "Adds this entry to ~/work/settings.json, keeping a copy of the file beside it. Claude Code then shows the pace "
+     "under its prompt and hands Ostrel the allowance.",
+     true,
+     "Set in ~/work/settings.json: Claude Code shows the pace under its prompt.",
+     "work"},
 });
 
 /// Puts the case's Claude Code settings into `home`, after clearing what an earlier case left.
 void prepare(const StatusLineCase& c, const std::filesystem::path& home)
 {
-    const auto folder = home / ".claude";
+    const auto folder = home / c.folder;
     std::filesystem::remove_all(folder);
     if (c.settings) {
         std::filesystem::create_directories(folder);
@@ -207,10 +218,13 @@ void prepare(const StatusLineCase& c, const std::filesystem::path& home)
 TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
 {
     const std::filesystem::path home = temp.folder.path().toStdString();
-    const auto file = home / ".claude" / "settings.json";
     for (const StatusLineCase& c : statusLineCases) {
         SCOPED_TRACE(c.name);
         prepare(c, home);
+        const auto file = home / c.folder / "settings.json";
+        settings.setClaudeFolder(c.folder == ".claude" ? "" : (home / c.folder).string());
+        const QFuture<void> detected = store.detectPaths();
+        ASSERT_TRUE(testing::spinUntil([&] { return detected.isFinished(); }));
         SettingsView::Hooks hooks;
         hooks.clock = clock;
         hooks.home = home.string();

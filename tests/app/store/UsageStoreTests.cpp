@@ -118,7 +118,7 @@ TEST_F(UsageStoreTest, GoingAwayEndsAHungReadingAtOnce)
 {
     UsageStore::Options options = optionsFor(script);
     auto stopped = std::make_shared<std::atomic<bool>>(false);
-    options.readers.read = [stopped](Provider, const std::optional<std::string>&, Date) -> FetchResult {
+    options.readers.read = [stopped](Provider, const ToolChoice&, Date) -> FetchResult {
         // A reader that only its stop ends, or its own time-out of half a minute.
         for (int waited = 0; !*stopped && waited < 3000; ++waited) {
             std::this_thread::sleep_for(10ms);

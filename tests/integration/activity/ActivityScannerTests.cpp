@@ -99,9 +99,9 @@ TEST(ActivityScanner, FindsExactlyTheGeneratedTotalsBucketByBucketAndKeepsItsCac
     const Date now = at(generatorEnd) + Seconds{600};
     const fs::path cache = home.path() / "data" / "activity-cache.json";
 
-    ActivityScanner first(ActivityScanner::Options::forHome(home.path(), cache));
-    const auto claude = first.scan(Provider::claude, now);
-    const auto codex = first.scan(Provider::openai, now);
+    ActivityScanner first(ActivityScanner::Options{cache});
+    const auto claude = first.scan(Provider::claude, home.path() / ".claude", now);
+    const auto codex = first.scan(Provider::openai, home.path() / ".codex", now);
     EXPECT_EQ(claude.tokens.buckets, expectedBuckets(expected["claude"]));
     EXPECT_EQ(codex.tokens.buckets, expectedBuckets(expected["codex"]));
     EXPECT_EQ(codex.allowance.size(), expected["codex"]["allowance_points"].get<std::size_t>());
@@ -118,21 +118,46 @@ TEST(ActivityScanner, ReadsOnlyAppendedCompleteLinesAndStartsOverWhenAFileShrink
     const fs::path log = home.path() / ".claude" / "projects" / "p" / "s.jsonl";
     const std::string firstLine = claudeLine("msg_A", "2026-12-01T10:00:00Z", 5);
     put(log, firstLine, now - Seconds{3600});
-    ActivityScanner scanner(ActivityScanner::Options::forHome(home.path()));
-    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    ActivityScanner scanner(ActivityScanner::Options{});
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 5}));
 
     // A line without its newline waits; the bytes before it are not read again.
     const std::string second = claudeLine("msg_B", "2026-12-01T10:05:00Z", 7);
     put(log, second.substr(0, second.size() - 1), now - Seconds{3500}, true);
-    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 5}));
     EXPECT_EQ(scanner.lastReport().bytesRead, 0U);
     put(log, "\n", now - Seconds{3400}, true);
-    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{200, 24, 12}));
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{200, 24, 12}));
     EXPECT_EQ(scanner.lastReport().bytesRead, second.size());
 
     // Replaced by a shorter file: only what it holds now counts.
     put(log, claudeLine("msg_C", "2026-12-01T11:00:00Z", 1), now - Seconds{3000});
-    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 1}));
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 1}));
+}
+
+TEST(ActivityScanner, FollowsAMovedToolFolderAndForgetsTheOldOnesLogs)
+{
+    const TemporaryFolder home("ostrel-activity");
+    const Date now = at("2026-12-01T12:00:00Z");
+    put(home.path() / ".claude" / "projects" / "p" / "a.jsonl",
+        claudeLine("msg_A", "2026-12-01T10:00:00Z", 5),
+        now - Seconds{60});
+    put(home.path() / "work" / "projects" / "p" / "b.jsonl",
+        claudeLine("msg_B", "2026-12-01T10:00:00Z", 7),
+        now - Seconds{60});
+    const fs::path cache = home.path() / "cache.json";
+    ActivityScanner scanner(ActivityScanner::Options{cache});
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 5}));
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / "work", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 7}));
+    const auto saved = ActivityCache::load(cache);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->files.size(), 1U) << "the old folder's log stays in the cache";
 }
 
 TEST(ActivityScanner, ListsRecentVisibleJsonlFiles)
@@ -147,8 +172,9 @@ TEST(ActivityScanner, ListsRecentVisibleJsonlFiles)
     put(projects / "p" / "skipped.JSONL", line, now - Seconds{60});
     put(projects / "p" / "old.jsonl", line, now - Seconds{9 * 86400});
 
-    ActivityScanner scanner(ActivityScanner::Options::forHome(home.path()));
-    EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+    ActivityScanner scanner(ActivityScanner::Options{});
+    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+              (TokenCounts{100, 12, 5}));
     EXPECT_EQ(scanner.lastReport().filesListed, 1U);
 }
 
@@ -180,8 +206,9 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
         }
         const fs::path leftover = home.path() / ".cache.json.a1B2c3";
         put(leftover, "{\"version\":2", now);
-        ActivityScanner scanner(ActivityScanner::Options::forHome(home.path(), cache));
-        EXPECT_EQ(scanner.scan(Provider::claude, now).tokens.total(86400, now), (TokenCounts{100, 12, 5}));
+        ActivityScanner scanner(ActivityScanner::Options{cache});
+        EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
+                  (TokenCounts{100, 12, 5}));
         EXPECT_TRUE(scanner.lastReport().cacheSaved);
         EXPECT_FALSE(fs::exists(leftover));
         const auto saved = ActivityCache::load(cache);

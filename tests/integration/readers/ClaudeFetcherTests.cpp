@@ -51,7 +51,8 @@ struct Situation
     std::string endpoint = "/body/weekly";
     std::optional<std::string> keyring;  ///< the keyring item; absent: the lookup fails
     bool keyringToolInstalled = true;
-    std::optional<std::string> file;  ///< ~/.claude/.credentials.json
+    std::optional<std::string> file;  ///< .credentials.json in claude's folder
+    std::string configDir;            ///< CLAUDE_CONFIG_DIR, below the home; empty: unset, ~/.claude
     bool claudeInstalled = true;
     std::string usage;      ///< what the fake `claude -p /usage` prints
     std::string status;     ///< what the fake `claude auth status` prints
@@ -105,8 +106,9 @@ protected:
               "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' '" + fixtures
                   + "/bin/secret-tool' \"$@\"\n",
               true);
+        const std::string folder = setup.configDir.empty() ? ".claude" : setup.configDir;
         if (setup.file) {
-            write(".claude/.credentials.json", *setup.file);
+            write(folder + "/.credentials.json", *setup.file);
         }
         if (setup.claudeInstalled) {
             fs::create_directories(m_home / ".local/bin");
@@ -121,6 +123,9 @@ protected:
                             {"FAKE_CLAUDE_STDERR", setup.errorText},
                             {"FAKE_CLAUDE_REFRESHED", setup.refreshed},
                             {"FAKE_CLAUDE_LOG", (m_home / "claude-calls").string()}};
+        if (!setup.configDir.empty()) {
+            system.variables["CLAUDE_CONFIG_DIR"] = (m_home / setup.configDir).string();
+        }
         system.fallbackShell = (m_home / "no-such-shell").string();
         m_locator = std::make_unique<ToolLocator>(system);
 
@@ -129,7 +134,6 @@ protected:
             setup.endpoint == "/bearer" ? "/bearer/" + bearerLog().filename().string() : setup.endpoint;
 
         ClaudeFetcher::Options options;
-        options.home = m_home;
         options.endpoint = {server().url(path), server().caBundle(), Seconds{5}};
         options.keyringTool = (m_home / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
         options.commandTimeout = setup.commandTimeout;
@@ -248,6 +252,11 @@ TEST_F(ClaudeFetcherTest, AsksTheEndpointAgainOnlyWithATokenTheToolRefreshed)
          fromEndpoint,
          report,
          {"second-200"}},
+        {"a moved folder: the tool runs with it and the token it refreshed there is sent",
+         {.endpoint = "/bearer", .file = first, .configDir = "work", .usage = "cost", .refreshed = "second-200"},
+         fromEndpoint,
+         report,
+         {"first-429", "second-200"}},
     };
     check(cases);
 }
@@ -260,6 +269,10 @@ TEST_F(ClaudeFetcherTest, TakesTheKeyringBeforeTheFile)
         {"keyring beats file", {.keyring = freshToken, .file = maxPlan}, fromApi, none},
         {"no keyring tool", {.keyring = freshToken, .keyringToolInstalled = false, .file = maxPlan}, fromFile, none},
         {"an expiring keyring token is not sent", {.keyring = expiringToken, .file = maxPlan}, fromCli, report},
+        {"a moved folder has its file only: the keyring item is the standard folder's",
+         {.keyring = freshToken, .file = maxPlan, .configDir = "work"},
+         fromFile,
+         none},
     };
     check(cases);
 }

@@ -69,7 +69,6 @@ TEST(ClaudeRealCli, ReportsAnEmptyHomeAsNotLoggedIn)
     ClaudeFetcher::Options options;
     options.executableOverride = claude.string();
     options.cliOnly = true;
-    options.home = home.path();
     options.endpoint.url = "https://127.0.0.1:9/api/oauth/usage";
     options.keyringTool = (home.path() / "no-keyring-tool").string();
     options.locator = &locator;

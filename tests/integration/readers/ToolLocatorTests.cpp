@@ -113,7 +113,9 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     }
     expected.emplace_back("/own/b");
     EXPECT_EQ(locator.searchPath(), expected);
-    EXPECT_THAT(home.shellCalls(), ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__' \"$PATH\""));
+    EXPECT_THAT(home.shellCalls(),
+                ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__' "
+                            "\"$PATH\" \"$CLAUDE_CONFIG_DIR\" \"$CODEX_HOME\""));
 }
 
 TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
@@ -159,8 +161,9 @@ TEST(ToolLocator, BuildsTheEnvironmentWithTheToolsFolderFirst)
     const FakeHome home;
     auto system = home.system(home.shellPrinting("__OSTREL_PATH__/tools:/usr/bin__OSTREL_PATH__"));
     system.variables["TERM"] = "xterm-256color";
+    system.variables["CLAUDE_CONFIG_DIR"] = "relative/claude";
     ToolLocator locator(system);
-    const auto environment = locator.environment("/tools/claude");
+    const auto environment = locator.environment("/tools/claude", locator.folder(Provider::claude, std::nullopt));
 
     std::string path = "/tools";
     for (const auto& folder : locator.searchPath()) {
@@ -171,16 +174,80 @@ TEST(ToolLocator, BuildsTheEnvironmentWithTheToolsFolderFirst)
     EXPECT_EQ(environment.at("NO_COLOR"), "1");
     EXPECT_EQ(environment.at("TERM"), "dumb");
     EXPECT_EQ(environment.at("HOME"), home.path());
-    EXPECT_EQ(environment.size(), system.variables.size() + 1);
+    EXPECT_FALSE(environment.contains("CLAUDE_CONFIG_DIR")) << "a folder Ostrel did not use is not passed on";
+    EXPECT_EQ(environment.size(), system.variables.size());
 }
 
-TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreads)
+TEST(ToolLocator, TakesEachToolsFolderFromTheSettingsTheEnvironmentOrTheLoginShell)
+{
+    const FakeHome home;
+    using Source = ToolFolder::Source;
+
+    struct Case
+    {
+        std::string_view name;
+        Provider provider;
+        std::optional<std::string> setting;
+        std::string environment;  ///< the variable in the app's environment; empty: unset
+        std::string shellOutput;
+        std::string path;  ///< "~" stands for the home folder
+        Source source;
+    };
+
+    const std::string both =
+        "__OSTREL_PATH__/bin__OSTREL_PATH__~/.claude-work/__OSTREL_PATH__/srv/codex__OSTREL_PATH__";
+    const auto cases = std::to_array<Case>({
+        {"the setting wins", Provider::claude, " ~/mine ", "/env/claude", both, "~/mine", Source::settings},
+        {"a blank setting: the environment",
+         Provider::openai,
+         " ",
+         "/env/codex",
+         both,
+         "/env/codex",
+         Source::environment},
+        {"the login shell's, tilde and slash taken care of",
+         Provider::claude,
+         {},
+         "",
+         both,
+         "~/.claude-work",
+         Source::loginShell},
+        {"codex's, from the same answer", Provider::openai, {}, "", both, "/srv/codex", Source::loginShell},
+        {"a relative value counts as none", Provider::openai, {}, "codex-here", "", "~/.codex", Source::standard},
+        {"an answer cut after the path",
+         Provider::claude,
+         {},
+         "",
+         "__OSTREL_PATH__/bin__OSTREL_PATH__~/x",
+         "~/.claude",
+         Source::standard},
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto system = home.system(home.shellPrinting(c.shellOutput));
+        if (!c.environment.empty()) {
+            system.variables[std::string(ToolFolder::variable(c.provider))] = c.environment;
+        }
+        ToolLocator locator(system);
+        std::string expected = c.path;
+        if (expected.starts_with('~')) {
+            expected.replace(0, 1, home.path());
+        }
+        EXPECT_EQ(locator.folder(c.provider, c.setting), (ToolFolder{c.provider, expected, c.source}));
+        const auto environment = locator.environment("/bin/tool", locator.folder(c.provider, c.setting));
+        const auto variable = environment.find(std::string(ToolFolder::variable(c.provider)));
+        EXPECT_EQ(variable == environment.end() ? std::string() : variable->second,
+                  c.source == Source::standard ? "" : expected);
+    }
+}
+
+TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreadsWithOneLoginShell)
 {
     const FakeHome home;
     const auto tool = home.write("tools/claude", "#!/bin/sh\n");
-    const auto shell =
-        home.write("slow-shell",
-                   "#!/bin/sh\nsleep 0.1\nprintf '__OSTREL_PATH__" + home.path("tools") + "__OSTREL_PATH__'\n");
+    const auto shell = home.write("slow-shell",
+                                  "#!/bin/sh\necho run >> \"$HOME/shell-calls\"\nsleep 0.1\nprintf '__OSTREL_PATH__"
+                                      + home.path("tools") + "__OSTREL_PATH__'\n");
     ToolLocator locator(home.system(shell));
     std::vector<std::optional<fs::path>> found(6);
     {
@@ -197,6 +264,8 @@ TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreads)
     for (const auto& result : found) {
         EXPECT_THAT(result, Optional(fs::path(tool)));
     }
+    // The shell is asked once; only the reset in the middle may start a second one.
+    EXPECT_LE(home.shellCalls().size(), 2U);
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#include "store/CredentialWatch.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/QtText.h"
+#include "readers/ToolFolder.h"
+#include "store/UsageStore.h"
+
+namespace ostrel {
+
+CredentialWatch::CredentialWatch(UsageStore& store, std::chrono::milliseconds settle, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(settle);
+    connect(&m_settle, &QTimer::timeout, this, &CredentialWatch::check);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&store, &UsageStore::changed, this, &CredentialWatch::follow);
+    follow();
+}
+
+CredentialWatch::Stamp CredentialWatch::stampOf(const std::filesystem::path& file)
+{
+    const auto status = posix::fileStatus(file);
+    return status ? Stamp(*status) : std::nullopt;
+}
+
+void CredentialWatch::follow()
+{
+    bool moved = false;
+    for (const auto& [provider, found] : m_store.detectedTools()) {
+        const auto file = found.folder.path / ToolFolder::credentialsName(provider);
+        if (m_files[provider] != file) {
+            m_files[provider] = file;
+            m_seen[provider] = stampOf(file);
+            moved = true;
+        }
+    }
+    const auto& reading = m_store.refreshing();
+    for (const Provider provider : m_reading) {
+        if (!reading.contains(provider) && m_files.contains(provider)) {
+            m_seen[provider] = stampOf(m_files[provider]);
+        }
+    }
+    m_reading = reading;
+    if (moved) {
+        watchPaths();
+    }
+}
+
+void CredentialWatch::check()
+{
+    std::vector<Provider> changed;
+    for (const auto& [provider, file] : m_files) {
+        // A reading in flight may be what wrote it; its end takes the file as it is then.
+        if (m_reading.contains(provider)) {
+            continue;
+        }
+        if (auto stamp = stampOf(file); stamp != m_seen[provider]) {
+            m_seen[provider] = stamp;
+            changed.push_back(provider);
+        }
+    }
+    const auto enabled = m_store.enabledProviders();
+    std::erase_if(changed,
+                  [&enabled](Provider provider) { return std::ranges::find(enabled, provider) == enabled.end(); });
+    if (!changed.empty()) {
+        m_store.readAgain(changed);
+    }
+    // A folder that appeared is watched from now on, and a file written for the first time.
+    watchPaths();
+}
+
+void CredentialWatch::watchPaths()
+{
+    QStringList wanted;
+    for (const auto& [provider, file] : m_files) {
+        std::error_code error;
+        const auto folder = file.parent_path();
+        if (std::filesystem::is_directory(folder, error)) {
+            wanted.append(qText(folder.string()));
+            if (std::filesystem::exists(file, error)) {
+                wanted.append(qText(file.string()));
+            }
+        } else if (std::filesystem::is_directory(folder.parent_path(), error)) {
+            wanted.append(qText(folder.parent_path().string()));
+        }
+    }
+    wanted.removeDuplicates();
+    QStringList watched = m_watcher.directories() + m_watcher.files();
+    QStringList gone;
+    for (const QString& path : watched) {
+        if (!wanted.contains(path)) {
+            gone.append(path);
+        }
+    }
+    if (!gone.isEmpty()) {
+        m_watcher.removePaths(gone);
+    }
+    QStringList added;
+    for (const QString& path : wanted) {
+        if (!watched.contains(path)) {
+            added.append(path);
+        }
+    }
+    if (!added.isEmpty()) {
+        (void)m_watcher.addPaths(added);
+    }
+}
+
+}  // namespace ostrel
