@@ -1,6 +1,6 @@
 #pragma once
 // The OAuth credentials that the claude tool stores (in the desktop keyring or
-// in ~/.claude/.credentials.json). The tokens are secrets: the access token goes
+// in .credentials.json in its folder). The tokens are secrets: the access token goes
 // into the Authorization header and nowhere else, never into a text or a file.
 
 #include <optional>

@@ -1,5 +1,5 @@
 #pragma once
-// The status-line entry of Claude Code's settings file (~/.claude/settings.json):
+// The status-line entry of Claude Code's settings file (settings.json in its folder):
 // whether one is set and whether it is ours, and adding ours when none is.
 // Adding keeps every byte of the file around the new entry, the file's mode and
 // a copy of it beside it, and replaces it atomically; another status line, or a
