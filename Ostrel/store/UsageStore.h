@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <QDBusConnection>
 #include <QFuture>
 #include <QObject>
 #include <QThreadPool>
@@ -32,6 +33,7 @@
 namespace ostrel {
 
 class AppSettings;
+class ConnectivityMonitor;
 class StatusLineDrops;
 class WakeMonitor;
 
@@ -49,6 +51,8 @@ public:
         std::optional<std::filesystem::path> dataFolder;
         UsageReaders readers;
         Clock clock = wallClockNow;
+        /// Where NetworkManager is listened to (live runs); absent means the system bus.
+        std::optional<QDBusConnection> networkBus;
     };
 
     UsageStore(const AppSettings& settings, Options options, QObject* parent = nullptr);
@@ -161,6 +165,10 @@ private:
     [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
     void record(const FetchResult& result, Provider provider);
     void scheduleRetry();
+    /// Reads again the enabled providers whose last reading failed and is to be retried.
+    void retryFailing();
+    /// The network came back: the retries are made now rather than when due.
+    void retryAtOnce();
     void scanNext(std::vector<Provider> remaining);
     void save();
     void tellReadingsNotKept(const std::string& text);
@@ -177,11 +185,12 @@ private:
     std::map<Provider, std::string> m_detectedPaths;
     std::optional<Date> m_lastActivityScan;
     std::map<Provider, int> m_consecutiveFailures;
-    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers).
+    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
     std::map<Provider, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
+    std::unique_ptr<ConnectivityMonitor> m_connectivity;
     std::unique_ptr<StatusLineDrops> m_statusLineDrops;
     /// Readings, scans and tool searches; sized so a slow reading never holds up the others.
     QThreadPool m_workers;
