@@ -77,7 +77,7 @@ void StatusNotifierAdaptor::Activate(int x, int y)
 
 void StatusNotifierAdaptor::SecondaryActivate(int /*x*/, int /*y*/)
 {
-    // A middle click does nothing, as on the other trays.
+    m_item.secondaryActivate();
 }
 
 void StatusNotifierAdaptor::ContextMenu(int x, int y)

@@ -122,6 +122,11 @@ void StatusNotifierItem::activate(int x, int y)
     }
 }
 
+void StatusNotifierItem::secondaryActivate()
+{
+    Q_EMIT middleClicked();
+}
+
 void StatusNotifierItem::idRead()
 {
     if (m_awaitingHost) {

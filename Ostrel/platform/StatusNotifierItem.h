@@ -79,6 +79,7 @@ public:
     /// What a host's click asks of the item: (`x`, `y`) is where on the
     /// screen, or 0, 0 from hosts that do not say.
     void activate(int x, int y);
+    void secondaryActivate();
     void contextMenu(int x, int y);
     /// A host read the item's id, which every host does as it takes an item in.
     void idRead();

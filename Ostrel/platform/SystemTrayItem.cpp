@@ -22,6 +22,8 @@ SystemTrayItem::SystemTrayItem(QMenu& menu, QObject* parent)
         // A double click arrives after its first click's Trigger, so it is not a second one.
         if (reason == QSystemTrayIcon::Trigger) {
             Q_EMIT clicked(m_icon.geometry());
+        } else if (reason == QSystemTrayIcon::MiddleClick) {
+            Q_EMIT middleClicked();
         }
     });
 }

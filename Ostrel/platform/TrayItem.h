@@ -37,6 +37,8 @@ public:
 Q_SIGNALS:
     /// The primary click, by `anchor` (the item's place on the screen) where it is known.
     void clicked(std::optional<QRect> anchor);
+    /// The middle click (a StatusNotifierItem host's secondary activation).
+    void middleClicked();
     /// The host asks the item to pop its menu up at `at` itself.
     void menuRequested(QPoint at);
     /// The pointer rests on the item.

@@ -11,6 +11,7 @@
 #include "base/LocalCalendar.h"
 #include "model/DemoData.h"
 #include "model/TokenFormat.h"
+#include "platform/ConnectivityMonitor.h"
 #include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
 #include "store/CredentialWatch.h"
@@ -87,6 +88,8 @@ void UsageStore::start()
     m_wakeMonitor = std::make_unique<WakeMonitor>();
     connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::handleWake);
     connect(m_wakeMonitor.get(), &WakeMonitor::woke, this, &UsageStore::woke);
+    m_connectivity = std::make_unique<ConnectivityMonitor>(m_options.networkBus.value_or(QDBusConnection::systemBus()));
+    connect(m_connectivity.get(), &ConnectivityMonitor::backOnline, this, &UsageStore::retryAtOnce);
     if (m_options.dataFolder) {
         m_statusLineDrops = std::make_unique<StatusLineDrops>(*m_options.dataFolder);
         connect(m_statusLineDrops.get(), &StatusLineDrops::arrived, this, &UsageStore::takeStatusLine);
@@ -266,16 +269,32 @@ void UsageStore::scheduleRetry()
     m_retryTimer->setSingleShot(true);
     m_retryTimer->setTimerType(Qt::PreciseTimer);
     m_retryTimer->setInterval(milliseconds(retryDelay(most, intervalMinutes())));
-    connect(m_retryTimer.get(), &QTimer::timeout, this, [this] {
-        std::vector<Provider> failing;
-        for (const auto& [provider, count] : m_consecutiveFailures) {
-            if (count > 0) {
-                failing.push_back(provider);
-            }
-        }
-        refresh(failing);
-    });
+    connect(m_retryTimer.get(), &QTimer::timeout, this, &UsageStore::retryFailing);
     m_retryTimer->start();
+}
+
+void UsageStore::retryAtOnce()
+{
+    // A reading begun before the network came back is likely to fail: then it is retried as soon as it is told.
+    for (const Provider provider : m_refreshing) {
+        m_waiting[provider].emplace_back([this, provider] {
+            if (m_consecutiveFailures.contains(provider)) {
+                retryFailing();
+            }
+        });
+    }
+    retryFailing();
+}
+
+void UsageStore::retryFailing()
+{
+    // Made early, the retry counts as the one that was due: a failure waits as long as the next would.
+    if (m_retryTimer) {
+        m_retryTimer->stop();
+    }
+    std::vector<Provider> failing = enabledProviders();
+    std::erase_if(failing, [this](Provider provider) { return !m_consecutiveFailures.contains(provider); });
+    refresh(failing);
 }
 
 void UsageStore::refreshIfStale(double maxAge)

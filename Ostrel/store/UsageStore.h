@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <QDBusConnection>
 #include <QFuture>
 #include <QObject>
 #include <QThreadPool>
@@ -32,6 +33,7 @@
 namespace ostrel {
 
 class AppSettings;
+class ConnectivityMonitor;
 class CredentialWatch;
 class SettingsFollower;
 class StatusLineDrops;
@@ -51,6 +53,8 @@ public:
         std::optional<std::filesystem::path> dataFolder;
         UsageReaders readers;
         Clock clock = wallClockNow;
+        /// Where NetworkManager is listened to (live runs); absent means the system bus.
+        std::optional<QDBusConnection> networkBus;
     };
 
     UsageStore(const AppSettings& settings, Options options, QObject* parent = nullptr);
@@ -169,6 +173,10 @@ private:
     [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
     void record(const FetchResult& result, Provider provider);
     void scheduleRetry();
+    /// Reads again the enabled providers whose last reading failed and is to be retried.
+    void retryFailing();
+    /// The network came back: the retries are made now rather than when due.
+    void retryAtOnce();
     void scanNext(std::vector<Provider> remaining);
     void save();
     void tellReadingsNotKept(const std::string& text);
@@ -187,11 +195,12 @@ private:
     std::map<Provider, int> m_consecutiveFailures;
     std::set<Provider> m_readAgain;  ///< to be read once their reading in flight is recorded
     bool m_scanAgain = false;        ///< to be scanned once the scan in flight ends
-    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers).
+    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
     std::map<Provider, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
+    std::unique_ptr<ConnectivityMonitor> m_connectivity;
     std::unique_ptr<StatusLineDrops> m_statusLineDrops;
     std::unique_ptr<SettingsFollower> m_settingsFollower;
     std::unique_ptr<CredentialWatch> m_credentialWatch;

@@ -196,6 +196,7 @@ std::unique_ptr<TrayItem> StatusItemController::makeItem()
         item = std::make_unique<SystemTrayItem>(m_menu);
     }
     connect(item.get(), &TrayItem::clicked, this, [this](std::optional<QRect> anchor) { togglePanel(anchor); });
+    connect(item.get(), &TrayItem::middleClicked, this, &StatusItemController::refreshNow);
     connect(item.get(), &TrayItem::menuRequested, this, [this](QPoint at) { m_menu.popup(at); });
     connect(item.get(), &TrayItem::hovered, this, &StatusItemController::hovered);
     connect(item.get(), &TrayItem::takenIn, this, [this, taken = item.get()] {

@@ -65,7 +65,7 @@ public:
     void togglePanel(std::optional<QRect> anchor = std::nullopt);
     /// "Copy Snapshot": a picture of the panel on the clipboard.
     void copySnapshot();
-    /// "Refresh Now": every enabled provider and the activity, whatever their age.
+    /// "Refresh Now", and a middle click on an item: every enabled provider and the activity, whatever their age.
     void refreshNow();
     /// "Check for Updates…" (only with an updater): the update check dialog.
     void checkForUpdates();

@@ -37,7 +37,7 @@ protected:
                                     }};
 };
 
-TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconOnTheBus)
+TEST_F(StatusNotifierItemTest, AMiddleClickRefreshesAndTheChangedReadingAnnouncesTheNewIconOnTheBus)
 {
     script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
     script->add(Provider::openai, testing::readingOf(Provider::openai, 40));
@@ -60,7 +60,13 @@ TEST_F(StatusNotifierItemTest, AChangedReadingAnnouncesTheNewIconOnTheBus)
 
     script->add(Provider::claude, testing::readingOf(Provider::claude, 70));
     script->add(Provider::openai, testing::readingOf(Provider::openai, 40));
-    controller.refreshNow();
+    // The host's SecondaryActivate is the middle click, which is Refresh Now.
+    QDBusMessage middleClick = QDBusMessage::createMethodCall(claude->serviceName(),
+                                                              itemPath,
+                                                              itemInterface,
+                                                              QStringLiteral("SecondaryActivate"));
+    middleClick << 0 << 0;
+    EXPECT_EQ(testing::callOverBus(middleClick).type(), QDBusMessage::ReplyMessage);
     settle();
     testing::spinFor(100ms);
     EXPECT_EQ(heard, 1);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "drawing/Theme.h"
+#include "platform/SystemTrayItem.h"
 #include "snapshots/PanelSnapshot.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
@@ -84,12 +85,15 @@ TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTh
     }
 }
 
-TEST_F(StatusItemControllerTest, EachItemsTooltipIsTheReportStartingWithItsOwnProviderAndIsWhatCopyTextCopies)
+TEST_F(StatusItemControllerTest,
+       AfterAMiddleClickEachItemsTooltipIsTheReportStartingWithItsOwnProviderAndIsWhatCopyTextCopies)
 {
     script->add(Provider::claude, testing::readingOf(Provider::claude, 40));
     script->add(Provider::openai, std::unexpected(FetchFailure::notLoggedIn()));
-    controller.refreshNow();
+    // Offscreen the items are Qt's tray icons, as for an XEmbed tray; the middle click is Refresh Now.
+    Q_EMIT dynamic_cast<SystemTrayItem&>(*controller.items().at(1)).trayIcon().activated(QSystemTrayIcon::MiddleClick);
     settle();
+    ASSERT_EQ(script->readsOf(Provider::claude), 1);
     const Date now = dateFromSince1970(script->now);
     const std::string claudeLine = store.display(Provider::claude, now).summaryLine(now);
     const std::string openaiLine = store.display(Provider::openai, now).summaryLine(now);
