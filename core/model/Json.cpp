@@ -18,18 +18,28 @@ using Fields::number;
 using Fields::ObjectReader;
 
 /// One key of a record. A std::optional member is written only when it holds a
-/// value, and may be missing or null when read; any other must be present.
+/// value, and may be missing or null when read; a list added to a record after
+/// its first files were written is written only when it holds something, and
+/// may be missing; any other must be present.
 template <class Record, class Member>
 struct Field
 {
     std::string_view key;
     Member Record::*member;
+    bool omittedWhenEmpty = false;
 };
 
 template <class Record, class Member>
 [[nodiscard]] constexpr Field<Record, Member> field(std::string_view key, Member Record::*member)
 {
     return {key, member};
+}
+
+template <class Record, class Element>
+[[nodiscard]] constexpr Field<Record, std::vector<Element>> addedList(std::string_view key,
+                                                                      std::vector<Element> Record::*member)
+{
+    return {key, member, true};
 }
 
 /// The keys of each record, in the order they are written and read; a record
@@ -58,6 +68,11 @@ constexpr auto fields<AccountTokenUsage> =
                field("currentStreakDays", &AccountTokenUsage::currentStreakDays)};
 
 template <>
+constexpr auto fields<LimitWindow> = std::tuple{field("key", &LimitWindow::key),
+                                                field("label", &LimitWindow::label),
+                                                field("window", &LimitWindow::window)};
+
+template <>
 constexpr auto fields<ProviderReading> = std::tuple{field("provider", &ProviderReading::provider),
                                                     field("fetchedAt", &ProviderReading::fetchedAt),
                                                     field("plan", &ProviderReading::plan),
@@ -67,7 +82,8 @@ constexpr auto fields<ProviderReading> = std::tuple{field("provider", &ProviderR
                                                     field("resetCredits", &ProviderReading::resetCredits),
                                                     field("note", &ProviderReading::note),
                                                     field("source", &ProviderReading::source),
-                                                    field("accountUsage", &ProviderReading::accountUsage)};
+                                                    field("accountUsage", &ProviderReading::accountUsage),
+                                                    addedList("otherWindows", &ProviderReading::otherWindows)};
 
 template <>
 constexpr auto fields<ProviderSnapshot> = std::tuple{field("lastReading", &ProviderSnapshot::lastReading),
@@ -174,6 +190,33 @@ void take(ObjectReader& reader, std::string_view key, std::optional<T>& out)
     reader.optional(key, out);
 }
 
+template <class Record, class Member>
+void putField(Value& object, const Field<Record, Member>& field, const Record& record)
+{
+    const Member& value = record.*field.member;
+    if constexpr (requires { value.empty(); }) {
+        if (field.omittedWhenEmpty && value.empty()) {
+            return;
+        }
+    }
+    put(object, field.key, value);
+}
+
+template <class Record, class Member>
+void takeField(ObjectReader& reader, const Field<Record, Member>& field, Record& record)
+{
+    Member& value = record.*field.member;
+    if constexpr (requires { value.clear(); }) {
+        if (field.omittedWhenEmpty) {
+            std::optional<Member> found;
+            reader.optional(field.key, found);
+            value = std::move(found).value_or(Member{});
+            return;
+        }
+    }
+    take(reader, field.key, value);
+}
+
 /// Dates live as seconds since 1970, so the exact seconds since 2001 of one
 /// read from a file are a few ulps off ("786000300.1" would come back as
 /// 786000300.0999999). The shortest decimal that reads back as the same date
@@ -214,7 +257,7 @@ template <class Record>
 Value encode(const Record& record)
 {
     Value object = Value::object();
-    std::apply([&](const auto&... field) { (put(object, field.key, record.*field.member), ...); }, fields<Record>);
+    std::apply([&](const auto&... field) { (putField(object, field, record), ...); }, fields<Record>);
     return object;
 }
 
@@ -249,7 +292,7 @@ Result<Record> decode(const Value& value)
 {
     ObjectReader reader(value);
     Record record;
-    std::apply([&](const auto&... field) { (take(reader, field.key, record.*field.member), ...); }, fields<Record>);
+    std::apply([&](const auto&... field) { (takeField(reader, field, record), ...); }, fields<Record>);
     return reader.finish(std::move(record));
 }
 
@@ -319,6 +362,7 @@ template Value encode(const UsageWindow&);
 template Value encode(const ResetCredit&);
 template Value encode(const AccountTokenUsage::Day&);
 template Value encode(const AccountTokenUsage&);
+template Value encode(const LimitWindow&);
 template Value encode(const ProviderReading&);
 template Value encode(const ProviderSnapshot&);
 template Value encode(const AllowancePoint&);
@@ -329,6 +373,7 @@ template Result<UsageWindow> decode<UsageWindow>(const Value&);
 template Result<ResetCredit> decode<ResetCredit>(const Value&);
 template Result<AccountTokenUsage::Day> decode<AccountTokenUsage::Day>(const Value&);
 template Result<AccountTokenUsage> decode<AccountTokenUsage>(const Value&);
+template Result<LimitWindow> decode<LimitWindow>(const Value&);
 template Result<ProviderReading> decode<ProviderReading>(const Value&);
 template Result<ProviderSnapshot> decode<ProviderSnapshot>(const Value&);
 template Result<AllowancePoint> decode<AllowancePoint>(const Value&);

@@ -50,7 +50,7 @@ using HistoryMap = std::map<Provider, std::vector<AllowancePoint>>;
 
 /// A record of our files as an object of its keys, in the order of its description
 /// in Json.cpp: UsageWindow, ResetCredit, AccountTokenUsage and its Day,
-/// ProviderReading, ProviderSnapshot, AllowancePoint, TokenCounts, TokenSeries and
+/// LimitWindow, ProviderReading, ProviderSnapshot, AllowancePoint, TokenCounts, TokenSeries and
 /// ProviderActivity.
 template <class Record>
 [[nodiscard]] Value encode(const Record& record);

@@ -11,6 +11,7 @@
 #include "model/AccountTokenUsage.h"
 #include "model/Date.h"
 #include "model/FetchFailure.h"
+#include "model/LimitWindow.h"
 #include "model/Provider.h"
 #include "model/ResetCredit.h"
 #include "model/UsageWindow.h"
@@ -25,6 +26,8 @@ struct ProviderReading
     AccountKind kind = AccountKind::subscription;
     std::optional<UsageWindow> weekly;
     std::optional<UsageWindow> session;
+    /// Every further window the provider reported, in its order.
+    std::vector<LimitWindow> otherWindows;
     std::vector<ResetCredit> resetCredits;
     std::optional<std::string> note;
     std::string source;  ///< "usage API", "claude /usage", "claude auth status", "codex app-server"

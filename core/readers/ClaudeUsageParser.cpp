@@ -11,6 +11,7 @@
 #include "model/JsonReading.h"
 #include "model/JsonText.h"
 #include "readers/DateParsing.h"
+#include "readers/OtherWindows.h"
 
 namespace ostrel::ClaudeUsageParser {
 namespace {
@@ -159,6 +160,7 @@ FetchResult parseAPI(std::string_view body, const ClaudePlan& plan, Date now)
     reading.plan = plan.displayName();
     reading.weekly = weekly;
     reading.session = session;
+    reading.otherWindows = OtherWindows::fromClaude(document);
     return reading;
 }
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/JsonReading.h"
+#include "readers/OtherWindows.h"
 
 namespace ostrel::CodexUsageParser {
 namespace {
@@ -18,6 +19,8 @@ using nlohmann::json;
 
 constexpr std::string_view source = "codex app-server";
 constexpr double oneDay = 86400;
+/// The limit whose windows are Codex's weekly allowance and session.
+constexpr std::string_view ownLimit = "codex";
 constexpr std::size_t maxDays = 60;
 
 using JsonReading::integer;
@@ -365,7 +368,7 @@ parse(const json* account, const json* rateLimits, const std::optional<std::stri
         return std::unexpected(FetchFailure::unexpected("Codex returned no rate limits"));
     }
     static const json empty = json::object();
-    const json* snapshot = object(member(member(rateLimits, "rateLimitsByLimitId"), "codex"));
+    const json* snapshot = object(member(member(rateLimits, "rateLimitsByLimitId"), ownLimit));
     if (snapshot == nullptr) {
         snapshot = object(member(rateLimits, "rateLimits"));
     }
@@ -392,6 +395,7 @@ parse(const json* account, const json* rateLimits, const std::optional<std::stri
     }
     result.plan = planName(planType);
     result.kind = AccountKind::subscription;
+    result.otherWindows = OtherWindows::fromCodex(rateLimits, ownLimit);
     if (weekly) {
         result.weekly = weekly;
         result.session = session;

@@ -30,13 +30,15 @@ struct BodyCase
 
 ProviderReading apiReading(std::optional<UsageWindow> weekly,
                            std::optional<UsageWindow> session = std::nullopt,
-                           std::optional<std::string> plan = std::nullopt)
+                           std::optional<std::string> plan = std::nullopt,
+                           std::vector<LimitWindow> others = {})
 {
     return {.provider = Provider::claude,
             .fetchedAt = now,
             .plan = std::move(plan),
             .weekly = weekly,
             .session = session,
+            .otherWindows = std::move(others),
             .source = "usage API"};
 }
 
@@ -63,6 +65,19 @@ TEST(ClaudeUsageParser, ReadsTheEndpointBodyFallsBackOnLimitsAndOrganisationAcco
                  apiReading(UsageWindow{42, dateFromSince1970(1772701200.5), UsageWindow::week},
                             UsageWindow{10, std::nullopt, UsageWindow::fiveHours},
                             "Max 20\u00d7")},
+        BodyCase{
+            "per-model weeks, each bucket taken or skipped on its own",
+            R"({"seven_day":{"utilization":30},"seven_day_opus":null,)"
+            R"("seven_day_sonnet":{"utilization":80,"resets_at":"2026-03-05T09:00:00+00:00"},)"
+            R"("model_scoped":[{"display_name":"Opus 4","utilization":12},{"display_name":"Haiku",)"
+            R"("utilization":null},"odd",{"utilization":5},{"display_name":"Opus 4","utilization":99}],)"
+            R"("extra_usage":{"is_enabled":false}})",
+            {},
+            apiReading(weekly30,
+                       std::nullopt,
+                       std::nullopt,
+                       {{"seven_day_sonnet", "Sonnet · week", {80, dateFromSince1970(1772701200), UsageWindow::week}},
+                        {"model:Opus 4", "Opus 4", {12, std::nullopt, UsageWindow::week}}})},
         BodyCase{"a weekly_all limit stands in for seven_day",
                  R"({"limits":[7,{"kind":"session","percent":5},{"kind":"weekly_all","percent":30}]})",
                  {},

@@ -43,6 +43,20 @@ TEST(CodexUsageParser, ChoosesTheWeeklyAndSessionWindowsByDuration)
                                         "secondary":{"usedPercent":2,"windowDurationMins":10080}}})");
     ASSERT_TRUE(twoLong.has_value() && twoLong->weekly);
     EXPECT_EQ(twoLong->weekly->usedPercent, 1) << "of two long windows the longest is the weekly one";
+
+    // Limits beside Codex's own: each window kept or skipped on its own.
+    const auto twoLimits = parseTexts(R"({})", R"({"rateLimitsByLimitId":{
+        "codex":{"primary":{"usedPercent":3,"windowDurationMins":10080}},
+        "mini":{"limitName":"GPT-5-Codex-Mini","primary":{"usedPercent":70,"windowDurationMins":300,
+            "resetsAt":1800000600},"secondary":{"usedPercent":20,"windowDurationMins":10080}},
+        "odd":{"limitName":"No length","primary":{"usedPercent":5}},"bad":7}})");
+    ASSERT_TRUE(twoLimits.has_value() && twoLimits->weekly);
+    EXPECT_EQ(twoLimits->weekly->usedPercent, 3);
+    EXPECT_EQ(
+        twoLimits->otherWindows,
+        (std::vector<LimitWindow>{
+            {"codex:mini:primary", "GPT-5-Codex-Mini · 5-hour window", {70, dateFromSince1970(1800000600), 18000}},
+            {"codex:mini:secondary", "GPT-5-Codex-Mini · week", {20, std::nullopt, 604800}}}));
 }
 
 TEST(CodexUsageParser, PacesAgainstTheSessionWindowWhenNoWeeklyOneIsReported)
