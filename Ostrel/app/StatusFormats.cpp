@@ -65,8 +65,21 @@ constexpr std::string_view nothingEnabled = "No providers enabled";
     return text;
 }
 
-/// "Claude ▰▰▰▱▱ 62% 1d 5h", or "Claude 62%" when `brief`; "Claude sign in" without a gauge.
-[[nodiscard]] std::string segment(const ProviderDisplay& display, bool brief)
+/// " · Sonnet week out in 9 h" when a window other than the weekly one runs out first.
+[[nodiscard]] std::string bindingNote(const ProviderDisplay& display, Date now)
+{
+    const auto first = display.binding();
+    // Checked by binding(): a binding window runs out at a known time.
+    if (!first || first->key == WindowOutlook::weeklyKey || !first->runsOutAt) {
+        return {};
+    }
+    const double left = (*first->runsOutAt - now).count();
+    return " \u00B7 " + windowName(*first) + (left > 0 ? " out in " + roughDuration(left) : " used up");
+}
+
+/// "Claude ▰▰▰▱▱ 62% 1d 5h", or "Claude 62%" when `brief`; "Claude sign in" without a gauge. Unless
+/// brief, the window that runs out first follows when it is not the weekly one.
+[[nodiscard]] std::string segment(const ProviderDisplay& display, bool brief, Date now)
 {
     std::string text{displayName(display.provider)};
     if (!display.pace) {
@@ -80,7 +93,8 @@ constexpr std::string_view nothingEnabled = "No providers enabled";
     if (!brief) {
         text += ' ' + pace.timeText();
     }
-    return text + std::string{gaugeNote(display.status)};
+    text += gaugeNote(display.status);
+    return brief ? text : text + bindingNote(display, now);
 }
 
 template <class Piece>
@@ -99,9 +113,9 @@ template <class Piece>
     return text;
 }
 
-[[nodiscard]] std::string shortLine(std::span<const ProviderDisplay> displays, bool brief)
+[[nodiscard]] std::string shortLine(std::span<const ProviderDisplay> displays, bool brief, Date now)
 {
-    return joined(displays, [brief](const ProviderDisplay& display) { return segment(display, brief); });
+    return joined(displays, [brief, now](const ProviderDisplay& display) { return segment(display, brief, now); });
 }
 
 [[nodiscard]] std::vector<std::string> reportLines(std::span<const ProviderDisplay> displays, Date now)
@@ -151,10 +165,10 @@ template <class Piece>
     return tierRgb(tier).hex();
 }
 
-[[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays)
+[[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays, Date now)
 {
-    return joined(displays, [](const ProviderDisplay& display) {
-        std::string text = segment(display, false);
+    return joined(displays, [now](const ProviderDisplay& display) {
+        std::string text = segment(display, false, now);
         if (!display.pace) {
             return text;
         }
@@ -162,9 +176,9 @@ template <class Piece>
     });
 }
 
-[[nodiscard]] std::string i3blocksLines(std::span<const ProviderDisplay> displays)
+[[nodiscard]] std::string i3blocksLines(std::span<const ProviderDisplay> displays, Date now)
 {
-    std::string text = shortLine(displays, false) + '\n' + shortLine(displays, true) + '\n';
+    std::string text = shortLine(displays, false, now) + '\n' + shortLine(displays, true, now) + '\n';
     if (const Pace* pace = tightest(displays)) {
         text += colourHex(pace->tier) + '\n';
     }
@@ -180,7 +194,7 @@ template <class Piece>
 [[nodiscard]] std::string waybarObject(std::span<const ProviderDisplay> displays, Date now)
 {
     Json::Value object = Json::Value::object();
-    object["text"] = shortLine(displays, false);
+    object["text"] = shortLine(displays, false, now);
     object["tooltip"] = joinedLines(reportLines(displays, now));
     const Pace* pace = tightest(displays);
     object["class"] = pace ? std::string{rawValue(pace->tier)} : std::string{"none"};
@@ -212,6 +226,24 @@ template <class Piece>
     object["renewsAt"] = optionalTime(window.resetsAt);
     object["durationSeconds"] = window.duration;
     return object;
+}
+
+/// Every window with its run-out, those that bind first at the front.
+[[nodiscard]] Json::Value windowsArray(const ProviderDisplay& display)
+{
+    Json::Value list = Json::Value::array();
+    for (const WindowOutlook& outlook : display.windows) {
+        Json::Value object = Json::Value::object();
+        object["key"] = outlook.key;
+        object["label"] = outlook.label;
+        object["usedPercent"] = outlook.window.usedPercent;
+        object["renewsAt"] = optionalTime(outlook.window.resetsAt);
+        object["durationSeconds"] = outlook.window.duration;
+        object["runsOutAt"] = optionalTime(outlook.runsOutAt);
+        object["binds"] = outlook.binds();
+        list.push_back(std::move(object));
+    }
+    return list;
 }
 
 [[nodiscard]] Json::Value resetCreditObject(const ResetCreditStatus& credits)
@@ -257,6 +289,9 @@ template <class Piece>
     object["timeRemainingSeconds"] = timed ? Json::Value(*pace->timeRemaining) : Json::Value(nullptr);
     object["timeRemaining"] = timed ? Json::Value(pace->timeText()) : Json::Value(nullptr);
     object["session"] = sessionObject(reading);
+    object["windows"] = windowsArray(display);
+    const auto binding = display.binding();
+    object["binding"] = binding ? Json::Value(binding->key) : Json::Value(nullptr);
     object["resetCredits"] = resetCreditObject(display.resetCredits);
     object["plan"] = optionalText(reading ? reading->plan : std::nullopt);
     object["source"] = reading ? Json::Value(reading->source) : Json::Value(nullptr);
@@ -291,13 +326,13 @@ std::string render(StatusFormat format, std::span<const ProviderDisplay> display
     case StatusFormat::text:
         return joinedLines(reportLines(displays, now)) + '\n';
     case StatusFormat::line:
-        return shortLine(displays, false) + '\n';
+        return shortLine(displays, false, now) + '\n';
     case StatusFormat::waybar:
         return waybarObject(displays, now) + '\n';
     case StatusFormat::i3blocks:
-        return i3blocksLines(displays);
+        return i3blocksLines(displays, now);
     case StatusFormat::polybar:
-        return polybarLine(displays) + '\n';
+        return polybarLine(displays, now) + '\n';
     case StatusFormat::json:
         break;
     }

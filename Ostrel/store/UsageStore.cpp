@@ -407,7 +407,13 @@ ProviderDisplay UsageStore::display(Provider provider, Date now) const
     if (found != m_saved.snapshots.end()) {
         snapshot = found->second;
     }
-    return ProviderDisplay::make(snapshot, provider, now, staleAfter());
+    const auto history = m_saved.history.find(provider);
+    return ProviderDisplay::make(snapshot,
+                                 provider,
+                                 now,
+                                 staleAfter(),
+                                 history == m_saved.history.end() ? std::span<const AllowancePoint>()
+                                                                  : std::span<const AllowancePoint>(history->second));
 }
 
 std::vector<std::string> UsageStore::reportLines(Date now) const

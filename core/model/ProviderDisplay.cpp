@@ -40,8 +40,11 @@ Status statusWithoutReading(const std::optional<FetchFailure>& failure)
 
 }  // namespace
 
-ProviderDisplay
-ProviderDisplay::make(const std::optional<ProviderSnapshot>& snapshot, Provider provider, Date now, double staleAfter)
+ProviderDisplay ProviderDisplay::make(const std::optional<ProviderSnapshot>& snapshot,
+                                      Provider provider,
+                                      Date now,
+                                      double staleAfter,
+                                      std::span<const AllowancePoint> weeklyHistory)
 {
     ProviderDisplay display{.provider = provider};
     if (snapshot) {
@@ -79,6 +82,7 @@ ProviderDisplay::make(const std::optional<ProviderSnapshot>& snapshot, Provider 
     }
 
     display.pace = Pace::make(*reading.weekly, now);
+    display.windows = windowOutlooks(reading, weeklyHistory, now);
     if (!display.failure) {
         // A reading dated in the future counts as fresh.
         display.status = (now - reading.fetchedAt).count() <= staleAfter ? Status::live : Status::stale;
@@ -129,9 +133,21 @@ std::optional<std::string> ProviderDisplay::resetCreditLine() const
     return std::string(prefix) + *headline;
 }
 
+std::optional<std::string> ProviderDisplay::bindingLine(Date now) const
+{
+    const auto first = binding();
+    if (!first || first->key == WindowOutlook::weeklyKey) {
+        return std::nullopt;
+    }
+    return "\u21B3 " + runOutSentence(*first, now);
+}
+
 std::vector<std::string> ProviderDisplay::reportLines(Date now) const
 {
     std::vector<std::string> lines{summaryLine(now)};
+    if (std::optional<std::string> sentence = bindingLine(now)) {
+        lines.push_back(std::move(*sentence));
+    }
     if (std::optional<std::string> credits = resetCreditLine()) {
         lines.push_back(std::move(*credits));
     }

@@ -6,6 +6,7 @@
 // Recomputed on demand, never stored.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "model/ProviderReading.h"
 #include "model/ProviderSnapshot.h"
 #include "model/ResetCreditStatus.h"
+#include "model/WindowOutlook.h"
 
 namespace ostrel {
 
@@ -43,6 +45,9 @@ struct ProviderDisplay
     std::optional<Pace> pace;
     std::optional<FetchFailure> failure;
     ResetCreditStatus resetCredits;
+    /// Every window of the reading with its projected run-out, those that bind
+    /// first at the front; only where the weekly window is paced.
+    std::vector<WindowOutlook> windows;
 
     /// Seconds after which a reading without a later failure counts as stale,
     /// for a refresh every `intervalMinutes`: two intervals and ten minutes.
@@ -51,9 +56,14 @@ struct ProviderDisplay
         return 2.0 * intervalMinutes * 60.0 + 600.0;
     }
 
-    /// `staleAfter` in seconds: a reading older than that, without a failure since, is stale.
-    [[nodiscard]] static ProviderDisplay
-    make(const std::optional<ProviderSnapshot>& snapshot, Provider provider, Date now, double staleAfter);
+    /// `staleAfter` in seconds: a reading older than that, without a failure
+    /// since, is stale. `weeklyHistory` is the provider's allowance history,
+    /// which tells how fast the weekly window is being used.
+    [[nodiscard]] static ProviderDisplay make(const std::optional<ProviderSnapshot>& snapshot,
+                                              Provider provider,
+                                              Date now,
+                                              double staleAfter,
+                                              std::span<const AllowancePoint> weeklyHistory = {});
 
     /// Whether the figures are drawn faded: stale, renewed and needsLogin.
     [[nodiscard]] bool isDimmed() const
@@ -65,7 +75,17 @@ struct ProviderDisplay
     [[nodiscard]] std::string summaryLine(Date now) const;
     /// The reset-credit headline behind its marker; absent without credits.
     [[nodiscard]] std::optional<std::string> resetCreditLine() const;
-    /// The summary line, then the reset-credit line when there is one.
+
+    /// The window that runs out first, before it renews; absent when none does.
+    [[nodiscard]] std::optional<WindowOutlook> binding() const
+    {
+        return bindingWindow(windows);
+    }
+
+    /// "↳ At this pace the Sonnet week runs out…" when a window other than the
+    /// weekly one binds first (the gauge tells the weekly window's pace already).
+    [[nodiscard]] std::optional<std::string> bindingLine(Date now) const;
+    /// The summary line, then the binding line and the reset-credit line where there are ones.
     [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
 
     bool operator==(const ProviderDisplay&) const = default;

@@ -68,22 +68,6 @@ outlook(std::string key, std::string label, const UsageWindow& window, std::opti
     return result;
 }
 
-/// "the week", "the Sonnet week", "the Opus 4 week" for a label of a window.
-[[nodiscard]] std::string spokenName(const WindowOutlook& outlook)
-{
-    std::string name = outlook.label;
-    if (const auto dot = name.find(" · "); dot != std::string::npos) {
-        name.replace(dot, std::string_view(" · ").size(), " ");
-    } else if (outlook.key != WindowOutlook::weeklyKey && outlook.key != WindowOutlook::sessionKey) {
-        name += " " + periodName(outlook.window.duration);
-    } else {
-        std::ranges::transform(name, name.begin(), [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        });
-    }
-    return "the " + name;
-}
-
 }  // namespace
 
 bool WindowOutlook::binds() const
@@ -129,6 +113,21 @@ std::optional<WindowOutlook> bindingWindow(const std::vector<WindowOutlook>& out
     return outlooks.front();
 }
 
+std::string windowName(const WindowOutlook& outlook)
+{
+    std::string name = outlook.label;
+    if (const auto dot = name.find(" · "); dot != std::string::npos) {
+        name.replace(dot, std::string_view(" · ").size(), " ");
+    } else if (outlook.key != WindowOutlook::weeklyKey && outlook.key != WindowOutlook::sessionKey) {
+        name += " " + periodName(outlook.window.duration);
+    } else {
+        std::ranges::transform(name, name.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+    }
+    return name;
+}
+
 std::string roughDuration(double seconds)
 {
     const double minutes = std::max(std::round(seconds / 60), 1.0);
@@ -148,7 +147,7 @@ std::string runOutSentence(const WindowOutlook& outlook, Date now)
     if (!outlook.binds()) {
         return {};
     }
-    const std::string name = spokenName(outlook);
+    const std::string name = "the " + windowName(outlook);
     // Checked by binds() above.
     const double untilRenewal = (*outlook.window.resetsAt - now).count();  // NOLINT(bugprone-unchecked-optional-access)
     const double untilOut = (*outlook.runsOutAt - now).count();            // NOLINT(bugprone-unchecked-optional-access)

@@ -49,6 +49,9 @@ windowOutlooks(const ProviderReading& reading, std::span<const AllowancePoint> w
 /// is used up until it renews in 2 days."
 [[nodiscard]] std::string runOutSentence(const WindowOutlook& outlook, Date now);
 
+/// The window as a sentence names it: "week", "session", "Sonnet week", "Opus 4 week".
+[[nodiscard]] std::string windowName(const WindowOutlook& outlook);
+
 /// A duration as a sentence gives it after "about": "40 min", "9 h", "2 days".
 [[nodiscard]] std::string roughDuration(double seconds);
 

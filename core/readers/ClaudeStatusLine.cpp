@@ -156,6 +156,8 @@ ProviderReading reading(const Figures& figures, const std::optional<ProviderRead
         made.plan = previous->plan;
         made.kind = previous->kind;
         made.resetCredits = previous->resetCredits;
+        // The status line tells the week and the session only; the other windows stay as last read.
+        made.otherWindows = previous->otherWindows;
     }
     return made;
 }

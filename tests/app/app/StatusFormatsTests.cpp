@@ -25,7 +25,8 @@ enum class Shape
     weekly,             ///< a fresh reading of the weekly window
     weeklyThenFailure,  ///< the same, then a failed attempt
     weeklySignedOut,    ///< the same, then "not signed in"
-    signedOutOnly
+    signedOutOnly,
+    weeklyAndSonnet  ///< a fresh reading whose Sonnet week runs out first
 };
 
 [[nodiscard]] std::optional<ProviderSnapshot> snapshot(Shape shape, double usedPercent)
@@ -37,6 +38,10 @@ enum class Shape
     reading.fetchedAt = now - Seconds{60};
     reading.source = "usage API";
     reading.weekly = UsageWindow{usedPercent, now + Seconds{halfAWeek}, UsageWindow::week};
+    if (shape == Shape::weeklyAndSonnet) {
+        reading.otherWindows = {
+            {"seven_day_sonnet", "Sonnet · week", {80, now + Seconds{halfAWeek}, UsageWindow::week}}};
+    }
     ProviderSnapshot result;
     result.lastAttemptAt = now - Seconds{60};
     switch (shape) {
@@ -84,6 +89,14 @@ constexpr auto cases = std::to_array<Case>({
      "#ff4d4f"},
     {"signed out before any reading", signedOutOnly, 0, "needsLogin", "Claude sign in", "Claude sign in", "", ""},
     {"nothing read yet", nothing, 0, "loading", "Claude loading", "Claude loading", "", ""},
+    {"a Sonnet week that runs out first",
+     weeklyAndSonnet,
+     50,
+     "live",
+     "Claude ▰▰▰▱▱ 50% 4d · Sonnet week out in 21 h",
+     "Claude 50%",
+     "green",
+     "#2fcb6e"},
 });
 
 [[nodiscard]] std::string joinedReportLines(std::span<const ProviderDisplay> displays)
@@ -138,6 +151,17 @@ TEST(StatusFormats, ShowsEveryStatusOfAProviderInEveryFormat)
         EXPECT_EQ(provider.at("lastReadingAt").is_null(), !displays[0].reading);
         // The failure's kind is named as the readings file names it (the Json suite's).
         EXPECT_EQ(provider.at("failure").is_null(), !displays[0].failure);
+        const bool sonnet = c.shape == weeklyAndSonnet;
+        EXPECT_EQ(provider.at("windows").size(), paced ? (sonnet ? 2U : 1U) : 0U);
+        // Past half the allowance in half the week, the week itself runs out before it renews.
+        const Json::Value binding = sonnet                        ? Json::Value("seven_day_sonnet")
+                                    : paced && c.usedPercent > 50 ? Json::Value("weekly")
+                                                                  : Json::Value(nullptr);
+        EXPECT_EQ(provider.at("binding"), binding);
+        if (sonnet) {
+            EXPECT_EQ(provider.at("reportLines").at(1),
+                      "\u21B3 At this pace the Sonnet week runs out in about 21 h, 3 days before it renews.");
+        }
     }
 }
 
