@@ -27,6 +27,7 @@
 #include "model/ProviderActivity.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "model/ReadingsWriter.h"
 #include "readers/ClaudeStatusLine.h"
 #include "store/UsageReaders.h"
 
@@ -184,8 +185,8 @@ private:
     const AppSettings& m_settings;
     Options m_options;
     Saved m_saved;
-    bool m_savingBlocked = false;                  ///< a folder or the like is where readings.json belongs
-    std::optional<std::string> m_readingsProblem;  ///< what the start found, told once start() runs
+    /// Saves the readings, taking in what other processes saved; absent when nothing is kept.
+    std::optional<ReadingsWriter> m_writer;
     bool m_toldReadingsNotKept = false;
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;
