@@ -374,8 +374,10 @@ void UsageStore::save()
         return;
     }
     // A failed save keeps the previous file; the next reading tries again.
-    if (const auto saved = m_writer->save(m_saved, m_options.clock()); !saved) {
-        tellReadingsNotKept("Ostrel cannot save its readings (" + saved.error().detail
+    const auto saved = m_writer->save(m_saved, m_options.clock());
+    m_saveProblem = saved ? std::nullopt : std::optional(saved.error().detail);
+    if (m_saveProblem) {
+        tellReadingsNotKept("Ostrel cannot save its readings (" + *m_saveProblem
                             + "); the readings of this session will be lost when it quits.");
     }
 }

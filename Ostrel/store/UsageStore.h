@@ -101,6 +101,12 @@ public:
     [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;
     [[nodiscard]] std::optional<Date> lastUpdated() const;
 
+    /// Why the last save failed; absent after one that succeeded, and before the first.
+    [[nodiscard]] const std::optional<std::string>& saveProblem() const
+    {
+        return m_saveProblem;
+    }
+
     [[nodiscard]] const Json::SnapshotMap& snapshots() const
     {
         return m_saved.snapshots;
@@ -187,6 +193,7 @@ private:
     Saved m_saved;
     /// Saves the readings, taking in what other processes saved; absent when nothing is kept.
     std::optional<ReadingsWriter> m_writer;
+    std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;

@@ -139,6 +139,7 @@ TEST(StatusCommand, AnswersWithTheDocumentedExitStatusAndLeavesABadFileAlone)
          "",
          "(left as it is)"},
         {"an unknown format", File::good, {"--status", "--format", "yaml"}, 2, "", "unknown format \"yaml\""},
+        {"a refresh asked of an app that does not run", File::good, {"--refresh"}, 1, "", "Ostrel is not running"},
     });
     ASSERT_TRUE(fs::exists(program())) << "build the ostrel target first";
     for (const Case& c : cases) {
