@@ -1,5 +1,6 @@
 #include "model/ReadingsWriter.h"
 
+#include <cerrno>
 #include <functional>
 #include <string>
 #include <utility>
@@ -10,8 +11,9 @@
 
 namespace ostrel {
 
-ReadingsWriter::ReadingsWriter(std::filesystem::path file)
+ReadingsWriter::ReadingsWriter(std::filesystem::path file, std::chrono::milliseconds lockWait)
     : m_file(std::move(file))
+    , m_lockWait(lockWait)
 {}
 
 Saved ReadingsWriter::load(Date now)
@@ -39,10 +41,12 @@ std::expected<void, ReadingsFileFailure> ReadingsWriter::save(Saved& state, Date
     }
     std::filesystem::path lockFile = m_file;
     lockFile += lockSuffix;
-    const auto lock = posix::lockExclusively(lockFile, lockWait);
-    if (!lock) {
-        return std::unexpected(ReadingsFileFailure{ReadingsFileFailure::Kind::locked,
-                                                   lockFile.string() + ": " + posix::describeErrno(lock.error())});
+    const auto lock = posix::lockExclusively(lockFile, m_lockWait);
+    // Where no lock can be had at all (a file system without them), the save goes on
+    // unordered, still taking in what it finds; it fails only while another writer holds it.
+    if (!lock && lock.error() == EWOULDBLOCK) {
+        return std::unexpected(
+            ReadingsFileFailure{ReadingsFileFailure::Kind::locked, lockFile.string() + " is held by another writer"});
     }
     mergeOthers(state, now);
     const auto text = ReadingsFile::encode(state);

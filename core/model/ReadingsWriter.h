@@ -24,9 +24,9 @@ public:
     /// The lock file, beside the readings file: its name with this appended.
     static constexpr std::string_view lockSuffix = ".lock";
     /// How long a save waits for another writer's save to end (theirs take milliseconds).
-    static constexpr std::chrono::milliseconds lockWait{5000};
+    static constexpr std::chrono::milliseconds defaultLockWait{5000};
 
-    explicit ReadingsWriter(std::filesystem::path file);
+    explicit ReadingsWriter(std::filesystem::path file, std::chrono::milliseconds lockWait = defaultLockWait);
 
     /// The state to start a run from (ReadingsFile::load: a file that cannot be
     /// read back is set aside, and the run starts afresh).
@@ -41,14 +41,16 @@ public:
     /// Under the lock: folds the file into `state` unless it holds what this
     /// writer wrote last (before the first save it always does, which changes
     /// nothing when no one else wrote), then saves `state`. A file that cannot
-    /// be read back is replaced, as it always was. Once `notAFile` came back,
-    /// it comes back at once: that will not go away by itself.
+    /// be read back is replaced, as it always was. `locked` when another writer
+    /// held the lock all the while. Once `notAFile` came back, it comes
+    /// back at once: that will not go away by itself.
     [[nodiscard]] std::expected<void, ReadingsFileFailure> save(Saved& state, Date now);
 
 private:
     void mergeOthers(Saved& state, Date now) const;
 
     std::filesystem::path m_file;
+    std::chrono::milliseconds m_lockWait;
     /// The hash of the bytes this writer last saved; absent before its first save.
     std::optional<std::size_t> m_written;
     std::optional<ReadingsFileFailure> m_blocked;
