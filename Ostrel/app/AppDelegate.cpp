@@ -110,6 +110,12 @@ bool AppDelegate::claimSession()
     switch (m_instance->claim(switches)) {
     case SingleInstance::Claim::first:
         connect(m_instance.get(), &SingleInstance::requested, this, &AppDelegate::openRequested);
+        // `ostrel --status --refresh` reads through this run, so that one process writes the readings.
+        m_instance->refresh = [this] {
+            return store().refreshAndWait().then(this, [this] {
+                return QString::fromStdString(store().saveProblem().value_or(std::string()));
+            });
+        };
         return true;
     case SingleInstance::Claim::handedOver:
         break;
@@ -176,7 +182,10 @@ void AppDelegate::openRequested(const QStringList& switches)
     if (asked.settings) {
         showSettings();
     }
-    if (!asked.preview && !asked.settings) {
+    if (asked.refresh) {
+        store().refresh();
+    }
+    if (!asked.preview && !asked.settings && !asked.refresh) {
         openPanel();
     }
 }

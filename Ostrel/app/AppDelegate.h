@@ -81,7 +81,7 @@ public:
     }
 
     /// What a later launch asked for with `switches` (its arguments after the
-    /// program path): the preview, the settings window, or else the panel.
+    /// program path): the preview, the settings window, a refresh, or else the panel.
     void openRequested(const QStringList& switches);
 
     /// The text of the notification shown when no tray can show the items.

@@ -1,17 +1,21 @@
 // The tray application, started by the `ostrel` command: a Qt process with no
 // main window and no taskbar entry, which closing a window never quits;
-// SIGTERM, SIGINT and SIGHUP quit it normally. It also answers
-// `ostrel --status --refresh`, as a core process, since it has the readers.
+// SIGTERM, SIGINT and SIGHUP quit it normally. It also answers `--refresh`
+// as a core process, since it has the readers and the bus: it hands the
+// refresh to the running app, and `--status --refresh` reads the providers
+// itself when no app runs.
 
 #include <string>
 #include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QTimer>
 
 #include "app/AppDelegate.h"
 #include "app/LaunchOptions.h"
+#include "app/RefreshHandOver.h"
 #include "app/StatusOutput.h"
 #include "drawing/AppIcon.h"
 #include "platform/QuitSignals.h"
@@ -23,11 +27,24 @@ int main(int argc, char* argv[])
     // Before QApplication starts any thread.
     ostrel::QuitSignals::block();
 
-    if (const auto options = ostrel::LaunchOptions::parse(arguments); options.status) {
+    if (const auto options = ostrel::LaunchOptions::parse(arguments); options.status || options.refresh) {
         const QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
         QCoreApplication::setOrganizationName(QStringLiteral("Ostrel"));
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!options.status) {
+            QStringList switches = QCoreApplication::arguments();
+            switches.removeFirst();
+            return ostrel::RefreshHandOver::request(bus, switches);
+        }
         const auto places = ostrel::StatusOutput::forCurrentUser();
+        // With --watch, --refresh does nothing; otherwise the running app reads, when there is one.
+        if (options.refresh && !options.watch) {
+            if (const auto printed =
+                    ostrel::RefreshHandOver::printThroughApp(bus, options, places, ostrel::wallClockNow)) {
+                return *printed;
+            }
+        }
         const auto readers = ostrel::UsageReaders::live(places.dataFolder);
         return ostrel::StatusOutput::run(options, places, ostrel::wallClockNow, readers.read);
     }

@@ -26,7 +26,7 @@ struct LaunchOptions
     std::optional<std::string> statusFormat;
     /// "--watch": with "--status", print again whenever the state changes.
     bool watch = false;
-    /// "--refresh": with "--status", read the providers first.
+    /// "--refresh": have the running app read the providers; with "--status", read them first and print.
     bool refresh = false;
     /// "--statusline": one line for Claude Code's status line, from what it passes on standard input.
     bool statusLine = false;

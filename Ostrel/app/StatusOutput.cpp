@@ -19,6 +19,7 @@
 #include "app/StatusFormats.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "model/ReadingsWriter.h"
 #include "platform/LoginItem.h"
 #include "platform/QuitSignals.h"
 #include "posix/UniqueFd.h"
@@ -317,7 +318,8 @@ int StatusOutput::run(const LaunchOptions& options,
     int status = succeeded;
     if (options.refresh && read) {
         refresh(state, settings, read, clock);
-        if (const auto written = ReadingsFile::save(file, state); !written) {
+        // What the app or another refresh saved meanwhile is taken in, not overwritten.
+        if (const auto written = ReadingsWriter(file).save(state, clock()); !written) {
             complain("cannot save " + file.string() + ": " + written.error().detail);
             status = noReadings;
         }

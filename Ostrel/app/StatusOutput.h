@@ -1,8 +1,9 @@
 #pragma once
 // `ostrel --status`: the providers' state printed for bars, terminals and
 // scripts, with no display, tray or desktop bus. It reads the readings file
-// that the running app keeps (or, with --refresh, reads the providers once and
-// saves their results as the app does) and never changes a file it cannot read.
+// that the running app keeps (or, with --refresh when no running app takes it,
+// see RefreshHandOver, reads the providers once and saves their results as the
+// app does) and never changes a file it cannot read.
 // With --watch it stays, printing again whenever the readings file is replaced
 // and once a minute, until a quit signal arrives or its output is closed.
 

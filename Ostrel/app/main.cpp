@@ -1,9 +1,10 @@
 // The `ostrel` command. Help, the version and the text outputs for bars,
 // terminals and Claude Code's status line are answered here, as a plain core
 // process that needs no display and no desktop bus and loads no graphical or
-// network library; everything else (the tray, and --status --refresh, which
-// reads the providers) replaces this process with the application, so the
-// process a desktop or a script started is the one that does the work.
+// network library; everything else (the tray, and --refresh, which reads the
+// providers or asks the running app to over the session bus) replaces this
+// process with the application, so the process a desktop or a script started
+// is the one that does the work.
 
 #include <unistd.h>
 
@@ -68,10 +69,10 @@ int main(int argc, char* argv[])
     }
 
     const auto options = ostrel::LaunchOptions::parse(arguments);
-    // --refresh reads the providers, which only the application can.
+    // --refresh reads the providers or asks the running app to, which only the application can.
     if (!options.statusLine && (!options.status || options.refresh)) {
-        // Only the tray and its windows need a display; --status --refresh reads without one.
-        if (!options.status
+        // Only the tray and its windows need a display; --refresh works without one.
+        if (!options.status && !options.refresh
             && !ostrel::CommandLine::hasGraphicalSession(arguments,
                                                          ostrel::CommandLine::SessionEnvironment::current())) {
             std::fputs(ostrel::CommandLine::noGraphicalSessionMessage().c_str(), stderr);

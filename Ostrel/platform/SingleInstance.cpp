@@ -13,22 +13,13 @@
 namespace ostrel {
 namespace {
 
-// Long enough for a first run that is busy starting up; a second launch waits no longer.
-constexpr int handOverTimeout = 10'000;
 // The owner may quit between our failed claim and our call; then the name is free again.
 constexpr int claimAttempts = 3;
 
-bool ownerWentAway(const QDBusMessage& reply)
-{
-    const QString name = reply.errorName();
-    return name == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown")
-           || name == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner");
-}
-
 }  // namespace
 
-// Serves the hand-over method. The bus may call it from its own thread, so it
-// only queues the switches to the owner's thread.
+// Serves the methods of later launches. The bus may call them from its own
+// thread, so they are only queued to the owner's thread.
 class SingleInstance::Endpoint : public QDBusVirtualObject
 {
 public:
@@ -39,12 +30,24 @@ public:
     [[nodiscard]] QString introspect(const QString& /*path*/) const override
     {
         return QStringLiteral("<interface name=\"%1\"><method name=\"%2\">"
-                              "<arg name=\"switches\" type=\"as\" direction=\"in\"/></method></interface>")
-            .arg(QString::fromLatin1(SingleInstance::interface), QString::fromLatin1(SingleInstance::method));
+                              "<arg name=\"switches\" type=\"as\" direction=\"in\"/></method>"
+                              "<method name=\"%3\"/></interface>")
+            .arg(QString::fromLatin1(SingleInstance::interface),
+                 QString::fromLatin1(SingleInstance::method),
+                 QString::fromLatin1(SingleInstance::refreshMethod));
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
+        if (message.member() == QString::fromLatin1(SingleInstance::refreshMethod) && message.signature().isEmpty()) {
+            // Answered later, from the owner's thread, once the readings are saved.
+            message.setDelayedReply(true);
+            QMetaObject::invokeMethod(
+                &m_owner,
+                [owner = &m_owner, message, connection] { owner->serveRefresh(message, connection); },
+                Qt::QueuedConnection);
+            return true;
+        }
         if (message.member() != QString::fromLatin1(SingleInstance::method)
             || message.signature() != QStringLiteral("as")) {
             connection.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("not served")));
@@ -78,6 +81,37 @@ SingleInstance::~SingleInstance()
     }
 }
 
+bool SingleInstance::noOwner(const QDBusMessage& reply)
+{
+    const QString name = reply.errorName();
+    return name == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown")
+           || name == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
+
+QDBusMessage SingleInstance::callToFirst(const char* member)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service),
+                                                       QString::fromLatin1(path),
+                                                       QString::fromLatin1(interface),
+                                                       QString::fromLatin1(member));
+    // Nothing may start on the call's behalf: only a running Ostrel answers.
+    call.setAutoStartService(false);
+    return call;
+}
+
+void SingleInstance::serveRefresh(const QDBusMessage& call, const QDBusConnection& connection)
+{
+    if (!refresh) {
+        connection.send(call.createErrorReply(QDBusError::NotSupported, QStringLiteral("no readings in this run")));
+        return;
+    }
+    // Should this run quit first, the bus tells the caller that no reply will come.
+    refresh().then(this, [call, connection](const QString& problem) {
+        connection.send(problem.isEmpty() ? call.createReply()
+                                          : call.createErrorReply(QString::fromLatin1(notSaved), problem));
+    });
+}
+
 SingleInstance::Claim SingleInstance::claim(const QStringList& switches)
 {
     return m_bus.isConnected() ? claimName(switches) : claimLock();
@@ -101,17 +135,14 @@ SingleInstance::Claim SingleInstance::claimName(const QStringList& switches)
             m_ownsName = true;
             return Claim::first;
         }
-        QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service),
-                                                           QString::fromLatin1(path),
-                                                           QString::fromLatin1(interface),
-                                                           QString::fromLatin1(method));
+        QDBusMessage call = callToFirst(method);
         call << switches;
         const QDBusMessage reply = m_bus.call(call, QDBus::Block, handOverTimeout);
         if (reply.type() == QDBusMessage::ReplyMessage) {
             m_bus.unregisterObject(QString::fromLatin1(path));
             return Claim::handedOver;
         }
-        if (!ownerWentAway(reply)) {
+        if (!noOwner(reply)) {
             break;
         }
     }

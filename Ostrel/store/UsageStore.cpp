@@ -49,17 +49,8 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
         return;
     }
     if (m_options.dataFolder) {
-        const auto file = ReadingsFile::filePath(*m_options.dataFolder);
-        std::optional<ReadingsFile::SetAside> setAside;
-        m_saved = ReadingsFile::load(file, m_options.clock(), &setAside);
-        if (setAside && setAside->copy) {
-            m_readingsProblem = "Ostrel could not read its saved readings (" + setAside->why.detail
-                                + ") and set them aside as " + setAside->copy->filename().string()
-                                + "; it starts afresh.";
-        } else if (setAside) {
-            m_readingsProblem = "Ostrel cannot read its saved readings in " + file.string() + " ("
-                                + setAside->why.detail + "); the readings of this session may be lost.";
-        }
+        m_writer.emplace(ReadingsFile::filePath(*m_options.dataFolder));
+        m_saved = m_writer->load(m_options.clock());
     }
 }
 
@@ -77,8 +68,8 @@ void UsageStore::start()
     if (m_options.demo) {
         return;
     }
-    if (m_readingsProblem) {
-        tellReadingsNotKept(*m_readingsProblem);
+    if (const std::optional<std::string> problem = m_writer ? m_writer->loadProblem() : std::nullopt) {
+        tellReadingsNotKept(*problem);
     }
     reschedule();
     refresh();
@@ -379,15 +370,14 @@ QFuture<void> UsageStore::detectPaths()
 
 void UsageStore::save()
 {
-    if (m_options.demo || !m_options.dataFolder || m_savingBlocked) {
+    if (!m_writer) {
         return;
     }
-    // A failed save keeps the previous file; the next reading tries again, unless
-    // something that is no file holds the place, which will not go away by itself.
-    const auto saved = ReadingsFile::save(ReadingsFile::filePath(*m_options.dataFolder), m_saved);
-    m_savingBlocked = !saved && saved.error().kind == ReadingsFileFailure::Kind::notAFile;
-    if (!saved) {
-        tellReadingsNotKept("Ostrel cannot save its readings (" + saved.error().detail
+    // A failed save keeps the previous file; the next reading tries again.
+    const auto saved = m_writer->save(m_saved, m_options.clock());
+    m_saveProblem = saved ? std::nullopt : std::optional(saved.error().detail);
+    if (m_saveProblem) {
+        tellReadingsNotKept("Ostrel cannot save its readings (" + *m_saveProblem
                             + "); the readings of this session will be lost when it quits.");
     }
 }

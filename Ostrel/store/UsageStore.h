@@ -27,6 +27,7 @@
 #include "model/ProviderActivity.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
+#include "model/ReadingsWriter.h"
 #include "readers/ClaudeStatusLine.h"
 #include "store/UsageReaders.h"
 
@@ -99,6 +100,12 @@ public:
     /// Set when the account's server-side usage is far above what this computer logged.
     [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;
     [[nodiscard]] std::optional<Date> lastUpdated() const;
+
+    /// Why the last save failed; absent after one that succeeded, and before the first.
+    [[nodiscard]] const std::optional<std::string>& saveProblem() const
+    {
+        return m_saveProblem;
+    }
 
     [[nodiscard]] const Json::SnapshotMap& snapshots() const
     {
@@ -184,8 +191,9 @@ private:
     const AppSettings& m_settings;
     Options m_options;
     Saved m_saved;
-    bool m_savingBlocked = false;                  ///< a folder or the like is where readings.json belongs
-    std::optional<std::string> m_readingsProblem;  ///< what the start found, told once start() runs
+    /// Saves the readings, taking in what other processes saved; absent when nothing is kept.
+    std::optional<ReadingsWriter> m_writer;
+    std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
     ActivityMap m_activity;
     std::set<Provider> m_refreshing;

@@ -145,7 +145,7 @@ Json::Result<Saved> decode(std::string_view text, Part part)
     return reader.finish(std::move(saved));
 }
 
-std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file, Part part)
+std::expected<std::string, ReadingsFileFailure> readText(const std::filesystem::path& file)
 {
     std::error_code error;
     const auto status = std::filesystem::status(file, error);
@@ -160,13 +160,22 @@ std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file
     if (!error && size > largestFile) {
         return failure(ReadingsFileFailure::Kind::tooLarge, std::to_string(size) + " bytes");
     }
-    const auto bytes = posix::readWhole(file, largestFile);
+    auto bytes = posix::readWhole(file, largestFile);
     if (!bytes) {
         if (bytes.error() == EFBIG) {
             return failure(ReadingsFileFailure::Kind::tooLarge, "more than " + std::to_string(largestFile) + " bytes");
         }
         return failure(ReadingsFileFailure::Kind::unreadable,
                        "cannot read " + file.string() + ": " + posix::describeErrno(bytes.error()));
+    }
+    return std::move(*bytes);
+}
+
+std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file, Part part)
+{
+    const auto bytes = readText(file);
+    if (!bytes) {
+        return std::unexpected(bytes.error());
     }
     auto saved = decode(*bytes, part);
     if (!saved) {
@@ -194,13 +203,26 @@ std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file,
     if (!bytes) {
         return failure(ReadingsFileFailure::Kind::unencodable, bytes.error().text());
     }
+    return saveText(file, *bytes);
+}
+
+std::expected<void, ReadingsFileFailure> createFolder(const std::filesystem::path& file)
+{
     if (file.has_parent_path()) {
         if (const auto created = posix::createFolders(file.parent_path(), folderMode); !created) {
             return failure(ReadingsFileFailure::Kind::cannotCreateFolder,
                            file.parent_path().string() + ": " + std::generic_category().message(created.error()));
         }
     }
-    if (const auto written = posix::writeAtomically(file, *bytes, fileMode); !written) {
+    return {};
+}
+
+std::expected<void, ReadingsFileFailure> saveText(const std::filesystem::path& file, std::string_view text)
+{
+    if (const auto created = createFolder(file); !created) {
+        return created;
+    }
+    if (const auto written = posix::writeAtomically(file, text, fileMode); !written) {
         const bool blocked = written.error().step == posix::FileWriteFailure::Step::target;
         return failure(blocked ? ReadingsFileFailure::Kind::notAFile : ReadingsFileFailure::Kind::cannotWrite,
                        file.string() + ": " + written.error().text());

@@ -43,7 +43,8 @@ struct ReadingsFileFailure
         unencodable,         ///< the state holds a number JSON cannot carry
         cannotCreateFolder,  ///< the data folder could not be made
         notAFile,            ///< a folder or other non-file is in the file's place; it is left alone
-        cannotWrite          ///< the atomic replacement failed; the old file is untouched
+        cannotWrite,         ///< the atomic replacement failed; the old file is untouched
+        locked               ///< another writer kept the lock beside the file too long; nothing was written
     };
 
     Kind kind = Kind::unreadable;
@@ -96,6 +97,9 @@ enum class Part
 
 [[nodiscard]] Json::Result<Saved> decode(std::string_view text, Part part = Part::whole);
 
+/// The file's bytes, or why there are none: the checks of `read` without the decoding.
+[[nodiscard]] std::expected<std::string, ReadingsFileFailure> readText(const std::filesystem::path& file);
+
 /// The file's state, or why there is none. Nothing is pruned or checked beyond the JSON rules.
 [[nodiscard]] std::expected<Saved, ReadingsFileFailure> read(const std::filesystem::path& file,
                                                              Part part = Part::whole);
@@ -113,6 +117,11 @@ enum class Part
 /// leads to. On failure the previous file stays; `notAFile` will not go away by
 /// itself, so a caller need not try again.
 [[nodiscard]] std::expected<void, ReadingsFileFailure> save(const std::filesystem::path& file, const Saved& saved);
+/// `save` of a state already encoded.
+[[nodiscard]] std::expected<void, ReadingsFileFailure> saveText(const std::filesystem::path& file,
+                                                                std::string_view text);
+/// The file's folder, made as `save` makes it (0700, with missing parents).
+[[nodiscard]] std::expected<void, ReadingsFileFailure> createFolder(const std::filesystem::path& file);
 
 /// Appends the point of a reading with a weekly window to its provider's history
 /// and drops that provider's points that are 14 days old or older. Readings

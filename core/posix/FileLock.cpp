@@ -4,8 +4,15 @@
 #include <sys/file.h>
 
 #include <cerrno>
+#include <thread>
 
 namespace ostrel::posix {
+namespace {
+
+/// Between two tries of a waiting lock: a holder that saves a small file is done in a few.
+constexpr std::chrono::milliseconds retryEvery{5};
+
+}  // namespace
 
 std::expected<UniqueFd, int> lockExclusively(const std::filesystem::path& path)
 {
@@ -21,6 +28,18 @@ std::expected<UniqueFd, int> lockExclusively(const std::filesystem::path& path)
         return std::unexpected(errno);
     }
     return fd;
+}
+
+std::expected<UniqueFd, int> lockExclusively(const std::filesystem::path& path, std::chrono::milliseconds wait)
+{
+    // Counted tries rather than a deadline: the wait is a bound, not a measurement.
+    for (auto waited = std::chrono::milliseconds{0};; waited += retryEvery) {
+        auto lock = lockExclusively(path);
+        if (lock || lock.error() != EWOULDBLOCK || waited >= wait) {
+            return lock;
+        }
+        std::this_thread::sleep_for(retryEvery);
+    }
 }
 
 }  // namespace ostrel::posix

@@ -3,6 +3,7 @@
 // open. The kernel drops it when the holder exits, however it exits, so a
 // crashed holder never leaves a stale lock behind.
 
+#include <chrono>
 #include <expected>
 #include <filesystem>
 
@@ -14,5 +15,10 @@ namespace ostrel::posix {
 /// descriptor that holds the lock, or the errno (EWOULDBLOCK while another
 /// open file holds it, in this process or another).
 [[nodiscard]] std::expected<UniqueFd, int> lockExclusively(const std::filesystem::path& path);
+
+/// `lockExclusively`, trying again every few milliseconds while another holds
+/// the lock, for about `wait` at most; EWOULDBLOCK when it was held all along.
+[[nodiscard]] std::expected<UniqueFd, int> lockExclusively(const std::filesystem::path& path,
+                                                           std::chrono::milliseconds wait);
 
 }  // namespace ostrel::posix

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <random>
 #include <string_view>
 #include <thread>
 
@@ -81,6 +83,42 @@ TEST_F(UsageStoreTest, AFailureKeepsTheLastReadingAndEveryResultIsSaved)
     UsageStore reloaded(settings, optionsFor(script, folder));
     EXPECT_EQ(reloaded.snapshots().at(Provider::openai).lastFailure, FetchFailure::unreachable("offline"));
     EXPECT_EQ(reloaded.history().at(Provider::openai).size(), 1U);
+}
+
+TEST_F(UsageStoreTest, TwoWritersTakingTurnsAtRandomLoseNothingAndLeaveAValidFile)
+{
+    // Two runs over one data folder, as the app and a refresh from cron are.
+    const std::filesystem::path folder = data.path().toStdString();
+    std::array<std::unique_ptr<UsageStore>, 2> writers;
+    for (auto& writer : writers) {
+        writer = std::make_unique<UsageStore>(settings, optionsFor(script, folder));
+    }
+    std::mt19937 random(20261207);
+    std::map<Provider, std::vector<AllowancePoint>> points;
+    std::map<Provider, ProviderSnapshot> last;
+    for (int step = 0; step < 300; ++step) {
+        SCOPED_TRACE(step);
+        UsageStore& writer = *writers.at(random() % writers.size());
+        const Provider provider = allProviders.at(random() % allProviders.size());
+        script->advance(60);
+        FetchResult result = std::unexpected(FetchFailure::unreachable("offline"));
+        if (random() % 4 != 0) {
+            result = readingOf(provider, step % 100);
+            result->fetchedAt = dateFromSince1970(script->now);
+            points[provider].push_back({result->fetchedAt, result->weekly->usedPercent, result->weekly->resetsAt});
+        }
+        last[provider].record(result, dateFromSince1970(script->now));
+        script->add(provider, result);
+        refreshAndSettle(writer, {provider});
+
+        const auto saved = ReadingsFile::read(ReadingsFile::filePath(folder));
+        ASSERT_TRUE(saved.has_value()) << saved.error().detail;
+        for (const auto& [recorded, snapshot] : last) {
+            ASSERT_EQ(saved->snapshots.at(recorded), snapshot);
+            ASSERT_EQ(saved->history.contains(recorded) ? saved->history.at(recorded) : std::vector<AllowancePoint>{},
+                      points[recorded]);
+        }
+    }
 }
 
 TEST_F(UsageStoreTest, TellsOncePerRunWhenTheReadingsCannotBeKept)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -138,6 +139,7 @@ TEST(StatusCommand, AnswersWithTheDocumentedExitStatusAndLeavesABadFileAlone)
          "",
          "(left as it is)"},
         {"an unknown format", File::good, {"--status", "--format", "yaml"}, 2, "", "unknown format \"yaml\""},
+        {"a refresh asked of an app that does not run", File::good, {"--refresh"}, 1, "", "Ostrel is not running"},
     });
     ASSERT_TRUE(fs::exists(program())) << "build the ostrel target first";
     for (const Case& c : cases) {
@@ -300,6 +302,28 @@ TEST(StatusCommand, RefreshEndsAtAQuitSignalAndLeavesNoToolRunning)
     EXPECT_EQ(command.exitWithin(6s), 128 + SIGINT) << "grace, SIGKILL, then the exit";
     EXPECT_TRUE(testing::allEndedWithin(testing::readPids(pids), 2s)) << "a tool outlived the command";
     EXPECT_FALSE(fs::exists(user.readings())) << "nothing saved";
+}
+
+TEST(StatusCommand, TwoRefreshesAtOnceBothKeepTheirReadings)
+{
+    const User user;
+    const fs::path tools = toolsFor(user, {{"codex", "codex"}, {"secret-tool", "secret-tool"}});
+    // A slow claude, so that both commands have read the file before either saves.
+    std::ofstream(tools / "claude") << "#!/bin/sh\nsleep 0.5\nexec " << OSTREL_FIXTURES_DIR << "/bin/claude \"$@\"\n";
+    fs::permissions(tools / "claude", fs::perms::owner_all);
+    const auto refresh = [&] {
+        return user.run({"--status", "--refresh"}, tools.string() + ":/usr/bin:/bin");
+    };
+    auto first = std::async(std::launch::async, refresh);
+    auto second = std::async(std::launch::async, refresh);
+    EXPECT_EQ(first.get().status, 0);
+    EXPECT_EQ(second.get().status, 0);
+
+    const auto saved = ReadingsFile::read(user.readings());
+    ASSERT_TRUE(saved.has_value());
+    for (const Provider provider : allProviders) {
+        EXPECT_EQ(saved->history.at(provider).size(), 2U) << "one point of each command";
+    }
 }
 
 TEST(StatusCommand, EveryEntryEndsWithAFifoInPlaceOfTheSettings)
