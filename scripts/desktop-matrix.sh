@@ -58,10 +58,12 @@ run_host() (
   tray_await 50 grep -q '^ready$' "$notes" || { echo "no notification server: $(cat "$tray_work/notes.err")" >&2; exit 1; }
 
   calls="$tray_work/claude-calls"
-  platform=xcb
-  [[ $host_kind == wayland ]] && platform=wayland
+  display=(QT_QPA_PLATFORM=xcb)
+  # The compositor's socket lives in the session's runtime folder.
+  [[ $host_kind == wayland ]] &&
+    display=(QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY")
   tray_run_ostrel "$prefix/bin/ostrel" PATH="$prefix/tools:$PATH" FAKE_CLAUDE_LOG="$calls" \
-    QT_QPA_PLATFORM="$platform" XDG_CURRENT_DESKTOP="${host_desktop:-}" --
+    "${display[@]}" XDG_CURRENT_DESKTOP="${host_desktop:-}" --
   two_marks() { (($(grep -c '^item ' "$tray_work/marks" 2>/dev/null) == 2)); }
   marks_now() {
     [[ $host_kind == wayland ]] || x11_find_bar
@@ -129,7 +131,7 @@ run_host() (
     pnmtopng "$tray_work/menu.ppm" >"$dir/menu.png"
     if [[ -n "${mx:-}" ]]; then
       before=$(wc -l <"$calls" 2>/dev/null || echo 0)
-      host_click $((mx + 30)) $((my + 12)) 1
+      host_choose_first "$mx" "$my"
       refreshed() { (($(wc -l <"$calls") > before)); }
       tray_await 50 refreshed && result[menu]=passed
     fi

@@ -7,6 +7,7 @@
 #   host_shot <file.ppm>     the whole screen
 #   host_click <x> <y> <button>
 #   host_panel               prints "placed|floating|tiled x y w h" of the open panel, or nothing
+#   host_choose_first <x> <y>  the first entry of the menu shown from x y
 #   host_dismiss             closes a popup menu or the panel
 
 screen_width=1024
@@ -142,6 +143,16 @@ host_panel() {
   [[ -n "$window" ]] || return 0
   eval "$(xdotool getwindowgeometry --shell "$window")"
   echo "placed $X $Y $WIDTH $HEIGHT"
+}
+
+# The first entry of an open menu whose picture starts at x y: by the keyboard
+# on X11 (a menu may cover the bar, so its top is not known), by a click on Wayland.
+host_choose_first() {
+  if [[ $host_kind == wayland ]]; then
+    host_click $(($1 + 30)) $(($2 + 12)) 1
+  else
+    xdotool key Down Return
+  fi
 }
 
 host_dismiss() {

@@ -101,7 +101,16 @@ def marks(path, left_edge, top, bar_width, height):
             continue
         ys = [y for x in range(left, right + 1) for index, y in enumerate(rows) if ink(x, index)]
         upper, lower = min(ys), max(ys)
-        middle = upper + (lower - upper) * 0.55
+        # The cells are the lowest rows of ink; the glyph is what stands above
+        # them, past a blank row (or, where it touches them, the upper part).
+        inked_rows = set(ys)
+        middle = lower
+        while middle in inked_rows:
+            middle -= 1
+        if middle < upper:
+            # A mark fills most of the bar's height: ink in less than a third
+            # of it is cells alone, with no glyph to be seen above them.
+            middle = upper - 1 if lower - upper < height / 3 else upper + (lower - upper) * 0.55
         glyph = lit = claude = 0
         for x in range(left, right + 1):
             back = backgrounds[x]
