@@ -24,6 +24,12 @@
 #            reads the tools again
 #   notify   the first start's welcome note reaches the session's notification server
 #   single   a second start hands over and leaves one process
+#
+# MATRIX_KNOWN names a file of checks known to fail ("host check" a line, #
+# comments): they print as "known" and do not fail the run, and one that
+# passes again is reported so that its line can go.
+# Functions here are called through traps and tray_await, which shellcheck cannot follow.
+# shellcheck disable=SC2317
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 matrix_lib="$repo/scripts/lib"
@@ -175,6 +181,9 @@ for check in "${checks[@]}"; do
 done
 echo "$header"
 echo "$rule"
+known=()
+[[ -n "${MATRIX_KNOWN:-}" ]] && mapfile -t known < <(sed -e 's/#.*//' -e '/^ *$/d' "$MATRIX_KNOWN")
+is_known() { printf '%s\n' "${known[@]}" | grep -qx "$1 $2"; }
 failed=0
 for host in "${hosts[@]}"; do
   rm -rf "${out:?}/$host"
@@ -191,8 +200,18 @@ for host in "${hosts[@]}"; do
     run_host "$host" "$work/prefix" || true
   fi
   if [[ -s "$out/$host/row" ]]; then
-    cat "$out/$host/row"
-    grep -q failed "$out/$host/row" && failed=1
+    read -ra cells <<<"$(tr -d '|' <"$out/$host/row")"
+    line="| $host |"
+    for i in "${!checks[@]}"; do
+      cell="${cells[i + 1]}"
+      if is_known "$host" "${checks[i]}"; then
+        [[ $cell == passed ]] && echo "$host ${checks[i]} passes now: take it off $MATRIX_KNOWN" >&2
+        [[ $cell == failed ]] && cell=known
+      fi
+      [[ $cell == failed ]] && failed=1
+      line+=" $cell |"
+    done
+    echo "$line"
   else
     echo "| $host | did not start |"
     failed=1
