@@ -1,3 +1,5 @@
+# shellcheck shell=bash disable=SC2034,SC2154
+# (the caller and tray-session.sh set and read these variables)
 # Sourced by scripts/desktop-matrix.sh after scripts/lib/tray-session.sh: one
 # function per tray host to start it in the session's throw-away home, and
 # the ways each kind of display is photographed and clicked. Every process
