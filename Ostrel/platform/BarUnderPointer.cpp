@@ -1,10 +1,11 @@
 #include "platform/BarUnderPointer.h"
 
+#include <xcb/xcb.h>
+
 #include <memory>
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
 
 namespace ostrel::BarUnderPointer {
 namespace {

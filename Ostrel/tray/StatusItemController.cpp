@@ -1,6 +1,5 @@
 #include "tray/StatusItemController.h"
 
-
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>

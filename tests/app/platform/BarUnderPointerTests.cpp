@@ -18,6 +18,7 @@ TEST(BarUnderPointer, TakesTheItemFromABarAlongTheTopOrBottomOnly)
         QPoint pointer;
         std::optional<QRect> item;
     };
+
     const QRect screen(0, 0, 1024, 768);
     const auto cases = std::to_array<Case>({
         {"a top bar: the item spans its height", {0, 0, 1024, 27}, {13, 12}, QRect(0, 0, 27, 27)},
