@@ -3,6 +3,7 @@
 # when a package is missing.
 #   setup-debian.sh run    what building, installing and running need (run.sh)
 #   setup-debian.sh test   that plus tests, lint, fuzzing and packaging (test.sh; the default)
+#   setup-debian.sh desktops  that plus the tray hosts scripts/desktop-matrix.sh runs on demand
 set -euo pipefail
 
 run_packages=(
@@ -14,6 +15,8 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   # the Wayland platform, for Wayland desktops
   qt6-wayland
+  # X11 calls: the bar under the pointer
+  libxcb1-dev
   # the icon's fixed sizes are rendered from its SVG at build time
   librsvg2-bin
   # runtime helpers: keyring lookup, a fallback icon theme, UI fonts
@@ -28,6 +31,8 @@ test_packages=(
   locales
   # a headless Wayland compositor and a stand-in for the desktop's bus services
   weston python3-dbus python3-gi
+  # the desktop matrix's cheap hosts: sway (headless) with waybar, photographed by grim
+  sway waybar grim
   # lint
   clang-format-16 clang-tidy-16
   # fuzzing: clang with its libFuzzer and sanitizer runtimes
@@ -39,8 +44,9 @@ test_packages=(
 case ${1:-test} in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  desktops) packages=("${run_packages[@]}" "${test_packages[@]}" lxqt-panel mate-panel) ;;
   *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|desktops]" >&2
     exit 2
     ;;
 esac

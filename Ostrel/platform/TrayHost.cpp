@@ -1,6 +1,8 @@
 #include "platform/TrayHost.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
+#include <QFile>
 #include <QSystemTrayIcon>
 
 namespace ostrel {
@@ -65,6 +67,25 @@ bool TrayHost::watcherRegistered(const QDBusConnection& bus)
 {
     const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
     return names != nullptr && names->isServiceRegistered(QString::fromLatin1(watcherService)).value();
+}
+
+bool TrayHost::newItemsGoLast(const QDBusConnection& bus)
+{
+    const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
+    if (names == nullptr) {
+        return false;
+    }
+    const QDBusReply<uint> pid = names->servicePid(QString::fromLatin1(watcherService));
+    if (!pid.isValid()) {
+        return false;
+    }
+    // The host is known by its program's name, as the kernel keeps it.
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+    if (!comm.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray program = comm.readAll().trimmed();
+    return program == "waybar" || program == "lxqt-panel";
 }
 
 bool TrayHost::hostNow() const

@@ -40,6 +40,11 @@ public:
     /// Whether a StatusNotifierWatcher holds its name on `bus`: then the tray takes StatusNotifierItems.
     [[nodiscard]] static bool watcherRegistered(const QDBusConnection& bus);
 
+    /// Whether the program holding the watcher's name puts each new item right
+    /// of the ones it shows (lxqt-panel, waybar); XEmbed trays, xfce4-panel and
+    /// mate-panel put it left of them.
+    [[nodiscard]] static bool newItemsGoLast(const QDBusConnection& bus);
+
 Q_SIGNALS:
     /// A host is there, after none was (or at `start`).
     void appeared();

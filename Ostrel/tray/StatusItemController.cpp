@@ -1,16 +1,17 @@
 #include "tray/StatusItemController.h"
 
-#include <ranges>
-
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QKeySequence>
 #include <QPalette>
+#include <QScreen>
 
 #include "base/QtText.h"
 #include "drawing/TrayColors.h"
 #include "panel/PanelView.h"
 #include "panel/PanelWindow.h"
+#include "platform/BarUnderPointer.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/SystemTrayItem.h"
 #include "platform/TrayHost.h"
@@ -29,6 +30,25 @@ constexpr int introductionPause = 1000;
 QString joinedLines(const std::vector<std::string>& lines)
 {
     return toQStringList(lines).join(QLatin1Char('\n'));
+}
+
+// Hosts that say only where the click was (StatusNotifierItem hosts) leave the
+// item's size unknown; the bar under the pointer gives it, so the panel opens
+// off the bar rather than over it.
+std::optional<QRect> itemAnchor(std::optional<QRect> anchor)
+{
+    if (anchor && anchor->width() > 1 && anchor->height() > 1) {
+        return anchor;
+    }
+    const QPoint pointer = anchor ? anchor->topLeft() : QCursor::pos();
+    const QScreen* screen = QGuiApplication::screenAt(pointer);
+    if (screen == nullptr) {
+        return anchor;
+    }
+    if (std::optional<QRect> item = BarUnderPointer::itemAt(pointer, screen->geometry())) {
+        return item;
+    }
+    return anchor;
 }
 
 }  // namespace
@@ -150,19 +170,25 @@ void StatusItemController::show()
     showInOrder();
 }
 
-// Hosts put a newly shown item to the left of the ones they have (XEmbed
-// trays do, and so does xfce4-panel), so the items are shown last first and
-// the first provider ends up leftmost. A StatusNotifierItem host places an
-// item only once it has read it, and reads run side by side, so each item
-// waits until the host has read the one before (or a pause has passed, for a
-// host that reads nothing). Hosts that sort by id find "Ostrel — Claude"
-// before "Ostrel — OpenAI" anyway.
+// Most hosts put a newly shown item to the left of the ones they have (XEmbed
+// trays do, and so do xfce4-panel and mate-panel), so the items are shown last
+// first and the first provider ends up leftmost; lxqt-panel and waybar put it
+// to the right, so there they are shown first first. A StatusNotifierItem
+// host places an item only once it has read it, and reads run side by side,
+// so each item waits until the host has read the one before (or a pause has
+// passed, for a host that reads nothing). Hosts that sort by id find
+// "Ostrel — Claude" before "Ostrel — OpenAI" anyway.
 void StatusItemController::showInOrder(bool again)
 {
     m_toIntroduce.clear();
     m_introducingAgain = again;
-    for (const auto& item : std::views::reverse(m_items)) {
-        m_toIntroduce.push_back(item.get());
+    const bool lastGoesRight = m_statusNotifier && TrayHost::newItemsGoLast(QDBusConnection::sessionBus());
+    for (const auto& item : m_items) {
+        if (lastGoesRight) {
+            m_toIntroduce.push_back(item.get());
+        } else {
+            m_toIntroduce.push_front(item.get());
+        }
     }
     introduceNext();
 }
@@ -333,7 +359,7 @@ void StatusItemController::togglePanel(std::optional<QRect> anchor)
         m_store.refreshIfStale(60);
         m_store.refreshActivity(120);
     }
-    m_panel->toggle(anchor);
+    m_panel->toggle(itemAnchor(anchor));
 }
 
 void StatusItemController::copySnapshot()
