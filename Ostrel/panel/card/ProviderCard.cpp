@@ -13,6 +13,7 @@
 #include "panel/card/CardHeader.h"
 #include "panel/card/DetailRows.h"
 #include "panel/card/GlidePathChart.h"
+#include "panel/card/LimitsList.h"
 #include "panel/card/PaceHero.h"
 #include "panel/card/ResetCreditsRow.h"
 #include "panel/card/StaleBanner.h"
@@ -136,6 +137,8 @@ void ProviderCard::buildPacedGroup()
     group->column().addWidget(m_chart);
     m_advice = new AdviceLine(group);
     group->column().addWidget(m_advice);
+    m_limits = new LimitsList(group);
+    group->column().addWidget(m_limits);
 }
 
 void ProviderCard::set(const Value& value)
@@ -172,6 +175,9 @@ void ProviderCard::setPaced(const Value& value)
     m_gauge.tier = pace.tier;
     m_chart->setValue({value.glidePath, *display.reading->weekly, pace, value.now, value.renewal});
     m_advice->set(pace, resetsAt, value.now, value.renewal);
+    const auto binding = display.binding();
+    m_limits->set(LimitsList::rows(display.windows, !display.reading->otherWindows.empty(), value.now),
+                  binding && binding->key != WindowOutlook::weeklyKey ? runOutSentence(*binding, value.now) : "");
     m_details->set(display.reading, value.now, value.renewal);
     m_group->update();
 }

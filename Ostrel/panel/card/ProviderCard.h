@@ -25,6 +25,7 @@ class AdviceLine;
 class CardHeader;
 class DetailRows;
 class GlidePathChart;
+class LimitsList;
 class PaceHero;
 class ResetCreditsRow;
 class StaleBanner;
@@ -92,6 +93,11 @@ public:
         return *m_advice;
     }
 
+    [[nodiscard]] LimitsList& limitsList() const
+    {
+        return *m_limits;
+    }
+
     [[nodiscard]] StateMessage& stateMessage() const
     {
         return *m_state;
@@ -130,6 +136,7 @@ private:
     PaceHero* m_hero = nullptr;
     GlidePathChart* m_chart = nullptr;
     AdviceLine* m_advice = nullptr;
+    LimitsList* m_limits = nullptr;
     StateMessage* m_state = nullptr;
     ResetCreditsRow* m_credits = nullptr;
     DetailRows* m_details = nullptr;
