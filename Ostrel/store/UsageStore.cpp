@@ -10,7 +10,7 @@
 
 #include "base/LocalCalendar.h"
 #include "model/DemoData.h"
-#include "model/TokenFormat.h"
+#include "model/OtherDevices.h"
 #include "platform/ConnectivityMonitor.h"
 #include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
@@ -37,6 +37,7 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
     , m_settings(settings)
     , m_options(std::move(options))
 {
+    connect(&m_retries, &RetrySchedule::due, this, &UsageStore::retryFailing);
     m_workers.setMaxThreadCount(workerThreads);
     if (m_options.demo) {
         // Demonstration data replaces every reader, scan and file for the whole run.
@@ -212,22 +213,7 @@ void UsageStore::record(const FetchResult& result, Provider provider)
     const Date now = m_options.clock();
     m_refreshing.erase(provider);
     ReadingsFile::record(m_saved, provider, result, now);
-    if (result) {
-        m_consecutiveFailures.erase(provider);
-    } else {
-        switch (result.error().kind) {
-        case FetchFailure::Kind::cliMissing:
-        case FetchFailure::Kind::notLoggedIn:
-            // These wait for the user; the next regular check reads again.
-            m_consecutiveFailures.erase(provider);
-            break;
-        case FetchFailure::Kind::unreachable:
-        case FetchFailure::Kind::unexpected:
-            ++m_consecutiveFailures[provider];
-            scheduleRetry();
-            break;
-        }
-    }
+    m_retries.record(provider, result);
     save();
     Q_EMIT changed();
     const auto waiting = m_waiting.extract(provider);
@@ -241,35 +227,12 @@ void UsageStore::record(const FetchResult& result, Provider provider)
     }
 }
 
-double UsageStore::retryDelay(int failures, int intervalMinutes)
-{
-    const double backOff = 300.0 * std::pow(2.0, failures - 1);
-    return std::min(backOff, intervalMinutes * 60.0);
-}
-
-void UsageStore::scheduleRetry()
-{
-    int most = 0;
-    for (const auto& [provider, count] : m_consecutiveFailures) {
-        most = std::max(most, count);
-    }
-    if (most < 1) {
-        return;
-    }
-    m_retryTimer = std::make_unique<QTimer>();
-    m_retryTimer->setSingleShot(true);
-    m_retryTimer->setTimerType(Qt::PreciseTimer);
-    m_retryTimer->setInterval(milliseconds(retryDelay(most, intervalMinutes())));
-    connect(m_retryTimer.get(), &QTimer::timeout, this, &UsageStore::retryFailing);
-    m_retryTimer->start();
-}
-
 void UsageStore::retryAtOnce()
 {
     // A reading begun before the network came back is likely to fail: then it is retried as soon as it is told.
     for (const Provider provider : m_refreshing) {
         m_waiting[provider].emplace_back([this, provider] {
-            if (m_consecutiveFailures.contains(provider)) {
+            if (m_retries.isFailing(provider)) {
                 retryFailing();
             }
         });
@@ -280,11 +243,9 @@ void UsageStore::retryAtOnce()
 void UsageStore::retryFailing()
 {
     // Made early, the retry counts as the one that was due: a failure waits as long as the next would.
-    if (m_retryTimer) {
-        m_retryTimer->stop();
-    }
+    m_retries.takeDue();
     std::vector<Provider> failing = enabledProviders();
-    std::erase_if(failing, [this](Provider provider) { return !m_consecutiveFailures.contains(provider); });
+    std::erase_if(failing, [this](Provider provider) { return !m_retries.isFailing(provider); });
     refresh(failing);
 }
 
@@ -430,28 +391,12 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
 {
     const auto snapshot = m_saved.snapshots.find(provider);
     const auto activity = m_activity.find(provider);
-    if (snapshot == m_saved.snapshots.end()
-        || !snapshot->second.lastReading
-        // Checked just before, through the map's iterator, which the check does not follow.
-        // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
-        || !snapshot->second.lastReading->accountUsage || activity == m_activity.end()) {
+    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading || activity == m_activity.end()) {
         return std::nullopt;
     }
-    const TokenCounts localCounts = activity->second.tokens.total(604800, m_options.clock());
-    const std::int64_t local = localCounts.total();
     // Checked just above, through the map's iterator, which the check does not follow.
     // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
-    const auto& days = snapshot->second.lastReading->accountUsage->days;
-    const std::size_t first = days.size() > 7 ? days.size() - 7 : 0;
-    std::int64_t server = 0;
-    for (std::size_t index = first; index < days.size(); ++index) {
-        server += days[index].tokens;
-    }
-    if (server <= 2 * std::max<std::int64_t>(local, 1)) {
-        return std::nullopt;
-    }
-    return "All devices: " + TokenFormat::shortText(server)
-           + " in 7 days (this computer: " + TokenFormat::shortText(local) + ")";
+    return OtherDevices::note(*snapshot->second.lastReading, activity->second, m_options.clock());
 }
 
 std::optional<Date> UsageStore::lastUpdated() const

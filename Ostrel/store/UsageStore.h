@@ -29,6 +29,7 @@
 #include "model/ReadingsFile.h"
 #include "model/ReadingsWriter.h"
 #include "readers/ClaudeStatusLine.h"
+#include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
 
 namespace ostrel {
@@ -156,11 +157,8 @@ public:
 
     [[nodiscard]] QTimer* retryTimer()
     {
-        return m_retryTimer.get();
+        return m_retries.timer();
     }
-
-    /// min(300 × 2^(failures − 1), interval) seconds.
-    [[nodiscard]] static double retryDelay(int failures, int intervalMinutes);
 
 Q_SIGNALS:
     /// Any observed field changed: snapshots, history, activity, refreshing,
@@ -179,7 +177,6 @@ private:
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
     [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
     void record(const FetchResult& result, Provider provider);
-    void scheduleRetry();
     /// Reads again the enabled providers whose last reading failed and is to be retried.
     void retryFailing();
     /// The network came back: the retries are made now rather than when due.
@@ -200,13 +197,14 @@ private:
     bool m_scanningActivity = false;
     UsageReaders::FoundTools m_detectedTools;
     std::optional<Date> m_lastActivityScan;
-    std::map<Provider, int> m_consecutiveFailures;
+    RetrySchedule m_retries{[this] {
+        return intervalMinutes();
+    }};
     std::set<Provider> m_readAgain;  ///< to be read once their reading in flight is recorded
     bool m_scanAgain = false;        ///< to be scanned once the scan in flight ends
     /// Called once the provider's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
     std::map<Provider, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
-    std::unique_ptr<QTimer> m_retryTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
     std::unique_ptr<ConnectivityMonitor> m_connectivity;
     std::unique_ptr<StatusLineDrops> m_statusLineDrops;

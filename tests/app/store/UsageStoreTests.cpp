@@ -60,7 +60,7 @@ TEST(UsageStoreRetry, DoublesFromFiveMinutesAndNeverExceedsTheInterval)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_DOUBLE_EQ(UsageStore::retryDelay(c.failures, c.intervalMinutes), c.seconds);
+        EXPECT_DOUBLE_EQ(RetrySchedule::delay(c.failures, c.intervalMinutes), c.seconds);
     }
 }
 
