@@ -233,6 +233,12 @@ void SettingsView::addTraySection()
         m_settings.setTrayStyle(static_cast<TrayStyle>(m_style->itemData(index).toInt()));
     });
 
+    m_gauge = picker(allGaugeWindows, gaugeWindowLabel, this);
+    rows->addLayout(labelledRow(QStringLiteral("Gauge shows"), m_gauge, this));
+    connect(m_gauge, &QComboBox::activated, this, [this](int index) {
+        m_settings.setGaugeWindow(static_cast<GaugeWindow>(m_gauge->itemData(index).toInt()));
+    });
+
     m_trayIcon = picker(allTrayIconModes, trayIconModeLabel, this);
     rows->addLayout(labelledRow(QStringLiteral("Tray icon"), m_trayIcon, this));
     connect(m_trayIcon, &QComboBox::activated, this, [this](int index) {
@@ -351,6 +357,7 @@ void SettingsView::refresh()
     select(m_interval, m_settings.storedRefreshMinutes());
     select(m_style, static_cast<int>(m_settings.trayStyle()));
     select(m_trayIcon, static_cast<int>(m_settings.trayIconMode()));
+    select(m_gauge, static_cast<int>(m_settings.gaugeWindow()));
     m_morning->setChecked(m_settings.morningReport());
     m_login->setChecked(m_settings.launchAtLogin());
     const auto& error = m_settings.launchAtLoginError();

@@ -95,6 +95,7 @@ private:
     QComboBox* m_interval = nullptr;
     QComboBox* m_style = nullptr;
     QComboBox* m_trayIcon = nullptr;
+    QComboBox* m_gauge = nullptr;
     TrayLabel* m_preview = nullptr;
     QCheckBox* m_morning = nullptr;
     QCheckBox* m_login = nullptr;

@@ -129,6 +129,7 @@ struct AppSettings::Keys
                                            &refreshMinutesInEffect};
     static inline const Key trayStyle{"menuBarStyle", TrayStyle::cells, &S::m_trayStyle, &S::trayStyleChanged};
     static inline const Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
+    static inline const Key gaugeWindow{"gaugeWindow", GaugeWindow::weekly, &S::m_gaugeWindow, &S::gaugeWindowChanged};
     static inline const Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
     static inline const Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
     static inline const Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
@@ -160,6 +161,7 @@ struct AppSettings::Keys
                                             refreshMinutes,
                                             trayStyle,
                                             trayIcon,
+                                            gaugeWindow,
                                             morningReport,
                                             claudePath,
                                             codexPath,
@@ -295,6 +297,11 @@ void AppSettings::setRefreshMinutes(int minutes)
 void AppSettings::setTrayStyle(TrayStyle style)
 {
     assign(Keys::trayStyle, style);
+}
+
+void AppSettings::setGaugeWindow(GaugeWindow window)
+{
+    assign(Keys::gaugeWindow, window);
 }
 
 void AppSettings::setTrayIconMode(TrayIconMode mode)

@@ -88,6 +88,13 @@ public:
 
     void setTrayIconMode(TrayIconMode mode);
 
+    [[nodiscard]] GaugeWindow gaugeWindow() const
+    {
+        return m_gaugeWindow;
+    }
+
+    void setGaugeWindow(GaugeWindow window);
+
     [[nodiscard]] bool morningReport() const
     {
         return m_morningReport;
@@ -221,6 +228,7 @@ Q_SIGNALS:
     void refreshMinutesChanged(int minutes);
     void trayStyleChanged(ostrel::TrayStyle style);
     void trayIconModeChanged(ostrel::TrayIconMode mode);
+    void gaugeWindowChanged(ostrel::GaugeWindow window);
     void morningReportChanged(bool enabled);
     void claudePathChanged();
     void codexPathChanged();
@@ -262,6 +270,7 @@ private:
     int m_refreshMinutes{};
     TrayStyle m_trayStyle{};
     TrayIconMode m_trayIconMode{};
+    GaugeWindow m_gaugeWindow{};
     bool m_morningReport{};
     std::string m_claudePath;
     std::string m_codexPath;

@@ -48,6 +48,22 @@ enum class TrayIconMode
     });
 }
 
+/// Which window the tray's cells and colour pace: the weekly allowance, or the
+/// window that runs out first, before it renews, where one does.
+enum class GaugeWindow
+{
+    weekly,
+    binding
+};
+
+[[nodiscard]] constexpr auto enumRows(GaugeWindow /*tag*/)
+{
+    return std::to_array<EnumRow<GaugeWindow>>({
+        {GaugeWindow::weekly, "weekly", "Weekly allowance"},
+        {GaugeWindow::binding, "binding", "The window that binds first"},
+    });
+}
+
 /// The panel's two tabs; the raw values are also the tab titles.
 enum class PanelTab
 {
@@ -87,6 +103,7 @@ enum class ActivityMeasure
 
 inline constexpr auto allTrayStyles = allCases<TrayStyle>;
 inline constexpr auto allTrayIconModes = allCases<TrayIconMode>;
+inline constexpr auto allGaugeWindows = allCases<GaugeWindow>;
 inline constexpr auto allPanelTabs = allCases<PanelTab>;
 inline constexpr auto allActivityRanges = allCases<ActivityRange>;
 inline constexpr auto allActivityMeasures = allCases<ActivityMeasure>;
@@ -100,6 +117,7 @@ inline constexpr auto activityMeasureFromRawValue = &fromRawValue<ActivityMeasur
 /// The picker labels: "Cells", "Cells and percent", …; "Automatic", "Colourful", "Light panel", …
 inline constexpr auto trayStyleLabel = &labelOf<TrayStyle>;
 inline constexpr auto trayIconModeLabel = &labelOf<TrayIconMode>;
+inline constexpr auto gaugeWindowLabel = &labelOf<GaugeWindow>;
 
 /// The refresh intervals the settings window offers, in minutes.
 inline constexpr std::array<int, 5> offeredRefreshMinutes{15, 30, 60, 120, 240};

@@ -345,6 +345,9 @@ QString StatusItemController::toolTip(std::size_t index) const
     for (const Provider provider : order) {
         const ProviderDisplay display = m_store.display(provider, now);
         lines.push_back(display.summaryLine(now));
+        if (std::optional<std::string> note = gaugeNote(display, m_settings.gaugeWindow())) {
+            lines.push_back(std::move(*note));
+        }
         if (std::optional<std::string> credit = display.resetCreditLine()) {
             credits.push_back(std::move(*credit));
         }

@@ -93,6 +93,7 @@ TEST_F(SettingsViewTest, EachPickerWritesTheChosenOneAtOnce)
         {"Check every", "refreshMinutes", "240"},
         {"Style", "menuBarStyle", "stacked"},
         {"Tray icon", "trayIcon", "darkPanel"},
+        {"Gauge shows", "gaugeWindow", "binding"},
     });
     store.start();
     const auto view = makeView();
@@ -121,9 +122,9 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
             controls.push_back(widget);
         }
     }
-    // Two providers, three pickers, a toggle and a button, a toggle, two update controls, two paths, two folders,
+    // Two providers, four pickers, a toggle and a button, a toggle, two update controls, two paths, two folders,
     // the status line's entry and button.
-    ASSERT_EQ(controls.size(), 16U);
+    ASSERT_EQ(controls.size(), 17U);
     for (const QWidget* control : controls) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
