@@ -1,5 +1,6 @@
 #include "readers/OtherWindows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -32,6 +33,19 @@ using nlohmann::json;
                        .duration = UsageWindow::week};
 }
 
+/// "Opus" for "opus", "Apps" for "oauth_apps", "New model" for "new_model".
+[[nodiscard]] std::string weekName(std::string what)
+{
+    if (what == "oauth_apps") {
+        return "Apps";
+    }
+    std::ranges::replace(what, '_', ' ');
+    if (what.front() >= 'a' && what.front() <= 'z') {
+        what.front() = static_cast<char>(what.front() - 'a' + 'A');
+    }
+    return what;
+}
+
 /// Adds the window unless its key is taken already.
 void add(std::vector<LimitWindow>& windows, std::set<std::string>& keys, LimitWindow window)
 {
@@ -46,9 +60,17 @@ std::vector<LimitWindow> fromClaude(const json& body)
 {
     std::vector<LimitWindow> windows;
     std::set<std::string> keys;
-    for (const auto& [key, model] : {std::pair{"seven_day_opus", "Opus"}, std::pair{"seven_day_sonnet", "Sonnet"}}) {
-        if (const auto window = claudeWindow(member(&body, key))) {
-            add(windows, keys, {key, std::string(model) + " · week", *window});
+    // Every further week the server names "seven_day_<what>": seven_day_opus,
+    // seven_day_sonnet, seven_day_oauth_apps, and any it adds later.
+    constexpr std::string_view weekPrefix = "seven_day_";
+    if (body.is_object()) {
+        for (const auto& [key, bucket] : body.items()) {
+            if (!key.starts_with(weekPrefix) || key.size() == weekPrefix.size()) {
+                continue;
+            }
+            if (const auto window = claudeWindow(&bucket)) {
+                add(windows, keys, {key, weekName(key.substr(weekPrefix.size())) + " · week", *window});
+            }
         }
     }
     if (const json* scoped = array(member(&body, "model_scoped"))) {

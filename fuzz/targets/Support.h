@@ -18,6 +18,7 @@
 #include "activity/ActivityCache.h"
 #include "model/Date.h"
 #include "model/ReadingsFile.h"
+#include "model/WindowOutlook.h"
 #include "readers/TokenScrubber.h"
 
 namespace ostrel::fuzz {
@@ -51,6 +52,15 @@ inline constexpr Date now = dateFromSince1970(1772539200);
 /// that does not read would lose the user's history at the next start.
 [[nodiscard]] inline bool survivesReadingsFile(Provider provider, const FetchResult& result)
 {
+    if (result) {
+        // Every window of a reading, whatever the reply held, gets an outlook and at most one binds first.
+        const auto outlooks = windowOutlooks(*result, {}, now);
+        if (const auto binding = bindingWindow(outlooks)) {
+            if (runOutSentence(*binding, now).empty()) {
+                return false;
+            }
+        }
+    }
     Saved saved;
     ReadingsFile::record(saved, provider, result, now);
     const auto text = ReadingsFile::encode(saved);
