@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ostrel {
 namespace {
@@ -20,9 +21,9 @@ std::string periodName(double seconds)
         return "day";
     }
     if (seconds < day) {
-        return std::to_string(static_cast<long long>(std::max(std::round(seconds / hour), 1.0))) + "-hour window";
+        return std::to_string(static_cast<std::int64_t>(std::max(std::round(seconds / hour), 1.0))) + "-hour window";
     }
-    return std::to_string(static_cast<long long>(std::min(std::round(seconds / day), 1e15))) + "-day window";
+    return std::to_string(static_cast<std::int64_t>(std::min(std::round(seconds / day), 1e15))) + "-day window";
 }
 
 }  // namespace ostrel
