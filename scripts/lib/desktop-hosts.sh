@@ -126,9 +126,7 @@ host_shot() {
 host_click() {
   local button="$3"
   if [[ $host_kind == wayland ]]; then
-    swaymsg -q "seat - cursor set $1 $2"
-    swaymsg -q "seat - cursor press button$button"
-    swaymsg -q "seat - cursor release button$button"
+    /usr/bin/python3 "$matrix_lib/desktop_probe.py" wayland-click "$1" "$2" "$button" "$screen_width" "$screen_height"
   else
     xdotool mousemove "$1" "$2" click "$button"
   fi
