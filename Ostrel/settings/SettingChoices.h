@@ -28,8 +28,8 @@ enum class TrayStyle
 }
 
 /// Which panel colour the tray marks are drawn for. Automatic is for the
-/// panel behind the items where that is known, else as Colourful; Colourful keeps the provider accents and edges them so
-/// they read on light and dark panels alike.
+/// panel behind the items where that is known, else as Colourful; Colourful keeps the provider accents and edges them
+/// so they read on light and dark panels alike.
 enum class TrayIconMode
 {
     automatic,
