@@ -5,8 +5,9 @@
 #
 #   scripts/desktop-matrix.sh [host…]
 #
-# Hosts: trayer (XEmbed), xfce4-panel, lxqt-panel, mate-panel (X11, under
-# Xvfb) and sway (Wayland, headless, with waybar); the default is all five.
+# Hosts: trayer (XEmbed), xfce4-panel, lxqt-panel, mate-panel, cinnamon (X11,
+# under Xvfb) and sway (Wayland, headless, with waybar); the default is all
+# but cinnamon, which runs when named.
 # Ostrel is installed with `cmake --install` from OSTREL_BUILD (default
 # build/debug) into a temporary prefix and reads the test doubles of `claude`
 # and `codex`, so Refresh Now can be seen to read again. Pictures and logs go
@@ -72,7 +73,7 @@ run_host() (
     "${display[@]}" XDG_CURRENT_DESKTOP="${host_desktop:-}" --
   two_marks() { (($(grep -c '^item ' "$tray_work/marks" 2>/dev/null) == 2)); }
   marks_now() {
-    [[ $host_kind == wayland ]] || x11_find_bar
+    [[ $host_kind == wayland || -n "${bar_fixed:-}" ]] || x11_find_bar
     host_shot "$tray_work/bar.ppm" && /usr/bin/python3 "$matrix_lib/desktop_probe.py" marks "$tray_work/bar.ppm" \
       "$bar_left" "$bar_top" "$bar_width" "$bar_height" >"$tray_work/marks"
     two_marks
@@ -97,8 +98,9 @@ run_host() (
   fi
 
   # Titles, as the host reads them.
-  if [[ $host == trayer ]]; then
-    titles="$(tray_items | sed -nE 's/^ *0x[0-9a-f]+ "([^"]*)".*/\1/p' | sort | paste -sd,)"
+  if [[ $host == trayer || $host == cinnamon ]]; then
+    # Under cinnamon the items are found from the root, among Ostrel's other windows.
+    titles="$(tray_items | sed -nE 's/^ *0x[0-9a-f]+ "(Ostrel — [^"]*)".*/\1/p' | sort | paste -sd,)"
   else
     titles="$(tray_sni_items | while read -r item; do
       dbus-send --session --print-reply --dest="${item%%/*}" "/${item#*/}" org.freedesktop.DBus.Properties.Get \

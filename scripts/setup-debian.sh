@@ -44,7 +44,7 @@ test_packages=(
 case ${1:-test} in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  desktops) packages=("${run_packages[@]}" "${test_packages[@]}" lxqt-panel mate-panel) ;;
+  desktops) packages=("${run_packages[@]}" "${test_packages[@]}" lxqt-panel mate-panel cinnamon) ;;
   *)
     echo "usage: $0 [run|test|desktops]" >&2
     exit 2

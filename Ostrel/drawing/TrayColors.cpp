@@ -1,7 +1,9 @@
 #include "drawing/TrayColors.h"
 
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
+#include <iterator>
 
 #include "drawing/Contrast.h"
 #include "drawing/MarkColors.h"
@@ -13,6 +15,7 @@ constexpr float unlitStrength = 0.32F;
 // Glyphs at tray sizes are mostly antialiased edge, which blends towards the
 // panel; their colour keeps a margin above the 3:1 the edge pixels need.
 constexpr double glyphContrast = 5.0;
+constexpr double mixedMargin = 1.25;
 
 QColor darkInk()
 {
@@ -33,18 +36,38 @@ double worstContrast(const QColor& colour, const std::vector<QColor>& panels)
     return worst;
 }
 
-// The first candidate that reads on every panel; failing that, the one that
-// reads best, so a panel of an unusual colour still gets the clearest mark.
+QColor mixed(const QColor& from, const QColor& to, double share)
+{
+    const auto channel = [share](int a, int b) {
+        return static_cast<int>(std::lround(a + (b - a) * share));
+    };
+    return {channel(from.red(), to.red()), channel(from.green(), to.green()), channel(from.blue(), to.blue())};
+}
+
+// The first candidate that reads on every panel; failing that, the last one
+// moved towards `extreme` (black or white, which keep its hue) a tenth at a
+// time until it reads with a margin (a mid-tone panel leaves room only near
+// white or black, and a blend just over the line reads worse than its ratio
+// says); failing that, whichever read best, so a panel of an unusual colour
+// still gets the clearest mark.
 QColor firstReadable(std::initializer_list<QColor> candidates,
                      const std::vector<QColor>& panels,
+                     const QColor& extreme,
                      double minimum = Contrast::forGraphics)
 {
+    std::vector<QColor> tried(candidates);
     for (const QColor& candidate : candidates) {
         if (worstContrast(candidate, panels) >= minimum) {
             return candidate;
         }
     }
-    return *std::ranges::max_element(candidates, {}, [&](const QColor& c) { return worstContrast(c, panels); });
+    for (int step = 1; step <= 10; ++step) {
+        tried.push_back(mixed(*std::prev(candidates.end()), extreme, step / 10.0));
+        if (worstContrast(tried.back(), panels) >= minimum * mixedMargin) {
+            return tried.back();
+        }
+    }
+    return *std::ranges::max_element(tried, {}, [&](const QColor& c) { return worstContrast(c, panels); });
 }
 
 QColor faint(QColor colour, float strength)
@@ -53,23 +76,37 @@ QColor faint(QColor colour, float strength)
     return colour;
 }
 
-// A panel of one known colour; `text` is the ink its palette suggests, if any.
-TrayColors onPanel(const QColor& panel, const QColor& text)
+// A panel of one known colour.
+TrayColors onPanel(const QColor& panel)
 {
     TrayColors colors;
     colors.panels = {panel};
     const bool dark = Contrast::ratio(lightInk(), panel) > Contrast::ratio(darkInk(), panel);
-    colors.primary = firstReadable({text, dark ? lightInk() : darkInk()}, colors.panels);
+    const QColor ink = dark ? lightInk() : darkInk();
+    const QColor extreme = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    colors.primary = firstReadable({ink}, colors.panels, extreme);
     colors.unlit = faint(colors.primary, unlitStrength);
     const Provider claude = Provider::claude;
-    colors.glyphs = {firstReadable({MarkColors::accent(claude),
-                                    dark ? MarkColors::accentHighlight(claude) : MarkColors::accentDeep(claude)},
-                                   colors.panels,
-                                   glyphContrast),
-                     colors.primary};
+    const QColor accent = MarkColors::accent(claude);
+    const QColor alternative = dark ? MarkColors::accentHighlight(claude) : MarkColors::accentDeep(claude);
+    colors.glyphs = {firstReadable({accent, alternative}, colors.panels, extreme, glyphContrast), colors.primary};
+    // A mid-tone panel leaves no glyph colour a margin: the spark keeps its
+    // accent inside an edge of ink, and the monochrome glyph gets an edge of
+    // the other ink, where those read, so the antialiased outline stands out.
+    if (worstContrast(accent, colors.panels) < glyphContrast
+        && worstContrast(alternative, colors.panels) < glyphContrast
+        && worstContrast(ink, colors.panels) >= Contrast::forGraphics) {
+        colors.glyphs.at(static_cast<std::size_t>(claude)) = accent;
+        colors.glyphEdges.at(static_cast<std::size_t>(claude)) = ink;
+    }
+    const QColor otherInk = dark ? darkInk() : lightInk();
+    if (worstContrast(colors.primary, colors.panels) < glyphContrast
+        && worstContrast(otherInk, colors.panels) >= Contrast::forGraphics) {
+        colors.glyphEdges.at(static_cast<std::size_t>(Provider::openai)) = otherInk;
+    }
     for (const PaceTier tier : allPaceTiers) {
         colors.litCells.at(static_cast<std::size_t>(tier)) =
-            firstReadable({MarkColors::tierColor(tier), MarkColors::tierOnAnyPanel(tier)}, colors.panels);
+            firstReadable({MarkColors::tierColor(tier), MarkColors::tierOnAnyPanel(tier)}, colors.panels, extreme);
     }
     return colors;
 }
@@ -103,20 +140,19 @@ QColor TrayColors::darkPanel()
     return {43, 43, 43};
 }
 
-TrayColors TrayColors::forMode(TrayIconMode mode, const QPalette& palette)
+TrayColors TrayColors::forMode(TrayIconMode mode, std::optional<QColor> panel)
 {
     switch (mode) {
     case TrayIconMode::colourful:
         return colourful();
     case TrayIconMode::lightPanel:
-        return onPanel(lightPanel(), darkInk());
+        return onPanel(lightPanel());
     case TrayIconMode::darkPanel:
-        return onPanel(darkPanel(), lightInk());
+        return onPanel(darkPanel());
     case TrayIconMode::automatic:
         break;
     }
-    return onPanel(palette.color(QPalette::Active, QPalette::Window),
-                   palette.color(QPalette::Active, QPalette::WindowText));
+    return panel ? onPanel(*panel) : colourful();
 }
 
 QColor TrayColors::glyph(Provider provider) const

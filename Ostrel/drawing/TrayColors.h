@@ -3,15 +3,15 @@
 // tell an app the colour of their panel, so each mode names the panels its
 // marks must read on, and every glyph and lit step is chosen to reach 3:1
 // against each of them: Light and Dark panel for #f0f0f0 and #2b2b2b,
-// Automatic for the palette's window colour, Colourful for both fixed panels
-// at once (its accents get a deep edge, since alone they fall short on light).
+// Automatic for the panel actually behind the items where that is known (and
+// as Colourful where not), Colourful for both fixed panels at once (its
+// accents get a deep edge, since alone they fall short on light).
 
 #include <array>
 #include <optional>
 #include <vector>
 
 #include <QColor>
-#include <QPalette>
 
 #include "model/Pacing.h"
 #include "model/Provider.h"
@@ -35,8 +35,9 @@ struct TrayColors
     [[nodiscard]] static QColor lightPanel();
     [[nodiscard]] static QColor darkPanel();
 
-    /// The colours of `mode`; Automatic reads the window colour of `palette`.
-    [[nodiscard]] static TrayColors forMode(TrayIconMode mode, const QPalette& palette);
+    /// The colours of `mode`; Automatic's are made for `panel`, the colour
+    /// behind the items, and are Colourful's when it is not known.
+    [[nodiscard]] static TrayColors forMode(TrayIconMode mode, std::optional<QColor> panel);
 
     [[nodiscard]] QColor glyph(Provider provider) const;
     [[nodiscard]] std::optional<QColor> glyphEdge(Provider provider) const;

@@ -21,4 +21,12 @@ QPoint topLeft(QSize panel, std::optional<QRect> anchor, QPoint pointer, QRect s
     return {x, y};
 }
 
+QPoint byBar(QSize panel, QRect workspace, QRect output)
+{
+    const bool barAlongTheBottom = workspace.top() <= output.top() && workspace.bottom() < output.bottom();
+    const QPoint corner = barAlongTheBottom ? QPoint(workspace.right(), workspace.bottom() + 1)
+                                            : QPoint(workspace.right(), workspace.top() - 1);
+    return topLeft(panel, QRect(corner, QSize(1, 1)), corner, workspace);
+}
+
 }  // namespace ostrel::PanelPlacement

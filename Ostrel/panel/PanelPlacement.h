@@ -20,4 +20,11 @@ inline constexpr int gap = 4;
 /// available area of the screen under the pointer.
 [[nodiscard]] QPoint topLeft(QSize panel, std::optional<QRect> anchor, QPoint pointer, QRect screen);
 
+/// The top-left corner by the bar at the right end, where trays sit, when
+/// the item's place is not known: Wayland tells no pointer position, and
+/// waybar reports its click within the item. `workspace` is the area the
+/// bars leave of `output`; with no bar along the top, the panel goes up
+/// from the bottom.
+[[nodiscard]] QPoint byBar(QSize panel, QRect workspace, QRect output);
+
 }  // namespace ostrel::PanelPlacement

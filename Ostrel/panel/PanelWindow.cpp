@@ -8,6 +8,7 @@
 
 #include "panel/PanelPlacement.h"
 #include "panel/PanelView.h"
+#include "platform/SwayPlacement.h"
 
 namespace ostrel {
 namespace {
@@ -36,7 +37,12 @@ PanelWindow::PanelWindow(PanelView* view)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     view->setParent(this);
     layout->addWidget(view);
+    if (m_placedByCompositor && SwayPlacement::available()) {
+        m_sway = std::make_unique<SwayPlacement>();
+    }
 }
+
+PanelWindow::~PanelWindow() = default;
 
 void PanelWindow::toggle(std::optional<QRect> anchor)
 {
@@ -66,6 +72,12 @@ void PanelWindow::open(std::optional<QRect> anchor)
 
 void PanelWindow::place()
 {
+    if (m_sway) {
+        m_sway->place(windowTitle(), [size = size()](QRect workspace, QRect output) {
+            return PanelPlacement::byBar(size, workspace, output);
+        });
+        return;
+    }
     if (m_placedByCompositor) {
         return;
     }

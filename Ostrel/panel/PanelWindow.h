@@ -3,9 +3,11 @@
 // closed by a click on a tray item, closed by Escape and by a click
 // elsewhere. On X11 it is a popup placed by the item; under Wayland, where a
 // client cannot place its windows, it is a frameless window that the
-// compositor places and that closes when it loses focus.
+// compositor places (sway, asked over its socket, floats it by the item) and
+// that closes when it loses focus.
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include <QRect>
@@ -14,6 +16,7 @@
 namespace ostrel {
 
 class PanelView;
+class SwayPlacement;
 
 class PanelWindow : public QWidget
 {
@@ -22,6 +25,10 @@ class PanelWindow : public QWidget
 public:
     /// Takes ownership of `view`.
     explicit PanelWindow(PanelView* view);
+    ~PanelWindow() override;
+
+    PanelWindow(const PanelWindow&) = delete;
+    PanelWindow& operator=(const PanelWindow&) = delete;
 
     [[nodiscard]] PanelView& view() const
     {
@@ -52,6 +59,7 @@ private:
     std::optional<QRect> m_anchor;
     QPoint m_pointer;
     std::chrono::steady_clock::time_point m_hiddenAt;
+    std::unique_ptr<SwayPlacement> m_sway;  ///< under sway only
 };
 
 }  // namespace ostrel

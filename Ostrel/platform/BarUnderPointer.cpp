@@ -2,24 +2,13 @@
 
 #include <xcb/xcb.h>
 
-#include <memory>
-
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
+#include "platform/XcbReply.h"
+
 namespace ostrel::BarUnderPointer {
 namespace {
-
-struct FreeReply
-{
-    void operator()(void* reply) const
-    {
-        std::free(reply);  // NOLINT(cppcoreguidelines-no-malloc): xcb allocates its replies with malloc
-    }
-};
-
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 // The top-level window under the pointer, in device pixels.
 std::optional<QRect> windowUnderPointer()
@@ -30,12 +19,12 @@ std::optional<QRect> windowUnderPointer()
         return std::nullopt;
     }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const ReplyPtr<xcb_query_pointer_reply_t> pointer(
+    const XcbReply<xcb_query_pointer_reply_t> pointer(
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr));
     if (!pointer || pointer->child == XCB_NONE) {
         return std::nullopt;
     }
-    const ReplyPtr<xcb_get_geometry_reply_t> geometry(
+    const XcbReply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, pointer->child), nullptr));
     if (!geometry) {
         return std::nullopt;

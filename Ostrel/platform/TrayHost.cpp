@@ -71,21 +71,25 @@ bool TrayHost::watcherRegistered(const QDBusConnection& bus)
 
 bool TrayHost::newItemsGoLast(const QDBusConnection& bus)
 {
+    const QByteArray program = watcherProgram(bus);
+    return program == "waybar" || program == "lxqt-panel";
+}
+
+QByteArray TrayHost::watcherProgram(const QDBusConnection& bus)
+{
     const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
     if (names == nullptr) {
-        return false;
+        return {};
     }
     const QDBusReply<uint> pid = names->servicePid(QString::fromLatin1(watcherService));
     if (!pid.isValid()) {
-        return false;
+        return {};
     }
-    // The host is known by its program's name, as the kernel keeps it.
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid.value()));
     if (!comm.open(QIODevice::ReadOnly)) {
-        return false;
+        return {};
     }
-    const QByteArray program = comm.readAll().trimmed();
-    return program == "waybar" || program == "lxqt-panel";
+    return comm.readAll().trimmed();
 }
 
 bool TrayHost::hostNow() const

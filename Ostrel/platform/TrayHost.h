@@ -45,6 +45,10 @@ public:
     /// mate-panel put it left of them.
     [[nodiscard]] static bool newItemsGoLast(const QDBusConnection& bus);
 
+    /// The name of the program holding the watcher's name, as the kernel keeps
+    /// it ("waybar"); empty when there is none or it cannot be told.
+    [[nodiscard]] static QByteArray watcherProgram(const QDBusConnection& bus);
+
 Q_SIGNALS:
     /// A host is there, after none was (or at `start`).
     void appeared();

@@ -27,9 +27,9 @@ enum class TrayStyle
     });
 }
 
-/// Which panel colour the tray marks are drawn for. Automatic follows the
-/// platform palette; Colourful keeps the provider accents and edges them so
-/// they read on light and dark panels alike.
+/// Which panel colour the tray marks are drawn for. Automatic is for the
+/// panel behind the items where that is known, else as Colourful; Colourful keeps the provider accents and edges them
+/// so they read on light and dark panels alike.
 enum class TrayIconMode
 {
     automatic,

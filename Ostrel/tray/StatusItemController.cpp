@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QKeySequence>
-#include <QPalette>
 #include <QScreen>
 
 #include "base/QtText.h"
@@ -12,6 +11,7 @@
 #include "panel/PanelView.h"
 #include "panel/PanelWindow.h"
 #include "platform/BarUnderPointer.h"
+#include "platform/PanelBehind.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/SystemTrayItem.h"
 #include "platform/TrayHost.h"
@@ -126,6 +126,8 @@ void StatusItemController::followWatcher()
                 if (owner.isEmpty() || !m_shown) {
                     return;
                 }
+                // Another host may draw another panel.
+                reevaluate();
                 showInOrder(true);
             });
 }
@@ -257,7 +259,10 @@ void StatusItemController::reevaluate()
 {
     const Date now = m_clock();
     m_content = labelContent(m_store, m_settings, now);
-    const TrayColors colors = TrayColors::forMode(m_settings.trayIconMode(), QApplication::palette());
+    const TrayIconMode mode = m_settings.trayIconMode();
+    const TrayColors colors = TrayColors::forMode(
+        mode,
+        mode == TrayIconMode::automatic ? PanelBehind::colour(QDBusConnection::sessionBus()) : std::nullopt);
     bool rebuilt = false;
     if (m_content.marks.empty()) {
         rebuilt = rebuildItems(1);

@@ -61,6 +61,27 @@ start_mate_panel() {
   tray_await 150 tray_has_watcher
 }
 
+# Cinnamon, the shell and its window manager in one, with its default panel
+# holding only the tray applet (an XEmbed tray: the StatusNotifierItem watcher
+# is a daemon of its session, not started here). The panel is drawn inside the
+# shell's own scene, not as a window of its own, so its place is fixed: the
+# default 40 px along the bottom.
+start_cinnamon() {
+  local home="$tray_work/host"
+  env HOME="$home" XDG_CONFIG_HOME="$home/.config" GSETTINGS_BACKEND=dconf \
+    gsettings set org.cinnamon enabled-applets "['panel1:right:0:systray@cinnamon.org:0']"
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CURRENT_DESKTOP=X-Cinnamon \
+    cinnamon --replace >"$tray_work/panel.log" 2>&1 &
+  tray_pids+=($!)
+  tray_await 150 grep -q 'Cinnamon took' "$tray_work/panel.log" || return 1
+  tray_panel="$(xwininfo -root | sed -nE 's/.*Window id: (0x[0-9a-f]+).*/\1/p')"
+  bar_fixed=1
+  bar_left=0
+  bar_top=$((screen_height - 40))
+  bar_width=$screen_width
+  bar_height=40
+}
+
 # sway, headless, with waybar's default look and only its tray.
 start_sway() {
   local runtime="$tray_work/runtime"
@@ -95,12 +116,16 @@ JSON
 
 host_start() {
   host_kind=x11
-  local -A desktops=([xfce4-panel]=XFCE [lxqt-panel]=LXQt [mate-panel]=MATE [sway]=sway)
+  local -A desktops=([xfce4-panel]=XFCE [lxqt-panel]=LXQt [mate-panel]=MATE [cinnamon]=X-Cinnamon [sway]=sway)
   host_desktop="${desktops[$1]:-}"
   case "$1" in
     trayer | xfce4-panel) x11_start "$1" || return 1 ;;
     lxqt-panel) { x11_start none && start_lxqt_panel; } || return 1 ;;
     mate-panel) { x11_start none && start_mate_panel; } || return 1 ;;
+    cinnamon)
+      { x11_start none && start_cinnamon; } || return 1
+      return
+      ;;
     sway)
       host_kind=wayland
       start_sway
@@ -126,9 +151,7 @@ host_shot() {
 host_click() {
   local button="$3"
   if [[ $host_kind == wayland ]]; then
-    swaymsg -q "seat - cursor set $1 $2"
-    swaymsg -q "seat - cursor press button$button"
-    swaymsg -q "seat - cursor release button$button"
+    /usr/bin/python3 "$matrix_lib/desktop_probe.py" wayland-click "$1" "$2" "$button" "$screen_width" "$screen_height"
   else
     xdotool mousemove "$1" "$2" click "$button"
   fi

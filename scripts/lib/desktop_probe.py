@@ -14,6 +14,10 @@
 #   desktop_probe.py notifications --log FILE
 #       Serves org.freedesktop.Notifications on the session bus and appends
 #       "notify <summary>" to FILE per notification; "ready" once it serves.
+#   desktop_probe.py wayland-click X Y BUTTON WIDTH HEIGHT
+#       Moves a virtual pointer (wlr-virtual-pointer, which sway offers) to X Y
+#       of a WIDTH x HEIGHT output and clicks BUTTON (1 left, 3 right): a
+#       headless compositor has no pointer of its own.
 #   desktop_probe.py sway-window TREE.json
 #       Prints "floating|tiled x y w h" of the window titled "Ostrel" in
 #       `swaymsg -t get_tree` output, or nothing.
@@ -206,6 +210,67 @@ def sway_window(path):
     walk(root, False)
 
 
+def wayland_click(x, y, button, width, height):
+    import os
+    import socket
+    import struct
+    import time
+
+    path = os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"])
+    conn = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    conn.connect(path)
+
+    def send(obj, opcode, *args):
+        body = b""
+        for arg in args:
+            if isinstance(arg, str):
+                data = arg.encode() + b"\0"
+                body += struct.pack("=I", len(data)) + data + b"\0" * (-len(data) % 4)
+            else:
+                body += struct.pack("=I", arg)
+        conn.sendall(struct.pack("=II", obj, (8 + len(body)) << 16 | opcode) + body)
+
+    def roundtrip(callback):
+        # wl_display.sync: events up to its callback's "done" are all in.
+        send(1, 0, callback)
+        events, buffer = [], b""
+        while True:
+            buffer += conn.recv(65536)
+            while len(buffer) >= 8:
+                obj, word = struct.unpack("=II", buffer[:8])
+                size = word >> 16
+                if len(buffer) < size:
+                    break
+                events.append((obj, word & 0xFFFF, buffer[8:size]))
+                buffer = buffer[size:]
+                if obj == callback:
+                    return events
+
+    send(1, 1, 2)  # wl_display.get_registry -> 2
+    manager = None
+    for obj, opcode, body in roundtrip(3):
+        if obj == 2 and opcode == 0:
+            name, length = struct.unpack("=II", body[:8])
+            if body[8:8 + length - 1] == b"zwlr_virtual_pointer_manager_v1":
+                manager = name
+    if manager is None:
+        sys.exit("the compositor offers no virtual pointer")
+    send(2, 0, manager, "zwlr_virtual_pointer_manager_v1", 1, 4)  # wl_registry.bind -> 4
+    send(4, 0, 0, 5)  # create_virtual_pointer(default seat) -> 5
+    stamp = int(time.monotonic() * 1000) & 0xFFFFFFFF
+    send(5, 1, stamp, x, y, width, height)  # motion_absolute
+    send(5, 4)  # frame
+    roundtrip(6)
+    code = {1: 0x110, 2: 0x112, 3: 0x111}[button]
+    for state in (1, 0):
+        time.sleep(0.05)
+        send(5, 2, stamp + 50, code, state)  # button
+        send(5, 4)
+    roundtrip(7)
+    send(5, 8)  # destroy
+    roundtrip(8)
+
+
 def main(argv):
     if argv[:1] == ["marks"] and len(argv) == 6:
         marks(argv[1], *map(int, argv[2:]))
@@ -213,6 +278,8 @@ def main(argv):
         changed(argv[1], argv[2], int(argv[3]), int(argv[4]))
     elif argv[:2] == ["notifications", "--log"] and len(argv) == 3:
         notifications(argv[2])
+    elif argv[:1] == ["wayland-click"] and len(argv) == 6:
+        wayland_click(*map(int, argv[1:]))
     elif argv[:1] == ["sway-window"] and len(argv) == 2:
         sway_window(argv[1])
     else:

@@ -42,12 +42,25 @@ tray_session_start() {
   for tool in Xvfb trayer xwd xwininfo xwdtopnm pnmtopng dbus-daemon; do
     command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup-debian.sh" >&2; return 1; }
   done
-  # The X server picks a free display itself and writes its number to fd 3.
-  Xvfb -displayfd 3 -screen 0 "${TRAY_SCREEN:-480x120}x24" -nolisten tcp -auth /dev/null \
-    3>"$tray_work/display" 2>"$tray_work/xvfb.log" &
-  tray_pids+=($!)
-  tray_await 50 test -s "$tray_work/display" || { echo "Xvfb did not start; see $tray_work/xvfb.log" >&2; return 1; }
-  export DISPLAY=":$(head -n1 "$tray_work/display")"
+  # Displays :150 to :159 are kept for these sessions; each takes the first
+  # free one (an X server that finds its display taken exits at once).
+  local number pid display=""
+  for number in {150..159}; do
+    [[ -e "/tmp/.X$number-lock" ]] && continue
+    Xvfb ":$number" -screen 0 "${TRAY_SCREEN:-480x120}x24" -nolisten tcp -auth /dev/null 2>"$tray_work/xvfb.log" &
+    pid=$!
+    tray_await 50 test -S "/tmp/.X11-unix/X$number" -o ! -e "/proc/$pid"
+    sleep 0.2
+    if kill -0 "$pid" 2>/dev/null && [[ -S "/tmp/.X11-unix/X$number" ]]; then
+      tray_pids+=("$pid")
+      display=":$number"
+      break
+    fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  [[ -n "$display" ]] || { echo "Xvfb did not start on :150 to :159; see $tray_work/xvfb.log" >&2; return 1; }
+  export DISPLAY="$display"
 
   # A session bus of its own, so nothing talks to the caller's desktop; it has no
   # StatusNotifierItem host, so Qt embeds its items in the XEmbed tray.

@@ -41,5 +41,29 @@ TEST(PanelPlacement, OpensByTheItemOrThePointerAndStaysOnTheScreen)
     }
 }
 
+TEST(PanelPlacement, WithoutTheItemsPlaceOpensAtTheBarsRightEndOffTheBar)
+{
+    struct Case
+    {
+        std::string_view name;
+        QRect workspace;  ///< what the bars leave of the output
+        QRect output;
+        QPoint expected;
+    };
+
+    const QSize panel(384, 300);
+    const QRect output(0, 0, 1024, 768);
+    const auto cases = std::to_array<Case>({
+        {"below a top bar", QRect(0, 26, 1024, 742), output, QPoint(640, 30)},
+        {"above a bottom bar", QRect(0, 0, 1024, 740), output, QPoint(640, 436)},
+        {"no bar: the top right corner", output, output, QPoint(640, 4)},
+        {"on an output right of another", QRect(1920, 30, 1024, 738), QRect(1920, 0, 1024, 768), QPoint(2560, 34)},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PanelPlacement::byBar(panel, c.workspace, c.output), c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include "drawing/Contrast.h"
-#include "drawing/Theme.h"
 #include "support/SampleReadings.h"
 #include "tray/TrayLayout.h"
 
@@ -46,20 +45,26 @@ struct Mode
 {
     std::string_view name;
     TrayIconMode mode;
-    ColorScheme desktop;  ///< the palette Automatic follows
+    std::optional<QRgb> panel;  ///< the panel behind the items, where known
 };
 
+// The panels of real hosts' defaults among them: a panel Automatic knows must
+// be the one the marks are made for, whatever its colour.
 constexpr auto modes = std::to_array<Mode>({
-    {"automatic on a light desktop", TrayIconMode::automatic, ColorScheme::light},
-    {"automatic on a dark desktop", TrayIconMode::automatic, ColorScheme::dark},
-    {"colourful", TrayIconMode::colourful, ColorScheme::light},
-    {"light panel", TrayIconMode::lightPanel, ColorScheme::dark},
-    {"dark panel", TrayIconMode::darkPanel, ColorScheme::light},
+    {"automatic, panel unknown", TrayIconMode::automatic, std::nullopt},
+    {"automatic on trayer's grey", TrayIconMode::automatic, 0xdcdad5},
+    {"automatic on black (lxqt-panel, GNOME)", TrayIconMode::automatic, 0x000000},
+    {"automatic on waybar's blue", TrayIconMode::automatic, 0x2980b9},
+    {"automatic on a mid grey", TrayIconMode::automatic, 0x777777},
+    {"automatic on white", TrayIconMode::automatic, 0xffffff},
+    {"colourful", TrayIconMode::colourful, 0x000000},
+    {"light panel", TrayIconMode::lightPanel, 0x000000},
+    {"dark panel", TrayIconMode::darkPanel, 0xffffff},
 });
 
 TrayColors colorsOf(const Mode& mode)
 {
-    return TrayColors::forMode(mode.mode, Theme::palette(mode.desktop));
+    return TrayColors::forMode(mode.mode, mode.panel ? std::optional(QColor(*mode.panel)) : std::nullopt);
 }
 
 struct Status
@@ -142,6 +147,11 @@ TEST(TrayMark, ReadsInEveryStyleSlotModeAndStatus)
     for (std::size_t m = 0; m < modes.size(); ++m) {
         const Mode& mode = modes.at(m);
         const TrayColors colors = colorsOf(mode);
+        if (mode.mode == TrayIconMode::automatic) {
+            const std::vector<QColor> madeFor =
+                mode.panel ? std::vector{QColor(*mode.panel)} : TrayColors::forMode(TrayIconMode::colourful, {}).panels;
+            EXPECT_EQ(colors.panels, madeFor) << mode.name;
+        }
         for (std::size_t st = 0; st < statuses.size(); ++st) {
             const Status& status = statuses.at(st);
             // Every mode and every status meets every slot size: pairs, not the whole product.
