@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "model/JsonFields.h"
@@ -45,14 +46,69 @@ void appendInteger(std::string& out, Integer value)
     return true;
 }
 
+/// Whether rounding `exact` to `digits` significant digits surely gives a
+/// number farther from it than `reach`, judged from a product or quotient
+/// with an exact power of ten (off by at most half an ulp) and the exponent
+/// `power` of its first digit.
+[[nodiscard]] bool surelyFarther(double exact, int power, int digits, double reach)
+{
+    static constexpr auto powers = [] {
+        std::array<double, 23> table{};
+        double value = 1;
+        for (double& entry : table) {
+            entry = value;
+            value *= 10;
+        }
+        return table;
+    }();
+    const int unitPower = power - digits + 1;  // the rounding unit is 10^unitPower
+    const double unit = unitPower >= 0 ? powers.at(static_cast<std::size_t>(unitPower))
+                                       : 1 / powers.at(static_cast<std::size_t>(-unitPower));
+    const double scaled = unitPower >= 0 ? exact / powers.at(static_cast<std::size_t>(unitPower))
+                                         : exact * powers.at(static_cast<std::size_t>(-unitPower));
+    const double slack = std::abs(scaled) * 0x1p-52 + 0x1p-40;
+    const double distance = std::abs(scaled - std::nearbyint(scaled)) - slack;
+    return distance > 0 && distance * unit * (1 - 0x1p-40) > reach;
+}
+
+/// A date as our files write it: the fewest significant digits of its seconds
+/// since 2001 that read back as the same date (as Json::encode(Date) finds
+/// them), with the digit counts that surely cannot work passed over unread:
+/// trying each one through text costs most of a cache's encoding.
 [[nodiscard]] bool appendDate(std::string& out, Date date)
 {
-    const Json::Value number = Json::encode(date);
-    if (number.is_number_integer()) {
-        appendInteger(out, number.get<std::int64_t>());
-        return true;
+    const double exact = secondsSinceReference(date);
+    const double magnitude = std::abs(exact);
+    if (!std::isfinite(exact) || magnitude < 1 || magnitude >= 1e15) {
+        const Json::Value number = Json::encode(date);
+        if (number.is_number_integer()) {
+            appendInteger(out, number.get<std::int64_t>());
+            return true;
+        }
+        return appendNumber(out, number.get<double>());
     }
-    return appendNumber(out, number.get<double>());
+    int power = static_cast<int>(std::floor(std::log10(magnitude)));
+    power += std::pow(10.0, power + 1) <= magnitude ? 1 : std::pow(10.0, power) > magnitude ? -1 : 0;
+    // A candidate reads back as the date only within about an ulp of the date
+    // and of `exact` of it; four of each leave room for every rounding on the way.
+    const double since1970 = secondsSince1970(date);
+    const double reach = 4 * (std::nextafter(std::abs(since1970), INFINITY) - std::abs(since1970))
+                         + 4 * (std::nextafter(magnitude, INFINITY) - magnitude);
+    constexpr int mostDigits = std::numeric_limits<double>::max_digits10;
+    std::array<char, 32> text{};
+    for (int digits = 1; digits < mostDigits; ++digits) {
+        if (surelyFarther(exact, power, digits, reach)) {
+            continue;
+        }
+        const auto written =
+            std::to_chars(text.data(), text.data() + text.size(), exact, std::chars_format::general, digits);
+        double candidate = 0;
+        const auto read = std::from_chars(text.data(), written.ptr, candidate);
+        if (written.ec == std::errc() && read.ec == std::errc() && dateFromReference(candidate) == date) {
+            return appendNumber(out, candidate);
+        }
+    }
+    return appendNumber(out, exact);
 }
 
 /// A JSON string. Plain printable ASCII is copied as it is; anything else
