@@ -43,9 +43,9 @@ struct Member
     }
 
     /// The value of an optional member that is there and not null.
-    [[nodiscard]] std::optional<T> present() &&
+    [[nodiscard]] std::optional<T> present() const
     {
-        return seen && !null ? std::optional<T>(std::move(value)) : std::nullopt;
+        return seen && !null ? std::optional<T>(value) : std::nullopt;
     }
 };
 
@@ -275,7 +275,7 @@ Read Reader::point(AllowancePoint& out)
         return m_cursor.skip();
     });
     const bool fits = date.required() && usedPercent.required() && resetsAt.optional();
-    out = {date.value, usedPercent.value, std::move(resetsAt).present()};
+    out = {date.value, usedPercent.value, resetsAt.present()};
     return read == Read::ok && !fits ? Read::mistyped : read;
 }
 
@@ -340,8 +340,8 @@ Read Reader::file(FileState& out)
                     modified.value,
                     std::move(tokens.value),
                     std::move(allowance.value),
-                    std::move(lastKey).present(),
-                    std::move(lastCounts).present()};
+                    lastKey.present(),
+                    lastCounts.present()};
     return read == Read::ok && !fits ? Read::mistyped : read;
 }
 

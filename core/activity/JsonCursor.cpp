@@ -70,6 +70,46 @@ void appendUtf8(std::string& out, std::uint32_t code)
     return power - static_cast<std::int64_t>(zeros == std::string_view::npos ? fraction.size() : zeros) > 0;
 }
 
+/// The number as an integer of 64 bits, when it is written as one and fits.
+[[nodiscard]] std::optional<JsonCursor::Number> integerOf(const NumberText& text)
+{
+    using Number = JsonCursor::Number;
+    if (text.fraction.data() != nullptr || text.exponent.data() != nullptr || text.integer.size() > 20) {
+        return std::nullopt;
+    }
+    std::uint64_t magnitude = 0;
+    for (const char c : text.integer) {
+        if (__builtin_mul_overflow(magnitude, 10U, &magnitude)
+            || __builtin_add_overflow(magnitude, static_cast<unsigned>(c - '0'), &magnitude)) {
+            return std::nullopt;
+        }
+    }
+    constexpr std::uint64_t negativeLimit = std::uint64_t{1} << 63;
+    if (text.negative && magnitude > negativeLimit) {
+        return std::nullopt;
+    }
+    // The double nearest the integer, as a conversion of the integer gives (-0 is 0).
+    const double value = text.negative ? -static_cast<double>(magnitude) + 0.0 : static_cast<double>(magnitude);
+    return Number{text.negative ? Number::Kind::negativeInteger : Number::Kind::unsignedInteger, magnitude, value};
+}
+
+/// Any other number as the nearest double; absent when it is too large for one,
+/// which the parser refuses.
+[[nodiscard]] std::optional<JsonCursor::Number> fractionOf(const NumberText& text)
+{
+    JsonCursor::Number number;
+    const auto [end, error] = std::from_chars(text.whole.data(), text.whole.data() + text.whole.size(), number.value);
+    if (error == std::errc::result_out_of_range) {
+        if (overflows(text.integer, text.fraction, text.exponent)) {
+            return std::nullopt;
+        }
+        number.value = text.negative ? -0.0 : 0.0;
+    } else if (error != std::errc{} || end != text.whole.data() + text.whole.size() || !std::isfinite(number.value)) {
+        return std::nullopt;
+    }
+    return number;
+}
+
 }  // namespace
 
 JsonCursor::JsonCursor(std::string_view text, std::size_t deepest)
@@ -271,74 +311,56 @@ std::optional<std::string_view> JsonCursor::string(std::string& scratch)
     return std::nullopt;
 }
 
-std::optional<JsonCursor::Number> JsonCursor::number()
+std::string_view JsonCursor::digits()
 {
-    const auto bad = [this] {
-        fail();
-        return std::optional<Number>{};
-    };
+    const std::size_t from = m_at;
+    while (m_at < m_text.size() && isDigit(m_text[m_at])) {
+        ++m_at;
+    }
+    return m_text.substr(from, m_at - from);
+}
+
+std::optional<NumberText> JsonCursor::numberText()
+{
+    NumberText text;
     if (peek() == '\0') {
-        return bad();
+        return std::nullopt;
     }
     const std::size_t start = m_at;
-    const bool negative = m_text[m_at] == '-';
-    m_at += negative ? 1 : 0;
-    const auto digits = [this] {
-        const std::size_t from = m_at;
-        while (m_at < m_text.size() && isDigit(m_text[m_at])) {
-            ++m_at;
-        }
-        return m_text.substr(from, m_at - from);
-    };
-    const std::string_view integer = digits();
-    if (integer.empty() || (integer.size() > 1 && integer.front() == '0')) {
-        return bad();
+    text.negative = m_text[m_at] == '-';
+    m_at += text.negative ? 1 : 0;
+    text.integer = digits();
+    if (text.integer.empty() || (text.integer.size() > 1 && text.integer.front() == '0')) {
+        return std::nullopt;
     }
-    std::string_view fraction;
-    std::string_view exponent;
     if (m_at < m_text.size() && m_text[m_at] == '.') {
         ++m_at;
-        fraction = digits();
-        if (fraction.empty()) {
-            return bad();
+        text.fraction = digits();
+        if (text.fraction.empty()) {
+            return std::nullopt;
         }
     }
     if (m_at < m_text.size() && (m_text[m_at] == 'e' || m_text[m_at] == 'E')) {
         const std::size_t from = ++m_at;
-        if (m_at < m_text.size() && (m_text[m_at] == '+' || m_text[m_at] == '-')) {
-            ++m_at;
-        }
+        m_at += m_at < m_text.size() && (m_text[m_at] == '+' || m_text[m_at] == '-') ? std::size_t{1} : 0;
         if (digits().empty()) {
-            return bad();
+            return std::nullopt;
         }
-        exponent = m_text.substr(from, m_at - from);
+        text.exponent = m_text.substr(from, m_at - from);
     }
-    Number number;
-    if (fraction.data() == nullptr && exponent.data() == nullptr && integer.size() <= 20) {
-        std::uint64_t magnitude = 0;
-        bool fits = true;
-        for (const char c : integer) {
-            fits = fits && !__builtin_mul_overflow(magnitude, 10U, &magnitude)
-                   && !__builtin_add_overflow(magnitude, static_cast<unsigned>(c - '0'), &magnitude);
-        }
-        constexpr std::uint64_t negativeLimit = std::uint64_t{1} << 63;
-        if (fits && (!negative || magnitude <= negativeLimit)) {
-            number.kind = negative ? Number::Kind::negativeInteger : Number::Kind::unsignedInteger;
-            number.magnitude = magnitude;
-            // The double nearest the integer, as a conversion of the integer gives (-0 is 0).
-            number.value = negative ? -static_cast<double>(magnitude) + 0.0 : static_cast<double>(magnitude);
-            return number;
-        }
+    text.whole = m_text.substr(start, m_at - start);
+    return text;
+}
+
+std::optional<JsonCursor::Number> JsonCursor::number()
+{
+    const auto text = numberText();
+    auto number = text ? integerOf(*text) : std::nullopt;
+    if (text && !number) {
+        number = fractionOf(*text);
     }
-    const std::string_view text = m_text.substr(start, m_at - start);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number.value);
-    if (error == std::errc::result_out_of_range) {
-        if (overflows(integer, fraction, exponent)) {
-            return bad();  // the parser refuses a number it cannot hold
-        }
-        number.value = negative ? -0.0 : 0.0;
-    } else if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(number.value)) {
-        return bad();
+    if (!number) {
+        fail();
     }
     return number;
 }
@@ -356,6 +378,18 @@ std::optional<std::string_view> JsonCursor::literal()
     return std::nullopt;
 }
 
+bool JsonCursor::scalar(std::string& scratch)
+{
+    const char next = peek();
+    if (next == '"') {
+        return string(scratch).has_value();
+    }
+    if (next == '-' || isDigit(next)) {
+        return number().has_value();
+    }
+    return literal().has_value();
+}
+
 bool JsonCursor::skip()
 {
     // The brackets of the arrays and objects opened here, innermost last: no
@@ -363,52 +397,46 @@ bool JsonCursor::skip()
     std::string open;
     std::string scratch;
     while (true) {
-        const char c = peek();
-        bool value = true;
-        if (c == '{' || c == '[') {
-            if (!enter(c)) {
+        const char next = peek();
+        if (next == '{' || next == '[') {
+            if (!enter(next)) {
                 return false;
             }
-            open += c;
-            value = take(c == '{' ? '}' : ']');
-            if (value) {
-                open.pop_back();
-                leave();
-            } else if (c == '{' && (!string(scratch) || !take(':'))) {
-                return fail();
-            }
-        } else if (c == '"') {
-            if (!string(scratch)) {
-                return false;
-            }
-        } else if (c == '-' || isDigit(c)) {
-            if (!number()) {
-                return false;
-            }
-        } else if (!literal()) {
-            return false;
-        }
-        if (!value) {
-            continue;  // the first element or member of what was just opened
-        }
-        while (!open.empty()) {
-            const bool inObject = open.back() == '{';
-            if (take(',')) {
-                if (inObject && (!string(scratch) || !take(':'))) {
+            open += next;
+            if (!take(next == '{' ? '}' : ']')) {
+                if (next == '{' && (!string(scratch) || !take(':'))) {
                     return fail();
                 }
-                break;
-            }
-            if (!take(inObject ? '}' : ']')) {
-                return fail();
+                continue;  // the first element or member of what was just opened
             }
             open.pop_back();
             leave();
+        } else if (!scalar(scratch)) {
+            return false;
+        }
+        if (!nextValue(open, scratch)) {
+            return false;
         }
         if (open.empty()) {
             return !m_failed;
         }
     }
+}
+
+bool JsonCursor::nextValue(std::string& open, std::string& scratch)
+{
+    while (!open.empty()) {
+        const bool inObject = open.back() == '{';
+        if (take(',')) {
+            return !inObject || (string(scratch).has_value() && take(':')) || fail();
+        }
+        if (!take(inObject ? '}' : ']')) {
+            return fail();
+        }
+        open.pop_back();
+        leave();
+    }
+    return true;
 }
 
 bool JsonCursor::finished()

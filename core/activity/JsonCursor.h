@@ -14,6 +14,17 @@
 
 namespace ostrel {
 
+/// The pieces of a number's text: all of it, its integer digits, its fraction
+/// digits and its exponent with the sign (null views where a part is missing).
+struct NumberText
+{
+    std::string_view whole;
+    std::string_view integer;
+    std::string_view fraction;
+    std::string_view exponent;
+    bool negative = false;
+};
+
 class JsonCursor
 {
 public:
@@ -103,6 +114,13 @@ private:
     [[nodiscard]] bool escape(std::string& decoded);
     [[nodiscard]] bool multibyte();
     [[nodiscard]] std::optional<std::uint32_t> hexQuad();
+    [[nodiscard]] std::string_view digits();
+    [[nodiscard]] std::optional<NumberText> numberText();
+    /// A string, number, or literal; false when the text breaks.
+    [[nodiscard]] bool scalar(std::string& scratch);
+    /// After a value inside the containers `open`: the separator or the
+    /// containers' ends up to the next value; false when the text breaks.
+    [[nodiscard]] bool nextValue(std::string& open, std::string& scratch);
 
     std::string_view m_text;
     std::size_t m_at = 0;
