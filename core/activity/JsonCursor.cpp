@@ -1,8 +1,5 @@
 #include "activity/JsonCursor.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace ostrel {
 namespace {
 
@@ -45,69 +42,6 @@ void appendUtf8(std::string& out, std::uint32_t code)
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
-}
-
-/// Whether a number whose conversion left the range of a double was too large
-/// (rather than too small): the power of ten of its first significant digit is
-/// positive. Conversions fail only far beyond 1e308 or below 1e-323, so the
-/// sign alone decides. `integer` and `fraction` are the digits, `exponent` the
-/// text after the 'e' with its sign.
-[[nodiscard]] bool overflows(std::string_view integer, std::string_view fraction, std::string_view exponent)
-{
-    std::int64_t power = 0;
-    const bool negative = !exponent.empty() && exponent.front() == '-';
-    for (const char c : exponent) {
-        if (isDigit(c) && power < 1000000000) {
-            power = power * 10 + (c - '0');
-        }
-    }
-    power = negative ? -power : power;
-    const std::size_t leading = integer.find_first_not_of('0');
-    if (leading != std::string_view::npos) {
-        return power + static_cast<std::int64_t>(integer.size() - leading) > 0;
-    }
-    const std::size_t zeros = fraction.find_first_not_of('0');
-    return power - static_cast<std::int64_t>(zeros == std::string_view::npos ? fraction.size() : zeros) > 0;
-}
-
-/// The number as an integer of 64 bits, when it is written as one and fits.
-[[nodiscard]] std::optional<JsonCursor::Number> integerOf(const NumberText& text)
-{
-    using Number = JsonCursor::Number;
-    if (text.fraction.data() != nullptr || text.exponent.data() != nullptr || text.integer.size() > 20) {
-        return std::nullopt;
-    }
-    std::uint64_t magnitude = 0;
-    for (const char c : text.integer) {
-        if (__builtin_mul_overflow(magnitude, 10U, &magnitude)
-            || __builtin_add_overflow(magnitude, static_cast<unsigned>(c - '0'), &magnitude)) {
-            return std::nullopt;
-        }
-    }
-    constexpr std::uint64_t negativeLimit = std::uint64_t{1} << 63;
-    if (text.negative && magnitude > negativeLimit) {
-        return std::nullopt;
-    }
-    // The double nearest the integer, as a conversion of the integer gives (-0 is 0).
-    const double value = text.negative ? -static_cast<double>(magnitude) + 0.0 : static_cast<double>(magnitude);
-    return Number{text.negative ? Number::Kind::negativeInteger : Number::Kind::unsignedInteger, magnitude, value};
-}
-
-/// Any other number as the nearest double; absent when it is too large for one,
-/// which the parser refuses.
-[[nodiscard]] std::optional<JsonCursor::Number> fractionOf(const NumberText& text)
-{
-    JsonCursor::Number number;
-    const auto [end, error] = std::from_chars(text.whole.data(), text.whole.data() + text.whole.size(), number.value);
-    if (error == std::errc::result_out_of_range) {
-        if (overflows(text.integer, text.fraction, text.exponent)) {
-            return std::nullopt;
-        }
-        number.value = text.negative ? -0.0 : 0.0;
-    } else if (error != std::errc{} || end != text.whole.data() + text.whole.size() || !std::isfinite(number.value)) {
-        return std::nullopt;
-    }
-    return number;
 }
 
 }  // namespace
@@ -355,10 +289,7 @@ std::optional<NumberText> JsonCursor::numberText()
 std::optional<JsonCursor::Number> JsonCursor::number()
 {
     const auto text = numberText();
-    auto number = text ? integerOf(*text) : std::nullopt;
-    if (text && !number) {
-        number = fractionOf(*text);
-    }
+    auto number = text ? JsonNumber::read(*text) : std::nullopt;
     if (!number) {
         fail();
     }
@@ -441,7 +372,9 @@ bool JsonCursor::nextValue(std::string& open, std::string& scratch)
 
 bool JsonCursor::finished()
 {
-    return peek() == '\0' && !m_failed && m_at == m_text.size();
+    // The library's parser takes a NUL byte outside a string for the end of
+    // the text, whatever follows it.
+    return peek() == '\0' && !m_failed;
 }
 
 }  // namespace ostrel

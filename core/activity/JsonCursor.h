@@ -12,38 +12,14 @@
 #include <string>
 #include <string_view>
 
-namespace ostrel {
+#include "activity/JsonNumber.h"
 
-/// The pieces of a number's text: all of it, its integer digits, its fraction
-/// digits and its exponent with the sign (null views where a part is missing).
-struct NumberText
-{
-    std::string_view whole;
-    std::string_view integer;
-    std::string_view fraction;
-    std::string_view exponent;
-    bool negative = false;
-};
+namespace ostrel {
 
 class JsonCursor
 {
 public:
-    /// A number as the JSON library would hold it: an unsigned integer, a
-    /// negative integer, or a double for everything else (fractions, exponents,
-    /// integers beyond 64 bits).
-    struct Number
-    {
-        enum class Kind
-        {
-            unsignedInteger,
-            negativeInteger,
-            fraction
-        };
-
-        Kind kind = Kind::fraction;
-        std::uint64_t magnitude = 0;  ///< the integer's absolute value
-        double value = 0;             ///< the number as a double, whatever its kind
-    };
+    using Number = JsonNumber;
 
     /// `deepest` bounds how many arrays and objects may be open at once.
     explicit JsonCursor(std::string_view text, std::size_t deepest = std::numeric_limits<std::size_t>::max());
@@ -60,7 +36,8 @@ public:
     [[nodiscard]] std::optional<std::string_view> literal();
     /// Passes over one value of any kind, checking it all the same.
     [[nodiscard]] bool skip();
-    /// Whether nothing but whitespace is left and nothing failed.
+    /// Whether nothing but whitespace is left (up to a NUL byte, which ends
+    /// the text as it does for the library's parser) and nothing failed.
     [[nodiscard]] bool finished();
 
     [[nodiscard]] bool failed() const
