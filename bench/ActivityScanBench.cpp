@@ -1,12 +1,16 @@
 // Times the activity scanner over a folder of session logs made by
-// tests/fixtures/gen-session-logs: a cold first scan, an unchanged rescan, a
-// rescan after appending 1 MB to one log, and the cache file's size, write and
-// load times, with `cat` and one stat pass over the same files for reference.
+// tests/fixtures/gen-session-logs: a cold first scan of both providers and of
+// each alone, an unchanged rescan, a rescan after appending 1 MB to one log,
+// and the cache's encoding, decoding, save and load, with `cat` of the same
+// files, one stat pass and a read of 1 MB for reference. Ratios to the
+// references are taken in the same run, so they hold on a busy machine.
 //
 //   ActivityScanBench HOME [NOW]     (NOW: ISO 8601; default: the end in HOME/expected.json)
 
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -86,10 +91,20 @@ void resetPeak()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-[[nodiscard]] std::vector<fs::path> logs(const fs::path& home)
+/// The log folders of one provider, or of both.
+[[nodiscard]] std::vector<const char*> rootsOf(std::optional<Provider> provider)
+{
+    if (!provider) {
+        return {".claude/projects", ".codex/sessions", ".codex/archived_sessions"};
+    }
+    return *provider == Provider::claude ? std::vector{".claude/projects"}
+                                         : std::vector{".codex/sessions", ".codex/archived_sessions"};
+}
+
+[[nodiscard]] std::vector<fs::path> logs(const fs::path& home, std::optional<Provider> provider = std::nullopt)
 {
     std::vector<fs::path> found;
-    for (const auto* root : {".claude/projects", ".codex/sessions", ".codex/archived_sessions"}) {
+    for (const auto* root : rootsOf(provider)) {
         std::error_code error;
         for (fs::recursive_directory_iterator it(home / root, error), end; !error && it != end; it.increment(error)) {
             if (it->path().extension() == ".jsonl") {
@@ -138,12 +153,16 @@ struct Totals
     std::size_t filesListed = 0;
 };
 
-[[nodiscard]] Totals scanBoth(ActivityScanner& scanner, const fs::path& home, Date now)
+[[nodiscard]] Totals
+scanBoth(ActivityScanner& scanner, const fs::path& home, Date now, std::optional<Provider> only = std::nullopt)
 {
     Totals totals;
     totals.wall = seconds(
         [&] {
             for (const Provider provider : allProviders) {
+                if (only && provider != *only) {
+                    continue;
+                }
                 const fs::path folder = home / (provider == Provider::claude ? ".claude" : ".codex");
                 totals.tokens +=
                     scanner.scan(provider, folder, now).tokens.total(ActivityScanner::lookback, now).total();
@@ -155,6 +174,37 @@ struct Totals
         },
         &totals.cpu);
     return totals;
+}
+
+/// CPU time of `cat` over the files (the first of two runs warms the page
+/// cache), given to it by xargs: a command line of thousands of paths is too long.
+[[nodiscard]] double catCpu(const std::vector<fs::path>& files)
+{
+    const fs::path list = fs::temp_directory_path() / ("ActivityScanBench-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(list, std::ios::binary);
+        for (const auto& file : files) {
+            out << file.native() << '\0';
+        }
+    }
+    const std::string command = "xargs -0 cat < '" + list.string() + "' > /dev/null";
+    static_cast<void>(std::system(command.c_str()));
+    const double before = childrenCpuSeconds();
+    static_cast<void>(std::system(command.c_str()));
+    const double cpu = childrenCpuSeconds() - before;
+    fs::remove(list);
+    return cpu;
+}
+
+/// The median of `runs` timings of `work`, wall time.
+[[nodiscard]] double median(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        times.push_back(seconds(work));
+    }
+    std::ranges::sort(times);
+    return times[times.size() / 2];
 }
 
 void print(const char* name, const Totals& totals)
@@ -212,19 +262,15 @@ int run(const std::vector<std::string>& arguments)
     }
     std::printf("%zu log files, %.1f MB\n", files.size(), static_cast<double>(total) / 1e6);
 
-    // References: cat from the page cache (run twice, the first warms it) and one stat pass.
-    const std::string cat = "find '" + home.string() + "' -name '*.jsonl' -print0 | xargs -0 cat > /dev/null";
-    static_cast<void>(std::system(cat.c_str()));
-    const double childrenBefore = childrenCpuSeconds();
-    const double catWall = seconds([&] { static_cast<void>(std::system(cat.c_str())); });
-    const double catCpu = childrenCpuSeconds() - childrenBefore;
-    std::printf("%-28s %9.1f ms wall %7.1f ms CPU  %8.1f MB  %6.0f MB/s wall %6.0f MB/s CPU (find, xargs, cat)\n",
+    // References: cat of the same files from the page cache, one stat pass.
+    const double catBoth = catCpu(files);
+    const double catClaude = catCpu(logs(home, Provider::claude));
+    const double catCodex = catCpu(logs(home, Provider::openai));
+    std::printf("%-28s %9.1f ms CPU (claude %.1f, codex %.1f)\n",
                 "cat (reference)",
-                catWall * 1e3,
-                catCpu * 1e3,
-                static_cast<double>(total) / 1e6,
-                static_cast<double>(total) / 1e6 / catWall,
-                static_cast<double>(total) / 1e6 / catCpu);
+                catBoth * 1e3,
+                catClaude * 1e3,
+                catCodex * 1e3);
     double statCpu = 0;
     const double statWall = seconds(
         [&] {
@@ -235,12 +281,21 @@ int run(const std::vector<std::string>& arguments)
         &statCpu);
     std::printf("%-28s %9.1f ms wall %7.1f ms CPU\n", "walk + stat (reference)", statWall * 1e3, statCpu * 1e3);
 
+    // Each provider alone, without a cache, against cat of its own files.
+    for (const auto& [provider, reference] : {std::pair{Provider::claude, catClaude}, {Provider::openai, catCodex}}) {
+        ActivityScanner alone(ActivityScanner::Options{});
+        const Totals totals = scanBoth(alone, home, now, provider);
+        print(provider == Provider::claude ? "cold scan, claude alone" : "cold scan, codex alone", totals);
+        std::printf("%-28s %9.2f x cat in CPU\n", "", totals.cpu / reference);
+    }
+
     resetPeak();
     const std::int64_t idle = statusKiB("VmRSS");
     ActivityScanner scanner(ActivityScanner::Options{cache});
     const Totals cold = scanBoth(scanner, home, now);
     const std::int64_t coldPeak = statusKiB("VmHWM");
     print("cold first scan", cold);
+    std::printf("%-28s %9.2f x cat in CPU\n", "", cold.cpu / catBoth);
     if (const auto expected = expectedTokens(home)) {
         std::printf("%-28s %s (%" PRId64 " tokens)\n",
                     "  totals",
@@ -258,19 +313,29 @@ int run(const std::vector<std::string>& arguments)
         print("unchanged, new scanner+cache", scanBoth(fromCache, home, now));
     }
 
-    const auto cacheSize = fs::file_size(cache);
+    // The cache: encoding and decoding in memory (medians of 21), then the
+    // file's save (atomic, with fsync) and load.
+    const auto cacheSize = static_cast<double>(fs::file_size(cache));
     std::optional<ActivityCache::State> state;
     const double loadWall = seconds([&] { state = ActivityCache::load(cache); });
+    const ActivityCache::State loaded = state.value_or(ActivityCache::State{});
+    const std::string text = ActivityCache::encode(loaded).value_or(std::string{});
+    const double encodeWall = median(21, [&] { static_cast<void>(ActivityCache::encode(loaded)); });
+    const double decodeWall = median(21, [&] { static_cast<void>(ActivityCache::decode(text)); });
     const fs::path copy = cache.parent_path() / "copy.json";
-    const double writeWall =
-        seconds([&] { static_cast<void>(ActivityCache::save(copy, state.value_or(ActivityCache::State{}))); });
-    std::printf("%-28s %9.2f MB, write %.1f ms, load %.1f ms\n",
+    const double saveWall = seconds([&] { static_cast<void>(ActivityCache::save(copy, loaded)); });
+    std::printf("%-28s %9.2f MB, encode %.2f ms (%.0f MB/s), decode %.2f ms (%.0f MB/s); save %.1f ms, load %.1f ms\n",
                 "cache file",
-                static_cast<double>(cacheSize) / 1e6,
-                writeWall * 1e3,
+                cacheSize / 1e6,
+                encodeWall * 1e3,
+                cacheSize / 1e6 / encodeWall,
+                decodeWall * 1e3,
+                cacheSize / 1e6 / decodeWall,
+                saveWall * 1e3,
                 loadWall * 1e3);
 
-    // Append 1 MB to the largest Claude log, rescan, then put the file back as it was.
+    // Append 1 MB to the largest Claude log, rescan, then put the file back as
+    // it was; the budget is two stat passes and a read of the 1 MB.
     fs::path largest;
     for (const auto& file : files) {
         if (file.native().find("/.claude/") != std::string::npos
@@ -280,7 +345,17 @@ int run(const std::vector<std::string>& arguments)
     }
     if (!largest.empty()) {
         const auto [size, modified] = appendMegabyte(largest);
-        print("rescan after a 1 MB append", scanBoth(scanner, home, now));
+        double readCpu = 0;
+        seconds(
+            [&] {
+                std::vector<char> bytes(fs::file_size(largest) - size);
+                const auto log = posix::ReadOnlyFile::open(largest);
+                static_cast<void>(log && log->readAt(size, std::span(bytes)));
+            },
+            &readCpu);
+        const Totals rescan = scanBoth(scanner, home, now);
+        print("rescan after a 1 MB append", rescan);
+        std::printf("%-28s %9.2f x (2 stat passes + reading 1 MB) in CPU\n", "", rescan.cpu / (2 * statCpu + readCpu));
         fs::resize_file(largest, size);
         fs::last_write_time(largest, modified);
     }

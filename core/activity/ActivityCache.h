@@ -1,6 +1,6 @@
 #pragma once
 // The activity scanner's memory between launches: one file state per session
-// log, kept as JSON in the data folder. A file that is missing, corrupt, of
+// log, kept as JSON in the data folder, written and read without a document. A file that is missing, corrupt, of
 // another program or of another version reads as absent, so the scanner starts
 // over and replaces it; saving is atomic and readable only by the user.
 
@@ -14,6 +14,10 @@
 
 #include "activity/FileState.h"
 #include "model/Json.h"
+
+namespace ostrel {
+class CacheWriter;
+}
 
 namespace ostrel::ActivityCache {
 
@@ -31,9 +35,6 @@ struct State
     bool operator==(const State&) const = default;
 };
 
-[[nodiscard]] Json::Value encode(const FileState& file);
-[[nodiscard]] Json::Result<FileState> decodeFile(const Json::Value& value);
-
 /// Compact JSON; fails on a number that JSON cannot carry.
 [[nodiscard]] Json::Result<std::string> encode(const State& state);
 /// Strict: any missing or mistyped part fails the whole document.
@@ -47,5 +48,8 @@ struct State
 /// so no file of the user's is overwritten. A text saying what failed; the
 /// previous file stays then.
 [[nodiscard]] std::expected<void, std::string> save(const std::filesystem::path& file, const State& state);
+/// The same through `writer`, which keeps the texts of the files that did not change since its last save.
+[[nodiscard]] std::expected<void, std::string>
+save(const std::filesystem::path& file, const State& state, CacheWriter& writer);
 
 }  // namespace ostrel::ActivityCache

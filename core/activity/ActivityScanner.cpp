@@ -83,6 +83,7 @@ ProviderActivity ActivityScanner::scan(Provider provider, const std::filesystem:
         FileState file = node.empty() ? FileState{} : std::move(node.mapped());
         if (node.empty() || file.size != listed.size || !sameDate(file.modified, listed.modified)) {
             changed = true;
+            m_writer.forget(key);
             // A log that got smaller was truncated or replaced: its old counts no longer hold.
             if (listed.size < file.size || listed.size < file.offset) {
                 file = FileState{};
@@ -172,7 +173,7 @@ void ActivityScanner::save()
         return;
     }
     // A failed write is retried after the next scan; the state in memory stays.
-    if (ActivityCache::save(*m_options.cacheFile, m_state)) {
+    if (ActivityCache::save(*m_options.cacheFile, m_state, m_writer)) {
         m_unsaved = false;
     }
 }

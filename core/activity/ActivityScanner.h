@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "activity/ActivityCache.h"
+#include "activity/CacheWriter.h"
 #include "model/Date.h"
 #include "model/Provider.h"
 #include "model/ProviderActivity.h"
@@ -72,6 +73,8 @@ private:
     Options m_options;
     mutable std::mutex m_mutex;
     ActivityCache::State m_state;
+    /// Keeps the cache text of every file state that has not changed since the last save.
+    CacheWriter m_writer;
     bool m_loaded = false;
     /// The cache file is behind the state: rewritten at the end of the next scan.
     bool m_unsaved = false;

@@ -1,16 +1,10 @@
 #include "activity/CodexLine.h"
 
-#include <cstdint>
-#include <vector>
-
-#include <nlohmann/json.hpp>
-
+#include "activity/JsonCursor.h"
 #include "model/JsonReading.h"
 
 namespace ostrel::CodexLine {
 namespace {
-
-using Document = nlohmann::json;
 
 /// The objects whose members are looked at; everything else is walked past.
 enum class Node
@@ -26,7 +20,7 @@ enum class Node
     secondary
 };
 
-/// What the value after the current key feeds.
+/// What the value of a member feeds.
 struct Target
 {
     Node object = Node::other;                   ///< the value opens this object, when it is one
@@ -34,116 +28,68 @@ struct Target
     std::optional<std::string>* text = nullptr;  ///< the value is kept here when a string
 };
 
-/// Receives the parser's events; the fields of an object are reset whenever its
-/// key appears again, so a repeated member counts as its last appearance.
+/// Walks the line's objects down to the members that are kept; the fields of
+/// an object are reset whenever its key appears again, so a repeated member
+/// counts as its last appearance.
 class Reader
 {
 public:
-    // NOLINTBEGIN(readability-identifier-naming): the names the parser calls
-    bool null()
-    {
-        return scalar(std::nullopt, nullptr);
-    }
+    explicit Reader(std::string_view line)
+        : m_cursor(line)
+    {}
 
-    bool boolean(bool value)
+    /// The fields read, when the line is one valid JSON object.
+    [[nodiscard]] std::optional<Fields> read()
     {
-        return scalar(value ? 1.0 : 0.0, nullptr);
-    }
-
-    bool number_integer(Document::number_integer_t value)
-    {
-        return scalar(static_cast<double>(value), nullptr);
-    }
-
-    bool number_unsigned(Document::number_unsigned_t value)
-    {
-        return scalar(static_cast<double>(value), nullptr);
-    }
-
-    bool number_float(Document::number_float_t value, const std::string& /*text*/)
-    {
-        return scalar(value, nullptr);
-    }
-
-    bool string(std::string& value)
-    {
-        return scalar(JsonReading::decimal(value), &value);
-    }
-
-    bool binary(Document::binary_t& /*value*/)
-    {
-        return scalar(std::nullopt, nullptr);
-    }
-
-    bool start_object(std::size_t /*size*/)
-    {
-        const Node node = m_stack.empty() ? Node::root : m_target.object;
-        if (!m_stack.empty()) {
-            clear(m_target);
+        if (m_cursor.peek() != '{' || !object(Node::root) || !m_cursor.finished()) {
+            return std::nullopt;
         }
-        markObject(node);
-        m_stack.push_back(node);
-        m_target = {};
-        return true;
-    }
-
-    bool key(std::string& name)
-    {
-        m_target = targetOf(m_stack.back(), name);
-        return true;
-    }
-
-    bool end_object()
-    {
-        m_stack.pop_back();
-        m_target = {};
-        return true;
-    }
-
-    bool start_array(std::size_t /*size*/)
-    {
-        clear(m_target);
-        m_stack.push_back(Node::other);
-        m_target = {};
-        return true;
-    }
-
-    bool end_array()
-    {
-        m_stack.pop_back();
-        m_target = {};
-        return true;
-    }
-
-    static bool
-    parse_error(std::size_t /*position*/, const std::string& /*token*/, const nlohmann::detail::exception& /*error*/)
-    {
-        return false;
-    }
-
-    // NOLINTEND(readability-identifier-naming)
-
-    /// The fields read, when the document was an object.
-    [[nodiscard]] std::optional<Fields> take()
-    {
-        return m_rootWasObject ? std::optional(std::move(m_fields)) : std::nullopt;
+        return std::move(m_fields);
     }
 
 private:
-    bool scalar(std::optional<double> number, const std::string* text)
+    [[nodiscard]] bool object(Node node)
     {
-        if (m_stack.empty()) {
-            return true;  // a document that is a lone scalar
+        return m_cursor.object([this, node](std::string_view key) { return value(targetOf(node, key)); });
+    }
+
+    /// The value at the cursor, fed to `target`.
+    [[nodiscard]] bool value(const Target& target)
+    {
+        clear(target);
+        const char next = m_cursor.peek();
+        if (next == '{' && target.object != Node::other) {
+            markObject(target.object);
+            return object(target.object);
         }
-        clear(m_target);
-        if (m_target.number != nullptr) {
-            *m_target.number = number;
+        if (target.number == nullptr && target.text == nullptr) {
+            return m_cursor.skip();
         }
-        if (m_target.text != nullptr && text != nullptr) {
-            *m_target.text = *text;
+        if (next == '"') {
+            const auto text = m_cursor.string(m_scratch);
+            if (text && target.number != nullptr) {
+                *target.number = JsonReading::decimal(*text);
+            }
+            if (text && target.text != nullptr) {
+                *target.text = std::string(*text);
+            }
+            return text.has_value();
         }
-        m_target = {};
-        return true;
+        if (next == '-' || (next >= '0' && next <= '9')) {
+            const auto number = m_cursor.number();
+            if (number && target.number != nullptr) {
+                *target.number = number->value;
+            }
+            return number.has_value();
+        }
+        if (next == 't' || next == 'f') {
+            const auto word = m_cursor.literal();
+            if (word && target.number != nullptr) {
+                *target.number = *word == "true" ? 1.0 : 0.0;
+            }
+            return word.has_value();
+        }
+        return m_cursor.skip();
     }
 
     /// A tracked object's key came again: what its earlier value held no longer counts.
@@ -191,9 +137,6 @@ private:
     void markObject(Node node)
     {
         switch (node) {
-        case Node::root:
-            m_rootWasObject = true;
-            break;
         case Node::payload:
             m_fields.payloadIsObject = true;
             break;
@@ -215,6 +158,7 @@ private:
         case Node::secondary:
             m_fields.secondary.isObject = true;
             break;
+        case Node::root:
         case Node::other:
             break;
         }
@@ -294,21 +238,16 @@ private:
         return {};
     }
 
+    JsonCursor m_cursor;
     Fields m_fields;
-    std::vector<Node> m_stack;
-    Target m_target;
-    bool m_rootWasObject = false;
+    std::string m_scratch;
 };
 
 }  // namespace
 
 std::optional<Fields> read(std::string_view line)
 {
-    Reader reader;
-    if (!Document::sax_parse(line, &reader)) {
-        return std::nullopt;
-    }
-    return reader.take();
+    return Reader(line).read();
 }
 
 }  // namespace ostrel::CodexLine

@@ -1,9 +1,10 @@
 #pragma once
 // The few fields of one Codex token_count line that the activity scanner uses,
-// read in one pass of a validating JSON parser without building the document.
-// A member that appears twice counts as its last appearance, as in a parsed
-// document; numbers follow the lenient reading of outside programs' JSON (a
-// number, true or false as 1 or 0, or a string holding a decimal number).
+// read in one pass of a validating JSON reader that keeps nothing else and
+// builds no document: the line must still be one valid JSON object. A member
+// that appears twice counts as its last appearance, as in a parsed document;
+// numbers follow the lenient reading of outside programs' JSON (a number, true
+// or false as 1 or 0, or a string holding a decimal number).
 
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ struct Usage
     std::optional<double> cached;  ///< "cached_input_tokens"
     std::optional<double> output;  ///< "output_tokens"
     std::optional<double> total;   ///< "total_tokens"
+
+    bool operator==(const Usage&) const = default;
 };
 
 struct Window
@@ -27,6 +30,8 @@ struct Window
     std::optional<double> usedPercent;  ///< "used_percent"
     std::optional<double> resetsAt;     ///< "resets_at", seconds since 1970
     std::optional<double> resetsIn;     ///< "resets_in_seconds"
+
+    bool operator==(const Window&) const = default;
 };
 
 struct Fields
@@ -40,6 +45,8 @@ struct Fields
     std::optional<std::string> limitId;  ///< payload.rate_limits.limit_id, when a string
     Window primary;
     Window secondary;
+
+    bool operator==(const Fields&) const = default;
 };
 
 /// The fields of `line`; absent when it is not one JSON object.

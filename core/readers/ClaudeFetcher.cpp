@@ -72,8 +72,12 @@ FetchResult ClaudeFetcher::fetch(Date now) const
     // The tool's output ends up in failure texts, and it might echo a token.
     TokenScrubber tokens;
     const ToolFolder folder = locator().folder(Provider::claude, m_options.folderSetting);
-    const auto credentials = readCredentials(folder);
+    // The file is read whether or not the keyring has an item: the tool
+    // refreshes tokens into it, and only a change there tells of a refresh.
+    const auto fileBefore = fileCredentials(folder);
+    const auto credentials = readCredentials(folder, fileBefore);
     remember(tokens, credentials);
+    remember(tokens, fileBefore);
     std::optional<FetchFailure> apiFailure;
     if (auto answer = callEndpoint(credentials, now)) {
         if (*answer) {
@@ -104,8 +108,12 @@ FetchResult ClaudeFetcher::fetch(Date now) const
 
     // Whatever the tool printed, it may have refreshed the token while it ran:
     // a new one gets one more try at the endpoint before any failure is told.
-    const auto refreshed = readCredentials(folder);
-    remember(tokens, refreshed);
+    // The tool stores a refreshed token in its credentials file, not in the
+    // keyring, so the file alone is read again: a second keyring lookup would
+    // cost another child process and find only the token read before.
+    const auto fileAfter = fileCredentials(folder);
+    remember(tokens, fileAfter);
+    const auto& refreshed = tokenChanged(fileBefore, fileAfter) ? fileAfter : credentials;
     std::optional<FetchFailure> retryFailure;
     if (auto answer = tokenChanged(credentials, refreshed) ? callEndpoint(refreshed, now) : std::nullopt) {
         if (*answer) {
@@ -122,7 +130,7 @@ FetchResult ClaudeFetcher::fetch(Date now) const
         }
         return scrubbed(std::unexpected(endpointFailure.value_or(std::get<FetchFailure>(text.error()))), tokens);
     }
-    const ClaudePlan plan = refreshed ? refreshed->plan : credentials ? credentials->plan : ClaudePlan{};
+    const ClaudePlan plan = refreshed ? refreshed->plan : ClaudePlan{};
     auto parsed = parseReport(*text, plan, now);
     if (parsed) {
         return scrubbed(std::move(parsed), tokens);
@@ -154,14 +162,15 @@ FetchResult ClaudeFetcher::parseReport(const std::string& text, const ClaudePlan
     return ClaudeUsageParser::parseCLIText(text, plan, now, *zone);
 }
 
-std::optional<ClaudeCredentials> ClaudeFetcher::readCredentials(const ToolFolder& folder) const
+std::optional<ClaudeCredentials> ClaudeFetcher::readCredentials(const ToolFolder& folder,
+                                                                std::optional<ClaudeCredentials> file) const
 {
     if (folder.isStandardPlace(locator().home())) {
         if (auto credentials = keyringCredentials()) {
             return credentials;
         }
     }
-    return fileCredentials(folder);
+    return file;
 }
 
 std::optional<ClaudeCredentials> ClaudeFetcher::keyringCredentials() const

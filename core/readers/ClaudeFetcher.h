@@ -57,10 +57,11 @@ public:
     [[nodiscard]] FetchResult fetch(Date now) const;
 
     /// The desktop keyring's item when the lookup exits 0 with usable
-    /// credentials, else the credentials file in `folder`; absent when neither
-    /// has any. The keyring item is the standard folder's: a moved folder has
-    /// only its file.
-    [[nodiscard]] std::optional<ClaudeCredentials> readCredentials(const ToolFolder& folder) const;
+    /// credentials, else `file`, the credentials file in `folder` as read;
+    /// absent when neither has any. The keyring item is the standard folder's:
+    /// a moved folder has only its file.
+    [[nodiscard]] std::optional<ClaudeCredentials> readCredentials(const ToolFolder& folder,
+                                                                   std::optional<ClaudeCredentials> file) const;
 
     /// `claude -p /usage` with JSON output, stdin the null device: the report
     /// text, whose output is read with the `tokens` scrubbed out of it.

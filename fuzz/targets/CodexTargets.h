@@ -74,10 +74,52 @@ namespace ostrel::fuzz {
     return survivesReadingsFile(Provider::openai, reading);
 }
 
-/// Every line as the scanner ingests it, and the whole input as one line.
+/// The fields of a Codex line read from the whole parsed document: what the
+/// one-pass reader must find in every input.
+[[nodiscard]] inline std::optional<CodexLine::Fields> codexFieldsOfDocument(std::string_view line)
+{
+    // No nesting limit: the one-pass reader has none either.
+    const auto document = nlohmann::json::parse(line, nullptr, false);
+    if (document.is_discarded() || !document.is_object()) {
+        return std::nullopt;
+    }
+    using JsonReading::member;
+    using JsonReading::number;
+    const auto usage = [](const nlohmann::json* object) {
+        return CodexLine::Usage{JsonReading::object(object) != nullptr,
+                                number(member(object, "input_tokens")),
+                                number(member(object, "cached_input_tokens")),
+                                number(member(object, "output_tokens")),
+                                number(member(object, "total_tokens"))};
+    };
+    const auto window = [](const nlohmann::json* object) {
+        return CodexLine::Window{JsonReading::object(object) != nullptr,
+                                 number(member(object, "window_minutes")),
+                                 number(member(object, "used_percent")),
+                                 number(member(object, "resets_at")),
+                                 number(member(object, "resets_in_seconds"))};
+    };
+    const nlohmann::json* payload = member(&document, "payload");
+    const nlohmann::json* info = member(payload, "info");
+    const nlohmann::json* limits = member(payload, "rate_limits");
+    return CodexLine::Fields{JsonReading::string(member(&document, "timestamp")),
+                             JsonReading::object(payload) != nullptr,
+                             JsonReading::object(info) != nullptr,
+                             usage(member(info, "total_token_usage")),
+                             usage(member(info, "last_token_usage")),
+                             JsonReading::object(limits) != nullptr,
+                             JsonReading::string(member(limits, "limit_id")),
+                             window(member(limits, "primary")),
+                             window(member(limits, "secondary"))};
+}
+
+/// Every line as the scanner ingests it, and the whole input as one line,
+/// whose fields must be those of the parsed document.
 [[nodiscard]] inline bool codexLogLines(std::string_view bytes)
 {
-    (void)CodexLine::read(bytes);
+    if (CodexLine::read(bytes) != codexFieldsOfDocument(bytes)) {
+        return false;
+    }
     FileState file;
     const auto consumed = file.consume(bytes, Provider::openai);
     return consumed <= bytes.size() && file.offset == consumed && survivesActivityCache(file);

@@ -25,14 +25,24 @@ namespace ostrel::fuzz {
     return !text || ReadingsFile::decode(*text).has_value();
 }
 
+/// The cache's reader must agree with the reading of the whole document, and
+/// whatever it reads must be written as the document would be and read back the same.
 [[nodiscard]] inline bool activityCache(std::string_view bytes)
 {
     const auto state = ActivityCache::decode(bytes);
+    const auto reference = cacheOfDocument(bytes);
+    if (state.has_value() != reference.has_value() || (state && *state != *reference)) {
+        return false;
+    }
     if (!state) {
         return true;
     }
     const auto text = ActivityCache::encode(*state);
-    return !text || ActivityCache::decode(*text).has_value();
+    const auto referenceText = cacheDocumentText(*state);
+    if (text.has_value() != referenceText.has_value() || (text && *text != *referenceText)) {
+        return false;
+    }
+    return !text || ActivityCache::decode(*text) == state;
 }
 
 /// A date that is read at all is a finite one.

@@ -29,8 +29,17 @@ TEST(CodexLine, ReadsOnlyTheMembersAtTheirOwnPlaces)
 
 TEST(CodexLine, RefusesLinesThatAreNotOneJsonObject)
 {
-    for (const std::string_view line :
-         {"", "[1,2]", "\"text\"", R"({"payload":{})", R"({"a":1} {"b":2})", "{\"a\":\"\xff\"}"}) {
+    for (const std::string_view line : {"",
+                                        "[1,2]",
+                                        "\"text\"",
+                                        R"({"payload":{})",
+                                        R"({"a":1} {"b":2})",
+                                        "{\"a\":\"\xff\"}",
+                                        R"({"a":[1e400]})",
+                                        R"({"a":"\udc00"})",
+                                        "{\"a\":\"\xc0\xaf\"}",
+                                        R"({"a":1,})",
+                                        R"({"a":01})"}) {
         SCOPED_TRACE(line);
         EXPECT_EQ(CodexLine::read(line).has_value(), false);
     }

@@ -109,6 +109,23 @@ TEST(ActivityScanner, FindsExactlyTheGeneratedTotalsBucketByBucketAndKeepsItsCac
     EXPECT_EQ(claude.scannedAt, now);
     EXPECT_EQ(testing::modeOf(cache), 0600U);
     EXPECT_EQ(testing::modeOf(cache.parent_path()), 0700U);
+
+    // After an append only that log's part of the cache is encoded again: the
+    // cache must still be what encoding its state afresh gives, and hold the
+    // log as read now, so a scanner starting from it reads nothing.
+    fs::path log;
+    for (const auto& entry : fs::recursive_directory_iterator(home.path() / ".claude")) {
+        log = entry.path().extension() == ".jsonl" ? entry.path() : log;
+    }
+    put(log, claudeLine("msg_appended", "2026-12-01T11:00:00Z", 5), now - Seconds{60}, true);
+    const auto grown = first.scan(Provider::claude, home.path() / ".claude", now);
+    EXPECT_EQ(first.lastReport().filesRead, 1U);
+    const auto saved = ActivityCache::load(cache);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(ActivityCache::encode(*saved), testing::contents(cache));
+    ActivityScanner second(ActivityScanner::Options{cache});
+    EXPECT_EQ(second.scan(Provider::claude, home.path() / ".claude", now).tokens, grown.tokens);
+    EXPECT_EQ(second.lastReport().filesRead, 0U);
 }
 
 TEST(ActivityScanner, ReadsOnlyAppendedCompleteLinesAndStartsOverWhenAFileShrinks)

@@ -103,8 +103,8 @@ protected:
             write("keyring-item", *setup.keyring);
         }
         write("bin/secret-tool",
-              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' '" + fixtures
-                  + "/bin/secret-tool' \"$@\"\n",
+              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' FAKE_KEYRING_LOG='"
+                  + (m_home / "keyring-calls").string() + "' '" + fixtures + "/bin/secret-tool' \"$@\"\n",
               true);
         const std::string folder = setup.configDir.empty() ? ".claude" : setup.configDir;
         if (setup.file) {
@@ -166,6 +166,7 @@ protected:
             const auto result = fetch(c.situation);
             EXPECT_THAT(result, c.expected);
             EXPECT_EQ(claudeRuns(), c.runs);
+            EXPECT_LE(linesOf(m_home / "keyring-calls").size(), 1U) << "one keyring lookup per reading";
             if (c.situation.endpoint == "/bearer") {
                 EXPECT_EQ(linesOf(bearerLog()), c.endpointCalls);
             }
@@ -252,6 +253,11 @@ TEST_F(ClaudeFetcherTest, AsksTheEndpointAgainOnlyWithATokenTheToolRefreshed)
          fromEndpoint,
          report,
          {"second-200"}},
+        {"a token from the keyring, refreshed by the tool into its file",
+         {.endpoint = "/bearer", .keyring = first, .usage = "cost", .refreshed = "second-200"},
+         fromEndpoint,
+         report,
+         {"first-429", "second-200"}},
         {"a moved folder: the tool runs with it and the token it refreshed there is sent",
          {.endpoint = "/bearer", .file = first, .configDir = "work", .usage = "cost", .refreshed = "second-200"},
          fromEndpoint,
