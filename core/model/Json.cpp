@@ -391,27 +391,99 @@ Result<std::string> serialize(const Value& value)
 
 Result<Value> parse(std::string_view text)
 {
-    return parseWithout(text, {});
-}
-
-Result<Value> parseWithout(std::string_view text, std::string_view skippedMember)
-{
     if (!JsonText::nestsWithin(text)) {
         return std::unexpected(
             Error{{}, "The data is nested more than " + std::to_string(JsonText::deepestNesting) + " levels deep."});
     }
-    // Skipped members are still read for syntax, but never built.
-    Value::parser_callback_t skip;
-    if (!skippedMember.empty()) {
-        skip = [skippedMember](int depth, Value::parse_event_t event, Value& parsed) {
-            return depth != 1 || event != Value::parse_event_t::key || parsed != skippedMember;
-        };
-    }
-    auto value = JsonText::parse<Value>(text, std::move(skip));
+    auto value = JsonText::parse<Value>(text);
     if (value.is_discarded()) {
         return std::unexpected(Error{{}, "The data is not valid JSON."});
     }
     return value;
+}
+
+Result<Value> parseBefore(std::string_view text, std::string_view stop)
+{
+    /// Builds the document as the parser reads it (the library's own builder,
+    /// which `parse` uses too), and ends the reading at `stop` among the
+    /// top-level members, or past the deepest nesting.
+    class Reader : public nlohmann::detail::json_sax_dom_parser<Value>
+    {
+    public:
+        Reader(Value& document, std::string_view stop)
+            : json_sax_dom_parser(document, false)
+            , m_stop(stop)
+        {}
+
+        bool start_object(std::size_t elements)
+        {
+            return deeper() && json_sax_dom_parser::start_object(elements);
+        }
+
+        bool end_object()
+        {
+            --m_depth;
+            return json_sax_dom_parser::end_object();
+        }
+
+        bool start_array(std::size_t elements)
+        {
+            return deeper() && json_sax_dom_parser::start_array(elements);
+        }
+
+        bool end_array()
+        {
+            --m_depth;
+            return json_sax_dom_parser::end_array();
+        }
+
+        bool key(std::string& name)
+        {
+            if (m_depth == 1 && name == m_stop) {
+                m_stopped = true;
+                return false;
+            }
+            return json_sax_dom_parser::key(name);
+        }
+
+        [[nodiscard]] bool stopped() const
+        {
+            return m_stopped;
+        }
+
+        [[nodiscard]] bool tooDeep() const
+        {
+            return m_tooDeep;
+        }
+
+    private:
+        [[nodiscard]] bool deeper()
+        {
+            m_tooDeep = ++m_depth > JsonText::deepestNesting;
+            return !m_tooDeep;
+        }
+
+        std::string_view m_stop;
+        std::size_t m_depth = 0;
+        bool m_stopped = false;
+        bool m_tooDeep = false;
+    };
+
+    Value root;
+    Reader reader(root, stop);
+    const bool whole = Value::sax_parse(text, &reader, nlohmann::detail::input_format_t::json, true, false);
+    if (reader.stopped() && root.is_object()) {
+        return root;
+    }
+    if (reader.tooDeep()) {
+        return std::unexpected(
+            Error{{}, "The data is nested more than " + std::to_string(JsonText::deepestNesting) + " levels deep."});
+    }
+    if (!whole || reader.is_errored()) {
+        return std::unexpected(Error{{}, "The data is not valid JSON."});
+    }
+    // Read to its end without meeting `stop`: checked and built as `parse` does.
+    return parse(text);
 }
 
 }  // namespace ostrel::Json

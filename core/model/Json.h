@@ -82,8 +82,10 @@ template <>
 
 /// Fails when `text` is not one well-formed JSON value.
 [[nodiscard]] Result<Value> parse(std::string_view text);
-/// `parse`, leaving out the top-level object's member `skippedMember` (nothing when it is empty).
-[[nodiscard]] Result<Value> parseWithout(std::string_view text, std::string_view skippedMember);
+/// The members of the top-level object that come before its member `stop`;
+/// the text from `stop` on is not read at all, so a reader that needs only
+/// the first members pays for them alone. Without such a member, `parse`.
+[[nodiscard]] Result<Value> parseBefore(std::string_view text, std::string_view stop);
 
 template <class T>
 [[nodiscard]] Result<std::string> write(const T& record)

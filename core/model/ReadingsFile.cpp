@@ -132,7 +132,12 @@ Json::Result<std::string> encode(const Saved& saved)
 
 Json::Result<Saved> decode(std::string_view text, Part part)
 {
-    const auto document = part == Part::whole ? Json::parse(text) : Json::parseWithout(text, "history");
+    // The writer puts the snapshots first: the history after them need not be read.
+    auto document = part == Part::whole ? Json::parse(text) : Json::parseBefore(text, "history");
+    if (document && !document->contains("snapshots")) {
+        // Written in another order: the snapshots are further on.
+        document = Json::parse(text);
+    }
     if (!document) {
         return std::unexpected(document.error());
     }

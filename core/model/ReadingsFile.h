@@ -87,8 +87,8 @@ inline constexpr std::size_t keptCorruptFiles = 3;
 /// Compact JSON of the document; fails on a non-finite number.
 [[nodiscard]] Json::Result<std::string> encode(const Saved& saved);
 /// What a reading of the file needs: everything, or the snapshots alone (the
-/// text outputs show no history, which is most of the file; it is skipped
-/// unchecked beyond the JSON syntax and left empty).
+/// text outputs show no history, which is most of the file; the reading ends
+/// where the history begins, and it is left empty).
 enum class Part
 {
     whole,

@@ -134,3 +134,44 @@ TEST(ReadingsFile, ThinsByRoundingEvenStepsHalfAwayFromZero)
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+TEST(ReadingsFile, ReadsTheSnapshotsAloneWithoutReadingTheHistory)
+{
+    using Part = ReadingsFile::Part;
+
+    struct Case
+    {
+        std::string_view name;
+        std::string text;
+        bool snapshotsRead;
+        bool wholeRead;
+    };
+
+    const std::string snapshots = R"({"snapshots":["claude",{"lastAttemptAt":786000000}])";
+    const std::string deep = std::string(600, '[') + std::string(600, ']');
+    const std::vector<Case> cases{
+        {"a history that is not JSON is never reached", snapshots + R"(,"history":[not json at all)", true, false},
+        {"the history written first",
+         R"({"history":[],"snapshots":["claude",{"lastAttemptAt":786000000}]})",
+         true,
+         true},
+        {"snapshots nested too deep", R"({"snapshots":)" + deep + R"(,"history":[]})", false, false},
+        {"no history at all", snapshots + "}", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto alone = ReadingsFile::decode(c.text, Part::snapshots);
+        EXPECT_EQ(alone.has_value(), c.snapshotsRead) << (alone ? "" : alone.error().text());
+        if (alone) {
+            EXPECT_EQ(alone->snapshots.size(), 1U);
+            EXPECT_TRUE(alone->history.empty());
+        }
+        EXPECT_EQ(ReadingsFile::decode(c.text, Part::whole).has_value(), c.wholeRead);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel
