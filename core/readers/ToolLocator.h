@@ -62,7 +62,7 @@ public:
         bool operator==(const LoginShell&) const = default;
     };
 
-    /// The merged, de-duplicated search list, computed on first use.
+    /// The merged, de-duplicated search list, from the login shell's kept answer.
     [[nodiscard]] std::vector<std::string> searchPath();
 
     /// Forgets the login shell's answer, so the next search asks it again.
