@@ -25,7 +25,7 @@ CredentialWatch::CredentialWatch(UsageStore& store, std::chrono::milliseconds se
 CredentialWatch::Stamp CredentialWatch::stampOf(const std::filesystem::path& file)
 {
     const auto status = posix::fileStatus(file);
-    return status ? Stamp(*status) : std::nullopt;
+    return status ? Stamp{true, *status} : Stamp{};
 }
 
 void CredentialWatch::follow()
@@ -90,7 +90,7 @@ void CredentialWatch::watchPaths()
         }
     }
     wanted.removeDuplicates();
-    QStringList watched = m_watcher.directories() + m_watcher.files();
+    const QStringList watched = m_watcher.directories() + m_watcher.files();
     QStringList gone;
     for (const QString& path : watched) {
         if (!wanted.contains(path)) {

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <set>
 
 #include <QFileSystemWatcher>
@@ -39,7 +38,14 @@ public:
                              QObject* parent = nullptr);
 
 private:
-    using Stamp = std::optional<posix::FileStatus>;
+    /// What the file looked like: missing, or its size and modification time.
+    struct Stamp
+    {
+        bool exists = false;
+        posix::FileStatus status;
+
+        bool operator==(const Stamp&) const = default;
+    };
 
     /// Follows the store: the files of the folders it found, and the end of each reading.
     void follow();
