@@ -137,17 +137,13 @@ private:
         });
     }
 
-    [[nodiscard]] WindowAlertState& windowState(const WindowOutlook& outlook)
+    [[nodiscard]] WindowAlertState& windowState(const WindowOutlook& outlook, Date periodEnd)
     {
         const auto found = std::ranges::find(m_state.windows, outlook.key, &WindowAlertState::key);
         if (found != m_state.windows.end()) {
             return *found;
         }
-        // Checked by the caller: only windows with a renewal ahead are recorded.
-        return m_state.windows.emplace_back(outlook.key,
-                                            windowName(outlook),
-                                            *outlook.window.resetsAt,
-                                            std::vector<FiredAlert>{});  // NOLINT(bugprone-unchecked-optional-access)
+        return m_state.windows.emplace_back(outlook.key, windowName(outlook), periodEnd, std::vector<FiredAlert>{});
     }
 
     void fire(WindowAlertState& window, Alert alert, Date moment)
@@ -173,7 +169,7 @@ private:
             if (!outlook.window.resetsAt || *outlook.window.resetsAt <= m_now) {
                 continue;
             }
-            WindowAlertState& window = windowState(outlook);
+            WindowAlertState& window = windowState(outlook, *outlook.window.resetsAt);
             if (outlook.key == WindowOutlook::weeklyKey && m_display.pace) {
                 pace(window, *m_display.pace, outlook.window, reading.fetchedAt);
             }
@@ -181,7 +177,7 @@ private:
                 runOut(window, *binding, reading.fetchedAt);
             }
             if (outlook.window.usedPercent >= m_options.thresholdPercent) {
-                const long percent = std::lround(m_options.thresholdPercent);
+                const auto percent = static_cast<int>(std::lround(m_options.thresholdPercent));
                 fire(window,
                      {.kind = AlertKind::passedThreshold,
                       .provider = provider,
