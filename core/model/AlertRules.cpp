@@ -12,11 +12,6 @@ constexpr double soonHorizon = 3 * hour;
 /// Renewal times within this many seconds belong to the same period, as servers round them.
 constexpr double samePeriodTolerance = 60;
 
-[[nodiscard]] bool samePeriod(Date a, Date b)
-{
-    return std::abs((a - b).count()) <= samePeriodTolerance;
-}
-
 [[nodiscard]] std::string possessive(Provider provider, std::string_view name)
 {
     return std::string(displayName(provider)) + "'s " + std::string(name);
@@ -118,8 +113,9 @@ private:
         const bool live = m_display.status == ProviderDisplay::Status::live && m_display.reading;
         std::erase_if(m_state.windows, [&](const WindowAlertState& window) {
             const auto current = std::ranges::find(m_display.windows, window.key, &WindowOutlook::key);
+            // Only a later renewal time starts a new period: one that moves back is a correction.
             const bool replaced = live && current != m_display.windows.end() && current->window.resetsAt
-                                  && !samePeriod(*current->window.resetsAt, window.periodEnd);
+                                  && *current->window.resetsAt > window.periodEnd + Seconds{samePeriodTolerance};
             if (m_now < window.periodEnd && !replaced) {
                 return false;
             }

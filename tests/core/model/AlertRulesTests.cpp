@@ -66,6 +66,13 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
            {.hours = 14, .weeklyUsed = 6, .weeklyRenewsAt = 180}}},
          "10: Claude's week passed 90% used: 9% left, 2h to renewal\n"
          "13: Claude's week renewed: all of it is available\n"},
+        {"a period the provider renews early ends with the reading that shows it; a renewal time moved back does not",
+         {{{.hours = 0, .weeklyUsed = 89, .weeklyRenewsAt = 12},
+           {.hours = 10, .weeklyUsed = 91, .weeklyRenewsAt = 12},
+           {.hours = 10.5, .weeklyUsed = 91, .weeklyRenewsAt = 11.5},
+           {.hours = 11, .weeklyUsed = 2, .weeklyRenewsAt = 179}}},
+         "10: Claude's week passed 90% used: 9% left, 2h to renewal\n"
+         "11: Claude's week renewed: all of it is available\n"},
         {"a renewal slept through is dropped at the wake, not sent late",
          {{{.hours = 10, .weeklyUsed = 91, .weeklyRenewsAt = 12},
            {.hours = 11, .weeklyUsed = 92, .weeklyRenewsAt = 12},
