@@ -14,6 +14,7 @@
 #include "base/QtText.h"
 #include "drawing/ScreenRoom.h"
 #include "drawing/Theme.h"
+#include "model/AlertStateFile.h"
 #include "panel/PanelView.h"
 #include "panel/PanelWindow.h"
 #include "report/WelcomeNote.h"
@@ -80,6 +81,7 @@ void AppDelegate::start()
     if (!m_options.isDemo) {
         m_reporter->start();
         connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
+        startAlerts(usage);
     }
     // The first live launch says, once per user, where Ostrel went and what it will do.
     if (!m_options.isDemo && !m_options.preview) {
@@ -253,6 +255,25 @@ void AppDelegate::createReporter(UsageStore& usage)
         settings.setLastMorningReport(day.toStdString());
     };
     m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
+}
+
+void AppDelegate::startAlerts(UsageStore& usage)
+{
+    const auto& folder = usage.dataFolder();
+    m_alerts = std::make_unique<AlertNotifier>(
+        AlertNotifier::Hooks{.displays =
+                                 [&usage](Date now) {
+                                     std::vector<ProviderDisplay> displays;
+                                     for (const Provider provider : usage.enabledProviders()) {
+                                         displays.push_back(usage.display(provider, now));
+                                     }
+                                     return displays;
+                                 }},
+        folder ? std::optional{AlertStateFile::filePath(*folder)} : std::nullopt,
+        *m_notifier);
+    m_alerts->start();
+    connect(&usage, &UsageStore::changed, m_alerts.get(), &AlertNotifier::check);
+    connect(&usage, &UsageStore::woke, m_alerts.get(), &AlertNotifier::handleWake);
 }
 
 void AppDelegate::showSettings()

@@ -15,6 +15,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TrayHost.h"
 #include "preferences/SettingsWindow.h"
+#include "report/AlertNotifier.h"
 #include "report/MorningReporter.h"
 #include "settings/AppSettings.h"
 #include "store/UsageStore.h"
@@ -105,6 +106,8 @@ private:
     /// The panel by its tray item, or in a window when there is no tray.
     void openPanel();
     void createReporter(UsageStore& usage);
+    /// The alerts, in live runs only: demonstration data sends none.
+    void startAlerts(UsageStore& usage);
     /// Lets the updater check on its own once the first readings are done.
     void startUpdateChecksAfterFirstReadings(UsageStore& usage);
     /// Writes the picture set and quits (status 0 when complete, 1 after a failure); true when the run was an export.
@@ -119,6 +122,7 @@ private:
     // The reporter's hooks refer to the store and the settings, so it goes before them.
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<MorningReporter> m_reporter;
+    std::unique_ptr<AlertNotifier> m_alerts;
     std::unique_ptr<QWidget> m_previewWindow;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<TrayHost> m_trayHost;

@@ -33,7 +33,8 @@ QString DesktopNotifier::newReportIdentifier()
     return QStringLiteral("ostrel-report-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
-QFuture<void> DesktopNotifier::post(const QString& identifier, const QString& title, const QString& body)
+QFuture<void>
+DesktopNotifier::post(const QString& identifier, const QString& title, const QString& body, Urgency urgency)
 {
     auto promise = std::make_shared<QPromise<void>>();
     promise->start();
@@ -47,6 +48,8 @@ QFuture<void> DesktopNotifier::post(const QString& identifier, const QString& ti
         {QString::fromLatin1(identifierHint), identifier},
         {QStringLiteral("desktop-entry"), QStringLiteral("ostrel")},
         {QStringLiteral("suppress-sound"), true},
+        // The specification types the urgency as a byte.
+        {QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(urgency))},
     };
     call << QStringLiteral("Ostrel") << 0U << QString::fromLatin1(AppIdentity::iconName) << title << body
          << QStringList() << hints << serverDefaultTimeout;

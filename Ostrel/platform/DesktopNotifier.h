@@ -21,6 +21,14 @@ public:
     /// The hint under which a notification's own identifier travels.
     static constexpr const char* identifierHint = "x-ostrel-identifier";
 
+    /// As the notification service ranks them; critical ones stay until dismissed.
+    enum class Urgency : uchar
+    {
+        low = 0,
+        normal = 1,
+        critical = 2
+    };
+
     explicit DesktopNotifier(QObject* parent = nullptr);
     DesktopNotifier(QDBusConnection bus, QObject* parent);
 
@@ -30,7 +38,8 @@ public:
     /// Shows one notification at once, without sound or actions. The future
     /// finishes when the service has answered or the call has failed; it is
     /// cancelled if the notifier goes away first.
-    QFuture<void> post(const QString& identifier, const QString& title, const QString& body);
+    QFuture<void>
+    post(const QString& identifier, const QString& title, const QString& body, Urgency urgency = Urgency::normal);
 
 private:
     QDBusConnection m_bus;

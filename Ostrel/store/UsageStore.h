@@ -97,6 +97,13 @@ public:
     [[nodiscard]] double staleAfter() const;
     [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
     [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
+
+    /// Where readings.json lives; absent in demonstration runs.
+    [[nodiscard]] const std::optional<std::filesystem::path>& dataFolder() const
+    {
+        return m_options.dataFolder;
+    }
+
     [[nodiscard]] std::vector<AllowancePoint> glidePath(Provider provider) const;
     /// Set when the account's server-side usage is far above what this computer logged.
     [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
@@ -22,6 +23,7 @@ public:
     {
         QString summary;
         QString body;
+        int urgency = -1;  ///< the hint's value; -1 without one
     };
 
     [[nodiscard]] std::vector<Call> calls() const
@@ -43,7 +45,11 @@ public:
         }
         const QList<QVariant> args = message.arguments();
         const std::lock_guard lock(m_mutex);
-        m_calls.push_back({.summary = args[3].toString(), .body = args[4].toString()});
+        const auto hints = qdbus_cast<QVariantMap>(args[6]);
+        const QVariant urgency = hints.value(QStringLiteral("urgency"));
+        m_calls.push_back({.summary = args[3].toString(),
+                           .body = args[4].toString(),
+                           .urgency = urgency.isValid() ? urgency.toInt() : -1});
         connection.send(message.createReply(QVariant::fromValue(static_cast<uint>(m_calls.size()))));
         return true;
     }

@@ -1,0 +1,64 @@
+#include "report/AlertNotifier.h"
+
+#include <utility>
+
+#include <QString>
+
+#include "model/AlertStateFile.h"
+#include "platform/DesktopNotifier.h"
+
+namespace ostrel {
+
+AlertNotifier::AlertNotifier(Hooks hooks,
+                             std::optional<std::filesystem::path> stateFile,
+                             DesktopNotifier& notifier,
+                             QObject* parent)
+    : QObject(parent)
+    , m_hooks(std::move(hooks))
+    , m_stateFile(std::move(stateFile))
+    , m_notifier(&notifier)
+{}
+
+void AlertNotifier::start()
+{
+    if (m_stateFile) {
+        m_state = AlertStateFile::load(*m_stateFile);
+    }
+    m_watchingSince = m_hooks.now();
+}
+
+void AlertNotifier::handleWake()
+{
+    m_watchingSince = m_hooks.now();
+    check();
+}
+
+void AlertNotifier::check()
+{
+    const Date now = m_hooks.now();
+    const std::vector<ProviderDisplay> displays = m_hooks.displays(now);
+    AlertDecision decision = decideAlerts(m_state,
+                                          displays,
+                                          now,
+                                          {.thresholdPercent = m_hooks.threshold(), .watchingSince = m_watchingSince});
+    // Most looks change nothing; the file is written only when a condition was recorded.
+    if (m_state && decision.state.providers == m_state->providers) {
+        m_state->evaluatedAt = now;
+        return;
+    }
+    // Kept before sending: a crash between the two loses an alert rather than repeating it.
+    if (m_stateFile) {
+        (void)AlertStateFile::save(*m_stateFile, decision.state);
+    }
+    m_state = std::move(decision.state);
+    for (const Alert& alert : decision.alerts) {
+        const auto identifier = QStringLiteral("ostrel-alert-") + QString::fromLatin1(rawValue(alert.kind)) + u'-'
+                                + QString::fromLatin1(rawValue(alert.provider));
+        (void)m_notifier->post(identifier,
+                               QString::fromStdString(alert.summary),
+                               QString::fromStdString(alert.body),
+                               alert.critical ? DesktopNotifier::Urgency::critical : DesktopNotifier::Urgency::normal);
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,65 @@
+#pragma once
+// Sends the alerts that each new look at the providers raises as desktop
+// notifications (critical only for a window running out within the hour), and
+// keeps what fired in alerts.json beside the readings, so a restart or a
+// repeated reading never sends one again. Live runs only: demonstration data
+// never reaches it. The store and the settings are reached through hooks.
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QObject>
+
+#include "base/WallClock.h"
+#include "model/AlertRules.h"
+#include "model/Date.h"
+#include "model/ProviderDisplay.h"
+
+namespace ostrel {
+
+class DesktopNotifier;
+
+class AlertNotifier : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Hooks
+    {
+        /// The displays of the enabled providers at `now`.
+        std::function<std::vector<ProviderDisplay>(Date now)> displays;
+        /// The used share (percent) at which a window alerts.
+        std::function<double()> threshold = [] {
+            return double{defaultAlertThreshold};
+        };
+        Clock now = wallClockNow;
+    };
+
+    /// `stateFile` is where the state is kept; absent keeps it for this run only.
+    /// `notifier` is borrowed and must outlive this object.
+    AlertNotifier(Hooks hooks,
+                  std::optional<std::filesystem::path> stateFile,
+                  DesktopNotifier& notifier,
+                  QObject* parent = nullptr);
+
+    /// Reads the kept state and starts watching now: what passed while Ostrel
+    /// was not running is dropped, not sent.
+    void start();
+
+public Q_SLOTS:
+    /// Decides on the providers as they are now, sends what fires and keeps the state.
+    void check();
+    /// After a sleep: what passed while asleep is dropped, then a check.
+    void handleWake();
+
+private:
+    Hooks m_hooks;
+    std::optional<std::filesystem::path> m_stateFile;
+    DesktopNotifier* m_notifier;  ///< never null
+    std::optional<AlertState> m_state;
+    std::optional<Date> m_watchingSince;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,55 @@
+#include "model/AlertStateFile.h"
+
+#include <array>
+#include <cmath>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+const Date start = dateFromSince1970(1'800'000'000);
+
+[[nodiscard]] Date at(double hours)
+{
+    return start + Seconds{hours * 3600};
+}
+
+TEST(AlertStateFile, ReadsBackWhatItWroteAndTakesAnythingElseForNoState)
+{
+    AlertState state{
+        .evaluatedAt = at(1),
+        .providers = {{.provider = Provider::openai,
+                       .signedOut = true,
+                       .account = FiredAlert{AlertKind::signedOut, at(0.5), true},
+                       .windows = {{"weekly", "week", at(9), {{AlertKind::veryTight, at(0.25), false}}}}}}};
+    const auto text = AlertStateFile::encode(state);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(AlertStateFile::decode(*text), state);
+
+    struct Bad
+    {
+        std::string_view name;
+        std::string_view text;
+    };
+
+    constexpr auto bad = std::to_array<Bad>({
+        {"not JSON", "{\"evaluatedAt\":"},
+        {"an unknown alert kind",
+         R"({"evaluatedAt":1,"providers":[{"provider":"claude","signedOut":false,"windows":[)"
+         R"({"key":"weekly","name":"week","periodEnd":2,"fired":[{"kind":"x","at":1,"delivered":true}]}]}]})"},
+        {"a provider without its sign-in state",
+         R"({"evaluatedAt":1,"providers":[{"provider":"claude","windows":[]}]})"},
+    });
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.name);
+        EXPECT_EQ(AlertStateFile::decode(b.text), std::nullopt);
+    }
+
+    state.evaluatedAt = Date{Seconds{NAN}};
+    EXPECT_FALSE(AlertStateFile::encode(state).has_value());
+}
+
+}  // namespace
+}  // namespace ostrel
