@@ -52,8 +52,9 @@ void AlertNotifier::check()
     }
     m_state = std::move(decision.state);
     for (const Alert& alert : decision.alerts) {
-        const auto identifier = QStringLiteral("ostrel-alert-") + QString::fromLatin1(rawValue(alert.kind)) + u'-'
-                                + QString::fromLatin1(rawValue(alert.provider));
+        // A QString, not the builder `auto` would keep: the builder refers to temporaries gone by the next line.
+        const QString identifier = QStringLiteral("ostrel-alert-") + QString::fromLatin1(rawValue(alert.kind)) + u'-'
+                                   + QString::fromLatin1(rawValue(alert.provider));
         (void)m_notifier->post(identifier,
                                QString::fromStdString(alert.summary),
                                QString::fromStdString(alert.body),
