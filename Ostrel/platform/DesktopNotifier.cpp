@@ -48,7 +48,7 @@ DesktopNotifier::post(const QString& identifier, const QString& title, const QSt
         {QString::fromLatin1(identifierHint), identifier},
         {QStringLiteral("desktop-entry"), QStringLiteral("ostrel")},
         {QStringLiteral("suppress-sound"), true},
-        // The specification types the urgency as a byte.
+        // Notification servers read the urgency hint as a byte (D-Bus type y).
         {QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(urgency))},
     };
     call << QStringLiteral("Ostrel") << 0U << QString::fromLatin1(AppIdentity::iconName) << title << body
