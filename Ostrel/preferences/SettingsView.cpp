@@ -319,32 +319,28 @@ void SettingsView::addTools()
 {
     QVBoxLayout* rows = addSection(QStringLiteral("Command-line tools"),
                                    QStringLiteral("Leave blank to find them on your login shell's PATH."));
-    m_claudePath = new PathField(QStringLiteral("claude"), m_hooks.home, PathField::Kind::executable, this);
-    m_codexPath = new PathField(QStringLiteral("codex"), m_hooks.home, PathField::Kind::executable, this);
-    rows->addWidget(m_claudePath);
-    rows->addWidget(m_codexPath);
-    connect(m_claudePath, &PathField::edited, this, [this](const QString& text) {
-        m_settings.setClaudePath(text.toStdString());
-    });
-    connect(m_codexPath, &PathField::edited, this, [this](const QString& text) {
-        m_settings.setCodexPath(text.toStdString());
-    });
+    // One field per tool and kind, each storing what is typed under its own key.
+    const auto field = [this](QVBoxLayout* box,
+                              const QString& tool,
+                              PathField::Kind kind,
+                              void (AppSettings::*store)(const std::string&)) {
+        auto* made = new PathField(tool, m_hooks.home, kind, this);
+        box->addWidget(made);
+        connect(made, &PathField::edited, this, [this, store](const QString& text) {
+            (m_settings.*store)(text.toStdString());
+        });
+        return made;
+    };
+    m_claudePath = field(rows, QStringLiteral("claude"), PathField::Kind::executable, &AppSettings::setClaudePath);
+    m_codexPath = field(rows, QStringLiteral("codex"), PathField::Kind::executable, &AppSettings::setCodexPath);
 
     // Boxes of their own: each footer speaks of its rows only.
     m_form->addSpacing(rowGap);
     QVBoxLayout* folders = addBox(QStringLiteral("The folders the tools keep their sign-in and logs in. Leave blank "
                                                  "for the ones CLAUDE_CONFIG_DIR and CODEX_HOME name, or else "
                                                  "~/.claude and ~/.codex."));
-    m_claudeFolder = new PathField(QStringLiteral("claude"), m_hooks.home, PathField::Kind::folder, this);
-    m_codexFolder = new PathField(QStringLiteral("codex"), m_hooks.home, PathField::Kind::folder, this);
-    folders->addWidget(m_claudeFolder);
-    folders->addWidget(m_codexFolder);
-    connect(m_claudeFolder, &PathField::edited, this, [this](const QString& text) {
-        m_settings.setClaudeFolder(text.toStdString());
-    });
-    connect(m_codexFolder, &PathField::edited, this, [this](const QString& text) {
-        m_settings.setCodexFolder(text.toStdString());
-    });
+    m_claudeFolder = field(folders, QStringLiteral("claude"), PathField::Kind::folder, &AppSettings::setClaudeFolder);
+    m_codexFolder = field(folders, QStringLiteral("codex"), PathField::Kind::folder, &AppSettings::setCodexFolder);
 
     m_form->addSpacing(rowGap);
     m_statusLine = new StatusLineRow(m_hooks.home, m_hooks.statusLineCommand, this);
