@@ -269,7 +269,40 @@ template <class Piece>
     return object;
 }
 
-[[nodiscard]] Json::Value providerObject(const ProviderDisplay& display, Date now)
+/// What fired for `provider` in the windows' current periods, and its last sign-out or sign-in, oldest first.
+[[nodiscard]] Json::Value alertsArray(const std::optional<AlertState>& alerts, Provider provider)
+{
+    std::vector<std::pair<const FiredAlert*, const std::string*>> fired;
+    if (alerts) {
+        for (const ProviderAlertState& state : alerts->providers) {
+            if (state.provider != provider) {
+                continue;
+            }
+            if (state.account) {
+                fired.emplace_back(&*state.account, nullptr);
+            }
+            for (const WindowAlertState& window : state.windows) {
+                for (const FiredAlert& alert : window.fired) {
+                    fired.emplace_back(&alert, &window.key);
+                }
+            }
+        }
+    }
+    std::ranges::stable_sort(fired, {}, [](const auto& entry) { return entry.first->at; });
+    Json::Value array = Json::Value::array();
+    for (const auto& [alert, window] : fired) {
+        Json::Value object = Json::Value::object();
+        object["kind"] = rawValue(alert->kind);
+        object["window"] = window ? Json::Value(*window) : Json::Value(nullptr);
+        object["at"] = isoTime(alert->at);
+        object["sent"] = alert->delivered;
+        array.push_back(std::move(object));
+    }
+    return array;
+}
+
+[[nodiscard]] Json::Value
+providerObject(const ProviderDisplay& display, Date now, const std::optional<AlertState>& alerts)
 {
     const Pace* pace = display.pace ? &*display.pace : nullptr;
     const std::optional<ProviderReading>& reading = display.reading;
@@ -298,17 +331,19 @@ template <class Piece>
     object["lastReadingAt"] = optionalTime(reading ? std::optional{reading->fetchedAt} : std::nullopt);
     object["failure"] = failureObject(display.failure);
     object["reportLines"] = display.reportLines(now);
+    object["alerts"] = alertsArray(alerts, display.provider);
     return object;
 }
 
-[[nodiscard]] std::string jsonDocument(std::span<const ProviderDisplay> displays, Date now)
+[[nodiscard]] std::string
+jsonDocument(std::span<const ProviderDisplay> displays, Date now, const std::optional<AlertState>& alerts)
 {
     Json::Value document = Json::Value::object();
     document["schemaVersion"] = schemaVersion;
     document["generatedAt"] = isoTime(now);
     document["providers"] = Json::Value::array();
     for (const ProviderDisplay& display : displays) {
-        document["providers"].push_back(providerObject(display, now));
+        document["providers"].push_back(providerObject(display, now, alerts));
     }
     return compact(document);
 }
@@ -320,7 +355,10 @@ std::optional<StatusFormat> fromName(std::string_view name)
     return fromRawValue<StatusFormat>(name);
 }
 
-std::string render(StatusFormat format, std::span<const ProviderDisplay> displays, Date now)
+std::string render(StatusFormat format,
+                   std::span<const ProviderDisplay> displays,
+                   Date now,
+                   const std::optional<AlertState>& alerts)
 {
     switch (format) {
     case StatusFormat::text:
@@ -336,7 +374,7 @@ std::string render(StatusFormat format, std::span<const ProviderDisplay> display
     case StatusFormat::json:
         break;
     }
-    return jsonDocument(displays, now) + '\n';
+    return jsonDocument(displays, now, alerts) + '\n';
 }
 
 std::string isoTime(Date date)

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/AlertRules.h"
 #include "model/Date.h"
 #include "model/ProviderDisplay.h"
 
@@ -46,8 +47,12 @@ inline constexpr std::string_view names = "text, line, waybar, i3blocks, polybar
 
 [[nodiscard]] std::optional<StatusFormat> fromName(std::string_view name);
 
-/// One update in `format`, ending in a newline.
-[[nodiscard]] std::string render(StatusFormat format, std::span<const ProviderDisplay> displays, Date now);
+/// One update in `format`, ending in a newline. `alerts`, the app's kept alert
+/// state where there is one, adds what fired in the current periods to `json`.
+[[nodiscard]] std::string render(StatusFormat format,
+                                 std::span<const ProviderDisplay> displays,
+                                 Date now,
+                                 const std::optional<AlertState>& alerts = std::nullopt);
 
 /// UTC, to the second: "2026-12-07T11:55:14Z".
 [[nodiscard]] std::string isoTime(Date date);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/StatusFormats.h"
+#include "model/AlertStateFile.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
 #include "model/ReadingsWriter.h"
@@ -122,7 +123,7 @@ public:
         return m_fd.get();
     }
 
-    /// Reads every pending event: whether one names the readings file.
+    /// Reads every pending event: whether one names the readings file or the alert state.
     [[nodiscard]] bool drainForFile()
     {
         bool touched = false;
@@ -148,7 +149,8 @@ private:
                 break;
             }
             const std::string_view name(events.data() + sizeof event, event.len);
-            if (name.substr(0, name.find('\0')) == ReadingsFile::fileName) {
+            const std::string_view changed = name.substr(0, name.find('\0'));
+            if (changed == ReadingsFile::fileName || changed == AlertStateFile::fileName) {
                 return true;
             }
             events.remove_prefix(size);
@@ -173,6 +175,8 @@ public:
     /// Reads the file again; a file that cannot be read leaves the last state shown.
     void reload()
     {
+        // The app's own record of what alerted; without one the output says nothing fired.
+        m_alerts = AlertStateFile::load(AlertStateFile::filePath(m_file.parent_path()));
         auto read = ReadingsFile::read(m_file, ReadingsFile::Part::snapshots);
         if (read) {
             m_saved = std::move(*read);
@@ -184,6 +188,7 @@ public:
     void show(Saved saved)
     {
         m_saved = std::move(saved);
+        m_alerts = AlertStateFile::load(AlertStateFile::filePath(m_file.parent_path()));
     }
 
     [[nodiscard]] bool print() const
@@ -191,7 +196,7 @@ public:
         const Date now = m_clock();
         return StatusOutput::writeAll(
             outputFd,
-            StatusFormats::render(m_format, StatusOutput::displays(m_saved, m_settings, now), now));
+            StatusFormats::render(m_format, StatusOutput::displays(m_saved, m_settings, now), now, m_alerts));
     }
 
 private:
@@ -200,6 +205,7 @@ private:
     fs::path m_file;
     const Clock& m_clock;
     Saved m_saved;
+    std::optional<AlertState> m_alerts;
 };
 
 [[nodiscard]] int watch(Printer& printer, const fs::path& folder)
