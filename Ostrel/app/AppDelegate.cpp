@@ -81,6 +81,10 @@ void AppDelegate::start()
     if (!m_options.isDemo) {
         m_reporter->start();
         connect(&usage, &UsageStore::woke, m_reporter.get(), &MorningReporter::handleWake);
+        connect(&m_settings,
+                &AppSettings::morningReportTimeChanged,
+                m_reporter.get(),
+                &MorningReporter::handleTimeChange);
         startAlerts(usage);
     }
     // The first live launch says, once per user, where Ostrel went and what it will do.
@@ -248,6 +252,9 @@ void AppDelegate::createReporter(UsageStore& usage)
     hooks.enabled = [&settings] {
         return settings.morningReport();
     };
+    hooks.reportTime = [&settings] {
+        return settings.morningReportTime();
+    };
     hooks.lastReportDay = [&settings] {
         return QString::fromStdString(settings.lastMorningReport().value_or(std::string()));
     };
@@ -260,17 +267,23 @@ void AppDelegate::createReporter(UsageStore& usage)
 void AppDelegate::startAlerts(UsageStore& usage)
 {
     const auto& folder = usage.dataFolder();
-    m_alerts = std::make_unique<AlertNotifier>(
-        AlertNotifier::Hooks{.displays =
-                                 [&usage](Date now) {
-                                     std::vector<ProviderDisplay> displays;
-                                     for (const Provider provider : usage.enabledProviders()) {
-                                         displays.push_back(usage.display(provider, now));
-                                     }
-                                     return displays;
-                                 }},
-        folder ? std::optional{AlertStateFile::filePath(*folder)} : std::nullopt,
-        *m_notifier);
+    const AppSettings& settings = m_settings;
+    AlertNotifier::Hooks hooks{.displays = [&usage](Date now) {
+        std::vector<ProviderDisplay> displays;
+        for (const Provider provider : usage.enabledProviders()) {
+            displays.push_back(usage.display(provider, now));
+        }
+        return displays;
+    }};
+    hooks.threshold = [&settings] {
+        return static_cast<double>(settings.alertThresholdPercent());
+    };
+    hooks.sends = [&settings](AlertTopic topic) {
+        return settings.alertOn(topic);
+    };
+    m_alerts = std::make_unique<AlertNotifier>(std::move(hooks),
+                                               folder ? std::optional{AlertStateFile::filePath(*folder)} : std::nullopt,
+                                               *m_notifier);
     m_alerts->start();
     connect(&usage, &UsageStore::changed, m_alerts.get(), &AlertNotifier::check);
     connect(&usage, &UsageStore::woke, m_alerts.get(), &AlertNotifier::handleWake);

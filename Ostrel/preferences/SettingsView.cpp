@@ -1,20 +1,17 @@
 #include "preferences/SettingsView.h"
 
-#include <type_traits>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
 #include "drawing/Theme.h"
 #include "drawing/TrayLabel.h"
+#include "preferences/FormParts.h"
 #include "preferences/PathField.h"
 #include "preferences/ProviderToggleRow.h"
 #include "preferences/StatusLineRow.h"
@@ -25,116 +22,19 @@
 namespace ostrel {
 namespace {
 
-constexpr double headerPoints = 11;
-constexpr double rowPoints = 13;
-constexpr double captionPoints = 11;
+using form::boxPadding;
+using form::captionPoints;
+using form::headerPoints;
+using form::labelledRow;
+using form::picker;
+using form::rowGap;
+using form::rowPoints;
+using form::secondaryLabel;
+using form::select;
+using form::toggle;
+
 constexpr int formMargin = 20;
 constexpr int sectionGap = 18;
-constexpr int boxPadding = 10;
-constexpr int rowGap = 10;
-constexpr double boxRadius = 8;
-constexpr double boxFillOpacity = 0.04;
-constexpr double boxEdgeOpacity = 0.1;
-constexpr double previewRadius = 6;
-constexpr double previewFillOpacity = 0.06;
-constexpr int previewPadding = 6;
-constexpr int pickerWidth = 150;
-
-/// The rounded box that holds one section's rows.
-class SectionBox : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        const Theme theme = Theme::fromPalette(palette());
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(theme.primaryAt(boxEdgeOpacity), 1));
-        painter.setBrush(theme.primaryAt(boxFillOpacity));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), boxRadius, boxRadius);
-    }
-};
-
-/// The live tray label on its faint rounded plate.
-class PreviewPlate : public QWidget
-{
-public:
-    PreviewPlate(TrayLabel* label, QWidget* parent)
-        : QWidget(parent)
-    {
-        auto* row = new QHBoxLayout(this);
-        row->setContentsMargins(previewPadding, 0, previewPadding, 0);
-        row->addWidget(label);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Theme::fromPalette(palette()).primaryAt(previewFillOpacity));
-        painter.drawRoundedRect(QRectF(rect()), previewRadius, previewRadius);
-    }
-};
-
-QLabel* secondaryLabel(const QString& text, double points, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setFont(Theme::font(points));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Theme::fromPalette(palette).secondary);
-    label->setPalette(palette);
-    return label;
-}
-
-QCheckBox* toggle(const QString& text, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    box->setFont(Theme::font(rowPoints));
-    box->setAccessibleName(text);
-    return box;
-}
-
-/// A row of a label, a flexible space and `control`, which takes the label's text as its name.
-QHBoxLayout* labelledRow(const QString& text, QWidget* control, QWidget* parent)
-{
-    auto* row = new QHBoxLayout();
-    auto* label = new QLabel(text, parent);
-    label->setFont(Theme::font(rowPoints));
-    label->setBuddy(control);
-    control->setAccessibleName(text);
-    row->addWidget(label);
-    row->addStretch(1);
-    row->addWidget(control);
-    return row;
-}
-
-template <class Choice, std::size_t Count, class Label>
-QComboBox* picker(const std::array<Choice, Count>& choices, Label label, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setFont(Theme::font(rowPoints));
-    // One width for all pickers, so their right edges and arrows line up.
-    box->setMinimumWidth(pickerWidth);
-    for (const Choice choice : choices) {
-        if constexpr (std::is_enum_v<Choice>) {
-            box->addItem(qText(label(choice)), static_cast<int>(choice));
-        } else {
-            box->addItem(qText(label(choice)), choice);
-        }
-    }
-    return box;
-}
-
-/// Shows `value` in `box`, or nothing when it is none of the choices (a hand-edited interval).
-void select(QComboBox* box, int value)
-{
-    box->setCurrentIndex(box->findData(value));
-}
 
 }  // namespace
 
@@ -156,6 +56,7 @@ SettingsView::SettingsView(AppSettings& settings, UsageStore& store, Hooks hooks
     addRefresh();
     addTraySection();
     addDailyReport();
+    addAlerts();
     addGeneral();
     if (m_hooks.updates) {
         addUpdates(*m_hooks.updates);
@@ -188,7 +89,7 @@ QVBoxLayout* SettingsView::addSection(const QString& header, const QString& foot
 
 QVBoxLayout* SettingsView::addBox(const QString& footer)
 {
-    auto* box = new SectionBox(this);
+    auto* box = new form::SectionBox(this);
     auto* rows = new QVBoxLayout(box);
     rows->setContentsMargins(boxPadding, boxPadding, boxPadding, boxPadding);
     rows->setSpacing(rowGap);
@@ -252,7 +153,7 @@ void SettingsView::addTraySection()
     auto* row = new QHBoxLayout();
     row->addWidget(secondaryLabel(QStringLiteral("Preview"), rowPoints, this));
     row->addStretch(1);
-    row->addWidget(new PreviewPlate(m_preview, this));
+    row->addWidget(new form::PreviewPlate(m_preview, this));
     rows->addLayout(row);
 }
 
@@ -261,16 +162,53 @@ void SettingsView::addDailyReport()
     QVBoxLayout* rows = addSection(
         QStringLiteral("Daily report"),
         QStringLiteral("A notification with one line per provider, plus any reset credits. If the computer was "
-                       "asleep at 6, it arrives when it wakes (until noon)."));
-    m_morning = toggle(QStringLiteral("Morning report at 6:00 AM"), this);
+                       "asleep at that time, it arrives when it wakes (within six hours, the same day)."));
+    m_morning = toggle({}, this);
     rows->addWidget(m_morning, 0, Qt::AlignLeft);
     connect(m_morning, &QCheckBox::clicked, &m_settings, &AppSettings::setMorningReport);
+    // Half hours: a picker like the others, reached and changed with the keyboard in one step.
+    std::array<int, 48> halfHours{};
+    for (std::size_t index = 0; index < halfHours.size(); ++index) {
+        halfHours.at(index) = static_cast<int>(index) * 30;
+    }
+    m_reportTime = picker(
+        halfHours,
+        [](int minuteOfDay) { return ClockTime{.hour = minuteOfDay / 60, .minute = minuteOfDay % 60}.label(); },
+        this);
+    rows->addLayout(labelledRow(QStringLiteral("Report time"), m_reportTime, this));
+    connect(m_reportTime, &QComboBox::activated, this, [this](int index) {
+        const int minuteOfDay = m_reportTime->itemData(index).toInt();
+        m_settings.setMorningReportTime({.hour = minuteOfDay / 60, .minute = minuteOfDay % 60});
+    });
 
     auto* send = new QPushButton(QStringLiteral("Send a test report now"), this);
     send->setFont(Theme::font(rowPoints));
     send->setAccessibleName(send->text());
     rows->addWidget(send, 0, Qt::AlignLeft);
     connect(send, &QPushButton::clicked, this, [this] { m_hooks.sendTestReport(); });
+}
+
+void SettingsView::addAlerts()
+{
+    QVBoxLayout* rows = addSection(QStringLiteral("Alerts"),
+                                   QStringLiteral("Each alert comes once per limit period. One whose moment passed "
+                                                  "while the computer slept is not sent late."));
+    for (const AlertTopic topic : allCases<AlertTopic>) {
+        QCheckBox* box = toggle(qText(labelOf(topic)), this);
+        rows->addWidget(box, 0, Qt::AlignLeft);
+        connect(box, &QCheckBox::clicked, this, [this, topic](bool on) { m_settings.setAlertOn(topic, on); });
+        m_alertSwitches.push_back(box);
+        if (topic == AlertTopic::threshold) {
+            m_threshold = picker(
+                alertThresholds,
+                [](int percent) { return std::to_string(percent) + "% used"; },
+                this);
+            rows->addLayout(labelledRow(QStringLiteral("Threshold"), m_threshold, this));
+            connect(m_threshold, &QComboBox::activated, this, [this](int index) {
+                m_settings.setAlertThresholdPercent(m_threshold->itemData(index).toInt());
+            });
+        }
+    }
 }
 
 void SettingsView::addGeneral()
@@ -355,6 +293,15 @@ void SettingsView::refresh()
     select(m_trayIcon, static_cast<int>(m_settings.trayIconMode()));
     select(m_gauge, static_cast<int>(m_settings.gaugeWindow()));
     m_morning->setChecked(m_settings.morningReport());
+    const ClockTime reportTime = m_settings.morningReportTime();
+    m_morning->setText(QStringLiteral("Morning report at ") + qText(reportTime.label()));
+    m_morning->setAccessibleName(m_morning->text());
+    select(m_reportTime, reportTime.minuteOfDay());
+    for (const AlertTopic topic : allCases<AlertTopic>) {
+        m_alertSwitches.at(static_cast<std::size_t>(topic))->setChecked(m_settings.alertOn(topic));
+    }
+    select(m_threshold, m_settings.alertThresholdPercent());
+    m_threshold->setEnabled(m_settings.alertOn(AlertTopic::threshold) || m_settings.alertOn(AlertTopic::renewed));
     m_login->setChecked(m_settings.launchAtLogin());
     const auto& error = m_settings.launchAtLoginError();
     m_loginError->setText(error ? qText(*error) : QString());

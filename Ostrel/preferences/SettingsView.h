@@ -1,12 +1,13 @@
 #pragma once
-// The settings window's form: seven sections in a fixed order (providers,
-// refresh, menu bar, daily report, general, updates, command-line tools), each
+// The settings window's form: eight sections in a fixed order (providers,
+// refresh, menu bar, daily report, alerts, general, updates, command-line tools), each
 // a header, a box of rows and a footer. Every control writes its setting the
 // moment it is used, and follows the settings and the store when they change.
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 #include <QWidget>
@@ -82,6 +83,7 @@ private:
     void addRefresh();
     void addTraySection();
     void addDailyReport();
+    void addAlerts();
     void addGeneral();
     void addUpdates(const UpdateControls& updates);
     void addTools();
@@ -98,6 +100,11 @@ private:
     QComboBox* m_gauge = nullptr;
     TrayLabel* m_preview = nullptr;
     QCheckBox* m_morning = nullptr;
+    /// Half hours; a hand-edited other time shows none selected.
+    QComboBox* m_reportTime = nullptr;
+    /// One per alert topic, in the order of its cases.
+    std::vector<QCheckBox*> m_alertSwitches;
+    QComboBox* m_threshold = nullptr;
     QCheckBox* m_login = nullptr;
     QLabel* m_loginError = nullptr;
     QCheckBox* m_automaticUpdates = nullptr;

@@ -37,10 +37,13 @@ void AlertNotifier::check()
 {
     const Date now = m_hooks.now();
     const std::vector<ProviderDisplay> displays = m_hooks.displays(now);
-    AlertDecision decision = decideAlerts(m_state,
-                                          displays,
-                                          now,
-                                          {.thresholdPercent = m_hooks.threshold(), .watchingSince = m_watchingSince});
+    AlertOptions options{.thresholdPercent = m_hooks.threshold(), .watchingSince = m_watchingSince};
+    for (const AlertTopic topic : allCases<AlertTopic>) {
+        if (!m_hooks.sends(topic)) {
+            options.switchedOff.push_back(topic);
+        }
+    }
+    AlertDecision decision = decideAlerts(m_state, displays, now, options);
     // Most looks change nothing; the file is written only when a condition was recorded.
     if (m_state && decision.state.providers == m_state->providers) {
         m_state->evaluatedAt = now;

@@ -34,6 +34,10 @@ public:
         std::function<double()> threshold = [] {
             return double{defaultAlertThreshold};
         };
+        /// Whether alerts of `topic` are sent.
+        std::function<bool(AlertTopic)> sends = [](AlertTopic /*topic*/) {
+            return true;
+        };
         Clock now = wallClockNow;
     };
 

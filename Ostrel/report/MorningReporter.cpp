@@ -40,6 +40,11 @@ void MorningReporter::handleWake()
     catchUp();
 }
 
+void MorningReporter::handleTimeChange()
+{
+    handleWake();
+}
+
 std::optional<Date> MorningReporter::nextReportAt() const
 {
     return m_timer.isActive() ? m_nextReportAt : std::nullopt;
@@ -53,7 +58,7 @@ void MorningReporter::schedule(Date after)
     if (local == nullptr) {
         return;
     }
-    const std::optional<Date> next = MorningSchedule::nextReportTime(after, *local);
+    const std::optional<Date> next = MorningSchedule::nextReportTime(after, *local, m_hooks.reportTime());
     if (!next) {
         return;
     }
@@ -74,7 +79,7 @@ void MorningReporter::timerFired()
     // A firing delayed by a sleep past noon must not report in the afternoon:
     // the morning window applies to every late delivery, as it does at a wake.
     const std::unique_ptr<icu::Calendar> local = calendar();
-    if (local != nullptr && MorningSchedule::isCatchUpTime(current, *local)) {
+    if (local != nullptr && MorningSchedule::isCatchUpTime(current, *local, m_hooks.reportTime())) {
         sendIfDue();
     }
     schedule(due ? std::max(current, *due) : current);
@@ -83,7 +88,7 @@ void MorningReporter::timerFired()
 void MorningReporter::catchUp()
 {
     const std::unique_ptr<icu::Calendar> local = calendar();
-    if (local != nullptr && MorningSchedule::isCatchUpTime(now(), *local)) {
+    if (local != nullptr && MorningSchedule::isCatchUpTime(now(), *local, m_hooks.reportTime())) {
         sendIfDue();
     }
 }

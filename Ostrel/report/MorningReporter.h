@@ -1,8 +1,8 @@
 #pragma once
-// The daily report: at 6:00 local time, after fresh readings, one desktop
-// notification with the report lines of every enabled provider; caught up at
-// start and after a wake until noon; at most one scheduled report per local
-// calendar day. The store and the settings are reached through hooks.
+// The daily report: at the chosen local time (6:00 unless changed), after
+// fresh readings, one desktop notification with the report lines of every
+// enabled provider; caught up at start and after a wake for six hours after
+// that time; at most one scheduled report per local calendar day. The store and the settings are reached through hooks.
 
 #include <functional>
 #include <memory>
@@ -16,6 +16,7 @@
 #include <unicode/calendar.h>
 
 #include "base/WallClock.h"
+#include "model/ClockTime.h"
 #include "model/Date.h"
 
 namespace ostrel {
@@ -37,6 +38,10 @@ public:
         std::function<QStringList(Date now)> reportLines;
         /// The `morningReport` setting, read when a report falls due.
         std::function<bool()> enabled;
+        /// The `morningReportTime` setting, read whenever the next report is found.
+        std::function<ClockTime()> reportTime = [] {
+            return ClockTime{};
+        };
         /// The "lastMorningReport" day key.
         std::function<QString()> lastReportDay;
         std::function<void(const QString&)> setLastReportDay;
@@ -51,8 +56,8 @@ public:
     /// `notifier` is borrowed and must outlive the reporter.
     MorningReporter(Hooks hooks, DesktopNotifier& notifier, QObject* parent = nullptr);
 
-    /// Arms the timer for the next 6:00 and catches up a report missed this
-    /// morning. Called once, in live runs only.
+    /// Arms the timer for the next report time and catches up a report missed
+    /// this morning. Called once, in live runs only.
     void start();
 
     /// Refreshes, then posts one notification with `title` and the report
@@ -63,9 +68,11 @@ public:
     [[nodiscard]] std::optional<Date> nextReportAt() const;
 
 public Q_SLOTS:
-    /// After a sleep: timers do not fire reliably across it, so the next 6:00
-    /// is found again and a missed report is caught up until noon.
+    /// After a sleep: timers do not fire reliably across it, so the next report
+    /// time is found again and a missed report is caught up.
     void handleWake();
+    /// After the report time changed: the same as after a wake.
+    void handleTimeChange();
 
 private:
     void schedule(Date after);
@@ -78,7 +85,7 @@ private:
 
     Hooks m_hooks;
     DesktopNotifier* m_notifier;  ///< never null
-    QTimer m_timer;               ///< the next 6:00
+    QTimer m_timer;               ///< the next report time
     QTimer m_dueReport;           ///< zero-delay hop from "due" to sending
     std::optional<Date> m_nextReportAt;
 };

@@ -7,7 +7,6 @@
 #include <tuple>
 #include <utility>
 
-#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -16,84 +15,14 @@
 #include "base/ConfigHome.h"
 #include "base/QtText.h"
 #include "posix/AtomicFile.h"
+#include "settings/SettingKey.h"
 
 namespace ostrel {
 namespace {
 
-/// One stored key: its name in the file, its value while the file holds none
-/// that reads, its member, and the signal that an assignment changing it
-/// emits before `changed` (nullptr: nobody is told). `inEffect`, where given,
-/// turns the stored value into the one consumers see.
-template <class T, class Signal>
-struct Key
-{
-    std::string_view name;
-    T fallback;
-    T AppSettings::*member;
-    Signal notify;
-    T (*inEffect)(T) = nullptr;
-};
-
-// Spelt out for compilers that deduce no aggregate's arguments (clang before 17, which the lint runs).
-template <class T, class Signal>
-Key(std::string_view, T, T AppSettings::*, Signal) -> Key<T, Signal>;
-template <class T, class Signal>
-Key(std::string_view, T, T AppSettings::*, Signal, T (*)(T)) -> Key<T, Signal>;
-
-template <class T>
-constexpr bool isOptional = false;
-template <class T>
-constexpr bool isOptional<std::optional<T>> = true;
-
-/// The value `text` stands for; absent when it is none of T. Only what a
-/// boolean is written as counts, and a raw value must name a case.
-template <class T>
-[[nodiscard]] std::optional<T> parse(const QString& text)
-{
-    const QString trimmed = text.trimmed();
-    if constexpr (isOptional<T>) {
-        const auto value = parse<typename T::value_type>(text);
-        return value ? std::optional<T>(value) : std::nullopt;
-    } else if constexpr (std::is_same_v<T, bool>) {
-        const bool isTrue =
-            trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || trimmed == QLatin1String("1");
-        const bool isFalse =
-            trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || trimmed == QLatin1String("0");
-        return isTrue || isFalse ? std::optional(isTrue) : std::nullopt;
-    } else if constexpr (std::is_same_v<T, int>) {
-        bool ok = false;
-        const int value = trimmed.toInt(&ok);
-        return ok ? std::optional(value) : std::nullopt;
-    } else if constexpr (std::is_same_v<T, std::string>) {
-        return text.toStdString();
-    } else if constexpr (std::is_same_v<T, Date>) {
-        // ISO 8601 UTC text
-        const QDateTime time = QDateTime::fromString(trimmed, Qt::ISODate);
-        return time.isValid() ? std::optional(dateFromSince1970(static_cast<double>(time.toSecsSinceEpoch())))
-                              : std::nullopt;
-    } else {
-        return fromRawValue<T>(text.toStdString());
-    }
-}
-
-/// `value` as the file keeps it; dates as ISO 8601 UTC text to the whole second.
-template <class T>
-[[nodiscard]] QVariant stored(const T& value)
-{
-    if constexpr (isOptional<T>) {
-        // Only present values are assigned; an absent one would store nothing that reads back.
-        return value ? stored(*value) : QVariant();
-    } else if constexpr (std::is_enum_v<T>) {
-        return qText(rawValue(value));
-    } else if constexpr (std::is_same_v<T, std::string>) {
-        return QString::fromStdString(value);
-    } else if constexpr (std::is_same_v<T, Date>) {
-        const auto seconds = static_cast<qint64>(secondsSince1970(value));
-        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
-    } else {
-        return value;
-    }
-}
+using settings::Key;
+using settings::parse;
+using settings::stored;
 
 /// A regular file, or nothing yet; a FIFO, a device or a folder is never opened.
 [[nodiscard]] bool isSettingsFile(const std::filesystem::path& file)
@@ -114,6 +43,12 @@ template <class T>
     return minutes < 1 ? AppSettings::defaultRefreshMinutes : std::min(minutes, AppSettings::longestRefreshMinutes);
 }
 
+/// Only the offered thresholds count; a hand-edited other value reads as the default.
+[[nodiscard]] int thresholdInEffect(int percent)
+{
+    return std::ranges::find(alertThresholds, percent) != alertThresholds.end() ? percent : defaultAlertThreshold;
+}
+
 }  // namespace
 
 /// Every key of the settings file. Defaults live here and are never written.
@@ -131,6 +66,30 @@ struct AppSettings::Keys
     static inline const Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
     static inline const Key gaugeWindow{"gaugeWindow", GaugeWindow::weekly, &S::m_gaugeWindow, &S::gaugeWindowChanged};
     static inline const Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
+    static inline const Key morningReportTime{"morningReportTime",
+                                              ClockTime{},
+                                              &S::m_morningReportTime,
+                                              &S::morningReportTimeChanged};
+    static inline const Key alertPace{"alertPace", true, &S::m_alertPace, &S::alertsChanged};
+    static inline const Key alertRunsOut{"alertRunsOut", true, &S::m_alertRunsOut, &S::alertsChanged};
+    static inline const Key alertThreshold{"alertThreshold", true, &S::m_alertThreshold, &S::alertsChanged};
+    static inline const Key alertRenewed{"alertRenewed", true, &S::m_alertRenewed, &S::alertsChanged};
+    static inline const Key alertAccount{"alertAccount", true, &S::m_alertAccount, &S::alertsChanged};
+
+    /// The switch of `topic`'s alerts.
+    static const auto& alertSwitch(AlertTopic topic)
+    {
+        static const auto switches =
+            std::to_array({&alertPace, &alertRunsOut, &alertThreshold, &alertRenewed, &alertAccount});
+        static_assert(switches.size() == allCases<AlertTopic>.size());
+        return *switches.at(static_cast<std::size_t>(topic));
+    }
+
+    static inline const Key alertThresholdPercent{"alertThresholdPercent",
+                                                  int{defaultAlertThreshold},
+                                                  &S::m_alertThresholdPercent,
+                                                  &S::alertsChanged,
+                                                  &thresholdInEffect};
     static inline const Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
     static inline const Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
     static inline const Key claudeFolder{"claudeFolder", std::string(), &S::m_claudeFolder, &S::claudeFolderChanged};
@@ -163,6 +122,13 @@ struct AppSettings::Keys
                                             trayIcon,
                                             gaugeWindow,
                                             morningReport,
+                                            morningReportTime,
+                                            alertPace,
+                                            alertRunsOut,
+                                            alertThreshold,
+                                            alertRenewed,
+                                            alertAccount,
+                                            alertThresholdPercent,
                                             claudePath,
                                             codexPath,
                                             claudeFolder,
@@ -312,6 +278,31 @@ void AppSettings::setTrayIconMode(TrayIconMode mode)
 void AppSettings::setMorningReport(bool enabled)
 {
     assign(Keys::morningReport, enabled);
+}
+
+void AppSettings::setMorningReportTime(ClockTime time)
+{
+    assign(Keys::morningReportTime, time);
+}
+
+bool AppSettings::alertOn(AlertTopic topic) const
+{
+    return this->*Keys::alertSwitch(topic).member;
+}
+
+void AppSettings::setAlertOn(AlertTopic topic, bool on)
+{
+    assign(Keys::alertSwitch(topic), on);
+}
+
+int AppSettings::alertThresholdPercent() const
+{
+    return thresholdInEffect(m_alertThresholdPercent);
+}
+
+void AppSettings::setAlertThresholdPercent(int percent)
+{
+    assign(Keys::alertThresholdPercent, percent);
 }
 
 void AppSettings::setClaudePath(const std::string& path)

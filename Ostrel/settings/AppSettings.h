@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QSettings>
 
+#include "model/AlertRules.h"
+#include "model/ClockTime.h"
 #include "model/Date.h"
 #include "model/Provider.h"
 #include "platform/LoginItem.h"
@@ -101,6 +103,22 @@ public:
     }
 
     void setMorningReport(bool enabled);
+
+    /// "morningReportTime": when on the wall clock the morning report goes out.
+    [[nodiscard]] ClockTime morningReportTime() const
+    {
+        return m_morningReportTime;
+    }
+
+    void setMorningReportTime(ClockTime time);
+
+    /// Whether the alerts of `topic` are sent; all are, until switched off.
+    [[nodiscard]] bool alertOn(AlertTopic topic) const;
+    void setAlertOn(AlertTopic topic, bool on);
+
+    /// The used share (percent) at which a limit alerts: one of `alertThresholds`.
+    [[nodiscard]] int alertThresholdPercent() const;
+    void setAlertThresholdPercent(int percent);
 
     [[nodiscard]] const std::string& claudePath() const
     {
@@ -230,6 +248,9 @@ Q_SIGNALS:
     void trayIconModeChanged(ostrel::TrayIconMode mode);
     void gaugeWindowChanged(ostrel::GaugeWindow window);
     void morningReportChanged(bool enabled);
+    void morningReportTimeChanged();
+    /// A switch or the threshold of the alerts.
+    void alertsChanged();
     void claudePathChanged();
     void codexPathChanged();
     void claudeFolderChanged();
@@ -272,6 +293,13 @@ private:
     TrayIconMode m_trayIconMode{};
     GaugeWindow m_gaugeWindow{};
     bool m_morningReport{};
+    ClockTime m_morningReportTime;
+    bool m_alertPace{};
+    bool m_alertRunsOut{};
+    bool m_alertThreshold{};
+    bool m_alertRenewed{};
+    bool m_alertAccount{};
+    int m_alertThresholdPercent{};
     std::string m_claudePath;
     std::string m_codexPath;
     std::string m_claudeFolder;

@@ -75,7 +75,9 @@ private:
 
     void send(Alert alert, Date moment, std::vector<FiredAlert>& record)
     {
-        const bool delivered = deliverable(moment);
+        const bool delivered =
+            deliverable(moment)
+            && std::ranges::find(m_options.switchedOff, alertTopic(alert.kind)) == m_options.switchedOff.end();
         record.push_back({alert.kind, m_now, delivered});
         if (delivered) {
             m_alerts->push_back(std::move(alert));

@@ -48,6 +48,47 @@ enum class AlertKind
     });
 }
 
+/// What the user switches alerts on and off by: each covers one or two kinds.
+enum class AlertTopic
+{
+    pace,       ///< tight, veryTight
+    runsOut,    ///< runsOutSoon, runsOutWithinHour
+    threshold,  ///< passedThreshold
+    renewed,
+    account  ///< signedOut, signedIn
+};
+
+[[nodiscard]] constexpr auto enumRows(AlertTopic /*tag*/)
+{
+    return std::to_array<EnumRow<AlertTopic>>({
+        {AlertTopic::pace, "pace", "Pace turns Getting tight or Very tight"},
+        {AlertTopic::runsOut, "runsOut", "A limit will run out within 3 hours"},
+        {AlertTopic::threshold, "threshold", "A limit passes its threshold"},
+        {AlertTopic::renewed, "renewed", "A limit renews after passing it"},
+        {AlertTopic::account, "account", "A tool signs out or back in"},
+    });
+}
+
+[[nodiscard]] constexpr AlertTopic alertTopic(AlertKind kind)
+{
+    switch (kind) {
+    case AlertKind::tight:
+    case AlertKind::veryTight:
+        return AlertTopic::pace;
+    case AlertKind::runsOutSoon:
+    case AlertKind::runsOutWithinHour:
+        return AlertTopic::runsOut;
+    case AlertKind::passedThreshold:
+        return AlertTopic::threshold;
+    case AlertKind::renewed:
+        return AlertTopic::renewed;
+    case AlertKind::signedOut:
+    case AlertKind::signedIn:
+        return AlertTopic::account;
+    }
+    return AlertTopic::pace;
+}
+
 struct Alert
 {
     AlertKind kind = AlertKind::tight;
@@ -112,6 +153,9 @@ struct AlertOptions
     /// wake from sleep, or the start of this run. Moments after the previous
     /// evaluation and before this one were missed and their alerts are dropped.
     std::optional<Date> watchingSince;
+    /// Topics the user switched off: their conditions are recorded as met but
+    /// not sent, so switching one on later does not send what already passed.
+    std::vector<AlertTopic> switchedOff;
 };
 
 struct AlertDecision

@@ -33,7 +33,7 @@ int field(const icu::Calendar& calendar, UCalendarDateFields which, int offset =
 }
 
 // A working copy of the calendar set to `now`; null when it cannot be.
-std::unique_ptr<icu::Calendar> at(Date now, const icu::Calendar& calendar)
+std::unique_ptr<icu::Calendar> atTime(Date now, const icu::Calendar& calendar)
 {
     if (!std::isfinite(secondsSince1970(now))) {
         return nullptr;
@@ -49,9 +49,9 @@ std::unique_ptr<icu::Calendar> at(Date now, const icu::Calendar& calendar)
 
 }  // namespace
 
-std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar)
+std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar, ClockTime at)
 {
-    const std::unique_ptr<icu::Calendar> working = at(now, calendar);
+    const std::unique_ptr<icu::Calendar> working = atTime(now, calendar);
     if (working == nullptr) {
         return std::nullopt;
     }
@@ -64,8 +64,8 @@ std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar)
         UErrorCode status = U_ZERO_ERROR;
         working->setTime(nowMillis, status);
         working->add(UCAL_DATE, days, status);
-        working->set(UCAL_HOUR_OF_DAY, reportHour);
-        working->set(UCAL_MINUTE, 0);
+        working->set(UCAL_HOUR_OF_DAY, at.hour);
+        working->set(UCAL_MINUTE, at.minute);
         working->set(UCAL_SECOND, 0);
         working->set(UCAL_MILLISECOND, 0);
         const double candidate = working->getTime(status);
@@ -79,20 +79,22 @@ std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar)
     return std::nullopt;
 }
 
-bool isCatchUpTime(Date now, const icu::Calendar& calendar)
+bool isCatchUpTime(Date now, const icu::Calendar& calendar, ClockTime at)
 {
-    const std::unique_ptr<icu::Calendar> working = at(now, calendar);
+    const std::unique_ptr<icu::Calendar> working = atTime(now, calendar);
     if (working == nullptr) {
         return false;
     }
     UErrorCode status = U_ZERO_ERROR;
     const int32_t hour = working->get(UCAL_HOUR_OF_DAY, status);
-    return succeeded(status) && hour >= reportHour && hour < catchUpEndHour;
+    const int32_t minute = working->get(UCAL_MINUTE, status);
+    const int minuteOfDay = (hour * 60) + minute;
+    return succeeded(status) && minuteOfDay >= at.minuteOfDay() && minuteOfDay < at.minuteOfDay() + (catchUpHours * 60);
 }
 
 std::string dayKey(Date now, const icu::Calendar& calendar)
 {
-    const std::unique_ptr<icu::Calendar> working = at(now, calendar);
+    const std::unique_ptr<icu::Calendar> working = atTime(now, calendar);
     int year = 0;
     int month = 0;
     int day = 0;

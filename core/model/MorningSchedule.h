@@ -1,7 +1,7 @@
 #pragma once
-// When the morning report is due: the next local 6:00, the morning window in
-// which a missed report is caught up, and the day key that allows one report
-// per calendar day. Civil time comes from the calendar passed in (with its
+// When the morning report is due: the next local report time (6:00 unless the
+// user chose another), the window after it in which a missed report is caught
+// up, and the day key that allows one report per calendar day. Civil time comes from the calendar passed in (with its
 // time zone), so clock changes and zone changes are the caller's to supply.
 
 #include <optional>
@@ -10,21 +10,23 @@
 
 #include <unicode/calendar.h>
 
+#include "model/ClockTime.h"
 #include "model/Date.h"
 
 namespace ostrel::MorningSchedule {
 
-inline constexpr int reportHour = 6;
-/// A report missed at 6:00 is still sent when the day is caught before this hour.
-inline constexpr int catchUpEndHour = 12;
+/// A report missed at its time is still sent when the day is caught within
+/// this many hours after it, and before midnight.
+inline constexpr int catchUpHours = 6;
 
-/// The first moment strictly after `now` whose local time is 6:00:00. Where a
-/// clock change skips 6:00 the next existing time is taken, where 6:00 occurs
-/// twice the first occurrence. Absent when the calendar cannot say.
-[[nodiscard]] std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar);
+/// The first moment strictly after `now` whose local time is `at` (seconds
+/// 0). Where a clock change skips that time the next existing time is taken,
+/// where it occurs twice the first occurrence. Absent when the calendar cannot say.
+[[nodiscard]] std::optional<Date> nextReportTime(Date now, const icu::Calendar& calendar, ClockTime at = {});
 
-/// 6 <= local hour < 12: a report not yet sent today may go out now.
-[[nodiscard]] bool isCatchUpTime(Date now, const icu::Calendar& calendar);
+/// The local time is at or after `at` and less than `catchUpHours` after it,
+/// on the same day: a report not yet sent today may go out now.
+[[nodiscard]] bool isCatchUpTime(Date now, const icu::Calendar& calendar, ClockTime at = {});
 
 /// The local date of `now` as "YYYY-MM-DD"; a field the calendar cannot give counts as 0.
 [[nodiscard]] std::string dayKey(Date now, const icu::Calendar& calendar);

@@ -94,6 +94,7 @@ TEST_F(SettingsViewTest, EachPickerWritesTheChosenOneAtOnce)
         {"Style", "menuBarStyle", "stacked"},
         {"Tray icon", "trayIcon", "darkPanel"},
         {"Gauge shows", "gaugeWindow", "binding"},
+        {"Threshold", "alertThresholdPercent", "95"},
     });
     store.start();
     const auto view = makeView();
@@ -122,9 +123,9 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
             controls.push_back(widget);
         }
     }
-    // Two providers, four pickers, a toggle and a button, a toggle, two update controls, two paths, two folders,
-    // the status line's entry and button.
-    ASSERT_EQ(controls.size(), 17U);
+    // Two providers, three pickers, a toggle, the report time and a button, five alert toggles and the threshold,
+    // a toggle, two update controls, two paths, two folders, the status line's entry and button.
+    ASSERT_EQ(controls.size(), 24U);
     for (const QWidget* control : controls) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
@@ -157,6 +158,32 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
     send->setFocus();
     QTest::keyClick(send, Qt::Key_Space);
     EXPECT_EQ(testReports, 1);
+
+    auto* time = named<QComboBox>(*view, QStringLiteral("Report time"));
+    ASSERT_NE(time, nullptr);
+    time->setFocus();
+    QTest::keyClick(time, Qt::Key_Down);
+    QTest::keyClick(time, Qt::Key_Down);
+    EXPECT_EQ(stored("morningReportTime"), QStringLiteral("07:00"));
+    EXPECT_NE(named<QCheckBox>(*view, QStringLiteral("Morning report at 7:00 AM")), nullptr) << "the toggle follows";
+
+    // Each switch writes its own key.
+    constexpr auto switches = std::to_array<std::pair<const char*, const char*>>({
+        {"Pace turns Getting tight or Very tight", "alertPace"},
+        {"A limit will run out within 3 hours", "alertRunsOut"},
+        {"A limit passes its threshold", "alertThreshold"},
+        {"A limit renews after passing it", "alertRenewed"},
+        {"A tool signs out or back in", "alertAccount"},
+    });
+    for (const auto& [label, key] : switches) {
+        SCOPED_TRACE(label);
+        auto* box = named<QCheckBox>(*view, QString::fromLatin1(label));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isChecked());
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(stored(key), QStringLiteral("false"));
+    }
 }
 
 /// What the status-line row meets in settings.json in claude's folder.

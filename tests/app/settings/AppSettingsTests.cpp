@@ -74,10 +74,17 @@ TEST(AppSettings, EveryAssignmentIsOnDiskBeforeTheNextInstanceReadsIt)
         // Every key goes through the same generic write and read.
         settings->setTrayStyle(TrayStyle::stacked);
         settings->setClaudePath("/opt/claude, the tool");
+        settings->setMorningReportTime({.hour = 7, .minute = 30});
+        settings->setAlertOn(AlertTopic::account, false);
+        settings->setAlertThresholdPercent(75);
         // Read while the first instance is still alive: nothing waits for its destructor.
         const auto second = box.open();
         EXPECT_EQ(second->trayStyle(), TrayStyle::stacked);
         EXPECT_EQ(second->claudePath(), "/opt/claude, the tool");
+        EXPECT_EQ(second->morningReportTime(), (ClockTime{.hour = 7, .minute = 30}));
+        EXPECT_FALSE(second->alertOn(AlertTopic::account));
+        EXPECT_TRUE(second->alertOn(AlertTopic::renewed));
+        EXPECT_EQ(second->alertThresholdPercent(), 75);
     }
     EXPECT_EQ(fs::status(box.folder).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(box.folder / AppSettings::fileName).permissions(),
@@ -91,8 +98,14 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
                   "claudeEnabled=maybe\n"
                   "refreshMinutes=often\n"
                   "menuBarStyle=Bars\n"
-                  "claudePath=/opt/a,b/claude\n");
+                  "claudePath=/opt/a,b/claude\n"
+                  "morningReportTime=24:00\n"
+                  "alertPace=maybe\n"
+                  "alertThresholdPercent=80\n");
     const auto settings = box.open();
+    EXPECT_EQ(settings->morningReportTime(), ClockTime{});
+    EXPECT_TRUE(settings->alertOn(AlertTopic::pace));
+    EXPECT_EQ(settings->alertThresholdPercent(), 90) << "only the offered thresholds count";
     EXPECT_TRUE(settings->claudeEnabled()) << "not a boolean";
     EXPECT_EQ(settings->refreshMinutes(), 60);
     EXPECT_EQ(settings->trayStyle(), TrayStyle::cells);

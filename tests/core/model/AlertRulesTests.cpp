@@ -41,6 +41,7 @@ struct Case
     std::string_view name;
     std::array<Step, 6> steps;
     std::string_view sent;  ///< "<hours>: <text>" per alert, "!" after the hours when critical
+    std::optional<AlertTopic> switchedOff{};
 };
 
 TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
@@ -55,6 +56,12 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
          "24: Claude is getting tight: 30% left, 3d 4h to renewal\n"
          "48: Claude is very tight: 10% left, 2d 4h to renewal\n"
          "48: Claude's week passed 90% used: 10% left, 2d 4h to renewal\n"},
+        {"pace switched off: only the threshold is sent",
+         {{{.hours = 0, .weeklyUsed = 30, .weeklyRenewsAt = 100},
+           {.hours = 24, .weeklyUsed = 70, .weeklyRenewsAt = 100},
+           {.hours = 48, .weeklyUsed = 90, .weeklyRenewsAt = 100}}},
+         "48: Claude's week passed 90% used: 10% left, 2d 4h to renewal\n",
+         AlertTopic::pace},
         {"a week already tight and past the threshold at the first look sends nothing",
          {{{.hours = 0, .weeklyUsed = 95, .weeklyRenewsAt = 12}, {.hours = 1, .weeklyUsed = 96, .weeklyRenewsAt = 12}}},
          ""},
@@ -150,7 +157,11 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
                                                             now,
                                                             ProviderDisplay::staleAfterFor(15),
                                                             saved.history[Provider::claude])};
-            auto decision = decideAlerts(state, displays, now, {.watchingSince = watchingSince});
+            AlertOptions options{.watchingSince = watchingSince};
+            if (c.switchedOff) {
+                options.switchedOff.push_back(*c.switchedOff);
+            }
+            auto decision = decideAlerts(state, displays, now, options);
             for (const Alert& alert : decision.alerts) {
                 std::ostringstream line;
                 line << step.hours << (alert.critical ? "!" : "") << ": " << alert.text() << "\n";

@@ -50,10 +50,17 @@ TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
         const icu::Calendar* calendar;
         Date now;
         Date expected;
+        ClockTime at{};
     };
 
     const auto cases = std::to_array<Case>({
         {"at six the next day is meant", newYork.get(), utc({2027, 3, 13, 11, 0}), utc({2027, 3, 14, 10, 0})},
+        {"a chosen 7:30, later today", newYork.get(), utc({2027, 3, 13, 11, 0}), utc({2027, 3, 13, 12, 30}), {7, 30}},
+        {"a chosen 23:45 across midnight UTC",
+         newYork.get(),
+         utc({2026, 12, 8, 5, 0}),
+         utc({2026, 12, 9, 4, 45}),
+         {23, 45}},
         {"over a spring-forward night", newYork.get(), utc({2027, 3, 13, 18, 0}), utc({2027, 3, 14, 10, 0})},
         {"six skipped: the moment the clock jumps to seven",
          dawn.get(),
@@ -64,7 +71,7 @@ TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<Date> next = MorningSchedule::nextReportTime(c.now, *c.calendar);
+        const std::optional<Date> next = MorningSchedule::nextReportTime(c.now, *c.calendar, c.at);
         ASSERT_TRUE(next.has_value());
         // As seconds since 1970, which read better in a failure than time points.
         EXPECT_EQ(secondsSince1970(*next), secondsSince1970(c.expected));
@@ -73,23 +80,29 @@ TEST(MorningSchedule, FindsTheNextLocalSixAcrossClockChanges)
               std::nullopt);
 }
 
-TEST(MorningSchedule, CatchesUpFromSixUntilNoonOnly)
+TEST(MorningSchedule, CatchesUpForSixHoursAfterTheReportTimeOnTheSameDay)
 {
     struct Case
     {
         std::string_view name;
         Civil now;
         bool expected;
+        ClockTime at{};
     };
 
     const auto cases = std::to_array<Case>({
         {"6:00", {2026, 12, 7, 6, 0}, true},
         {"11:59", {2026, 12, 7, 11, 59}, true},
         {"12:00", {2026, 12, 7, 12, 0}, false},
+        {"7:29 before a chosen 7:30", {2026, 12, 7, 7, 29}, false, {7, 30}},
+        {"13:29 within six hours of 7:30", {2026, 12, 7, 13, 29}, true, {7, 30}},
+        {"13:30 six hours after 7:30", {2026, 12, 7, 13, 30}, false, {7, 30}},
+        {"23:59 after a chosen 22:00", {2026, 12, 7, 23, 59}, true, {22, 0}},
+        {"the next day's 0:30 is not caught up", {2026, 12, 8, 0, 30}, false, {22, 0}},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(MorningSchedule::isCatchUpTime(localDate(*newYork, c.now), *newYork), c.expected);
+        EXPECT_EQ(MorningSchedule::isCatchUpTime(localDate(*newYork, c.now), *newYork, c.at), c.expected);
     }
     // The local hour counts, not the UTC one: 9:30 UTC is 4:30 in New York.
     EXPECT_FALSE(MorningSchedule::isCatchUpTime(utc({2026, 12, 7, 9, 30}), *newYork));
