@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
@@ -203,7 +204,14 @@ void SettingsView::addAlerts()
                 alertThresholds,
                 [](int percent) { return std::to_string(percent) + "% used"; },
                 this);
-            rows->addLayout(labelledRow(QStringLiteral("Threshold"), m_threshold, this));
+            // Under the switch it belongs to, its label aligned with the switch's text.
+            QHBoxLayout* row = labelledRow(QStringLiteral("Threshold"), m_threshold, this);
+            row->setContentsMargins(style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
+                                        + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box),
+                                    0,
+                                    0,
+                                    0);
+            rows->addLayout(row);
             connect(m_threshold, &QComboBox::activated, this, [this](int index) {
                 m_settings.setAlertThresholdPercent(m_threshold->itemData(index).toInt());
             });
