@@ -254,6 +254,9 @@ void AppDelegate::createReporter(UsageStore& usage)
     hooks.setLastReportDay = [&settings](const QString& day) {
         settings.setLastMorningReport(day.toStdString());
     };
+    hooks.openPanel = [this] {
+        openPanel();
+    };
     m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
 }
 
@@ -268,6 +271,11 @@ void AppDelegate::startAlerts(UsageStore& usage)
                                          displays.push_back(usage.display(provider, now));
                                      }
                                      return displays;
+                                 },
+                             .openPanel = [this] { openPanel(); },
+                             .tools =
+                                 [&usage] {
+                                     return usage.detectedTools();
                                  }},
         folder ? std::optional{AlertStateFile::filePath(*folder)} : std::nullopt,
         *m_notifier);
