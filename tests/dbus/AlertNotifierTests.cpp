@@ -197,7 +197,9 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
             std::stringstream content;
             content << std::ifstream(record).rdbuf();
             EXPECT_TRUE(content.str().starts_with(row.ran)) << content.str();
-            EXPECT_TRUE(content.str().contains("CLAUDE_CONFIG_DIR=/srv/claude\n")) << content.str();
+            for (const char* line : {"CLAUDE_CONFIG_DIR=/srv/claude\n", "PATH starts with /opt/claude/bin\n"}) {
+                EXPECT_TRUE(content.str().contains(line)) << content.str();
+            }
         }
         EXPECT_EQ(panelsOpened, row.panelsOpened);
     }

@@ -126,6 +126,7 @@ TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt
         environment.workingFolder = qPath(folder.path());
         environment.variables.remove(QStringLiteral("CLAUDE_CONFIG_DIR"));
         environment.variables.insert(QStringLiteral("CODEX_HOME"), QStringLiteral("/srv/codex"));
+        environment.variables.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
 
         QElapsedTimer clock;
         clock.start();
@@ -140,7 +141,8 @@ TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt
         std::stringstream content;
         content << file.rdbuf();
         EXPECT_EQ(content.str(),
-                  std::string(c.recorded) + fs::canonical(folder.path()).string() + "\nCODEX_HOME=/srv/codex\n");
+                  std::string(c.recorded) + fs::canonical(folder.path()).string()
+                      + "\nCODEX_HOME=/srv/codex\nPATH starts with /usr/bin\n");
         ::kill(static_cast<pid_t>(*pid), SIGTERM);
     }
     qunsetenv("FAKE_TERMINAL_RECORD");
