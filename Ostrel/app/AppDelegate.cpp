@@ -261,6 +261,9 @@ void AppDelegate::createReporter(UsageStore& usage)
     hooks.setLastReportDay = [&settings](const QString& day) {
         settings.setLastMorningReport(day.toStdString());
     };
+    hooks.openPanel = [this] {
+        openPanel();
+    };
     m_reporter = std::make_unique<MorningReporter>(std::move(hooks), *m_notifier);
 }
 
@@ -275,6 +278,12 @@ void AppDelegate::startAlerts(UsageStore& usage)
         }
         return displays;
     }};
+    hooks.openPanel = [this] {
+        openPanel();
+    };
+    hooks.tools = [&usage] {
+        return usage.detectedTools();
+    };
     hooks.threshold = [&settings] {
         return static_cast<double>(settings.alertThresholdPercent());
     };

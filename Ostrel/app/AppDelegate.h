@@ -103,7 +103,8 @@ private:
     /// Shows the tray items as soon as a tray can show them, and says so when none can.
     void watchTray();
     void reportNoTray();
-    /// The panel by its tray item, or in a window when there is no tray.
+    /// The panel by its tray item, or in a window when there is no tray; also
+    /// what a click on an alert or the morning report opens.
     void openPanel();
     void createReporter(UsageStore& usage);
     /// The alerts, in live runs only: demonstration data sends none.

@@ -1,5 +1,6 @@
 #include "platform/TerminalLauncher.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -29,6 +30,35 @@ constexpr auto desktopTerminals = std::to_array<DesktopTerminal>({
     {"LXDE", "lxterminal"},
     {"Budgie", "tilix"},
     {"Deepin", "deepin-terminal"},
+});
+
+struct CommandConvention
+{
+    std::string_view program;
+    std::string_view before;  ///< what goes between the terminal and the command; empty for nothing
+};
+
+// How each known terminal takes a command with its arguments as separate
+// words. Where "-e" takes a single string it would be split again by a shell
+// or by the terminal, so those take "--" or "-x" instead. Any other terminal
+// gets xterm's "-e", which Debian asks of every x-terminal-emulator.
+constexpr auto commandConventions = std::to_array<CommandConvention>({
+    {"xdg-terminal-exec", ""},
+    {"x-terminal-emulator", "-e"},
+    {"gnome-terminal", "--"},
+    {"kgx", "--"},
+    {"ptyxis", "--"},
+    {"konsole", "-e"},
+    {"xfce4-terminal", "-x"},
+    {"mate-terminal", "-x"},
+    {"qterminal", "-e"},
+    {"lxterminal", "-e"},
+    {"tilix", "-x"},
+    {"terminator", "-x"},
+    {"deepin-terminal", "-e"},
+    {"foot", ""},
+    {"kitty", ""},
+    {"xterm", "-e"},
 });
 
 QString qText(std::string_view text)
@@ -99,14 +129,32 @@ std::optional<QString> find(const Environment& environment)
     return std::nullopt;
 }
 
-std::optional<qint64> open(const Environment& environment)
+QStringList arguments(const QString& program, const QStringList& command)
+{
+    if (command.isEmpty()) {
+        return {};
+    }
+    const QString name = QFileInfo(program).fileName();
+    const auto* known = std::ranges::find_if(commandConventions, [&name](const CommandConvention& convention) {
+        return name == qText(convention.program);
+    });
+    const QString before = known == commandConventions.end() ? QStringLiteral("-e") : qText(known->before);
+    return before.isEmpty() ? command : QStringList{before} + command;
+}
+
+std::optional<qint64> open(const Environment& environment, const QStringList& command)
 {
     const std::optional<QString> program = find(environment);
     if (!program) {
         return std::nullopt;
     }
+    QProcess terminal;
+    terminal.setProgram(*program);
+    terminal.setArguments(arguments(*program, command));
+    terminal.setWorkingDirectory(environment.workingFolder);
+    terminal.setProcessEnvironment(environment.variables);
     qint64 pid = 0;
-    if (!QProcess::startDetached(*program, {}, environment.workingFolder, &pid)) {
+    if (!terminal.startDetached(&pid)) {
         return std::nullopt;
     }
     return pid;

@@ -6,6 +6,8 @@
 
 #include "model/AlertStateFile.h"
 #include "platform/DesktopNotifier.h"
+#include "report/NotificationActions.h"
+#include "report/SignInTerminal.h"
 
 namespace ostrel {
 
@@ -61,7 +63,22 @@ void AlertNotifier::check()
         (void)m_notifier->post(identifier,
                                QString::fromStdString(alert.summary),
                                QString::fromStdString(alert.body),
-                               alert.critical ? DesktopNotifier::Urgency::critical : DesktopNotifier::Urgency::normal);
+                               alert.critical ? DesktopNotifier::Urgency::critical : DesktopNotifier::Urgency::normal,
+                               {.offered = NotificationActions::offered(alert.kind == AlertKind::signedOut),
+                                .context = this,
+                                .invoked = [this, provider = alert.provider](const QString& key) {
+                                    actionInvoked(provider, key);
+                                }});
+    }
+}
+
+void AlertNotifier::actionInvoked(Provider provider, const QString& key) const
+{
+    if (key == QLatin1String(NotificationActions::signIn)) {
+        // Nothing to report when no terminal exists: the panel's card offers the command too.
+        (void)SignInTerminal::open(provider, m_hooks.tools ? m_hooks.tools() : UsageReaders::FoundTools());
+    } else if (m_hooks.openPanel) {
+        m_hooks.openPanel();
     }
 }
 

@@ -4,6 +4,8 @@
 // keeps what fired in alerts.json beside the readings, so a restart or a
 // repeated reading never sends one again. Live runs only: demonstration data
 // never reaches it. The store and the settings are reached through hooks.
+// Where the desktop shows actions, an alert opens the panel, and one about a
+// tool signed out also offers to sign it in.
 
 #include <filesystem>
 #include <functional>
@@ -16,6 +18,7 @@
 #include "model/AlertRules.h"
 #include "model/Date.h"
 #include "model/ProviderDisplay.h"
+#include "store/UsageReaders.h"
 
 namespace ostrel {
 
@@ -39,6 +42,10 @@ public:
             return true;
         };
         Clock now = wallClockNow;
+        /// Opens the panel: a click on an alert, or its "Open panel".
+        std::function<void()> openPanel;
+        /// The tools Ostrel found, whose login command "Sign in" runs.
+        std::function<UsageReaders::FoundTools()> tools;
     };
 
     /// `stateFile` is where the state is kept; absent keeps it for this run only.
@@ -59,6 +66,8 @@ public Q_SLOTS:
     void handleWake();
 
 private:
+    void actionInvoked(Provider provider, const QString& key) const;
+
     Hooks m_hooks;
     std::optional<std::filesystem::path> m_stateFile;
     DesktopNotifier* m_notifier;  ///< never null

@@ -7,6 +7,7 @@
 #include "base/LocalCalendar.h"
 #include "model/MorningSchedule.h"
 #include "platform/DesktopNotifier.h"
+#include "report/NotificationActions.h"
 
 namespace ostrel {
 
@@ -125,7 +126,19 @@ QFuture<void> MorningReporter::send(const QString& title)
         .then(this,
               [this, title] {
                   const QStringList lines = m_hooks.reportLines ? m_hooks.reportLines(now()) : QStringList();
-                  return m_notifier->post(DesktopNotifier::newReportIdentifier(), title, lines.join(QLatin1Char('\n')));
+                  // Every action the report offers opens the panel.
+                  DesktopNotifier::Actions actions{.offered = NotificationActions::offered(false),
+                                                   .context = this,
+                                                   .invoked = [this](const QString& /*key*/) {
+                                                       if (m_hooks.openPanel) {
+                                                           m_hooks.openPanel();
+                                                       }
+                                                   }};
+                  return m_notifier->post(DesktopNotifier::newReportIdentifier(),
+                                          title,
+                                          lines.join(QLatin1Char('\n')),
+                                          DesktopNotifier::Urgency::normal,
+                                          std::move(actions));
               })
         .unwrap();
 }

@@ -2,7 +2,9 @@
 // The daily report: at the chosen local time (6:00 unless changed), after
 // fresh readings, one desktop notification with the report lines of every
 // enabled provider; caught up at start and after a wake for six hours after
-// that time; at most one scheduled report per local calendar day. The store and the settings are reached through hooks.
+// that time; at most one scheduled report per local calendar day. The store
+// and the settings are reached through hooks. Where the desktop shows actions,
+// the report opens the panel.
 
 #include <functional>
 #include <memory>
@@ -48,6 +50,8 @@ public:
         Clock now;
         /// Asked anew at each use, so a change of zone or calendar is followed.
         std::function<std::unique_ptr<icu::Calendar>()> calendar;
+        /// Opens the panel: a click on the report, or its "Open panel".
+        std::function<void()> openPanel;
     };
 
     static constexpr const char* dailyTitle = "Ostrel this morning";

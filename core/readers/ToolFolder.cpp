@@ -71,4 +71,12 @@ bool ToolFolder::isStandardPlace(const std::string& home) const
     return path == standardPath(provider, home).lexically_normal();
 }
 
+std::optional<std::string> ToolFolder::variableValue() const
+{
+    if (source == Source::standard) {
+        return std::nullopt;
+    }
+    return path.string();
+}
+
 }  // namespace ostrel

@@ -52,6 +52,11 @@ struct ToolFolder
     /// desktop keyring's Claude item belongs to that folder only.
     [[nodiscard]] bool isStandardPlace(const std::string& home) const;
 
+    /// What the tool's variable holds for the tool to look here: the path, or
+    /// nothing (the variable unset) for the standard folder. A value Ostrel
+    /// could not use (blank, relative) is never passed on.
+    [[nodiscard]] std::optional<std::string> variableValue() const;
+
     bool operator==(const ToolFolder&) const = default;
 };
 

@@ -218,12 +218,12 @@ ToolFolder ToolLocator::folder(Provider provider, const std::optional<std::strin
 ProcessRunner::Environment ToolLocator::environment(const std::filesystem::path& executable, const ToolFolder& folder)
 {
     ProcessRunner::Environment environment = m_system.variables;
-    // The tool looks where Ostrel looked; a value Ostrel could not use is not passed on.
+    // The tool looks where Ostrel looked.
     const std::string name(ToolFolder::variable(folder.provider));
-    if (folder.source == ToolFolder::Source::standard) {
-        environment.erase(name);
+    if (const auto value = folder.variableValue()) {
+        environment[name] = *value;
     } else {
-        environment[name] = folder.path.string();
+        environment.erase(name);
     }
     std::string path = executable.parent_path().string();
     for (const auto& searched : searchPath()) {

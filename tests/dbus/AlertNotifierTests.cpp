@@ -1,7 +1,10 @@
 #include "report/AlertNotifier.h"
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string_view>
 
 #include <gtest/gtest.h>
@@ -21,8 +24,9 @@ namespace ostrel {
 namespace {
 
 // Which alerts fire when is the AlertRules suite's; here, that they reach the
-// notification service with their urgency, and that the kept file carries
-// across a restart.
+// notification service with their urgency and actions, that the kept file
+// carries across a restart, and what the user's choice of an action does.
+namespace fs = std::filesystem;
 using testing::spinFor;
 using testing::spinUntil;
 
@@ -47,6 +51,11 @@ public:
 
     std::unique_ptr<AlertNotifier> started()
     {
+        return started(notifier, AlertStateFile::filePath(folder.path()));
+    }
+
+    std::unique_ptr<AlertNotifier> started(DesktopNotifier& to, std::optional<fs::path> stateFile)
+    {
         auto made = std::make_unique<AlertNotifier>(
             AlertNotifier::Hooks{.displays =
                                      [this](Date at) {
@@ -56,12 +65,14 @@ public:
                                                                                   ProviderDisplay::staleAfterFor(15),
                                                                                   saved.history[Provider::claude])};
                                      },
-                                 .now =
+                                 .now = [this] { return now; },
+                                 .openPanel = [this] { ++panelsOpened; },
+                                 .tools =
                                      [this] {
-                                         return now;
+                                         return tools;
                                      }},
-            AlertStateFile::filePath(folder.path()),
-            notifier);
+            std::move(stateFile),
+            to);
         made->start();
         return made;
     }
@@ -70,7 +81,22 @@ public:
     DesktopNotifier notifier;
     Saved saved;
     Date now = start;
+    int panelsOpened = 0;
+    UsageReaders::FoundTools tools{
+        {Provider::claude, {"/opt/claude/bin/claude", {Provider::claude, "/srv/claude", ToolFolder::Source::settings}}},
+        {Provider::openai, {"/opt/codex/bin/codex", {Provider::openai, "/srv/codex", ToolFolder::Source::settings}}},
+    };
 };
+
+/// The keys of an actions list as sent (a key, then its label), ' ' between.
+std::string keysOf(const QStringList& actions)
+{
+    QStringList keys;
+    for (qsizetype index = 0; index < actions.size(); index += 2) {
+        keys.append(actions[index]);
+    }
+    return keys.join(u' ').toStdString();
+}
 
 TEST_F(AlertNotifierTest, PostsEachAlertOnceWithItsUrgencyAcrossARestart)
 {
@@ -161,6 +187,84 @@ TEST_F(AlertNotifierTest, AStatusLineFigurePassingTheThresholdAlertsOnceAndOnlyW
             return fired.kind == AlertKind::runsOutWithinHour && !fired.delivered;
         });
     })) << "met, kept as not sent";
+}
+
+TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsOwn)
+{
+    struct Row
+    {
+        std::string_view name;
+        bool serverShowsActions;
+        bool signsOut;             ///< the alert: Claude signed out, else its session running out within 3 hours
+        std::string_view offered;  ///< the keys, ' ' between
+        std::string_view chosen;   ///< the key the user picks; empty: none
+        uint notification;         ///< the id the server names; 0 for the alert's own
+        bool closedFirst;          ///< the server closed the alert before the choice came
+        int panelsOpened;
+        std::string_view ran;  ///< the terminal's arguments; empty: no terminal
+    };
+
+    // clang-format off
+    constexpr auto rows = std::to_array<Row>({
+        {"a server with actions", true, false, "default open-panel", "", 0, false, 0, ""},
+        {"a signed-out alert", true, true, "default open-panel sign-in", "", 0, false, 0, ""},
+        {"a server without actions", false, true, "", "", 0, false, 0, ""},
+        {"a click on the alert", true, false, "default open-panel", "default", 0, false, 1, ""},
+        {"Open panel", true, true, "default open-panel sign-in", "open-panel", 0, false, 1, ""},
+        {"Sign in", true, true, "default open-panel sign-in", "sign-in", 0, false, 0,
+         "4\n-e\n/opt/claude/bin/claude\nauth\nlogin\n"},
+        {"another program's notification", true, false, "default open-panel", "open-panel", 99, false, 0, ""},
+        {"a notification the server closed", true, false, "default open-panel", "open-panel", 0, true, 0, ""},
+    });
+    // clang-format on
+    const fs::path record = folder.path() / "terminal";
+    qputenv("TERMINAL", OSTREL_FIXTURES_DIR "/bin/fake-terminal");
+    qputenv("FAKE_TERMINAL_RECORD", record.c_str());
+    qputenv("FAKE_TERMINAL_STAY", "0");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        service.offersActions = row.serverShowsActions;
+        DesktopNotifier rowNotifier;  // each asks the server once
+        saved = {};
+        panelsOpened = 0;
+        fs::remove(record);
+        read(0, 10);
+        auto alerts = started(rowNotifier, std::nullopt);
+        alerts->check();
+        if (row.signsOut) {
+            now = start + Seconds{3600};
+            ReadingsFile::record(saved, Provider::claude, std::unexpected(FetchFailure::notLoggedIn()), now);
+        } else {
+            read(1, 45);
+        }
+        const auto id = static_cast<uint>(service.calls().size() + 1);
+        alerts->check();
+        ASSERT_TRUE(spinUntil([&] { return service.calls().size() == id; }));
+        EXPECT_EQ(keysOf(service.calls().back().actions), row.offered);
+        if (row.closedFirst) {
+            signal(id, {});
+        }
+        if (!row.chosen.empty()) {
+            signal(row.notification == 0 ? id : row.notification,
+                   QString::fromUtf8(row.chosen.data(), static_cast<qsizetype>(row.chosen.size())));
+        }
+        if (row.ran.empty()) {
+            testing::spinFor(std::chrono::milliseconds(300));
+            EXPECT_FALSE(fs::exists(record));
+        } else {
+            ASSERT_TRUE(spinUntil([&] { return fs::exists(record); }));
+            std::stringstream content;
+            content << std::ifstream(record).rdbuf();
+            EXPECT_TRUE(content.str().starts_with(row.ran)) << content.str();
+            for (const char* line : {"CLAUDE_CONFIG_DIR=/srv/claude\n", "PATH starts with /opt/claude/bin\n"}) {
+                EXPECT_TRUE(content.str().contains(line)) << content.str();
+            }
+        }
+        EXPECT_EQ(panelsOpened, row.panelsOpened);
+    }
+    qunsetenv("TERMINAL");
+    qunsetenv("FAKE_TERMINAL_RECORD");
+    qunsetenv("FAKE_TERMINAL_STAY");
 }
 
 }  // namespace

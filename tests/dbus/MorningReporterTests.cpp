@@ -56,6 +56,7 @@ public:
             .setLastReportDay = [this](const QString& day) { lastDay = day; },
             .now = [this] { return clock ? clock() : now; },
             .calendar = [] { return testing::calendarIn("America/New_York"); },
+            .openPanel = [this] { ++panelsOpened; },
         };
     }
 
@@ -68,6 +69,7 @@ public:
     QString lastDay = QStringLiteral("2026-12-06");
     QStringList lines{QStringLiteral("Claude line"), QStringLiteral("OpenAI line")};
     int refreshes = 0;
+    int panelsOpened = 0;
     QString dayKeyAtRefresh;
 };
 
@@ -145,6 +147,25 @@ TEST_F(MorningReporterTest, AnAbsentServiceOrAnAbandonedRefreshStillFinishes)
     refresh = nullptr;
     QFuture<void> unheard = reporter.send(QString::fromLatin1(MorningReporter::testTitle));
     EXPECT_TRUE(spinUntil([&] { return unheard.isFinished(); }));
+}
+
+TEST_F(MorningReporterTest, TheReportOpensThePanelWhereTheServerShowsActions)
+{
+    service.offersActions = true;
+    for (int sent = 0; sent < 2; ++sent) {
+        QFuture<void> reported = reporter.send(QString::fromLatin1(MorningReporter::testTitle));
+        ASSERT_TRUE(spinUntil([&] { return reported.isFinished(); }));
+    }
+    const std::vector<NotificationService::Call> calls = service.calls();
+    ASSERT_EQ(calls.size(), 2U);
+    EXPECT_EQ(service.capabilityRequests, 1);  // kept after the first answer
+    EXPECT_EQ(calls[1].actions,
+              (QStringList{QStringLiteral("default"),
+                           QStringLiteral("Open"),
+                           QStringLiteral("open-panel"),
+                           QStringLiteral("Open panel")}));
+    signal(2, QStringLiteral("open-panel"));
+    EXPECT_TRUE(spinUntil([this] { return panelsOpened == 1; }));
 }
 
 }  // namespace

@@ -34,9 +34,14 @@ void install(const fs::path& folder, const QStringList& names)
     }
 }
 
-QStringList split(std::string_view joined)
+QString qString(std::string_view text)
 {
-    return QString::fromUtf8(joined.data(), static_cast<qsizetype>(joined.size())).split(QLatin1Char(' '));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList split(std::string_view joined, char separator = ' ')
+{
+    return qString(joined).split(QLatin1Char(separator));
 }
 
 TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
@@ -71,29 +76,75 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
     }
 }
 
-TEST(TerminalLauncher, OpensTheTerminalWithoutArgumentsAndDoesNotWaitForIt)
+TEST(TerminalLauncher, PassesTheCommandAfterEachTerminalsConvention)
 {
-    const testing::TemporaryFolder folder;
-    const fs::path record = folder.path() / "record";
-    qputenv("FAKE_TERMINAL_RECORD", record.string().c_str());
-    install(folder.path(), {QStringLiteral("x-terminal-emulator")});
-    Environment environment;
-    environment.searchPath = {qPath(folder.path())};
-    environment.workingFolder = qPath(folder.path());
+    struct Case
+    {
+        std::string_view program;  ///< as found: a name or a path
+        std::string_view arguments;
+    };
 
-    QElapsedTimer clock;
-    clock.start();
-    const std::optional<qint64> pid = TerminalLauncher::open(environment);
-    const qint64 took = clock.elapsed();
-    ASSERT_TRUE(pid.has_value());
-    // The fake stays open five seconds; a launcher that waited would take that long.
-    EXPECT_LT(took, 4000);
-    ASSERT_TRUE(testing::spinUntil([&] { return fs::exists(record); }, std::chrono::seconds(4)));
-    std::ifstream file(record);
-    std::stringstream content;
-    content << file.rdbuf();
-    EXPECT_EQ(content.str(), "0\n" + fs::canonical(folder.path()).string() + "\n");
-    ::kill(static_cast<pid_t>(*pid), SIGTERM);
+    constexpr auto cases = std::to_array<Case>({
+        {"xterm", "-e claude auth login"},
+        {"x-terminal-emulator", "-e claude auth login"},
+        {"konsole", "-e claude auth login"},
+        {"gnome-terminal", "-- claude auth login"},
+        {"/usr/bin/kgx", "-- claude auth login"},
+        {"xfce4-terminal", "-x claude auth login"},
+        {"xdg-terminal-exec", "claude auth login"},
+        {"/home/ann/bin/foot", "claude auth login"},
+        {"some-other-terminal", "-e claude auth login"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        EXPECT_EQ(TerminalLauncher::arguments(qString(c.program), split("claude auth login")), split(c.arguments));
+    }
+    EXPECT_TRUE(TerminalLauncher::arguments(QStringLiteral("gnome-terminal"), {}).isEmpty());
+}
+
+TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt)
+{
+    struct Case
+    {
+        std::string_view name;
+        std::string_view command;   ///< '|' between words; empty for none
+        std::string_view recorded;  ///< the arguments the terminal got, one a line after their number
+    };
+
+    constexpr auto cases = std::to_array<Case>({
+        {"empty", "", "0\n"},
+        {"a command, each word one argument", "/opt/my tools/codex|login", "3\n-e\n/opt/my tools/codex\nlogin\n"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testing::TemporaryFolder folder;
+        const fs::path record = folder.path() / "record";
+        qputenv("FAKE_TERMINAL_RECORD", record.string().c_str());
+        install(folder.path(), {QStringLiteral("x-terminal-emulator")});
+        Environment environment;
+        environment.searchPath = {qPath(folder.path())};
+        environment.workingFolder = qPath(folder.path());
+        environment.variables.remove(QStringLiteral("CLAUDE_CONFIG_DIR"));
+        environment.variables.insert(QStringLiteral("CODEX_HOME"), QStringLiteral("/srv/codex"));
+        environment.variables.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+
+        QElapsedTimer clock;
+        clock.start();
+        const QStringList command = c.command.empty() ? QStringList() : split(c.command, '|');
+        const std::optional<qint64> pid = TerminalLauncher::open(environment, command);
+        const qint64 took = clock.elapsed();
+        ASSERT_TRUE(pid.has_value());
+        // The fake stays open five seconds; a launcher that waited would take that long.
+        EXPECT_LT(took, 4000);
+        ASSERT_TRUE(testing::spinUntil([&] { return fs::exists(record); }, std::chrono::seconds(4)));
+        std::ifstream file(record);
+        std::stringstream content;
+        content << file.rdbuf();
+        EXPECT_EQ(content.str(),
+                  std::string(c.recorded) + fs::canonical(folder.path()).string()
+                      + "\nCODEX_HOME=/srv/codex\nPATH starts with /usr/bin\n");
+        ::kill(static_cast<pid_t>(*pid), SIGTERM);
+    }
     qunsetenv("FAKE_TERMINAL_RECORD");
 }
 
