@@ -22,6 +22,7 @@ struct DesktopTerminal
 constexpr auto desktopTerminals = std::to_array<DesktopTerminal>({
     {"GNOME", "gnome-terminal"},
     {"GNOME", "kgx"},
+    {"GNOME", "ptyxis"},
     {"KDE", "konsole"},
     {"XFCE", "xfce4-terminal"},
     {"MATE", "mate-terminal"},
