@@ -305,6 +305,7 @@ void SettingsView::refresh()
     m_morning->setText(QStringLiteral("Morning report at ") + qText(reportTime.label()));
     m_morning->setAccessibleName(m_morning->text());
     select(m_reportTime, reportTime.minuteOfDay());
+    m_reportTime->setEnabled(m_settings.morningReport());
     for (const AlertTopic topic : allCases<AlertTopic>) {
         m_alertSwitches.at(static_cast<std::size_t>(topic))->setChecked(m_settings.alertOn(topic));
     }
