@@ -185,6 +185,7 @@ TEST(AppSettings, KeepsNamedAccountsPerToolThroughTheFilesQuoting)
     EXPECT_EQ(second->accounts(Provider::claude),
               (std::vector<ToolAccount>{{Provider::claude, "", "", {}},
                                         {Provider::claude, "account-2", awkward, home + "/.claude-work"}}));
+    EXPECT_EQ(second->accounts(Provider::claude).front().title(), "Claude");
     EXPECT_EQ(second->accounts(Provider::openai).back().title(), "OpenAI \u00B7 Side");
     EXPECT_EQ(box.stored("claudeAccounts/1/name").toString().toStdString(), awkward) << "read past AppSettings";
 }

@@ -41,11 +41,5 @@ TEST(ToolAccount, MakesAnIdFromTheNameThatNoOtherAccountOfTheToolHas)
     }
 }
 
-TEST(ToolAccount, TitlesANamedAccountAfterItsToolAndName)
-{
-    EXPECT_EQ((ToolAccount{Provider::claude, "", "", {}}.title()), "Claude");
-    EXPECT_EQ((ToolAccount{Provider::openai, "work", "Work", "/home/ann/.codex-work"}.title()), "OpenAI \u00B7 Work");
-}
-
 }  // namespace
 }  // namespace ostrel

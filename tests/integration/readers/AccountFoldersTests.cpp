@@ -29,15 +29,15 @@ TEST(AccountFolders, SuggestsTheHomesOtherSignedInFoldersOfTheTool)
             put(home / name / file, "not read");
         }
     };
-    folder(".claude", ".credentials.json");              // the default account's own
-    folder(".claude-work", ".credentials.json");         //
-    folder(".claude-home", ".credentials.json");         //
-    folder(".claude-used", ".credentials.json");         // an account already
-    folder(".claude-signed-out");                        // no sign-in
-    folder(".claude-odd/.credentials.json");             // a folder in the sign-in's place
-    folder(".codex-work", "auth.json");                  //
-    folder(".codex-claude", ".credentials.json");        // the other tool's file
-    put(home / ".claude-file", "a file, not a folder");  //
+    folder(".claude", ".credentials.json");  // the default account's own
+    folder(".claude-work", ".credentials.json");
+    folder(".claude-home", ".credentials.json");
+    folder(".claude-used", ".credentials.json");  // an account already
+    folder(".claude-signed-out");                 // no sign-in
+    folder(".claude-odd/.credentials.json");      // a folder in the sign-in's place
+    folder(".codex-side_project-2", "auth.json");
+    folder(".codex-claude", ".credentials.json");  // the other tool's file
+    put(home / ".claude-file", "a file, not a folder");
     fs::create_directory_symlink(home / ".claude-used", home / ".claude-also-used");
     fs::create_directory_symlink(home / ".claude-work", home / ".claude-work-link");
     fs::create_directory_symlink(home / ".claude-loop", home / ".claude-loop");
@@ -49,13 +49,16 @@ TEST(AccountFolders, SuggestsTheHomesOtherSignedInFoldersOfTheTool)
         Provider provider;
         fs::path home;
         std::vector<fs::path> existing;
-        std::vector<std::string> found;
+        std::vector<std::string> found;  ///< and the name proposed for each
     };
 
     const auto cases = std::to_array<Case>({
-        {Provider::claude, home, {home / ".claude", home / ".claude-used/"}, {".claude-home", ".claude-work"}},
-        {Provider::openai, home, {home / ".codex"}, {".codex-work"}},
-        {Provider::openai, home, {home / ".codex-work"}, {}},
+        {Provider::claude,
+         home,
+         {home / ".claude", home / ".claude-used/"},
+         {".claude-home Home", ".claude-work Work"}},
+        {Provider::openai, home, {home / ".codex"}, {".codex-side_project-2 Side project 2"}},
+        {Provider::openai, home, {home / ".codex-side_project-2"}, {}},
         {Provider::claude, home / "missing", {}, {}},
     });
     for (const Case& c : cases) {
@@ -63,28 +66,9 @@ TEST(AccountFolders, SuggestsTheHomesOtherSignedInFoldersOfTheTool)
         std::vector<std::string> found;
         for (const fs::path& suggested : AccountFolders::suggestions(c.provider, c.home, c.existing)) {
             EXPECT_EQ(suggested.parent_path(), home);
-            found.push_back(suggested.filename().string());
+            found.push_back(suggested.filename().string() + " " + AccountFolders::proposedName(c.provider, suggested));
         }
         EXPECT_EQ(found, c.found);
-    }
-}
-
-TEST(AccountFolders, ProposesANameFromTheFolder)
-{
-    struct Case
-    {
-        Provider provider;
-        std::string_view folder;
-        std::string_view name;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {Provider::claude, "/home/ann/.claude-work", "Work"},
-        {Provider::openai, "/home/ann/.codex-side_project-2", "Side project 2"},
-        {Provider::claude, "/srv/accounts/team", "Team"},
-    });
-    for (const Case& c : cases) {
-        EXPECT_EQ(AccountFolders::proposedName(c.provider, c.folder), c.name);
     }
 }
 
