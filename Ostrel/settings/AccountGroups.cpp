@@ -1,5 +1,8 @@
 #include "settings/AccountGroups.h"
 
+#include <cstddef>
+#include <string>
+
 #include "base/QtText.h"
 #include "settings/SettingKey.h"
 

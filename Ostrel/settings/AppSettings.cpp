@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <system_error>
 #include <tuple>
 #include <utility>
