@@ -3,24 +3,28 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <system_error>
 #include <tuple>
 #include <utility>
 
+#include <QDir>
 #include <QFile>
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 
 #include "base/ConfigHome.h"
 #include "base/QtText.h"
 #include "posix/AtomicFile.h"
+#include "readers/AccountList.h"
+#include "readers/ToolFolder.h"
+#include "settings/AccountGroups.h"
+#include "settings/AppSettingsKeys.h"
 #include "settings/SettingKey.h"
 
 namespace ostrel {
 namespace {
 
-using settings::Key;
 using settings::parse;
 using settings::stored;
 
@@ -37,111 +41,7 @@ using settings::stored;
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-/// Below 1 the timer would fire continuously; above the longest its milliseconds overflow.
-[[nodiscard]] int refreshMinutesInEffect(int minutes)
-{
-    return minutes < 1 ? AppSettings::defaultRefreshMinutes : std::min(minutes, AppSettings::longestRefreshMinutes);
-}
-
-/// Only the offered thresholds count; a hand-edited other value reads as the default.
-[[nodiscard]] int thresholdInEffect(int percent)
-{
-    return std::ranges::find(alertThresholds, percent) != alertThresholds.end() ? percent : defaultAlertThreshold;
-}
-
 }  // namespace
-
-/// Every key of the settings file. Defaults live here and are never written.
-struct AppSettings::Keys
-{
-    using S = AppSettings;
-    static inline const Key claudeEnabled{"claudeEnabled", true, &S::m_claudeEnabled, &S::claudeEnabledChanged};
-    static inline const Key openaiEnabled{"openaiEnabled", true, &S::m_openaiEnabled, &S::openaiEnabledChanged};
-    static inline const Key refreshMinutes{"refreshMinutes",
-                                           defaultRefreshMinutes,
-                                           &S::m_refreshMinutes,
-                                           &S::refreshMinutesChanged,
-                                           &refreshMinutesInEffect};
-    static inline const Key trayStyle{"menuBarStyle", TrayStyle::cells, &S::m_trayStyle, &S::trayStyleChanged};
-    static inline const Key trayIcon{"trayIcon", TrayIconMode::automatic, &S::m_trayIconMode, &S::trayIconModeChanged};
-    static inline const Key gaugeWindow{"gaugeWindow", GaugeWindow::weekly, &S::m_gaugeWindow, &S::gaugeWindowChanged};
-    static inline const Key morningReport{"morningReport", true, &S::m_morningReport, &S::morningReportChanged};
-    static inline const Key morningReportTime{"morningReportTime",
-                                              ClockTime{},
-                                              &S::m_morningReportTime,
-                                              &S::morningReportTimeChanged};
-    static inline const Key alertPace{"alertPace", true, &S::m_alertPace, &S::alertsChanged};
-    static inline const Key alertRunsOut{"alertRunsOut", true, &S::m_alertRunsOut, &S::alertsChanged};
-    static inline const Key alertThreshold{"alertThreshold", true, &S::m_alertThreshold, &S::alertsChanged};
-    static inline const Key alertRenewed{"alertRenewed", true, &S::m_alertRenewed, &S::alertsChanged};
-    static inline const Key alertAccount{"alertAccount", true, &S::m_alertAccount, &S::alertsChanged};
-
-    /// The switch of `topic`'s alerts.
-    static const auto& alertSwitch(AlertTopic topic)
-    {
-        static const auto switches =
-            std::to_array({&alertPace, &alertRunsOut, &alertThreshold, &alertRenewed, &alertAccount});
-        static_assert(switches.size() == allCases<AlertTopic>.size());
-        return *switches.at(static_cast<std::size_t>(topic));
-    }
-
-    static inline const Key alertThresholdPercent{"alertThresholdPercent",
-                                                  int{defaultAlertThreshold},
-                                                  &S::m_alertThresholdPercent,
-                                                  &S::alertsChanged,
-                                                  &thresholdInEffect};
-    static inline const Key claudePath{"claudePath", std::string(), &S::m_claudePath, &S::claudePathChanged};
-    static inline const Key codexPath{"codexPath", std::string(), &S::m_codexPath, &S::codexPathChanged};
-    static inline const Key claudeFolder{"claudeFolder", std::string(), &S::m_claudeFolder, &S::claudeFolderChanged};
-    static inline const Key codexFolder{"codexFolder", std::string(), &S::m_codexFolder, &S::codexFolderChanged};
-    static inline const Key configuredLoginItem{"configuredLoginItem", false, &S::m_configuredLoginItem, nullptr};
-    static inline const Key lastMorningReport{"lastMorningReport",
-                                              std::optional<std::string>(),
-                                              &S::m_lastMorningReport,
-                                              nullptr};
-    static inline const Key welcomed{"welcomed", false, &S::m_welcomed, nullptr};
-    static inline const Key automaticallyChecksForUpdates{"automaticallyChecksForUpdates",
-                                                          true,
-                                                          &S::m_automaticallyChecksForUpdates,
-                                                          &S::automaticallyChecksForUpdatesChanged};
-    static inline const Key lastUpdateCheck{"lastUpdateCheck", std::optional<Date>(), &S::m_lastUpdateCheck, nullptr};
-    static inline const Key panelTab{"popoverTab", PanelTab::pace, &S::m_panelTab, &S::panelTabChanged};
-    static inline const Key activityRange{"activityRange",
-                                          ActivityRange::day,
-                                          &S::m_activityRange,
-                                          &S::activityRangeChanged};
-    static inline const Key activityMeasure{"activityMeasure",
-                                            ActivityMeasure::all,
-                                            &S::m_activityMeasure,
-                                            &S::activityMeasureChanged};
-
-    static inline const auto all = std::tie(claudeEnabled,
-                                            openaiEnabled,
-                                            refreshMinutes,
-                                            trayStyle,
-                                            trayIcon,
-                                            gaugeWindow,
-                                            morningReport,
-                                            morningReportTime,
-                                            alertPace,
-                                            alertRunsOut,
-                                            alertThreshold,
-                                            alertRenewed,
-                                            alertAccount,
-                                            alertThresholdPercent,
-                                            claudePath,
-                                            codexPath,
-                                            claudeFolder,
-                                            codexFolder,
-                                            configuredLoginItem,
-                                            lastMorningReport,
-                                            welcomed,
-                                            automaticallyChecksForUpdates,
-                                            lastUpdateCheck,
-                                            panelTab,
-                                            activityRange,
-                                            activityMeasure);
-};
 
 AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObject* parent)
     : QObject(parent)
@@ -154,6 +54,12 @@ AppSettings::AppSettings(std::filesystem::path folder, LoginItem loginItem, QObj
         m_store.emplace(QFile::decodeName(filePath().c_str()), QSettings::IniFormat);
     }
     std::apply([this](const auto&... key) { (load(key), ...); }, Keys::all);
+    if (m_store) {
+        const std::string home = QDir::homePath().toStdString();
+        for (const Provider provider : allProviders) {
+            namedAccounts(provider) = AccountList::decode(provider, AccountGroups::read(*m_store, provider), home);
+        }
+    }
 }
 
 std::filesystem::path AppSettings::userFolder()
@@ -170,21 +76,15 @@ template <class K>
 void AppSettings::load(const K& key)
 {
     using T = std::remove_cvref_t<decltype(key.fallback)>;
-    const QVariant value = m_store ? m_store->value(qText(key.name)) : QVariant();
-    std::optional<T> read;
-    if (value.typeId() == QMetaType::QStringList) {
-        // Unquoted commas make an INI value a list (a hand-edited path, say); joined, it is the text typed.
-        read = parse<T>(value.toStringList().join(QLatin1Char(',')));
-    } else if (value.isValid()) {
-        read = parse<T>(value.toString());
-    }
+    const auto text = settings::text(m_store ? m_store->value(qText(key.name)) : QVariant());
+    const std::optional<T> read = text ? parse<T>(*text) : std::nullopt;
     this->*key.member = read.value_or(key.fallback);
 }
 
 template <class K, class T>
 void AppSettings::assign(const K& key, T value)
 {
-    write(key.name, stored(value));
+    write([&key, &value](QSettings& store) { store.setValue(qText(key.name), stored(value)); });
     const bool same = std::exchange(this->*key.member, value) == value;
     if constexpr (!std::is_null_pointer_v<decltype(key.notify)>) {
         if (same) {
@@ -199,7 +99,7 @@ void AppSettings::assign(const K& key, T value)
     }
 }
 
-void AppSettings::write(std::string_view key, const QVariant& value)
+void AppSettings::write(const std::function<void(QSettings&)>& change)
 {
     // The folder is made private before QSettings creates the file in it; a
     // failure here shows as a failed sync, and settings failures are not reported.
@@ -208,7 +108,7 @@ void AppSettings::write(std::string_view key, const QVariant& value)
     if (!m_store || !isSettingsFile(filePath())) {
         return;
     }
-    m_store->setValue(qText(key), value);
+    change(*m_store);
     m_store->sync();
     // The file holds tool paths; later syncs keep the mode of the file they replace.
     std::error_code error;
@@ -252,7 +152,7 @@ std::vector<Provider> AppSettings::enabledProviders() const
 
 int AppSettings::refreshMinutes() const
 {
-    return refreshMinutesInEffect(m_refreshMinutes);
+    return settings::refreshMinutesInEffect(m_refreshMinutes);
 }
 
 void AppSettings::setRefreshMinutes(int minutes)
@@ -297,7 +197,7 @@ void AppSettings::setAlertOn(AlertTopic topic, bool on)
 
 int AppSettings::alertThresholdPercent() const
 {
-    return thresholdInEffect(m_alertThresholdPercent);
+    return settings::thresholdInEffect(m_alertThresholdPercent);
 }
 
 void AppSettings::setAlertThresholdPercent(int percent)
@@ -332,6 +232,54 @@ ToolChoice AppSettings::toolChoice(Provider provider) const
     };
     const bool codex = provider == Provider::openai;
     return {unlessBlank(codex ? m_codexPath : m_claudePath), unlessBlank(codex ? m_codexFolder : m_claudeFolder)};
+}
+
+std::vector<ToolAccount> AppSettings::accounts(Provider provider) const
+{
+    std::vector<ToolAccount> accounts{ToolAccount{.provider = provider}};
+    std::ranges::copy(namedAccounts(provider), std::back_inserter(accounts));
+    return accounts;
+}
+
+std::vector<ToolAccount>& AppSettings::namedAccounts(Provider provider)
+{
+    return provider == Provider::openai ? m_codexAccounts : m_claudeAccounts;
+}
+
+const std::vector<ToolAccount>& AppSettings::namedAccounts(Provider provider) const
+{
+    return provider == Provider::openai ? m_codexAccounts : m_claudeAccounts;
+}
+
+std::expected<ToolAccount, std::string>
+AppSettings::addAccount(Provider provider, const std::string& name, const std::filesystem::path& folder)
+{
+    const std::string home = QDir::homePath().toStdString();
+    const QByteArray variable = qgetenv(ToolFolder::variable(provider).data());
+    const auto fromEnvironment = variable.isNull() ? std::nullopt : std::optional(variable.toStdString());
+    const auto defaultFolder = ToolFolder::choose(provider, toolChoice(provider).folder, fromEnvironment, {}, home);
+    auto added = AccountList::add(provider, namedAccounts(provider), name, folder.string(), defaultFolder.path, home);
+    if (added) {
+        namedAccounts(provider).push_back(*added);
+        storeAccounts(provider);
+    }
+    return added;
+}
+
+bool AppSettings::removeAccount(Provider provider, const std::string& id)
+{
+    if (std::erase_if(namedAccounts(provider), [&id](const ToolAccount& account) { return account.id == id; }) == 0) {
+        return false;
+    }
+    storeAccounts(provider);
+    return true;
+}
+
+void AppSettings::storeAccounts(Provider provider)
+{
+    write([this, provider](QSettings& store) { AccountGroups::write(store, provider, namedAccounts(provider)); });
+    Q_EMIT accountsChanged(provider);
+    Q_EMIT changed();
 }
 
 void AppSettings::setLaunchAtLogin(bool enabled)

@@ -4,7 +4,9 @@
 // and are never written. Also owns the login item and the panel's and morning
 // report's remembered keys. Main thread only.
 
+#include <expected>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "model/ClockTime.h"
 #include "model/Date.h"
 #include "model/Provider.h"
+#include "model/ToolAccount.h"
 #include "platform/LoginItem.h"
 #include "readers/ToolChoice.h"
 #include "settings/SettingChoices.h"
@@ -155,6 +158,20 @@ public:
     /// they are, each absent when only blanks and tabs (or nothing) are stored.
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
 
+    /// The tool's accounts: the default one first, its folder empty (it is
+    /// wherever `ToolFolder` finds it), then the named ones in the order they
+    /// were added (the groups "claudeAccounts" and "codexAccounts"; AccountGroups).
+    [[nodiscard]] std::vector<ToolAccount> accounts(Provider provider) const;
+
+    /// Adds a named account of the tool, or says in one sentence why it cannot
+    /// (AccountList::add; the default account's folder is the one the settings
+    /// or Ostrel's environment give: the login shell is not asked here).
+    [[nodiscard]] std::expected<ToolAccount, std::string>
+    addAccount(Provider provider, const std::string& name, const std::filesystem::path& folder);
+
+    /// Removes the tool's named account `id`; false when it has none by that id.
+    bool removeAccount(Provider provider, const std::string& id);
+
     /// Mirrors the login item; assigning a different value turns the item on or off.
     [[nodiscard]] bool launchAtLogin() const
     {
@@ -255,6 +272,8 @@ Q_SIGNALS:
     void codexPathChanged();
     void claudeFolderChanged();
     void codexFolderChanged();
+    /// A named account of the tool was added or removed.
+    void accountsChanged(ostrel::Provider provider);
     void launchAtLoginChanged(bool enabled);
     void launchAtLoginErrorChanged();
     void automaticallyChecksForUpdatesChanged(bool enabled);
@@ -273,8 +292,12 @@ private:
     /// Writes `value` under `key`, keeps it and, when it changed, tells the key's listeners.
     template <class K, class T>
     void assign(const K& key, T value);
-    /// Stores `value` under `key`, syncs, and keeps the folder and file private.
-    void write(std::string_view key, const QVariant& value);
+    /// Makes `change` to the file, syncs, and keeps the folder and file private.
+    void write(const std::function<void(QSettings&)>& change);
+    [[nodiscard]] std::vector<ToolAccount>& namedAccounts(Provider provider);
+    [[nodiscard]] const std::vector<ToolAccount>& namedAccounts(Provider provider) const;
+    /// Writes the tool's named accounts and tells their listeners.
+    void storeAccounts(Provider provider);
 
     std::filesystem::path m_folder;
     /// Absent when something other than a regular file holds the settings file's place.
@@ -285,7 +308,7 @@ private:
     std::optional<std::string> m_launchAtLoginError;
 
     // The stored keys, read from the file by the constructor; their names and
-    // defaults are in the table of keys in AppSettings.cpp.
+    // defaults are in the table of keys, AppSettingsKeys.h.
     bool m_claudeEnabled{};
     bool m_openaiEnabled{};
     int m_refreshMinutes{};
@@ -312,6 +335,9 @@ private:
     PanelTab m_panelTab{};
     ActivityRange m_activityRange{};
     ActivityMeasure m_activityMeasure{};
+    // The named accounts, read by the constructor from groups of their own (AccountGroups).
+    std::vector<ToolAccount> m_claudeAccounts;
+    std::vector<ToolAccount> m_codexAccounts;
 };
 
 }  // namespace ostrel

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "base/QtText.h"
@@ -46,6 +47,16 @@ template <class T>
 constexpr bool isOptional = false;
 template <class T>
 constexpr bool isOptional<std::optional<T>> = true;
+
+/// The text of a value as the file holds it; absent when it holds none.
+[[nodiscard]] inline std::optional<QString> text(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList) {
+        // Unquoted commas make an INI value a list (a hand-edited path, say); joined, it is the text typed.
+        return value.toStringList().join(QLatin1Char(','));
+    }
+    return value.isValid() ? std::optional(value.toString()) : std::nullopt;
+}
 
 /// The value `text` stands for; absent when it is none of T. Only what a
 /// boolean is written as counts, and a raw value must name a case.

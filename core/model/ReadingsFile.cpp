@@ -127,6 +127,10 @@ Json::Result<std::string> encode(const Saved& saved)
     Json::Value document = Json::Value::object();
     document["snapshots"] = Json::encode(saved.snapshots);
     document["history"] = Json::encode(saved.history);
+    // Last, and only when there are any: the default accounts' form stays as it always was.
+    if (!saved.accounts.empty()) {
+        document[AccountReadingsJson::key] = AccountReadingsJson::encode(saved.accounts);
+    }
     return Json::serialize(document);
 }
 
@@ -146,6 +150,9 @@ Json::Result<Saved> decode(std::string_view text, Part part)
     reader.required("snapshots", saved.snapshots);
     if (part == Part::whole) {
         reader.required("history", saved.history);
+        if (const auto accounts = document->find(AccountReadingsJson::key); accounts != document->end()) {
+            saved.accounts = AccountReadingsJson::decode(*accounts);
+        }
     }
     return reader.finish(std::move(saved));
 }
@@ -235,37 +242,61 @@ std::expected<void, ReadingsFileFailure> saveText(const std::filesystem::path& f
     return {};
 }
 
-void appendHistory(Json::HistoryMap& history, const ProviderReading& reading, Date now)
+void appendHistory(std::vector<AllowancePoint>& history, const ProviderReading& reading, Date now)
 {
     if (!reading.weekly) {
         return;
     }
-    auto& points = history[reading.provider];
-    points.push_back({reading.fetchedAt, reading.weekly->usedPercent, reading.weekly->resetsAt});
+    history.push_back({reading.fetchedAt, reading.weekly->usedPercent, reading.weekly->resetsAt});
     const Date oldest = now - Seconds{historyAge};
-    std::erase_if(points, [oldest](const AllowancePoint& point) { return !(point.date > oldest); });
+    std::erase_if(history, [oldest](const AllowancePoint& point) { return !(point.date > oldest); });
+}
+
+void record(Saved& saved, const AccountKey& account, const FetchResult& result, Date now)
+{
+    if (!account.id.empty()) {
+        AccountReadings& readings = saved.accounts[account];
+        readings.snapshot.record(result, now);
+        if (result) {
+            appendHistory(readings.history, *result, now);
+        }
+        return;
+    }
+    saved.snapshots[account.provider].record(result, now);
+    if (result) {
+        appendHistory(saved.history[account.provider], *result, now);
+    }
 }
 
 void record(Saved& saved, Provider provider, const FetchResult& result, Date now)
 {
-    saved.snapshots[provider].record(result, now);
-    if (result) {
-        appendHistory(saved.history, *result, now);
-    }
+    record(saved, AccountKey{provider, {}}, result, now);
 }
 
 std::vector<AllowancePoint>
 glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint> scannerPoints, Date now)
 {
-    const auto snapshot = saved.snapshots.find(provider);
-    if (snapshot == saved.snapshots.end()) {
+    return glidePath(saved, AccountKey{provider, {}}, scannerPoints, now);
+}
+
+std::vector<AllowancePoint>
+glidePath(const Saved& saved, const AccountKey& account, std::span<const AllowancePoint> scannerPoints, Date now)
+{
+    const ProviderSnapshot* snapshot = nullptr;
+    const std::vector<AllowancePoint>* history = nullptr;
+    if (account.id.empty()) {
+        const auto found = saved.snapshots.find(account.provider);
+        snapshot = found == saved.snapshots.end() ? nullptr : &found->second;
+        const auto points = saved.history.find(account.provider);
+        history = points == saved.history.end() ? nullptr : &points->second;
+    } else if (const auto found = saved.accounts.find(account); found != saved.accounts.end()) {
+        snapshot = &found->second.snapshot;
+        history = &found->second.history;
+    }
+    if (snapshot == nullptr || !snapshot->lastReading) {
         return {};
     }
-    const std::optional<ProviderReading>& last = snapshot->second.lastReading;
-    if (!last) {
-        return {};
-    }
-    const auto& weekly = last->weekly;
+    const auto& weekly = snapshot->lastReading->weekly;
     if (!weekly || !weekly->resetsAt) {
         return {};
     }
@@ -277,8 +308,8 @@ glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint>
     };
 
     std::vector<AllowancePoint> points;
-    if (const auto history = saved.history.find(provider); history != saved.history.end()) {
-        std::ranges::copy_if(history->second, std::back_inserter(points), belongs);
+    if (history != nullptr) {
+        std::ranges::copy_if(*history, std::back_inserter(points), belongs);
     }
     std::ranges::copy_if(scannerPoints, std::back_inserter(points), belongs);
     std::ranges::stable_sort(points, {}, &AllowancePoint::date);

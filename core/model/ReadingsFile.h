@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/AccountReadings.h"
 #include "model/AllowancePoint.h"
 #include "model/Date.h"
 #include "model/Json.h"
@@ -23,11 +24,14 @@
 
 namespace ostrel {
 
-/// The whole document: both keys are always written and both must be present to read.
+/// The whole document. The default accounts' two keys are always written and
+/// both must be present to read; the named accounts' key follows them, only
+/// when there are any (AccountReadings).
 struct Saved
 {
     Json::SnapshotMap snapshots;
     Json::HistoryMap history;
+    AccountReadingsMap accounts;
 
     bool operator==(const Saved&) const = default;
 };
@@ -86,9 +90,10 @@ inline constexpr std::size_t keptCorruptFiles = 3;
 
 /// Compact JSON of the document; fails on a non-finite number.
 [[nodiscard]] Json::Result<std::string> encode(const Saved& saved);
-/// What a reading of the file needs: everything, or the snapshots alone (the
-/// text outputs show no history, which is most of the file; the reading ends
-/// where the history begins, and it is left empty).
+/// What a reading of the file needs: everything, or the default accounts'
+/// snapshots alone (the text outputs show no history, which is most of the
+/// file; the reading ends where the history begins, and it is left empty, as
+/// are the named accounts, which come after it).
 enum class Part
 {
     whole,
@@ -123,17 +128,22 @@ enum class Part
 /// The file's folder, made as `save` makes it (0700, with missing parents).
 [[nodiscard]] std::expected<void, ReadingsFileFailure> createFolder(const std::filesystem::path& file);
 
-/// Appends the point of a reading with a weekly window to its provider's history
-/// and drops that provider's points that are 14 days old or older. Readings
-/// without a weekly window change nothing.
-void appendHistory(Json::HistoryMap& history, const ProviderReading& reading, Date now);
+/// Appends the point of a reading with a weekly window to an account's history
+/// and drops its points that are 14 days old or older. Readings without a
+/// weekly window change nothing.
+void appendHistory(std::vector<AllowancePoint>& history, const ProviderReading& reading, Date now);
 
-/// Folds one reader result into the provider's snapshot and, on success, the history.
+/// Folds one reader result into the account's snapshot and, on success, its history.
+void record(Saved& saved, const AccountKey& account, const FetchResult& result, Date now);
+/// `record` for the provider's default account.
 void record(Saved& saved, Provider provider, const FetchResult& result, Date now);
 
 /// The points of the current weekly window, from the history followed by the
 /// activity scanner's points, sorted by date and thinned to 160. Empty when the
 /// last reading has no weekly window with a renewal time.
+[[nodiscard]] std::vector<AllowancePoint>
+glidePath(const Saved& saved, const AccountKey& account, std::span<const AllowancePoint> scannerPoints, Date now);
+/// `glidePath` of the provider's default account.
 [[nodiscard]] std::vector<AllowancePoint>
 glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint> scannerPoints, Date now);
 

@@ -66,6 +66,13 @@ Saved merge(Saved ours, const Saved& theirs, Date now)
             ours.history.emplace(provider, std::move(taken));
         }
     }
+    // A named account holds its snapshot and history together, and is never without a snapshot.
+    for (const auto& [account, readings] : theirs.accounts) {
+        auto [found, added] = ours.accounts.try_emplace(account);
+        AccountReadings& mine = found->second;
+        mine.snapshot = added ? readings.snapshot : merged(std::move(mine.snapshot), readings.snapshot);
+        mine.history = merged(std::move(mine.history), readings.history, oldest);
+    }
     return ours;
 }
 

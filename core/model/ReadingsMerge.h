@@ -9,7 +9,7 @@
 
 namespace ostrel::ReadingsMerge {
 
-/// `ours` with what `theirs` recorded, per provider:
+/// `ours` with what `theirs` recorded, per provider and per named account:
 /// - the newer last reading (by `fetchedAt`; ours when they are as new), the
 ///   later last attempt, and that attempt's failure, unless a reading newer
 ///   than the attempt stands (as one from the status line can);

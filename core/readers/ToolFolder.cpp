@@ -3,15 +3,9 @@
 #include <array>
 
 namespace ostrel {
-namespace {
 
-[[nodiscard]] std::optional<std::filesystem::path> usable(const std::optional<std::string>& candidate,
-                                                          const std::string& home)
+std::optional<std::filesystem::path> ToolFolder::resolve(std::string_view text, const std::string& home)
 {
-    if (!candidate) {
-        return std::nullopt;
-    }
-    const std::string_view text = *candidate;
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {
         return std::nullopt;
@@ -31,8 +25,6 @@ namespace {
     }
     return path;
 }
-
-}  // namespace
 
 std::string_view ToolFolder::variable(Provider provider)
 {
@@ -59,7 +51,7 @@ ToolFolder ToolFolder::choose(Provider provider,
                                 std::pair{&environmentValue, Source::environment},
                                 std::pair{&loginShellValue, Source::loginShell}};
     for (const auto& [candidate, source] : candidates) {
-        if (auto path = usable(*candidate, home)) {
+        if (auto path = *candidate ? resolve(**candidate, home) : std::nullopt) {
             return {provider, std::move(*path), source};
         }
     }

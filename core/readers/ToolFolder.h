@@ -39,9 +39,14 @@ struct ToolFolder
     /// The folder in `home` the tool uses when the variable is unset.
     [[nodiscard]] static std::filesystem::path standardPath(Provider provider, const std::string& home);
 
-    /// Picks the folder from the candidates in their order. A blank candidate
-    /// is none; "~" and "~/" at the start stand for `home`; a candidate that is
-    /// still relative is skipped, since it would depend on the working folder.
+    /// The folder `text` names, trimmed of blanks and tabs and without a
+    /// trailing '/'. Blank text is none; "~" and "~/" at the start stand for
+    /// `home`; a path that is still relative is none, since it would depend on
+    /// the working folder.
+    [[nodiscard]] static std::optional<std::filesystem::path> resolve(std::string_view text, const std::string& home);
+
+    /// Picks the folder from the candidates in their order, the first that
+    /// `resolve` takes.
     [[nodiscard]] static ToolFolder choose(Provider provider,
                                            const std::optional<std::string>& setting,
                                            const std::optional<std::string>& environmentValue,

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string_view>
 
+#include <QDir>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -101,7 +103,11 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
                   "claudePath=/opt/a,b/claude\n"
                   "morningReportTime=24:00\n"
                   "alertPace=maybe\n"
-                  "alertThresholdPercent=80\n");
+                  "alertThresholdPercent=80\n"
+                  "[codexAccounts]\n"
+                  "1\\name=Side\n"
+                  "1\\folder=~/.codex-side\n"
+                  "size=1\n");
     const auto settings = box.open();
     EXPECT_EQ(settings->morningReportTime(), ClockTime{});
     EXPECT_TRUE(settings->alertOn(AlertTopic::pace));
@@ -110,6 +116,9 @@ TEST(AppSettings, StoredValuesThatNameNoChoiceFallBackToTheDefaults)
     EXPECT_EQ(settings->refreshMinutes(), 60);
     EXPECT_EQ(settings->trayStyle(), TrayStyle::cells);
     EXPECT_EQ(settings->claudePath(), "/opt/a,b/claude") << "an unquoted comma is part of the path";
+    EXPECT_EQ(settings->accounts(Provider::openai).back(),
+              (ToolAccount{Provider::openai, "side", "Side", QDir::homePath().toStdString() + "/.codex-side"}))
+        << "an account written by hand, without an id";
 }
 
 TEST(AppSettings, ARefreshIntervalBelowOneMinuteCountsAsAnHourButStaysStored)
@@ -135,6 +144,50 @@ TEST(AppSettings, ARefreshIntervalBelowOneMinuteCountsAsAnHourButStaysStored)
         EXPECT_EQ(settings->storedRefreshMinutes(), c.stored);
         EXPECT_EQ(box.stored("refreshMinutes").toInt(), c.stored);
     }
+}
+
+TEST(AppSettings, KeepsNamedAccountsPerToolThroughTheFilesQuoting)
+{
+    const Sandbox box;
+    const std::string home = QDir::homePath().toStdString();
+    const std::string awkward = "Work, \"Inc\" \u00DCn\u00EF";
+    {
+        const auto settings = box.open();
+        settings->setClaudeFolder("/srv/claude-main");
+        const QSignalSpy added(settings.get(), &AppSettings::accountsChanged);
+
+        struct Case
+        {
+            Provider provider;
+            std::string name;
+            std::filesystem::path folder;
+            std::string outcome;  ///< the new id, or why not
+        };
+
+        const auto cases = std::to_array<Case>({
+            {Provider::claude, awkward, "~/.claude-work", "account-2"},
+            {Provider::claude, "Side", "/srv/claude-side/", "side"},
+            {Provider::claude, "Main", "/srv/claude-main", "Another Claude account uses /srv/claude-main already."},
+            {Provider::openai, "Side", "/srv/claude-side", "side"},
+        });
+        for (const Case& c : cases) {
+            const auto account = settings->addAccount(c.provider, c.name, c.folder);
+            EXPECT_EQ(account ? account->id : account.error(), c.outcome) << c.name;
+        }
+        EXPECT_EQ(added.count(), 3);
+        EXPECT_TRUE(settings->removeAccount(Provider::claude, "side"));
+        EXPECT_FALSE(settings->removeAccount(Provider::claude, "side"));
+        EXPECT_FALSE(settings->removeAccount(Provider::claude, "")) << "the default account stays";
+        EXPECT_EQ(added.count(), 4);
+        EXPECT_EQ(added.back().front().value<Provider>(), Provider::claude);
+    }
+    const auto second = box.open();
+    EXPECT_EQ(second->accounts(Provider::claude),
+              (std::vector<ToolAccount>{{Provider::claude, "", "", {}},
+                                        {Provider::claude, "account-2", awkward, home + "/.claude-work"}}));
+    EXPECT_EQ(second->accounts(Provider::claude).front().title(), "Claude");
+    EXPECT_EQ(second->accounts(Provider::openai).back().title(), "OpenAI \u00B7 Side");
+    EXPECT_EQ(box.stored("claudeAccounts/1/name").toString().toStdString(), awkward) << "read past AppSettings";
 }
 
 TEST(AppSettings, TheFirstNormalLaunchTurnsTheLoginItemOnOnceAndOnlyOnce)

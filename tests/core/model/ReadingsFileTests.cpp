@@ -175,3 +175,88 @@ TEST(ReadingsFile, ReadsTheSnapshotsAloneWithoutReadingTheHistory)
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+/// Both providers' default accounts, as every release before named accounts wrote them.
+Saved defaultAccounts()
+{
+    Saved saved;
+    ReadingsFile::record(saved, Provider::claude, weeklyReading(Provider::claude, now, 40, now), now);
+    ReadingsFile::record(saved, Provider::openai, std::unexpected(FetchFailure::notLoggedIn()), now);
+    return saved;
+}
+
+TEST(ReadingsFile, WritesNamedAccountsAfterTheDefaultOnesWhichKeepTheirBytes)
+{
+    const auto alone = ReadingsFile::encode(defaultAccounts());
+    ASSERT_TRUE(alone.has_value());
+    EXPECT_EQ(alone->find("accounts"), std::string::npos) << "a file without named accounts is as it always was";
+
+    Saved both = defaultAccounts();
+    ReadingsFile::record(both, AccountKey{Provider::claude, "work"}, weeklyReading(Provider::claude, now, 7, now), now);
+    ReadingsFile::record(both,
+                         AccountKey{Provider::openai, "home-2"},
+                         std::unexpected(FetchFailure::cliMissing()),
+                         now);
+    const auto text = ReadingsFile::encode(both);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_TRUE(text->starts_with(alone->substr(0, alone->size() - 1) + R"(,"accounts":[{"provider":"claude")"));
+    EXPECT_EQ(ReadingsFile::decode(*text), both);
+    EXPECT_EQ(ReadingsFile::glidePath(both, AccountKey{Provider::claude, "work"}, {}, now).size(), 1U);
+    // The text outputs read the default accounts alone, as the release before named accounts did.
+    EXPECT_EQ(ReadingsFile::decode(*text, ReadingsFile::Part::snapshots), Saved{.snapshots = both.snapshots});
+}
+
+TEST(ReadingsFile, ReadsEachNamedAccountOnItsOwnAndTheDefaultOnesWhateverTheyHold)
+{
+    std::string defaults = ReadingsFile::encode(defaultAccounts()).value();
+    defaults.pop_back();
+    const auto entry = [](std::string_view provider, std::string_view id, std::string_view attempt = "786000000") {
+        return R"({"provider":")" + std::string(provider) + R"(","account":")" + std::string(id)
+               + R"(","snapshot":{"lastAttemptAt":)" + std::string(attempt) + R"(},"history":[]})";
+    };
+    const std::string work = entry("claude", "work");
+
+    struct Case
+    {
+        std::string_view name;
+        std::string accounts;  ///< the "accounts" member, with its comma
+        std::vector<std::string> ids;
+    };
+
+    const std::vector<Case> cases{
+        {"no named accounts", "", {}},
+        {"two accounts", R"(,"accounts":[)" + work + "," + entry("openai", "work") + "]", {"work", "work"}},
+        {"not an array", R"(,"accounts":{"work":1})", {}},
+        {"an entry that is not an object", R"(,"accounts":[7,)" + work + "]", {"work"}},
+        {"a provider this release does not know",
+         R"(,"accounts":[)" + entry("gemini", "a") + "," + work + "]",
+         {"work"}},
+        {"an empty id", R"(,"accounts":[)" + entry("claude", "") + "," + work + "]", {"work"}},
+        {"an id no account could have", R"(,"accounts":[)" + entry("claude", "Work") + "]", {}},
+        {"the second entry of one account",
+         R"(,"accounts":[)" + work + "," + entry("claude", "work", "1") + "]",
+         {"work"}},
+        {"a snapshot that does not read",
+         R"(,"accounts":[)" + entry("claude", "a", "\"soon\"") + "," + work + "]",
+         {"work"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto saved = ReadingsFile::decode(defaults + c.accounts + "}");
+        ASSERT_TRUE(saved.has_value()) << saved.error().text();
+        EXPECT_EQ(saved->snapshots, defaultAccounts().snapshots);
+        EXPECT_EQ(saved->history, defaultAccounts().history);
+        std::vector<std::string> ids;
+        for (const auto& [account, readings] : saved->accounts) {
+            ids.push_back(account.id);
+            EXPECT_EQ(readings.snapshot.lastAttemptAt, dateFromReference(786000000)) << "the first entry stands";
+        }
+        EXPECT_EQ(ids, c.ids);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,11 +37,16 @@ struct Times
     }
 };
 
-[[nodiscard]] Saved withClaude(const std::optional<Times>& times)
+/// Claude's default account and a named one: both are merged alike.
+const auto accounts = std::to_array<AccountKey>({{Provider::claude, ""}, {Provider::claude, "work"}});
+
+[[nodiscard]] Saved with(const AccountKey& account, const std::optional<Times>& times)
 {
     Saved saved;
-    if (times) {
-        saved.snapshots[Provider::claude] = times->snapshot();
+    if (times && account.id.empty()) {
+        saved.snapshots[account.provider] = times->snapshot();
+    } else if (times) {
+        saved.accounts[account].snapshot = times->snapshot();
     }
     return saved;
 }
@@ -64,10 +70,12 @@ TEST(ReadingsMerge, KeepsTheNewerReadingAndTheFailureOfTheLaterAttempt)
         {"a provider only they read is taken whole", std::nullopt, Times{60, 10, true}, Times{60, 10, true}},
         {"the same state changes nothing", Times{60, 10, true}, Times{60, 10, true}, Times{60, 10, true}},
     });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Saved merged = ReadingsMerge::merge(withClaude(c.ours), withClaude(c.theirs), now);
-        EXPECT_EQ(merged, withClaude(c.merged));
+    for (const auto& account : accounts) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " of account \"" + account.id + "\"");
+            const Saved merged = ReadingsMerge::merge(with(account, c.ours), with(account, c.theirs), now);
+            EXPECT_EQ(merged, with(account, c.merged));
+        }
     }
 }
 
@@ -96,14 +104,19 @@ TEST(ReadingsMerge, TakesTheUnionOfTheHistoriesByDateWithoutTheirPointsOfTwoWeek
          {point(14, 10), point(13, 20)},
          {point(20, 5), point(13, 20)}},
     });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Saved ours;
-        Saved theirs;
-        ours.history[Provider::claude] = c.ours;
-        theirs.history[Provider::claude] = c.theirs;
-        const Saved merged = ReadingsMerge::merge(ours, theirs, now);
-        EXPECT_EQ(merged.history.at(Provider::claude), c.merged);
+    for (const auto& account : accounts) {
+        const auto history = [&account](Saved& saved) -> std::vector<AllowancePoint>& {
+            return account.id.empty() ? saved.history[account.provider] : saved.accounts[account].history;
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " of account \"" + account.id + "\"");
+            Saved ours;
+            Saved theirs;
+            history(ours) = c.ours;
+            history(theirs) = c.theirs;
+            Saved merged = ReadingsMerge::merge(ours, theirs, now);
+            EXPECT_EQ(history(merged), c.merged);
+        }
     }
 }
 

@@ -55,6 +55,7 @@ Saved sampleState()
                          Provider::claude,
                          std::unexpected(FetchFailure::unreachable("offline")),
                          dateFromReference(786000001));
+    ReadingsFile::record(saved, AccountKey{Provider::openai, "work"}, reading, reading.fetchedAt);
     return saved;
 }
 
