@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "model/RelativeAge.h"
+#include "model/ToolAccount.h"
 
 namespace ostrel {
 namespace {
@@ -92,9 +93,14 @@ ProviderDisplay ProviderDisplay::make(const std::optional<ProviderSnapshot>& sna
     return display;
 }
 
+std::string ProviderDisplay::title() const
+{
+    return ToolAccount{.provider = provider, .id = accountId, .name = accountName}.title();
+}
+
 std::string ProviderDisplay::summaryLine(Date now) const
 {
-    const std::string name(reportName(provider));
+    const std::string name = accountId.empty() ? std::string(reportName(provider)) : title();
     switch (status) {
     case Status::live:
         if (pace) {

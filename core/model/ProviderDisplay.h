@@ -38,6 +38,9 @@ struct ProviderDisplay
     };
 
     Provider provider = Provider::claude;
+    /// The named account shown (ToolAccount); both empty for the tool's default account.
+    std::string accountId;
+    std::string accountName;
     Status status = Status::loading;
     /// The snapshot's last reading, whatever the status.
     std::optional<ProviderReading> reading;
@@ -65,13 +68,17 @@ struct ProviderDisplay
                                               double staleAfter,
                                               std::span<const AllowancePoint> weeklyHistory = {});
 
+    /// "Claude" for the default account, "Claude · Work" for the named account "Work".
+    [[nodiscard]] std::string title() const;
+
     /// Whether the figures are drawn faded: stale, renewed and needsLogin.
     [[nodiscard]] bool isDimmed() const
     {
         return status == Status::stale || status == Status::renewed || status == Status::needsLogin;
     }
 
-    /// One line such as the gauge line, or "Claude · sign in: claude auth login".
+    /// One line such as the gauge line, or "Claude · sign in: claude auth login";
+    /// a named account's line begins with its title.
     [[nodiscard]] std::string summaryLine(Date now) const;
     /// The reset-credit headline behind its marker; absent without credits.
     [[nodiscard]] std::optional<std::string> resetCreditLine() const;

@@ -268,6 +268,26 @@ void record(Saved& saved, const AccountKey& account, const FetchResult& result, 
     }
 }
 
+const ProviderSnapshot* snapshotOf(const Saved& saved, const AccountKey& account)
+{
+    if (!account.id.empty()) {
+        const auto found = saved.accounts.find(account);
+        return found == saved.accounts.end() ? nullptr : &found->second.snapshot;
+    }
+    const auto found = saved.snapshots.find(account.provider);
+    return found == saved.snapshots.end() ? nullptr : &found->second;
+}
+
+std::span<const AllowancePoint> historyOf(const Saved& saved, const AccountKey& account)
+{
+    if (!account.id.empty()) {
+        const auto found = saved.accounts.find(account);
+        return found == saved.accounts.end() ? std::span<const AllowancePoint>() : found->second.history;
+    }
+    const auto found = saved.history.find(account.provider);
+    return found == saved.history.end() ? std::span<const AllowancePoint>() : found->second;
+}
+
 void record(Saved& saved, Provider provider, const FetchResult& result, Date now)
 {
     record(saved, AccountKey{provider, {}}, result, now);
@@ -282,17 +302,7 @@ glidePath(const Saved& saved, Provider provider, std::span<const AllowancePoint>
 std::vector<AllowancePoint>
 glidePath(const Saved& saved, const AccountKey& account, std::span<const AllowancePoint> scannerPoints, Date now)
 {
-    const ProviderSnapshot* snapshot = nullptr;
-    const std::vector<AllowancePoint>* history = nullptr;
-    if (account.id.empty()) {
-        const auto found = saved.snapshots.find(account.provider);
-        snapshot = found == saved.snapshots.end() ? nullptr : &found->second;
-        const auto points = saved.history.find(account.provider);
-        history = points == saved.history.end() ? nullptr : &points->second;
-    } else if (const auto found = saved.accounts.find(account); found != saved.accounts.end()) {
-        snapshot = &found->second.snapshot;
-        history = &found->second.history;
-    }
+    const ProviderSnapshot* snapshot = snapshotOf(saved, account);
     if (snapshot == nullptr || !snapshot->lastReading) {
         return {};
     }
@@ -308,9 +318,7 @@ glidePath(const Saved& saved, const AccountKey& account, std::span<const Allowan
     };
 
     std::vector<AllowancePoint> points;
-    if (history != nullptr) {
-        std::ranges::copy_if(*history, std::back_inserter(points), belongs);
-    }
+    std::ranges::copy_if(historyOf(saved, account), std::back_inserter(points), belongs);
     std::ranges::copy_if(scannerPoints, std::back_inserter(points), belongs);
     std::ranges::stable_sort(points, {}, &AllowancePoint::date);
     return thin(std::move(points), glidePathPoints);

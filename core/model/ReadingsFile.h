@@ -133,6 +133,11 @@ enum class Part
 /// weekly window change nothing.
 void appendHistory(std::vector<AllowancePoint>& history, const ProviderReading& reading, Date now);
 
+/// The account's last snapshot, or null when none was kept.
+[[nodiscard]] const ProviderSnapshot* snapshotOf(const Saved& saved, const AccountKey& account);
+/// The account's allowance history; empty when none was kept.
+[[nodiscard]] std::span<const AllowancePoint> historyOf(const Saved& saved, const AccountKey& account);
+
 /// Folds one reader result into the account's snapshot and, on success, its history.
 void record(Saved& saved, const AccountKey& account, const FetchResult& result, Date now);
 /// `record` for the provider's default account.
