@@ -267,8 +267,8 @@ void PanelView::fillContent(Date now, const std::optional<RenewalText>& renewal)
     for (ProviderCard* card : m_cards) {
         ProviderCard::Value value;
         value.display = m_store.display(card->provider(), now);
-        value.refreshing = !m_options.isSnapshot && m_store.refreshing().contains(card->provider());
-        value.glidePath = m_store.glidePath(card->provider());
+        value.refreshing = !m_options.isSnapshot && m_store.refreshing().contains(AccountKey{card->provider(), {}});
+        value.glidePath = m_store.glidePath(AccountKey{card->provider(), {}});
         value.now = now;
         value.renewal = renewal;
         card->set(value);

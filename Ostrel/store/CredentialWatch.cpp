@@ -30,19 +30,27 @@ CredentialWatch::Stamp CredentialWatch::stampOf(const std::filesystem::path& fil
 
 void CredentialWatch::follow()
 {
-    bool moved = false;
+    std::map<AccountKey, std::filesystem::path> files;
     for (const auto& [provider, found] : m_store.detectedTools()) {
-        const auto file = found.folder.path / ToolFolder::credentialsName(provider);
-        if (m_files[provider] != file) {
-            m_files[provider] = file;
-            m_seen[provider] = stampOf(file);
-            moved = true;
+        files[{provider, {}}] = found.folder.path / ToolFolder::credentialsName(provider);
+    }
+    for (const ToolAccount& account : m_store.enabledAccounts()) {
+        if (!account.isDefault()) {
+            files[account.key()] = account.folder / ToolFolder::credentialsName(account.provider);
         }
     }
+    const bool moved = files != m_files;
+    std::erase_if(m_seen, [&files](const auto& seen) { return !files.contains(seen.first); });
+    for (const auto& [account, file] : files) {
+        if (m_files[account] != file) {
+            m_seen[account] = stampOf(file);
+        }
+    }
+    m_files = std::move(files);
     const auto& reading = m_store.refreshing();
-    for (const Provider provider : m_reading) {
-        if (!reading.contains(provider) && m_files.contains(provider)) {
-            m_seen[provider] = stampOf(m_files[provider]);
+    for (const AccountKey& account : m_reading) {
+        if (!reading.contains(account) && m_files.contains(account)) {
+            m_seen[account] = stampOf(m_files[account]);
         }
     }
     m_reading = reading;
@@ -53,22 +61,23 @@ void CredentialWatch::follow()
 
 void CredentialWatch::check()
 {
-    std::vector<Provider> changed;
-    for (const auto& [provider, file] : m_files) {
+    std::vector<AccountKey> changed;
+    for (const auto& [account, file] : m_files) {
         // A reading in flight may be what wrote it; its end takes the file as it is then.
-        if (m_reading.contains(provider)) {
+        if (m_reading.contains(account)) {
             continue;
         }
-        if (auto stamp = stampOf(file); stamp != m_seen[provider]) {
-            m_seen[provider] = stamp;
-            changed.push_back(provider);
+        if (auto stamp = stampOf(file); stamp != m_seen[account]) {
+            m_seen[account] = stamp;
+            changed.push_back(account);
         }
     }
     const auto enabled = m_store.enabledProviders();
-    std::erase_if(changed,
-                  [&enabled](Provider provider) { return std::ranges::find(enabled, provider) == enabled.end(); });
+    std::erase_if(changed, [&enabled](const AccountKey& account) {
+        return std::ranges::find(enabled, account.provider) == enabled.end();
+    });
     if (!changed.empty()) {
-        m_store.readAgain(changed);
+        m_store.readAccountsAgain(changed);
     }
     // A folder that appeared is watched from now on, and a file written for the first time.
     watchPaths();
@@ -77,7 +86,7 @@ void CredentialWatch::check()
 void CredentialWatch::watchPaths()
 {
     QStringList wanted;
-    for (const auto& [provider, file] : m_files) {
+    for (const auto& [account, file] : m_files) {
         std::error_code error;
         const auto folder = file.parent_path();
         if (std::filesystem::is_directory(folder, error)) {

@@ -1,12 +1,13 @@
 #pragma once
-// Reads a provider again as soon as its tool's sign-in changes on disk (after
+// Reads an account again as soon as its sign-in changes on disk (after
 // `claude auth login`, `codex login` or a sign-out) rather than at the next
-// scheduled reading. It watches each tool's folder, where a credentials file
+// scheduled reading. It watches each account's folder (for the default account
+// the one the tool search found), where a credentials file
 // replaced by a rename shows, and the file itself, which some versions write
 // in place; while the folder does not exist, its parent, to see it appear.
 // Changes come in bursts, so it looks once they settle, and only a file that
 // really changed counts. A reading may rewrite the file itself (a refreshed
-// token): what changes while the provider is being read is taken as the
+// token): what changes while the account is being read is taken as the
 // reading's own. Main thread only.
 
 #include <chrono>
@@ -18,7 +19,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "model/Provider.h"
+#include "model/ToolAccount.h"
 #include "posix/ReadOnlyFile.h"
 
 namespace ostrel {
@@ -56,9 +57,9 @@ private:
     UsageStore& m_store;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
-    std::map<Provider, std::filesystem::path> m_files;
-    std::map<Provider, Stamp> m_seen;
-    std::set<Provider> m_reading;
+    std::map<AccountKey, std::filesystem::path> m_files;
+    std::map<AccountKey, Stamp> m_seen;
+    std::set<AccountKey> m_reading;
 };
 
 }  // namespace ostrel

@@ -18,21 +18,21 @@ RetrySchedule::RetrySchedule(std::function<int()> intervalMinutes, QObject* pare
     , m_intervalMinutes(std::move(intervalMinutes))
 {}
 
-void RetrySchedule::record(Provider provider, const FetchResult& result)
+void RetrySchedule::record(const AccountKey& account, const FetchResult& result)
 {
     if (result) {
-        m_failures.erase(provider);
+        m_failures.erase(account);
         return;
     }
     switch (result.error().kind) {
     case FetchFailure::Kind::cliMissing:
     case FetchFailure::Kind::notLoggedIn:
         // These wait for the user; the next regular check reads again.
-        m_failures.erase(provider);
+        m_failures.erase(account);
         break;
     case FetchFailure::Kind::unreachable:
     case FetchFailure::Kind::unexpected:
-        ++m_failures[provider];
+        ++m_failures[account];
         schedule();
         break;
     }

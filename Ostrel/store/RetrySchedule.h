@@ -1,5 +1,5 @@
 #pragma once
-// The back-off after failed readings. A provider whose reading failed for a
+// The back-off after failed readings. An account whose reading failed for a
 // reason that may pass by itself (no network, an odd reply) is read again
 // after five minutes, the wait doubling with each failure in a row up to the
 // refresh interval; a success, or a failure that waits for the user (signed
@@ -13,8 +13,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "model/Provider.h"
 #include "model/ProviderReading.h"
+#include "model/ToolAccount.h"
 
 namespace ostrel {
 
@@ -30,12 +30,12 @@ public:
     explicit RetrySchedule(std::function<int()> intervalMinutes, QObject* parent = nullptr);
 
     /// Counts the result in and sets the timer again after a failure that may pass.
-    void record(Provider provider, const FetchResult& result);
+    void record(const AccountKey& account, const FetchResult& result);
 
-    /// The provider's last reading failed in a way that is retried.
-    [[nodiscard]] bool isFailing(Provider provider) const
+    /// The account's last reading failed in a way that is retried.
+    [[nodiscard]] bool isFailing(const AccountKey& account) const
     {
-        return m_failures.contains(provider);
+        return m_failures.contains(account);
     }
 
     /// Stops the timer: a retry made now counts as the one that was due.
@@ -54,7 +54,7 @@ private:
     void schedule();
 
     std::function<int()> m_intervalMinutes;
-    std::map<Provider, int> m_failures;
+    std::map<AccountKey, int> m_failures;
     std::unique_ptr<QTimer> m_timer;
 };
 

@@ -25,6 +25,9 @@ SettingsFollower::SettingsFollower(const AppSettings& settings,
     connect(&settings, &AppSettings::openaiEnabledChanged, this, [this](bool enabled) {
         turnedOn(Provider::openai, enabled);
     });
+    connect(&settings, &AppSettings::accountsChanged, this, [this](Provider provider) {
+        m_store.followAccounts(provider);
+    });
     connect(&settings, &AppSettings::claudePathChanged, this, [this] { edited(Provider::claude, false); });
     connect(&settings, &AppSettings::codexPathChanged, this, [this] { edited(Provider::openai, false); });
     connect(&settings, &AppSettings::claudeFolderChanged, this, [this] { edited(Provider::claude, true); });

@@ -1,9 +1,9 @@
 #pragma once
 // Makes the settings that change what is read take effect at once rather than
 // at the next scheduled reading: a provider turned on is read and its logs
-// scanned; a tool's path or folder, once the typing has paused, is searched
-// for again and the tool read (and, for a folder, its logs scanned). Main
-// thread only.
+// scanned; a named account added is read, and one removed forgotten; a tool's
+// path or folder, once the typing has paused, is searched for again and the
+// tool read (and, for a folder, its logs scanned). Main thread only.
 
 #include <chrono>
 #include <set>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include <QPromise>
@@ -120,9 +121,37 @@ ToolChoice UsageStore::toolChoice(Provider provider) const
     return m_settings.toolChoice(provider);
 }
 
+ToolChoice UsageStore::toolChoice(const ToolAccount& account) const
+{
+    ToolChoice choice = toolChoice(account.provider);
+    if (!account.isDefault()) {
+        choice.folder = account.folder.string();
+    }
+    return choice;
+}
+
+std::optional<ToolAccount> UsageStore::account(const AccountKey& key) const
+{
+    for (ToolAccount& account : m_settings.accounts(key.provider)) {
+        if (account.id == key.id) {
+            return std::move(account);
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<Provider> UsageStore::enabledProviders() const
 {
     return m_settings.enabledProviders();
+}
+
+std::vector<ToolAccount> UsageStore::enabledAccounts() const
+{
+    std::vector<ToolAccount> accounts;
+    for (const Provider provider : enabledProviders()) {
+        std::ranges::move(m_settings.accounts(provider), std::back_inserter(accounts));
+    }
+    return accounts;
 }
 
 double UsageStore::staleAfter() const
@@ -152,32 +181,88 @@ void UsageStore::refresh(const std::optional<std::vector<Provider>>& providers)
     if (m_options.demo) {
         return;
     }
-    const std::vector<Provider> list = providers ? *providers : enabledProviders();
-    for (const Provider provider : list) {
-        if (m_refreshing.contains(provider)) {
+    if (!providers) {
+        read(enabledAccounts());
+        return;
+    }
+    std::vector<ToolAccount> accounts;
+    for (const Provider provider : *providers) {
+        std::ranges::move(m_settings.accounts(provider), std::back_inserter(accounts));
+    }
+    read(accounts);
+}
+
+void UsageStore::read(const std::vector<ToolAccount>& accounts)
+{
+    if (m_options.demo) {
+        return;
+    }
+    for (const ToolAccount& account : accounts) {
+        if (m_refreshing.contains(account.key())) {
             continue;
         }
-        startReading(provider).then(this, [this, provider](const FetchResult& result) { record(result, provider); });
+        startReading(account).then(this,
+                                   [this, key = account.key()](const FetchResult& result) { record(result, key); });
     }
 }
 
 void UsageStore::readAgain(const std::vector<Provider>& providers)
 {
+    std::vector<AccountKey> keys;
     for (const Provider provider : providers) {
-        if (m_refreshing.contains(provider)) {
-            m_readAgain.insert(provider);
-        }
+        std::ranges::transform(m_settings.accounts(provider), std::back_inserter(keys), &ToolAccount::key);
     }
-    refresh(providers);
+    readAccountsAgain(keys);
 }
 
-QFuture<FetchResult> UsageStore::startReading(Provider provider)
+void UsageStore::readAccountsAgain(const std::vector<AccountKey>& accounts)
 {
-    m_refreshing.insert(provider);
+    if (m_options.demo) {
+        return;
+    }
+    std::vector<ToolAccount> known;
+    for (const AccountKey& key : accounts) {
+        if (m_refreshing.contains(key)) {
+            m_readAgain.insert(key);
+        }
+        if (std::optional<ToolAccount> found = account(key)) {
+            known.push_back(std::move(*found));
+        }
+    }
+    read(known);
+}
+
+void UsageStore::followAccounts(Provider provider)
+{
+    if (forgetRemovedAccounts()) {
+        save();
+        Q_EMIT changed();
+    }
+    if (!m_settings.isEnabled(provider)) {
+        return;
+    }
+    // A new account has nothing kept yet; the others keep their schedule.
+    std::vector<AccountKey> added;
+    for (const ToolAccount& account : m_settings.accounts(provider)) {
+        if (ReadingsFile::snapshotOf(m_saved, account.key()) == nullptr) {
+            added.push_back(account.key());
+        }
+    }
+    readAccountsAgain(added);
+}
+
+bool UsageStore::forgetRemovedAccounts()
+{
+    return std::erase_if(m_saved.accounts, [this](const auto& entry) { return !account(entry.first); }) > 0;
+}
+
+QFuture<FetchResult> UsageStore::startReading(const ToolAccount& account)
+{
+    m_refreshing.insert(account.key());
     Q_EMIT changed();
     auto read = m_options.readers.read;
     auto clock = m_options.clock;
-    return QtConcurrent::run(&m_workers, [read, clock, provider, choice = toolChoice(provider)] {
+    return QtConcurrent::run(&m_workers, [read, clock, provider = account.provider, choice = toolChoice(account)] {
         return read(provider, choice, clock());
     });
 }
@@ -187,52 +272,55 @@ QFuture<void> UsageStore::refreshAndWait()
     if (m_options.demo) {
         return QtFuture::makeReadyFuture();
     }
-    const std::vector<Provider> providers = enabledProviders();
+    const std::vector<ToolAccount> accounts = enabledAccounts();
     auto promise = std::make_shared<QPromise<void>>();
     promise->start();
     QFuture<void> done = promise->future();
-    if (providers.empty()) {
+    if (accounts.empty()) {
         promise->finish();
         return done;
     }
-    auto remaining = std::make_shared<std::size_t>(providers.size());
-    for (const Provider provider : providers) {
+    auto remaining = std::make_shared<std::size_t>(accounts.size());
+    for (const ToolAccount& account : accounts) {
         // A reading already in flight started no earlier than this call's own would: it is joined.
-        m_waiting[provider].emplace_back([promise, remaining] {
+        m_waiting[account.key()].emplace_back([promise, remaining] {
             if (--*remaining == 0) {
                 promise->finish();
             }
         });
     }
-    refresh(providers);
+    read(accounts);
     return done;
 }
 
-void UsageStore::record(const FetchResult& result, Provider provider)
+void UsageStore::record(const FetchResult& result, const AccountKey& account)
 {
     const Date now = m_options.clock();
-    m_refreshing.erase(provider);
-    ReadingsFile::record(m_saved, provider, result, now);
-    m_retries.record(provider, result);
+    m_refreshing.erase(account);
+    // A reading of an account removed while it was in flight is not kept.
+    if (account.id.empty() || this->account(account)) {
+        ReadingsFile::record(m_saved, account, result, now);
+    }
+    m_retries.record(account, result);
     save();
     Q_EMIT changed();
-    const auto waiting = m_waiting.extract(provider);
+    const auto waiting = m_waiting.extract(account);
     if (!waiting.empty()) {
         for (const auto& recorded : waiting.mapped()) {
             recorded();
         }
     }
-    if (m_readAgain.erase(provider) > 0) {
-        refresh(std::vector{provider});
+    if (m_readAgain.erase(account) > 0) {
+        readAccountsAgain({account});
     }
 }
 
 void UsageStore::retryAtOnce()
 {
     // A reading begun before the network came back is likely to fail: then it is retried as soon as it is told.
-    for (const Provider provider : m_refreshing) {
-        m_waiting[provider].emplace_back([this, provider] {
-            if (m_retries.isFailing(provider)) {
+    for (const AccountKey& account : m_refreshing) {
+        m_waiting[account].emplace_back([this, account] {
+            if (m_retries.isFailing(account)) {
                 retryFailing();
             }
         });
@@ -244,28 +332,20 @@ void UsageStore::retryFailing()
 {
     // Made early, the retry counts as the one that was due: a failure waits as long as the next would.
     m_retries.takeDue();
-    std::vector<Provider> failing = enabledProviders();
-    std::erase_if(failing, [this](Provider provider) { return !m_retries.isFailing(provider); });
-    refresh(failing);
+    std::vector<ToolAccount> failing = enabledAccounts();
+    std::erase_if(failing, [this](const ToolAccount& account) { return !m_retries.isFailing(account.key()); });
+    read(failing);
 }
 
 void UsageStore::refreshIfStale(double maxAge)
 {
     const Date now = m_options.clock();
-    std::vector<Provider> stale;
-    for (const Provider provider : enabledProviders()) {
-        const auto snapshot = m_saved.snapshots.find(provider);
-        if (snapshot == m_saved.snapshots.end()
-            || !snapshot->second.lastAttemptAt
-            // Checked just above, through the map's iterator, which the check does not follow.
-            // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
-            || (now - *snapshot->second.lastAttemptAt).count() > maxAge) {
-            stale.push_back(provider);
-        }
-    }
-    if (!stale.empty()) {
-        refresh(stale);
-    }
+    std::vector<ToolAccount> stale = enabledAccounts();
+    std::erase_if(stale, [&](const ToolAccount& account) {
+        const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account.key());
+        return snapshot != nullptr && snapshot->lastAttemptAt && (now - *snapshot->lastAttemptAt).count() <= maxAge;
+    });
+    read(stale);
 }
 
 void UsageStore::refreshActivity(double maxAge)
@@ -334,8 +414,13 @@ void UsageStore::save()
     if (!m_writer) {
         return;
     }
+    forgetRemovedAccounts();
     // A failed save keeps the previous file; the next reading tries again.
-    const auto saved = m_writer->save(m_saved, m_options.clock());
+    auto saved = m_writer->save(m_saved, m_options.clock());
+    // What another writer kept of a removed account came back with the merge; this save drops it for good.
+    if (saved && forgetRemovedAccounts()) {
+        saved = m_writer->save(m_saved, m_options.clock());
+    }
     m_saveProblem = saved ? std::nullopt : std::optional(saved.error().detail);
     if (m_saveProblem) {
         tellReadingsNotKept("Ostrel cannot save its readings (" + *m_saveProblem
@@ -353,38 +438,42 @@ void UsageStore::tellReadingsNotKept(const std::string& text)
 
 ProviderDisplay UsageStore::display(Provider provider, Date now) const
 {
-    const auto found = m_saved.snapshots.find(provider);
-    std::optional<ProviderSnapshot> snapshot;
-    if (found != m_saved.snapshots.end()) {
-        snapshot = found->second;
+    return display(AccountKey{provider, {}}, now);
+}
+
+ProviderDisplay UsageStore::display(const AccountKey& account, Date now) const
+{
+    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
+    ProviderDisplay shown = ProviderDisplay::make(snapshot ? std::optional(*snapshot) : std::nullopt,
+                                                  account.provider,
+                                                  now,
+                                                  staleAfter(),
+                                                  ReadingsFile::historyOf(m_saved, account));
+    if (!account.id.empty()) {
+        shown.accountId = account.id;
+        shown.accountName = this->account(account).value_or(ToolAccount{.name = account.id}).name;
     }
-    const auto history = m_saved.history.find(provider);
-    return ProviderDisplay::make(snapshot,
-                                 provider,
-                                 now,
-                                 staleAfter(),
-                                 history == m_saved.history.end() ? std::span<const AllowancePoint>()
-                                                                  : std::span<const AllowancePoint>(history->second));
+    return shown;
 }
 
 std::vector<std::string> UsageStore::reportLines(Date now) const
 {
     std::vector<std::string> lines;
-    for (const Provider provider : enabledProviders()) {
-        std::vector<std::string> more = display(provider, now).reportLines(now);
+    for (const ToolAccount& account : enabledAccounts()) {
+        std::vector<std::string> more = display(account.key(), now).reportLines(now);
         lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     return lines;
 }
 
-std::vector<AllowancePoint> UsageStore::glidePath(Provider provider) const
+std::vector<AllowancePoint> UsageStore::glidePath(const AccountKey& account) const
 {
-    const auto found = m_activity.find(provider);
+    const auto found = m_activity.find(account.provider);
     std::span<const AllowancePoint> scanned;
-    if (found != m_activity.end()) {
+    if (found != m_activity.end() && account.id.empty()) {
         scanned = found->second.allowance;
     }
-    return ReadingsFile::glidePath(m_saved, provider, scanned, m_options.clock());
+    return ReadingsFile::glidePath(m_saved, account, scanned, m_options.clock());
 }
 
 std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
@@ -402,10 +491,10 @@ std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
 std::optional<Date> UsageStore::lastUpdated() const
 {
     std::optional<Date> latest;
-    for (const Provider provider : enabledProviders()) {
-        const auto snapshot = m_saved.snapshots.find(provider);
-        if (snapshot != m_saved.snapshots.end() && snapshot->second.lastReading) {
-            const Date fetched = snapshot->second.lastReading->fetchedAt;
+    for (const ToolAccount& account : enabledAccounts()) {
+        const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account.key());
+        if (snapshot != nullptr && snapshot->lastReading) {
+            const Date fetched = snapshot->lastReading->fetchedAt;
             latest = latest ? std::max(*latest, fetched) : fetched;
         }
     }

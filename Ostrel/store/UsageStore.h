@@ -28,6 +28,7 @@
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
 #include "model/ReadingsWriter.h"
+#include "model/ToolAccount.h"
 #include "readers/ClaudeStatusLine.h"
 #include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
@@ -67,12 +68,17 @@ public:
 
     /// Live operation: the schedule, a first reading, a first scan, the tool search.
     void start();
-    /// Reads the given providers exactly as listed, or the enabled ones; returns at once.
+    /// Reads every account of the given providers exactly as listed, or the enabled accounts; returns at once.
     void refresh(const std::optional<std::vector<Provider>>& providers = std::nullopt);
-    /// Reads the providers now, or, where a reading is in flight (it may have
+    /// Reads the providers' accounts now, or, where a reading is in flight (it may have
     /// started with settings since changed), again as soon as it is recorded.
     void readAgain(const std::vector<Provider>& providers);
-    /// Reads each enabled provider last attempted more than `maxAge` seconds ago, or never.
+    /// `readAgain` for the given accounts alone.
+    void readAccountsAgain(const std::vector<AccountKey>& accounts);
+    /// The tool's named accounts changed in the settings: a new one is read at
+    /// once, and a removed one's readings are forgotten, here and in the file.
+    void followAccounts(Provider provider);
+    /// Reads each enabled account last attempted more than `maxAge` seconds ago, or never.
     void refreshIfStale(double maxAge);
     /// Scans activity unless a scan runs or the last one ended less than `maxAge` seconds ago.
     void refreshActivity(double maxAge);
@@ -93,9 +99,13 @@ public:
     void takeStatusLine(const ClaudeStatusLine::Figures& figures);
 
     [[nodiscard]] std::vector<Provider> enabledProviders() const;
+    /// For each enabled provider, in `allProviders` order: its default account, then its named ones.
+    [[nodiscard]] std::vector<ToolAccount> enabledAccounts() const;
     /// Seconds after which a reading without a later failure counts as stale.
     [[nodiscard]] double staleAfter() const;
+    /// The default account's display.
     [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
+    [[nodiscard]] ProviderDisplay display(const AccountKey& account, Date now) const;
     [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
 
     /// Where readings.json lives; absent in demonstration runs.
@@ -104,7 +114,8 @@ public:
         return m_options.dataFolder;
     }
 
-    [[nodiscard]] std::vector<AllowancePoint> glidePath(Provider provider) const;
+    /// The activity scan's points join the default account's, whose folder is the one scanned.
+    [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const;
     /// Set when the account's server-side usage is far above what this computer logged.
     [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;
     [[nodiscard]] std::optional<Date> lastUpdated() const;
@@ -115,6 +126,12 @@ public:
         return m_saveProblem;
     }
 
+    [[nodiscard]] const Saved& saved() const
+    {
+        return m_saved;
+    }
+
+    /// The default accounts' snapshots.
     [[nodiscard]] const Json::SnapshotMap& snapshots() const
     {
         return m_saved.snapshots;
@@ -130,7 +147,7 @@ public:
         return m_activity;
     }
 
-    [[nodiscard]] const std::set<Provider>& refreshing() const
+    [[nodiscard]] const std::set<AccountKey>& refreshing() const
     {
         return m_refreshing;
     }
@@ -182,8 +199,15 @@ Q_SIGNALS:
 private:
     [[nodiscard]] int intervalMinutes() const;
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
-    [[nodiscard]] QFuture<FetchResult> startReading(Provider provider);
-    void record(const FetchResult& result, Provider provider);
+    /// A named account is read with the tool's executable and its own folder.
+    [[nodiscard]] ToolChoice toolChoice(const ToolAccount& account) const;
+    /// The settings' account of `key`; absent once it was removed.
+    [[nodiscard]] std::optional<ToolAccount> account(const AccountKey& key) const;
+    void read(const std::vector<ToolAccount>& accounts);
+    [[nodiscard]] QFuture<FetchResult> startReading(const ToolAccount& account);
+    void record(const FetchResult& result, const AccountKey& account);
+    /// Drops the readings of named accounts the settings no longer hold.
+    bool forgetRemovedAccounts();
     /// Reads again the enabled providers whose last reading failed and is to be retried.
     void retryFailing();
     /// The network came back: the retries are made now rather than when due.
@@ -200,17 +224,17 @@ private:
     std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
     ActivityMap m_activity;
-    std::set<Provider> m_refreshing;
+    std::set<AccountKey> m_refreshing;
     bool m_scanningActivity = false;
     UsageReaders::FoundTools m_detectedTools;
     std::optional<Date> m_lastActivityScan;
     RetrySchedule m_retries{[this] {
         return intervalMinutes();
     }};
-    std::set<Provider> m_readAgain;  ///< to be read once their reading in flight is recorded
-    bool m_scanAgain = false;        ///< to be scanned once the scan in flight ends
-    /// Called once the provider's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
-    std::map<Provider, std::vector<std::function<void()>>> m_waiting;
+    std::set<AccountKey> m_readAgain;  ///< to be read once their reading in flight is recorded
+    bool m_scanAgain = false;          ///< to be scanned once the scan in flight ends
+    /// Called once the account's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
+    std::map<AccountKey, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
     std::unique_ptr<ConnectivityMonitor> m_connectivity;

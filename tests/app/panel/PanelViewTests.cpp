@@ -160,7 +160,7 @@ TEST_F(PanelViewTest, SettlesOnceShownAndCostsNothingOnceClosedInBothTabs)
     script->add(Provider::claude, std::unexpected(FetchFailure::notLoggedIn()));
     script->add(Provider::openai, testing::readingOf(Provider::openai, 10), std::chrono::milliseconds(1500));
     store.refresh();
-    ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing() == std::set{Provider::openai}; }));
+    ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing() == std::set{AccountKey{Provider::openai, {}}}; }));
     auto* view = new PanelView(store, settings, {}, {});
     PanelWindow window(view);
     window.setAttribute(Qt::WA_DontShowOnScreen);
@@ -179,7 +179,7 @@ TEST_F(PanelViewTest, SettlesOnceShownAndCostsNothingOnceClosedInBothTabs)
     activity.over(turns);
     EXPECT_EQ(activity.over(turns).first, 0) << "layout requests while scrolling";
     window.hide();
-    EXPECT_EQ(store.refreshing(), std::set{Provider::openai}) << "Codex is still being read";
+    EXPECT_EQ(store.refreshing(), (std::set{AccountKey{Provider::openai, {}}})) << "Codex is still being read";
     EXPECT_EQ(activity.over(turns), std::pair(0, 0)) << "layout requests and paints while closed";
     EXPECT_FALSE(view->header().refreshButton()->isSpinning());
     ASSERT_TRUE(testing::spinUntil([&] { return store.refreshing().empty(); }));
