@@ -126,9 +126,9 @@ void PanelView::reevaluate()
     m_outOfDate = false;
     const Date now = m_options.clock();
     const PanelTab tab = effectiveTab();
-    const std::vector<Provider> providers = m_store.enabledProviders();
-    if (tab != m_builtTab || providers != m_builtProviders) {
-        rebuildContent(tab, providers);
+    const std::vector<ToolAccount> accounts = m_store.enabledAccounts();
+    if (tab != m_builtTab || accounts != m_builtAccounts) {
+        rebuildContent(tab, accounts);
     }
     const std::optional<RenewalText> renewal = userRenewalText();
     fillContent(now, renewal);
@@ -200,14 +200,15 @@ void PanelView::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
 }
 
-void PanelView::rebuildContent(PanelTab tab, const std::vector<Provider>& providers)
+void PanelView::rebuildContent(PanelTab tab, const std::vector<ToolAccount>& accounts)
 {
     m_builtTab = tab;
-    m_builtProviders = providers;
+    m_builtAccounts = accounts;
     for (ProviderCard* card : m_cards) {
         delete card;
     }
     m_cards.clear();
+    m_cardAccounts.clear();
     for (ActivityCard* card : m_activityCards) {
         delete card;
     }
@@ -217,7 +218,7 @@ void PanelView::rebuildContent(PanelTab tab, const std::vector<Provider>& provid
     delete m_empty;
     m_empty = nullptr;
 
-    if (providers.empty()) {
+    if (accounts.empty()) {
         m_empty = new EmptyProvidersView([this] { m_actions.openSettings(); }, m_content);
         m_contentColumn->addWidget(m_empty);
         return;
@@ -225,18 +226,23 @@ void PanelView::rebuildContent(PanelTab tab, const std::vector<Provider>& provid
     if (tab == PanelTab::activity) {
         addActivityControls();
     }
-    for (const Provider provider : providers) {
+    for (const ToolAccount& account : accounts) {
         if (tab == PanelTab::pace) {
             auto* card = new ProviderCard(
-                provider,
-                [this, provider] { m_store.refresh(std::vector{provider}); },
+                account.provider,
+                [this, key = account.key()] { m_store.readAccountsAgain({key}); },
                 m_options.isSnapshot,
                 m_content);
             m_contentColumn->addWidget(card);
             m_cards.push_back(card);
+            m_cardAccounts.push_back(account.key());
             continue;
         }
-        auto* card = new ActivityCard(provider, m_content);
+        // The activity is of the tool's logs on this computer: one card per tool.
+        if (!account.isDefault()) {
+            continue;
+        }
+        auto* card = new ActivityCard(account.provider, m_content);
         m_contentColumn->addWidget(card);
         m_activityCards.push_back(card);
     }
@@ -264,11 +270,13 @@ void PanelView::addActivityControls()
 
 void PanelView::fillContent(Date now, const std::optional<RenewalText>& renewal)
 {
-    for (ProviderCard* card : m_cards) {
+    for (std::size_t index = 0; index < m_cards.size(); ++index) {
+        ProviderCard* card = m_cards[index];
+        const AccountKey& account = m_cardAccounts[index];
         ProviderCard::Value value;
-        value.display = m_store.display(card->provider(), now);
-        value.refreshing = !m_options.isSnapshot && m_store.refreshing().contains(AccountKey{card->provider(), {}});
-        value.glidePath = m_store.glidePath(AccountKey{card->provider(), {}});
+        value.display = m_store.display(account, now);
+        value.refreshing = !m_options.isSnapshot && m_store.refreshing().contains(account);
+        value.glidePath = m_store.glidePath(account);
         value.now = now;
         value.renewal = renewal;
         card->set(value);

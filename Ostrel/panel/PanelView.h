@@ -1,6 +1,6 @@
 #pragma once
 // The panel: a 384-point column of the header (mark, tab switcher, refresh,
-// menu), the chosen tab (a card per enabled provider, or the activity
+// menu), the chosen tab (a card per account of each enabled provider, or the activity
 // switchers and an activity card per enabled provider; the empty view when
 // none is enabled), and the footer. Never taller than its height limit (the
 // screen's): the tab's content scrolls between the header and the footer. It is the one view that talks to the store
@@ -19,6 +19,7 @@
 #include "base/WallClock.h"
 #include "drawing/Theme.h"
 #include "model/Provider.h"
+#include "model/ToolAccount.h"
 #include "panel/PanelState.h"
 
 namespace ostrel {
@@ -87,7 +88,8 @@ public:
         return *m_footer;
     }
 
-    /// The providers' cards in the first tab, in provider order; empty in the other tab.
+    /// The accounts' cards in the first tab, in provider order, each tool's
+    /// default account first; empty in the other tab.
     [[nodiscard]] const std::vector<ProviderCard*>& providerCards() const
     {
         return m_cards;
@@ -120,7 +122,7 @@ protected:
 private:
     /// Changes while the panel is closed wait for it to open: a closed panel costs nothing.
     void reevaluateIfShown();
-    void rebuildContent(PanelTab tab, const std::vector<Provider>& providers);
+    void rebuildContent(PanelTab tab, const std::vector<ToolAccount>& accounts);
     void addActivityControls();
     void fillContent(Date now, const std::optional<RenewalText>& renewal);
     /// Lays the column out afresh and takes its height: after an evaluation.
@@ -145,13 +147,15 @@ private:
     QVBoxLayout* m_contentColumn = nullptr;
     PanelFooter* m_footer = nullptr;
     std::vector<ProviderCard*> m_cards;
+    /// The account each of `m_cards` shows, in the same order.
+    std::vector<AccountKey> m_cardAccounts;
     ActivityControls* m_activityControls = nullptr;
     std::vector<ActivityCard*> m_activityCards;
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;
     std::optional<PanelTab> m_builtTab;
-    std::vector<Provider> m_builtProviders;
+    std::vector<ToolAccount> m_builtAccounts;
     QTimer m_schedule;
     int m_heightLimit = QWIDGETSIZE_MAX;
 };

@@ -102,6 +102,8 @@ void CardHeader::set(const ProviderDisplay& display, bool refreshing, Date now)
     if (auto* badge = dynamic_cast<PlanBadge*>(m_plan)) {
         badge->setText(plan);
     }
+    // A named account's card is told from the tool's other cards by its title.
+    m_name->setText(CardLabel::qText(display.title()));
     m_badge->set(display, refreshing, now);
 }
 

@@ -143,6 +143,7 @@ void ProviderCard::buildPacedGroup()
 
 void ProviderCard::set(const Value& value)
 {
+    setAccessibleName(CardLabel::qText(value.display.title()));
     m_header->set(value.display, value.refreshing, value.now);
     const bool paced = value.display.pace && value.display.reading && value.display.reading->weekly;
     m_banner->setVisible(paced && value.display.isDimmed());

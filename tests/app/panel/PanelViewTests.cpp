@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 #include <QApplication>
@@ -74,22 +76,44 @@ TEST_F(PanelViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
         std::string_view name;
         bool claude;
         bool openai;
+        bool work;  ///< Claude has a second account, "Work"
         std::vector<Provider> expected;
+        /// The cards' titles in the first tab, where each account has its own.
+        std::vector<std::string> titles;
     };
 
     const auto cases = std::to_array<Case>({
-        {"both", true, true, {Provider::claude, Provider::openai}},
-        {"only Codex", false, true, {Provider::openai}},
-        {"none", false, false, {}},
+        {"both", true, true, false, {Provider::claude, Provider::openai}, {"Claude", "OpenAI"}},
+        {"a second account of Claude: a card of its own, the tool's one activity card",
+         true,
+         true,
+         true,
+         {Provider::claude, Provider::openai},
+         {"Claude", "Claude \u00B7 Work", "OpenAI"}},
+        {"only Codex", false, true, true, {Provider::openai}, {"OpenAI"}},
+        {"none", false, false, false, {}, {}},
     });
     const auto view = makeView();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
+        if (c.work) {
+            (void)settings.addAccount(Provider::claude, "Work", std::filesystem::temp_directory_path() / "work");
+        } else {
+            (void)settings.removeAccount(Provider::claude, "work");
+        }
         for (const PanelTab tab : allPanelTabs) {
             settings.setPanelTab(tab);
-            EXPECT_EQ(slotProviders(*view), c.expected);
+            std::vector<std::string> titles;
+            for (const ProviderCard* card : view->providerCards()) {
+                titles.push_back(card->accessibleName().toStdString());
+            }
+            if (tab == PanelTab::pace) {
+                EXPECT_EQ(titles, c.titles);
+            } else {
+                EXPECT_EQ(slotProviders(*view), c.expected);
+            }
             EXPECT_EQ(view->emptyView() != nullptr, c.expected.empty());
             EXPECT_TRUE(view->header().isVisibleTo(view.get()));
             EXPECT_TRUE(view->footer().isVisibleTo(view.get()));
