@@ -81,7 +81,7 @@ constexpr std::string_view nothingEnabled = "No providers enabled";
 /// brief, the window that runs out first follows when it is not the weekly one.
 [[nodiscard]] std::string segment(const ProviderDisplay& display, bool brief, Date now)
 {
-    std::string text{displayName(display.provider)};
+    std::string text = display.title();
     if (!display.pace) {
         return text + ' ' + std::string{shortState(display.status)};
     }
@@ -160,11 +160,6 @@ template <class Piece>
     return found;
 }
 
-[[nodiscard]] std::string colourHex(PaceTier tier)
-{
-    return tierRgb(tier).hex();
-}
-
 [[nodiscard]] std::string polybarLine(std::span<const ProviderDisplay> displays, Date now)
 {
     return joined(displays, [now](const ProviderDisplay& display) {
@@ -172,7 +167,7 @@ template <class Piece>
         if (!display.pace) {
             return text;
         }
-        return "%{F" + colourHex(display.pace->tier) + "}" + text + "%{F-}";
+        return "%{F" + tierRgb(display.pace->tier).hex() + "}" + text + "%{F-}";
     });
 }
 
@@ -180,7 +175,7 @@ template <class Piece>
 {
     std::string text = shortLine(displays, false, now) + '\n' + shortLine(displays, true, now) + '\n';
     if (const Pace* pace = tightest(displays)) {
-        text += colourHex(pace->tier) + '\n';
+        text += tierRgb(pace->tier).hex() + '\n';
     }
     return text;
 }
@@ -313,6 +308,9 @@ providerObject(const ProviderDisplay& display, Date now, const std::optional<Ale
     Json::Value object = Json::Value::object();
     object["provider"] = rawValue(display.provider);
     object["name"] = displayName(display.provider);
+    object["account"] = display.accountId.empty()
+                            ? Json::Value(nullptr)
+                            : Json::Value{{"id", display.accountId}, {"name", display.accountName}};
     object["status"] = rawValue(display.status);
     object["tier"] = pace ? Json::Value(rawValue(pace->tier)) : Json::Value(nullptr);
     object["percentLeft"] = pace ? Json::Value(pace->percentLeft()) : Json::Value(nullptr);

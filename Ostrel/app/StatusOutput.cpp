@@ -4,6 +4,7 @@
 #include <sys/inotify.h>
 #include <sys/signalfd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <iterator>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -74,21 +76,40 @@ void complain(const std::string& message)
     std::_Exit(128 + signal);
 }
 
-/// One attempt at each enabled provider, all at once, recorded as the store records
+/// Each enabled provider's accounts, its default one first.
+std::vector<ToolAccount> enabledAccounts(const AppSettings& settings)
+{
+    std::vector<ToolAccount> accounts;
+    for (const Provider provider : settings.enabledProviders()) {
+        std::ranges::move(settings.accounts(provider), std::back_inserter(accounts));
+    }
+    return accounts;
+}
+
+/// What the text outputs read of the file: the snapshots alone (the history,
+/// most of the file, comes before the named accounts) unless there are named accounts to show.
+ReadingsFile::Part partShown(const AppSettings& settings)
+{
+    return enabledAccounts(settings).size() > settings.enabledProviders().size() ? ReadingsFile::Part::whole
+                                                                                 : ReadingsFile::Part::snapshots;
+}
+
+/// One attempt at each enabled account, all at once, recorded as the store records
 /// them. The quit signals (blocked in every thread) are taken all the while.
 void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read& read, const Clock& clock)
 {
-    std::vector<std::pair<Provider, std::future<FetchResult>>> pending;
-    for (const Provider provider : settings.enabledProviders()) {
+    std::vector<std::pair<AccountKey, std::future<FetchResult>>> pending;
+    for (const ToolAccount& account : enabledAccounts(settings)) {
         // A thread of its own, not std::async, whose future would wait for it when dropped.
-        std::packaged_task<FetchResult()> reading([&read, provider, choice = settings.toolChoice(provider), &clock] {
-            return read(provider, choice, clock());
-        });
-        pending.emplace_back(provider, reading.get_future());
+        std::packaged_task<FetchResult()> reading(
+            [&read, provider = account.provider, choice = settings.toolChoice(account), &clock] {
+                return read(provider, choice, clock());
+            });
+        pending.emplace_back(account.key(), reading.get_future());
         std::thread(std::move(reading)).detach();
     }
     const sigset_t quitSignals = QuitSignals::signalSet();
-    for (auto& [provider, result] : pending) {
+    for (auto& [account, result] : pending) {
         while (result.wait_for(signalCheck) != std::future_status::ready) {
             const timespec now{};
             if (const int signal = ::sigtimedwait(&quitSignals, nullptr, &now); signal > 0) {
@@ -96,8 +117,8 @@ void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read
             }
         }
     }
-    for (auto& [provider, result] : pending) {
-        ReadingsFile::record(saved, provider, result.get(), clock());
+    for (auto& [account, result] : pending) {
+        ReadingsFile::record(saved, account, result.get(), clock());
     }
     // Tools ended early get SIGKILL after their grace here, not on a thread that dies with the process.
     ProcessRunner::terminateAll();
@@ -177,7 +198,7 @@ public:
     {
         // The app's own record of what alerted; without one the output says nothing fired.
         m_alerts = AlertStateFile::load(AlertStateFile::filePath(m_file.parent_path()));
-        auto read = ReadingsFile::read(m_file, ReadingsFile::Part::snapshots);
+        auto read = ReadingsFile::read(m_file, partShown(m_settings));
         if (read) {
             m_saved = std::move(*read);
         } else {
@@ -258,12 +279,15 @@ std::vector<ProviderDisplay> StatusOutput::displays(const Saved& saved, const Ap
 {
     std::vector<ProviderDisplay> list;
     const double staleAfter = ProviderDisplay::staleAfterFor(settings.refreshMinutes());
-    for (const Provider provider : settings.enabledProviders()) {
-        std::optional<ProviderSnapshot> snapshot;
-        if (const auto found = saved.snapshots.find(provider); found != saved.snapshots.end()) {
-            snapshot = found->second;
-        }
-        list.push_back(ProviderDisplay::make(snapshot, provider, now, staleAfter));
+    for (const ToolAccount& account : enabledAccounts(settings)) {
+        const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(saved, account.key());
+        ProviderDisplay& shown =
+            list.emplace_back(ProviderDisplay::make(snapshot ? std::optional(*snapshot) : std::nullopt,
+                                                    account.provider,
+                                                    now,
+                                                    staleAfter));
+        shown.accountId = account.id;
+        shown.accountName = account.isDefault() ? std::string() : account.name;
     }
     return list;
 }
@@ -313,7 +337,7 @@ int StatusOutput::run(const LaunchOptions& options,
     }
 
     // A refresh saves the file again, history and all.
-    auto saved = ReadingsFile::read(file, options.refresh ? ReadingsFile::Part::whole : ReadingsFile::Part::snapshots);
+    auto saved = ReadingsFile::read(file, options.refresh ? ReadingsFile::Part::whole : partShown(settings));
     const bool startAfresh = options.refresh && !saved && saved.error().kind == ReadingsFileFailure::Kind::missing;
     if (!saved && !startAfresh) {
         // Never replaced here: the app sets an unreadable file aside itself, keeping a copy.

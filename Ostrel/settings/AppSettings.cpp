@@ -234,6 +234,15 @@ ToolChoice AppSettings::toolChoice(Provider provider) const
     return {unlessBlank(codex ? m_codexPath : m_claudePath), unlessBlank(codex ? m_codexFolder : m_claudeFolder)};
 }
 
+ToolChoice AppSettings::toolChoice(const ToolAccount& account) const
+{
+    ToolChoice choice = toolChoice(account.provider);
+    if (!account.isDefault()) {
+        choice.folder = account.folder.string();
+    }
+    return choice;
+}
+
 std::vector<ToolAccount> AppSettings::accounts(Provider provider) const
 {
     std::vector<ToolAccount> accounts{ToolAccount{.provider = provider}};

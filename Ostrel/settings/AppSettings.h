@@ -157,6 +157,8 @@ public:
     /// The path and folder to use for the provider's tool: the stored texts as
     /// they are, each absent when only blanks and tabs (or nothing) are stored.
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
+    /// The account's: a named account is read with the tool's executable and its own folder.
+    [[nodiscard]] ToolChoice toolChoice(const ToolAccount& account) const;
 
     /// The tool's accounts: the default one first, its folder empty (it is
     /// wherever `ToolFolder` finds it), then the named ones in the order they

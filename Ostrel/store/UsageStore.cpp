@@ -121,15 +121,6 @@ ToolChoice UsageStore::toolChoice(Provider provider) const
     return m_settings.toolChoice(provider);
 }
 
-ToolChoice UsageStore::toolChoice(const ToolAccount& account) const
-{
-    ToolChoice choice = toolChoice(account.provider);
-    if (!account.isDefault()) {
-        choice.folder = account.folder.string();
-    }
-    return choice;
-}
-
 std::optional<ToolAccount> UsageStore::account(const AccountKey& key) const
 {
     for (ToolAccount& account : m_settings.accounts(key.provider)) {
@@ -262,9 +253,10 @@ QFuture<FetchResult> UsageStore::startReading(const ToolAccount& account)
     Q_EMIT changed();
     auto read = m_options.readers.read;
     auto clock = m_options.clock;
-    return QtConcurrent::run(&m_workers, [read, clock, provider = account.provider, choice = toolChoice(account)] {
-        return read(provider, choice, clock());
-    });
+    return QtConcurrent::run(&m_workers,
+                             [read, clock, provider = account.provider, choice = m_settings.toolChoice(account)] {
+                                 return read(provider, choice, clock());
+                             });
 }
 
 QFuture<void> UsageStore::refreshAndWait()

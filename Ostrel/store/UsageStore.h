@@ -199,8 +199,6 @@ Q_SIGNALS:
 private:
     [[nodiscard]] int intervalMinutes() const;
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
-    /// A named account is read with the tool's executable and its own folder.
-    [[nodiscard]] ToolChoice toolChoice(const ToolAccount& account) const;
     /// The settings' account of `key`; absent once it was removed.
     [[nodiscard]] std::optional<ToolAccount> account(const AccountKey& key) const;
     void read(const std::vector<ToolAccount>& accounts);

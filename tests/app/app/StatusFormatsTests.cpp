@@ -234,6 +234,32 @@ TEST(StatusFormats, TheJsonListsWhatAlertedPerProviderOldestFirst)
     EXPECT_EQ(alertsOf(std::nullopt), Json::Value::array()) << "no kept state: nothing alerted";
 }
 
+TEST(StatusFormats, NamesANamedAccountByItsTitleAndInTheJson)
+{
+    struct Row
+    {
+        std::string_view id;
+        std::string_view name;
+        std::string_view line;
+        std::string_view account;  ///< the JSON of "account"
+    };
+
+    constexpr auto rows = std::to_array<Row>({
+        {"", "", "Claude ▰▰▰▱▱ 60% 4d", "null"},
+        {"work", "Work", "Claude · Work ▰▰▰▱▱ 60% 4d", R"({"id":"work","name":"Work"})"},
+    });
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        std::array displays{ProviderDisplay::make(snapshot(weekly, 40), Provider::claude, now, staleAfter)};
+        displays[0].accountId = row.id;
+        displays[0].accountName = row.name;
+        EXPECT_EQ(StatusFormats::render(StatusFormat::line, displays, now), std::string{row.line} + '\n');
+        const Json::Value provider = parsed(StatusFormat::json, displays).at("providers").at(0);
+        EXPECT_EQ(provider.at("account"), Json::parse(row.account).value_or(Json::Value{}));
+        EXPECT_EQ(provider.value("name", ""), "Claude") << "the tool's name, whichever account";
+    }
+}
+
 TEST(StatusFormats, KnowsTheFormatsByTheirExactNames)
 {
     EXPECT_EQ(StatusFormats::fromName("waybar"), StatusFormat::waybar);
