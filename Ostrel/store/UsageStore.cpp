@@ -235,7 +235,7 @@ void UsageStore::followAccounts(Provider provider)
     // A new account has nothing kept yet; the others keep their schedule.
     std::vector<AccountKey> added;
     for (const ToolAccount& account : m_settings.accounts(provider)) {
-        if (ReadingsFile::snapshotOf(m_saved, account.key()) == nullptr) {
+        if (!account.isDefault() && ReadingsFile::snapshotOf(m_saved, account.key()) == nullptr) {
             added.push_back(account.key());
         }
     }

@@ -72,6 +72,11 @@ TEST(SettingsFollower, ReadsWhatASettingTurnedOnOrPointedElsewhereOnceTheTypingP
         {"a provider that is off is searched for, not read",
          [](AppSettings& settings, UsageStore&, Script&) { settings.setCodexPath("/opt/codex"); },
          {0, 0, 1, 0}},
+        {"a named account added is read at once, the tool's other account not",
+         [](AppSettings& settings, UsageStore&, Script&) {
+             (void)settings.addAccount(Provider::claude, "Work", fs::temp_directory_path() / "claude-work");
+         },
+         {1, 0, 0, 0}},
         {"a reading in flight with the old path is followed by one with the new",
          [](AppSettings& settings, UsageStore& store, Script& script) {
              script.add(Provider::claude, testing::readingOf(Provider::claude, 10), 400ms);
@@ -106,7 +111,7 @@ TEST(CredentialWatch, ReadsAProviderWhoseSignInChangedOnDiskAndNothingElse)
         std::ofstream(file) << text;
     };
     const auto cases = std::to_array<Case>({
-        {"a first sign-in makes the folder and the file",
+        {"a first sign-in makes the folder and the file; the tool's named account is not read",
          [&](const fs::path& home, UsageStore&, Script&) { write(home / ".claude/.credentials.json", "{}"); },
          {1, 0, 0, 0}},
         {"a file replaced by a rename",
@@ -115,6 +120,9 @@ TEST(CredentialWatch, ReadsAProviderWhoseSignInChangedOnDiskAndNothingElse)
              fs::rename(home / ".codex/auth.json.new", home / ".codex/auth.json");
          },
          {0, 1, 0, 0}},
+        {"a named account's first sign-in reads that account alone",
+         [&](const fs::path& home, UsageStore&, Script&) { write(home / ".claude-work/.credentials.json", "{}"); },
+         {1, 0, 0, 0}},
         {"another file in the folder",
          [&](const fs::path& home, UsageStore&, Script&) { write(home / ".codex/history.jsonl", "{}\n"); },
          {0, 0, 0, 0}},
@@ -132,6 +140,7 @@ TEST(CredentialWatch, ReadsAProviderWhoseSignInChangedOnDiskAndNothingElse)
         const QTemporaryDir folder;
         const fs::path home = folder.path().toStdString();
         write(home / ".codex/auth.json", "{}");
+        ASSERT_TRUE(temp.settings.addAccount(Provider::claude, "Work", home / ".claude-work"));
         auto script = std::make_shared<Script>();
         script->home = home.string();
         UsageStore store(temp.settings, testing::optionsFor(script));
