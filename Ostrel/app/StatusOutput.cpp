@@ -4,7 +4,6 @@
 #include <sys/inotify.h>
 #include <sys/signalfd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -12,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
-#include <iterator>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -76,22 +74,12 @@ void complain(const std::string& message)
     std::_Exit(128 + signal);
 }
 
-/// Each enabled provider's accounts, its default one first.
-std::vector<ToolAccount> enabledAccounts(const AppSettings& settings)
-{
-    std::vector<ToolAccount> accounts;
-    for (const Provider provider : settings.enabledProviders()) {
-        std::ranges::move(settings.accounts(provider), std::back_inserter(accounts));
-    }
-    return accounts;
-}
-
 /// What the text outputs read of the file: the snapshots alone (the history,
 /// most of the file, comes before the named accounts) unless there are named accounts to show.
 ReadingsFile::Part partShown(const AppSettings& settings)
 {
-    return enabledAccounts(settings).size() > settings.enabledProviders().size() ? ReadingsFile::Part::whole
-                                                                                 : ReadingsFile::Part::snapshots;
+    return settings.enabledAccounts().size() > settings.enabledProviders().size() ? ReadingsFile::Part::whole
+                                                                                  : ReadingsFile::Part::snapshots;
 }
 
 /// One attempt at each enabled account, all at once, recorded as the store records
@@ -99,7 +87,7 @@ ReadingsFile::Part partShown(const AppSettings& settings)
 void refresh(Saved& saved, const AppSettings& settings, const UsageReaders::Read& read, const Clock& clock)
 {
     std::vector<std::pair<AccountKey, std::future<FetchResult>>> pending;
-    for (const ToolAccount& account : enabledAccounts(settings)) {
+    for (const ToolAccount& account : settings.enabledAccounts()) {
         // A thread of its own, not std::async, whose future would wait for it when dropped.
         std::packaged_task<FetchResult()> reading(
             [&read, provider = account.provider, choice = settings.toolChoice(account), &clock] {
@@ -279,7 +267,7 @@ std::vector<ProviderDisplay> StatusOutput::displays(const Saved& saved, const Ap
 {
     std::vector<ProviderDisplay> list;
     const double staleAfter = ProviderDisplay::staleAfterFor(settings.refreshMinutes());
-    for (const ToolAccount& account : enabledAccounts(settings)) {
+    for (const ToolAccount& account : settings.enabledAccounts()) {
         const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(saved, account.key());
         ProviderDisplay& shown =
             list.emplace_back(ProviderDisplay::make(snapshot ? std::optional(*snapshot) : std::nullopt,

@@ -234,6 +234,25 @@ ToolChoice AppSettings::toolChoice(Provider provider) const
     return {unlessBlank(codex ? m_codexPath : m_claudePath), unlessBlank(codex ? m_codexFolder : m_claudeFolder)};
 }
 
+std::vector<ToolAccount> AppSettings::enabledAccounts() const
+{
+    std::vector<ToolAccount> accounts;
+    for (const Provider provider : enabledProviders()) {
+        std::ranges::move(this->accounts(provider), std::back_inserter(accounts));
+    }
+    return accounts;
+}
+
+std::optional<ToolAccount> AppSettings::account(const AccountKey& key) const
+{
+    if (key.id.empty()) {
+        return ToolAccount{.provider = key.provider};
+    }
+    const auto& named = namedAccounts(key.provider);
+    const auto found = std::ranges::find(named, key.id, &ToolAccount::id);
+    return found == named.end() ? std::nullopt : std::optional(*found);
+}
+
 ToolChoice AppSettings::toolChoice(const ToolAccount& account) const
 {
     ToolChoice choice = toolChoice(account.provider);

@@ -164,6 +164,10 @@ public:
     /// wherever `ToolFolder` finds it), then the named ones in the order they
     /// were added (the groups "claudeAccounts" and "codexAccounts"; AccountGroups).
     [[nodiscard]] std::vector<ToolAccount> accounts(Provider provider) const;
+    /// For each enabled provider, in `allProviders` order: its default account, then its named ones.
+    [[nodiscard]] std::vector<ToolAccount> enabledAccounts() const;
+    /// The tool's account known by `key`; absent once it was removed.
+    [[nodiscard]] std::optional<ToolAccount> account(const AccountKey& key) const;
 
     /// Adds a named account of the tool, or says in one sentence why it cannot
     /// (AccountList::add; the default account's folder is the one the settings

@@ -121,16 +121,6 @@ ToolChoice UsageStore::toolChoice(Provider provider) const
     return m_settings.toolChoice(provider);
 }
 
-std::optional<ToolAccount> UsageStore::account(const AccountKey& key) const
-{
-    for (ToolAccount& account : m_settings.accounts(key.provider)) {
-        if (account.id == key.id) {
-            return std::move(account);
-        }
-    }
-    return std::nullopt;
-}
-
 std::vector<Provider> UsageStore::enabledProviders() const
 {
     return m_settings.enabledProviders();
@@ -138,11 +128,7 @@ std::vector<Provider> UsageStore::enabledProviders() const
 
 std::vector<ToolAccount> UsageStore::enabledAccounts() const
 {
-    std::vector<ToolAccount> accounts;
-    for (const Provider provider : enabledProviders()) {
-        std::ranges::move(m_settings.accounts(provider), std::back_inserter(accounts));
-    }
-    return accounts;
+    return m_settings.enabledAccounts();
 }
 
 double UsageStore::staleAfter() const
@@ -216,7 +202,7 @@ void UsageStore::readAccountsAgain(const std::vector<AccountKey>& accounts)
         if (m_refreshing.contains(key)) {
             m_readAgain.insert(key);
         }
-        if (std::optional<ToolAccount> found = account(key)) {
+        if (std::optional<ToolAccount> found = m_settings.account(key)) {
             known.push_back(std::move(*found));
         }
     }
@@ -244,7 +230,7 @@ void UsageStore::followAccounts(Provider provider)
 
 bool UsageStore::forgetRemovedAccounts()
 {
-    return std::erase_if(m_saved.accounts, [this](const auto& entry) { return !account(entry.first); }) > 0;
+    return std::erase_if(m_saved.accounts, [this](const auto& entry) { return !m_settings.account(entry.first); }) > 0;
 }
 
 QFuture<FetchResult> UsageStore::startReading(const ToolAccount& account)
@@ -290,7 +276,7 @@ void UsageStore::record(const FetchResult& result, const AccountKey& account)
     const Date now = m_options.clock();
     m_refreshing.erase(account);
     // A reading of an account removed while it was in flight is not kept.
-    if (account.id.empty() || this->account(account)) {
+    if (m_settings.account(account)) {
         ReadingsFile::record(m_saved, account, result, now);
     }
     m_retries.record(account, result);
@@ -443,7 +429,7 @@ ProviderDisplay UsageStore::display(const AccountKey& account, Date now) const
                                                   ReadingsFile::historyOf(m_saved, account));
     if (!account.id.empty()) {
         shown.accountId = account.id;
-        shown.accountName = this->account(account).value_or(ToolAccount{.name = account.id}).name;
+        shown.accountName = m_settings.account(account).value_or(ToolAccount{.name = account.id}).name;
     }
     return shown;
 }

@@ -199,8 +199,6 @@ Q_SIGNALS:
 private:
     [[nodiscard]] int intervalMinutes() const;
     [[nodiscard]] ToolChoice toolChoice(Provider provider) const;
-    /// The settings' account of `key`; absent once it was removed.
-    [[nodiscard]] std::optional<ToolAccount> account(const AccountKey& key) const;
     void read(const std::vector<ToolAccount>& accounts);
     [[nodiscard]] QFuture<FetchResult> startReading(const ToolAccount& account);
     void record(const FetchResult& result, const AccountKey& account);
