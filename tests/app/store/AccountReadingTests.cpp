@@ -105,6 +105,7 @@ TEST_F(AccountReadingTest, EachAccountSendsOnlyItsOwnTokenAndShowsItsOwnSignIn)
     fs::create_directories(m_home / ".claude-spare");
     ASSERT_TRUE(settings.addAccount(Provider::claude, "Work", m_home / ".claude-work"));
     ASSERT_TRUE(settings.addAccount(Provider::claude, "Spare", m_home / ".claude-spare"));
+    ASSERT_TRUE(settings.addAccount(Provider::claude, "Gone", m_home / ".claude-gone"));
     UsageStore store(settings, options());
     const QFuture<void> read = store.refreshAndWait();
     ASSERT_TRUE(testing::spinUntil([&] { return read.isFinished(); }, std::chrono::seconds(30)));
@@ -118,10 +119,12 @@ TEST_F(AccountReadingTest, EachAccountSendsOnlyItsOwnTokenAndShowsItsOwnSignIn)
         std::string line;
     };
 
+    // Spare's folder holds no sign-in, and Gone's is not there at all.
     const std::vector<Row> rows{
         {"", ".claude", Status::live, {"home-200"}, "Claude \u00B7 58%"},
         {"work", ".claude-work", Status::live, {"work-200"}, "Claude \u00B7 Work \u00B7 58%"},
         {"spare", ".claude-spare", Status::needsLogin, {}, "Claude \u00B7 Spare \u00B7 sign in: claude auth login"},
+        {"gone", ".claude-gone", Status::needsLogin, {}, "Claude \u00B7 Gone \u00B7 sign in: claude auth login"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.folder);
@@ -130,7 +133,7 @@ TEST_F(AccountReadingTest, EachAccountSendsOnlyItsOwnTokenAndShowsItsOwnSignIn)
         EXPECT_EQ(tokensSent(row.folder), row.tokens);
         EXPECT_THAT(shown.summaryLine(readAt), ::testing::HasSubstr(row.line));
     }
-    EXPECT_EQ(store.reportLines(readAt).size(), 3U) << "the default account, then Work and Spare";
+    EXPECT_EQ(store.reportLines(readAt).size(), 4U) << "the default account, then the named ones";
 
     // Removed, Work's readings go from the store and the file; the others stay as they were.
     const Saved before = store.saved();
