@@ -129,6 +129,7 @@ void AccountsBox::refresh()
             continue;
         }
         std::vector<std::filesystem::path> taken;
+        taken.reserve(accounts.size());
         for (const ToolAccount& account : accounts) {
             taken.push_back(account.folder);
         }
