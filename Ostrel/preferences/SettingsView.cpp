@@ -12,6 +12,7 @@
 #include "base/QtText.h"
 #include "drawing/Theme.h"
 #include "drawing/TrayLabel.h"
+#include "preferences/AccountsBox.h"
 #include "preferences/FormParts.h"
 #include "preferences/PathField.h"
 #include "preferences/ProviderToggleRow.h"
@@ -287,6 +288,13 @@ void SettingsView::addTools()
                                                  "~/.claude and ~/.codex."));
     m_claudeFolder = field(folders, QStringLiteral("claude"), PathField::Kind::folder, &AppSettings::setClaudeFolder);
     m_codexFolder = field(folders, QStringLiteral("codex"), PathField::Kind::folder, &AppSettings::setCodexFolder);
+
+    m_form->addSpacing(rowGap);
+    addBox(
+        QStringLiteral("Another account of a tool keeps its own folder: start it as CLAUDE_CONFIG_DIR=~/.claude-work "
+                       "claude or CODEX_HOME=~/.codex-work codex. Ostrel reads each account and paces it against "
+                       "its own week; up to four per tool."))
+        ->addWidget(new AccountsBox(m_settings, m_hooks.home, this));
 
     m_form->addSpacing(rowGap);
     m_statusLine = new StatusLineRow(m_hooks.home, m_hooks.statusLineCommand, this);

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -124,8 +125,9 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
         }
     }
     // Two providers, three pickers, a toggle, the report time and a button, five alert toggles and the threshold,
-    // a toggle, two update controls, two paths, two folders, the status line's entry and button.
-    ASSERT_EQ(controls.size(), 24U);
+    // a toggle, two update controls, two paths, two folders, the new account's tool, name, button and folder, the
+    // status line's entry and button.
+    ASSERT_EQ(controls.size(), 28U);
     for (const QWidget* control : controls) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
     }
@@ -147,8 +149,14 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
             << visited[i]->accessibleName().toStdString();
     }
 
-    auto* report = named<QCheckBox>(*view, QStringLiteral("Morning report at 6:00 AM"));
-    ASSERT_NE(report, nullptr);
+    auto* time = named<QComboBox>(*view, QStringLiteral("Report time"));
+    ASSERT_NE(time, nullptr);
+    time->setFocus();
+    QTest::keyClick(time, Qt::Key_Down);
+    QTest::keyClick(time, Qt::Key_Down);
+    EXPECT_EQ(stored("morningReportTime"), QStringLiteral("07:00"));
+    auto* report = named<QCheckBox>(*view, QStringLiteral("Morning report at 7:00 AM"));
+    ASSERT_NE(report, nullptr) << "the toggle follows the time";
     EXPECT_TRUE(report->isChecked());
     report->setFocus();
     QTest::keyClick(report, Qt::Key_Space);
@@ -158,14 +166,6 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
     send->setFocus();
     QTest::keyClick(send, Qt::Key_Space);
     EXPECT_EQ(testReports, 1);
-
-    auto* time = named<QComboBox>(*view, QStringLiteral("Report time"));
-    ASSERT_NE(time, nullptr);
-    time->setFocus();
-    QTest::keyClick(time, Qt::Key_Down);
-    QTest::keyClick(time, Qt::Key_Down);
-    EXPECT_EQ(stored("morningReportTime"), QStringLiteral("07:00"));
-    EXPECT_NE(named<QCheckBox>(*view, QStringLiteral("Morning report at 7:00 AM")), nullptr) << "the toggle follows";
 
     // Each switch writes its own key.
     constexpr auto switches = std::to_array<std::pair<const char*, const char*>>({
@@ -241,6 +241,64 @@ void prepare(const StatusLineCase& c, const std::filesystem::path& home)
     if (c.backupBlocked) {
         std::filesystem::create_directories(folder / "settings.json.ostrel-backup");
     }
+}
+
+TEST_F(SettingsViewTest, AccountsAreAddedFromASuggestionOrByHandAndRemoved)
+{
+    const std::filesystem::path home = temp.folder.path().toStdString();
+    std::filesystem::create_directories(home / ".claude-work");
+    std::ofstream(home / ".claude-work" / ".credentials.json") << "{}";
+    const auto view = makeView();
+
+    struct Step
+    {
+        std::string_view name;
+        std::string_view click;  ///< the button's accessible name
+        int tool = 0;            ///< for the typed form: the picker's index (0 Claude, 1 OpenAI)
+        std::string_view typedName;
+        std::string_view typedFolder;
+        std::size_t claudeAccounts;
+        std::size_t openaiAccounts;
+        std::string_view problem;  ///< the form's complaint; empty: none shown
+    };
+
+    constexpr auto steps = std::to_array<Step>({
+        {"a suggested folder", "Add ~/.claude-work as Claude \u00B7 Work", 0, "", "", 2, 1, ""},
+        {"typed, under ~", "Add Account", 1, "Home", "~/.codex-home", 2, 2, ""},
+        {"typed, relative",
+         "Add Account",
+         1,
+         "Lab",
+         "codex-lab",
+         2,
+         2,
+         "Type the account's folder as a full path, or one starting with ~/."},
+        {"the same folder again", "Add Account", 0, "Again", "~/.claude-work", 2, 2, ""},
+        {"removed", "Remove Claude \u00B7 Work", 0, "", "", 1, 2, ""},
+    });
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        auto* tool = named<QComboBox>(*view, QStringLiteral("Tool of the new account"));
+        ASSERT_NE(tool, nullptr);
+        tool->setCurrentIndex(step.tool);
+        named<QLineEdit>(*view, QStringLiteral("Name of the new account"))->setText(QString::fromUtf8(step.typedName));
+        named<QLineEdit>(*view, QStringLiteral("Folder of the new account"))
+            ->setText(QString::fromUtf8(step.typedFolder));
+        auto* button = named<QPushButton>(*view, QString::fromUtf8(step.click));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(settings.accounts(Provider::claude).size(), step.claudeAccounts);
+        EXPECT_EQ(settings.accounts(Provider::openai).size(), step.openaiAccounts);
+        const auto problems = view->findChildren<QLabel*>();
+        const bool complained = std::ranges::any_of(problems, [&step](const QLabel* label) {
+            return label->isVisible() && !step.problem.empty() && label->text() == QString::fromUtf8(step.problem);
+        });
+        EXPECT_EQ(complained, !step.problem.empty());
+    }
+    EXPECT_EQ(settings.accounts(Provider::openai).back().folder, home / ".codex-home");
+    EXPECT_NE(named<QPushButton>(*view, QStringLiteral("Add ~/.claude-work as Claude \u00B7 Work")), nullptr)
+        << "offered again once removed";
 }
 
 TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
