@@ -8,7 +8,8 @@ MarkState MarkState::from(const ProviderDisplay& display)
             display.status,
             display.pace,
             display.reading.has_value(),
-            !display.resetCredits.expiringSoon.empty()};
+            !display.resetCredits.expiringSoon.empty(),
+            display.accountId};
 }
 
 bool MarkState::isDimmed() const

@@ -4,6 +4,7 @@
 // and which dots. A plain value so the label can be drawn without a store.
 
 #include <optional>
+#include <string>
 
 #include "model/Pacing.h"
 #include "model/Provider.h"
@@ -30,6 +31,7 @@ struct MarkState
     std::optional<Pace> pace;          ///< the weekly window's pacing, when shown
     bool hasReading = false;           ///< some reading was ever stored
     bool creditsExpiringSoon = false;  ///< a reset credit expires within the week
+    std::string accountId;             ///< the tool's account it stands for; empty for the default one
 
     /// The parts of a provider's display state that its mark shows.
     [[nodiscard]] static MarkState from(const ProviderDisplay& display);

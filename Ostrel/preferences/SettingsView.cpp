@@ -305,6 +305,7 @@ void SettingsView::addTools()
 void SettingsView::refresh()
 {
     select(m_interval, m_settings.storedRefreshMinutes());
+    orderStyles();
     select(m_style, static_cast<int>(m_settings.trayStyle()));
     select(m_trayIcon, static_cast<int>(m_settings.trayIconMode()));
     select(m_gauge, static_cast<int>(m_settings.gaugeWindow()));
@@ -332,6 +333,19 @@ void SettingsView::refresh()
     m_claudeFolder->setText(qText(m_settings.claudeFolder()));
     m_codexFolder->setText(qText(m_settings.codexFolder()));
     m_preview->reevaluate();
+}
+
+void SettingsView::orderStyles()
+{
+    // Stacked first where more than two items would crowd the tray.
+    const bool stackedFirst = m_settings.enabledAccounts().size() > 2;
+    const int stacked = m_style->findData(static_cast<int>(TrayStyle::stacked));
+    if ((stacked == 0) == stackedFirst) {
+        return;
+    }
+    const QString text = m_style->itemText(stacked);
+    m_style->removeItem(stacked);
+    m_style->insertItem(stackedFirst ? 0 : m_style->count(), text, static_cast<int>(TrayStyle::stacked));
 }
 
 void SettingsView::refreshDetectedTools()

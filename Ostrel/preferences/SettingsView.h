@@ -88,6 +88,8 @@ private:
     void addUpdates(const UpdateControls& updates);
     void addTools();
     void refreshDetectedTools();
+    /// Puts "Stacked" first among the styles while more than two tray items would show.
+    void orderStyles();
 
     AppSettings& m_settings;
     UsageStore& m_store;

@@ -42,9 +42,9 @@ LabelContent labelContent(const UsageStore& store, const AppSettings& settings, 
 {
     LabelContent content;
     content.style = settings.trayStyle();
-    for (const Provider provider : settings.enabledProviders()) {
+    for (const ToolAccount& account : store.enabledAccounts()) {
         content.marks.push_back(
-            MarkState::from(gaugeDisplay(store.display(provider, now), settings.gaugeWindow(), now)));
+            MarkState::from(gaugeDisplay(store.display(account.key(), now), settings.gaugeWindow(), now)));
     }
     return content;
 }

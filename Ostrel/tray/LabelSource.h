@@ -15,7 +15,8 @@ namespace ostrel {
 class AppSettings;
 class UsageStore;
 
-/// The chosen style and one mark per enabled provider, in provider order.
+/// The chosen style and one mark per account of each enabled tool, in the
+/// store's order (each tool's default account, then its named ones).
 [[nodiscard]] LabelContent labelContent(const UsageStore& store, const AppSettings& settings, Date now);
 
 /// `display` with the pace of the window the gauge shows: the window that

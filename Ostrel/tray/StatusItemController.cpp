@@ -284,25 +284,25 @@ void StatusItemController::reevaluate()
     }
 }
 
-std::vector<Provider> StatusItemController::providersOf(std::size_t index) const
+std::vector<AccountKey> StatusItemController::accountsOf(std::size_t index) const
 {
-    std::vector<Provider> providers;
+    std::vector<AccountKey> accounts;
     const bool oneEach = m_content.style != TrayStyle::stacked;
     for (std::size_t mark = 0; mark < m_content.marks.size(); ++mark) {
         if (!oneEach || mark == index) {
-            providers.push_back(m_content.marks[mark].provider);
+            accounts.push_back({m_content.marks[mark].provider, m_content.marks[mark].accountId});
         }
     }
-    return providers;
+    return accounts;
 }
 
 QString StatusItemController::title(std::size_t index) const
 {
-    const std::vector<Provider> providers = providersOf(index);
-    if (providers.size() != 1) {
+    const std::vector<AccountKey> accounts = accountsOf(index);
+    if (accounts.size() != 1) {
         return QStringLiteral("Ostrel");
     }
-    return QStringLiteral("Ostrel — ") + QString::fromUtf8(displayName(providers.front()));
+    return QStringLiteral("Ostrel — ") + QString::fromStdString(m_store.display(accounts.front(), m_clock()).title());
 }
 
 void StatusItemController::applyToolTip()
@@ -333,22 +333,23 @@ QString StatusItemController::toolTip() const
 
 QString StatusItemController::toolTip(std::size_t index) const
 {
-    const std::vector<Provider> own = providersOf(index);
+    const std::vector<AccountKey> own = accountsOf(index);
     if (own.size() != 1) {
         return toolTip();
     }
-    // The item's own summary line, then the other providers' lines, then the reset-credit lines.
+    // The item's own summary line, then the other accounts' lines, then the reset-credit lines.
     const Date now = m_clock();
-    std::vector<Provider> order = own;
+    std::vector<AccountKey> order = own;
     for (const MarkState& mark : m_content.marks) {
-        if (mark.provider != own.front()) {
-            order.push_back(mark.provider);
+        const AccountKey key{mark.provider, mark.accountId};
+        if (key != own.front()) {
+            order.push_back(key);
         }
     }
     std::vector<std::string> lines;
     std::vector<std::string> credits;
-    for (const Provider provider : order) {
-        const ProviderDisplay display = m_store.display(provider, now);
+    for (const AccountKey& account : order) {
+        const ProviderDisplay display = m_store.display(account, now);
         lines.push_back(display.summaryLine(now));
         if (std::optional<std::string> note = gaugeNote(display, m_settings.gaugeWindow())) {
             lines.push_back(std::move(*note));

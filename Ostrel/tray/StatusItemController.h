@@ -1,7 +1,7 @@
 #pragma once
-// The tray presence: one tray item per enabled provider, each showing that
-// provider's mark (tray hosts draw icons square), one item with a row per
-// provider in the stacked style, or one item with the gauge symbol when none
+// The tray presence: one tray item per account of each enabled tool, each
+// showing that account's mark (tray hosts draw icons square), one item with a
+// row per account in the stacked style, or one item with the gauge symbol when none
 // is enabled. Each item has its own title and a tooltip that starts with its
 // own provider's line; all share the menu and click behaviour. Where a
 // StatusNotifierWatcher is on the session bus when the controller is made,
@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "base/WallClock.h"
+#include "model/ToolAccount.h"
 #include "platform/TrayItem.h"
 #include "tray/LabelSource.h"
 
@@ -78,9 +79,9 @@ public:
 
     /// Every report line, for the copied text and the item that stands for all providers.
     [[nodiscard]] QString toolTip() const;
-    /// The tooltip of item `index`: its own provider's line first, then the others.
+    /// The tooltip of item `index`: its own account's line first, then the others.
     [[nodiscard]] QString toolTip(std::size_t index) const;
-    /// "Ostrel — Claude" for an item of one provider, "Ostrel" for the others.
+    /// "Ostrel — Claude" (or "Ostrel — Claude · Work") for an item of one account, "Ostrel" for the others.
     [[nodiscard]] QString title(std::size_t index) const;
 
     [[nodiscard]] const LabelContent& content() const
@@ -114,7 +115,8 @@ private:
     void showInOrder(bool again = false);
     void introduceNext();
     void followWatcher();
-    [[nodiscard]] std::vector<Provider> providersOf(std::size_t index) const;
+    /// The accounts item `index` stands for: its own, or all of them in the stacked style.
+    [[nodiscard]] std::vector<AccountKey> accountsOf(std::size_t index) const;
 
     UsageStore& m_store;
     AppSettings& m_settings;

@@ -297,6 +297,8 @@ TEST_F(SettingsViewTest, AccountsAreAddedFromASuggestionOrByHandAndRemoved)
         EXPECT_EQ(complained, !step.problem.empty());
     }
     EXPECT_EQ(settings.accounts(Provider::openai).back().folder, home / ".codex-home");
+    EXPECT_EQ(named<QComboBox>(*view, QStringLiteral("Style"))->itemText(0), QStringLiteral("Stacked"))
+        << "three tray items: stacked is offered first";
     EXPECT_NE(named<QPushButton>(*view, QStringLiteral("Add ~/.claude-work as Claude \u00B7 Work")), nullptr)
         << "offered again once removed";
 }

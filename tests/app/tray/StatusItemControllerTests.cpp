@@ -57,6 +57,7 @@ TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTh
         TrayStyle style;
         std::vector<Provider> marked;
         std::vector<std::string_view> titles;
+        bool workAccount = false;  ///< Claude has a second account, "Work"
     };
 
     using enum Provider;
@@ -67,12 +68,23 @@ TEST_F(StatusItemControllerTest, ShowsOneTitledItemPerProviderOneStackedItemOrTh
         {"OpenAI alone", false, true, cellsAndPercent, {openai}, {"Ostrel — OpenAI"}},
         {"OpenAI alone, stacked", false, true, stacked, {openai}, {"Ostrel — OpenAI"}},
         {"none: the gauge", false, false, cells, {}, {"Ostrel"}},
+        {"a second Claude account: an item of its own, after the default one",
+         true,
+         true,
+         cells,
+         {claude, claude, openai},
+         {"Ostrel — Claude", "Ostrel — Claude \u00B7 Work", "Ostrel — OpenAI"},
+         true},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
         settings.setTrayStyle(c.style);
+        if (c.workAccount) {
+            ASSERT_TRUE(
+                settings.addAccount(Provider::claude, "Work", temp.folder.path().toStdString() + "/.claude-work"));
+        }
         EXPECT_EQ(markedProviders(), c.marked);
         ASSERT_EQ(controller.items().size(), c.titles.size());
         for (std::size_t index = 0; index < c.titles.size(); ++index) {
