@@ -12,9 +12,10 @@ constexpr double soonHorizon = 3 * hour;
 /// Renewal times within this many seconds belong to the same period, as servers round them.
 constexpr double samePeriodTolerance = 60;
 
-[[nodiscard]] std::string possessive(Provider provider, std::string_view name)
+/// "Claude's week", "Claude · Work's week".
+[[nodiscard]] std::string possessive(const ProviderDisplay& display, std::string_view name)
 {
-    return std::string(displayName(provider)) + "'s " + std::string(name);
+    return display.title() + "'s " + std::string(name);
 }
 
 [[nodiscard]] std::string leftText(const UsageWindow& window, Date now)
@@ -46,7 +47,9 @@ public:
         , m_now(now)
         , m_options(options)
     {
-        m_state = previous != nullptr ? *previous : ProviderAlertState{.provider = display.provider};
+        m_state = previous != nullptr
+                      ? *previous
+                      : ProviderAlertState{.provider = display.provider, .accountId = display.accountId};
     }
 
     void run(std::vector<Alert>& alerts)
@@ -75,6 +78,7 @@ private:
 
     void send(Alert alert, Date moment, std::vector<FiredAlert>& record)
     {
+        alert.accountId = m_display.accountId;
         const bool delivered =
             deliverable(moment)
             && std::ranges::find(m_options.switchedOff, alertTopic(alert.kind)) == m_options.switchedOff.end();
@@ -97,11 +101,11 @@ private:
         m_state.signedOut = out;
         Alert alert = out ? Alert{.kind = AlertKind::signedOut,
                                   .provider = provider,
-                                  .summary = std::string(displayName(provider)) + " is signed out",
+                                  .summary = m_display.title() + " is signed out",
                                   .body = "sign in with " + std::string(loginCommand(provider))}
                           : Alert{.kind = AlertKind::signedIn,
                                   .provider = provider,
-                                  .summary = std::string(displayName(provider)) + " is signed in again",
+                                  .summary = m_display.title() + " is signed in again",
                                   .body = "readings continue"};
         std::vector<FiredAlert> record;
         send(std::move(alert), m_now, record);
@@ -126,7 +130,7 @@ private:
                 std::vector<FiredAlert> record;
                 send({.kind = AlertKind::renewed,
                       .provider = m_display.provider,
-                      .summary = possessive(m_display.provider, window.name) + " renewed",
+                      .summary = possessive(m_display, window.name) + " renewed",
                       .body = "all of it is available"},
                      std::min(moment, m_now),
                      record);
@@ -179,7 +183,7 @@ private:
                 fire(window,
                      {.kind = AlertKind::passedThreshold,
                       .provider = provider,
-                      .summary = possessive(provider, window.name) + " passed " + std::to_string(percent) + "% used",
+                      .summary = possessive(m_display, window.name) + " passed " + std::to_string(percent) + "% used",
                       .body = leftText(outlook.window, m_now)},
                      reading.fetchedAt);
             }
@@ -195,7 +199,7 @@ private:
         if (very) {
             cover(window, AlertKind::tight);
         }
-        const std::string name(displayName(m_display.provider));
+        const std::string name = m_display.title();
         fire(window,
              {.kind = very ? AlertKind::veryTight : AlertKind::tight,
               .provider = m_display.provider,
@@ -216,7 +220,7 @@ private:
         if (withinHour) {
             cover(window, AlertKind::runsOutSoon);
         }
-        const std::string subject = possessive(m_display.provider, window.name);
+        const std::string subject = possessive(m_display, window.name);
         std::string summary = untilOut <= 0 ? subject + " is used up"
                               : withinHour  ? subject + " runs out within the hour"
                                             : subject + " runs out within 3 hours";
@@ -267,7 +271,9 @@ AlertDecision decideAlerts(const std::optional<AlertState>& previous,
     const std::optional<Date> lastEvaluated = previous ? std::optional{previous->evaluatedAt} : std::nullopt;
     for (const ProviderDisplay& display : displays) {
         auto& providers = decision.state.providers;
-        const auto found = std::ranges::find(providers, display.provider, &ProviderAlertState::provider);
+        const auto found = std::ranges::find_if(providers, [&display](const ProviderAlertState& state) {
+            return state.provider == display.provider && state.accountId == display.accountId;
+        });
         if (found == providers.end() && !seen(display)) {
             continue;
         }

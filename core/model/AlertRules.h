@@ -93,8 +93,9 @@ struct Alert
 {
     AlertKind kind = AlertKind::tight;
     Provider provider = Provider::claude;
-    std::string summary;  ///< "Claude is getting tight"
-    std::string body;     ///< "38% left, 4d 6h to renewal"
+    std::string accountId;  ///< as in ProviderDisplay: empty for the tool's default account
+    std::string summary;    ///< "Claude is getting tight", "Claude · Work is getting tight"
+    std::string body;       ///< "38% left, 4d 6h to renewal"
     bool critical = false;
 
     /// "Claude is getting tight: 38% left, 4d 6h to renewal".
@@ -124,9 +125,11 @@ struct WindowAlertState
     bool operator==(const WindowAlertState&) const = default;
 };
 
+/// The record of one account of a tool: each account has its own windows and sign-in.
 struct ProviderAlertState
 {
     Provider provider = Provider::claude;
+    std::string accountId;  ///< as in ProviderDisplay: empty for the tool's default account
     bool signedOut = false;
     std::optional<FiredAlert> account;  ///< the last sign-out or sign-in seen
     std::vector<WindowAlertState> windows;

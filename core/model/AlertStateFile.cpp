@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "model/Json.h"
+#include "model/ToolAccount.h"
 #include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
 
@@ -102,7 +103,10 @@ template <class T, class Read>
     const auto provider = raw ? fromRawValue<Provider>(*raw) : std::nullopt;
     const auto signedOut = flag(value, "signedOut");
     auto windows = list<WindowAlertState>(value, "windows", decodeWindow);
-    if (!provider || !signedOut || !windows) {
+    // Files from before named accounts have no "accountId": theirs are the default accounts.
+    const Value* id = member(value, "accountId");
+    if (!provider || !signedOut || !windows
+        || (id != nullptr && (!id->is_string() || !isAccountId(id->get<std::string>())))) {
         return std::nullopt;
     }
     std::optional<FiredAlert> account;
@@ -112,7 +116,11 @@ template <class T, class Read>
             return std::nullopt;
         }
     }
-    return ProviderAlertState{*provider, *signedOut, account, std::move(*windows)};
+    return ProviderAlertState{*provider,
+                              id != nullptr ? id->get<std::string>() : std::string(),
+                              *signedOut,
+                              account,
+                              std::move(*windows)};
 }
 
 }  // namespace
@@ -137,7 +145,12 @@ std::expected<std::string, std::string> encode(const AlertState& state)
                                     {"periodEnd", Json::encode(window.periodEnd)},
                                     {"fired", std::move(fired)}});
         }
-        Value entry{{"provider", rawValue(provider.provider)}, {"signedOut", provider.signedOut}};
+        Value entry{{"provider", rawValue(provider.provider)}};
+        // Only a named account's entry says whose it is, so a file of default accounts reads as it always did.
+        if (!provider.accountId.empty()) {
+            entry["accountId"] = provider.accountId;
+        }
+        entry["signedOut"] = provider.signedOut;
         if (provider.account) {
             entry["account"] = encodeFired(*provider.account);
         }

@@ -22,8 +22,8 @@ const Date start = dateFromSince1970(1'800'000'000);
     return start + Seconds{hours * hour};
 }
 
-/// One look at Claude: a reading taken then (or a sign-in failure), the time in
-/// hours from the start of the case, renewals as hours from the start too.
+/// One look at Claude (its default account, or the one named "Work"): a reading taken then (or a sign-in failure), the
+/// time in hours from the start of the case, renewals as hours from the start too.
 struct Step
 {
     double hours = -1;  ///< negative: no step
@@ -34,6 +34,7 @@ struct Step
     bool signedOut = false;  ///< the reading fails for want of a sign-in
     bool restart = false;    ///< the state goes through the file, and the run starts at this step
     bool woke = false;       ///< the computer woke at this step
+    bool work = false;       ///< a look at the account "Work" rather than the default one
 };
 
 struct Case
@@ -120,12 +121,23 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
             .woke = true}}},
          "2!: Claude's session runs out within the hour: At this pace the session runs out in about 50 min, 2 h "
          "before it renews.\n"},
+        {"two accounts of one tool keep their own record, and a named one's alerts name it by its title",
+         {{{.hours = 0, .weeklyUsed = 89, .weeklyRenewsAt = 12},
+           {.hours = 0.5, .weeklyUsed = 89, .weeklyRenewsAt = 12, .work = true},
+           {.hours = 10, .weeklyUsed = 91, .weeklyRenewsAt = 12},
+           {.hours = 10.5, .weeklyUsed = 91, .weeklyRenewsAt = 12, .restart = true, .work = true},
+           {.hours = 11, .signedOut = true, .work = true},
+           {.hours = 13, .weeklyUsed = 5, .weeklyRenewsAt = 180}}},
+         "10: Claude's week passed 90% used: 9% left, 2h to renewal\n"
+         "10.5: Claude · Work's week passed 90% used: 9% left, 2h to renewal\n"
+         "11: Claude · Work is signed out: sign in with claude auth login\n"
+         "13: Claude's week renewed: all of it is available\n"},
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const testing::TemporaryFolder folder;
         const auto file = AlertStateFile::filePath(folder.path());
-        Saved saved;
+        std::array<Saved, 2> accounts;  ///< the default account's, then Work's
         std::optional<AlertState> state;
         std::optional<Date> watchingSince;
         std::string sent;
@@ -140,6 +152,7 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
             if (step.sessionUsed >= 0) {
                 reading.session = UsageWindow{step.sessionUsed, at(step.sessionRenewsAt), UsageWindow::fiveHours};
             }
+            Saved& saved = accounts.at(step.work ? 1 : 0);
             ReadingsFile::record(saved,
                                  Provider::claude,
                                  step.signedOut ? FetchResult{std::unexpected(FetchFailure::notLoggedIn())}
@@ -152,11 +165,15 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
                 state = AlertStateFile::load(file);
                 ASSERT_TRUE(state.has_value());
             }
-            const std::array displays{ProviderDisplay::make(saved.snapshots[Provider::claude],
-                                                            Provider::claude,
-                                                            now,
-                                                            ProviderDisplay::staleAfterFor(15),
-                                                            saved.history[Provider::claude])};
+            std::array displays{ProviderDisplay::make(saved.snapshots[Provider::claude],
+                                                      Provider::claude,
+                                                      now,
+                                                      ProviderDisplay::staleAfterFor(15),
+                                                      saved.history[Provider::claude])};
+            if (step.work) {
+                displays[0].accountId = "work";
+                displays[0].accountName = "Work";
+            }
             AlertOptions options{.watchingSince = watchingSince};
             if (c.switchedOff) {
                 options.switchedOff.push_back(*c.switchedOff);
@@ -164,6 +181,7 @@ TEST(AlertRules, SendsEachConditionOnceAcrossReadingsRenewalsSleepAndRestarts)
             auto decision = decideAlerts(state, displays, now, options);
             for (const Alert& alert : decision.alerts) {
                 std::ostringstream line;
+                EXPECT_EQ(alert.accountId, displays[0].accountId);
                 line << step.hours << (alert.critical ? "!" : "") << ": " << alert.text() << "\n";
                 sent += line.str();
             }
