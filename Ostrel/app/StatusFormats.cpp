@@ -264,13 +264,14 @@ template <class Piece>
     return object;
 }
 
-/// What fired for `provider` in the windows' current periods, and its last sign-out or sign-in, oldest first.
-[[nodiscard]] Json::Value alertsArray(const std::optional<AlertState>& alerts, Provider provider)
+/// What fired for the display's account in the windows' current periods, and its last sign-out or sign-in, oldest
+/// first.
+[[nodiscard]] Json::Value alertsArray(const std::optional<AlertState>& alerts, const ProviderDisplay& display)
 {
     std::vector<std::pair<const FiredAlert*, const std::string*>> fired;
     if (alerts) {
         for (const ProviderAlertState& state : alerts->providers) {
-            if (state.provider != provider) {
+            if (state.provider != display.provider || state.accountId != display.accountId) {
                 continue;
             }
             if (state.account) {
@@ -329,7 +330,7 @@ providerObject(const ProviderDisplay& display, Date now, const std::optional<Ale
     object["lastReadingAt"] = optionalTime(reading ? std::optional{reading->fetchedAt} : std::nullopt);
     object["failure"] = failureObject(display.failure);
     object["reportLines"] = display.reportLines(now);
-    object["alerts"] = alertsArray(alerts, display.provider);
+    object["alerts"] = alertsArray(alerts, display);
     return object;
 }
 

@@ -204,19 +204,22 @@ TEST(StatusFormats, SumsUpSeveralProvidersByTheTightestAndNoneAsSuch)
     }
 }
 
-TEST(StatusFormats, TheJsonListsWhatAlertedPerProviderOldestFirst)
+TEST(StatusFormats, TheJsonListsWhatAlertedPerAccountOldestFirst)
 {
     const Date earlier = now - Seconds{3600};
     const AlertState kept{
         .evaluatedAt = now,
         .providers = {{.provider = Provider::openai, .account = FiredAlert{AlertKind::signedOut, earlier, true}},
                       {.provider = Provider::claude,
+                       .accountId = "work",
+                       .account = FiredAlert{AlertKind::signedOut, earlier, true}},
+                      {.provider = Provider::claude,
                        .account = FiredAlert{AlertKind::signedIn, now, true},
                        .windows = {{.key = "session",
                                     .name = "session",
                                     .periodEnd = now + Seconds{3600},
                                     .fired = {{AlertKind::passedThreshold, earlier, false}}}}}}};
-    const std::array displays{ProviderDisplay::make(snapshot(weekly, 40), Provider::claude, now, staleAfter)};
+    std::array displays{ProviderDisplay::make(snapshot(weekly, 40), Provider::claude, now, staleAfter)};
     const auto alertsOf = [&displays](const std::optional<AlertState>& state) {
         return Json::parse(StatusFormats::render(StatusFormat::json, displays, now, state))
             .value_or(Json::Value{})
@@ -230,8 +233,12 @@ TEST(StatusFormats, TheJsonListsWhatAlertedPerProviderOldestFirst)
         {"kind": "passedThreshold", "window": "session", "at": "2026-11-29T23:53:20Z", "sent": false},
         {"kind": "signedIn", "window": null, "at": "2026-11-30T00:53:20Z", "sent": true}])")
                   .value_or(Json::Value{}))
-        << "only this provider's, oldest first";
+        << "only this account's, oldest first";
     EXPECT_EQ(alertsOf(std::nullopt), Json::Value::array()) << "no kept state: nothing alerted";
+    displays[0].accountId = "work";
+    EXPECT_EQ(alertsOf(kept),
+              Json::parse(R"([{"kind": "signedOut", "window": null, "at": "2026-11-29T23:53:20Z", "sent": true}])")
+                  .value_or(Json::Value{}));
 }
 
 TEST(StatusFormats, NamesANamedAccountByItsTitleAndInTheJson)
