@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QApplication>
@@ -273,11 +274,16 @@ void AppDelegate::startAlerts(UsageStore& usage)
     const AppSettings& settings = m_settings;
     AlertNotifier::Hooks hooks{.displays = [&usage](Date now) {
         std::vector<ProviderDisplay> displays;
-        for (const Provider provider : usage.enabledProviders()) {
-            displays.push_back(usage.display(provider, now));
+        for (const ToolAccount& account : usage.enabledAccounts()) {
+            displays.push_back(usage.display(account.key(), now));
         }
         return displays;
     }};
+    hooks.accountFolder = [&usage](const AccountKey& key) {
+        const std::vector<ToolAccount> accounts = usage.enabledAccounts();
+        const auto found = std::ranges::find(accounts, key, &ToolAccount::key);
+        return found != accounts.end() ? found->folder : std::filesystem::path();
+    };
     hooks.openPanel = [this] {
         openPanel();
     };

@@ -58,25 +58,34 @@ void AlertNotifier::check()
     m_state = std::move(decision.state);
     for (const Alert& alert : decision.alerts) {
         // A QString, not the builder `auto` would keep: the builder refers to temporaries gone by the next line.
-        const QString identifier = QStringLiteral("ostrel-alert-") + QString::fromLatin1(rawValue(alert.kind)) + u'-'
-                                   + QString::fromLatin1(rawValue(alert.provider));
-        (void)m_notifier->post(identifier,
-                               QString::fromStdString(alert.summary),
-                               QString::fromStdString(alert.body),
-                               alert.critical ? DesktopNotifier::Urgency::critical : DesktopNotifier::Urgency::normal,
-                               {.offered = NotificationActions::offered(alert.kind == AlertKind::signedOut),
-                                .context = this,
-                                .invoked = [this, provider = alert.provider](const QString& key) {
-                                    actionInvoked(provider, key);
-                                }});
+        QString identifier = QStringLiteral("ostrel-alert-") + QString::fromLatin1(rawValue(alert.kind)) + u'-'
+                             + QString::fromLatin1(rawValue(alert.provider));
+        // Each account's alert replaces only its own earlier one.
+        if (!alert.accountId.empty()) {
+            identifier += u'-' + QString::fromStdString(alert.accountId);
+        }
+        (void)m_notifier->post(
+            identifier,
+            QString::fromStdString(alert.summary),
+            QString::fromStdString(alert.body),
+            alert.critical ? DesktopNotifier::Urgency::critical : DesktopNotifier::Urgency::normal,
+            {.offered = NotificationActions::offered(alert.kind == AlertKind::signedOut),
+             .context = this,
+             .invoked = [this, account = AccountKey{alert.provider, alert.accountId}](const QString& key) {
+                 actionInvoked(account, key);
+             }});
     }
 }
 
-void AlertNotifier::actionInvoked(Provider provider, const QString& key) const
+void AlertNotifier::actionInvoked(const AccountKey& account, const QString& key) const
 {
     if (key == QLatin1String(NotificationActions::signIn)) {
+        const std::filesystem::path folder =
+            !account.id.empty() && m_hooks.accountFolder ? m_hooks.accountFolder(account) : std::filesystem::path();
         // Nothing to report when no terminal exists: the panel's card offers the command too.
-        (void)SignInTerminal::open(provider, m_hooks.tools ? m_hooks.tools() : UsageReaders::FoundTools());
+        (void)SignInTerminal::open(account.provider,
+                                   m_hooks.tools ? m_hooks.tools() : UsageReaders::FoundTools(),
+                                   folder);
     } else if (m_hooks.openPanel) {
         m_hooks.openPanel();
     }

@@ -18,6 +18,7 @@
 #include "model/AlertRules.h"
 #include "model/Date.h"
 #include "model/ProviderDisplay.h"
+#include "model/ToolAccount.h"
 #include "store/UsageReaders.h"
 
 namespace ostrel {
@@ -31,7 +32,7 @@ class AlertNotifier : public QObject
 public:
     struct Hooks
     {
-        /// The displays of the enabled providers at `now`.
+        /// The displays of every enabled account at `now`.
         std::function<std::vector<ProviderDisplay>(Date now)> displays;
         /// The used share (percent) at which a window alerts.
         std::function<double()> threshold = [] {
@@ -46,6 +47,8 @@ public:
         std::function<void()> openPanel;
         /// The tools Ostrel found, whose login command "Sign in" runs.
         std::function<UsageReaders::FoundTools()> tools;
+        /// A named account's folder, where "Sign in" signs it in; empty for the default account.
+        std::function<std::filesystem::path(const AccountKey&)> accountFolder;
     };
 
     /// `stateFile` is where the state is kept; absent keeps it for this run only.
@@ -66,7 +69,7 @@ public Q_SLOTS:
     void handleWake();
 
 private:
-    void actionInvoked(Provider provider, const QString& key) const;
+    void actionInvoked(const AccountKey& account, const QString& key) const;
 
     Hooks m_hooks;
     std::optional<std::filesystem::path> m_stateFile;

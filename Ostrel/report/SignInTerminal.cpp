@@ -22,18 +22,24 @@ QStringList command(Provider provider, const std::optional<std::string>& toolPat
 
 }  // namespace
 
-std::optional<qint64>
-open(Provider provider, const UsageReaders::FoundTools& tools, TerminalLauncher::Environment environment)
+std::optional<qint64> open(Provider provider,
+                           const UsageReaders::FoundTools& tools,
+                           const std::filesystem::path& accountFolder,
+                           TerminalLauncher::Environment environment)
 {
+    const QString variable = qText(ToolFolder::variable(provider));
     const auto found = tools.find(provider);
+    if (!accountFolder.empty()) {
+        environment.variables.insert(variable, QString::fromStdString(accountFolder.string()));
+    } else if (found != tools.end()) {
+        if (const std::optional<std::string> value = found->second.folder.variableValue()) {
+            environment.variables.insert(variable, QString::fromStdString(*value));
+        } else {
+            environment.variables.remove(variable);
+        }
+    }
     if (found == tools.end()) {
         return TerminalLauncher::open(environment, command(provider, std::nullopt));
-    }
-    const QString variable = qText(ToolFolder::variable(provider));
-    if (const std::optional<std::string> value = found->second.folder.variableValue()) {
-        environment.variables.insert(variable, QString::fromStdString(*value));
-    } else {
-        environment.variables.remove(variable);
     }
     const std::optional<std::string>& path = found->second.path;
     if (path && !path->empty()) {

@@ -59,17 +59,21 @@ public:
         auto made = std::make_unique<AlertNotifier>(
             AlertNotifier::Hooks{.displays =
                                      [this](Date at) {
-                                         return std::vector{ProviderDisplay::make(saved.snapshots[Provider::claude],
-                                                                                  Provider::claude,
-                                                                                  at,
-                                                                                  ProviderDisplay::staleAfterFor(15),
-                                                                                  saved.history[Provider::claude])};
+                                         std::vector displays{ProviderDisplay::make(saved.snapshots[Provider::claude],
+                                                                                    Provider::claude,
+                                                                                    at,
+                                                                                    ProviderDisplay::staleAfterFor(15),
+                                                                                    saved.history[Provider::claude])};
+                                         displays[0].accountId = accountId;
+                                         displays[0].accountName = accountId.empty() ? "" : "Work";
+                                         return displays;
                                      },
                                  .now = [this] { return now; },
                                  .openPanel = [this] { ++panelsOpened; },
-                                 .tools =
-                                     [this] {
-                                         return tools;
+                                 .tools = [this] { return tools; },
+                                 .accountFolder =
+                                     [](const AccountKey& key) {
+                                         return fs::path("/srv/claude-" + key.id);
                                      }},
             std::move(stateFile),
             to);
@@ -80,6 +84,7 @@ public:
     testing::TemporaryFolder folder;
     DesktopNotifier notifier;
     Saved saved;
+    std::string accountId;  ///< whose readings `saved` holds: empty for the default account, else "Work"'s
     Date now = start;
     int panelsOpened = 0;
     UsageReaders::FoundTools tools{
@@ -201,7 +206,8 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
         uint notification;         ///< the id the server names; 0 for the alert's own
         bool closedFirst;          ///< the server closed the alert before the choice came
         int panelsOpened;
-        std::string_view ran;  ///< the terminal's arguments; empty: no terminal
+        std::string_view ran;        ///< the terminal's arguments; empty: no terminal
+        std::string_view account{};  ///< whose alert: empty for Claude's default account
     };
 
     // clang-format off
@@ -213,6 +219,8 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
         {"Open panel", true, true, "default open-panel sign-in", "open-panel", 0, false, 1, ""},
         {"Sign in", true, true, "default open-panel sign-in", "sign-in", 0, false, 0,
          "4\n-e\n/opt/claude/bin/claude\nauth\nlogin\n"},
+        {"Sign in to a named account", true, true, "default open-panel sign-in", "sign-in", 0, false, 0,
+         "4\n-e\n/opt/claude/bin/claude\nauth\nlogin\n", "work"},
         {"another program's notification", true, false, "default open-panel", "open-panel", 99, false, 0, ""},
         {"a notification the server closed", true, false, "default open-panel", "open-panel", 0, true, 0, ""},
     });
@@ -226,6 +234,7 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
         service.offersActions = row.serverShowsActions;
         DesktopNotifier rowNotifier;  // each asks the server once
         saved = {};
+        accountId = row.account;
         panelsOpened = 0;
         fs::remove(record);
         read(0, 10);
@@ -256,7 +265,9 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
             std::stringstream content;
             content << std::ifstream(record).rdbuf();
             EXPECT_TRUE(content.str().starts_with(row.ran)) << content.str();
-            for (const char* line : {"CLAUDE_CONFIG_DIR=/srv/claude\n", "PATH starts with /opt/claude/bin\n"}) {
+            const std::string folderLine =
+                row.account.empty() ? "CLAUDE_CONFIG_DIR=/srv/claude\n" : "CLAUDE_CONFIG_DIR=/srv/claude-work\n";
+            for (const std::string& line : {folderLine, std::string("PATH starts with /opt/claude/bin\n")}) {
                 EXPECT_TRUE(content.str().contains(line)) << content.str();
             }
         }
