@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -12,9 +13,36 @@
 #include "platform/LoginItem.h"
 #include "posix/UniqueFd.h"
 #include "readers/ClaudeStatusLine.h"
+#include "readers/ToolFolder.h"
 #include "settings/AppSettings.h"
 
 namespace ostrel {
+namespace {
+
+/// The Claude account Claude Code runs with: it passes its own environment,
+/// CLAUDE_CONFIG_DIR included, to its status-line command.
+[[nodiscard]] std::string runningAccount(const AppSettings& settings, const StatusOutput::Places& places)
+{
+    const std::string variable{ToolFolder::variable(Provider::claude)};
+    const char* value = std::getenv(variable.c_str());  // NOLINT(concurrency-mt-unsafe): read before any thread starts
+    return ClaudeStatusLine::accountOf(settings.accounts(Provider::claude),
+                                       value ? std::optional<std::string_view>(value) : std::nullopt,
+                                       places.home.string());
+}
+
+/// The enabled accounts' displays with Claude's other accounts left out: the
+/// status line belongs to one Claude session, so it shows that account's allowance.
+[[nodiscard]] std::vector<ProviderDisplay>
+lineDisplays(const Saved& saved, const AppSettings& settings, const std::string& accountId, Date now)
+{
+    std::vector<ProviderDisplay> displays = StatusOutput::displays(saved, settings, now);
+    std::erase_if(displays, [&accountId](const ProviderDisplay& display) {
+        return display.provider == Provider::claude && display.accountId != accountId;
+    });
+    return displays;
+}
+
+}  // namespace
 
 std::string StatusLine::readInput(int fd)
 {
@@ -50,6 +78,7 @@ int StatusLine::run(std::string_view input, const StatusOutput::Places& places, 
     const Date now = clock();
     const AppSettings settings(places.settingsFolder, LoginItem::forCurrentUser());
 
+    const std::string accountId = runningAccount(settings, places);
     const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::fromInput(input, now);
     Saved saved;
     if (places.dataFolder) {
@@ -58,13 +87,13 @@ int StatusLine::run(std::string_view input, const StatusOutput::Places& places, 
         }
         if (figures) {
             // The app picks this up when it runs; nothing to say in the prompt when it cannot be left.
-            static_cast<void>(ClaudeStatusLine::leave(*places.dataFolder, *figures));
+            static_cast<void>(ClaudeStatusLine::leave(*places.dataFolder, *figures, accountId));
         }
     }
     if (figures) {
-        ClaudeStatusLine::fold(saved, *figures, settings.refreshMinutes() * 60.0);
+        ClaudeStatusLine::fold(saved, *figures, settings.refreshMinutes() * 60.0, accountId);
     }
-    std::string line = StatusFormats::render(StatusFormat::line, StatusOutput::displays(saved, settings, now), now);
+    std::string line = StatusFormats::render(StatusFormat::line, lineDisplays(saved, settings, accountId, now), now);
     // One line is all a status line shows.
     line.erase(std::min(line.find('\n'), line.size()));
     static_cast<void>(StatusOutput::writeAll(outputFd, line + '\n'));

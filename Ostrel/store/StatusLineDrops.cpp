@@ -1,5 +1,7 @@
 #include "store/StatusLineDrops.h"
 
+#include <system_error>
+
 #include <QFile>
 #include <QString>
 
@@ -20,12 +22,23 @@ StatusLineDrops::StatusLineDrops(std::filesystem::path dataFolder, QObject* pare
 
 void StatusLineDrops::check()
 {
-    const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::pickUp(m_folder);
-    if (!figures || figures->receivedAt == m_lastReceived) {
-        return;
+    std::error_code error;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(m_folder, error)) {
+        const std::optional<std::string> account = ClaudeStatusLine::dropAccount(entry.path().filename().string());
+        if (!account) {
+            continue;
+        }
+        const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::pickUp(m_folder, *account);
+        if (!figures) {
+            continue;
+        }
+        const auto [last, first] = m_lastReceived.try_emplace(*account, figures->receivedAt);
+        if (!first && last->second == figures->receivedAt) {
+            continue;
+        }
+        last->second = figures->receivedAt;
+        Q_EMIT arrived(*account, *figures);
     }
-    m_lastReceived = figures->receivedAt;
-    Q_EMIT arrived(*figures);
 }
 
 }  // namespace ostrel

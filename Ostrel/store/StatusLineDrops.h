@@ -2,10 +2,12 @@
 // The figures that `ostrel --statusline` leaves in the data folder each time
 // Claude Code updates its status line. The folder is watched rather than the
 // file, since each drop replaces the last by a rename, which a watch on the
-// file itself would not survive. Main thread only.
+// file itself would not survive. Each Claude account has a drop of its own
+// (ClaudeStatusLine::dropName). Main thread only.
 
 #include <filesystem>
-#include <optional>
+#include <map>
+#include <string>
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -23,16 +25,18 @@ public:
     /// Makes the folder (private) when it is missing, to watch it.
     explicit StatusLineDrops(std::filesystem::path dataFolder, QObject* parent = nullptr);
 
-    /// Announces the drop there is now, unless it was announced before.
+    /// Announces each account's drop there is now, unless it was announced before.
     void check();
 
 Q_SIGNALS:
-    void arrived(const ClaudeStatusLine::Figures& figures);
+    /// The drop of Claude's account `accountId` (empty for the default one).
+    void arrived(const std::string& accountId, const ClaudeStatusLine::Figures& figures);
 
 private:
     std::filesystem::path m_folder;
     QFileSystemWatcher m_watcher;
-    std::optional<Date> m_lastReceived;
+    /// Per account, the time received of the drop announced last.
+    std::map<std::string, Date> m_lastReceived;
 };
 
 }  // namespace ostrel

@@ -92,13 +92,15 @@ void UsageStore::start()
     m_credentialWatch = std::make_unique<CredentialWatch>(*this);
 }
 
-void UsageStore::takeStatusLine(const ClaudeStatusLine::Figures& figures)
+void UsageStore::takeStatusLine(const std::string& accountId, const ClaudeStatusLine::Figures& figures)
 {
-    const std::vector<Provider> enabled = enabledProviders();
-    if (std::ranges::find(enabled, Provider::claude) == enabled.end()) {
+    // A drop left for an account removed since, or of a tool turned off, belongs to no one shown.
+    const AccountKey key{Provider::claude, accountId};
+    const std::vector<ToolAccount> enabled = enabledAccounts();
+    if (std::ranges::none_of(enabled, [&key](const ToolAccount& account) { return account.key() == key; })) {
         return;
     }
-    if (ClaudeStatusLine::fold(m_saved, figures, intervalMinutes() * 60.0)) {
+    if (ClaudeStatusLine::fold(m_saved, figures, intervalMinutes() * 60.0, accountId)) {
         save();
         Q_EMIT changed();
     }

@@ -93,10 +93,12 @@ public:
     QFuture<void> refreshAndWait();
     /// The two checks after the computer wakes from sleep.
     void handleWake();
-    /// Takes what Claude Code's status line reported as Claude's reading when
-    /// it is newer than the last and no fresh reading of Claude's own readers
-    /// stands; the retries after their failures go on regardless.
-    void takeStatusLine(const ClaudeStatusLine::Figures& figures);
+    /// Takes what Claude Code's status line reported as the reading of
+    /// Claude's account `accountId` (empty for the default one) when it is
+    /// newer than the last and no fresh reading of Claude's own readers
+    /// stands; the retries after their failures go on regardless. Figures of
+    /// an account not enabled in the settings are dropped.
+    void takeStatusLine(const std::string& accountId, const ClaudeStatusLine::Figures& figures);
 
     [[nodiscard]] std::vector<Provider> enabledProviders() const;
     /// For each enabled provider, in `allProviders` order: its default account, then its named ones.

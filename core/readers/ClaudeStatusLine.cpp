@@ -9,6 +9,7 @@
 #include "model/JsonText.h"
 #include "posix/AtomicFile.h"
 #include "posix/ReadOnlyFile.h"
+#include "readers/ToolFolder.h"
 
 namespace ostrel::ClaudeStatusLine {
 namespace {
@@ -21,6 +22,9 @@ namespace fs = std::filesystem;
 constexpr double renewalReach = 30 * 86400.0;
 /// The drop is a few hundred bytes; anything much larger is not ours.
 constexpr std::size_t dropLimit = std::size_t{64} * 1024;
+/// A named account's drop is "<stem>-<id><suffix>", beside the default account's "<stem><suffix>".
+constexpr std::string_view dropStem = "claude-status-line";
+constexpr std::string_view dropSuffix = ".json";
 
 [[nodiscard]] std::optional<json> parsed(std::string_view text)
 {
@@ -64,6 +68,24 @@ window(const json* value, std::string_view usedKey, std::string_view resetsKey, 
         value["resetsAt"] = secondsSince1970(*window.resetsAt);
     }
     return value;
+}
+
+/// The folder `text` names, made canonical when it exists, so that a link or
+/// a "." in either path does not hide that two name the same folder.
+[[nodiscard]] std::optional<fs::path> folderOf(std::string_view text, const std::string& home)
+{
+    std::optional<fs::path> folder = ToolFolder::resolve(text, home);
+    if (!folder) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    if (fs::exists(*folder, error)) {
+        fs::path canonical = fs::weakly_canonical(*folder, error);
+        if (!error) {
+            return canonical;
+        }
+    }
+    return folder->lexically_normal();
 }
 
 [[nodiscard]] bool sameFigures(const ProviderReading& reading, const Figures& figures)
@@ -126,22 +148,59 @@ std::optional<Figures> decode(std::string_view text)
                                      receivedAt)};
 }
 
-std::expected<void, std::string> leave(const fs::path& dataFolder, const Figures& figures)
+std::string dropName(std::string_view accountId)
+{
+    if (accountId.empty()) {
+        return std::string{dropFileName};
+    }
+    return std::string{dropStem} + '-' + std::string{accountId} + std::string{dropSuffix};
+}
+
+std::optional<std::string> dropAccount(std::string_view fileName)
+{
+    if (fileName == dropFileName) {
+        return std::string();
+    }
+    const std::string prefix = std::string{dropStem} + '-';
+    if (!fileName.starts_with(prefix) || !fileName.ends_with(dropSuffix)) {
+        return std::nullopt;
+    }
+    std::string id{fileName.substr(prefix.size(), fileName.size() - prefix.size() - dropSuffix.size())};
+    return isAccountId(id) ? std::optional(std::move(id)) : std::nullopt;
+}
+
+std::string accountOf(std::span<const ToolAccount> accounts,
+                      const std::optional<std::string_view>& configFolder,
+                      const std::string& home)
+{
+    const std::optional<fs::path> running = configFolder ? folderOf(*configFolder, home) : std::nullopt;
+    if (!running) {
+        return {};
+    }
+    for (const ToolAccount& account : accounts) {
+        if (!account.isDefault() && folderOf(account.folder.string(), home) == running) {
+            return account.id;
+        }
+    }
+    return {};
+}
+
+std::expected<void, std::string> leave(const fs::path& dataFolder, const Figures& figures, std::string_view accountId)
 {
     if (const auto made = posix::createFolders(dataFolder, 0700); !made) {
         return std::unexpected("cannot make " + dataFolder.string() + ": "
                                + std::strerror(made.error()));  // NOLINT(concurrency-mt-unsafe)
     }
-    const fs::path file = dataFolder / dropFileName;
+    const fs::path file = dataFolder / dropName(accountId);
     if (const auto written = posix::writeAtomically(file, encode(figures), 0600); !written) {
         return std::unexpected("cannot write " + file.string() + ": " + written.error().text());
     }
     return {};
 }
 
-std::optional<Figures> pickUp(const fs::path& dataFolder)
+std::optional<Figures> pickUp(const fs::path& dataFolder, std::string_view accountId)
 {
-    const auto text = posix::readWhole(dataFolder / dropFileName, dropLimit);
+    const auto text = posix::readWhole(dataFolder / dropName(accountId), dropLimit);
     return text ? decode(*text) : std::nullopt;
 }
 
@@ -162,9 +221,12 @@ ProviderReading reading(const Figures& figures, const std::optional<ProviderRead
     return made;
 }
 
-bool fold(Saved& saved, const Figures& figures, double othersPreferredFor)
+bool fold(Saved& saved, const Figures& figures, double othersPreferredFor, const std::string& accountId)
 {
-    const ProviderSnapshot& snapshot = saved.snapshots[Provider::claude];
+    const AccountKey account{Provider::claude, accountId};
+    // Map entries stay where they are when others are added, so the reference outlives the record below.
+    ProviderSnapshot& snapshot =
+        accountId.empty() ? saved.snapshots[Provider::claude] : saved.accounts[account].snapshot;
     if (const std::optional<ProviderReading>& last = snapshot.lastReading) {
         const double age = (figures.receivedAt - last->fetchedAt).count();
         const bool ours = last->source == source;
@@ -174,8 +236,8 @@ bool fold(Saved& saved, const Figures& figures, double othersPreferredFor)
         }
     }
     const std::optional<Date> lastAttempt = snapshot.lastAttemptAt;
-    ReadingsFile::record(saved, Provider::claude, reading(figures, snapshot.lastReading), figures.receivedAt);
-    saved.snapshots[Provider::claude].lastAttemptAt = lastAttempt;
+    ReadingsFile::record(saved, account, reading(figures, snapshot.lastReading), figures.receivedAt);
+    snapshot.lastAttemptAt = lastAttempt;
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,44 @@ TEST(ClaudeStatusLine, LeavesAPrivateDropThatReadsBackTheSame)
     EXPECT_EQ(testing::modeOf(folder / ClaudeStatusLine::dropFileName), 0600U);
     EXPECT_EQ(testing::modeOf(folder), 0700U);
     EXPECT_EQ(ClaudeStatusLine::decode("{\"receivedAt\":1}"), std::nullopt);
+}
+
+TEST(ClaudeStatusLine, TheAccountIsTheOneWhoseFolderClaudeCodeRunsWithAndNamesItsDrop)
+{
+    const testing::TemporaryFolder home;
+    std::filesystem::create_directories(home.path() / ".claude-work");
+    std::filesystem::create_directory_symlink(home.path() / ".claude-work", home.path() / "work-link");
+    const std::string root = home.path().string();
+    const auto accounts = std::to_array<ToolAccount>(
+        {{.provider = Provider::claude},
+         {.provider = Provider::claude, .id = "work", .name = "Work", .folder = home.path() / ".claude-work"},
+         {.provider = Provider::claude, .id = "spare", .name = "Spare", .folder = "~/.claude-spare/"}});
+
+    struct Case
+    {
+        std::optional<std::string_view> configFolder;
+        std::string_view account;
+        std::string_view drop;  ///< beside the readings file
+    };
+
+    // Spare's folder does not exist, so it is compared as written once resolved.
+    const auto cases = std::to_array<Case>({
+        {std::nullopt, "", "claude-status-line.json"},
+        {"~/.claude-work/", "work", "claude-status-line-work.json"},
+        {"~/work-link", "work", "claude-status-line-work.json"},
+        {"~/.claude-spare", "spare", "claude-status-line-spare.json"},
+        {".claude-work", "", "claude-status-line.json"},
+        {"~/.claude-other", "", "claude-status-line.json"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.configFolder.value_or("unset"));
+        EXPECT_EQ(ClaudeStatusLine::accountOf(accounts, c.configFolder, root), c.account);
+        EXPECT_EQ(ClaudeStatusLine::dropName(c.account), c.drop);
+        EXPECT_EQ(ClaudeStatusLine::dropAccount(c.drop), c.account);
+    }
+    for (const std::string_view other : {"readings.json", "claude-status-line-.json", "claude-status-line-Work.json"}) {
+        EXPECT_EQ(ClaudeStatusLine::dropAccount(other), std::nullopt) << other;
+    }
 }
 
 TEST(ClaudeStatusLine, FoldsFreshFiguresUnlessAFreshReadingOfClaudesOwnStands)

@@ -11,9 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <ranges>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -186,14 +188,22 @@ TEST(StatusCommand, StatusLinePrintsOneLineWhateverItIsGivenAndLeavesOnlyRealFig
     struct Case
     {
         std::string_view name;
-        std::optional<std::string> input;  ///< absent: standard input closed
-        bool leavesFigures;
+        std::optional<std::string> input;                        ///< absent: standard input closed
+        std::string_view drop;                                   ///< the drop left, if any
+        std::optional<std::string> configFolder = std::nullopt;  ///< CLAUDE_CONFIG_DIR, as Claude Code passes it
+        std::string_view begins = "Claude \u25B0";
     };
 
     const auto cases = std::to_array<Case>({
-        {"a subscriber's windows", subscriber, true},
-        {"2 MiB of garbage", std::string(2U << 20U, '\x7f'), false},
-        {"closed", std::nullopt, false},
+        {"a subscriber's windows", subscriber, "claude-status-line.json"},
+        {"2 MiB of garbage", std::string(2U << 20U, '\x7f'), ""},
+        {"closed", std::nullopt, ""},
+        {"run with the Work account's folder",
+         subscriber,
+         "claude-status-line-work.json",
+         "~/.claude-work/",
+         "Claude \u00B7 Work \u25B0"},
+        {"run with a folder no account has", subscriber, "claude-status-line.json", "~/.claude-other"},
     });
     ASSERT_TRUE(fs::exists(program())) << "build the ostrel target first";
     for (const Case& c : cases) {
@@ -201,24 +211,40 @@ TEST(StatusCommand, StatusLinePrintsOneLineWhateverItIsGivenAndLeavesOnlyRealFig
         const User user;
         // Claude's last reading is an hour old: fresher figures from the status line win.
         ASSERT_THAT(ReadingsFile::save(user.readings(), readingsOf(80, wallNow() - Seconds{3600})), Succeeds());
-        const auto output = c.input ? ProcessRunner::run(program(),
-                                                         {"--statusline"},
-                                                         user.environment(),
-                                                         user.home.path(),
-                                                         c.input,
-                                                         Seconds{30})
-                                    : ProcessRunner::run("/bin/sh",
-                                                         {"-c", "exec \"$0\" --statusline <&-", program().string()},
-                                                         user.environment(),
-                                                         user.home.path(),
-                                                         std::nullopt,
-                                                         Seconds{30});
+        fs::create_directories(user.home.path() / ".claude-work");
+        fs::create_directories(user.home.path() / "config" / "Ostrel");
+        std::ofstream(user.home.path() / "config" / "Ostrel" / "Ostrel.conf")
+            << "[claudeAccounts]\n1\\id=work\n1\\name=Work\n1\\folder=" << (user.home.path() / ".claude-work").string()
+            << "\nsize=1\n";
+        auto environment = user.environment();
+        if (c.configFolder) {
+            environment["CLAUDE_CONFIG_DIR"] = *c.configFolder;
+        }
+        const auto output =
+            c.input
+                ? ProcessRunner::run(program(), {"--statusline"}, environment, user.home.path(), c.input, Seconds{30})
+                : ProcessRunner::run("/bin/sh",
+                                     {"-c", "exec \"$0\" --statusline <&-", program().string()},
+                                     environment,
+                                     user.home.path(),
+                                     std::nullopt,
+                                     Seconds{30});
         ASSERT_TRUE(output.has_value());
         EXPECT_EQ(output->status, 0);
         EXPECT_EQ(lineCount(output->stdoutText()), 1U) << output->stdoutText();
-        EXPECT_THAT(output->stdoutText(), HasSubstr(c.leavesFigures ? " 59% " : " 20% "));
+        EXPECT_THAT(output->stdoutText(), StartsWith(std::string{c.begins}));
+        // Only the running account's Claude shows: with figures, its own; without, the default's last reading.
+        EXPECT_THAT(output->stdoutText(), HasSubstr(c.drop.empty() ? " 20% " : " 59% "));
+        EXPECT_EQ(std::ranges::distance(std::views::split(output->stdoutText(), std::string_view{"Claude"})), 2)
+            << "one Claude account only";
         EXPECT_EQ(output->stderrText(), "");
-        EXPECT_EQ(fs::exists(user.readings().parent_path() / "claude-status-line.json"), c.leavesFigures);
+        std::vector<std::string> drops;
+        for (const auto& entry : fs::directory_iterator(user.readings().parent_path())) {
+            if (entry.path().filename() != "readings.json") {
+                drops.push_back(entry.path().filename().string());
+            }
+        }
+        EXPECT_EQ(drops, c.drop.empty() ? std::vector<std::string>{} : std::vector<std::string>{std::string{c.drop}});
     }
 }
 
