@@ -1,6 +1,7 @@
 #include "drawing/ProviderMark.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -40,7 +41,7 @@ SymbolImage hourglassSymbol()
 }  // namespace
 
 ProviderMark::ProviderMark(MarkState state, bool showPercent)
-    : m_state(state)
+    : m_state(std::move(state))
     , m_showPercent(showPercent)
 {}
 

@@ -1,6 +1,7 @@
 #include "drawing/StackedRow.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QPainter>
 
@@ -12,7 +13,7 @@
 namespace ostrel {
 
 StackedRow::StackedRow(MarkState state)
-    : m_state(state)
+    : m_state(std::move(state))
 {}
 
 std::optional<QColor> StackedRow::dotColor() const
