@@ -14,6 +14,7 @@
 #include "drawing/Theme.h"
 #include "model/ToolAccount.h"
 #include "preferences/FormParts.h"
+#include "preferences/PathField.h"
 #include "readers/AccountFolders.h"
 #include "readers/ToolFolder.h"
 #include "settings/AppSettings.h"
@@ -104,13 +105,6 @@ AccountsBox::AccountsBox(AppSettings& settings, std::string home, QWidget* paren
     refresh();
 }
 
-QString AccountsBox::shown(const std::string& folder) const
-{
-    const bool underHome = !m_home.empty() && folder.starts_with(m_home)
-                           && (folder.size() == m_home.size() || folder[m_home.size()] == '/');
-    return underHome ? QStringLiteral("~") + qText(std::string_view{folder}.substr(m_home.size())) : qText(folder);
-}
-
 void AccountsBox::refresh()
 {
     clear(m_rows);
@@ -146,7 +140,7 @@ void AccountsBox::addAccountRow(const ToolAccount& account)
     auto* title = new QLabel(qText(account.title()), this);
     title->setFont(Theme::font(rowPoints));
     row->addWidget(title);
-    row->addWidget(form::secondaryLabel(shown(account.folder.string()), rowPoints, this), 1);
+    row->addWidget(form::secondaryLabel(PathField::placeholder(account.folder.string(), m_home), rowPoints, this), 1);
     auto* remove = button(QStringLiteral("Remove"), QStringLiteral("Remove ") + qText(account.title()), this);
     connect(remove, &QPushButton::clicked, this, [this, provider = account.provider, id = account.id] {
         m_settings.removeAccount(provider, id);
@@ -158,8 +152,8 @@ void AccountsBox::addAccountRow(const ToolAccount& account)
 void AccountsBox::addSuggestion(const ToolAccount& proposed)
 {
     // Titled as the account it would become.
-    const QString text =
-        QStringLiteral("Add ") + shown(proposed.folder.string()) + QStringLiteral(" as ") + qText(proposed.title());
+    const QString text = QStringLiteral("Add ") + PathField::placeholder(proposed.folder.string(), m_home)
+                         + QStringLiteral(" as ") + qText(proposed.title());
     auto* suggestion = button(text, text, this);
     connect(suggestion, &QPushButton::clicked, this, [this, proposed] {
         add(proposed.provider, proposed.name, proposed.folder.string());

@@ -41,7 +41,6 @@ private:
     void addSuggestion(const ToolAccount& proposed);
     void addTyped();
     void add(Provider provider, const std::string& name, const std::string& folder);
-    [[nodiscard]] QString shown(const std::string& folder) const;
 
     AppSettings& m_settings;
     std::string m_home;
