@@ -8,6 +8,7 @@
 #include <unicode/locid.h>
 
 #include "base/LocalCalendar.h"
+#include "drawing/CardLabel.h"
 #include "drawing/ScreenRoom.h"
 #include "model/ProviderDisplay.h"
 #include "model/RenewalText.h"
@@ -213,6 +214,7 @@ void PanelView::rebuildContent(PanelTab tab, const std::vector<ToolAccount>& acc
         delete card;
     }
     m_activityCards.clear();
+    m_activityAccounts.clear();
     delete m_activityControls;
     m_activityControls = nullptr;
     delete m_empty;
@@ -226,7 +228,8 @@ void PanelView::rebuildContent(PanelTab tab, const std::vector<ToolAccount>& acc
     if (tab == PanelTab::activity) {
         addActivityControls();
     }
-    for (const ToolAccount& account : accounts) {
+    for (std::size_t index = 0; index < accounts.size(); ++index) {
+        const ToolAccount& account = accounts[index];
         if (tab == PanelTab::pace) {
             auto* card = new ProviderCard(
                 account.provider,
@@ -238,14 +241,23 @@ void PanelView::rebuildContent(PanelTab tab, const std::vector<ToolAccount>& acc
             m_cardAccounts.push_back(account.key());
             continue;
         }
-        // The activity is of the tool's logs on this computer: one card per tool.
-        if (!account.isDefault()) {
-            continue;
+        addActivityCard(account.provider, CardLabel::qText(account.title()), account.key());
+        // A tool's accounts are listed together: after its last, their sum, where it has several.
+        const bool lastOfTool = index + 1 == accounts.size() || accounts[index + 1].provider != account.provider;
+        if (lastOfTool && !account.isDefault()) {
+            addActivityCard(account.provider,
+                            CardLabel::qText(displayName(account.provider)) + QStringLiteral(" \u00B7 All accounts"),
+                            std::nullopt);
         }
-        auto* card = new ActivityCard(account.provider, m_content);
-        m_contentColumn->addWidget(card);
-        m_activityCards.push_back(card);
     }
+}
+
+void PanelView::addActivityCard(Provider provider, const QString& title, std::optional<AccountKey> account)
+{
+    auto* card = new ActivityCard(provider, title, m_content);
+    m_contentColumn->addWidget(card);
+    m_activityCards.push_back(card);
+    m_activityAccounts.push_back(std::move(account));
 }
 
 void PanelView::addActivityControls()
@@ -284,15 +296,19 @@ void PanelView::fillContent(Date now, const std::optional<RenewalText>& renewal)
     if (m_activityControls != nullptr) {
         m_activityControls->setChoices(effectiveMeasure(), effectiveRange());
     }
-    for (ActivityCard* card : m_activityCards) {
+    for (std::size_t index = 0; index < m_activityCards.size(); ++index) {
+        ActivityCard* card = m_activityCards[index];
+        const std::optional<AccountKey>& account = m_activityAccounts[index];
         ActivityCard::Value value;
-        if (const auto found = m_store.activity().find(card->provider()); found != m_store.activity().end()) {
-            value.activity = found->second;
+        if (!account) {
+            value.activity = m_store.activity().total(card->provider());
+        } else if (const ProviderActivity* activity = m_store.activity().of(*account)) {
+            value.activity = *activity;
+            value.note = m_store.otherDevicesNote(*account);
         }
         value.range = effectiveRange();
         value.measure = effectiveMeasure();
         value.scanning = m_store.scanningActivity();
-        value.note = m_store.otherDevicesNote(card->provider());
         value.now = now;
         value.calendar = renewal;
         card->setValue(std::move(value));

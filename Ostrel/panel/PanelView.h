@@ -1,8 +1,9 @@
 #pragma once
 // The panel: a 384-point column of the header (mark, tab switcher, refresh,
-// menu), the chosen tab (a card per account of each enabled provider, or the activity
-// switchers and an activity card per enabled provider; the empty view when
-// none is enabled), and the footer. Never taller than its height limit (the
+// menu), the chosen tab (a card per account of each enabled provider, or the
+// activity switchers and an activity card per account, followed by one of the
+// tool's accounts together where it has several; the empty view when none is
+// enabled), and the footer. Never taller than its height limit (the
 // screen's): the tab's content scrolls between the header and the footer. It is the one view that talks to the store
 // and the settings; everything inside it is given values. It re-evaluates every 30 seconds and on every change of the
 // store or the settings.
@@ -101,7 +102,7 @@ public:
         return m_activityControls;
     }
 
-    /// The providers' activity cards, in provider order; empty in the first tab.
+    /// The activity cards, in the order of the accounts; empty in the first tab.
     [[nodiscard]] const std::vector<ActivityCard*>& activityCards() const
     {
         return m_activityCards;
@@ -124,6 +125,8 @@ private:
     void reevaluateIfShown();
     void rebuildContent(PanelTab tab, const std::vector<ToolAccount>& accounts);
     void addActivityControls();
+    /// An activity card of `account`, or of the provider's accounts together when absent.
+    void addActivityCard(Provider provider, const QString& title, std::optional<AccountKey> account);
     void fillContent(Date now, const std::optional<RenewalText>& renewal);
     /// Lays the column out afresh and takes its height: after an evaluation.
     void fitHeight();
@@ -151,6 +154,8 @@ private:
     std::vector<AccountKey> m_cardAccounts;
     ActivityControls* m_activityControls = nullptr;
     std::vector<ActivityCard*> m_activityCards;
+    /// The account each of `m_activityCards` shows, in the same order; absent for a tool's accounts together.
+    std::vector<std::optional<AccountKey>> m_activityAccounts;
     EmptyProvidersView* m_empty = nullptr;
     /// Something changed while the panel was closed.
     bool m_outOfDate = false;

@@ -45,8 +45,12 @@ UsageReaders UsageReaders::live(const std::optional<std::filesystem::path>& data
 
     UsageReaders readers;
     readers.read = &readLive;
-    readers.scan = [scanner](Provider provider, const ToolChoice& choice, Date now) {
-        return scanner->scan(provider, ToolLocator::shared().folder(provider, choice.folder).path, now);
+    readers.scan = [scanner](Provider provider, const std::vector<ToolChoice>& choices, Date now) {
+        std::vector<std::filesystem::path> folders;
+        for (const ToolChoice& choice : choices) {
+            folders.push_back(ToolLocator::shared().folder(provider, choice.folder).path);
+        }
+        return scanner->scan(provider, folders, now);
     };
     readers.locate = [](const Choices& choices) {
         ToolLocator& locator = ToolLocator::shared();

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/Date.h"
 #include "model/Provider.h"
@@ -22,8 +23,10 @@ struct UsageReaders
 {
     /// One reading; `choice` is the settings' choice for the tool taken when the refresh started.
     using Read = std::function<FetchResult(Provider, const ToolChoice& choice, Date now)>;
-    /// One activity scan in the tool's folder; never runs twice at the same time.
-    using Scan = std::function<ProviderActivity(Provider, const ToolChoice& choice, Date now)>;
+    /// One activity scan of the tool's accounts, in the folder of each choice:
+    /// an activity per choice, in order. Never runs twice at the same time.
+    using Scan =
+        std::function<std::vector<ProviderActivity>(Provider, const std::vector<ToolChoice>& choices, Date now)>;
 
     /// What a search found for one tool: its executable, if any, and its folder.
     struct Found

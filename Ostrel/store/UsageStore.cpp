@@ -40,14 +40,20 @@ UsageStore::UsageStore(const AppSettings& settings, Options options, QObject* pa
 {
     connect(&m_retries, &RetrySchedule::due, this, &UsageStore::retryFailing);
     m_workers.setMaxThreadCount(workerThreads);
+    m_activity = std::make_unique<ActivityScans>(m_settings, m_options.readers.scan, m_options.clock, m_workers);
+    connect(m_activity.get(), &ActivityScans::changed, this, &UsageStore::changed);
     if (m_options.demo) {
         // Demonstration data replaces every reader, scan and file for the whole run.
+        ActivityScans::Map activity;
         if (const std::unique_ptr<icu::Calendar> calendar = localCalendar()) {
             DemoSample sample = DemoData::make(m_options.clock(), *calendar);
             m_saved.snapshots = std::move(sample.snapshots);
             m_saved.history = std::move(sample.history);
-            m_activity = std::move(sample.activity);
+            for (auto& [provider, scanned] : sample.activity) {
+                activity.emplace(AccountKey{provider, {}}, std::move(scanned));
+            }
         }
+        m_activity->freeze(std::move(activity));
         return;
     }
     if (m_options.dataFolder) {
@@ -220,6 +226,7 @@ void UsageStore::followAccounts(Provider provider)
     if (!m_settings.isEnabled(provider)) {
         return;
     }
+    rescanActivity();
     // A new account has nothing kept yet; the others keep their schedule.
     std::vector<AccountKey> added;
     for (const ToolAccount& account : m_settings.accounts(provider)) {
@@ -328,53 +335,6 @@ void UsageStore::refreshIfStale(double maxAge)
     read(stale);
 }
 
-void UsageStore::refreshActivity(double maxAge)
-{
-    if (m_options.demo || m_scanningActivity) {
-        return;
-    }
-    if (m_lastActivityScan && (m_options.clock() - *m_lastActivityScan).count() < maxAge) {
-        return;
-    }
-    m_scanningActivity = true;
-    Q_EMIT changed();
-    scanNext(enabledProviders());
-}
-
-void UsageStore::rescanActivity()
-{
-    if (m_scanningActivity) {
-        m_scanAgain = true;
-        return;
-    }
-    refreshActivity(0);
-}
-
-void UsageStore::scanNext(std::vector<Provider> remaining)
-{
-    if (remaining.empty()) {
-        m_lastActivityScan = m_options.clock();
-        m_scanningActivity = false;
-        Q_EMIT changed();
-        if (std::exchange(m_scanAgain, false)) {
-            refreshActivity(0);
-        }
-        return;
-    }
-    const Provider provider = remaining.front();
-    remaining.erase(remaining.begin());
-    auto scan = m_options.readers.scan;
-    auto clock = m_options.clock;
-    // One provider after the other: the scanner works on one scan at a time.
-    QtConcurrent::run(&m_workers, [scan, clock, provider, choice = toolChoice(provider)] {
-        return scan(provider, choice, clock());
-    }).then(this, [this, provider, remaining = std::move(remaining)](const ProviderActivity& activity) mutable {
-        m_activity[provider] = activity;
-        Q_EMIT changed();
-        scanNext(std::move(remaining));
-    });
-}
-
 QFuture<void> UsageStore::detectPaths()
 {
     UsageReaders::Choices choices;
@@ -448,24 +408,21 @@ std::vector<std::string> UsageStore::reportLines(Date now) const
 
 std::vector<AllowancePoint> UsageStore::glidePath(const AccountKey& account) const
 {
-    const auto found = m_activity.find(account.provider);
     std::span<const AllowancePoint> scanned;
-    if (found != m_activity.end() && account.id.empty()) {
-        scanned = found->second.allowance;
+    if (const ProviderActivity* activity = m_activity->of(account)) {
+        scanned = activity->allowance;
     }
     return ReadingsFile::glidePath(m_saved, account, scanned, m_options.clock());
 }
 
-std::optional<std::string> UsageStore::otherDevicesNote(Provider provider) const
+std::optional<std::string> UsageStore::otherDevicesNote(const AccountKey& account) const
 {
-    const auto snapshot = m_saved.snapshots.find(provider);
-    const auto activity = m_activity.find(provider);
-    if (snapshot == m_saved.snapshots.end() || !snapshot->second.lastReading || activity == m_activity.end()) {
+    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
+    const ProviderActivity* activity = m_activity->of(account);
+    if (snapshot == nullptr || !snapshot->lastReading || activity == nullptr) {
         return std::nullopt;
     }
-    // Checked just above, through the map's iterator, which the check does not follow.
-    // NOLINTNEXTLINE(bugprone-unchecked-optional-access)
-    return OtherDevices::note(*snapshot->second.lastReading, activity->second, m_options.clock());
+    return OtherDevices::note(*snapshot->lastReading, *activity, m_options.clock());
 }
 
 std::optional<Date> UsageStore::lastUpdated() const

@@ -24,12 +24,12 @@
 #include "model/AllowancePoint.h"
 #include "model/Date.h"
 #include "model/Provider.h"
-#include "model/ProviderActivity.h"
 #include "model/ProviderDisplay.h"
 #include "model/ReadingsFile.h"
 #include "model/ReadingsWriter.h"
 #include "model/ToolAccount.h"
 #include "readers/ClaudeStatusLine.h"
+#include "store/ActivityScans.h"
 #include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
 
@@ -47,8 +47,6 @@ class UsageStore : public QObject
     Q_OBJECT
 
 public:
-    using ActivityMap = std::map<Provider, ProviderActivity>;
-
     struct Options
     {
         bool demo = false;
@@ -80,10 +78,19 @@ public:
     void followAccounts(Provider provider);
     /// Reads each enabled account last attempted more than `maxAge` seconds ago, or never.
     void refreshIfStale(double maxAge);
+
     /// Scans activity unless a scan runs or the last one ended less than `maxAge` seconds ago.
-    void refreshActivity(double maxAge);
+    void refreshActivity(double maxAge)
+    {
+        m_activity->refresh(maxAge);
+    }
+
     /// Scans activity now, or again as soon as the scan in flight ends.
-    void rescanActivity();
+    void rescanActivity()
+    {
+        m_activity->rescan();
+    }
+
     /// (Re)creates the regular refresh from the settings' interval.
     void reschedule();
     /// Searches both tools afresh and publishes what was found.
@@ -116,10 +123,10 @@ public:
         return m_options.dataFolder;
     }
 
-    /// The activity scan's points join the default account's, whose folder is the one scanned.
+    /// The account's readings joined by the allowance points its own folder's logs hold.
     [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const;
-    /// Set when the account's server-side usage is far above what this computer logged.
-    [[nodiscard]] std::optional<std::string> otherDevicesNote(Provider provider) const;
+    /// Set when the account's server-side usage is far above what this computer logged for it.
+    [[nodiscard]] std::optional<std::string> otherDevicesNote(const AccountKey& account) const;
     [[nodiscard]] std::optional<Date> lastUpdated() const;
 
     /// Why the last save failed; absent after one that succeeded, and before the first.
@@ -144,9 +151,10 @@ public:
         return m_saved.history;
     }
 
-    [[nodiscard]] const ActivityMap& activity() const
+    /// Each account's activity on this computer.
+    [[nodiscard]] const ActivityScans& activity() const
     {
-        return m_activity;
+        return *m_activity;
     }
 
     [[nodiscard]] const std::set<AccountKey>& refreshing() const
@@ -156,7 +164,7 @@ public:
 
     [[nodiscard]] bool scanningActivity() const
     {
-        return m_scanningActivity;
+        return m_activity->scanning();
     }
 
     /// What the last search found for each tool: its executable and folder.
@@ -167,7 +175,7 @@ public:
 
     [[nodiscard]] std::optional<Date> lastActivityScan() const
     {
-        return m_lastActivityScan;
+        return m_activity->lastScan();
     }
 
     [[nodiscard]] bool isDemo() const
@@ -210,7 +218,6 @@ private:
     void retryFailing();
     /// The network came back: the retries are made now rather than when due.
     void retryAtOnce();
-    void scanNext(std::vector<Provider> remaining);
     void save();
     void tellReadingsNotKept(const std::string& text);
 
@@ -221,16 +228,12 @@ private:
     std::optional<ReadingsWriter> m_writer;
     std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
-    ActivityMap m_activity;
     std::set<AccountKey> m_refreshing;
-    bool m_scanningActivity = false;
     UsageReaders::FoundTools m_detectedTools;
-    std::optional<Date> m_lastActivityScan;
     RetrySchedule m_retries{[this] {
         return intervalMinutes();
     }};
     std::set<AccountKey> m_readAgain;  ///< to be read once their reading in flight is recorded
-    bool m_scanAgain = false;          ///< to be scanned once the scan in flight ends
     /// Called once the account's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
     std::map<AccountKey, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
@@ -241,6 +244,8 @@ private:
     std::unique_ptr<CredentialWatch> m_credentialWatch;
     /// Readings, scans and tool searches; sized so a slow reading never holds up the others.
     QThreadPool m_workers;
+    /// Each account's activity; its scans run on the workers.
+    std::unique_ptr<ActivityScans> m_activity;
 };
 
 }  // namespace ostrel

@@ -60,13 +60,20 @@ ActivityScanner::ActivityScanner(Options options)
 
 ProviderActivity ActivityScanner::scan(Provider provider, const std::filesystem::path& toolFolder, Date now)
 {
+    return std::move(scan(provider, std::span(&toolFolder, 1), now).front());
+}
+
+std::vector<ProviderActivity>
+ActivityScanner::scan(Provider provider, std::span<const std::filesystem::path> toolFolders, Date now)
+{
     const std::scoped_lock lock(m_mutex);
     loadOnce();
     const Date cutoff = now - Seconds{lookback};
     const std::string prefix = std::string(rawValue(provider)) + ":";
 
     // This provider's entries are taken out; those of listed files go back in,
-    // so files that vanished or aged out are forgotten. The other provider's stay.
+    // so files that vanished, aged out or lie in a folder no longer scanned are
+    // forgotten. The other provider's stay.
     std::map<std::string, FileState> previous;
     for (auto it = m_state.files.lower_bound(prefix); it != m_state.files.end() && it->first.starts_with(prefix);) {
         previous.insert(m_state.files.extract(it++));
@@ -74,31 +81,42 @@ ProviderActivity ActivityScanner::scan(Provider provider, const std::filesystem:
 
     Report report;
     bool changed = false;
-    ProviderActivity activity{{}, {}, now};
+    std::vector<ProviderActivity> activities(toolFolders.size(), ProviderActivity{{}, {}, now});
     std::vector<char> buffer;  // one for all the files of this scan, freed after it
-    for (auto& listed : list(logFolders(provider, toolFolder), cutoff)) {
-        ++report.filesListed;
-        std::string key = prefix + listed.path.native();
-        auto node = previous.extract(key);
-        FileState file = node.empty() ? FileState{} : std::move(node.mapped());
-        if (node.empty() || file.size != listed.size || !sameDate(file.modified, listed.modified)) {
-            changed = true;
-            m_writer.forget(key);
-            // A log that got smaller was truncated or replaced: its old counts no longer hold.
-            if (listed.size < file.size || listed.size < file.offset) {
-                file = FileState{};
+    for (std::size_t index = 0; index < toolFolders.size(); ++index) {
+        ProviderActivity& activity = activities[index];
+        for (auto& listed : list(logFolders(provider, toolFolders[index]), cutoff)) {
+            ++report.filesListed;
+            std::string key = prefix + listed.path.native();
+            // Two accounts naming one folder share its logs: read once, counted for each.
+            if (const auto scanned = m_state.files.find(key); scanned != m_state.files.end()) {
+                activity.tokens.merge(scanned->second.tokens);
+                std::ranges::copy(scanned->second.allowance, std::back_inserter(activity.allowance));
+                continue;
             }
-            // A file that cannot be read keeps its counts until it changes again.
-            report.bytesRead += file.read(listed.path, provider, buffer).value_or(0);
-            ++report.filesRead;
-            file.size = listed.size;
-            file.modified = listed.modified;
-            file.tokens.prune(cutoff);
-            dropBefore(file.allowance, cutoff);
+            auto node = previous.extract(key);
+            FileState file = node.empty() ? FileState{} : std::move(node.mapped());
+            if (node.empty() || file.size != listed.size || !sameDate(file.modified, listed.modified)) {
+                changed = true;
+                m_writer.forget(key);
+                // A log that got smaller was truncated or replaced: its old counts no longer hold.
+                if (listed.size < file.size || listed.size < file.offset) {
+                    file = FileState{};
+                }
+                // A file that cannot be read keeps its counts until it changes again.
+                report.bytesRead += file.read(listed.path, provider, buffer).value_or(0);
+                ++report.filesRead;
+                file.size = listed.size;
+                file.modified = listed.modified;
+                file.tokens.prune(cutoff);
+                dropBefore(file.allowance, cutoff);
+            }
+            activity.tokens.merge(file.tokens);
+            std::ranges::copy(file.allowance, std::back_inserter(activity.allowance));
+            m_state.files.insert_or_assign(std::move(key), std::move(file));
         }
-        activity.tokens.merge(file.tokens);
-        activity.allowance.insert(activity.allowance.end(), file.allowance.begin(), file.allowance.end());
-        m_state.files.insert_or_assign(std::move(key), std::move(file));
+        activity.tokens.prune(cutoff);
+        std::ranges::stable_sort(activity.allowance, {}, &AllowancePoint::date);
     }
     if (changed || !previous.empty()) {
         m_unsaved = true;
@@ -106,10 +124,7 @@ ProviderActivity ActivityScanner::scan(Provider provider, const std::filesystem:
     save();
     report.cacheSaved = m_options.cacheFile && !m_unsaved && (changed || !previous.empty());
     m_report = report;
-
-    activity.tokens.prune(cutoff);
-    std::ranges::stable_sort(activity.allowance, {}, &AllowancePoint::date);
-    return activity;
+    return activities;
 }
 
 ActivityScanner::Report ActivityScanner::lastReport() const

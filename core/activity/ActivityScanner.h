@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "activity/ActivityCache.h"
@@ -48,12 +49,16 @@ public:
     /// Reads nothing yet; the cache is loaded at the first scan.
     explicit ActivityScanner(Options options);
 
-    /// Scans one provider's logs in its tool folder as of `now`. Never fails:
-    /// unreadable folders, files and caches count as empty. The cache knows
-    /// each log by its path, so after a change of folder the logs of the old
-    /// one are forgotten and those of the new one read. Scans may be called
-    /// from any thread; they run one at a time, each seeing the state the
-    /// previous one left.
+    /// Scans one provider's logs in each of its accounts' tool folders as of
+    /// `now`: one activity per folder, in order. Never fails: unreadable
+    /// folders, files and caches count as empty. The cache knows each log by
+    /// its path, and keeps the provider's logs only under the folders of the
+    /// latest scan, so a folder no longer scanned is forgotten. Scans may be
+    /// called from any thread; they run one at a time, each seeing the state
+    /// the previous one left.
+    [[nodiscard]] std::vector<ProviderActivity>
+    scan(Provider provider, std::span<const std::filesystem::path> toolFolders, Date now);
+    /// The same for a tool with a single folder.
     [[nodiscard]] ProviderActivity scan(Provider provider, const std::filesystem::path& toolFolder, Date now);
 
     [[nodiscard]] Report lastReport() const;

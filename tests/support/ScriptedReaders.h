@@ -92,12 +92,12 @@ inline UsageStore::Options optionsFor(const std::shared_ptr<Script>& script,
         std::this_thread::sleep_for(step.delay);
         return step.result;
     };
-    options.readers.scan = [script](Provider, const ToolChoice&, Date now) {
+    options.readers.scan = [script](Provider, const std::vector<ToolChoice>& choices, Date now) {
         ++script->scans;
         std::this_thread::sleep_for(std::chrono::milliseconds(script->scanMilliseconds.load()));
         ProviderActivity activity;
         activity.scannedAt = now;
-        return activity;
+        return std::vector<ProviderActivity>(choices.size(), activity);
     };
     options.readers.locate = [script](const UsageReaders::Choices& choices) {
         ++script->locates;

@@ -61,11 +61,15 @@ QString overlayFor(Provider provider, const ActivityCard::Value& value)
 }  // namespace
 
 ActivityCard::ActivityCard(Provider provider, QWidget* parent)
+    : ActivityCard(provider, CardLabel::qText(displayName(provider)), parent)
+{}
+
+ActivityCard::ActivityCard(Provider provider, const QString& title, QWidget* parent)
     : QWidget(parent)
     , m_provider(provider)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAccessibleName(CardLabel::qText(displayName(provider)) + QStringLiteral(" activity"));
+    setAccessibleName(title + QStringLiteral(" activity"));
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding, padding, padding, padding);
@@ -75,7 +79,7 @@ ActivityCard::ActivityCard(Provider provider, QWidget* parent)
     header->setSpacing(headerGap);
     header->addWidget(new GlyphView(provider, glyphPoints, this));
     QLabel* name = CardLabel::make(namePoints, QFont::DemiBold, false, this);
-    name->setText(CardLabel::qText(displayName(provider)));
+    name->setText(title);
     header->addWidget(name);
     header->addStretch(1);
     m_status = CardLabel::make(statusPoints, QFont::Normal, false, this);

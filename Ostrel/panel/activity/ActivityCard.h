@@ -1,9 +1,9 @@
 #pragma once
-// One provider's card in the activity tab: a header (glyph, name and one
-// text: the selected bin, "Reading session logs…" or the peak), the bar
-// chart of the chosen range, the row of fixed-span totals, the composition
-// of the range's tokens when activity is known, and the note about other
-// devices when there is one. Built from a value; the chart's selection is the
+// One account's card in the activity tab, or the card of a tool's accounts
+// together: a header (glyph, title and one text: the selected bin, "Reading
+// session logs…" or the peak), the bar chart of the chosen range, the row of
+// fixed-span totals, the composition of the range's tokens when activity is
+// known, and the note about other devices when there is one. Built from a value; the chart's selection is the
 // only state it keeps.
 
 #include <optional>
@@ -43,7 +43,10 @@ public:
         std::optional<RenewalText> calendar;
     };
 
+    /// Titled with the tool's name.
     explicit ActivityCard(Provider provider, QWidget* parent = nullptr);
+    /// Titled `title`: an account's, or that of a tool's accounts together.
+    ActivityCard(Provider provider, const QString& title, QWidget* parent = nullptr);
 
     [[nodiscard]] Provider provider() const
     {

@@ -72,11 +72,11 @@ TEST(SettingsFollower, ReadsWhatASettingTurnedOnOrPointedElsewhereOnceTheTypingP
         {"a provider that is off is searched for, not read",
          [](AppSettings& settings, UsageStore&, Script&) { settings.setCodexPath("/opt/codex"); },
          {0, 0, 1, 0}},
-        {"a named account added is read at once, the tool's other account not",
+        {"a named account added is read and its tool scanned at once, the tool's other account not read",
          [](AppSettings& settings, UsageStore&, Script&) {
              (void)settings.addAccount(Provider::claude, "Work", fs::temp_directory_path() / "claude-work");
          },
-         {1, 0, 0, 0}},
+         {1, 0, 0, 1}},
         {"a reading in flight with the old path is followed by one with the new",
          [](AppSettings& settings, UsageStore& store, Script& script) {
              script.add(Provider::claude, testing::readingOf(Provider::claude, 10), 400ms);

@@ -9,13 +9,16 @@
 #include <random>
 #include <string_view>
 #include <thread>
+#include <tuple>
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "readers/DateParsing.h"
 #include "support/EventLoop.h"
 #include "support/ScriptedReaders.h"
+#include "support/SessionLogs.h"
 #include "support/TempSettings.h"
 
 namespace ostrel {
@@ -175,6 +178,50 @@ TEST_F(UsageStoreTest, GoingAwayEndsAHungReadingAtOnce)
         timer.start();
     }
     EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST_F(UsageStoreTest, EachAccountsActivityComesFromItsOwnFolderAndTheToolsTotalAddsThemUp)
+{
+    const std::filesystem::path home = data.path().toStdString();
+    const Date now = DateParsing::iso8601("2026-12-01T12:00:00Z").value_or(Date{});
+    testing::putLog(home / ".claude" / "projects" / "p" / "a.jsonl",
+                    testing::claudeLogLine("msg_A", "2026-12-01T11:50:00Z", 5),
+                    now - Seconds{60});
+    testing::putLog(home / "work" / "projects" / "p" / "b.jsonl",
+                    testing::claudeLogLine("msg_B", "2026-12-01T11:50:00Z", 7),
+                    now - Seconds{60});
+    settings.setClaudeFolder((home / ".claude").string());
+    settings.setOpenaiEnabled(false);
+    ASSERT_TRUE(settings.addAccount(Provider::claude, "Work", home / "work"));
+    UsageStore::Options options = optionsFor(script);
+    options.clock = [now] {
+        return now;
+    };
+    // The real scanner over real logs; nothing is read from the tools.
+    options.readers.scan = UsageReaders::live(std::nullopt).scan;
+    UsageStore store(settings, std::move(options));
+
+    const auto outputOf = [now](const ProviderActivity* activity) {
+        return activity ? std::optional(activity->tokens.total(86400, now).output) : std::nullopt;
+    };
+    const auto scanned = [&] {
+        const std::optional<ProviderActivity> total = store.activity().total(Provider::claude);
+        return std::tuple(outputOf(store.activity().of({Provider::claude, ""})),
+                          outputOf(store.activity().of({Provider::claude, "work"})),
+                          outputOf(total ? &*total : nullptr));
+    };
+    store.refreshActivity(0);
+    ASSERT_TRUE(spinUntil([&] { return store.lastActivityScan().has_value(); }));
+    EXPECT_EQ(
+        scanned(),
+        std::tuple(std::optional<std::int64_t>(5), std::optional<std::int64_t>(7), std::optional<std::int64_t>(12)));
+
+    ASSERT_TRUE(settings.removeAccount(Provider::claude, "work"));
+    store.followAccounts(Provider::claude);
+    ASSERT_TRUE(spinUntil([&] { return !store.scanningActivity(); }));
+    EXPECT_EQ(scanned(),
+              std::tuple(std::optional<std::int64_t>(5), std::optional<std::int64_t>(), std::optional<std::int64_t>(5)))
+        << "a removed account's activity leaves with it";
 }
 
 TEST_F(UsageStoreTest, DemonstrationTouchesNoReaderScannerOrFile)

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <fstream>
 #include <map>
 #include <string>
@@ -15,12 +14,15 @@
 #include "readers/DateParsing.h"
 #include "readers/ProcessRunner.h"
 #include "support/FileBytes.h"
+#include "support/SessionLogs.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::claudeLogLine;
+using testing::putLog;
 using testing::TemporaryFolder;
 
 constexpr std::string_view generatorEnd = "2026-12-01T12:00:00Z";
@@ -28,25 +30,6 @@ constexpr std::string_view generatorEnd = "2026-12-01T12:00:00Z";
 [[nodiscard]] Date at(std::string_view iso)
 {
     return DateParsing::iso8601(iso).value_or(Date{});
-}
-
-/// Writes (or appends) `text` and sets the modification date, as a tool writing the log would.
-void put(const fs::path& file, std::string_view text, Date modified, bool append = false)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, append ? std::ios::binary | std::ios::app : std::ios::binary) << text;
-    const auto since1970 = std::chrono::duration_cast<std::chrono::system_clock::duration>(modified.time_since_epoch());
-    fs::last_write_time(
-        file,
-        std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::system_clock::duration>(since1970)));
-}
-
-[[nodiscard]] std::string claudeLine(std::string_view id, std::string_view stamp, std::int64_t output)
-{
-    return R"({"type":"assistant","message":{"id":")" + std::string(id)
-           + R"(","content":[],"usage":{"input_tokens":2,"cache_creation_input_tokens":10,)"
-           + R"("cache_read_input_tokens":100,"output_tokens":)" + std::to_string(output)
-           + R"(}},"requestId":"req_1","timestamp":")" + std::string(stamp) + "\"}\n";
 }
 
 /// Runs the session-log generator kept with the fixtures; its expected.json holds the exact totals.
@@ -117,7 +100,7 @@ TEST(ActivityScanner, FindsExactlyTheGeneratedTotalsBucketByBucketAndKeepsItsCac
     for (const auto& entry : fs::recursive_directory_iterator(home.path() / ".claude")) {
         log = entry.path().extension() == ".jsonl" ? entry.path() : log;
     }
-    put(log, claudeLine("msg_appended", "2026-12-01T11:00:00Z", 5), now - Seconds{60}, true);
+    putLog(log, claudeLogLine("msg_appended", "2026-12-01T11:00:00Z", 5), now - Seconds{60}, true);
     const auto grown = first.scan(Provider::claude, home.path() / ".claude", now);
     EXPECT_EQ(first.lastReport().filesRead, 1U);
     const auto saved = ActivityCache::load(cache);
@@ -133,48 +116,72 @@ TEST(ActivityScanner, ReadsOnlyAppendedCompleteLinesAndStartsOverWhenAFileShrink
     const TemporaryFolder home("ostrel-activity");
     const Date now = at("2026-12-01T12:00:00Z");
     const fs::path log = home.path() / ".claude" / "projects" / "p" / "s.jsonl";
-    const std::string firstLine = claudeLine("msg_A", "2026-12-01T10:00:00Z", 5);
-    put(log, firstLine, now - Seconds{3600});
+    const std::string firstLine = claudeLogLine("msg_A", "2026-12-01T10:00:00Z", 5);
+    putLog(log, firstLine, now - Seconds{3600});
     ActivityScanner scanner(ActivityScanner::Options{});
     EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
               (TokenCounts{100, 12, 5}));
 
     // A line without its newline waits; the bytes before it are not read again.
-    const std::string second = claudeLine("msg_B", "2026-12-01T10:05:00Z", 7);
-    put(log, second.substr(0, second.size() - 1), now - Seconds{3500}, true);
+    const std::string second = claudeLogLine("msg_B", "2026-12-01T10:05:00Z", 7);
+    putLog(log, second.substr(0, second.size() - 1), now - Seconds{3500}, true);
     EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
               (TokenCounts{100, 12, 5}));
     EXPECT_EQ(scanner.lastReport().bytesRead, 0U);
-    put(log, "\n", now - Seconds{3400}, true);
+    putLog(log, "\n", now - Seconds{3400}, true);
     EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
               (TokenCounts{200, 24, 12}));
     EXPECT_EQ(scanner.lastReport().bytesRead, second.size());
 
     // Replaced by a shorter file: only what it holds now counts.
-    put(log, claudeLine("msg_C", "2026-12-01T11:00:00Z", 1), now - Seconds{3000});
+    putLog(log, claudeLogLine("msg_C", "2026-12-01T11:00:00Z", 1), now - Seconds{3000});
     EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
               (TokenCounts{100, 12, 1}));
 }
 
-TEST(ActivityScanner, FollowsAMovedToolFolderAndForgetsTheOldOnesLogs)
+TEST(ActivityScanner, ScansEachAccountsFolderOnItsOwnAndForgetsAFolderNoLongerScanned)
 {
     const TemporaryFolder home("ostrel-activity");
     const Date now = at("2026-12-01T12:00:00Z");
-    put(home.path() / ".claude" / "projects" / "p" / "a.jsonl",
-        claudeLine("msg_A", "2026-12-01T10:00:00Z", 5),
-        now - Seconds{60});
-    put(home.path() / "work" / "projects" / "p" / "b.jsonl",
-        claudeLine("msg_B", "2026-12-01T10:00:00Z", 7),
-        now - Seconds{60});
+    const fs::path standard = home.path() / ".claude";
+    const fs::path work = home.path() / "work";
+    putLog(standard / "projects" / "p" / "a.jsonl",
+           claudeLogLine("msg_A", "2026-12-01T10:00:00Z", 5),
+           now - Seconds{60});
+    putLog(work / "projects" / "p" / "b.jsonl", claudeLogLine("msg_B", "2026-12-01T10:00:00Z", 7), now - Seconds{60});
     const fs::path cache = home.path() / "cache.json";
     ActivityScanner scanner(ActivityScanner::Options{cache});
-    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
-              (TokenCounts{100, 12, 5}));
-    EXPECT_EQ(scanner.scan(Provider::claude, home.path() / "work", now).tokens.total(86400, now),
-              (TokenCounts{100, 12, 7}));
-    const auto saved = ActivityCache::load(cache);
-    ASSERT_TRUE(saved.has_value());
-    EXPECT_EQ(saved->files.size(), 1U) << "the old folder's log stays in the cache";
+
+    // One scanner through a run: each step's scan sees what the previous ones left.
+    struct Step
+    {
+        std::string_view name;
+        std::vector<fs::path> folders;
+        std::vector<std::int64_t> outputs;  ///< each folder's output tokens, in order
+        std::size_t filesRead;
+        std::size_t cachedFiles;
+    };
+
+    const auto steps = std::to_array<Step>({
+        {"two accounts, each its own logs", {standard, work}, {5, 7}, 2, 2},
+        {"scanned again, neither account's logs are read again", {standard, work}, {5, 7}, 0, 2},
+        {"two accounts naming one folder both count its logs", {standard, standard}, {5, 5}, 0, 1},
+        {"a moved folder: the new one's log is read, the old one's forgotten", {work}, {7}, 1, 1},
+        {"the forgotten folder back: its log is read afresh", {standard, work}, {5, 7}, 1, 2},
+        {"no accounts left", {}, {}, 0, 0},
+    });
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        std::vector<std::int64_t> outputs;
+        for (const ProviderActivity& activity : scanner.scan(Provider::claude, step.folders, now)) {
+            outputs.push_back(activity.tokens.total(86400, now).output);
+        }
+        EXPECT_EQ(outputs, step.outputs);
+        EXPECT_EQ(scanner.lastReport().filesRead, step.filesRead);
+        const auto saved = ActivityCache::load(cache);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->files.size(), step.cachedFiles);
+    }
 }
 
 TEST(ActivityScanner, ListsRecentVisibleJsonlFiles)
@@ -182,12 +189,12 @@ TEST(ActivityScanner, ListsRecentVisibleJsonlFiles)
     const TemporaryFolder home("ostrel-activity");
     const Date now = at("2026-12-01T12:00:00Z");
     const fs::path projects = home.path() / ".claude" / "projects";
-    const std::string line = claudeLine("msg_A", "2026-12-01T10:00:00Z", 5);
-    put(projects / "p" / "counted.jsonl", line, now - Seconds{60});
-    put(projects / ".hidden" / "skipped.jsonl", line, now - Seconds{60});
-    put(projects / "p" / ".skipped.jsonl", line, now - Seconds{60});
-    put(projects / "p" / "skipped.JSONL", line, now - Seconds{60});
-    put(projects / "p" / "old.jsonl", line, now - Seconds{9 * 86400});
+    const std::string line = claudeLogLine("msg_A", "2026-12-01T10:00:00Z", 5);
+    putLog(projects / "p" / "counted.jsonl", line, now - Seconds{60});
+    putLog(projects / ".hidden" / "skipped.jsonl", line, now - Seconds{60});
+    putLog(projects / "p" / ".skipped.jsonl", line, now - Seconds{60});
+    putLog(projects / "p" / "skipped.JSONL", line, now - Seconds{60});
+    putLog(projects / "p" / "old.jsonl", line, now - Seconds{9 * 86400});
 
     ActivityScanner scanner(ActivityScanner::Options{});
     EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
@@ -212,17 +219,17 @@ TEST(ActivityScanner, IgnoresAndReplacesACacheItCannotUseAndClearsTemporariesLef
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const TemporaryFolder home("ostrel-activity");
-        put(home.path() / ".claude" / "projects" / "p" / "s.jsonl",
-            claudeLine("msg_A", "2026-12-01T10:00:00Z", 5),
-            now - Seconds{60});
+        putLog(home.path() / ".claude" / "projects" / "p" / "s.jsonl",
+               claudeLogLine("msg_A", "2026-12-01T10:00:00Z", 5),
+               now - Seconds{60});
         const fs::path cache = home.path() / "cache.json";
         const fs::path notes = home.path() / "notes.txt";
-        put(c.linked ? notes : cache, c.text, now);
+        putLog(c.linked ? notes : cache, c.text, now);
         if (c.linked) {
             fs::create_symlink(notes, cache);
         }
         const fs::path leftover = home.path() / ".cache.json.a1B2c3";
-        put(leftover, "{\"version\":2", now);
+        putLog(leftover, "{\"version\":2", now);
         ActivityScanner scanner(ActivityScanner::Options{cache});
         EXPECT_EQ(scanner.scan(Provider::claude, home.path() / ".claude", now).tokens.total(86400, now),
                   (TokenCounts{100, 12, 5}));
