@@ -137,10 +137,10 @@ int main(int argc, char** argv)
     for (const Shape& shape : shapes) {
         const Saved saved = savedOf(shape);
         const std::string text = textOf(shape, saved);
-        // This release must read back every account it wrote, and pass over the rest.
+        // This tree must read back every account it wrote, and pass over the rest.
         const auto decoded = ReadingsFile::decode(text);
         if (!decoded || *decoded != saved) {
-            compat::fail(std::string(shape.name) + ": this release does not read back what it wrote");
+            compat::fail(std::string(shape.name) + ": this tree does not read back what it wrote");
         }
         const std::filesystem::path file = folder / (std::string(shape.name) + ".json");
         if (const auto written = ReadingsFile::saveText(file, text); !written) {

@@ -40,7 +40,8 @@ source=$scratch/source-$previous
 if [[ ! -f $source/.complete ]]; then
   rm -rf "$scratch"/source-*
   mkdir -p "$source"
-  git archive "$previous" core/posix core/model | tar -x -C "$source"
+  # Dated now (-m), not at the commit, so that the build sees a fresh copy as changed.
+  git archive "$previous" core/posix core/model | tar -x -m -C "$source"
   touch "$source/.complete"
 fi
 launcher=()
@@ -68,8 +69,11 @@ declare -A title=([previous]="the previous release" [current]="this tree")
 run=$scratch/run
 rm -rf "$run"
 mkdir -p "$run/written"
-"$build/tests/compat/named_account_files" "$run/written"
-"${probe[previous]}" write "$run/written/previous-release.json"
+if ! "$build/tests/compat/named_account_files" "$run/written" ||
+  ! "${probe[previous]}" write "$run/written/previous-release.json"; then
+  echo "previous-decoder: the files to compare could not be written"
+  exit 1
+fi
 
 failures=0
 fail() {
