@@ -4,10 +4,9 @@
 // compiled against this tree's core and against the previous release's, so it
 // uses only what both have: the file's two original keys and their records.
 
-#include <cstdio>
-#include <cstdlib>
 #include <expected>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -23,12 +22,11 @@ namespace ostrel::compat {
 /// When the files are written: fixed, so that every run writes the same bytes.
 inline const Date writtenAt = dateFromReference(786000000);
 
-/// Ends the driver with `what` on standard error, for a step that cannot go on.
-[[noreturn]] inline void fail(const std::string& what)
+/// A step that cannot go on; the driver ends with its text on standard error.
+struct Failure : std::runtime_error
 {
-    std::fprintf(stderr, "%s\n", what.c_str());
-    std::exit(1);
-}
+    using std::runtime_error::runtime_error;
+};
 
 /// Both tools read, with a week of history each (the demonstration data on
 /// UTC's calendar), and a later Codex attempt that failed, so that one
@@ -38,8 +36,8 @@ inline const Date writtenAt = dateFromReference(786000000);
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<icu::Calendar> calendar(
         icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(), icu::Locale("en_US"), status));
-    if (U_FAILURE(status) || !calendar) {
-        fail("no UTC calendar");
+    if (status > U_ZERO_ERROR || !calendar) {
+        throw Failure("no UTC calendar");
     }
     DemoSample sample = DemoData::make(writtenAt, *calendar);
     Saved saved;
@@ -67,7 +65,7 @@ inline const Date writtenAt = dateFromReference(786000000);
     const auto wholeText = ReadingsFile::encode(defaults);
     const auto firstText = ReadingsFile::encode(first);
     if (!wholeText || !firstText) {
-        fail("the default accounts' readings cannot be encoded");
+        throw Failure("the default accounts' readings cannot be encoded");
     }
     return *wholeText + "\n" + *firstText + "\n";
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -65,8 +66,8 @@ std::vector<AllowancePoint> historyOf(const ProviderReading& reading, double his
     std::vector<AllowancePoint> points;
     const Date renewal = *reading.weekly->resetsAt;
     const double doneNow = 1 - (renewal - reading.fetchedAt).count() / UsageWindow::week;
-    for (double back = historyDays * day; back > 0; back -= hour / 2) {
-        const Date at = reading.fetchedAt - Seconds{back};
+    for (int halfHours = static_cast<int>(historyDays * 48); halfHours > 0; --halfHours) {
+        const Date at = reading.fetchedAt - Seconds{halfHours * hour / 2};
         Date weekEnd = renewal;
         while (weekEnd - Seconds{UsageWindow::week} > at) {
             weekEnd -= Seconds{UsageWindow::week};
@@ -97,7 +98,7 @@ std::string textOf(const Shape& shape, const Saved& saved)
 {
     auto text = ReadingsFile::encode(saved);
     if (!text) {
-        compat::fail(std::string(shape.name) + " cannot be encoded: " + text.error().text());
+        throw compat::Failure(std::string(shape.name) + " cannot be encoded: " + text.error().text());
     }
     if (!shape.entriesThatDoNotRead) {
         return *text;
@@ -112,15 +113,8 @@ std::string textOf(const Shape& shape, const Saved& saved)
     return Json::serialize(document).value();
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+void writeAll(const std::filesystem::path& folder)
 {
-    if (argc != 2) {
-        std::fputs("usage: named_account_files FOLDER\n", stderr);
-        return 2;
-    }
-    const std::filesystem::path folder = argv[1];
     const std::vector<Shape> shapes{
         {"one-account-per-tool", true, {{Provider::claude, "work", 62, 3}, {Provider::openai, "work", std::nullopt}}},
         {"four-claude-accounts",
@@ -140,17 +134,34 @@ int main(int argc, char** argv)
         // This tree must read back every account it wrote, and pass over the rest.
         const auto decoded = ReadingsFile::decode(text);
         if (!decoded || *decoded != saved) {
-            compat::fail(std::string(shape.name) + ": this tree does not read back what it wrote");
+            throw compat::Failure(std::string(shape.name) + ": this tree does not read back what it wrote");
         }
         const std::filesystem::path file = folder / (std::string(shape.name) + ".json");
         if (const auto written = ReadingsFile::saveText(file, text); !written) {
-            compat::fail(file.string() + " cannot be saved: " + written.error().detail);
+            throw compat::Failure(file.string() + " cannot be saved: " + written.error().detail);
         }
         std::filesystem::path expected = file;
         expected.replace_extension(".expected");
         if (!posix::writeAtomically(expected, compat::defaultsText(saved, saved), 0600)) {
-            compat::fail(expected.string() + " cannot be written");
+            throw compat::Failure(expected.string() + " cannot be written");
         }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (arguments.size() != 2) {
+        std::fputs("usage: named_account_files FOLDER\n", stderr);
+        return 2;
+    }
+    try {
+        writeAll(arguments[1]);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
     }
     return 0;
 }

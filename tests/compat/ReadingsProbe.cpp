@@ -8,10 +8,11 @@
 //                               it, since a run would then set the file aside
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "DefaultAccounts.h"
 #include "posix/AtomicFile.h"
@@ -24,12 +25,12 @@ int write(const std::filesystem::path& file)
 {
     const Saved saved = compat::defaultReadings();
     if (const auto written = ReadingsFile::save(file, saved); !written) {
-        compat::fail(file.string() + " cannot be saved: " + written.error().detail);
+        throw compat::Failure(file.string() + " cannot be saved: " + written.error().detail);
     }
     std::filesystem::path expected = file;
     expected.replace_extension(".expected");
     if (!posix::writeAtomically(expected, compat::defaultsText(saved, saved), 0600)) {
-        compat::fail(expected.string() + " cannot be written");
+        throw compat::Failure(expected.string() + " cannot be written");
     }
     return 0;
 }
@@ -39,12 +40,12 @@ int read(const std::filesystem::path& file)
     // The snapshots first: a run that loaded the file first would already have moved it aside.
     const auto snapshots = ReadingsFile::read(file, ReadingsFile::Part::snapshots);
     if (!snapshots) {
-        compat::fail(file.string() + ": the snapshots do not read: " + snapshots.error().detail);
+        throw compat::Failure(file.string() + ": the snapshots do not read: " + snapshots.error().detail);
     }
     std::optional<ReadingsFile::SetAside> setAside;
     const Saved whole = ReadingsFile::load(file, compat::writtenAt, &setAside);
     if (setAside) {
-        compat::fail(file.string() + " was set aside: " + setAside->why.detail);
+        throw compat::Failure(file.string() + " was set aside: " + setAside->why.detail);
     }
     std::fputs(compat::defaultsText(whole, *snapshots).c_str(), stdout);
     return 0;
@@ -52,14 +53,19 @@ int read(const std::filesystem::path& file)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char* argv[])
 {
-    const std::string_view command = argc == 3 ? argv[1] : "";
-    if (command == "write") {
-        return write(argv[2]);
-    }
-    if (command == "read") {
-        return read(argv[2]);
+    const std::vector<std::string> arguments(argv, argv + argc);
+    try {
+        if (arguments.size() == 3 && arguments[1] == "write") {
+            return write(arguments[2]);
+        }
+        if (arguments.size() == 3 && arguments[1] == "read") {
+            return read(arguments[2]);
+        }
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
     }
     std::fputs("usage: readings_probe write|read FILE\n", stderr);
     return 2;
