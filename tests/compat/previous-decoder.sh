@@ -9,10 +9,10 @@
 # default accounts, the same bytes when written again.
 #
 # That release's model and file calls are taken from git (never kept in the
-# tree) into build/compat-previous/, built with ReadingsProbe.cpp (about two
+# tree) into build/compat-previous/ and built with ReadingsProbe.cpp (about two
 # minutes on a busy two-core machine with an empty ccache; seconds afterwards,
-# as the sources are taken out once per commit), and compared with this tree's drivers
-# (tests/compat/CMakeLists.txt), built in the given build folder.
+# as the sources are taken out once per commit), and compared with this tree's
+# drivers (tests/compat/CMakeLists.txt), built in the given build folder.
 #
 # A checkout without that commit in its history (a shallow clone, an exported
 # tree) cannot build it: the check then says it is skipped and why, and exits 0,
