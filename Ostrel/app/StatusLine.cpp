@@ -82,7 +82,10 @@ int StatusLine::run(std::string_view input, const StatusOutput::Places& places, 
     const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::fromInput(input, now);
     Saved saved;
     if (places.dataFolder) {
-        if (auto read = ReadingsFile::read(ReadingsFile::filePath(*places.dataFolder), ReadingsFile::Part::snapshots)) {
+        // The default accounts' snapshots come first in the file and are all a default session needs;
+        // a named account's follow the history.
+        const auto part = accountId.empty() ? ReadingsFile::Part::snapshots : ReadingsFile::Part::whole;
+        if (auto read = ReadingsFile::read(ReadingsFile::filePath(*places.dataFolder), part)) {
             saved = std::move(*read);
         }
         if (figures) {

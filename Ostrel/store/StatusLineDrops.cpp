@@ -41,4 +41,17 @@ void StatusLineDrops::check()
     }
 }
 
+void StatusLineDrops::removeAllBut(const std::function<bool(const std::string& accountId)>& isKept)
+{
+    std::error_code error;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(m_folder, error)) {
+        const std::optional<std::string> account = ClaudeStatusLine::dropAccount(entry.path().filename().string());
+        if (account && !account->empty() && !isKept(*account)) {
+            std::error_code removeError;
+            std::filesystem::remove(entry.path(), removeError);
+            m_lastReceived.erase(*account);
+        }
+    }
+}
+
 }  // namespace ostrel

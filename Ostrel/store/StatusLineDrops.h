@@ -6,6 +6,7 @@
 // (ClaudeStatusLine::dropName). Main thread only.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -27,6 +28,9 @@ public:
 
     /// Announces each account's drop there is now, unless it was announced before.
     void check();
+    /// Removes the drops of named accounts `isKept` refuses: a removed account
+    /// leaves nothing behind that an account added later by its name would take.
+    void removeAllBut(const std::function<bool(const std::string& accountId)>& isKept);
 
 Q_SIGNALS:
     /// The drop of Claude's account `accountId` (empty for the default one).

@@ -223,6 +223,11 @@ void UsageStore::followAccounts(Provider provider)
         save();
         Q_EMIT changed();
     }
+    if (m_statusLineDrops && provider == Provider::claude) {
+        m_statusLineDrops->removeAllBut([this](const std::string& id) {
+            return m_settings.account({Provider::claude, id}).has_value();
+        });
+    }
     if (!m_settings.isEnabled(provider)) {
         return;
     }

@@ -2,6 +2,8 @@
 // reader fails, the running store takes the figures `ostrel --statusline` leaves
 // in its data folder as a live reading.
 
+#include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 namespace ostrel {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::start;
 
 TEST(StatusLineReading, TheRunningStoreTakesTheDropAsClaudesLiveReadingWhileItsReaderFails)
@@ -93,6 +96,17 @@ TEST(StatusLineReading, EachDropIsFoldedIntoItsOwnAccountAndOneOfNoAccountIsDrop
             EXPECT_EQ(statusLineUse(id), found == expected.end() ? std::nullopt : std::optional(found->second)) << id;
         }
     }
+
+    // Removed, the account's drop goes with it (and the one of no account): added again, it starts afresh.
+    ASSERT_TRUE(settings.settings.removeAccount(Provider::claude, "work"));
+    store.followAccounts(Provider::claude);
+    EXPECT_TRUE(fs::exists(data.path() / ClaudeStatusLine::dropName("")));
+    EXPECT_FALSE(fs::exists(data.path() / ClaudeStatusLine::dropName("work")));
+    EXPECT_FALSE(fs::exists(data.path() / ClaudeStatusLine::dropName("gone")));
+    ASSERT_TRUE(settings.settings.addAccount(Provider::claude, "Work", data.path() / "claude-work"));
+    store.followAccounts(Provider::claude);
+    testing::spinFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(statusLineUse("work"), std::nullopt);
 }
 
 }  // namespace
