@@ -58,18 +58,17 @@ const ProviderActivity* ActivityScans::of(const AccountKey& account) const
 
 std::optional<ProviderActivity> ActivityScans::total(Provider provider) const
 {
-    std::optional<ProviderActivity> sum;
+    ProviderActivity sum;
+    bool scanned = false;
     for (const auto& [account, activity] : m_activity) {
         if (account.provider != provider) {
             continue;
         }
-        if (!sum) {
-            sum = ProviderActivity{{}, {}, activity.scannedAt};
-        }
-        sum->tokens.merge(activity.tokens);
-        sum->scannedAt = std::max(sum->scannedAt, activity.scannedAt);
+        sum.tokens.merge(activity.tokens);
+        sum.scannedAt = scanned ? std::max(sum.scannedAt, activity.scannedAt) : activity.scannedAt;
+        scanned = true;
     }
-    return sum;
+    return scanned ? std::optional(std::move(sum)) : std::nullopt;
 }
 
 void ActivityScans::scanNext(std::vector<Provider> remaining)

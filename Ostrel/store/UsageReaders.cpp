@@ -47,6 +47,7 @@ UsageReaders UsageReaders::live(const std::optional<std::filesystem::path>& data
     readers.read = &readLive;
     readers.scan = [scanner](Provider provider, const std::vector<ToolChoice>& choices, Date now) {
         std::vector<std::filesystem::path> folders;
+        folders.reserve(choices.size());
         for (const ToolChoice& choice : choices) {
             folders.push_back(ToolLocator::shared().folder(provider, choice.folder).path);
         }
