@@ -18,6 +18,10 @@ using ostrel::qText;
 /// A plain-text label at `points` and `weight`; wrapping when `wraps`.
 [[nodiscard]] QLabel* make(double points, QFont::Weight weight, bool wraps, QWidget* parent);
 
+/// A one-line plain-text label that ends in an ellipsis where its text does
+/// not fit, rather than widening its row: for names the user typed.
+[[nodiscard]] QLabel* makeEliding(double points, QFont::Weight weight, QWidget* parent);
+
 /// Sets the label's text colour (a no-op when unchanged).
 void setColor(QWidget* widget, const QColor& colour);
 

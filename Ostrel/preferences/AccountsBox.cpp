@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QComboBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "base/QtText.h"
+#include "drawing/CardLabel.h"
 #include "drawing/Theme.h"
 #include "model/ToolAccount.h"
 #include "preferences/FormParts.h"
@@ -137,10 +139,16 @@ void AccountsBox::refresh()
 void AccountsBox::addAccountRow(const ToolAccount& account)
 {
     auto* row = new QHBoxLayout();
-    auto* title = new QLabel(qText(account.title()), this);
-    title->setFont(Theme::font(rowPoints));
+    // The name and the folder are the user's, of any length: they end in an ellipsis rather than widen the window.
+    QLabel* title = CardLabel::makeEliding(rowPoints, QFont::Normal, this);
+    title->setText(qText(account.title()));
+    title->setToolTip(title->text());
     row->addWidget(title);
-    row->addWidget(form::secondaryLabel(PathField::placeholder(account.folder.string(), m_home), rowPoints, this), 1);
+    QLabel* folder = CardLabel::makeEliding(rowPoints, QFont::Normal, this);
+    folder->setText(PathField::placeholder(account.folder.string(), m_home));
+    folder->setToolTip(QFile::decodeName(account.folder.c_str()));
+    CardLabel::setColor(folder, Theme::fromPalette(folder->palette()).secondary);
+    row->addWidget(folder, 1);
     auto* remove = button(QStringLiteral("Remove"), QStringLiteral("Remove ") + qText(account.title()), this);
     connect(remove, &QPushButton::clicked, this, [this, provider = account.provider, id = account.id] {
         m_settings.removeAccount(provider, id);

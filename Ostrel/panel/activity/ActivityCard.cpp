@@ -78,7 +78,7 @@ ActivityCard::ActivityCard(Provider provider, const QString& title, QWidget* par
     auto* header = new QHBoxLayout();
     header->setSpacing(headerGap);
     header->addWidget(new GlyphView(provider, glyphPoints, this));
-    QLabel* name = CardLabel::make(namePoints, QFont::DemiBold, false, this);
+    QLabel* name = CardLabel::makeEliding(namePoints, QFont::DemiBold, this);
     name->setText(title);
     header->addWidget(name);
     header->addStretch(1);

@@ -83,7 +83,7 @@ CardHeader::CardHeader(Provider provider, bool isSnapshot, QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(7);
     row->addWidget(new GlyphView(provider, glyphPoints, this));
-    m_name = CardLabel::make(namePoints, QFont::DemiBold, false, this);
+    m_name = CardLabel::makeEliding(namePoints, QFont::DemiBold, this);
     m_name->setText(CardLabel::qText(displayName(provider)));
     row->addWidget(m_name);
     auto* plan = new PlanBadge(provider, this);

@@ -56,14 +56,19 @@ protected:
     UsageStore store{settings, testing::optionsFor(script)};
 };
 
+/// The cards of the current tab.
+std::vector<const QWidget*> cardsOf(const PanelView& view)
+{
+    std::vector<const QWidget*> cards(view.providerCards().begin(), view.providerCards().end());
+    cards.insert(cards.end(), view.activityCards().begin(), view.activityCards().end());
+    return cards;
+}
+
 /// The titles of the cards in the current tab, as told to assistive tools.
 std::vector<std::string> cardTitles(const PanelView& view)
 {
     std::vector<std::string> titles;
-    for (const ProviderCard* card : view.providerCards()) {
-        titles.push_back(card->accessibleName().toStdString());
-    }
-    for (const ActivityCard* card : view.activityCards()) {
+    for (const QWidget* card : cardsOf(view)) {
         titles.push_back(card->accessibleName().toStdString());
     }
     return titles;
@@ -76,36 +81,49 @@ TEST_F(PanelViewTest, ShowsOnePlacePerEnabledProviderOrTheEmptyViewInBothTabs)
         std::string_view name;
         bool claude;
         bool openai;
-        bool work;  ///< Claude has a second account, "Work"
+        std::string account;  ///< the name of Claude's second account; empty: none
         std::vector<std::string> titles;
         std::vector<std::string> activityTitles;
     };
 
+    // A name of any length keeps the panel its width: it ends in an ellipsis.
+    const std::string longName = "Personal projects of the weekend team at home, and everything else";
     const auto cases = std::to_array<Case>({
-        {"both", true, true, false, {"Claude", "OpenAI"}, {"Claude activity", "OpenAI activity"}},
+        {"both", true, true, "", {"Claude", "OpenAI"}, {"Claude activity", "OpenAI activity"}},
         {"a second account of Claude: a card of its own in each tab, then the tool's accounts together",
          true,
          true,
-         true,
+         "Work",
          {"Claude", "Claude \u00B7 Work", "OpenAI"},
          {"Claude activity", "Claude \u00B7 Work activity", "Claude \u00B7 All accounts activity", "OpenAI activity"}},
-        {"only Codex", false, true, true, {"OpenAI"}, {"OpenAI activity"}},
-        {"none", false, false, false, {}, {}},
+        {"an account with a long name",
+         true,
+         false,
+         longName,
+         {"Claude", "Claude \u00B7 " + longName},
+         {"Claude activity", "Claude \u00B7 " + longName + " activity", "Claude \u00B7 All accounts activity"}},
+        {"only Codex", false, true, "Work", {"OpenAI"}, {"OpenAI activity"}},
+        {"none", false, false, "", {}, {}},
     });
     const auto view = makeView();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         settings.setClaudeEnabled(c.claude);
         settings.setOpenaiEnabled(c.openai);
-        if (c.work) {
-            (void)settings.addAccount(Provider::claude, "Work", std::filesystem::temp_directory_path() / "work");
-        } else {
-            (void)settings.removeAccount(Provider::claude, "work");
+        for (const ToolAccount& account : settings.accounts(Provider::claude)) {
+            (void)settings.removeAccount(Provider::claude, account.id);
+        }
+        if (!c.account.empty()) {
+            ASSERT_TRUE(
+                settings.addAccount(Provider::claude, c.account, std::filesystem::temp_directory_path() / "work"));
         }
         for (const PanelTab tab : allPanelTabs) {
             settings.setPanelTab(tab);
             EXPECT_EQ(cardTitles(*view), tab == PanelTab::pace ? c.titles : c.activityTitles);
             EXPECT_EQ(view->emptyView() != nullptr, c.titles.empty());
+            for (const QWidget* card : cardsOf(*view)) {
+                EXPECT_LE(card->minimumSizeHint().width(), view->width()) << "a card wider than the panel";
+            }
             EXPECT_TRUE(view->header().isVisibleTo(view.get()));
             EXPECT_TRUE(view->footer().isVisibleTo(view.get()));
         }
