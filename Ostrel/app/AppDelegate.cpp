@@ -18,6 +18,7 @@
 #include "model/AlertStateFile.h"
 #include "panel/PanelView.h"
 #include "panel/PanelWindow.h"
+#include "posix/ShellWord.h"
 #include "report/WelcomeNote.h"
 #include "snapshots/PanelSnapshot.h"
 #include "store/UsageReaders.h"
@@ -314,7 +315,7 @@ void AppDelegate::showSettings()
             sendTestReport();
         };
         // The installed command by its full path: Claude Code's PATH need not hold it.
-        hooks.statusLineCommand = ProgramPaths::shellWord(ProgramPaths::command()) + " --statusline";
+        hooks.statusLineCommand = posix::shellWord(ProgramPaths::command().native()) + " --statusline";
         if (UpdateController* updates = m_updates.get()) {
             AppSettings& settings = m_settings;
             hooks.updates = UpdateControls{

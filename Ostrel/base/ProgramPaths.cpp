@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <system_error>
 
@@ -63,22 +61,6 @@ fs::path command()
 {
     const std::optional<fs::path> own = self();
     return own ? commandFor(*own) : fs::path(commandName);
-}
-
-std::string shellWord(const fs::path& path)
-{
-    const std::string& text = path.native();
-    const bool plain = !text.empty() && std::ranges::all_of(text, [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./+-:@%,=").contains(c);
-    });
-    if (plain) {
-        return text;
-    }
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
 }
 
 }  // namespace ostrel::ProgramPaths

@@ -29,8 +29,4 @@ inline constexpr std::string_view appName = "ostrel-app";
 /// `commandFor` the running program.
 [[nodiscard]] std::filesystem::path command();
 
-/// `path` as one word of a POSIX shell command line: as it is when it is made
-/// of plain characters only, else single-quoted.
-[[nodiscard]] std::string shellWord(const std::filesystem::path& path);
-
 }  // namespace ostrel::ProgramPaths

@@ -102,7 +102,7 @@ std::string ProviderToggleRow::statusLine(const ProviderDisplay& display)
     case Status::apiBilling:
         return "API billing · no weekly allowance";
     case Status::needsLogin:
-        return "Not signed in — run " + std::string(loginCommand(display.provider));
+        return "Not signed in — run " + display.signInCommand();
     case Status::cliMissing:
         return std::string(cliName(display.provider)) + " CLI not found";
     case Status::unavailable:

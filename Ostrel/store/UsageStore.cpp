@@ -396,7 +396,9 @@ ProviderDisplay UsageStore::display(const AccountKey& account, Date now) const
                                                   ReadingsFile::historyOf(m_saved, account));
     if (!account.id.empty()) {
         shown.accountId = account.id;
-        shown.accountName = m_settings.account(account).value_or(ToolAccount{.name = account.id}).name;
+        const ToolAccount named = m_settings.account(account).value_or(ToolAccount{.name = account.id});
+        shown.accountName = named.name;
+        shown.accountFolder = named.folder.string();
     }
     return shown;
 }

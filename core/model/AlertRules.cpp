@@ -102,7 +102,7 @@ private:
         Alert alert = out ? Alert{.kind = AlertKind::signedOut,
                                   .provider = provider,
                                   .summary = m_display.title() + " is signed out",
-                                  .body = "sign in with " + std::string(loginCommand(provider))}
+                                  .body = "sign in with " + m_display.signInCommand()}
                           : Alert{.kind = AlertKind::signedIn,
                                   .provider = provider,
                                   .summary = m_display.title() + " is signed in again",

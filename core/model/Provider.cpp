@@ -17,6 +17,11 @@ std::string_view cliName(Provider provider)
     return provider == Provider::claude ? "claude" : "codex";
 }
 
+std::string_view folderVariable(Provider provider)
+{
+    return provider == Provider::claude ? "CLAUDE_CONFIG_DIR" : "CODEX_HOME";
+}
+
 std::string_view loginCommand(Provider provider)
 {
     return provider == Provider::claude ? "claude auth login" : "codex login";

@@ -36,6 +36,8 @@ inline constexpr std::string_view claudeUsageUrl = "https://api.anthropic.com/ap
 [[nodiscard]] std::string_view productName(Provider provider);
 [[nodiscard]] std::string_view cliName(Provider provider);
 [[nodiscard]] std::string_view loginCommand(Provider provider);
+/// The variable the tool reads its folder from: "CLAUDE_CONFIG_DIR" or "CODEX_HOME".
+[[nodiscard]] std::string_view folderVariable(Provider provider);
 [[nodiscard]] std::string installHint(Provider provider);
 
 }  // namespace ostrel

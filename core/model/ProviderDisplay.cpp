@@ -4,6 +4,7 @@
 
 #include "model/RelativeAge.h"
 #include "model/ToolAccount.h"
+#include "posix/ShellWord.h"
 
 namespace ostrel {
 namespace {
@@ -98,6 +99,15 @@ std::string ProviderDisplay::title() const
     return ToolAccount{.provider = provider, .id = accountId, .name = accountName}.title();
 }
 
+std::string ProviderDisplay::signInCommand() const
+{
+    std::string command(loginCommand(provider));
+    if (accountFolder.empty()) {
+        return command;
+    }
+    return std::string(folderVariable(provider)) + "=" + posix::shellWord(accountFolder) + " " + command;
+}
+
 std::string ProviderDisplay::summaryLine(Date now) const
 {
     const std::string name = accountId.empty() ? std::string(reportName(provider)) : title();
@@ -119,7 +129,7 @@ std::string ProviderDisplay::summaryLine(Date now) const
     case Status::apiBilling:
         return name + " \u00B7 API billing, no weekly allowance";
     case Status::needsLogin:
-        return name + " \u00B7 sign in: " + std::string(loginCommand(provider));
+        return name + " \u00B7 sign in: " + signInCommand();
     case Status::cliMissing:
         return name + " \u00B7 " + std::string(cliName(provider)) + " CLI not found";
     case Status::loading:

@@ -38,9 +38,10 @@ struct ProviderDisplay
     };
 
     Provider provider = Provider::claude;
-    /// The named account shown (ToolAccount); both empty for the tool's default account.
+    /// The named account shown (ToolAccount); all empty for the tool's default account.
     std::string accountId;
     std::string accountName;
+    std::string accountFolder;
     Status status = Status::loading;
     /// The snapshot's last reading, whatever the status.
     std::optional<ProviderReading> reading;
@@ -70,6 +71,11 @@ struct ProviderDisplay
 
     /// "Claude" for the default account, "Claude · Work" for the named account "Work".
     [[nodiscard]] std::string title() const;
+    /// What signs this account in: "claude auth login" for the default account;
+    /// for a named one the same led by its folder's variable
+    /// ("CLAUDE_CONFIG_DIR=/home/ann/.claude-work claude auth login"), as the
+    /// plain command would sign in the default account instead.
+    [[nodiscard]] std::string signInCommand() const;
 
     /// Whether the figures are drawn faded: stale, renewed and needsLogin.
     [[nodiscard]] bool isDimmed() const

@@ -28,7 +28,7 @@ std::optional<std::filesystem::path> ToolFolder::resolve(std::string_view text, 
 
 std::string_view ToolFolder::variable(Provider provider)
 {
-    return provider == Provider::claude ? "CLAUDE_CONFIG_DIR" : "CODEX_HOME";
+    return folderVariable(provider);
 }
 
 std::string_view ToolFolder::credentialsName(Provider provider)

@@ -39,8 +39,7 @@ QString failurePart(const ProviderDisplay& display)
     case FetchFailure::Kind::unexpected:
         return CardLabel::qText(display.failure->text);
     case FetchFailure::Kind::notLoggedIn:
-        return QStringLiteral("Run ") + CardLabel::qText(loginCommand(display.provider))
-               + QStringLiteral(" in Terminal.");
+        return QStringLiteral("Run ") + CardLabel::qText(display.signInCommand()) + QStringLiteral(" in Terminal.");
     case FetchFailure::Kind::cliMissing:
         break;
     }

@@ -175,7 +175,7 @@ QString StateMessage::messageFor(const ProviderDisplay& display)
 QString StateMessage::commandFor(const ProviderDisplay& display)
 {
     if (display.status == Status::needsLogin) {
-        return CardLabel::qText(loginCommand(display.provider));
+        return CardLabel::qText(display.signInCommand());
     }
     if (display.status != Status::cliMissing) {
         return {};

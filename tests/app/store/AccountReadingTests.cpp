@@ -123,8 +123,19 @@ TEST_F(AccountReadingTest, EachAccountSendsOnlyItsOwnTokenAndShowsItsOwnSignIn)
     const std::vector<Row> rows{
         {"", ".claude", Status::live, {"home-200"}, "Claude \u00B7 58%"},
         {"work", ".claude-work", Status::live, {"work-200"}, "Claude \u00B7 Work \u00B7 58%"},
-        {"spare", ".claude-spare", Status::needsLogin, {}, "Claude \u00B7 Spare \u00B7 sign in: claude auth login"},
-        {"gone", ".claude-gone", Status::needsLogin, {}, "Claude \u00B7 Gone \u00B7 sign in: claude auth login"},
+        // A named account signs in with its own folder: the plain command would sign in the default one.
+        {"spare",
+         ".claude-spare",
+         Status::needsLogin,
+         {},
+         "Claude \u00B7 Spare \u00B7 sign in: CLAUDE_CONFIG_DIR=" + (m_home / ".claude-spare").string()
+             + " claude auth login"},
+        {"gone",
+         ".claude-gone",
+         Status::needsLogin,
+         {},
+         "Claude \u00B7 Gone \u00B7 sign in: CLAUDE_CONFIG_DIR=" + (m_home / ".claude-gone").string()
+             + " claude auth login"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.folder);

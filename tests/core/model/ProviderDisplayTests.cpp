@@ -1,8 +1,10 @@
 #include "model/ProviderDisplay.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace ostrel {
@@ -47,6 +49,31 @@ const std::string claudeGreen = "\U0001F7E9\U0001F7E9\U0001F7E9\u2B1B\u2B1B Clau
 constexpr auto claude = Provider::claude;
 constexpr auto openai = Provider::openai;
 using F = FetchFailure;
+
+TEST(ProviderDisplay, ANamedAccountSignsInWithItsOwnFolder)
+{
+    struct Case
+    {
+        Provider provider;
+        std::string folder;
+        std::string command;
+    };
+
+    const auto cases = std::to_array<Case>({
+        {claude, "", "claude auth login"},
+        {claude, "/home/ann/.claude-work", "CLAUDE_CONFIG_DIR=/home/ann/.claude-work claude auth login"},
+        {Provider::openai, "/home/ann/my codex", "CODEX_HOME='/home/ann/my codex' codex login"},
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        ProviderDisplay display = ProviderDisplay::make(failed(F::notLoggedIn()), c.provider, now, staleAfter);
+        display.accountId = c.folder.empty() ? "" : "work";
+        display.accountName = c.folder.empty() ? "" : "Work";
+        display.accountFolder = c.folder;
+        EXPECT_EQ(display.signInCommand(), c.command);
+        EXPECT_THAT(display.summaryLine(now), ::testing::EndsWith("sign in: " + c.command));
+    }
+}
 
 TEST(ProviderDisplay, DerivesTheStatusPacingAndSummaryFromTheSnapshot)
 {

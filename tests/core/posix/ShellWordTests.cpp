@@ -1,25 +1,26 @@
-#include "base/ProgramPaths.h"
+#include "posix/ShellWord.h"
 
 #include <array>
-#include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 namespace ostrel {
 namespace {
 
-namespace fs = std::filesystem;
-
-TEST(ProgramPaths, QuotesACommandForTheShell)
+TEST(ShellWord, LeavesPlainWordsAsTheyAreAndQuotesTheRest)
 {
     constexpr auto cases = std::to_array<std::pair<std::string_view, std::string_view>>({
+        {"/home/ann/.local/bin/ostrel", "/home/ann/.local/bin/ostrel"},
         {"/home/a b/.local/bin/ostrel", "'/home/a b/.local/bin/ostrel'"},
         {"/home/it's/ostrel", "'/home/it'\\''s/ostrel'"},
+        {"/home/ann/$HOME", "'/home/ann/$HOME'"},
+        {"", "''"},
     });
-    for (const auto& [path, word] : cases) {
-        SCOPED_TRACE(path);
-        EXPECT_EQ(ProgramPaths::shellWord(fs::path(path)), word);
+    for (const auto& [text, word] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(posix::shellWord(text), word);
     }
 }
 
