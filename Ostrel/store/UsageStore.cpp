@@ -11,7 +11,6 @@
 
 #include "base/LocalCalendar.h"
 #include "model/DemoData.h"
-#include "model/OtherDevices.h"
 #include "platform/ConnectivityMonitor.h"
 #include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
@@ -379,68 +378,6 @@ void UsageStore::tellReadingsNotKept(const std::string& text)
     if (!std::exchange(m_toldReadingsNotKept, true)) {
         Q_EMIT readingsNotKept(QString::fromStdString(text));
     }
-}
-
-ProviderDisplay UsageStore::display(Provider provider, Date now) const
-{
-    return display(AccountKey{provider, {}}, now);
-}
-
-ProviderDisplay UsageStore::display(const AccountKey& account, Date now) const
-{
-    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
-    ProviderDisplay shown = ProviderDisplay::make(snapshot ? std::optional(*snapshot) : std::nullopt,
-                                                  account.provider,
-                                                  now,
-                                                  staleAfter(),
-                                                  ReadingsFile::historyOf(m_saved, account));
-    if (!account.id.empty()) {
-        shown.accountId = account.id;
-        shown.accountName = m_settings.account(account).value_or(ToolAccount{.name = account.id}).name;
-    }
-    return shown;
-}
-
-std::vector<std::string> UsageStore::reportLines(Date now) const
-{
-    std::vector<std::string> lines;
-    for (const ToolAccount& account : enabledAccounts()) {
-        std::vector<std::string> more = display(account.key(), now).reportLines(now);
-        lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-    }
-    return lines;
-}
-
-std::vector<AllowancePoint> UsageStore::glidePath(const AccountKey& account) const
-{
-    std::span<const AllowancePoint> scanned;
-    if (const ProviderActivity* activity = m_activity->of(account)) {
-        scanned = activity->allowance;
-    }
-    return ReadingsFile::glidePath(m_saved, account, scanned, m_options.clock());
-}
-
-std::optional<std::string> UsageStore::otherDevicesNote(const AccountKey& account) const
-{
-    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
-    const ProviderActivity* activity = m_activity->of(account);
-    if (snapshot == nullptr || !snapshot->lastReading || activity == nullptr) {
-        return std::nullopt;
-    }
-    return OtherDevices::note(*snapshot->lastReading, *activity, m_options.clock());
-}
-
-std::optional<Date> UsageStore::lastUpdated() const
-{
-    std::optional<Date> latest;
-    for (const ToolAccount& account : enabledAccounts()) {
-        const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account.key());
-        if (snapshot != nullptr && snapshot->lastReading) {
-            const Date fetched = snapshot->lastReading->fetchedAt;
-            latest = latest ? std::max(*latest, fetched) : fetched;
-        }
-    }
-    return latest;
 }
 
 }  // namespace ostrel

@@ -29,6 +29,7 @@
 #include "model/ReadingsWriter.h"
 #include "model/ToolAccount.h"
 #include "readers/ClaudeStatusLine.h"
+#include "store/AccountDisplays.h"
 #include "store/ActivityScans.h"
 #include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
@@ -112,10 +113,22 @@ public:
     [[nodiscard]] std::vector<ToolAccount> enabledAccounts() const;
     /// Seconds after which a reading without a later failure counts as stale.
     [[nodiscard]] double staleAfter() const;
+
     /// The default account's display.
-    [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
-    [[nodiscard]] ProviderDisplay display(const AccountKey& account, Date now) const;
-    [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
+    [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const
+    {
+        return display(AccountKey{provider, {}}, now);
+    }
+
+    [[nodiscard]] ProviderDisplay display(const AccountKey& account, Date now) const
+    {
+        return AccountDisplays::display(m_saved, m_settings, account, now, staleAfter());
+    }
+
+    [[nodiscard]] std::vector<std::string> reportLines(Date now) const
+    {
+        return AccountDisplays::reportLines(m_saved, m_settings, now, staleAfter());
+    }
 
     /// Where readings.json lives; absent in demonstration runs.
     [[nodiscard]] const std::optional<std::filesystem::path>& dataFolder() const
@@ -124,10 +137,21 @@ public:
     }
 
     /// The account's readings joined by the allowance points its own folder's logs hold.
-    [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const;
+    [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const
+    {
+        return AccountDisplays::glidePath(m_saved, *m_activity, account, m_options.clock());
+    }
+
     /// Set when the account's server-side usage is far above what this computer logged for it.
-    [[nodiscard]] std::optional<std::string> otherDevicesNote(const AccountKey& account) const;
-    [[nodiscard]] std::optional<Date> lastUpdated() const;
+    [[nodiscard]] std::optional<std::string> otherDevicesNote(const AccountKey& account) const
+    {
+        return AccountDisplays::otherDevicesNote(m_saved, *m_activity, account, m_options.clock());
+    }
+
+    [[nodiscard]] std::optional<Date> lastUpdated() const
+    {
+        return AccountDisplays::lastUpdated(m_saved, m_settings);
+    }
 
     /// Why the last save failed; absent after one that succeeded, and before the first.
     [[nodiscard]] const std::optional<std::string>& saveProblem() const
