@@ -6,8 +6,6 @@
 // tells observers through `changed()`. Confined to the main thread.
 
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -31,6 +29,7 @@
 #include "readers/ClaudeStatusLine.h"
 #include "store/AccountDisplays.h"
 #include "store/ActivityScans.h"
+#include "store/ReadingsInFlight.h"
 #include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
 
@@ -183,7 +182,7 @@ public:
 
     [[nodiscard]] const std::set<AccountKey>& refreshing() const
     {
-        return m_refreshing;
+        return m_inFlight.accounts();
     }
 
     [[nodiscard]] bool scanningActivity() const
@@ -252,14 +251,11 @@ private:
     std::optional<ReadingsWriter> m_writer;
     std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
-    std::set<AccountKey> m_refreshing;
+    ReadingsInFlight m_inFlight;
     UsageReaders::FoundTools m_detectedTools;
     RetrySchedule m_retries{[this] {
         return intervalMinutes();
     }};
-    std::set<AccountKey> m_readAgain;  ///< to be read once their reading in flight is recorded
-    /// Called once the account's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
-    std::map<AccountKey, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
     std::unique_ptr<ConnectivityMonitor> m_connectivity;
