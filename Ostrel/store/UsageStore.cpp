@@ -6,12 +6,10 @@
 #include <iterator>
 #include <utility>
 
-#include <QPromise>
 #include <QtConcurrent>
 
 #include "base/LocalCalendar.h"
 #include "model/DemoData.h"
-#include "model/OtherDevices.h"
 #include "platform/ConnectivityMonitor.h"
 #include "platform/WakeMonitor.h"
 #include "settings/AppSettings.h"
@@ -183,7 +181,7 @@ void UsageStore::read(const std::vector<ToolAccount>& accounts)
         return;
     }
     for (const ToolAccount& account : accounts) {
-        if (m_refreshing.contains(account.key())) {
+        if (m_inFlight.contains(account.key())) {
             continue;
         }
         startReading(account).then(this,
@@ -207,9 +205,7 @@ void UsageStore::readAccountsAgain(const std::vector<AccountKey>& accounts)
     }
     std::vector<ToolAccount> known;
     for (const AccountKey& key : accounts) {
-        if (m_refreshing.contains(key)) {
-            m_readAgain.insert(key);
-        }
+        m_inFlight.readAgainWhenRecorded(key);
         if (std::optional<ToolAccount> found = m_settings.account(key)) {
             known.push_back(std::move(*found));
         }
@@ -249,7 +245,7 @@ bool UsageStore::forgetRemovedAccounts()
 
 QFuture<FetchResult> UsageStore::startReading(const ToolAccount& account)
 {
-    m_refreshing.insert(account.key());
+    m_inFlight.start(account.key());
     Q_EMIT changed();
     auto read = m_options.readers.read;
     auto clock = m_options.clock;
@@ -265,22 +261,9 @@ QFuture<void> UsageStore::refreshAndWait()
         return QtFuture::makeReadyFuture();
     }
     const std::vector<ToolAccount> accounts = enabledAccounts();
-    auto promise = std::make_shared<QPromise<void>>();
-    promise->start();
-    QFuture<void> done = promise->future();
-    if (accounts.empty()) {
-        promise->finish();
-        return done;
-    }
-    auto remaining = std::make_shared<std::size_t>(accounts.size());
-    for (const ToolAccount& account : accounts) {
-        // A reading already in flight started no earlier than this call's own would: it is joined.
-        m_waiting[account.key()].emplace_back([promise, remaining] {
-            if (--*remaining == 0) {
-                promise->finish();
-            }
-        });
-    }
+    std::vector<AccountKey> keys;
+    std::ranges::transform(accounts, std::back_inserter(keys), &ToolAccount::key);
+    QFuture<void> done = m_inFlight.allRecorded(keys);
     read(accounts);
     return done;
 }
@@ -288,7 +271,7 @@ QFuture<void> UsageStore::refreshAndWait()
 void UsageStore::record(const FetchResult& result, const AccountKey& account)
 {
     const Date now = m_options.clock();
-    m_refreshing.erase(account);
+    m_inFlight.end(account);
     // A reading of an account removed while it was in flight is not kept.
     if (m_settings.account(account)) {
         ReadingsFile::record(m_saved, account, result, now);
@@ -296,13 +279,7 @@ void UsageStore::record(const FetchResult& result, const AccountKey& account)
     m_retries.record(account, result);
     save();
     Q_EMIT changed();
-    const auto waiting = m_waiting.extract(account);
-    if (!waiting.empty()) {
-        for (const auto& recorded : waiting.mapped()) {
-            recorded();
-        }
-    }
-    if (m_readAgain.erase(account) > 0) {
+    if (m_inFlight.settle(account)) {
         readAccountsAgain({account});
     }
 }
@@ -310,8 +287,8 @@ void UsageStore::record(const FetchResult& result, const AccountKey& account)
 void UsageStore::retryAtOnce()
 {
     // A reading begun before the network came back is likely to fail: then it is retried as soon as it is told.
-    for (const AccountKey& account : m_refreshing) {
-        m_waiting[account].emplace_back([this, account] {
+    for (const AccountKey& account : m_inFlight.accounts()) {
+        m_inFlight.whenRecorded(account, [this, account] {
             if (m_retries.isFailing(account)) {
                 retryFailing();
             }
@@ -379,70 +356,6 @@ void UsageStore::tellReadingsNotKept(const std::string& text)
     if (!std::exchange(m_toldReadingsNotKept, true)) {
         Q_EMIT readingsNotKept(QString::fromStdString(text));
     }
-}
-
-ProviderDisplay UsageStore::display(Provider provider, Date now) const
-{
-    return display(AccountKey{provider, {}}, now);
-}
-
-ProviderDisplay UsageStore::display(const AccountKey& account, Date now) const
-{
-    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
-    ProviderDisplay shown = ProviderDisplay::make(snapshot ? std::optional(*snapshot) : std::nullopt,
-                                                  account.provider,
-                                                  now,
-                                                  staleAfter(),
-                                                  ReadingsFile::historyOf(m_saved, account));
-    if (!account.id.empty()) {
-        shown.accountId = account.id;
-        const ToolAccount named = m_settings.account(account).value_or(ToolAccount{.name = account.id});
-        shown.accountName = named.name;
-        shown.accountFolder = named.folder.string();
-    }
-    return shown;
-}
-
-std::vector<std::string> UsageStore::reportLines(Date now) const
-{
-    std::vector<std::string> lines;
-    for (const ToolAccount& account : enabledAccounts()) {
-        std::vector<std::string> more = display(account.key(), now).reportLines(now);
-        lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-    }
-    return lines;
-}
-
-std::vector<AllowancePoint> UsageStore::glidePath(const AccountKey& account) const
-{
-    std::span<const AllowancePoint> scanned;
-    if (const ProviderActivity* activity = m_activity->of(account)) {
-        scanned = activity->allowance;
-    }
-    return ReadingsFile::glidePath(m_saved, account, scanned, m_options.clock());
-}
-
-std::optional<std::string> UsageStore::otherDevicesNote(const AccountKey& account) const
-{
-    const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account);
-    const ProviderActivity* activity = m_activity->of(account);
-    if (snapshot == nullptr || !snapshot->lastReading || activity == nullptr) {
-        return std::nullopt;
-    }
-    return OtherDevices::note(*snapshot->lastReading, *activity, m_options.clock());
-}
-
-std::optional<Date> UsageStore::lastUpdated() const
-{
-    std::optional<Date> latest;
-    for (const ToolAccount& account : enabledAccounts()) {
-        const ProviderSnapshot* snapshot = ReadingsFile::snapshotOf(m_saved, account.key());
-        if (snapshot != nullptr && snapshot->lastReading) {
-            const Date fetched = snapshot->lastReading->fetchedAt;
-            latest = latest ? std::max(*latest, fetched) : fetched;
-        }
-    }
-    return latest;
 }
 
 }  // namespace ostrel

@@ -6,8 +6,6 @@
 // tells observers through `changed()`. Confined to the main thread.
 
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -29,7 +27,9 @@
 #include "model/ReadingsWriter.h"
 #include "model/ToolAccount.h"
 #include "readers/ClaudeStatusLine.h"
+#include "store/AccountDisplays.h"
 #include "store/ActivityScans.h"
+#include "store/ReadingsInFlight.h"
 #include "store/RetrySchedule.h"
 #include "store/UsageReaders.h"
 
@@ -112,10 +112,22 @@ public:
     [[nodiscard]] std::vector<ToolAccount> enabledAccounts() const;
     /// Seconds after which a reading without a later failure counts as stale.
     [[nodiscard]] double staleAfter() const;
+
     /// The default account's display.
-    [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const;
-    [[nodiscard]] ProviderDisplay display(const AccountKey& account, Date now) const;
-    [[nodiscard]] std::vector<std::string> reportLines(Date now) const;
+    [[nodiscard]] ProviderDisplay display(Provider provider, Date now) const
+    {
+        return display(AccountKey{provider, {}}, now);
+    }
+
+    [[nodiscard]] ProviderDisplay display(const AccountKey& account, Date now) const
+    {
+        return AccountDisplays::display(m_saved, m_settings, account, now, staleAfter());
+    }
+
+    [[nodiscard]] std::vector<std::string> reportLines(Date now) const
+    {
+        return AccountDisplays::reportLines(m_saved, m_settings, now, staleAfter());
+    }
 
     /// Where readings.json lives; absent in demonstration runs.
     [[nodiscard]] const std::optional<std::filesystem::path>& dataFolder() const
@@ -124,10 +136,21 @@ public:
     }
 
     /// The account's readings joined by the allowance points its own folder's logs hold.
-    [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const;
+    [[nodiscard]] std::vector<AllowancePoint> glidePath(const AccountKey& account) const
+    {
+        return AccountDisplays::glidePath(m_saved, *m_activity, account, m_options.clock());
+    }
+
     /// Set when the account's server-side usage is far above what this computer logged for it.
-    [[nodiscard]] std::optional<std::string> otherDevicesNote(const AccountKey& account) const;
-    [[nodiscard]] std::optional<Date> lastUpdated() const;
+    [[nodiscard]] std::optional<std::string> otherDevicesNote(const AccountKey& account) const
+    {
+        return AccountDisplays::otherDevicesNote(m_saved, *m_activity, account, m_options.clock());
+    }
+
+    [[nodiscard]] std::optional<Date> lastUpdated() const
+    {
+        return AccountDisplays::lastUpdated(m_saved, m_settings);
+    }
 
     /// Why the last save failed; absent after one that succeeded, and before the first.
     [[nodiscard]] const std::optional<std::string>& saveProblem() const
@@ -159,7 +182,7 @@ public:
 
     [[nodiscard]] const std::set<AccountKey>& refreshing() const
     {
-        return m_refreshing;
+        return m_inFlight.accounts();
     }
 
     [[nodiscard]] bool scanningActivity() const
@@ -228,14 +251,11 @@ private:
     std::optional<ReadingsWriter> m_writer;
     std::optional<std::string> m_saveProblem;
     bool m_toldReadingsNotKept = false;
-    std::set<AccountKey> m_refreshing;
+    ReadingsInFlight m_inFlight;
     UsageReaders::FoundTools m_detectedTools;
     RetrySchedule m_retries{[this] {
         return intervalMinutes();
     }};
-    std::set<AccountKey> m_readAgain;  ///< to be read once their reading in flight is recorded
-    /// Called once the account's reading in flight is recorded (refreshAndWait's callers, retryAtOnce).
-    std::map<AccountKey, std::vector<std::function<void()>>> m_waiting;
     std::unique_ptr<QTimer> m_scheduleTimer;
     std::unique_ptr<WakeMonitor> m_wakeMonitor;
     std::unique_ptr<ConnectivityMonitor> m_connectivity;

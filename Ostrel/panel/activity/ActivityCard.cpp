@@ -19,6 +19,7 @@
 #include "model/TokenFormat.h"
 #include "panel/activity/ActivityChart.h"
 #include "panel/activity/ActivityTotals.h"
+#include "panel/activity/ChartFigures.h"
 #include "panel/activity/CompositionBar.h"
 
 namespace ostrel {
@@ -113,7 +114,7 @@ void ActivityCard::setValue(Value value)
     const std::optional<RenewalText> calendar = calendarOf(m_value);
     ActivityChart::Value chart;
     chart.provider = m_provider;
-    chart.bins = ActivityChart::bins(m_value.activity, m_value.range, m_value.now);
+    chart.bins = ChartFigures::bins(m_value.activity, m_value.range, m_value.now);
     chart.range = m_value.range;
     chart.measure = m_value.measure;
     chart.now = m_value.now;
@@ -153,13 +154,13 @@ void ActivityCard::showHeader()
     QString text;
     if (selected && chart.calendar) {
         const TokenBin& bin = chart.bins[*selected];
-        text = ActivityChart::binLabel(bin.start, *chart.calendar) + QStringLiteral(" · ")
+        text = ChartFigures::binLabel(bin.start, *chart.calendar) + QStringLiteral(" · ")
                + CardLabel::qText(TokenFormat::shortText(measuredTokens(bin.counts, chart.measure)));
     } else if (m_value.scanning && !m_value.activity) {
         text = QStringLiteral("Reading session logs…");
     } else {
         text = QStringLiteral("peak ")
-               + CardLabel::qText(TokenFormat::shortText(ActivityChart::peak(chart.bins, chart.measure)));
+               + CardLabel::qText(TokenFormat::shortText(ChartFigures::peak(chart.bins, chart.measure)));
     }
     m_status->setText(text);
     CardLabel::setColor(m_status, Theme::fromPalette(palette()).secondary);

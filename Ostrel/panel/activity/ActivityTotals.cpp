@@ -9,7 +9,7 @@
 #include "base/QtText.h"
 #include "drawing/Theme.h"
 #include "model/TokenFormat.h"
-#include "panel/activity/ActivityChart.h"
+#include "panel/activity/ChartFigures.h"
 
 namespace ostrel {
 namespace {
