@@ -187,12 +187,11 @@ TEST(ReadingsFile, NamesWhyThereIsNoStateToRead)
     const fs::path fifo = temporary.path() / "fifo.json";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
-    EXPECT_THAT(ReadingsFile::read(temporary.path() / "readings.json"),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::missing)));
-    EXPECT_THAT(ReadingsFile::read(temporary.path()),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
-    EXPECT_THAT(ReadingsFile::read(fifo),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
+    using enum ReadingsFileFailure::Kind;
+    for (const auto& [path, kind] : std::to_array<std::pair<fs::path, ReadingsFileFailure::Kind>>(
+             {{temporary.path() / "readings.json", missing}, {temporary.path(), unreadable}, {fifo, unreadable}})) {
+        EXPECT_THAT(ReadingsFile::read(path), FailsMatching(Field(&ReadingsFileFailure::kind, kind))) << path;
+    }
     // The reader beneath refuses them on the open descriptor too: without a writer a FIFO reads as empty.
     for (const fs::path& path : {fifo, fs::path("/dev/null")}) {
         EXPECT_EQ(posix::readWhole(path, 100), std::unexpected(EINVAL)) << path;
