@@ -3,14 +3,13 @@
 #include <array>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include "support/EventLoop.h"
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -67,8 +66,8 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
         const testing::TemporaryFolder folder;
         install(folder.path(), split(c.installed));
         Environment environment;
-        environment.terminal = QString::fromUtf8(c.terminal.data(), static_cast<qsizetype>(c.terminal.size()));
-        environment.currentDesktop = QString::fromUtf8(c.desktop.data(), static_cast<qsizetype>(c.desktop.size()));
+        environment.terminal = qString(c.terminal);
+        environment.currentDesktop = qString(c.desktop);
         environment.searchPath = {qPath(folder.path())};
         const std::optional<QString> found = TerminalLauncher::find(environment);
         ASSERT_TRUE(found.has_value());
@@ -137,10 +136,7 @@ TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt
         // The fake stays open five seconds; a launcher that waited would take that long.
         EXPECT_LT(took, 4000);
         ASSERT_TRUE(testing::spinUntil([&] { return fs::exists(record); }, std::chrono::seconds(4)));
-        std::ifstream file(record);
-        std::stringstream content;
-        content << file.rdbuf();
-        EXPECT_EQ(content.str(),
+        EXPECT_EQ(testing::contents(record),
                   std::string(c.recorded) + fs::canonical(folder.path()).string()
                       + "\nCODEX_HOME=/srv/codex\nPATH starts with /usr/bin\n");
         ::kill(static_cast<pid_t>(*pid), SIGTERM);
