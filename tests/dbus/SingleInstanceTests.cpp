@@ -1,10 +1,8 @@
 #include "platform/SingleInstance.h"
 
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <optional>
-#include <string_view>
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -62,23 +60,14 @@ TEST(SingleInstance, WithoutABusTheLockFileTellsRunsApart)
     const QDBusConnection noBus(QStringLiteral("not connected"));
     ASSERT_FALSE(noBus.isConnected());
 
-    struct Case
-    {
-        std::string_view name;
-        fs::path folder;
-        Claim expected;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"a run while the lock is held learns that one runs", runtime.path(), Claim::alreadyRunning},
-        {"a runtime folder that is missing guards nothing", runtime.path() / "missing", Claim::first},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // While the lock is held a run learns that one runs; a runtime folder that is missing guards nothing.
+    for (const auto& [folder, expected] :
+         {std::pair{runtime.path(), Claim::alreadyRunning}, {runtime.path() / "missing", Claim::first}}) {
+        SCOPED_TRACE(folder);
         SingleInstance holder(noBus, runtime.path());
         ASSERT_EQ(holder.claim({}), Claim::first);
-        SingleInstance run(noBus, c.folder);
-        EXPECT_EQ(run.claim({}), c.expected);
+        SingleInstance run(noBus, folder);
+        EXPECT_EQ(run.claim({}), expected);
     }
 }
 
