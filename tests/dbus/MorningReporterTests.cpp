@@ -1,7 +1,5 @@
 #include "report/MorningReporter.h"
 
-#include <array>
-#include <string_view>
 #include <vector>
 
 #include <QCoreApplication>

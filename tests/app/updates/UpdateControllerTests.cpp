@@ -1,6 +1,5 @@
 #include "updates/UpdateController.h"
 
-#include <array>
 #include <fstream>
 #include <string>
 #include <string_view>

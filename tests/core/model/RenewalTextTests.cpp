@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <string_view>
 
 #include <gtest/gtest.h>
