@@ -2,9 +2,7 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string_view>
 
 #include <gtest/gtest.h>
@@ -15,6 +13,7 @@
 #include "readers/ClaudeStatusLine.h"
 #include "store/UsageStore.h"
 #include "support/EventLoop.h"
+#include "support/FileBytes.h"
 #include "support/NotificationService.h"
 #include "support/ScriptedReaders.h"
 #include "support/TempSettings.h"
@@ -262,14 +261,12 @@ TEST_F(AlertNotifierTest, OffersActionsWhereTheServerShowsThemAndAnswersOnlyItsO
             EXPECT_FALSE(fs::exists(record));
         } else {
             ASSERT_TRUE(spinUntil([&] { return fs::exists(record); }));
-            std::stringstream content;
-            content << std::ifstream(record).rdbuf();
-            EXPECT_TRUE(content.str().starts_with(row.ran)) << content.str();
-            const std::string folderLine =
-                row.account.empty() ? "CLAUDE_CONFIG_DIR=/srv/claude\n" : "CLAUDE_CONFIG_DIR=/srv/claude-work\n";
-            for (const std::string& line : {folderLine, std::string("PATH starts with /opt/claude/bin\n")}) {
-                EXPECT_TRUE(content.str().contains(line)) << content.str();
-            }
+            const std::string content = testing::contents(record);
+            EXPECT_TRUE(content.starts_with(row.ran)) << content;
+            EXPECT_TRUE(content.contains(row.account.empty() ? "CLAUDE_CONFIG_DIR=/srv/claude\n"
+                                                             : "CLAUDE_CONFIG_DIR=/srv/claude-work\n"))
+                << content;
+            EXPECT_TRUE(content.contains("PATH starts with /opt/claude/bin\n")) << content;
         }
         EXPECT_EQ(panelsOpened, row.panelsOpened);
     }

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <QDBusConnectionInterface>
@@ -13,6 +12,7 @@
 #include "model/ReadingsFile.h"
 #include "platform/SingleInstance.h"
 #include "support/EventLoop.h"
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -26,14 +26,10 @@ namespace fs = std::filesystem;
     return QString::fromStdString((fs::path(OSTREL_BINARY_DIR) / "Ostrel" / "ostrel").string());
 }
 
-[[nodiscard]] std::size_t linesOf(const fs::path& file)
+/// How often the fake claude ran, as it logs its runs one a line.
+[[nodiscard]] std::size_t runsIn(const fs::path& log)
 {
-    std::ifstream in(file);
-    std::size_t lines = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lines;
-    }
-    return lines;
+    return testing::linesOf(log).size();
 }
 
 TEST(RefreshHandOver, TheRunningAppReadsForTheCommandsAndTheirToolsStayUnused)
@@ -85,14 +81,14 @@ TEST(RefreshHandOver, TheRunningAppReadsForTheCommandsAndTheirToolsStayUnused)
         EXPECT_TRUE(command.waitForFinished(30'000));
         return std::pair(command.exitCode(), QString::fromUtf8(command.readAllStandardOutput()));
     };
-    const std::size_t before = linesOf(claudeLog);
+    const std::size_t before = runsIn(claudeLog);
     const auto [status, printed] = run({QStringLiteral("--status"), QStringLiteral("--refresh")});
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(printed.contains(QStringLiteral("Claude · 63%"))) << printed.toStdString();
-    EXPECT_EQ(linesOf(claudeLog), before + 1) << "the app read Claude again before the command printed";
+    EXPECT_EQ(runsIn(claudeLog), before + 1) << "the app read Claude again before the command printed";
 
     EXPECT_EQ(run({QStringLiteral("--refresh")}).first, 0);
-    EXPECT_TRUE(testing::spinUntil([&] { return linesOf(claudeLog) == before + 2; }, 10s));
+    EXPECT_TRUE(testing::spinUntil([&] { return runsIn(claudeLog) == before + 2; }, 10s));
 
     app.terminate();  // started by this test
     ASSERT_TRUE(app.waitForFinished(10'000));

@@ -1,10 +1,8 @@
 #include "platform/SingleInstance.h"
 
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <optional>
-#include <string_view>
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -62,27 +60,14 @@ TEST(SingleInstance, WithoutABusTheLockFileTellsRunsApart)
     const QDBusConnection noBus(QStringLiteral("not connected"));
     ASSERT_FALSE(noBus.isConnected());
 
-    struct Case
-    {
-        std::string_view name;
-        fs::path folder;
-        bool firstHeld;
-        Claim expected;
-    };
-
-    const auto cases = std::to_array<Case>({
-        {"a run while the lock is held learns that one runs", runtime.path(), true, Claim::alreadyRunning},
-        {"a runtime folder that is missing guards nothing", runtime.path() / "missing", true, Claim::first},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::optional<SingleInstance> holder;
-        if (c.firstHeld) {
-            holder.emplace(noBus, runtime.path());
-            ASSERT_EQ(holder->claim({}), Claim::first);
-        }
-        SingleInstance run(noBus, c.folder);
-        EXPECT_EQ(run.claim({}), c.expected);
+    // While the lock is held a run learns that one runs; a runtime folder that is missing guards nothing.
+    for (const auto& [folder, expected] :
+         {std::pair{runtime.path(), Claim::alreadyRunning}, {runtime.path() / "missing", Claim::first}}) {
+        SCOPED_TRACE(folder);
+        SingleInstance holder(noBus, runtime.path());
+        ASSERT_EQ(holder.claim({}), Claim::first);
+        SingleInstance run(noBus, folder);
+        EXPECT_EQ(run.claim({}), expected);
     }
 }
 

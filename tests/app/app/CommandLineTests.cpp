@@ -11,72 +11,41 @@
 namespace ostrel {
 namespace {
 
-struct UnknownCase
+TEST(CommandLine, ReadsUnknownOptionsAskingForHelpAndAGraphicalSession)
 {
-    std::string_view name;
-    std::vector<std::string> arguments;
-    std::optional<std::string> unknown;
-};
+    struct Case
+    {
+        std::string_view name;
+        std::vector<std::string> arguments;
+        std::optional<std::string> unknown;
+        bool help;
+        CommandLine::SessionEnvironment environment;
+        bool graphical;
+    };
 
-TEST(CommandLine, RefusesOnlyOptionsThatAreNeitherOstrelsNorQts)
-{
     // clang-format off
-    const auto cases = std::to_array<UnknownCase>({
-        {"a misspelt switch", {"ostrel", "--demo", "--preveiw"}, "--preveiw"},
-        {"the first unknown: a switch with a value glued on", {"ostrel", "--demo=1", "-x"}, "--demo=1"},
-        {"the export folder may start with a dash", {"ostrel", "--export-snapshots", "-pictures"}, std::nullopt},
-        {"the form after --format is its value", {"ostrel", "--status", "--format", "-json"}, std::nullopt},
-        {"a Qt value is skipped even when it looks like an option", {"ostrel", "-session", "-x"}, std::nullopt},
-        {"a Qt option's name with a different tail", {"ostrel", "-platforms"}, "-platforms"},
+    const auto cases = std::to_array<Case>({
+        {"a misspelt switch", {"ostrel", "--demo", "--preveiw"}, "--preveiw", false, {}, false},
+        {"the first unknown: a switch with a value glued on", {"ostrel", "--demo=1", "-x"}, "--demo=1", false, {},
+         false},
+        {"the export folder may start with a dash", {"ostrel", "--export-snapshots", "-pictures"}, {}, false, {},
+         false},
+        {"the form after --format is its value; the status switch makes no session",
+         {"ostrel", "--status", "--format", "-json"}, {}, false, {}, false},
+        {"a Qt value is skipped even when it looks like an option", {"ostrel", "-session", "-x"}, {}, false, {}, false},
+        {"a Qt option's name with a different tail", {"ostrel", "-platforms"}, "-platforms", false, {}, false},
+        {"-h after other switches", {"ostrel", "--demo", "-h"}, {}, true, {}, false},
+        {"a program path that looks like the switch", {"--help"}, {}, false, {}, false},
+        {"an X display", {"ostrel"}, {}, false, {":0", "", ""}, true},
+        {"a Wayland compositor", {"ostrel"}, {}, false, {"", "wayland-0", ""}, true},
+        {"a Qt platform chosen in the environment", {"ostrel"}, {}, false, {"", "", "offscreen"}, true},
+        {"a Qt platform chosen on the command line", {"ostrel", "--platform", "offscreen"}, {}, false, {}, true},
     });
     // clang-format on
-    for (const UnknownCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(CommandLine::unknownOption(c.arguments), c.unknown);
-    }
-}
-
-struct HelpCase
-{
-    std::string_view name;
-    std::vector<std::string> arguments;
-    bool help;
-};
-
-TEST(CommandLine, AsksForHelpWithEitherSpellingAnywhereAfterTheProgram)
-{
-    const auto cases = std::to_array<HelpCase>({
-        {"-h after other switches", {"ostrel", "--demo", "-h"}, true},
-        {"a program path that looks like the switch", {"--help"}, false},
-    });
-    for (const HelpCase& c : cases) {
-        SCOPED_TRACE(c.name);
         EXPECT_EQ(CommandLine::asksForHelp(c.arguments), c.help);
-    }
-}
-
-struct SessionCase
-{
-    std::string_view name;
-    std::vector<std::string> arguments;
-    CommandLine::SessionEnvironment environment;
-    bool graphical;
-};
-
-TEST(CommandLine, FindsAGraphicalSessionInTheEnvironmentOrAnExplicitPlatform)
-{
-    // clang-format off
-    const auto cases = std::to_array<SessionCase>({
-        {"a console or ssh: nothing set", {"ostrel"}, {}, false},
-        {"the status switch alone does not make one", {"ostrel", "--status"}, {}, false},
-        {"an X display", {"ostrel"}, {":0", "", ""}, true},
-        {"a Wayland compositor", {"ostrel"}, {"", "wayland-0", ""}, true},
-        {"a Qt platform chosen in the environment", {"ostrel"}, {"", "", "offscreen"}, true},
-        {"a Qt platform chosen on the command line", {"ostrel", "--platform", "offscreen"}, {}, true},
-    });
-    // clang-format on
-    for (const SessionCase& c : cases) {
-        SCOPED_TRACE(c.name);
         EXPECT_EQ(CommandLine::hasGraphicalSession(c.arguments, c.environment), c.graphical);
     }
     EXPECT_EQ(CommandLine::noGraphicalSessionMessage(),

@@ -204,7 +204,7 @@ TEST(StatusFormats, SumsUpSeveralProvidersByTheTightestAndNoneAsSuch)
     }
 }
 
-TEST(StatusFormats, TheJsonListsWhatAlertedPerAccountOldestFirst)
+TEST(StatusFormats, NamesANamedAccountByItsTitleAndListsWhatAlertedForItOldestFirst)
 {
     const Date earlier = now - Seconds{3600};
     const AlertState kept{
@@ -219,41 +219,28 @@ TEST(StatusFormats, TheJsonListsWhatAlertedPerAccountOldestFirst)
                                     .name = "session",
                                     .periodEnd = now + Seconds{3600},
                                     .fired = {{AlertKind::passedThreshold, earlier, false}}}}}}};
-    std::array displays{ProviderDisplay::make(snapshot(weekly, 40), Provider::claude, now, staleAfter)};
-    const auto alertsOf = [&displays](const std::optional<AlertState>& state) {
-        return Json::parse(StatusFormats::render(StatusFormat::json, displays, now, state))
-            .value_or(Json::Value{})
-            .at("providers")
-            .at(0)
-            .at("alerts");
-    };
 
-    EXPECT_EQ(alertsOf(kept),
-              Json::parse(R"([
-        {"kind": "passedThreshold", "window": "session", "at": "2026-11-29T23:53:20Z", "sent": false},
-        {"kind": "signedIn", "window": null, "at": "2026-11-30T00:53:20Z", "sent": true}])")
-                  .value_or(Json::Value{}))
-        << "only this account's, oldest first";
-    EXPECT_EQ(alertsOf(std::nullopt), Json::Value::array()) << "no kept state: nothing alerted";
-    displays[0].accountId = "work";
-    EXPECT_EQ(alertsOf(kept),
-              Json::parse(R"([{"kind": "signedOut", "window": null, "at": "2026-11-29T23:53:20Z", "sent": true}])")
-                  .value_or(Json::Value{}));
-}
-
-TEST(StatusFormats, NamesANamedAccountByItsTitleAndInTheJson)
-{
     struct Row
     {
         std::string_view id;
         std::string_view name;
         std::string_view line;
         std::string_view account;  ///< the JSON of "account"
+        std::string_view alerts;   ///< the JSON of "alerts"
     };
 
     constexpr auto rows = std::to_array<Row>({
-        {"", "", "Claude ▰▰▰▱▱ 60% 4d", "null"},
-        {"work", "Work", "Claude · Work ▰▰▰▱▱ 60% 4d", R"({"id":"work","name":"Work"})"},
+        {"",
+         "",
+         "Claude ▰▰▰▱▱ 60% 4d",
+         "null",
+         R"([{"kind": "passedThreshold", "window": "session", "at": "2026-11-29T23:53:20Z", "sent": false},
+             {"kind": "signedIn", "window": null, "at": "2026-11-30T00:53:20Z", "sent": true}])"},
+        {"work",
+         "Work",
+         "Claude · Work ▰▰▰▱▱ 60% 4d",
+         R"({"id":"work","name":"Work"})",
+         R"([{"kind": "signedOut", "window": null, "at": "2026-11-29T23:53:20Z", "sent": true}])"},
     });
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -261,9 +248,17 @@ TEST(StatusFormats, NamesANamedAccountByItsTitleAndInTheJson)
         displays[0].accountId = row.id;
         displays[0].accountName = row.name;
         EXPECT_EQ(StatusFormats::render(StatusFormat::line, displays, now), std::string{row.line} + '\n');
-        const Json::Value provider = parsed(StatusFormat::json, displays).at("providers").at(0);
-        EXPECT_EQ(provider.at("account"), Json::parse(row.account).value_or(Json::Value{}));
-        EXPECT_EQ(provider.value("name", ""), "Claude") << "the tool's name, whichever account";
+        const auto provider = [&displays](const std::optional<AlertState>& state) {
+            return Json::parse(StatusFormats::render(StatusFormat::json, displays, now, state))
+                .value_or(Json::Value{})
+                .at("providers")
+                .at(0);
+        };
+        EXPECT_EQ(provider(kept).at("account"), Json::parse(row.account).value_or(Json::Value{}));
+        EXPECT_EQ(provider(kept).value("name", ""), "Claude") << "the tool's name, whichever account";
+        EXPECT_EQ(provider(kept).at("alerts"), Json::parse(row.alerts).value_or(Json::Value{}))
+            << "only this account's, oldest first";
+        EXPECT_EQ(provider(std::nullopt).at("alerts"), Json::Value::array()) << "no kept state: nothing alerted";
     }
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -11,19 +10,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/FileBytes.h"
+
 namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-[[nodiscard]] std::string contents(const fs::path& file)
-{
-    const std::ifstream stream(file);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
 
 /// A throw-away home whose autostart folder does not exist yet.
 struct Sandbox
@@ -43,7 +36,7 @@ TEST(LoginItem, EnablingWritesAPrivateEntryThatStartsTheExecutableAndDisablingRe
     EXPECT_FALSE(box.item.isEnabled());
     ASSERT_TRUE(box.item.enable().has_value());
     EXPECT_TRUE(box.item.isEnabled());
-    EXPECT_THAT(contents(box.entry), HasSubstr("\nExec=\"/opt/Ostrel Tools/ostrel\"\n"));
+    EXPECT_THAT(testing::contents(box.entry), HasSubstr("\nExec=\"/opt/Ostrel Tools/ostrel\"\n"));
     EXPECT_EQ(fs::status(box.entry).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     ASSERT_TRUE(box.item.disable().has_value());

@@ -3,14 +3,13 @@
 #include <array>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include "support/EventLoop.h"
+#include "support/FileBytes.h"
 #include "support/TemporaryFolder.h"
 
 namespace ostrel {
@@ -39,9 +38,9 @@ QString qString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QStringList split(std::string_view joined, char separator = ' ')
+QStringList split(std::string_view joined)
 {
-    return qString(joined).split(QLatin1Char(separator));
+    return qString(joined).split(QLatin1Char(' '));
 }
 
 TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
@@ -67,8 +66,8 @@ TEST(TerminalLauncher, ChoosesTheFirstTerminalThatExistsInTheUsersOrder)
         const testing::TemporaryFolder folder;
         install(folder.path(), split(c.installed));
         Environment environment;
-        environment.terminal = QString::fromUtf8(c.terminal.data(), static_cast<qsizetype>(c.terminal.size()));
-        environment.currentDesktop = QString::fromUtf8(c.desktop.data(), static_cast<qsizetype>(c.desktop.size()));
+        environment.terminal = qString(c.terminal);
+        environment.currentDesktop = qString(c.desktop);
         environment.searchPath = {qPath(folder.path())};
         const std::optional<QString> found = TerminalLauncher::find(environment);
         ASSERT_TRUE(found.has_value());
@@ -104,19 +103,11 @@ TEST(TerminalLauncher, PassesTheCommandAfterEachTerminalsConvention)
 
 TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt)
 {
-    struct Case
-    {
-        std::string_view name;
-        std::string_view command;   ///< '|' between words; empty for none
-        std::string_view recorded;  ///< the arguments the terminal got, one a line after their number
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"empty", "", "0\n"},
-        {"a command, each word one argument", "/opt/my tools/codex|login", "3\n-e\n/opt/my tools/codex\nlogin\n"},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Empty, or a command whose every word is one argument; the terminal records its arguments after their number.
+    for (const auto& [command, recorded] :
+         {std::pair<QStringList, std::string_view>{{}, "0\n"},
+          {{QStringLiteral("/opt/my tools/codex"), QStringLiteral("login")}, "3\n-e\n/opt/my tools/codex\nlogin\n"}}) {
+        SCOPED_TRACE(recorded);
         const testing::TemporaryFolder folder;
         const fs::path record = folder.path() / "record";
         qputenv("FAKE_TERMINAL_RECORD", record.string().c_str());
@@ -130,18 +121,14 @@ TEST(TerminalLauncher, OpensTheTerminalEmptyOrRunningACommandAndDoesNotWaitForIt
 
         QElapsedTimer clock;
         clock.start();
-        const QStringList command = c.command.empty() ? QStringList() : split(c.command, '|');
         const std::optional<qint64> pid = TerminalLauncher::open(environment, command);
         const qint64 took = clock.elapsed();
         ASSERT_TRUE(pid.has_value());
         // The fake stays open five seconds; a launcher that waited would take that long.
         EXPECT_LT(took, 4000);
         ASSERT_TRUE(testing::spinUntil([&] { return fs::exists(record); }, std::chrono::seconds(4)));
-        std::ifstream file(record);
-        std::stringstream content;
-        content << file.rdbuf();
-        EXPECT_EQ(content.str(),
-                  std::string(c.recorded) + fs::canonical(folder.path()).string()
+        EXPECT_EQ(testing::contents(record),
+                  std::string(recorded) + fs::canonical(folder.path()).string()
                       + "\nCODEX_HOME=/srv/codex\nPATH starts with /usr/bin\n");
         ::kill(static_cast<pid_t>(*pid), SIGTERM);
     }

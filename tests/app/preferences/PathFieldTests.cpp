@@ -2,7 +2,6 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include <QLabel>
@@ -11,7 +10,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "support/TemporaryFolder.h"
+#include "support/FakeHome.h"
 
 namespace ostrel {
 namespace {
@@ -41,24 +40,13 @@ TEST(PathField, PlaceholderShowsTheHomeFolderAsTilde)
     }
 }
 
-class PathFieldTest : public ::testing::Test
+TEST(PathField, WarnsWhileTheTypedOrSetPathIsNoExecutableFileOrNoFolder)
 {
-protected:
-    void SetUp() override
-    {
-        fs::create_directories(home / "bin");
-        std::ofstream(home / "bin/tool") << "#!/bin/sh\n";
-        fs::permissions(home / "bin/tool", fs::perms::owner_all);
-        std::ofstream(home / "bin/notes") << "text\n";
-        fs::permissions(home / "bin/notes", fs::perms::owner_read | fs::perms::owner_write);
-    }
+    const testing::FakeHome fake;
+    const fs::path& home = fake.path();
+    fake.write("bin/tool", "#!/bin/sh\n", true);
+    fake.write("bin/notes", "text\n");
 
-    testing::TemporaryFolder folder;
-    fs::path home = folder.path();
-};
-
-TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFileOrNoFolder)
-{
     using Kind = PathField::Kind;
 
     struct Case
@@ -88,27 +76,22 @@ TEST_F(PathFieldTest, WarnsWhileTheTypedPathIsNoExecutableFileOrNoFolder)
         }
         EXPECT_EQ(PathField::needsWarning(c.kind, typed, home.string()), c.warns);
     }
-    // Typed into the field, the text is reported as typed, warning and all.
+    // Set from the settings, the text warns but is not reported as typed; typed, it is, warning and all.
     PathField field(QStringLiteral("claude"), home.string());
     field.setAttribute(Qt::WA_DontShowOnScreen);
     field.show();
     QSignalSpy edited(&field, &PathField::edited);
+    field.setText(QStringLiteral("/nowhere/claude"));
+    EXPECT_TRUE(edited.isEmpty());
+    EXPECT_TRUE(field.warning()->isVisibleTo(&field));
+    EXPECT_EQ(field.edit()->accessibleName(), QStringLiteral("claude"));
+    field.setDetected(home.string() + "/bin/tool");
+    EXPECT_EQ(field.edit()->placeholderText(), QStringLiteral("~/bin/tool"));
+    field.setText({});
     QTest::keyClicks(field.edit(), QStringLiteral("~/bin"));
     EXPECT_TRUE(field.warning()->isVisibleTo(&field));
     ASSERT_FALSE(edited.isEmpty());
     EXPECT_EQ(edited.last().at(0).toString(), QStringLiteral("~/bin"));
-}
-
-TEST_F(PathFieldTest, TextSetFromTheSettingsIsNotReportedAsTypedButStillWarns)
-{
-    PathField field(QStringLiteral("codex"), home.string());
-    QSignalSpy edited(&field, &PathField::edited);
-    field.setText(QStringLiteral("/nowhere/codex"));
-    EXPECT_TRUE(edited.isEmpty());
-    EXPECT_TRUE(field.warning()->isVisibleTo(&field));
-    EXPECT_EQ(field.edit()->accessibleName(), QStringLiteral("codex"));
-    field.setDetected(home.string() + "/bin/tool");
-    EXPECT_EQ(field.edit()->placeholderText(), QStringLiteral("~/bin/tool"));
 }
 
 }  // namespace

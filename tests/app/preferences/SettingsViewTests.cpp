@@ -57,6 +57,7 @@ protected:
         hooks.updates = std::move(updates);
         hooks.clock = clock;
         hooks.home = temp.folder.path().toStdString();
+        hooks.statusLineCommand = "/opt/ostrel/bin/ostrel --statusline";
         auto view = std::make_unique<SettingsView>(settings, store, std::move(hooks));
         view->show();
         view->activateWindow();
@@ -81,42 +82,9 @@ protected:
     int testReports = 0;
 };
 
-TEST_F(SettingsViewTest, EachPickerWritesTheChosenOneAtOnce)
+TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrderAndEachWritesItsKeyAtOnce)
 {
-    struct Case
-    {
-        std::string_view name;
-        const char* key;
-        std::string_view last;  ///< stored for the last choice
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"Check every", "refreshMinutes", "240"},
-        {"Style", "menuBarStyle", "stacked"},
-        {"Tray icon", "trayIcon", "darkPanel"},
-        {"Gauge shows", "gaugeWindow", "binding"},
-        {"Threshold", "alertThresholdPercent", "95"},
-    });
     store.start();
-    const auto view = makeView();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto* picker =
-            named<QComboBox>(*view, QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
-        ASSERT_NE(picker, nullptr);
-        picker->setFocus();
-        QTest::keyClick(picker, Qt::Key_End);
-        EXPECT_EQ(stored(c.key).toStdString(), c.last);
-    }
-    // The store reads on the new interval, and the preview shows the new style.
-    ASSERT_NE(store.scheduleTimer(), nullptr);
-    EXPECT_EQ(store.scheduleTimer()->interval(), 240 * 60 * 1000);
-    ASSERT_NE(view->preview(), nullptr);
-    EXPECT_EQ(view->preview()->content().style, TrayStyle::stacked);
-}
-
-TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
-{
     const auto view = makeView(UpdateControls{.version = QStringLiteral("1.0 (1)")});
     std::vector<QWidget*> controls;
     for (QWidget* widget : view->findChildren<QWidget*>()) {
@@ -155,35 +123,41 @@ TEST_F(SettingsViewTest, TheKeyboardAloneReachesEveryNamedControlInOrder)
     QTest::keyClick(time, Qt::Key_Down);
     QTest::keyClick(time, Qt::Key_Down);
     EXPECT_EQ(stored("morningReportTime"), QStringLiteral("07:00"));
-    auto* report = named<QCheckBox>(*view, QStringLiteral("Morning report at 7:00 AM"));
-    ASSERT_NE(report, nullptr) << "the toggle follows the time";
-    EXPECT_TRUE(report->isChecked());
-    report->setFocus();
-    QTest::keyClick(report, Qt::Key_Space);
-    EXPECT_EQ(stored("morningReport"), QStringLiteral("false"));
     auto* send = named<QPushButton>(*view, QStringLiteral("Send a test report now"));
     ASSERT_NE(send, nullptr);
     send->setFocus();
     QTest::keyClick(send, Qt::Key_Space);
     EXPECT_EQ(testReports, 1);
 
-    // Each switch writes its own key.
-    constexpr auto switches = std::to_array<std::pair<const char*, const char*>>({
-        {"Pace turns Getting tight or Very tight", "alertPace"},
-        {"A limit will run out within 3 hours", "alertRunsOut"},
-        {"A limit passes its threshold", "alertThreshold"},
-        {"A limit renews after passing it", "alertRenewed"},
-        {"A tool signs out or back in", "alertAccount"},
+    // Each picker's last choice, and each switch turned off; the report's switch names the time just chosen.
+    constexpr auto writes = std::to_array<std::array<const char*, 3>>({
+        {"Check every", "refreshMinutes", "240"},
+        {"Style", "menuBarStyle", "stacked"},
+        {"Tray icon", "trayIcon", "darkPanel"},
+        {"Gauge shows", "gaugeWindow", "binding"},
+        {"Threshold", "alertThresholdPercent", "95"},
+        {"Morning report at 7:00 AM", "morningReport", "false"},
+        {"Pace turns Getting tight or Very tight", "alertPace", "false"},
+        {"A limit will run out within 3 hours", "alertRunsOut", "false"},
+        {"A limit passes its threshold", "alertThreshold", "false"},
+        {"A limit renews after passing it", "alertRenewed", "false"},
+        {"A tool signs out or back in", "alertAccount", "false"},
     });
-    for (const auto& [label, key] : switches) {
+    for (const auto& [label, key, last] : writes) {
         SCOPED_TRACE(label);
-        auto* box = named<QCheckBox>(*view, QString::fromLatin1(label));
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(box->isChecked());
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Space);
-        EXPECT_EQ(stored(key), QStringLiteral("false"));
+        auto* control = named<QWidget>(*view, QString::fromLatin1(label));
+        ASSERT_NE(control, nullptr);
+        const auto* box = qobject_cast<QCheckBox*>(control);
+        EXPECT_TRUE(box == nullptr || box->isChecked());
+        control->setFocus();
+        QTest::keyClick(control, box != nullptr ? Qt::Key_Space : Qt::Key_End);
+        EXPECT_EQ(stored(key), QString::fromLatin1(last));
     }
+    // The store reads on the new interval, and the preview shows the new style.
+    ASSERT_NE(store.scheduleTimer(), nullptr);
+    EXPECT_EQ(store.scheduleTimer()->interval(), 240 * 60 * 1000);
+    ASSERT_NE(view->preview(), nullptr);
+    EXPECT_EQ(view->preview()->content().style, TrayStyle::stacked);
 }
 
 /// What the status-line row meets in settings.json in claude's folder.
@@ -313,11 +287,8 @@ TEST_F(SettingsViewTest, TheStatusLineRowAddsTheEntryOnlyWhereNoStatusLineIsSet)
         settings.setClaudeFolder(c.folder == ".claude" ? "" : (home / c.folder).string());
         const QFuture<void> detected = store.detectPaths();
         ASSERT_TRUE(testing::spinUntil([&] { return detected.isFinished(); }));
-        SettingsView::Hooks hooks;
-        hooks.clock = clock;
-        hooks.home = home.string();
-        hooks.statusLineCommand = "/opt/ostrel/bin/ostrel --statusline";
-        SettingsView view(settings, store, std::move(hooks));
+        const auto shown = makeView();
+        const SettingsView& view = *shown;
         auto* row = view.findChild<StatusLineRow*>();
         ASSERT_NE(row, nullptr);
         const auto* entry = named<QLabel>(view, QStringLiteral("Status line entry"));

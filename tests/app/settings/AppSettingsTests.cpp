@@ -125,24 +125,14 @@ TEST(AppSettings, ARefreshIntervalBelowOneMinuteCountsAsAnHourButStaysStored)
 {
     const Sandbox box;
 
-    struct Case
-    {
-        std::string_view name;
-        int stored;
-        int inEffect;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"zero would fire continuously", 0, 60},
-        {"beyond what a timer holds", 100000000, AppSettings::longestRefreshMinutes},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        box.open()->setRefreshMinutes(c.stored);
+    // Zero would fire continuously; the other is beyond what a timer holds.
+    for (const auto& [stored, inEffect] : {std::pair{0, 60}, {100000000, AppSettings::longestRefreshMinutes}}) {
+        SCOPED_TRACE(stored);
+        box.open()->setRefreshMinutes(stored);
         const auto settings = box.open();
-        EXPECT_EQ(settings->refreshMinutes(), c.inEffect);
-        EXPECT_EQ(settings->storedRefreshMinutes(), c.stored);
-        EXPECT_EQ(box.stored("refreshMinutes").toInt(), c.stored);
+        EXPECT_EQ(settings->refreshMinutes(), inEffect);
+        EXPECT_EQ(settings->storedRefreshMinutes(), stored);
+        EXPECT_EQ(box.stored("refreshMinutes").toInt(), stored);
     }
 }
 

@@ -20,21 +20,12 @@ using ::testing::HasSubstr;
 
 TEST(ReleaseVersion, ComparesPartsAsNumbersAndPutsPreReleasesFirst)
 {
-    struct Case
-    {
-        std::string_view name;
-        std::string_view older;
-        std::string_view newer;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"a pre-release comes before its release", "1.2.0-rc.1", "1.2.0"},
-        {"pre-release numbers compare as numbers", "2.0-rc.9", "2.0-rc.10"},
-    });
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto older = ReleaseVersion::parse(c.older);
-        const auto newer = ReleaseVersion::parse(c.newer);
+    // A pre-release comes before its release; pre-release numbers compare as numbers.
+    for (const auto& [olderText, newerText] :
+         {std::pair<std::string_view, std::string_view>{"1.2.0-rc.1", "1.2.0"}, {"2.0-rc.9", "2.0-rc.10"}}) {
+        SCOPED_TRACE(newerText);
+        const auto older = ReleaseVersion::parse(olderText);
+        const auto newer = ReleaseVersion::parse(newerText);
         ASSERT_TRUE(older && newer);
         EXPECT_LT(*older, *newer);
         EXPECT_FALSE(*newer < *older);

@@ -1,6 +1,5 @@
 #include "updates/UpdateController.h"
 
-#include <array>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -58,22 +57,13 @@ TEST_F(UpdateControllerTest, AnnouncesOnlyANewerRelease)
 {
     const auto updates = controller();
 
-    struct Step
-    {
-        std::string_view name;
-        std::string document;
-        std::optional<std::string> available;
-    };
-
-    const auto steps = std::to_array<Step>({
-        {"a newer release", feedFor("1.10.0"), "1.10.0"},
-        {"the same version clears it", feedFor("1.4.0"), std::nullopt},
-    });
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        publish(step.document, signer.sign(step.document));
+    // A newer release is offered; the running version, published next, clears it.
+    for (const auto& [version, available] :
+         {std::pair<std::string, std::optional<std::string>>{"1.10.0", "1.10.0"}, {"1.4.0", std::nullopt}}) {
+        SCOPED_TRACE(version);
+        publish(feedFor(version), signer.sign(feedFor(version)));
         checkAndWait(*updates);
-        EXPECT_EQ(updates->availableVersion(), step.available);
+        EXPECT_EQ(updates->availableVersion(), available);
     }
 }
 

@@ -132,12 +132,6 @@ TEST(ReadingsFile, ThinsByRoundingEvenStepsHalfAwayFromZero)
     }
 }
 
-}  // namespace
-}  // namespace ostrel
-
-namespace ostrel {
-namespace {
-
 TEST(ReadingsFile, ReadsTheSnapshotsAloneWithoutReadingTheHistory)
 {
     using Part = ReadingsFile::Part;
@@ -172,12 +166,6 @@ TEST(ReadingsFile, ReadsTheSnapshotsAloneWithoutReadingTheHistory)
         EXPECT_EQ(ReadingsFile::decode(c.text, Part::whole).has_value(), c.wholeRead);
     }
 }
-
-}  // namespace
-}  // namespace ostrel
-
-namespace ostrel {
-namespace {
 
 /// Both providers' default accounts, as every release before named accounts wrote them.
 Saved defaultAccounts()

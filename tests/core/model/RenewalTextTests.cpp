@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <string_view>
 
 #include <gtest/gtest.h>
@@ -14,14 +13,6 @@ namespace ostrel {
 namespace {
 
 using testing::Civil;
-
-struct WhenCase
-{
-    std::string_view name;
-    Civil now;
-    Civil date;
-    std::string_view expected;
-};
 
 RenewalText texts(std::string_view zone, std::string_view locale)
 {
@@ -39,19 +30,21 @@ Date at(const RenewalText& texts, Civil civil)
     return testing::localDate(texts.calendar(), civil);
 }
 
-void expectWhen(const RenewalText& texts, const WhenCase& c)
-{
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(texts.when(at(texts, c.date), at(texts, c.now)), c.expected);
-}
-
 // 2026-12-03 is a Thursday.
 constexpr Civil thursdayNoon{2026, 12, 3, 12, 0};
 constexpr Civil thursdayEvening{2026, 12, 3, 22, 0};
 
 TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
 {
-    constexpr auto cases = std::to_array<WhenCase>({
+    struct Case
+    {
+        std::string_view name;
+        Civil now;
+        Civil date;
+        std::string_view expected;
+    };
+
+    constexpr auto cases = std::to_array<Case>({
         {"31 seconds ahead rounds to the next minute", thursdayNoon, {2026, 12, 3, 12, 0, 31}, "in 1 minute"},
         {"minutes that round to 60", {2026, 12, 3, 12, 0, 10}, {2026, 12, 3, 12, 59, 50}, "in 1 hour"},
         {"exactly an hour ahead takes the day form", thursdayNoon, {2026, 12, 3, 13, 0}, "today at 1 PM"},
@@ -69,36 +62,26 @@ TEST(RenewalText, WordsRenewalsRelativeToNowInUsEnglish)
          "tomorrow at 11:30 PM"},
     });
     const RenewalText us = texts("America/New_York", "en_US");
-    for (const WhenCase& c : cases) {
-        expectWhen(us, c);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(us.when(at(us, c.date), at(us, c.now)), c.expected);
     }
 }
 
-TEST(RenewalText, DropsTheMinutesOnlyWhenTheRoundedTimeIsOnTheHour)
+TEST(RenewalText, WritesClockTimesAndStampsRoundedToTheMinuteOrMarksThemUnknown)
 {
     const RenewalText us = texts("America/New_York", "en_US");
+    const Date unknown = dateFromSince1970(std::numeric_limits<double>::quiet_NaN());
+    // A clock time drops its minutes only when the rounded time is on the hour.
     EXPECT_EQ(us.clock(at(us, {2026, 12, 3, 14, 59, 40})), "3 PM");
     EXPECT_EQ(us.clock(at(us, {2026, 12, 3, 14, 59, 29})), "2:59 PM");
     EXPECT_EQ(us.clock(at(us, {2026, 7, 1, 15, 30})), "3:30 PM");
-    // Same instant, read in another zone and a 24-hour locale.
-    const RenewalText german = texts("Europe/Berlin", "de_DE.UTF-8");
-    EXPECT_EQ(german.clock(at(us, {2026, 7, 1, 15, 30})), "21:30");
-}
-
-TEST(RenewalText, StampsAPictureWithWeekdayDateAndClock)
-{
-    const RenewalText us = texts("America/New_York", "en_US");
     EXPECT_EQ(us.stamp(at(us, {2026, 12, 7, 15, 40})), "Mon, Dec 7, 3:40 PM");
-}
-
-TEST(RenewalText, MarksDatesThatAreNotFinite)
-{
-    const RenewalText us = texts("America/New_York", "en_US");
-    const Date now = at(us, thursdayNoon);
-    const Date unknown = dateFromSince1970(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(us.when(unknown, now), "\u2014");
+    EXPECT_EQ(us.when(unknown, at(us, thursdayNoon)), "\u2014");
     EXPECT_EQ(us.clock(unknown), "\u2014");
     EXPECT_EQ(us.stamp(unknown), "\u2014");
+    // Same instant, read in another zone and a 24-hour locale.
+    EXPECT_EQ(texts("Europe/Berlin", "de_DE.UTF-8").clock(at(us, {2026, 7, 1, 15, 30})), "21:30");
 }
 
 TEST(RenewalText, WordsDurationsInTheLargestFittingUnits)

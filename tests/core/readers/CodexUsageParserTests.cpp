@@ -61,27 +61,14 @@ TEST(CodexUsageParser, ChoosesTheWeeklyAndSessionWindowsByDuration)
 
 TEST(CodexUsageParser, PacesAgainstTheSessionWindowWhenNoWeeklyOneIsReported)
 {
-    struct Case
-    {
-        std::string_view name;
-        std::string_view limits;
-        std::string_view note;
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"five hours",
-         R"({"rateLimits":{"primary":{"usedPercent":5,"windowDurationMins":300}}})",
-         "Paced against the 5-hour window (no weekly window reported)"},
-        {"by-limit codex wins",
-         R"({"rateLimits":{"primary":{"usedPercent":1,"windowDurationMins":10080}},
-             "rateLimitsByLimitId":{"codex":{"primary":{"usedPercent":5,"windowDurationMins":300}}}})",
-         "Paced against the 5-hour window (no weekly window reported)"},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto result = parseTexts(R"({"account":{"planType":"plus"}})", c.limits);
+    // Five hours alone, and the by-limit Codex entry winning over a weekly window beside it.
+    for (const std::string_view limits : {R"({"rateLimits":{"primary":{"usedPercent":5,"windowDurationMins":300}}})",
+                                          R"({"rateLimits":{"primary":{"usedPercent":1,"windowDurationMins":10080}},
+              "rateLimitsByLimitId":{"codex":{"primary":{"usedPercent":5,"windowDurationMins":300}}}})"}) {
+        SCOPED_TRACE(limits);
+        const auto result = parseTexts(R"({"account":{"planType":"plus"}})", limits);
         ASSERT_TRUE(result.has_value());
-        EXPECT_EQ(result->note, c.note);
+        EXPECT_EQ(result->note, "Paced against the 5-hour window (no weekly window reported)");
         EXPECT_FALSE(result->session);
         ASSERT_TRUE(result->weekly);
         EXPECT_EQ(result->weekly->usedPercent, 5);

@@ -147,36 +147,25 @@ TEST(ReadingsFile, RemovesTheTemporaryFilesOfInterruptedSavesAtTheStart)
 
 TEST(ReadingsFile, WritesThroughASymbolicLinkAndKeepsIt)
 {
-    struct Case
-    {
-        std::string_view name;
-        std::string_view link;  ///< what readings.json holds
-        bool targetExists;
-        std::string_view target;  ///< relative to the temporary folder
-    };
-
-    constexpr auto cases = std::to_array<Case>({
-        {"a relative link", "elsewhere/kept.json", true, "elsewhere/kept.json"},
-        {"a dangling link", "elsewhere/kept.json", false, "elsewhere/kept.json"},
-    });
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // A relative link, to a file or to nothing yet.
+    const fs::path link = "elsewhere/kept.json";
+    for (const bool targetExists : {true, false}) {
+        SCOPED_TRACE(targetExists ? "a relative link" : "a dangling link");
         const TemporaryFolder temporary;
         fs::create_directory(temporary.path() / "elsewhere");
-        if (c.targetExists) {
-            put(temporary.path() / c.target, "not JSON");
+        if (targetExists) {
+            put(temporary.path() / link, "not JSON");
         }
-        const fs::path link(c.link);
         const fs::path file = temporary.path() / "readings.json";
         fs::create_symlink(link, file);
 
         // An unreadable target is set aside, and the link waits for the next save.
         EXPECT_EQ(ReadingsFile::load(file, start), Saved{});
-        EXPECT_EQ(fs::exists(temporary.path() / (std::string(c.target) + ".corrupt-20261207T000000Z")), c.targetExists);
+        EXPECT_EQ(fs::exists(temporary.path() / "elsewhere/kept.json.corrupt-20261207T000000Z"), targetExists);
         ASSERT_THAT(ReadingsFile::save(file, sampleState()), Succeeds());
         EXPECT_TRUE(fs::is_symlink(fs::symlink_status(file)));
         EXPECT_EQ(fs::read_symlink(file), link);
-        EXPECT_THAT(ReadingsFile::encode(sampleState()), HoldsValue(Eq(contents(temporary.path() / c.target))));
+        EXPECT_THAT(ReadingsFile::encode(sampleState()), HoldsValue(Eq(contents(temporary.path() / link))));
         EXPECT_EQ(ReadingsFile::load(file, start), sampleState());
     }
 }
@@ -187,12 +176,11 @@ TEST(ReadingsFile, NamesWhyThereIsNoStateToRead)
     const fs::path fifo = temporary.path() / "fifo.json";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
-    EXPECT_THAT(ReadingsFile::read(temporary.path() / "readings.json"),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::missing)));
-    EXPECT_THAT(ReadingsFile::read(temporary.path()),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
-    EXPECT_THAT(ReadingsFile::read(fifo),
-                FailsMatching(Field(&ReadingsFileFailure::kind, ReadingsFileFailure::Kind::unreadable)));
+    using enum ReadingsFileFailure::Kind;
+    for (const auto& [path, kind] : std::to_array<std::pair<fs::path, ReadingsFileFailure::Kind>>(
+             {{temporary.path() / "readings.json", missing}, {temporary.path(), unreadable}, {fifo, unreadable}})) {
+        EXPECT_THAT(ReadingsFile::read(path), FailsMatching(Field(&ReadingsFileFailure::kind, kind))) << path;
+    }
     // The reader beneath refuses them on the open descriptor too: without a writer a FIFO reads as empty.
     for (const fs::path& path : {fifo, fs::path("/dev/null")}) {
         EXPECT_EQ(posix::readWhole(path, 100), std::unexpected(EINVAL)) << path;

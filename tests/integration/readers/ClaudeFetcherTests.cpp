@@ -1,7 +1,6 @@
 #include "readers/ClaudeFetcher.h"
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -9,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "readers/ToolLocator.h"
+#include "support/FakeHome.h"
 #include "support/FileBytes.h"
 #include "support/LocalHttpsServer.h"
 #include "support/Matchers.h"
-#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -82,60 +81,41 @@ struct Case
 class ClaudeFetcherTest : public ::testing::Test
 {
 protected:
-    void write(const fs::path& relative, const std::string& content, bool executable = false) const
-    {
-        const fs::path file = m_home / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << content;
-        if (executable) {
-            fs::permissions(file, fs::perms::owner_all);
-        }
-    }
-
     /// Runs one fetch in a fresh home; the fake claude is found by the search,
     /// in ~/.local/bin, and the fake keyring tool is given by its path.
     FetchResult fetch(const Situation& setup)
     {
-        std::error_code ignored;
-        fs::remove_all(m_home, ignored);
-        fs::create_directories(m_home);
+        const testing::FakeHome& home = m_home.emplace("ostrel-claude-home");
         if (setup.keyring) {
-            write("keyring-item", *setup.keyring);
+            home.write("keyring-item", *setup.keyring);
         }
-        write("bin/secret-tool",
-              "#!/bin/sh\nFAKE_KEYRING_FILE='" + (m_home / "keyring-item").string() + "' FAKE_KEYRING_LOG='"
-                  + (m_home / "keyring-calls").string() + "' '" + fixtures + "/bin/secret-tool' \"$@\"\n",
-              true);
+        home.write("bin/secret-tool",
+                   "#!/bin/sh\nFAKE_KEYRING_FILE='" + (home.path() / "keyring-item").string() + "' FAKE_KEYRING_LOG='"
+                       + (home.path() / "keyring-calls").string() + "' '" + fixtures + "/bin/secret-tool' \"$@\"\n",
+                   true);
         const std::string folder = setup.configDir.empty() ? ".claude" : setup.configDir;
         if (setup.file) {
-            write(folder + "/.credentials.json", *setup.file);
+            home.write(folder + "/.credentials.json", *setup.file);
         }
         if (setup.claudeInstalled) {
-            fs::create_directories(m_home / ".local/bin");
-            fs::create_symlink(fixtures + "/bin/claude", m_home / ".local/bin/claude");
+            fs::create_directories(home.path() / ".local/bin");
+            fs::create_symlink(fixtures + "/bin/claude", home.path() / ".local/bin/claude");
         }
-        ToolLocator::System system;
-        system.home = m_home.string();
-        system.variables = {{"HOME", system.home},
-                            {"PATH", "/usr/bin:/bin"},
-                            {"FAKE_CLAUDE_USAGE", setup.usage},
-                            {"FAKE_CLAUDE_STATUS", setup.status},
-                            {"FAKE_CLAUDE_STDERR", setup.errorText},
-                            {"FAKE_CLAUDE_REFRESHED", setup.refreshed},
-                            {"FAKE_CLAUDE_LOG", (m_home / "claude-calls").string()}};
+        auto system = home.system({{"FAKE_CLAUDE_USAGE", setup.usage},
+                                   {"FAKE_CLAUDE_STATUS", setup.status},
+                                   {"FAKE_CLAUDE_STDERR", setup.errorText},
+                                   {"FAKE_CLAUDE_REFRESHED", setup.refreshed},
+                                   {"FAKE_CLAUDE_LOG", (home.path() / "claude-calls").string()}});
         if (!setup.configDir.empty()) {
-            system.variables["CLAUDE_CONFIG_DIR"] = (m_home / setup.configDir).string();
+            system.variables["CLAUDE_CONFIG_DIR"] = (home.path() / setup.configDir).string();
         }
-        system.fallbackShell = (m_home / "no-such-shell").string();
         m_locator = std::make_unique<ToolLocator>(system);
 
-        fs::remove(bearerLog(), ignored);
         const std::string path =
             setup.endpoint == "/bearer" ? "/bearer/" + bearerLog().filename().string() : setup.endpoint;
-
         ClaudeFetcher::Options options;
         options.endpoint = {server().url(path), server().caBundle(), Seconds{5}};
-        options.keyringTool = (m_home / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
+        options.keyringTool = (home.path() / (setup.keyringToolInstalled ? "bin/secret-tool" : "bin/missing")).string();
         options.commandTimeout = setup.commandTimeout;
         options.timeZone = "Europe/London";
         options.locator = m_locator.get();
@@ -145,7 +125,7 @@ protected:
     /// Each run of the fake claude: its arguments, then '<' and its standard input.
     [[nodiscard]] std::vector<std::string> claudeCalls() const
     {
-        return linesOf(m_home / "claude-calls");
+        return linesOf(m_home->path() / "claude-calls");
     }
 
     /// "usage" or "status" for each run of the fake claude, in order.
@@ -166,7 +146,7 @@ protected:
             const auto result = fetch(c.situation);
             EXPECT_THAT(result, c.expected);
             EXPECT_EQ(claudeRuns(), c.runs);
-            EXPECT_LE(linesOf(m_home / "keyring-calls").size(), 1U) << "one keyring lookup per reading";
+            EXPECT_LE(linesOf(m_home->path() / "keyring-calls").size(), 1U) << "one keyring lookup per reading";
             if (c.situation.endpoint == "/bearer") {
                 EXPECT_EQ(linesOf(bearerLog()), c.endpointCalls);
             }
@@ -182,10 +162,10 @@ protected:
     }
 
 private:
-    /// Where the server logs this test's "/bearer" calls: the server is shared, the home is not.
+    /// Where the server logs this case's "/bearer" calls: the server is shared, the home is not.
     [[nodiscard]] fs::path bearerLog() const
     {
-        return server().filesFolder() / m_home.filename();
+        return server().filesFolder() / m_home->path().filename();
     }
 
     /// One server for every test: making its certificate takes a while.
@@ -195,9 +175,8 @@ private:
         return shared;
     }
 
-    testing::TemporaryFolder m_folder{"ostrel-claude-home"};
-    const fs::path m_home = m_folder.path();
     std::unique_ptr<ToolLocator> m_locator;
+    std::optional<testing::FakeHome> m_home;
 };
 
 const std::string freshToken = credentialsJson("fresh-token", 600);

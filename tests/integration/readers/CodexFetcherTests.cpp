@@ -3,7 +3,6 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include <gmock/gmock.h>
@@ -11,10 +10,10 @@
 
 #include "readers/CodexAppServer.h"
 #include "readers/ToolLocator.h"
+#include "support/FakeHome.h"
 #include "support/FileBytes.h"
 #include "support/Matchers.h"
 #include "support/ProcessIds.h"
-#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -39,7 +38,10 @@ class FakeServer
 {
 public:
     explicit FakeServer(std::string_view scenario, std::string_view stderrText = {})
-        : m_locator(systemFor(m_home.path(), scenario, stderrText))
+        : m_locator(home.system({{"FAKE_CODEX_SCENARIO", std::string(scenario)},
+                                 {"FAKE_CODEX_STDERR", std::string(stderrText)},
+                                 {"FAKE_CODEX_LOG", (home.path() / "log").string()},
+                                 {"FAKE_CODEX_PIDFILE", (home.path() / "pid").string()}}))
     {}
 
     [[nodiscard]] FetchResult fetch(Seconds timeout = Seconds{30}, std::optional<std::string> tool = fakeCodex.string())
@@ -48,38 +50,9 @@ public:
         return fetcher.fetch(now);
     }
 
-    [[nodiscard]] std::string file(std::string_view name) const
-    {
-        return testing::contents(m_home.path() / name);
-    }
-
-    void write(std::string_view name, std::string_view content) const
-    {
-        const auto path = m_home.path() / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << content;
-    }
+    testing::FakeHome home{"ostrel-codex"};
 
 private:
-    [[nodiscard]] static ToolLocator::System
-    systemFor(const fs::path& home, std::string_view scenario, std::string_view stderrText)
-    {
-        ToolLocator::System system;
-        system.home = home.string();
-        system.variables = {
-            {"HOME", system.home},
-            {"PATH", "/usr/bin:/bin"},
-            {"FAKE_CODEX_SCENARIO", std::string(scenario)},
-            {"FAKE_CODEX_STDERR", std::string(stderrText)},
-            {"FAKE_CODEX_LOG", (home / "log").string()},
-            {"FAKE_CODEX_PIDFILE", (home / "pid").string()},
-        };
-        // No SHELL and a fallback that cannot start: no login shell is asked.
-        system.fallbackShell = (home / "no-shell").string();
-        return system;
-    }
-
-    testing::TemporaryFolder m_home{"ostrel-codex"};
     ToolLocator m_locator;
 };
 
@@ -95,8 +68,8 @@ TEST(CodexFetcher, ReadsTheUsageAndEndsAServerThatKeepsRunning)
     EXPECT_EQ(result->plan, "Plus") << "the account's plan comes before the rate limits' one";
     EXPECT_THAT(result->weekly, Optional(Field(&UsageWindow::usedPercent, 40.0)));
 
-    EXPECT_EQ(server.file("log"), "app-server\n" + CodexAppServer::requests());
-    const pid_t pid = std::stoi(server.file("pid"));
+    EXPECT_EQ(testing::contents(server.home.path() / "log"), "app-server\n" + CodexAppServer::requests());
+    const pid_t pid = std::stoi(testing::contents(server.home.path() / "pid"));
     EXPECT_TRUE(testing::allEndedWithin({pid}, std::chrono::milliseconds(1500)))
         << "the server should end on SIGTERM, before any kill";
 }
@@ -135,7 +108,7 @@ TEST(CodexFetcher, TurnsAServerWithoutUsableRepliesIntoTheMatchingFailure)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeServer server(c.scenario, c.stderrText);
-        server.write(".codex/auth.json", auth);
+        server.home.write(".codex/auth.json", auth);
         EXPECT_THAT(server.fetch(c.timeout), FailsWith(c.failure));
     }
 }

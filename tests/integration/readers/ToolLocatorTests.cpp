@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <string_view>
 #include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/FakeHome.h"
 #include "support/FileBytes.h"
-#include "support/TemporaryFolder.h"
 
 namespace ostrel {
 namespace {
@@ -19,61 +18,34 @@ using ::testing::ElementsAre;
 using ::testing::Optional;
 namespace fs = std::filesystem;
 
-/// A temporary home folder with a fake login shell; removed afterwards.
-class FakeHome
+using testing::FakeHome;
+
+/// A login shell that logs its two arguments and prints `output`.
+std::string shellPrinting(const FakeHome& home, std::string_view output)
 {
-public:
-    [[nodiscard]] std::string path(std::string_view relative = {}) const
-    {
-        return relative.empty() ? m_folder.path().string() : (m_folder.path() / relative).string();
-    }
+    return home.write("fake-shell",
+                      "#!/bin/sh\nprintf '%s|%s\\n' \"$1\" \"$2\" >> \"$HOME/shell-calls\"\nprintf '%s' '"
+                          + std::string(output) + "'\n",
+                      true);
+}
 
-    /// Writes a file, creating its folders; executable unless told otherwise.
-    [[nodiscard]] std::string write(std::string_view relative, std::string_view content, bool executable = true) const
-    {
-        const fs::path file = m_folder.path() / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << content;
-        fs::permissions(file, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
-        return file.string();
+/// A system whose SHELL is `shell` (none when empty) and whose PATH is `path`.
+ToolLocator::System systemOf(const FakeHome& home, const std::string& shell, const std::string& path = "/usr/bin:/bin")
+{
+    auto system = home.system({{"PATH", path}, {"LANG", "C.UTF-8"}});
+    if (!shell.empty()) {
+        system.variables["SHELL"] = shell;
     }
-
-    /// A login shell that logs its two arguments and prints `output`.
-    [[nodiscard]] std::string shellPrinting(std::string_view output) const
-    {
-        return write("fake-shell",
-                     "#!/bin/sh\nprintf '%s|%s\\n' \"$1\" \"$2\" >> \"$HOME/shell-calls\"\nprintf '%s' '"
-                         + std::string(output) + "'\n");
-    }
-
-    [[nodiscard]] std::vector<std::string> shellCalls() const
-    {
-        return testing::linesOf(m_folder.path() / "shell-calls");
-    }
-
-    [[nodiscard]] ToolLocator::System system(std::string shell, std::string path = "/usr/bin:/bin") const
-    {
-        ToolLocator::System system;
-        system.home = m_folder.path().string();
-        system.variables = {{"HOME", system.home}, {"PATH", std::move(path)}, {"LANG", "C.UTF-8"}};
-        if (!shell.empty()) {
-            system.variables["SHELL"] = std::move(shell);
-        }
-        system.fallbackShell = m_folder.path() / "no-such-shell";
-        system.shellTimeout = Seconds{5};
-        return system;
-    }
-
-private:
-    testing::TemporaryFolder m_folder{"ostrel-home"};
-};
+    return system;
+}
 
 TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
 {
     const FakeHome home;
-    const auto own = home.write("bin/claude", "#!/bin/sh\n");
-    const auto plain = home.write("plain/claude", "not a program", false);
-    const auto searched = home.write("search/claude", "#!/bin/sh\n");
+    const auto own = home.write("bin/claude", "#!/bin/sh\n", true);
+    const auto plain = home.write("plain/claude", "not a program");
+    const auto searched = home.write("search/claude", "#!/bin/sh\n", true);
+    const fs::path search = home.path() / "search";
 
     struct Case
     {
@@ -90,19 +62,20 @@ TEST(ToolLocator, TakesANonBlankOverrideOutrightAndSearchesOtherwise)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // The same folder named relatively comes first, and is skipped: it would depend on the working folder.
-        ToolLocator locator(
-            home.system(home.shellPrinting(""),
-                        fs::relative(home.path("search")).string() + ":" + home.path("search") + ":/usr/bin:/bin"));
+        ToolLocator locator(systemOf(home,
+                                     shellPrinting(home, ""),
+                                     fs::relative(search).string() + ":" + search.string() + ":/usr/bin:/bin"));
         EXPECT_EQ(locator.locate("claude", c.override), c.found);
     }
-    EXPECT_EQ(home.shellCalls().size(), 1U) << "an override that is not blank must not start a search";
+    EXPECT_EQ(testing::linesOf(home.path() / "shell-calls").size(), 1U)
+        << "an override that is not blank must not start a search";
 }
 
 TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEachOnce)
 {
     const FakeHome home;
-    const auto shell = home.shellPrinting("Welcome!\n__OSTREL_PATH__/shell/a::/usr/local/bin__OSTREL_PATH__ bye");
-    ToolLocator locator(home.system(shell, "/usr/local/bin:/own/b::/shell/a:/usr/bin:/bin"));
+    const auto shell = shellPrinting(home, "Welcome!\n__OSTREL_PATH__/shell/a::/usr/local/bin__OSTREL_PATH__ bye");
+    ToolLocator locator(systemOf(home, shell, "/usr/local/bin:/own/b::/shell/a:/usr/bin:/bin"));
 
     // Folders the shell or the application already listed come once, where first seen.
     std::vector<std::string> expected{"/shell/a", "/usr/local/bin"};
@@ -113,7 +86,7 @@ TEST(ToolLocator, ListsTheShellsFoldersThenTheKnownOnesThenTheApplicationsOwnEac
     }
     expected.emplace_back("/own/b");
     EXPECT_EQ(locator.searchPath(), expected);
-    EXPECT_THAT(home.shellCalls(),
+    EXPECT_THAT(testing::linesOf(home.path() / "shell-calls"),
                 ElementsAre("-ilc|printf '__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__%s__OSTREL_PATH__' "
                             "\"$PATH\" \"$CLAUDE_CONFIG_DIR\" \"$CODEX_HOME\""));
 }
@@ -132,17 +105,17 @@ TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
 
     const auto cases = std::to_array<Case>({
         {"a shell that hangs after one marker",
-         home.write("hanging", "#!/bin/sh\nprintf '__OSTREL_PATH__/partial'\nexec /bin/sleep 30\n"),
+         home.write("hanging", "#!/bin/sh\nprintf '__OSTREL_PATH__/partial'\nexec /bin/sleep 30\n", true),
          "",
          {}},
         {"no SHELL: the fallback shell runs",
          "",
-         home.write("fallback", "#!/bin/sh\nprintf '__OSTREL_PATH__/fb__OSTREL_PATH__'\n"),
+         home.write("fallback", "#!/bin/sh\nprintf '__OSTREL_PATH__/fb__OSTREL_PATH__'\n", true),
          {"/fb"}},
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto system = home.system(c.shell, "/own");
+        auto system = systemOf(home, c.shell, "/own");
         system.shellTimeout = Seconds{0.2};
         if (!c.fallback.empty()) {
             system.fallbackShell = c.fallback;
@@ -159,7 +132,7 @@ TEST(ToolLocator, KeepsTheOtherFoldersWhenTheShellGivesNoPath)
 TEST(ToolLocator, BuildsTheEnvironmentWithTheToolsFolderFirst)
 {
     const FakeHome home;
-    auto system = home.system(home.shellPrinting("__OSTREL_PATH__/tools:/usr/bin__OSTREL_PATH__"));
+    auto system = systemOf(home, shellPrinting(home, "__OSTREL_PATH__/tools:/usr/bin__OSTREL_PATH__"));
     system.variables["TERM"] = "xterm-256color";
     system.variables["CLAUDE_CONFIG_DIR"] = "relative/claude";
     ToolLocator locator(system);
@@ -173,7 +146,7 @@ TEST(ToolLocator, BuildsTheEnvironmentWithTheToolsFolderFirst)
     EXPECT_TRUE(path.starts_with("/tools:/tools:/usr/bin:")) << "the folder comes first even when listed later";
     EXPECT_EQ(environment.at("NO_COLOR"), "1");
     EXPECT_EQ(environment.at("TERM"), "dumb");
-    EXPECT_EQ(environment.at("HOME"), home.path());
+    EXPECT_EQ(environment.at("HOME"), home.path().string());
     EXPECT_FALSE(environment.contains("CLAUDE_CONFIG_DIR")) << "a folder Ostrel did not use is not passed on";
     EXPECT_EQ(environment.size(), system.variables.size());
 }
@@ -224,14 +197,14 @@ TEST(ToolLocator, TakesEachToolsFolderFromTheSettingsTheEnvironmentOrTheLoginShe
     });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto system = home.system(home.shellPrinting(c.shellOutput));
+        auto system = systemOf(home, shellPrinting(home, c.shellOutput));
         if (!c.environment.empty()) {
             system.variables[std::string(ToolFolder::variable(c.provider))] = c.environment;
         }
         ToolLocator locator(system);
         std::string expected = c.path;
         if (expected.starts_with('~')) {
-            expected.replace(0, 1, home.path());
+            expected.replace(0, 1, home.path().string());
         }
         EXPECT_EQ(locator.folder(c.provider, c.setting), (ToolFolder{c.provider, expected, c.source}));
         const auto environment = locator.environment("/bin/tool", locator.folder(c.provider, c.setting));
@@ -244,11 +217,12 @@ TEST(ToolLocator, TakesEachToolsFolderFromTheSettingsTheEnvironmentOrTheLoginShe
 TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreadsWithOneLoginShell)
 {
     const FakeHome home;
-    const auto tool = home.write("tools/claude", "#!/bin/sh\n");
+    const auto tool = home.write("tools/claude", "#!/bin/sh\n", true);
     const auto shell = home.write("slow-shell",
                                   "#!/bin/sh\necho run >> \"$HOME/shell-calls\"\nsleep 0.1\nprintf '__OSTREL_PATH__"
-                                      + home.path("tools") + "__OSTREL_PATH__'\n");
-    ToolLocator locator(home.system(shell));
+                                      + (home.path() / "tools").string() + "__OSTREL_PATH__'\n",
+                                  true);
+    ToolLocator locator(systemOf(home, shell));
     std::vector<std::optional<fs::path>> found(6);
     {
         std::vector<std::jthread> threads;
@@ -265,7 +239,7 @@ TEST(ToolLocator, ServesOverlappingLookupsFromSeveralThreadsWithOneLoginShell)
         EXPECT_THAT(result, Optional(fs::path(tool)));
     }
     // The shell is asked once; only the reset in the middle may start a second one.
-    EXPECT_LE(home.shellCalls().size(), 2U);
+    EXPECT_LE(testing::linesOf(home.path() / "shell-calls").size(), 2U);
 }
 
 }  // namespace

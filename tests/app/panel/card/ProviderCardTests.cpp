@@ -49,64 +49,6 @@ ProviderDisplay display(Status status,
     return result;
 }
 
-ProviderDisplay live()
-{
-    ProviderReading read = reading(40, now + Seconds{3 * day});
-    read.plan = "Max";
-    read.session = UsageWindow{38, now + Seconds{2 * hour}, UsageWindow::fiveHours};
-    return display(Status::live, read);
-}
-
-ProviderDisplay staleOffline()
-{
-    return display(Status::stale,
-                   reading(40, now + Seconds{3 * day}, 600),
-                   FetchFailure::unreachable("connection refused"));
-}
-
-ProviderDisplay signedOutWithReading()
-{
-    return display(Status::needsLogin, reading(40, now + Seconds{3 * day}, 7200), FetchFailure::notLoggedIn());
-}
-
-ProviderDisplay signedOutWithoutReading()
-{
-    return display(Status::needsLogin, std::nullopt, FetchFailure::notLoggedIn());
-}
-
-ProviderDisplay codexMissing()
-{
-    return display(Status::cliMissing, std::nullopt, FetchFailure::cliMissing(), Provider::openai);
-}
-
-ProviderDisplay unreadable()
-{
-    return display(Status::unavailable, std::nullopt, FetchFailure::unexpected("usage reply had no weekly window"));
-}
-
-ProviderDisplay enterprise()
-{
-    ProviderReading read = reading(0, std::nullopt);
-    read.weekly.reset();
-    read.kind = AccountKind::enterprise;
-    read.plan = "Team Enterprise";
-    read.note = "Usage is managed by your company.";
-    return display(Status::enterprise, read);
-}
-
-ProviderDisplay withoutRenewal()
-{
-    return display(Status::live, reading(85, std::nullopt));
-}
-
-ProviderDisplay withCredit()
-{
-    ProviderDisplay result = live();
-    const std::vector<ResetCredit> credits{ResetCredit{"Weekly reset", now + Seconds{2 * day}}};
-    result.resetCredits = ResetCreditStatus::make(credits, now);
-    return result;
-}
-
 // The badge's dot as the design colours it; the spinner and the translucent secondary dot are checked apart.
 constexpr QRgb spinner = 0;
 constexpr QRgb secondary = 1;
@@ -217,7 +159,7 @@ enum class Look
 struct Case
 {
     std::string_view name;
-    ProviderDisplay (*display)();
+    ProviderDisplay shown;
     Mode mode;
     Look look;
     QRgb dot;
@@ -225,64 +167,86 @@ struct Case
     std::string_view neverSays;  ///< none of these, '|' between
 };
 
-using enum Mode;
-using enum Look;
-// clang-format off
-constexpr auto cases = std::to_array<Case>({
+std::vector<Case> cardCases()
+{
+    ProviderReading lastWeek = reading(40, now + Seconds{3 * day});
+    lastWeek.plan = "Max";
+    lastWeek.session = UsageWindow{38, now + Seconds{2 * hour}, UsageWindow::fiveHours};
+    const ProviderDisplay live = display(Status::live, lastWeek);
+    ProviderDisplay withCredit = live;
+    withCredit.resetCredits = ResetCreditStatus::make({ResetCredit{"Weekly reset", now + Seconds{2 * day}}}, now);
+    ProviderReading company = reading(0, std::nullopt);
+    company.weekly.reset();
+    company.kind = AccountKind::enterprise;
+    company.plan = "Team Enterprise";
+    company.note = "Usage is managed by your company.";
+    const ProviderDisplay signedOut = display(Status::needsLogin, std::nullopt, FetchFailure::notLoggedIn());
+    const auto old = [](double age) {
+        return reading(40, now + Seconds{3 * day}, age);
+    };
+    using enum Mode;
+    using enum Look;
+    // clang-format off
+    return {
     {"a live reading shows the figures, the plan and its age", live, settled, lit, green,
      "Claude|MAX|just now|60% left, 3d, renews Thursday at 12 PM|On pace  Roughly on pace for the week.|"
      "5-hour window · 62% left · resets today at 2 PM", "[Retry]|[Check again]"},
-    {"a stale reading is faded under a banner with Retry", staleOffline, settled, faded, yellow,
+    {"a stale reading is faded under a banner with Retry",
+     display(Status::stale, old(600), FetchFailure::unreachable("connection refused")), settled, faded, yellow,
      "Offline|Stale reading|Couldn't reach provider|"
      "Showing the reading from 10m ago. connection refused|[Retry]|60% left, 3d, renews Thursday at 12 PM",
      "[Check again]"},
-    {"signed out with an earlier reading keeps the faded figures under a sign-in banner", signedOutWithReading,
-     settled, faded, orange,
+    {"signed out with an earlier reading keeps the faded figures under a sign-in banner",
+     display(Status::needsLogin, old(7200), FetchFailure::notLoggedIn()), settled, faded, orange,
      "Signed out|Signed out|Signed out|"
      "Showing the reading from 2h ago. Run claude auth login in Terminal.|[Retry]|"
      "60% left, 3d, renews Thursday at 12 PM",
      "[Open Terminal]"},
-    {"signed out without a reading asks to sign in with the command and a terminal", signedOutWithoutReading,
+    {"signed out without a reading asks to sign in with the command and a terminal", signedOut,
      settled, unpaced, orange,
      "Claude|Signed out|Signed out|Claude Code isn't signed in|"
      "Sign the CLI in to a subscription, then check again.|claude auth login|[Copy command]|[Open Terminal]|"
      "[Check again]", "[Retry]"},
-    {"a missing Codex CLI offers its install command and only Check again", codexMissing, settled, unpaced, orange,
+    {"a missing Codex CLI offers its install command and only Check again",
+     display(Status::cliMissing, std::nullopt, FetchFailure::cliMissing(), Provider::openai), settled, unpaced, orange,
      "OpenAI|No CLI|Tool not installed|codex CLI not found|"
      "Ostrel reads usage through the Codex CLI. Install it, or set its path in Settings.|"
      "npm install -g @openai/codex|[Copy command]|[Check again]", "[Open Terminal]|[Retry]"},
-    {"an unreadable reply shows the failure's own words", unreadable, settled, unpaced, red,
+    {"an unreadable reply shows the failure's own words",
+     display(Status::unavailable, std::nullopt, FetchFailure::unexpected("usage reply had no weekly window")),
+     settled, unpaced, red,
      "Unavailable|Unavailable|Couldn't read Claude Code|usage reply had no weekly window|[Check again]",
      "[Open Terminal]"},
-    {"an enterprise account names its plan and shows its note, without buttons", enterprise, settled, unpaced,
-     secondary, "TEAM ENTERPRISE|Enterprise|Workspace account|Team Enterprise · no weekly allowance|"
+    {"an enterprise account names its plan and shows its note, without buttons", display(Status::enterprise, company),
+     settled, unpaced, secondary, "TEAM ENTERPRISE|Enterprise|Workspace account|Team Enterprise · no weekly allowance|"
      "Usage is managed by your company.", "[Check again]|[Copy command]"},
-    {"while reading, the badge spins and Check again waits", signedOutWithoutReading, busy, unpaced, spinner,
+    {"while reading, the badge spins and Check again waits", signedOut, busy, unpaced, spinner,
      "Reading…|Claude Code isn't signed in|[Open Terminal]|[Checking…:off]", "[Check again]"},
-    {"a window without a renewal time has no time, no renews line and renewal-free advice", withoutRenewal,
-     settled, lit, green, "15% left, —|Very tight  Running short before renewal.", ""},
+    {"a window without a renewal time has no time, no renews line and renewal-free advice",
+     display(Status::live, reading(85, std::nullopt)), settled, lit, green,
+     "15% left, —|Very tight  Running short before renewal.", ""},
     {"a reset credit lapsing this week is urgent and says when", withCredit, settled, lit, green,
      "Reset credits expiring soon|1 reset expires in 2d|"
      "Verified reset credit · lapses Wednesday at 12 PM. Ostrel never uses it for you.", ""},
-    {"a picture of a signed-out card has the command but no button", signedOutWithoutReading, still, unpaced,
+    {"a picture of a signed-out card has the command but no button", signedOut, still, unpaced,
      orange, "Claude Code isn't signed in|claude auth login", "[Copy command]|[Open Terminal]|[Check again]"},
-});
-
-// clang-format on
+    };
+    // clang-format on
+}
 
 TEST(ProviderCard, ShowsEveryStateWithItsTextsButtonsOpacityAndBadgeColour)
 {
-    for (const Case& c : cases) {
+    for (const Case& c : cardCases()) {
         SCOPED_TRACE(c.name);
-        CardFixture fixture(c.display(), c.mode == busy, c.mode == still);
+        CardFixture fixture(c.shown, c.mode == Mode::busy, c.mode == Mode::still);
         const ProviderCard& card = fixture.card;
         const QStringList said = texts(card);
         EXPECT_TRUE(saysInOrder(said, split(c.says))) << said.join(QStringLiteral(" | ")).toStdString();
         for (const QString& absent : split(c.neverSays)) {
             EXPECT_FALSE(said.contains(absent)) << absent.toStdString();
         }
-        EXPECT_EQ(card.isPaced(), c.look != unpaced);
-        EXPECT_DOUBLE_EQ(card.pacedOpacity(), c.look == faded ? 0.6 : 1.0);
+        EXPECT_EQ(card.isPaced(), c.look != Look::unpaced);
+        EXPECT_DOUBLE_EQ(card.pacedOpacity(), c.look == Look::faded ? 0.6 : 1.0);
 
         const StatusBadge& badge = card.header().badge();
         EXPECT_EQ(badge.showsSpinner(), c.dot == spinner);
@@ -302,58 +266,39 @@ TEST(ProviderCard, ShowsEveryStateWithItsTextsButtonsOpacityAndBadgeColour)
     }
 }
 
-struct AdviceCase
-{
-    std::string_view name;
-    PaceTier tier;
-    bool resetWarning;
-    std::optional<double> timeRemaining;
-    bool hasRenewal;
-    std::string_view expected;
-};
-
-// clang-format off
-constexpr auto adviceCases = std::to_array<AdviceCase>({
-    {"red with a renewal says when it renews", PaceTier::red, false, 3 * day, true,
-     "Running short \u2014 renews Thursday at 12 PM."},
-    {"blue without a lapsing surplus", PaceTier::blue, false, 3 * day, true, "Well ahead of pace."},
-    {"blue with a lapsing surplus says how long is left and when it renews", PaceTier::blue, true, day + 6 * hour,
-     true, "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
-    {"yellow asks to ease off", PaceTier::yellow, false, 3 * day, true, "Ease off a little to make it to renewal."},
-});
-
-// clang-format on
-
 TEST(ProviderCard, AdviceFitsTheTierAndTheRenewal)
 {
-    for (const AdviceCase& c : adviceCases) {
-        SCOPED_TRACE(c.name);
+    struct Row
+    {
+        PaceTier tier;
+        bool resetWarning;
+        double timeRemaining;
+        std::string_view expected;
+    };
+
+    constexpr auto rows = std::to_array<Row>({
+        {PaceTier::red, false, 3 * day, "Running short \u2014 renews Thursday at 12 PM."},
+        {PaceTier::blue, false, 3 * day, "Well ahead of pace."},
+        {PaceTier::blue,
+         true,
+         day + 6 * hour,
+         "Surplus left \u2014 use it in the next 30 hours, before it renews tomorrow at 6 PM."},
+        {PaceTier::yellow, false, 3 * day, "Ease off a little to make it to renewal."},
+    });
+    for (const Row& row : rows) {
         Pace pace;
-        pace.tier = c.tier;
-        pace.resetWarning = c.resetWarning;
-        pace.timeRemaining = c.timeRemaining;
-        const std::optional<Date> resetsAt =
-            c.hasRenewal ? std::optional(now + Seconds{c.timeRemaining.value_or(3 * day)}) : std::nullopt;
-        EXPECT_EQ(advice(pace, resetsAt, now, newYork()), c.expected);
+        pace.tier = row.tier;
+        pace.resetWarning = row.resetWarning;
+        pace.timeRemaining = row.timeRemaining;
+        EXPECT_EQ(advice(pace, now + Seconds{row.timeRemaining}, now, newYork()), row.expected);
     }
 }
 
 TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWelcome)
 {
-    struct MotionCase
-    {
-        std::string_view name;
-        bool reduceMotion;
-        bool moves;
-    };
-
-    constexpr auto motionCases = std::to_array<MotionCase>({
-        {"a shown live card moves", false, true},
-        {"reduced motion jumps to the end", true, false},
-    });
-    for (const MotionCase& c : motionCases) {
-        SCOPED_TRACE(c.name);
-        if (c.reduceMotion) {
+    for (const bool reduceMotion : {false, true}) {
+        SCOPED_TRACE(reduceMotion ? "reduced motion jumps to the end" : "a shown live card moves");
+        if (reduceMotion) {
             qputenv("OSTREL_REDUCE_MOTION", "1");
         }
         // Half left a day before renewal: a surplus about to lapse.
@@ -361,11 +306,11 @@ TEST(ProviderCard, FiguresCountHourglassPulsesAndSpinnerTurnsOnlyWhenMotionIsWel
         shown.card.set({display(Status::live, reading(70, now + Seconds{day})), true, {}, now, newYork()});
         PaceHero& hero = shown.card.hero();
         EXPECT_EQ(hero.percentLeft(), 30);
-        EXPECT_EQ(hero.isCounting(), c.moves);
-        EXPECT_EQ(hero.shownPercent() != 30, c.moves);
+        EXPECT_EQ(hero.isCounting(), !reduceMotion);
+        EXPECT_EQ(hero.shownPercent() != 30, !reduceMotion);
         EXPECT_TRUE(hero.showsHourglass());
-        EXPECT_EQ(hero.isPulsing(), c.moves);
-        EXPECT_EQ(shown.card.header().badge().isTurning(), c.moves);
+        EXPECT_EQ(hero.isPulsing(), !reduceMotion);
+        EXPECT_EQ(shown.card.header().badge().isTurning(), !reduceMotion);
         qunsetenv("OSTREL_REDUCE_MOTION");
     }
 }
