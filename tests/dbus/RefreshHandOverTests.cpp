@@ -81,7 +81,16 @@ TEST(RefreshHandOver, TheRunningAppReadsForTheCommandsAndTheirToolsStayUnused)
         EXPECT_TRUE(command.waitForFinished(30'000));
         return std::pair(command.exitCode(), QString::fromUtf8(command.readAllStandardOutput()));
     };
-    const std::size_t before = runsIn(claudeLog);
+    // Counted once the app is quiet: its own first reading may still be finishing when the file shows it.
+    std::size_t before = runsIn(claudeLog);
+    for (int look = 0; look < 10; ++look) {
+        testing::spinFor(1500ms);
+        const std::size_t later = runsIn(claudeLog);
+        if (later == before) {
+            break;
+        }
+        before = later;
+    }
     const auto [status, printed] = run({QStringLiteral("--status"), QStringLiteral("--refresh")});
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(printed.contains(QStringLiteral("Claude · 63%"))) << printed.toStdString();
