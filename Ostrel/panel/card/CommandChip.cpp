@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMimeData>
+#include <QStringList>
 #include <QTimer>
 
 #include "drawing/CardLabel.h"
@@ -101,8 +102,21 @@ void CommandChip::updateIcon()
 void CommandChip::updateShownText()
 {
     const int width = m_text->contentsRect().width();
-    const QString shown = width > 0 ? m_text->fontMetrics().elidedText(m_command, Qt::ElideMiddle, width) : m_command;
-    m_text->setText(shown);
+    if (width <= 0) {
+        m_text->setText(m_command);
+        return;
+    }
+    const QFontMetrics metrics = m_text->fontMetrics();
+    QStringList lines{m_command};
+    const qsizetype space = m_command.indexOf(QLatin1Char(' '));
+    const qsizetype equals = m_command.indexOf(QLatin1Char('='));
+    if (metrics.horizontalAdvance(m_command) > width && equals > 0 && space > equals) {
+        lines = {m_command.left(space), m_command.mid(space + 1)};
+    }
+    for (QString& line : lines) {
+        line = metrics.elidedText(line, Qt::ElideMiddle, width);
+    }
+    m_text->setText(lines.join(QLatin1Char('\n')));
 }
 
 void CommandChip::resizeEvent(QResizeEvent* event)

@@ -2,7 +2,9 @@
 // A command the user is asked to run: the command in monospaced text on one
 // line, truncated in the middle when too long and selectable, and a copy
 // button that puts it on the clipboard as plain text and shows a check for
-// 1.5 seconds.
+// 1.5 seconds. A command led by a variable's assignment (an account's folder)
+// that does not fit puts the assignment on a line of its own: truncating the
+// middle would hide the folder, the part that tells accounts apart.
 
 #include <QLabel>
 #include <QString>
@@ -33,6 +35,12 @@ public:
     [[nodiscard]] bool isCopied() const
     {
         return m_copied;
+    }
+
+    /// The command as shown, its lines joined by line feeds.
+    [[nodiscard]] QString shownText() const
+    {
+        return m_text->text();
     }
 
     /// Absent in a picture.
