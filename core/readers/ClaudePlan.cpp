@@ -1,19 +1,10 @@
 #include "readers/ClaudePlan.h"
 
-#include <algorithm>
+#include "readers/MessageWords.h"
 
 namespace ostrel {
-namespace {
 
-[[nodiscard]] std::string lowered(std::string text)
-{
-    std::ranges::transform(text, text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text;
-}
-
-}  // namespace
+using MessageWords::lowered;
 
 std::optional<std::string> ClaudePlan::displayName() const
 {

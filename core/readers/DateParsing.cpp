@@ -13,6 +13,7 @@
 #include <unicode/unistr.h>
 
 #include "readers/CivilCalendar.h"
+#include "readers/MessageWords.h"
 
 namespace ostrel::DateParsing {
 namespace {
@@ -21,6 +22,7 @@ using CivilCalendar::calendarIn;
 using CivilCalendar::dayOf;
 using CivilCalendar::daysInMonth;
 using CivilCalendar::wallTime;
+using MessageWords::lowered;
 
 using Groups = std::vector<std::optional<std::string>>;
 
@@ -117,17 +119,6 @@ match(std::string_view pattern, std::string_view text, uint32_t flags, bool whol
         groups.emplace_back(std::move(utf8));
     }
     return groups;
-}
-
-[[nodiscard]] std::string lowered(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
 }
 
 /// A "+01:00" or "+0100" offset in seconds east of UTC; "Z" is 0.
