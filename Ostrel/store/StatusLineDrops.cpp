@@ -1,6 +1,7 @@
 #include "store/StatusLineDrops.h"
 
 #include <system_error>
+#include <utility>
 
 #include <QFile>
 #include <QString>
@@ -20,36 +21,41 @@ StatusLineDrops::StatusLineDrops(std::filesystem::path dataFolder, QObject* pare
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &StatusLineDrops::check);
 }
 
-void StatusLineDrops::check()
+std::vector<std::string> StatusLineDrops::accountsWithDrops() const
 {
+    std::vector<std::string> accounts;
     std::error_code error;
     for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const std::optional<std::string> account = ClaudeStatusLine::dropAccount(entry.path().filename().string());
-        if (!account) {
-            continue;
+        if (std::optional<std::string> account = ClaudeStatusLine::dropAccount(entry.path().filename().string())) {
+            accounts.push_back(std::move(*account));
         }
-        const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::pickUp(m_folder, *account);
+    }
+    return accounts;
+}
+
+void StatusLineDrops::check()
+{
+    for (const std::string& account : accountsWithDrops()) {
+        const std::optional<ClaudeStatusLine::Figures> figures = ClaudeStatusLine::pickUp(m_folder, account);
         if (!figures) {
             continue;
         }
-        const auto [last, first] = m_lastReceived.try_emplace(*account, figures->receivedAt);
+        const auto [last, first] = m_lastReceived.try_emplace(account, figures->receivedAt);
         if (!first && last->second == figures->receivedAt) {
             continue;
         }
         last->second = figures->receivedAt;
-        Q_EMIT arrived(*account, *figures);
+        Q_EMIT arrived(account, *figures);
     }
 }
 
 void StatusLineDrops::removeAllBut(const std::function<bool(const std::string& accountId)>& isKept)
 {
-    std::error_code error;
-    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        const std::optional<std::string> account = ClaudeStatusLine::dropAccount(entry.path().filename().string());
-        if (account && !account->empty() && !isKept(*account)) {
-            std::error_code removeError;
-            std::filesystem::remove(entry.path(), removeError);
-            m_lastReceived.erase(*account);
+    for (const std::string& account : accountsWithDrops()) {
+        if (!account.empty() && !isKept(account)) {
+            std::error_code error;
+            std::filesystem::remove(m_folder / ClaudeStatusLine::dropName(account), error);
+            m_lastReceived.erase(account);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -37,6 +38,9 @@ Q_SIGNALS:
     void arrived(const std::string& accountId, const ClaudeStatusLine::Figures& figures);
 
 private:
+    /// The accounts whose drop is in the folder now; empty for the default account.
+    [[nodiscard]] std::vector<std::string> accountsWithDrops() const;
+
     std::filesystem::path m_folder;
     QFileSystemWatcher m_watcher;
     /// Per account, the time received of the drop announced last.
