@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include <QApplication>
@@ -280,10 +279,8 @@ void AppDelegate::startAlerts(UsageStore& usage)
         }
         return displays;
     }};
-    hooks.accountFolder = [&usage](const AccountKey& key) {
-        const std::vector<ToolAccount> accounts = usage.enabledAccounts();
-        const auto found = std::ranges::find(accounts, key, &ToolAccount::key);
-        return found != accounts.end() ? found->folder : std::filesystem::path();
+    hooks.accountFolder = [&settings](const AccountKey& key) {
+        return settings.account(key).value_or(ToolAccount{}).folder;
     };
     hooks.openPanel = [this] {
         openPanel();
